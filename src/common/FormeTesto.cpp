@@ -1,0 +1,238 @@
+#include "FormeTesto.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Digits of |x| in plain decimal, shortest form that reads back exactly.
+std::string CifreDecimali(double x)
+{
+    char buf[400];
+    auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::fixed);
+    return std::string(buf, r.ptr);
+}
+
+// Rounds a plain decimal text to `decimali` places, halves away from zero.
+// Returns integer and fraction digits separately.
+void ArrotondaTesto(const std::string& testo, int decimali, std::string& intera, std::string& frazione)
+{
+    auto punto = testo.find('.');
+    intera = testo.substr(0, punto);
+    frazione = punto == std::string::npos ? std::string() : testo.substr(punto + 1);
+    bool riporto = frazione.size() > size_t(decimali) && frazione[size_t(decimali)] >= '5';
+    frazione.resize(size_t(decimali), '0');
+    std::string cifre = intera + frazione;
+    for (int i = int(cifre.size()) - 1; riporto && i >= 0; --i) {
+        if (cifre[size_t(i)] == '9') {
+            cifre[size_t(i)] = '0';
+        } else {
+            ++cifre[size_t(i)];
+            riporto = false;
+        }
+    }
+    if (riporto)
+        cifre.insert(cifre.begin(), '1');
+    intera = cifre.substr(0, cifre.size() - size_t(decimali));
+    frazione = cifre.substr(cifre.size() - size_t(decimali));
+}
+
+} // namespace
+
+double ArrotondaMezzi(double x)
+{
+    return std::round(x);
+}
+
+QString FormattaNumero(double valore, const QString& schema, const QLocale& locale)
+{
+    // Split the pattern: placeholders first, literal text after them.
+    int fine = 0;
+    for (int i = 0; i < schema.size(); ++i) {
+        QChar c = schema.at(i);
+        if (c == '0' || c == '#' || c == ',' || c == '.')
+            fine = i + 1;
+    }
+    const QString segnaposti = schema.left(fine);
+    const QString coda = schema.mid(fine);
+    const int punto = segnaposti.indexOf('.');
+    const QString parteIntera = punto < 0 ? segnaposti : segnaposti.left(punto);
+    const QString parteDecimale = punto < 0 ? QString() : segnaposti.mid(punto + 1);
+    const bool migliaia = parteIntera.contains(',');
+    const int minimoIntere = int(parteIntera.count('0'));
+    const int decimali = int(parteDecimale.size());
+    const int minimoDecimali = int(parteDecimale.count('0'));
+
+    if (!std::isfinite(valore))
+        return locale.toString(valore) + coda;
+
+    std::string intera, frazione;
+    ArrotondaTesto(CifreDecimali(valore), decimali, intera, frazione);
+    // Optional fraction digits ('#') drop trailing zeros.
+    while (int(frazione.size()) > minimoDecimali && !frazione.empty() && frazione.back() == '0')
+        frazione.pop_back();
+    size_t zeri = 0;
+    while (zeri < intera.size() && intera[zeri] == '0')
+        ++zeri;
+    intera.erase(0, zeri);
+    if (int(intera.size()) < minimoIntere)
+        intera.insert(0, size_t(minimoIntere) - intera.size(), '0');
+
+    const bool zero = intera.find_first_not_of('0') == std::string::npos
+        && frazione.find_first_not_of('0') == std::string::npos;
+
+    QString testo;
+    const QString gruppo = locale.groupSeparator();
+    for (size_t i = 0; i < intera.size(); ++i) {
+        if (migliaia && i > 0 && (intera.size() - i) % 3 == 0)
+            testo += gruppo;
+        testo += QChar(intera[i]);
+    }
+    if (!frazione.empty())
+        testo += locale.decimalPoint() + QString::fromStdString(frazione);
+    if (valore < 0 && !zero)
+        testo.prepend(locale.negativeSign());
+    return testo + coda;
+}
+
+QString FormattaTempo(double secondi)
+{
+    const double arrotondati = std::round(secondi);
+    const qint32 s = arrotondati > std::numeric_limits<qint32>::max() ? std::numeric_limits<qint32>::max()
+        : arrotondati < 0 ? 0 : qint32(arrotondati);
+    const qint32 h = s / 3600;
+    const qint32 m = (s - 3600 * h) / 60;
+    const qint32 r = s % 60;
+    if (h >= 1)
+        return QStringLiteral("%1h%2'%3\"").arg(h).arg(m, 2, 10, QChar('0')).arg(r, 2, 10, QChar('0'));
+    if (m >= 1)
+        return QStringLiteral("%1'%2\"").arg(m).arg(r, 2, 10, QChar('0'));
+    return QStringLiteral("%1\"").arg(r);
+}
+
+QString DataSQL(const QDate& data)
+{
+    return QStringLiteral("%1/%2/%3").arg(data.month()).arg(data.day()).arg(data.year());
+}
+
+qint64 LeggiInteroIniziale(const QString& testo)
+{
+    int i = 0;
+    while (i < testo.size() && testo.at(i).isSpace())
+        ++i;
+    bool negativo = false;
+    if (i < testo.size() && (testo.at(i) == '-' || testo.at(i) == '+')) {
+        negativo = testo.at(i) == '-';
+        ++i;
+    }
+    qint64 valore = 0;
+    constexpr qint64 tetto = std::numeric_limits<qint32>::max() * qint64(1000);
+    for (; i < testo.size() && testo.at(i) >= '0' && testo.at(i) <= '9'; ++i) {
+        valore = valore * 10 + (testo.at(i).unicode() - '0');
+        if (valore > tetto)
+            valore = tetto; // far beyond any field's range; callers clamp
+    }
+    return negativo ? -valore : valore;
+}
+
+namespace {
+template <typename T>
+QString Breve(T valore, const QLocale& locale)
+{
+    if (!std::isfinite(valore))
+        return QStringLiteral("0");
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, valore);
+    QString testo = QString::fromLatin1(buf, int(r.ptr - buf));
+    if (testo.contains('e')) {
+        r = std::to_chars(buf, buf + sizeof buf, valore, std::chars_format::fixed);
+        testo = QString::fromLatin1(buf, int(r.ptr - buf));
+    }
+    testo.replace('.', locale.decimalPoint());
+    testo.replace('-', locale.negativeSign());
+    return testo;
+}
+} // namespace
+
+QString TestoNumero(double valore, const QLocale& locale) { return Breve(valore, locale); }
+QString TestoNumeroSingolo(float valore, const QLocale& locale) { return Breve(valore, locale); }
+
+std::optional<double> LeggiNumero(const QString& testo, const QLocale& locale)
+{
+    const QString t = testo.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    double v = locale.toDouble(t, &ok);
+    if (!ok)
+        v = QLocale::c().toDouble(t, &ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+namespace {
+QString FormatoQuattroCifre(const QLocale& locale)
+{
+    QString f = locale.dateFormat(QLocale::ShortFormat);
+    if (!f.contains(QLatin1String("yyyy")))
+        f.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return f;
+}
+} // namespace
+
+QString TestoData(const QDate& data, const QLocale& locale)
+{
+    return locale.toString(data, FormatoQuattroCifre(locale));
+}
+
+std::optional<QDate> LeggiData(const QString& testo, const QLocale& locale)
+{
+    const QString t = testo.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    // Accept one- or two-digit days and months, and two- or four-digit years.
+    QString lungo = FormatoQuattroCifre(locale);
+    lungo.replace(QLatin1String("dd"), QLatin1String("d")).replace(QLatin1String("MM"), QLatin1String("M"));
+    QDate d = locale.toDate(t, lungo);
+    if (d.isValid())
+        return d;
+    QString breve = lungo;
+    breve.replace(QLatin1String("yyyy"), QLatin1String("yy"));
+    d = locale.toDate(t, breve);
+    if (d.isValid()) {
+        if (d.year() < 2000)
+            d = d.addYears(100);
+        return d;
+    }
+    return std::nullopt;
+}
+
+QString DataFissa(const QDate& data)
+{
+    return data.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+std::optional<QDate> LeggiDataFissa(const QString& testo)
+{
+    QDate d = QDate::fromString(testo.trimmed(), QStringLiteral("d/M/yyyy"));
+    if (!d.isValid())
+        return std::nullopt;
+    return d;
+}
+
+QString OraFissa(const QTime& ora)
+{
+    return ora.toString(QStringLiteral("H.mm.ss"));
+}
+
+std::optional<QTime> LeggiOraFissa(const QString& testo)
+{
+    QTime t = QTime::fromString(testo.trimmed(), QStringLiteral("H.m.s"));
+    if (!t.isValid())
+        t = QTime::fromString(testo.trimmed(), QStringLiteral("H.m"));
+    if (!t.isValid())
+        return std::nullopt;
+    return t;
+}

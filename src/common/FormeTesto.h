@@ -1,0 +1,52 @@
+#pragma once
+// Text forms shared by every window: number patterns, durations, dates in the
+// user's locale and in the program's fixed forms.
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <QTime>
+#include <optional>
+
+// Rounds to the nearest whole number, halves away from zero (63.5 -> 64).
+double ArrotondaMezzi(double x);
+
+// Formats like the display patterns "0", "0.0", "#,##0", "#,##0.0", "#,###"
+// and "#": '0' forces a digit, '#' an optional one, ',' asks for the locale's
+// thousands separator, '.' is the locale's decimal point. Text after the last
+// placeholder (a trailing blank) is kept as it is. Halves round away from zero
+// on the decimal value as written, so 2.675 with "0.00" gives 2,68.
+QString FormattaNumero(double valore, const QString& schema, const QLocale& locale = QLocale());
+
+// 1h05'07", 3'20", 7" ; halves of a second round away from zero.
+QString FormattaTempo(double secondi);
+
+// Date literal for queries: month/day/year, no leading zeros (12/5/2026).
+QString DataSQL(const QDate& data);
+
+// Whole-number fields read the leading number of their text: blanks, an
+// optional sign, digits; anything else ends it. "12abc" is 12, "abc" is 0.
+qint64 LeggiInteroIniziale(const QString& testo);
+
+// Shortest decimal text of a number with the locale's decimal point and no
+// grouping (72,5 and not 72,50000). Singles go through float so 72.5f and
+// 0.1f come out as written.
+QString TestoNumero(double valore, const QLocale& locale = QLocale());
+QString TestoNumeroSingolo(float valore, const QLocale& locale = QLocale());
+
+// Reads a number written in the locale's form; also accepts the plain "72.5"
+// form when the locale's own reading fails. Nothing for blank or junk text.
+std::optional<double> LeggiNumero(const QString& testo, const QLocale& locale = QLocale());
+
+// The locale's short date with a four-digit year, in the locale's field order.
+QString TestoData(const QDate& data, const QLocale& locale = QLocale());
+
+// Reads a date in the locale's short form, with a two- or four-digit year;
+// a two-digit year lands in 2000..2099, never in the 1900s.
+std::optional<QDate> LeggiData(const QString& testo, const QLocale& locale = QLocale());
+
+// The fixed forms the program normalises input to: "dd/mm/yyyy" (day first)
+// and "h.mm.ss".
+QString DataFissa(const QDate& data);
+std::optional<QDate> LeggiDataFissa(const QString& testo);
+QString OraFissa(const QTime& ora);
+std::optional<QTime> LeggiOraFissa(const QString& testo);

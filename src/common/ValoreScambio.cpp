@@ -1,0 +1,3 @@
+#include "ValoreScambio.h"
+
+Scambio ValoreScambio;

@@ -1,0 +1,106 @@
+#include "common/Colori.h"
+#include "common/FormeTesto.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+const QLocale italiano(QLocale::Italian, QLocale::Italy);
+const QLocale inglese(QLocale::English, QLocale::UnitedStates);
+}
+
+TEST(FormattaNumero, SchemiDelDisplayInItaliano)
+{
+    struct Caso { double valore; const char* schema; const char* atteso; };
+    const Caso casi[] = {
+        {1200, "#,##0 ", "1.200 "},
+        {63.5, "#,##0 ", "64 "},
+        {-63.5, "0", "-64"},
+        {0.4, "#,##0", "0"},
+        {1234567.25, "#,##0.0 ", "1.234.567,3 "},
+        {2.675, "0.00", "2,68"},
+        {0, "0.0 ", "0,0 "},
+        {999.96, "#,##0.0", "1.000,0"},
+        {400, "#,###", "400"},
+        {1000, "#,###", "1.000"},
+        {0, "#,###", ""},
+        {10, "#", "10"},
+        {-0.2, "0", "0"},
+    };
+    for (const Caso& c : casi)
+        EXPECT_EQ(FormattaNumero(c.valore, c.schema, italiano), QString::fromUtf8(c.atteso))
+            << c.valore << " " << c.schema;
+    EXPECT_EQ(FormattaNumero(1234.5, "#,##0.0", inglese), "1,234.5");
+}
+
+TEST(FormattaTempo, ArrotondaESceglieLaForma)
+{
+    EXPECT_EQ(FormattaTempo(0.4), "0\"");
+    EXPECT_EQ(FormattaTempo(59.5), "1'00\"");
+    EXPECT_EQ(FormattaTempo(200), "3'20\"");
+    EXPECT_EQ(FormattaTempo(3600), "1h00'00\"");
+    EXPECT_EQ(FormattaTempo(3907), "1h05'07\"");
+    EXPECT_EQ(FormattaTempo(7), "7\"");
+}
+
+TEST(DataSQL, MeseGiornoAnnoSenzaZeri)
+{
+    EXPECT_EQ(DataSQL(QDate(2027, 1, 1)), "1/1/2027");
+    EXPECT_EQ(DataSQL(QDate(2026, 12, 31)), "12/31/2026");
+    EXPECT_EQ(DataSQL(QDate(2026, 12, 5)), "12/5/2026");
+}
+
+TEST(LeggiInteroIniziale, LeggeSoloIlNumeroIniziale)
+{
+    EXPECT_EQ(LeggiInteroIniziale("127"), 127);
+    EXPECT_EQ(LeggiInteroIniziale("  -12abc"), -12);
+    EXPECT_EQ(LeggiInteroIniziale("abc"), 0);
+    EXPECT_EQ(LeggiInteroIniziale(""), 0);
+    EXPECT_EQ(LeggiInteroIniziale("72,5"), 72);
+    EXPECT_GT(LeggiInteroIniziale("99999999999999999999999"), 9999);
+}
+
+TEST(TestoNumero, FormaPiuBreveEAndataRitorno)
+{
+    EXPECT_EQ(TestoNumeroSingolo(72.5f, italiano), "72,5");
+    EXPECT_EQ(TestoNumeroSingolo(220.f, italiano), "220");
+    EXPECT_EQ(TestoNumeroSingolo(0.1f, italiano), "0,1");
+    EXPECT_EQ(TestoNumero(1e21, italiano), "1000000000000000000000");
+    EXPECT_EQ(TestoNumero(-3.25, italiano), "-3,25");
+    for (double v : {0.0, 72.5, 1234.75, -3.25, 1e-3}) {
+        auto letto = LeggiNumero(TestoNumero(v, italiano), italiano);
+        ASSERT_TRUE(letto.has_value());
+        EXPECT_DOUBLE_EQ(*letto, v);
+    }
+    EXPECT_DOUBLE_EQ(*LeggiNumero("72.5", italiano), 72.5);  // written elsewhere
+    EXPECT_FALSE(LeggiNumero("abc", italiano).has_value());
+    EXPECT_FALSE(LeggiNumero(" ", italiano).has_value());
+}
+
+TEST(TestoData, AnnoAQuattroCifreNellOrdineDelLocale)
+{
+    EXPECT_EQ(TestoData(QDate(2026, 12, 5), italiano), "05/12/2026");
+    EXPECT_EQ(TestoData(QDate(2026, 12, 5), inglese), "12/5/2026");
+    EXPECT_EQ(*LeggiData("05/12/2026", italiano), QDate(2026, 12, 5));
+    EXPECT_EQ(*LeggiData("5/12/2026", italiano), QDate(2026, 12, 5));
+    EXPECT_EQ(*LeggiData("05/12/26", italiano), QDate(2026, 12, 5));
+    EXPECT_EQ(*LeggiData("31/12/99", italiano), QDate(2099, 12, 31));
+    EXPECT_EQ(*LeggiData("12/5/2026", inglese), QDate(2026, 12, 5));
+    EXPECT_FALSE(LeggiData("32/12/2026", italiano).has_value());
+    EXPECT_FALSE(LeggiData("abc", italiano).has_value());
+}
+
+TEST(FormeFisse, GiornoPrimaEOraConIPunti)
+{
+    EXPECT_EQ(DataFissa(QDate(2026, 3, 7)), "07/03/2026");
+    EXPECT_EQ(*LeggiDataFissa("7/3/2026"), QDate(2026, 3, 7));
+    EXPECT_FALSE(LeggiDataFissa("2026-03-07").has_value());
+    EXPECT_EQ(OraFissa(QTime(8, 5, 9)), "8.05.09");
+    EXPECT_EQ(*LeggiOraFissa("14.30.00"), QTime(14, 30, 0));
+}
+
+TEST(Colori, LongRossoVerdeBlu)
+{
+    EXPECT_EQ(LongDaColore(QColor(255, 255, 128)), 8454143u);
+    EXPECT_EQ(ColoreDaLong(16744576), QColor(128, 128, 255));
+    EXPECT_EQ(LongDaColore(ColoreDaLong(0x123456)), 0x123456u);
+}
