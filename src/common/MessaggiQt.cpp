@@ -1,0 +1,25 @@
+#include "common/MessaggiQt.h"
+
+#include <QMessageBox>
+
+bool MessaggiQt::Domanda(const QString& testo)
+{
+    return QMessageBox::question(genitore_, TitoloApplicazione, testo, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+void MessaggiQt::Avviso(const QString& testo)
+{
+    QMessageBox::warning(genitore_, TitoloApplicazione, testo);
+}
+
+void MessaggiQt::Informazione(const QString& testo)
+{
+    QMessageBox::information(genitore_, TitoloApplicazione, testo);
+}
+
+void MessaggiQt::Errore(const QString& testo)
+{
+    QMessageBox::critical(genitore_, TitoloApplicazione, testo);
+}
