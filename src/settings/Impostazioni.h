@@ -93,6 +93,7 @@ struct Impostazioni {
 };
 
 // Designed colours of the five display elements, stored at the first start in
-// place of "None" (text and background of the counter, indicator fill, time
-// left, indicator background).
-inline constexpr std::array<quint32, 5> ColoriProgettati{0x000000, 0xC0C0C0, 0x800000, 0x000000, 0xFFFFFF};
+// place of "None": counter text (light green), counter and LED frame
+// background (black), indicator fill (blue), time left (black), indicator
+// background (white).
+inline constexpr std::array<quint32, 5> ColoriProgettati{0x80FF80, 0x000000, 0xC08000, 0x000000, 0xFFFFFF};
