@@ -9,6 +9,13 @@ bool MessaggiQt::Domanda(const QString& testo)
         == QMessageBox::Yes;
 }
 
+bool MessaggiQt::Conferma(const QString& testo)
+{
+    return QMessageBox::question(genitore_, TitoloApplicazione, testo, QMessageBox::Ok | QMessageBox::Cancel,
+                                 QMessageBox::Cancel)
+        == QMessageBox::Ok;
+}
+
 void MessaggiQt::Avviso(const QString& testo)
 {
     QMessageBox::warning(genitore_, TitoloApplicazione, testo);
