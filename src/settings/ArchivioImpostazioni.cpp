@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -34,18 +35,62 @@ struct FileProvvisori {
     }
 };
 
+enum class Lettura { Letta, Danneggiata, Impossibile };
+
+// Parses an INI file through a private copy. QSettings keeps every file it has
+// parsed in a process-wide cache and serves that instead when size and time
+// look unchanged, which the renames of Salva can bring about within one
+// millisecond; a name never seen before always gets parsed.
+Lettura LeggiIni(const QString& percorso, QMap<QString, QVariant>& valori)
+{
+    valori.clear();
+    QFile file(percorso);
+    if (!file.exists())
+        return Lettura::Letta;
+    if (!file.open(QIODevice::ReadOnly))
+        return Lettura::Impossibile;
+    const QByteArray dati = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Lettura::Impossibile;
+
+    // In the temporary folder, else beside the file when that one is full.
+    std::unique_ptr<QTemporaryFile> copia;
+    for (const QString& cartella : {QDir::tempPath(), QFileInfo(percorso).absolutePath()}) {
+        auto c = std::make_unique<QTemporaryFile>(cartella + QStringLiteral("/.velatrix-XXXXXX.conf"));
+        if (!c->open() || c->write(dati) != dati.size() || !c->flush())
+            continue;
+        c->close();
+        if (!c->open() || c->readAll() != dati)
+            continue;
+        c->close();
+        copia = std::move(c);
+        break;
+    }
+    if (!copia)
+        return Lettura::Impossibile;
+
+    QSettings ini(copia->fileName(), QSettings::IniFormat);
+    if (ini.status() == QSettings::AccessError)
+        return Lettura::Impossibile;
+    for (const QString& k : ini.allKeys())
+        valori.insert(k, ini.value(k));
+    return ini.status() == QSettings::FormatError ? Lettura::Danneggiata : Lettura::Letta;
+}
+
 } // namespace
 
 ArchivioImpostazioni::ArchivioImpostazioni(const QString& percorso)
     : percorso_(percorso)
 {
-    if (!QFileInfo::exists(percorso_))
-        return;
-    QSettings file(percorso_, QSettings::IniFormat);
-    danneggiato_ = file.status() == QSettings::FormatError;
-    file.beginGroup(Gruppo);
-    for (const QString& k : file.childKeys())
-        valori_.insert(k, Testo(file.value(k)));
+    // An unreadable file reads as empty here; Salva then refuses to replace it.
+    QMap<QString, QVariant> tutto;
+    danneggiato_ = LeggiIni(percorso_, tutto) == Lettura::Danneggiata;
+    const QString prefisso = Gruppo + QLatin1Char('/');
+    for (auto it = tutto.cbegin(); it != tutto.cend(); ++it) {
+        const QString k = it.key();
+        if (k.startsWith(prefisso) && !k.mid(prefisso.size()).contains(QLatin1Char('/')))
+            valori_.insert(k.mid(prefisso.size()), Testo(*it));
+    }
 }
 
 QString ArchivioImpostazioni::PercorsoPredefinito()
@@ -102,12 +147,11 @@ bool ArchivioImpostazioni::Salva(QString* errore)
     if (info.exists()) {
         if (!info.isFile())
             return fallito(nonSalvato);
-        QSettings attuale(percorso_, QSettings::IniFormat);
-        if (attuale.status() == QSettings::AccessError)
+        const Lettura lettura = LeggiIni(percorso_, atteso);
+        if (lettura == Lettura::Impossibile)
             return fallito(QStringLiteral("Impossibile leggere il file delle impostazioni %1: "
                                           "nessuna modifica è stata salvata.").arg(nome));
-        // QSettings reports a parse error only to the first reader of a file.
-        if (danneggiato_ || attuale.status() == QSettings::FormatError) {
+        if (lettura == Lettura::Danneggiata) {
             // What could not be parsed would be dropped by the rewrite.
             const QString copia = percorso_ + QStringLiteral(".danneggiato");
             QFile::remove(copia);
@@ -116,8 +160,6 @@ bool ArchivioImpostazioni::Salva(QString* errore)
                                               "possibile conservarne una copia: nessuna modifica è stata "
                                               "salvata.").arg(nome));
         }
-        for (const QString& k : attuale.allKeys())
-            atteso.insert(k, attuale.value(k));
         permessi = info.permissions();
     }
     for (const auto& [k, v] : sospese_)
@@ -143,28 +185,14 @@ bool ArchivioImpostazioni::Salva(QString* errore)
     }
 
     // A short write can go unreported, so read back what reached the disk.
-    // Under a name never opened before, so the parse comes from the file.
-    const QString verificato = scritto + QStringLiteral(".v");
-    provvisori.nomi << verificato;
-    if (std::rename(QFile::encodeName(scritto).constData(), QFile::encodeName(verificato).constData()) != 0)
+    QMap<QString, QVariant> letto;
+    if (LeggiIni(scritto, letto) != Lettura::Letta || letto != atteso)
         return fallito(nonSalvato);
-    {
-        QSettings letto(verificato, QSettings::IniFormat);
-        if (letto.status() != QSettings::NoError)
-            return fallito(nonSalvato);
-        const QStringList chiavi = letto.allKeys();
-        if (chiavi.size() != atteso.size())
-            return fallito(nonSalvato);
-        for (const QString& k : chiavi) {
-            auto it = atteso.constFind(k);
-            if (it == atteso.constEnd() || *it != letto.value(k))
-                return fallito(nonSalvato);
-        }
-    }
-    QFile::setPermissions(verificato, permessi);
-    if (std::rename(QFile::encodeName(verificato).constData(), QFile::encodeName(percorso_).constData()) != 0)
+    QFile::setPermissions(scritto, permessi);
+    if (std::rename(QFile::encodeName(scritto).constData(), QFile::encodeName(percorso_).constData()) != 0)
         return fallito(nonSalvato);
 
+    provvisori.nomi.clear();
     sospese_.clear();
     danneggiato_ = false;
     return true;

@@ -1,0 +1,1 @@
+velatrix_bench(bench_settings bench_settings.cpp LIBS velatrix_settings)

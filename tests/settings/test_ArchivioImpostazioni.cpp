@@ -1,0 +1,196 @@
+#include "settings/ArchivioImpostazioni.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray Contenuto(const QString& percorso)
+{
+    QFile f(percorso);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void ScriviFile(const QString& percorso, const QByteArray& dati)
+{
+    QDir().mkpath(QFileInfo(percorso).absolutePath());
+    QFile f(percorso);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(dati), dati.size());
+}
+
+class Archivio : public ::testing::Test {
+protected:
+    QTemporaryDir tmp;
+    QString percorso = tmp.filePath("Velatrix/Velatrix.conf");
+
+    // Only the store's own file may be left in the folder after a save.
+    QStringList AltriFile() const
+    {
+        QStringList f = QDir(tmp.filePath("Velatrix")).entryList(QDir::Files | QDir::Hidden);
+        f.removeAll("Velatrix.conf");
+        return f;
+    }
+};
+
+TEST_F(Archivio, OgniTestoTornaIdenticoDopoIlSalvataggio)
+{
+    const QStringList testi{"-1", "0", "127", "72,5", "01/05/2026", "None", "", " spazio iniziale",
+                            "spazio finale ", "a;b", "a=b", "\"virgolette\"", "rovescia\\n", "@chiocciola",
+                            "àèìòù €", "riga\nnuova", "tab\tqui", "/home/u/Suoni/a, b.wav", "8.00"};
+    {
+        ArchivioImpostazioni a(percorso);
+        for (int i = 0; i < testi.size(); ++i)
+            a.Scrivi(QStringLiteral("K%1").arg(i), testi[i]);
+        EXPECT_TRUE(a.InSospeso());
+        EXPECT_EQ(a.Leggi("K3", "x"), "72,5") << "pending writes are read back before saving";
+        QString errore;
+        ASSERT_TRUE(a.Salva(&errore)) << errore.toStdString();
+        EXPECT_FALSE(a.InSospeso());
+    }
+    ArchivioImpostazioni b(percorso);
+    for (int i = 0; i < testi.size(); ++i) {
+        SCOPED_TRACE(testi[i].toStdString());
+        EXPECT_EQ(b.Leggi(QStringLiteral("K%1").arg(i), "assente"), testi[i]);
+    }
+    EXPECT_TRUE(AltriFile().isEmpty()) << AltriFile().join(' ').toStdString();
+}
+
+TEST_F(Archivio, ChiaveAssenteDaIlPredefinitoESalvareNullaNonCreaIlFile)
+{
+    ArchivioImpostazioni a(percorso);
+    EXPECT_EQ(a.Leggi("CstSct", "127"), "127");
+    EXPECT_FALSE(a.Contiene("CstSct"));
+    EXPECT_TRUE(a.Chiavi().isEmpty());
+    QString errore;
+    EXPECT_TRUE(a.Salva(&errore));
+    EXPECT_FALSE(QFile::exists(percorso));
+}
+
+TEST_F(Archivio, FileScrittoAManoSiLeggeEQuelCheNonSiScriveResta)
+{
+    // An unquoted comma is a list to the INI reader; it must still read as one text.
+    ScriviFile(percorso, "[Altro]\nX=1\n\n[Settings]\nSPSTr1=72,5\nDscTr1=Ordinaria\n");
+    ArchivioImpostazioni a(percorso);
+    EXPECT_EQ(a.Leggi("SPSTr1", ""), "72,5");
+    a.Scrivi("DscTr1", "Nuova");
+    QString errore;
+    ASSERT_TRUE(a.Salva(&errore)) << errore.toStdString();
+
+    QSettings s(percorso, QSettings::IniFormat);
+    EXPECT_EQ(s.value("Altro/X").toString(), "1");
+    EXPECT_EQ(s.value("Settings/DscTr1").toString(), "Nuova");
+    EXPECT_EQ(ArchivioImpostazioni(percorso).Leggi("SPSTr1", ""), "72,5");
+}
+
+// A full disk, simulated by a file size limit so it works for root as well.
+TEST_F(Archivio, SalvataggioFallitoLasciaIlFileDiPrimaESiPuoRiprovare)
+{
+    {
+        ArchivioImpostazioni a(percorso);
+        a.Scrivi("CstSct", "127");
+        ASSERT_TRUE(a.Salva(nullptr));
+    }
+    const QByteArray prima = Contenuto(percorso);
+    ASSERT_FALSE(prima.isEmpty());
+
+    ArchivioImpostazioni a(percorso);
+    a.Scrivi("CstSct", "200");
+    a.Scrivi("Wav000", QString(20000, 'x'));
+
+    auto vecchioSegnale = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit vecchio{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &vecchio), 0);
+    rlimit stretto = vecchio;
+    stretto.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &stretto), 0);
+    QString errore;
+    const bool riuscito = a.Salva(&errore);
+    setrlimit(RLIMIT_FSIZE, &vecchio);
+    std::signal(SIGXFSZ, vecchioSegnale);
+
+    EXPECT_FALSE(riuscito);
+    EXPECT_TRUE(errore.contains(percorso)) << errore.toStdString();
+    EXPECT_EQ(Contenuto(percorso), prima);
+    EXPECT_TRUE(AltriFile().isEmpty()) << AltriFile().join(' ').toStdString();
+    EXPECT_TRUE(a.InSospeso());
+    EXPECT_EQ(a.Leggi("CstSct", ""), "200");
+
+    ASSERT_TRUE(a.Salva(&errore)) << errore.toStdString();
+    ArchivioImpostazioni b(percorso);
+    EXPECT_EQ(b.Leggi("CstSct", ""), "200");
+    EXPECT_EQ(b.Leggi("Wav000", "").size(), 20000);
+}
+
+TEST_F(Archivio, CartellaImpossibileDaCreareSiSegnala)
+{
+    ScriviFile(tmp.filePath("file"), "x");
+    ArchivioImpostazioni a(tmp.filePath("file/Velatrix.conf"));
+    a.Scrivi("RegFlg", "0");
+    QString errore;
+    EXPECT_FALSE(a.Salva(&errore));
+    EXPECT_FALSE(errore.isEmpty());
+    EXPECT_EQ(Contenuto(tmp.filePath("file")), "x");
+}
+
+TEST_F(Archivio, CartellaInSolaLetturaOFileIlleggibileLascianoIlFileIntatto)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads and writes regardless of permissions";
+    ScriviFile(percorso, "[Settings]\nCstSct=127\n");
+    const QByteArray prima = Contenuto(percorso);
+    const QString cartella = tmp.filePath("Velatrix");
+    const auto tutto = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const struct {
+        const char* caso;
+        QString percorso;
+        QFile::Permissions permessi;
+    } casi[] = {
+        {"cartella in sola lettura", cartella, QFile::ReadOwner | QFile::ExeOwner},
+        {"file illeggibile", percorso, {}},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.caso);
+        QFile::setPermissions(c.percorso, c.permessi);
+        ArchivioImpostazioni a(percorso);
+        a.Scrivi("CstSct", "200");
+        QString errore;
+        const bool riuscito = a.Salva(&errore);
+        QFile::setPermissions(c.percorso, tutto);
+        EXPECT_FALSE(riuscito);
+        EXPECT_FALSE(errore.isEmpty());
+        EXPECT_EQ(Contenuto(percorso), prima);
+    }
+}
+
+TEST_F(Archivio, FileDanneggiatoVieneConservatoPrimaDiRiscriverlo)
+{
+    const QByteArray danneggiato = "[Settings\n\x01\x02 rotto\nCstSct=150\n[Settings]\nPrcIva=10\n";
+    ScriviFile(percorso, danneggiato);
+    ArchivioImpostazioni a(percorso);
+    EXPECT_TRUE(a.Danneggiato());
+    EXPECT_EQ(a.Leggi("PrcIva", ""), "10");
+    a.Scrivi("RegFlg", "0");
+    QString errore;
+    ASSERT_TRUE(a.Salva(&errore)) << errore.toStdString();
+    EXPECT_EQ(Contenuto(percorso + ".danneggiato"), danneggiato);
+    ArchivioImpostazioni b(percorso);
+    EXPECT_FALSE(b.Danneggiato());
+    EXPECT_EQ(b.Leggi("PrcIva", ""), "10");
+    EXPECT_EQ(b.Leggi("RegFlg", ""), "0");
+}
+
+TEST(ArchivioPercorso, SegueLaCartellaDiConfigurazioneDellUtente)
+{
+    EXPECT_EQ(ArchivioImpostazioni::PercorsoPredefinito(),
+              qEnvironmentVariable("XDG_CONFIG_HOME") + "/Velatrix/Velatrix.conf");
+}
+
+} // namespace

@@ -1,0 +1,416 @@
+#include "settings/CaricaImpostazioni.h"
+
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+const QLocale Italiano(QLocale::Italian, QLocale::Italy);
+const QDate Oggi(2026, 5, 14);
+
+class Caricamento : public ::testing::Test {
+protected:
+    QTemporaryDir tmp;
+    QString percorso = tmp.filePath("Velatrix.conf");
+
+    Impostazioni Carica(const ArchivioImpostazioni& a, bool* primo = nullptr, const QDate& oggi = Oggi)
+    {
+        bool p = false;
+        Impostazioni imp = CaricaImpostazioni(a, oggi, Italiano, true, &p);
+        if (primo)
+            *primo = p;
+        return imp;
+    }
+
+    // A store holding just these texts.
+    Impostazioni CaricaDa(std::initializer_list<std::pair<const char*, const char*>> valori)
+    {
+        ArchivioImpostazioni a(percorso);
+        for (const auto& [k, v] : valori)
+            a.Scrivi(k, v);
+        return Carica(a);
+    }
+
+    QSet<QString> ChiaviSalvate() const
+    {
+        const QStringList k = ArchivioImpostazioni(percorso).Chiavi();
+        return QSet<QString>(k.begin(), k.end());
+    }
+};
+
+QSet<QString> Famiglia(const char* radice, int da, int a)
+{
+    QSet<QString> s;
+    for (int i = da; i <= a; ++i)
+        s << ChiaveFamiglia(radice, i);
+    return s;
+}
+
+TEST(FormeImpostazioni, ChiaviDiFamigliaSenzaZeriNeSpazi)
+{
+    EXPECT_EQ(ChiaveFamiglia("SPSTr", 3), "SPSTr3");
+    EXPECT_EQ(ChiaveFamiglia("MsV00", 4), "MsV004");
+    EXPECT_EQ(ChiaveFamiglia("Wav00", 0), "Wav000");
+    EXPECT_EQ(TestoBooleano(true), "-1");
+    EXPECT_EQ(TestoBooleano(false), "0");
+}
+
+TEST(PeriodoPredefinito, DalPrimoAllUltimoGiornoDelMese)
+{
+    const struct {
+        QDate oggi, fine;
+    } casi[] = {
+        {{2026, 5, 14}, {2026, 5, 31}},  {{2026, 12, 31}, {2026, 12, 31}}, {{2026, 12, 1}, {2026, 12, 31}},
+        {{2026, 2, 10}, {2026, 2, 28}},  {{2024, 2, 29}, {2024, 2, 29}},   {{2026, 4, 30}, {2026, 4, 30}},
+        {{2026, 1, 31}, {2026, 1, 31}},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.oggi.toString(Qt::ISODate).toStdString());
+        EXPECT_EQ(InizioPeriodoPredefinito(c.oggi), QDate(c.oggi.year(), c.oggi.month(), 1));
+        EXPECT_EQ(FinePeriodoPredefinita(c.oggi), c.fine);
+    }
+}
+
+TEST_F(Caricamento, ArchivioVuotoDaIPredefiniti)
+{
+    ArchivioImpostazioni a(percorso);
+    bool primo = false;
+    const Impostazioni imp = Carica(a, &primo, QDate(2026, 12, 7));
+    EXPECT_TRUE(primo);
+    EXPECT_TRUE(imp.SchedaAudio);
+    EXPECT_EQ(imp.IntRfr, 1000);
+    EXPECT_EQ(imp.IntCtr, 1000);
+    EXPECT_TRUE(imp.TopWin && imp.SlvImp && imp.CtrAut && imp.ClrTar && imp.LogCon);
+    EXPECT_FALSE(imp.CnfStp || imp.CtrCon);
+    for (const auto& c : imp.Clr)
+        EXPECT_FALSE(c.has_value());
+    EXPECT_FALSE(imp.TopTwp || imp.LftTwp);
+    EXPECT_EQ(imp.TipImp, 1);
+    EXPECT_EQ(imp.PerImp, 1);
+    EXPECT_EQ(imp.DatIPB, QDate(2026, 12, 1));
+    EXPECT_EQ(imp.DatFPB, QDate(2026, 12, 31));
+    EXPECT_EQ(imp.Tariffe, ModelloTariffe{});
+    for (int n = 1; n <= NumeroAllarmi; ++n)
+        EXPECT_FALSE(imp.Msg[size_t(n)]);
+    EXPECT_EQ(imp.Wav[0], "");
+    EXPECT_FALSE(CaricaImpostazioni(a, Oggi, Italiano, false, nullptr).SchedaAudio);
+}
+
+TEST_F(Caricamento, PrimoAvvioSalvaOgniChiaveTranneLaRiduzione)
+{
+    {
+        ArchivioImpostazioni a(percorso);
+        const Impostazioni imp = Carica(a);
+        QString errore;
+        ASSERT_TRUE(ScriviPrimoAvvio(a, imp, 0, 8100.5, ColoriProgettati, Italiano, &errore))
+            << errore.toStdString();
+    }
+    QSet<QString> attese{"RegFlg", "IntRfr", "IntCtr", "TopWin", "CnfStp", "SlvImp", "CtrAut", "CtrCon",
+                         "ClrTar", "TopTwp", "LftTwp", "TipImp", "PerImp", "DatIPB", "DatFPB", "CstSct",
+                         "PrcIva", "SctAgg", "MaxTrf", "MaxFsc", "LogCon"};
+    attese += Famiglia("Clr00", 0, 4) + Famiglia("Wav00", 0, 4) + Famiglia("Msg00", 1, 4)
+        + Famiglia("MsV00", 1, 4) + Famiglia("MsI00", 1, 3);
+    attese += Famiglia("DscTr", 1, 2) + Famiglia("SPSTr", 1, 2) + Famiglia("ClrTr", 1, 2);
+    attese += Famiglia("InzFs", 1, 3) + Famiglia("TrfFr", 1, 3) + Famiglia("TrfSb", 1, 3) + Famiglia("TrfFs", 1, 3);
+    EXPECT_EQ(ChiaviSalvate(), attese);
+
+    ArchivioImpostazioni b(percorso);
+    const struct {
+        const char* chiave;
+        const char* testo;
+    } valori[] = {
+        {"RegFlg", "0"},        {"TopWin", "-1"},       {"CnfStp", "0"},      {"CstSct", "127"},
+        {"SPSTr1", "220"},      {"DscTr2", "Ridotta"},  {"ClrTr1", "8454143"}, {"InzFs3", "18.30"},
+        {"TrfFs1", "2"},        {"TopTwp", "0"},        {"LftTwp", "8100,5"},  {"DatIPB", "01/05/2026"},
+        {"DatFPB", "31/05/2026"}, {"Clr000", "8454016"}, {"Clr004", "16777215"}, {"MsV004", "0"},
+        {"Wav004", ""},
+    };
+    for (const auto& v : valori)
+        EXPECT_EQ(b.Leggi(v.chiave, "assente"), v.testo) << v.chiave;
+
+    // From now on the flag is off, the stored values read back, and the
+    // bill period stays that of the first start.
+    bool primo = true;
+    const Impostazioni imp = Carica(b, &primo, QDate(2026, 7, 2));
+    EXPECT_FALSE(primo);
+    EXPECT_EQ(imp.Tariffe, ModelloTariffe{});
+    EXPECT_EQ(imp.DatIPB, QDate(2026, 5, 1));
+    EXPECT_EQ(imp.LftTwp, 8100.5);
+    EXPECT_EQ(imp.Clr[0], 0x80FF80u);
+}
+
+TEST_F(Caricamento, TestiLettiSecondoIlTipo)
+{
+    const Impostazioni imp = CaricaDa({
+        {"RegFlg", "0"},   {"TopWin", "0"},           {"CnfStp", "-1"},     {"CtrAut", "1"},
+        {"CtrCon", "abc"}, {"SlvImp", ""},            {"MsV001", "72,5"},   {"MsV002", "72.5"},
+        {"MsV003", "x"},   {"DatIPB", "1/5/26"},      {"DatFPB", "31/05/2026"}, {"TopTwp", "1234,5"},
+        {"LftTwp", "abc"}, {"Clr000", "255"},         {"Clr001", "None"},   {"Clr002", "-5"},
+        {"Clr003", "16777216"}, {"ClrTr1", "abc"},    {"ClrTr2", "255"},    {"DscTr5", "Serale"},
+    });
+    EXPECT_FALSE(imp.TopWin);
+    EXPECT_TRUE(imp.CnfStp);
+    EXPECT_TRUE(imp.CtrAut) << "any non-zero number is true";
+    EXPECT_FALSE(imp.CtrCon) << "unreadable keeps the default";
+    EXPECT_TRUE(imp.SlvImp);
+    EXPECT_EQ(imp.MsV[1], 72.5);
+    EXPECT_EQ(imp.MsV[2], 72.5);
+    EXPECT_EQ(imp.MsV[3], 0);
+    EXPECT_EQ(imp.DatIPB, QDate(2026, 5, 1)) << "a two-digit year is in this century";
+    EXPECT_EQ(imp.DatFPB, QDate(2026, 5, 31));
+    EXPECT_EQ(imp.TopTwp, 1234.5);
+    EXPECT_FALSE(imp.LftTwp.has_value());
+    EXPECT_EQ(imp.Clr[0], 255u);
+    for (int i : {1, 2, 3, 4})
+        EXPECT_FALSE(imp.Clr[size_t(i)].has_value()) << i;
+    EXPECT_EQ(imp.Tariffe.tariffa(1).Colore, 8454143u);
+    EXPECT_EQ(imp.Tariffe.tariffa(2).Colore, 255u);
+    EXPECT_EQ(imp.Tariffe.tariffa(5).Descrizione, "Serale") << "entries beyond MaxTrf are read too";
+}
+
+TEST_F(Caricamento, DateNonValideTornanoAlPeriodoPredefinito)
+{
+    const Impostazioni imp = CaricaDa({{"DatIPB", "31/02/2026"}, {"DatFPB", "abc"}});
+    EXPECT_EQ(imp.DatIPB, QDate(2026, 5, 1));
+    EXPECT_EQ(imp.DatFPB, QDate(2026, 5, 31));
+}
+
+TEST_F(Caricamento, ValoriFuoriCampoPrendonoIlPiuVicino)
+{
+    using Campo = std::function<double(const Impostazioni&)>;
+    const char* testi[] = {"0", "abc", "99999", "-5", "99999999999999999999999"};
+    // Expected value for each of the texts above; "abc" keeps the default.
+    const struct {
+        const char* chiave;
+        Campo campo;
+        double attesi[5];
+    } casi[] = {
+        {"IntRfr", [](auto& i) { return i.IntRfr; }, {1000, 1000, 5000, 1000, 5000}},
+        {"IntCtr", [](auto& i) { return i.IntCtr; }, {1000, 1000, 5000, 1000, 5000}},
+        {"TipImp", [](auto& i) { return i.TipImp; }, {1, 1, 4, 1, 4}},
+        {"PerImp", [](auto& i) { return i.PerImp; }, {1, 1, 3, 1, 3}},
+        {"CstSct", [](auto& i) { return i.Tariffe.CstSct; }, {0, 127, 9999, 0, 9999}},
+        {"PrcIva", [](auto& i) { return i.Tariffe.PrcIva; }, {0, 20, 99, 0, 99}},
+        {"PrcRid", [](auto& i) { return i.Tariffe.PrcRid; }, {1, 50, 99, 1, 99}},
+        {"LimRid", [](auto& i) { return i.Tariffe.LimRid; }, {0, 1, 9999, 0, 9999}},
+        {"TipRid", [](auto& i) { return i.Tariffe.TipRid; }, {0, 0, 1, 0, 1}},
+        {"MaxTrf", [](auto& i) { return i.Tariffe.MaxTrf; }, {1, 2, 5, 1, 5}},
+        {"MaxFsc", [](auto& i) { return i.Tariffe.MaxFsc; }, {1, 3, 5, 1, 5}},
+        {"SPSTr1", [](auto& i) { return i.Tariffe.tariffa(1).SecondiPerScatto; }, {1, 220, 3600, 1, 3600}},
+        {"TrfFr1", [](auto& i) { return i.Tariffe.fascia(1).TariffaFeriali; }, {1, 1, 2, 1, 2}},
+        {"TrfSb2", [](auto& i) { return i.Tariffe.fascia(2).TariffaSabato; }, {1, 2, 2, 1, 2}},
+        // Tariffs and bands beyond the counts in use are kept as read.
+        {"SPSTr3", [](auto& i) { return i.Tariffe.tariffa(3).SecondiPerScatto; }, {0, 0, 99999, -5, 1e23}},
+        {"TrfFs4", [](auto& i) { return i.Tariffe.fascia(4).TariffaFestivi; }, {0, 0, 99999, -5, INT_MAX}},
+    };
+    for (const auto& c : casi)
+        for (int t = 0; t < 5; ++t) {
+            SCOPED_TRACE(std::string(c.chiave) + "=" + testi[t]);
+            EXPECT_FLOAT_EQ(c.campo(CaricaDa({{c.chiave, testi[t]}})), c.attesi[t]);
+        }
+    EXPECT_EQ(CaricaDa({{"CstSct", "12,7"}}).Tariffe.CstSct, 127) << "a whole-number key holds no fraction";
+    EXPECT_EQ(CaricaDa({{"SPSTr2", "72,5"}}).Tariffe.tariffa(2).SecondiPerScatto, 72.5f);
+    EXPECT_EQ(CaricaDa({{"SPSTr1", "1e300"}}).Tariffe.tariffa(1).SecondiPerScatto, 3600.0f);
+}
+
+TEST_F(Caricamento, TariffaDiFasciaOltreLeTariffeInUso)
+{
+    // Three tariffs stored, the count lowered to two by hand.
+    const Impostazioni imp = CaricaDa({{"MaxTrf", "2"}, {"TrfFr1", "3"}, {"TrfSb3", "3"}, {"TrfFs2", "5"}});
+    EXPECT_EQ(imp.Tariffe.fascia(1).TariffaFeriali, 2);
+    EXPECT_EQ(imp.Tariffe.fascia(3).TariffaSabato, 2);
+    EXPECT_EQ(imp.Tariffe.fascia(2).TariffaFestivi, 2);
+}
+
+TEST_F(Caricamento, IlTempoSiMostraSoloPerLaConnessione)
+{
+    EXPECT_EQ(CaricaDa({{"TipImp", "4"}, {"PerImp", "1"}}).TipImp, 4);
+    EXPECT_EQ(CaricaDa({{"TipImp", "4"}, {"PerImp", "2"}}).TipImp, 1);
+    EXPECT_EQ(CaricaDa({{"TipImp", "9"}, {"PerImp", "3"}}).TipImp, 1);
+}
+
+TEST_F(Caricamento, DescrizioneTagliataAVentiCaratteri)
+{
+    const Impostazioni imp = CaricaDa({{"DscTr1", "Tariffa serale festiva"}, {"DscTr2", "1234567890123456789😀"}});
+    EXPECT_EQ(imp.Tariffe.tariffa(1).Descrizione, "Tariffa serale festi");
+    // A character outside the basic plane is dropped whole, never cut in two.
+    EXPECT_EQ(imp.Tariffe.tariffa(2).Descrizione, "1234567890123456789");
+}
+
+TEST_F(Caricamento, UnaCorrezioneNonRiscriveLArchivio)
+{
+    {
+        ArchivioImpostazioni a(percorso);
+        a.Scrivi("IntRfr", "0");
+        ASSERT_TRUE(a.Salva(nullptr));
+    }
+    ArchivioImpostazioni a(percorso);
+    EXPECT_EQ(Carica(a).IntRfr, 1000);
+    EXPECT_FALSE(a.InSospeso());
+    EXPECT_EQ(a.Leggi("IntRfr", ""), "0");
+}
+
+TEST(Normalizza, ValoriNonNumericiDaiChiamanti)
+{
+    Impostazioni imp;
+    imp.Tariffe.tariffa(1).SecondiPerScatto = std::nanf("");
+    imp.TopTwp = std::nan("");
+    imp.LftTwp = -120;
+    imp.DatIPB = QDate();
+    NormalizzaImpostazioni(imp, QDate(2026, 2, 3));
+    EXPECT_EQ(imp.Tariffe.tariffa(1).SecondiPerScatto, 1.0f);
+    EXPECT_FALSE(imp.TopTwp.has_value());
+    EXPECT_EQ(imp.LftTwp, -120) << "a negative edge is a real position";
+    EXPECT_EQ(imp.DatIPB, QDate(2026, 2, 1));
+    EXPECT_EQ(imp.DatFPB, QDate(2026, 2, 28));
+}
+
+class Scrittori : public Caricamento {};
+
+TEST_F(Scrittori, OgniScrittoreSalvaSoloLeSueChiavi)
+{
+    Impostazioni imp;
+    imp.DatIPB = QDate(2026, 5, 1);
+    imp.DatFPB = QDate(2026, 5, 31);
+    const QSet<QString> opzioni = QSet<QString>{"IntRfr", "CnfStp", "TopWin", "LogCon", "CtrAut", "IntCtr",
+                                                "CtrCon", "SlvImp", "ClrTar"}
+        + Famiglia("Clr00", 0, 4) + Famiglia("Wav00", 0, 4) + Famiglia("Msg00", 1, 4) + Famiglia("MsV00", 1, 4)
+        + Famiglia("MsI00", 1, 3);
+    const QSet<QString> tariffe = QSet<QString>{"CstSct", "PrcIva", "SctAgg", "MaxTrf", "MaxFsc", "RidTrf",
+                                                "PrcRid", "LimRid", "TipRid"}
+        + Famiglia("DscTr", 1, 2) + Famiglia("SPSTr", 1, 2) + Famiglia("ClrTr", 1, 2) + Famiglia("InzFs", 1, 3)
+        + Famiglia("TrfFr", 1, 3) + Famiglia("TrfSb", 1, 3) + Famiglia("TrfFs", 1, 3);
+    using Scrittore = std::function<bool(ArchivioImpostazioni&, QString*)>;
+    const struct {
+        const char* nome;
+        Scrittore scrivi;
+        QSet<QString> chiavi;
+    } casi[] = {
+        {"Opzioni", [&](auto& a, auto* e) { return ScriviOpzioni(a, imp, Italiano, e); }, opzioni},
+        {"Tariffe", [&](auto& a, auto* e) { return ScriviTariffe(a, imp, Italiano, e); }, tariffe},
+        {"Bolletta", [&](auto& a, auto* e) { return ScriviPeriodoBolletta(a, imp, Italiano, e); },
+         {"DatIPB", "DatFPB"}},
+        {"Uscita", [&](auto& a, auto* e) { return ScriviUscita(a, imp, 10, 20, Italiano, e); },
+         {"TopTwp", "LftTwp", "TipImp", "PerImp"}},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.nome);
+        QFile::remove(percorso);
+        ArchivioImpostazioni a(percorso);
+        QString errore;
+        ASSERT_TRUE(c.scrivi(a, &errore)) << errore.toStdString();
+        EXPECT_EQ(ChiaviSalvate(), c.chiavi);
+    }
+}
+
+TEST_F(Scrittori, IValoriTornanoUgualiAllaLettura)
+{
+    Impostazioni imp;
+    imp.IntRfr = 3000;
+    imp.CnfStp = true;
+    imp.CtrAut = false;
+    imp.Clr[0] = 255;
+    imp.Clr[2] = 0;
+    imp.ClrTar = false;
+    imp.Wav[3] = "/home/u/Suoni/scatto, breve.wav";
+    imp.Msg[4] = true;
+    imp.MsV[4] = 72.5;
+    imp.MsI[3] = true;
+    imp.TipImp = 3;
+    imp.PerImp = 2;
+    imp.DatIPB = QDate(2026, 4, 15);
+    imp.DatFPB = QDate(2026, 5, 14);
+    ModelloTariffe& m = imp.Tariffe;
+    m.CstSct = 200;
+    m.MaxTrf = 3;
+    m.tariffa(3) = {"<Tariffa 3>", 1.5f, 0xFFFFFF};
+    m.MaxFsc = 4;
+    m.fascia(4) = {"21.00", 3, 3, 1};
+    m.RidTrf = true;
+    m.PrcRid = 30;
+    m.TipRid = 1;
+    ArchivioImpostazioni a(percorso);
+    ASSERT_TRUE(ScriviOpzioni(a, imp, Italiano, nullptr));
+    ASSERT_TRUE(ScriviTariffe(a, imp, Italiano, nullptr));
+    ASSERT_TRUE(ScriviPeriodoBolletta(a, imp, Italiano, nullptr));
+    ASSERT_TRUE(ScriviUscita(a, imp, -45, 1234.5, Italiano, nullptr));
+
+    ArchivioImpostazioni b(percorso);
+    EXPECT_EQ(b.Leggi("CnfStp", ""), "-1");
+    EXPECT_EQ(b.Leggi("MsV004", ""), "72,5");
+    EXPECT_EQ(b.Leggi("SPSTr3", ""), "1,5");
+    EXPECT_EQ(b.Leggi("Clr001", ""), "None");
+    EXPECT_EQ(b.Leggi("DatIPB", ""), "15/04/2026");
+    EXPECT_EQ(b.Leggi("LftTwp", ""), "1234,5");
+
+    const Impostazioni letto = Carica(b);
+    EXPECT_EQ(letto.Tariffe, m);
+    EXPECT_EQ(letto.IntRfr, 3000);
+    EXPECT_TRUE(letto.CnfStp);
+    EXPECT_FALSE(letto.CtrAut);
+    EXPECT_EQ(letto.Clr, imp.Clr);
+    EXPECT_FALSE(letto.ClrTar);
+    EXPECT_EQ(letto.Wav, imp.Wav);
+    EXPECT_EQ(letto.Msg, imp.Msg);
+    EXPECT_EQ(letto.MsV, imp.MsV);
+    EXPECT_EQ(letto.MsI, imp.MsI);
+    EXPECT_EQ(letto.TipImp, 3);
+    EXPECT_EQ(letto.PerImp, 2);
+    EXPECT_EQ(letto.DatIPB, imp.DatIPB);
+    EXPECT_EQ(letto.DatFPB, imp.DatFPB);
+    EXPECT_EQ(letto.TopTwp, -45);
+    EXPECT_EQ(letto.LftTwp, 1234.5);
+}
+
+TEST_F(Scrittori, MenoTariffeLascianoQuelleOltreNellArchivio)
+{
+    ArchivioImpostazioni a(percorso);
+    Impostazioni imp;
+    imp.Tariffe.MaxTrf = 3;
+    imp.Tariffe.tariffa(3) = {"Notturna", 600, 255};
+    ASSERT_TRUE(ScriviTariffe(a, imp, Italiano, nullptr));
+    imp.Tariffe.MaxTrf = 2;
+    imp.Tariffe.tariffa(3) = {"Cambiata", 1, 1};
+    ASSERT_TRUE(ScriviTariffe(a, imp, Italiano, nullptr));
+
+    ArchivioImpostazioni b(percorso);
+    EXPECT_EQ(b.Leggi("MaxTrf", ""), "2");
+    EXPECT_EQ(b.Leggi("DscTr3", ""), "Notturna");
+    EXPECT_EQ(b.Leggi("SPSTr3", ""), "600");
+    EXPECT_EQ(b.Leggi("ClrTr3", ""), "255");
+    const Impostazioni letto = Carica(b);
+    EXPECT_EQ(letto.Tariffe.MaxTrf, 2);
+    EXPECT_EQ(letto.Tariffe.tariffa(3).Descrizione, "Notturna");
+}
+
+TEST_F(Scrittori, UnConteggioFuoriMisuraNonEsceDallaTabella)
+{
+    ArchivioImpostazioni a(percorso);
+    Impostazioni imp;
+    imp.Tariffe.MaxTrf = 9;
+    imp.Tariffe.MaxFsc = -1;
+    ASSERT_TRUE(ScriviTariffe(a, imp, Italiano, nullptr));
+    EXPECT_TRUE(a.Contiene("DscTr5"));
+    EXPECT_FALSE(a.Contiene("DscTr6"));
+    EXPECT_FALSE(a.Contiene("InzFs1"));
+}
+
+TEST_F(Scrittori, UnSalvataggioFallitoSiSegnala)
+{
+    QFile f(tmp.filePath("file"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    ArchivioImpostazioni a(tmp.filePath("file/Velatrix.conf"));
+    QString errore;
+    EXPECT_FALSE(ScriviUscita(a, Impostazioni{}, 0, 0, Italiano, &errore));
+    EXPECT_FALSE(errore.isEmpty());
+    EXPECT_TRUE(a.InSospeso());
+}
+
+} // namespace
