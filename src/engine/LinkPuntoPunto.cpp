@@ -1,0 +1,284 @@
+#include "engine/LinkPuntoPunto.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+
+#include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <net/if_arp.h>
+#include <netinet/in.h>
+#include <netpacket/packet.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Regular files only, and at most a few kilobytes: a FIFO or a device left
+// where a pid file belongs must never hang the control timer.
+QByteArray LeggiPiccolo(const QString& percorso, qsizetype massimo = 4096)
+{
+    const int fd = ::open(QFile::encodeName(percorso).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return {};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return {};
+    }
+    QByteArray dati(massimo, Qt::Uninitialized);
+    qsizetype letti = 0;
+    while (letti < massimo) {
+        const ssize_t n = ::read(fd, dati.data() + letti, size_t(massimo - letti));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        letti += n;
+    }
+    ::close(fd);
+    dati.truncate(letti);
+    return dati;
+}
+
+QList<QByteArray> Righe(const QByteArray& dati)
+{
+    QList<QByteArray> righe = dati.split('\n');
+    for (QByteArray& r : righe)
+        r = r.trimmed();
+    return righe;
+}
+
+qint64 LeggiPid(const QByteArray& riga)
+{
+    bool ok = false;
+    const qint64 pid = riga.toLongLong(&ok);
+    return ok && pid > 0 ? pid : 0;
+}
+
+// The name ends up on screen and in the log: no control characters, no
+// runaway lengths.
+QString Pulito(QString testo)
+{
+    for (QChar& c : testo)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+            c = QLatin1Char(' ');
+    return testo.simplified().left(256);
+}
+
+bool NomePpp(const QString& nome)
+{
+    if (!nome.startsWith(QLatin1String("ppp")) || nome.size() == 3)
+        return false;
+    return std::all_of(nome.begin() + 3, nome.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+}  // namespace
+
+ElencoKernel::ElencoKernel(QString radiceSys) : radiceSys_(std::move(radiceSys)) {}
+
+bool ElencoKernel::Leggi(QList<InterfacciaRete>* elenco)
+{
+    ifaddrs* lista = nullptr;
+    if (::getifaddrs(&lista) != 0)
+        return false;
+
+    QMap<QString, InterfacciaRete> perNome;
+    for (const ifaddrs* a = lista; a; a = a->ifa_next) {
+        if (!a->ifa_name)
+            continue;
+        QString nome = QString::fromLocal8Bit(a->ifa_name);
+        // IPv4 alias labels ("ppp0:1") belong to their device; ':' is not
+        // allowed in a real interface name.
+        if (const qsizetype dp = nome.indexOf(QLatin1Char(':')); dp >= 0)
+            nome.truncate(dp);
+        InterfacciaRete& i = perNome[nome];
+        i.nome = nome;
+        i.flags = a->ifa_flags;
+        const sockaddr* sa = a->ifa_addr;
+        if (!sa)
+            continue;
+        if (sa->sa_family == AF_PACKET) {
+            const auto* ll = reinterpret_cast<const sockaddr_ll*>(sa);
+            i.indice = ll->sll_ifindex;
+            i.tipo = ll->sll_hatype;
+        } else if (sa->sa_family == AF_INET) {
+            i.ipv4 = true;
+        } else if (sa->sa_family == AF_INET6) {
+            const in6_addr& ind = reinterpret_cast<const sockaddr_in6*>(sa)->sin6_addr;
+            if (!IN6_IS_ADDR_LINKLOCAL(&ind) && !IN6_IS_ADDR_UNSPECIFIED(&ind))
+                i.ipv6 = true;
+        }
+    }
+    ::freeifaddrs(lista);
+
+    elenco->clear();
+    for (InterfacciaRete& i : perNome) {
+        if (i.indice <= 0)
+            i.indice = int(::if_nametoindex(QFile::encodeName(i.nome).constData()));
+        if (i.indice <= 0)
+            continue;  // went away while being read
+        // sysfs may belong to another network namespace than the caller: its
+        // folder only counts when it names the same ifindex.
+        const QString cartella = radiceSys_ + QLatin1Char('/') + i.nome;
+        bool ok = false;
+        const int indiceSys = LeggiPiccolo(cartella + QLatin1String("/ifindex"), 32).trimmed().toInt(&ok);
+        struct stat st {};
+        if (ok && indiceSys == i.indice && ::stat(QFile::encodeName(cartella).constData(), &st) == 0)
+            i.identita = quint64(st.st_ino);
+        elenco->append(i);
+    }
+    return true;
+}
+
+LinkPuntoPunto::LinkPuntoPunto(const QString& radiceSys, QString cartellaRun, QString radiceProc)
+    : proprio_(std::make_unique<ElencoKernel>(radiceSys)),
+      elenco_(*proprio_),
+      cartellaRun_(std::move(cartellaRun)),
+      radiceProc_(std::move(radiceProc))
+{
+}
+
+LinkPuntoPunto::LinkPuntoPunto(ElencoInterfacce& elenco, QString cartellaRun, QString radiceProc)
+    : elenco_(elenco), cartellaRun_(std::move(cartellaRun)), radiceProc_(std::move(radiceProc))
+{
+}
+
+bool LinkPuntoPunto::PuntoPunto(const InterfacciaRete& i)
+{
+    if ((i.flags & IFF_LOOPBACK) || i.tipo == ARPHRD_LOOPBACK)
+        return false;
+    return (i.flags & IFF_POINTOPOINT) || i.tipo == ARPHRD_PPP || NomePpp(i.nome);
+}
+
+StatoLink LinkPuntoPunto::Stato(const InterfacciaRete& i)
+{
+    // No carrier (a tun with nobody attached, a dormant modem) carries no
+    // call yet, whatever addresses are set on it.
+    if (!(i.flags & IFF_UP) || !(i.flags & IFF_RUNNING))
+        return StatoLink::Composizione;
+    return i.ipv4 || i.ipv6 ? StatoLink::Connesso : StatoLink::Autenticazione;
+}
+
+quint32 LinkPuntoPunto::NuovaManiglia()
+{
+    for (;;) {
+        const quint32 m = prossima_++;
+        if (m != 0 && std::none_of(noti_.begin(), noti_.end(), [m](const Noto& n) { return n.maniglia == m; }))
+            return m;
+    }
+}
+
+bool LinkPuntoPunto::Aggiorna()
+{
+    QList<InterfacciaRete> tutte;
+    if (!elenco_.Leggi(&tutte))
+        return false;  // keep what is known: a failed reading is not a hang-up
+    QList<InterfacciaRete> link;
+    for (const InterfacciaRete& i : tutte)
+        if (i.indice > 0 && PuntoPunto(i))
+            link.append(i);
+    std::stable_sort(link.begin(), link.end(),
+                     [](const InterfacciaRete& a, const InterfacciaRete& b) { return a.indice < b.indice; });
+
+    // A link keeps its handle while it is seen at every reading with the same
+    // ifindex and creation identity; an identity missing on one side (sysfs
+    // not readable for a moment) does not split it. A rename keeps it too.
+    QList<Noto> vecchi = noti_;
+    QList<Noto> nuovi;
+    for (InterfacciaRete& i : link) {
+        quint32 m = 0;
+        for (qsizetype k = 0; k < vecchi.size(); ++k) {
+            const InterfacciaRete& v = vecchi[k].interfaccia;
+            if (v.indice == i.indice && (v.identita == 0 || i.identita == 0 || v.identita == i.identita)) {
+                m = vecchi[k].maniglia;
+                if (i.identita == 0)
+                    i.identita = v.identita;
+                vecchi.removeAt(k);
+                break;
+            }
+        }
+        if (m == 0)
+            m = NuovaManiglia();
+        nuovi.append({m, i});
+    }
+    noti_ = nuovi;
+    return true;
+}
+
+quint32 LinkPuntoPunto::CercaConnessione(QString* nome)
+{
+    if (nome)
+        nome->clear();
+    if (!Aggiorna() || noti_.isEmpty())
+        return 0;
+    if (nome)
+        *nome = NomeVoce(noti_.first().interfaccia.nome);
+    return noti_.first().maniglia;
+}
+
+StatoLink LinkPuntoPunto::StatoConnessione(quint32 maniglia)
+{
+    const auto noto = [&] {
+        return std::find_if(noti_.cbegin(), noti_.cend(), [maniglia](const Noto& n) { return n.maniglia == maniglia; });
+    };
+    // A handle never given, or already seen gone, stays gone even when the
+    // kernel cannot be asked.
+    if (maniglia == 0 || noto() == noti_.cend())
+        return StatoLink::Disconnesso;
+    if (!Aggiorna())
+        return StatoLink::Ignoto;
+    const auto n = noto();
+    return n == noti_.cend() ? StatoLink::Disconnesso : Stato(n->interfaccia);
+}
+
+QString LinkPuntoPunto::NomeVoce(const QString& interfaccia) const
+{
+    const QString nome = NomeDaPppd(interfaccia);
+    return nome.isEmpty() ? interfaccia : nome;
+}
+
+QString LinkPuntoPunto::NomeDaPppd(const QString& interfaccia) const
+{
+    const QByteArray ifname = QFile::encodeName(interfaccia);
+    // pppd writes <ifname>.pid, and with "linkname" also ppp-<linkname>.pid
+    // holding the pid and then the interface. Both may be left behind by a
+    // pppd that died: a linkname file only counts when it names this
+    // interface and, if the interface has its own pid file, the same pid.
+    const qint64 pid = LeggiPid(Righe(LeggiPiccolo(cartellaRun_ + QLatin1Char('/') + interfaccia + QLatin1String(".pid"))).value(0));
+    const QDir run(cartellaRun_);
+    const QStringList file = run.entryList({QStringLiteral("ppp-*.pid")}, QDir::Files, QDir::Name);
+    for (const QString& f : file) {
+        const QList<QByteArray> righe = Righe(LeggiPiccolo(run.filePath(f)));
+        const qint64 suo = LeggiPid(righe.value(0));
+        if (suo == 0 || righe.value(1) != ifname || (pid != 0 && suo != pid))
+            continue;
+        const QString link = Pulito(f.mid(4, f.size() - 8));
+        if (!link.isEmpty())
+            return link;
+    }
+    if (pid == 0)
+        return {};
+
+    // The options pppd was started with: "linkname", "ipparam" or the peers
+    // file of "call" (what pon passes) name the connection.
+    const QList<QByteArray> arg =
+        LeggiPiccolo(radiceProc_ + QLatin1Char('/') + QString::number(pid) + QLatin1String("/cmdline"), 65536).split('\0');
+    const QByteArray programma = arg.value(0);
+    if (programma.mid(programma.lastIndexOf('/') + 1) != "pppd")
+        return {};  // the pid file is stale and the pid belongs to someone else
+    static const char* const opzioni[] = {"linkname", "ipparam", "call"};
+    for (const char* opzione : opzioni) {
+        QString valore;
+        for (qsizetype k = 1; k + 1 < arg.size(); ++k)
+            if (arg[k] == opzione)
+                valore = Pulito(QString::fromLocal8Bit(arg[k + 1]));  // the last one wins, as in pppd
+        if (!valore.isEmpty())
+            return valore;
+    }
+    return {};
+}

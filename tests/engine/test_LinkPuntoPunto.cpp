@@ -1,0 +1,570 @@
+#include "engine/LinkPuntoPunto.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <ifaddrs.h>
+#include <linux/if_tun.h>
+#include <net/if.h>
+#include <net/if_arp.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr unsigned PP = IFF_POINTOPOINT | IFF_NOARP | IFF_MULTICAST;
+constexpr unsigned ATTIVO = IFF_UP | IFF_RUNNING;
+
+struct ElencoFinto : ElencoInterfacce {
+    bool leggibile = true;
+    QList<InterfacciaRete> interfacce;
+    bool Leggi(QList<InterfacciaRete>* elenco) override
+    {
+        if (!leggibile)
+            return false;
+        *elenco = interfacce;
+        return true;
+    }
+};
+
+InterfacciaRete Iface(const QString& nome, int indice, unsigned flags, int tipo = ARPHRD_PPP, bool ipv4 = false,
+                      bool ipv6 = false, quint64 identita = 0)
+{
+    return {nome, indice, flags, tipo, ipv4, ipv6, identita};
+}
+
+InterfacciaRete Ppp(int indice, unsigned flags, bool ipv4 = false, quint64 identita = 0)
+{
+    return Iface(QStringLiteral("ppp0"), indice, PP | flags, ARPHRD_PPP, ipv4, false, identita);
+}
+
+class LinkFinto : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        QDir(tmp.path()).mkpath("run");
+        QDir(tmp.path()).mkpath("proc");
+    }
+    QString Run() const { return tmp.filePath("run"); }
+    QString Proc() const { return tmp.filePath("proc"); }
+    void Scrivi(const QString& relativo, const QByteArray& dati)
+    {
+        const QString percorso = tmp.filePath(relativo);
+        QDir().mkpath(QFileInfo(percorso).path());
+        QFile f(percorso);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(dati);
+    }
+
+    QTemporaryDir tmp;
+    ElencoFinto elenco;
+    LinkPuntoPunto link{elenco, Run(), Proc()};
+};
+
+TEST_F(LinkFinto, StatoDaFlagEIndirizzi)
+{
+    const struct {
+        const char* caso;
+        unsigned flags;
+        bool ipv4, ipv6;
+        StatoLink atteso;
+    } casi[] = {
+        {"created, not up", 0, false, false, StatoLink::Composizione},
+        {"up without carrier, addresses set", IFF_UP, true, true, StatoLink::Composizione},
+        {"running but not up", IFF_RUNNING, true, false, StatoLink::Composizione},
+        {"up and running, no address", ATTIVO, false, false, StatoLink::Autenticazione},
+        {"IPv4 address", ATTIVO, true, false, StatoLink::Connesso},
+        {"global IPv6 only", ATTIVO, false, true, StatoLink::Connesso},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.caso);
+        ElencoFinto e;
+        e.interfacce = {Iface("ppp0", 3, PP | c.flags, ARPHRD_PPP, c.ipv4, c.ipv6)};
+        LinkPuntoPunto l(e, Run(), Proc());
+        const quint32 m = l.CercaConnessione(nullptr);
+        ASSERT_NE(m, 0u);
+        EXPECT_EQ(l.StatoConnessione(m), c.atteso);
+    }
+}
+
+TEST_F(LinkFinto, SoloICollegamentiPuntoPuntoContano)
+{
+    const struct {
+        InterfacciaRete i;
+        bool link;
+    } casi[] = {
+        {Iface("lo", 1, IFF_LOOPBACK | ATTIVO, ARPHRD_LOOPBACK, true, true), false},
+        {Iface("lo", 1, IFF_LOOPBACK | PP | ATTIVO, -1, true), false},
+        {Iface("ppp0", 1, IFF_LOOPBACK | ATTIVO, ARPHRD_LOOPBACK, true), false},
+        {Iface("eth0", 2, IFF_BROADCAST | IFF_MULTICAST | ATTIVO, ARPHRD_ETHER, true, true), false},
+        {Iface("pppbr", 2, IFF_BROADCAST | ATTIVO, ARPHRD_ETHER, true), false},
+        {Iface("ppp", 2, IFF_BROADCAST | ATTIVO, ARPHRD_ETHER, true), false},
+        {Iface("ppp0", 4, PP | ATTIVO, ARPHRD_PPP, true), true},
+        {Iface("dsl", 4, ATTIVO, ARPHRD_PPP, true), true},
+        {Iface("ppp12", 4, ATTIVO, -1, true), true},
+        {Iface("tun0", 5, PP | ATTIVO, ARPHRD_NONE, true), true},
+        {Iface("wwan0", 6, IFF_POINTOPOINT | IFF_NOARP | ATTIVO, ARPHRD_NONE, true), true},
+        {Iface("ppp0", 0, PP | ATTIVO, ARPHRD_PPP, true), false},  // no ifindex to follow it by
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.i.nome.toStdString() + " " + std::to_string(c.i.flags));
+        elenco.interfacce = {c.i};
+        QString nome;
+        const quint32 m = link.CercaConnessione(&nome);
+        EXPECT_EQ(m != 0, c.link);
+        EXPECT_EQ(nome, c.link ? c.i.nome : QString());
+    }
+
+    // Among others, the link is still found.
+    elenco.interfacce = {casi[0].i, casi[3].i, Iface("ppp0", 9, PP)};
+    QString nome;
+    EXPECT_NE(link.CercaConnessione(&nome), 0u);
+    EXPECT_EQ(nome, "ppp0");
+}
+
+TEST_F(LinkFinto, UnaChiamataDallaComposizioneAllaFineEDiNuovo)
+{
+    QString nome = "avanzo";
+    EXPECT_EQ(link.CercaConnessione(&nome), 0u);
+    EXPECT_TRUE(nome.isEmpty());
+
+    elenco.interfacce = {Ppp(5, 0)};
+    const quint32 prima = link.CercaConnessione(&nome);
+    ASSERT_NE(prima, 0u);
+    EXPECT_EQ(nome, "ppp0");
+    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Composizione);
+
+    elenco.interfacce = {Ppp(5, ATTIVO)};
+    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Autenticazione);
+    elenco.interfacce = {Ppp(5, ATTIVO, true)};
+    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Connesso);
+    EXPECT_EQ(link.CercaConnessione(&nome), prima);
+
+    elenco.interfacce.clear();
+    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Disconnesso);
+    EXPECT_EQ(link.CercaConnessione(&nome), 0u);
+
+    // Same interface, same ifindex: still a new call.
+    elenco.interfacce = {Ppp(5, 0)};
+    const quint32 dopo = link.CercaConnessione(&nome);
+    EXPECT_NE(dopo, 0u);
+    EXPECT_NE(dopo, prima);
+    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Disconnesso);
+    EXPECT_EQ(link.StatoConnessione(dopo), StatoLink::Composizione);
+}
+
+TEST_F(LinkFinto, CambiTraDueLettureEIlLoroEffettoSullaManiglia)
+{
+    const struct {
+        const char* caso;
+        InterfacciaRete poi;
+        bool stessa;
+    } casi[] = {
+        {"recreated with the same ifindex", Ppp(5, ATTIVO, true, 200), false},
+        {"recreated with another ifindex", Ppp(6, ATTIVO, true, 100), false},
+        {"identity unreadable for a moment", Ppp(5, ATTIVO, true, 0), true},
+        {"renamed", Iface("dsl", 5, PP | ATTIVO, ARPHRD_PPP, true, false, 100), true},
+        {"addresses dropped", Ppp(5, ATTIVO, false, 100), true},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.caso);
+        ElencoFinto e;
+        LinkPuntoPunto l(e, Run(), Proc());
+        e.interfacce = {Ppp(5, ATTIVO, true, 100)};
+        const quint32 m = l.CercaConnessione(nullptr);
+        ASSERT_NE(m, 0u);
+        e.interfacce = {c.poi};
+        QString nome;
+        const quint32 n = l.CercaConnessione(&nome);
+        EXPECT_EQ(nome, c.poi.nome);
+        EXPECT_NE(n, 0u);
+        EXPECT_EQ(n == m, c.stessa);
+        EXPECT_EQ(l.StatoConnessione(m), c.stessa ? LinkPuntoPunto::Stato(c.poi) : StatoLink::Disconnesso);
+        // The identity seen first is kept, so a later recreation still shows.
+        e.interfacce = {Ppp(5, ATTIVO, true, 300)};
+        EXPECT_NE(l.CercaConnessione(nullptr), m);
+    }
+}
+
+TEST_F(LinkFinto, KernelNonInterrogabileNonEUnaFine)
+{
+    elenco.interfacce = {Ppp(5, ATTIVO, true)};
+    const quint32 m = link.CercaConnessione(nullptr);
+    ASSERT_NE(m, 0u);
+
+    elenco.leggibile = false;
+    EXPECT_EQ(link.StatoConnessione(m), StatoLink::Ignoto);
+    QString nome = "avanzo";
+    EXPECT_EQ(link.CercaConnessione(&nome), 0u);
+    EXPECT_TRUE(nome.isEmpty());
+    EXPECT_EQ(link.StatoConnessione(0), StatoLink::Disconnesso);
+    EXPECT_EQ(link.StatoConnessione(m + 1000), StatoLink::Disconnesso);
+
+    elenco.leggibile = true;
+    EXPECT_EQ(link.StatoConnessione(m), StatoLink::Connesso);
+    EXPECT_EQ(link.CercaConnessione(nullptr), m);
+
+    // Gone while the kernel could not be asked: seen at the next reading.
+    elenco.leggibile = false;
+    elenco.interfacce.clear();
+    EXPECT_EQ(link.StatoConnessione(m), StatoLink::Ignoto);
+    elenco.leggibile = true;
+    EXPECT_EQ(link.StatoConnessione(m), StatoLink::Disconnesso);
+}
+
+TEST_F(LinkFinto, DueLinkSiSegueQuelloConIfindexMinore)
+{
+    elenco.interfacce = {Iface("tun9", 12, PP | ATTIVO, ARPHRD_NONE, true), Ppp(7, 0)};
+    QString nome;
+    const quint32 ppp = link.CercaConnessione(&nome);
+    EXPECT_EQ(nome, "ppp0");
+    EXPECT_EQ(link.StatoConnessione(ppp), StatoLink::Composizione);
+    EXPECT_EQ(link.CercaConnessione(&nome), ppp);
+
+    elenco.interfacce.removeLast();
+    EXPECT_EQ(link.StatoConnessione(ppp), StatoLink::Disconnesso);
+    const quint32 tun = link.CercaConnessione(&nome);
+    EXPECT_EQ(nome, "tun9");
+    EXPECT_NE(tun, 0u);
+    EXPECT_NE(tun, ppp);
+    EXPECT_EQ(link.StatoConnessione(tun), StatoLink::Connesso);
+}
+
+QByteArray Argomenti(std::initializer_list<QByteArray> arg)
+{
+    QByteArray r;
+    for (const QByteArray& a : arg)
+        r += a + '\0';
+    return r;
+}
+
+TEST_F(LinkFinto, NomeDellaVoceDaPppd)
+{
+    const QByteArray chiamata = Argomenti({"/usr/sbin/pppd", "call", "provider"});
+    const struct {
+        const char* caso;
+        QList<std::pair<QString, QByteArray>> file;
+        QString atteso;
+    } casi[] = {
+        {"nothing written", {}, "ppp0"},
+        {"linkname file", {{"run/ppp-casa.pid", "321\nppp0\n"}, {"run/ppp0.pid", "321\n"}}, "casa"},
+        {"linkname file, no interface pid file", {{"run/ppp-casa.pid", "321\nppp0\n"}}, "casa"},
+        {"linkname file of another interface", {{"run/ppp-casa.pid", "321\nppp1\n"}}, "ppp0"},
+        {"linkname file before the interface is named", {{"run/ppp-casa.pid", "321\n"}}, "ppp0"},
+        {"linkname file left by a dead pppd",
+         {{"run/ppp-vecchio.pid", "99\nppp0\n"}, {"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", chiamata}},
+         "provider"},
+        {"peers file given to call", {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", chiamata}}, "provider"},
+        {"ipparam before call",
+         {{"run/ppp0.pid", "321"}, {"proc/321/cmdline", Argomenti({"pppd", "call", "isp", "ipparam", "ufficio"})}},
+         "ufficio"},
+        {"linkname on the command line",
+         {{"run/ppp0.pid", "321\n"},
+          {"proc/321/cmdline", Argomenti({"pppd", "ipparam", "x", "linkname", "lavoro", "call", "isp"})}},
+         "lavoro"},
+        {"last repeated option wins",
+         {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", Argomenti({"pppd", "call", "a", "call", "b"})}},
+         "b"},
+        {"pid now of another program",
+         {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", Argomenti({"/bin/bash", "call", "isp"})}},
+         "ppp0"},
+        {"pppd without a name", {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", Argomenti({"pppd", "/dev/ttyS0"})}},
+         "ppp0"},
+        {"option without value", {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", Argomenti({"pppd", "call"})}},
+         "ppp0"},
+        {"damaged pid file", {{"run/ppp0.pid", "abc\n"}, {"proc/0/cmdline", chiamata}}, "ppp0"},
+        {"control characters",
+         {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", Argomenti({"pppd", "call", "\x1b[1m casa\tmia\r"})}},
+         "[1m casa mia"},
+        {"only blanks", {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", Argomenti({"pppd", "call", " \t"})}},
+         "ppp0"},
+        {"very long name",
+         {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", Argomenti({"pppd", "call", QByteArray(1000, 'x')})}},
+         QString(256, 'x')},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.caso);
+        QDir(Run()).removeRecursively();
+        QDir(Proc()).removeRecursively();
+        QDir().mkpath(Run());
+        for (const auto& [percorso, dati] : c.file)
+            Scrivi(percorso, dati);
+        elenco.interfacce = {Ppp(5, 0)};
+        QString nome;
+        ASSERT_NE(link.CercaConnessione(&nome), 0u);
+        EXPECT_EQ(nome, c.atteso);
+    }
+}
+
+TEST_F(LinkFinto, FileSpecialiAlPostoDeiPidNonBloccano)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Run() + "/ppp0.pid").constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Run() + "/ppp-casa.pid").constData(), 0600), 0);
+    elenco.interfacce = {Ppp(5, 0)};
+    QString nome;
+    EXPECT_NE(link.CercaConnessione(&nome), 0u);
+    EXPECT_EQ(nome, "ppp0");
+}
+
+TEST(ElencoKernel, LeggeIlKernelEAccettaSysfsSoloSeConcorda)
+{
+    const int indiceLo = int(::if_nametoindex("lo"));
+    if (indiceLo == 0)
+        GTEST_SKIP() << "no loopback interface here";
+    QTemporaryDir sys;
+    ASSERT_TRUE(sys.isValid());
+    QDir(sys.path()).mkpath("lo");
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(sys.filePath("lo")).constData(), &st), 0);
+
+    const struct {
+        const char* caso;
+        QByteArray ifindex;  // null: no file
+        quint64 identita;
+    } casi[] = {
+        {"matching ifindex", QByteArray::number(indiceLo) + "\n", quint64(st.st_ino)},
+        {"other namespace's ifindex", QByteArray::number(indiceLo + 1000) + "\n", 0},
+        {"junk", "lo\n", 0},
+        {"no file", QByteArray(), 0},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.caso);
+        QFile::remove(sys.filePath("lo/ifindex"));
+        if (!c.ifindex.isNull()) {
+            QFile f(sys.filePath("lo/ifindex"));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(c.ifindex);
+        }
+        ElencoKernel kernel(sys.path());
+        QList<InterfacciaRete> elenco;
+        ASSERT_TRUE(kernel.Leggi(&elenco));
+        const auto lo = std::find_if(elenco.begin(), elenco.end(), [](const auto& i) { return i.nome == "lo"; });
+        ASSERT_NE(lo, elenco.end());
+        EXPECT_EQ(lo->indice, indiceLo);
+        EXPECT_TRUE(lo->flags & IFF_LOOPBACK);
+        EXPECT_EQ(lo->tipo, ARPHRD_LOOPBACK);
+        EXPECT_FALSE(LinkPuntoPunto::PuntoPunto(*lo));
+        EXPECT_EQ(lo->identita, c.identita);
+        for (const auto& i : elenco)
+            EXPECT_FALSE(i.nome.contains(':')) << "alias label kept: " << i.nome.toStdString();
+    }
+}
+
+// Real tun devices, inside a network namespace of the test's own.
+
+constexpr char kDentro[] = "VELATRIX_TEST_SPAZIO_RETE";
+constexpr char kSalta[] = "VELATRIX-SALTA: ";
+
+class TunReale {
+public:
+    ~TunReale() { Chiudi(); }
+    bool Crea(const char* nome)
+    {
+        Chiudi();
+        fd_ = ::open("/dev/net/tun", O_RDWR | O_CLOEXEC);
+        ifreq ifr {};
+        ifr.ifr_flags = IFF_TUN | IFF_NO_PI;
+        std::strncpy(ifr.ifr_name, nome, IFNAMSIZ - 1);
+        return fd_ >= 0 && ::ioctl(fd_, TUNSETIFF, &ifr) == 0;
+    }
+    bool Persistente(bool si) { return ::ioctl(fd_, TUNSETPERSIST, si ? 1 : 0) == 0; }
+    void Chiudi()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+bool Configura(const char* nome, const char* locale, const char* remoto)
+{
+    const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (s < 0)
+        return false;
+    ifreq ifr {};
+    std::strncpy(ifr.ifr_name, nome, IFNAMSIZ - 1);
+    bool ok = ::ioctl(s, SIOCGIFFLAGS, &ifr) == 0;
+    ifr.ifr_flags = short(ifr.ifr_flags | IFF_UP);
+    ok = ok && ::ioctl(s, SIOCSIFFLAGS, &ifr) == 0;
+    const auto indirizzo = [&](unsigned long richiesta, const char* testo) {
+        sockaddr_in sa {};
+        sa.sin_family = AF_INET;
+        ::inet_pton(AF_INET, testo, &sa.sin_addr);
+        std::memcpy(&ifr.ifr_addr, &sa, sizeof sa);
+        return ::ioctl(s, richiesta, &ifr) == 0;
+    };
+    if (locale)
+        ok = ok && indirizzo(SIOCSIFADDR, locale) && indirizzo(SIOCSIFDSTADDR, remoto);
+    ::close(s);
+    return ok;
+}
+
+// Carrier and running state go through the kernel's link watch, which may
+// take up to a second.
+StatoLink Attendi(LinkPuntoPunto& link, quint32 maniglia, StatoLink voluto)
+{
+    StatoLink s = StatoLink::Ignoto;
+    for (int i = 0; i < 150 && (s = link.StatoConnessione(maniglia)) != voluto; ++i)
+        ::usleep(20000);
+    return s;
+}
+
+bool AttendiIpv6(const char* nome)
+{
+    for (int i = 0; i < 150; ++i) {
+        ifaddrs* lista = nullptr;
+        if (::getifaddrs(&lista) != 0)
+            return false;
+        bool trovato = false;
+        for (const ifaddrs* a = lista; a; a = a->ifa_next)
+            trovato |= a->ifa_addr && a->ifa_addr->sa_family == AF_INET6 && std::strcmp(a->ifa_name, nome) == 0;
+        ::freeifaddrs(lista);
+        if (trovato)
+            return true;
+        ::usleep(20000);
+    }
+    return false;
+}
+
+// sysfs mounted privately, so it shows this namespace's interfaces; removed
+// before its folder is.
+struct SysfsPrivato {
+    QString cartella;
+    bool montato = false;
+    explicit SysfsPrivato(const QString& c) : cartella(c)
+    {
+        const QByteArray p = QFile::encodeName(c);
+        montato = ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                  ::mount("sysfs", p.constData(), "sysfs", MS_RDONLY | MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) == 0;
+    }
+    ~SysfsPrivato()
+    {
+        if (montato)
+            ::umount2(QFile::encodeName(cartella).constData(), MNT_DETACH);
+    }
+};
+
+TEST(LinkNelKernel, PassiInUnoSpazioDiRete)
+{
+    if (qEnvironmentVariable(kDentro) != "1")
+        GTEST_SKIP() << "only run by LinkNelKernel.TunInUnoSpazioDiReteProprio, in a namespace of its own";
+    // Nothing below may run in the machine's own namespace.
+    if (::unshare(CLONE_NEWNET | CLONE_NEWNS) != 0) {
+        std::printf("%sunshare(CLONE_NEWNET|CLONE_NEWNS) failed: %s\n", kSalta, std::strerror(errno));
+        GTEST_SKIP();
+    }
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    QDir(tmp.path()).mkpath("sys");
+    QDir(tmp.path()).mkpath("run");
+    const SysfsPrivato sysfs(tmp.filePath("sys"));
+    const QString radiceSys = tmp.filePath("sys/class/net");
+    LinkPuntoPunto link(radiceSys, tmp.filePath("run"), "/proc");
+
+    QString nome = "avanzo";
+    EXPECT_EQ(link.CercaConnessione(&nome), 0u) << "a fresh namespace has only loopback";
+    EXPECT_TRUE(nome.isEmpty());
+
+    TunReale tun;
+    if (!tun.Crea("tun7")) {
+        std::printf("%scannot create a tun device: %s\n", kSalta, std::strerror(errno));
+        GTEST_SKIP();
+    }
+    const quint32 prima = link.CercaConnessione(&nome);
+    ASSERT_NE(prima, 0u);
+    EXPECT_EQ(nome, "tun7");
+    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Composizione);
+
+    ASSERT_TRUE(Configura("tun7", nullptr, nullptr));
+    EXPECT_EQ(Attendi(link, prima, StatoLink::Autenticazione), StatoLink::Autenticazione);
+    // The kernel gives the running device an IPv6 link-local address: no
+    // traffic beyond the link, so still not connected.
+    if (AttendiIpv6("tun7"))
+        EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Autenticazione);
+    else
+        std::printf("no IPv6 link-local address appeared: that case went unchecked\n");
+    ASSERT_TRUE(Configura("tun7", "10.7.0.1", "10.7.0.2"));
+    EXPECT_EQ(Attendi(link, prima, StatoLink::Connesso), StatoLink::Connesso);
+
+    // Nobody attached: the device stays with its addresses but loses carrier.
+    ASSERT_TRUE(tun.Persistente(true));
+    tun.Chiudi();
+    EXPECT_EQ(Attendi(link, prima, StatoLink::Composizione), StatoLink::Composizione);
+    ASSERT_TRUE(tun.Crea("tun7"));
+    EXPECT_EQ(Attendi(link, prima, StatoLink::Connesso), StatoLink::Connesso);
+
+    TunReale altro;
+    ASSERT_TRUE(altro.Crea("tun8"));
+    EXPECT_EQ(link.CercaConnessione(&nome), prima);
+    EXPECT_EQ(nome, "tun7");
+
+    ASSERT_TRUE(tun.Persistente(false));
+    tun.Chiudi();
+    EXPECT_EQ(Attendi(link, prima, StatoLink::Disconnesso), StatoLink::Disconnesso);
+    const quint32 secondo = link.CercaConnessione(&nome);
+    EXPECT_EQ(nome, "tun8");
+    EXPECT_NE(secondo, prima);
+
+    ASSERT_TRUE(tun.Crea("tun7"));
+    altro.Chiudi();
+    EXPECT_EQ(Attendi(link, secondo, StatoLink::Disconnesso), StatoLink::Disconnesso);
+    const quint32 dopo = link.CercaConnessione(&nome);
+    EXPECT_EQ(nome, "tun7");
+    EXPECT_NE(dopo, 0u);
+    EXPECT_NE(dopo, prima);
+    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Disconnesso);
+    EXPECT_EQ(link.StatoConnessione(dopo), StatoLink::Composizione);
+
+    if (sysfs.montato) {
+        QList<InterfacciaRete> elenco;
+        ASSERT_TRUE(ElencoKernel(radiceSys).Leggi(&elenco));
+        for (const auto& i : elenco)
+            EXPECT_NE(i.identita, 0u) << i.nome.toStdString() << " has no identity from its own sysfs";
+    } else {
+        std::printf("sysfs could not be mounted: followed by ifindex alone\n");
+    }
+}
+
+TEST(LinkNelKernel, TunInUnoSpazioDiReteProprio)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to create a network namespace and tun devices";
+    if (::access("/dev/net/tun", R_OK | W_OK) != 0)
+        GTEST_SKIP() << "no usable /dev/net/tun";
+    QProcess figlio;
+    QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+    ambiente.insert(kDentro, "1");
+    figlio.setProcessEnvironment(ambiente);
+    figlio.setProcessChannelMode(QProcess::MergedChannels);
+    figlio.start(QCoreApplication::applicationFilePath(),
+                 {"--gtest_filter=LinkNelKernel.PassiInUnoSpazioDiRete", "--gtest_color=no"});
+    ASSERT_TRUE(figlio.waitForFinished(60000)) << "the namespace run did not end";
+    const QString uscita = QString::fromLocal8Bit(figlio.readAll());
+    if (const qsizetype k = uscita.indexOf(kSalta); k >= 0)
+        GTEST_SKIP() << uscita.mid(k + qsizetype(std::strlen(kSalta))).section('\n', 0, 0).toStdString();
+    EXPECT_EQ(figlio.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(figlio.exitCode(), 0) << uscita.toStdString();
+    EXPECT_TRUE(uscita.contains("[  PASSED  ] 1 test")) << uscita.toStdString();
+}
+
+}  // namespace
