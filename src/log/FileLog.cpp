@@ -67,10 +67,27 @@ void SincronizzaCartella(const QString& percorsoFile)
     }
 }
 
-qint64 CopiaFallita(QString* motivo, const QString& percorso, const QString& causa)
+qint64 CopiaFallita(QString* motivo, QSaveFile& copia)
 {
-    Fallito(motivo, percorso, causa);
+    const QString causa = copia.error() != QFileDevice::NoError ? copia.errorString()
+                                                                 : QStringLiteral("scrittura incompleta");
+    copia.cancelWriting();
+    Fallito(motivo, copia.fileName(), causa);
     return -1;
+}
+
+// Unbuffered, so that a short write shows here and not as a commit that
+// seems to succeed; the second try of the rest fetches the reason.
+bool ScriviInCopia(QSaveFile& copia, const QByteArray& dati)
+{
+    qint64 fatto = 0;
+    while (fatto < dati.size()) {
+        const qint64 n = copia.write(dati.constData() + fatto, dati.size() - fatto);
+        if (n <= 0)
+            return false;
+        fatto += n;
+    }
+    return true;
 }
 
 } // namespace
@@ -217,13 +234,13 @@ qint64 ScriviCopiaFiltrata(const QString& sorgente, const QString& destinazione,
         return -1;
     }
     QSaveFile copia(destinazione);
-    if (!copia.open(QIODevice::WriteOnly))
-        return CopiaFallita(motivo, destinazione, copia.errorString());
+    if (!copia.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return CopiaFallita(motivo, copia);
 
     QByteArray attesa;
     attesa.reserve(RecordPerScrittura * L);
     const auto svuota = [&] {
-        const bool ok = copia.write(attesa) == attesa.size();
+        const bool ok = ScriviInCopia(copia, attesa);
         attesa.clear();
         return ok;
     };
@@ -249,20 +266,28 @@ qint64 ScriviCopiaFiltrata(const QString& sorgente, const QString& destinazione,
             *motivo = lettore.Errore();
         return -1;
     }
-    if (!scritto || !svuota() || !copia.commit())
-        return CopiaFallita(motivo, destinazione, copia.errorString());
+    if (!scritto || !svuota())
+        return CopiaFallita(motivo, copia);
+    if (!copia.commit()) {
+        Fallito(motivo, destinazione, copia.errorString());
+        return -1;
+    }
     return scritti;
 }
 
 qint64 ScriviCopia(const QString& destinazione, const std::vector<RecordLog>& records, QString* motivo)
 {
     QSaveFile copia(destinazione);
-    if (!copia.open(QIODevice::WriteOnly))
-        return CopiaFallita(motivo, destinazione, copia.errorString());
+    if (!copia.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return CopiaFallita(motivo, copia);
     QByteArray dati(qsizetype(records.size()) * L, Qt::Uninitialized);
     for (size_t i = 0; i < records.size(); ++i)
         CodificaRecordLog(records[i], dati.data() + qsizetype(i) * L);
-    if (copia.write(dati) != dati.size() || !copia.commit())
-        return CopiaFallita(motivo, destinazione, copia.errorString());
+    if (!ScriviInCopia(copia, dati))
+        return CopiaFallita(motivo, copia);
+    if (!copia.commit()) {
+        Fallito(motivo, destinazione, copia.errorString());
+        return -1;
+    }
     return qint64(records.size());
 }

@@ -1,0 +1,193 @@
+#include "log/RecordLog.h"
+
+#include <cmath>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+QByteArray Codifica(const RecordLog& r)
+{
+    QByteArray b(LunghezzaRecordLog, '\xAA');
+    CodificaRecordLog(r, b.data());
+    return b;
+}
+
+QDateTime Il(int a, int m, int g, int h = 0, int min = 0, int s = 0, int ms = 0)
+{
+    return QDateTime(QDate(a, m, g), QTime(h, min, s, ms));
+}
+
+} // namespace
+
+TEST(RecordLog, DisposizioneByteAByte)
+{
+    RecordLog r;
+    r.Inizio = Il(1998, 1, 1, 12);              // 35796.5 days
+    r.Durata = 0x01020304;
+    r.Scatti = -2;
+    r.Importo = 63.5;
+    r.Connessione = "RETE";
+
+    QByteArray atteso;
+    atteso += QByteArray::fromHex("00000000907ae140");        // offset 0, double LE
+    atteso += QByteArray::fromHex("04030201");                // offset 8, int32 LE
+    atteso += QByteArray::fromHex("feffffff");                // offset 12
+    atteso += QByteArray::fromHex("0000000000c04f40");        // offset 16, double LE
+    atteso += "RETE" + QByteArray(46, ' ');                   // offset 24, 50 bytes
+    ASSERT_EQ(atteso.size(), 74);
+    EXPECT_EQ(Codifica(r).toHex(' '), atteso.toHex(' '));
+
+    const RecordLog letto = DecodificaRecordLog(atteso.constData());
+    EXPECT_EQ(letto.Inizio, r.Inizio);
+    EXPECT_EQ(letto.Durata, r.Durata);
+    EXPECT_EQ(letto.Scatti, r.Scatti);
+    EXPECT_EQ(letto.Importo, r.Importo);
+    EXPECT_EQ(letto.Connessione, "RETE" + QString(46, ' '));
+    EXPECT_EQ(letto.ConnessioneSenzaSpazi(), "RETE");
+}
+
+TEST(RecordLog, NomiInWindows1252)
+{
+    struct Caso { const char* testo; QByteArray byte; const char* riletto; };
+    const Caso casi[] = {
+        {"Città più", QByteArray("Citt\xE0 pi\xF9"), "Città più"},
+        {"€ 5", QByteArray("\x80 5"), "€ 5"},
+        {"Œ‰Ÿ“x”–—™", QByteArray("\x8C\x89\x9F\x93x\x94\x96\x97\x99"), "Œ‰Ÿ“x”–—™"},
+        {"ÿ\u00A0¿", QByteArray("\xFF\xA0\xBF"), "ÿ\u00A0¿"},
+        // Outside the code page: one '?' per character, also for a pair of surrogates.
+        {"東京", QByteArray("??"), "??"},
+        {"a😀b", QByteArray("a?b"), "a?b"},
+        {"Ā", QByteArray("?"), "?"},
+        // Controls would break the exported lines.
+        {"a\tb\nc", QByteArray("a?b?c"), "a?b?c"},
+        {"\u0081", QByteArray("?"), "?"},
+    };
+    for (const Caso& c : casi) {
+        const QString testo = QString::fromUtf8(c.testo);
+        const QByteArray byte = TestoAnsi(testo, LunghezzaConnessione);
+        ASSERT_EQ(byte.size(), LunghezzaConnessione) << c.testo;
+        EXPECT_EQ(byte.left(c.byte.size()).toHex(' '), c.byte.toHex(' ')) << c.testo;
+        EXPECT_EQ(byte.mid(c.byte.size()), QByteArray(LunghezzaConnessione - c.byte.size(), ' ')) << c.testo;
+
+        RecordLog r;
+        r.Connessione = testo;
+        const RecordLog letto = DecodificaRecordLog(Codifica(r).constData());
+        EXPECT_EQ(letto.Connessione.size(), LunghezzaConnessione) << c.testo;
+        EXPECT_EQ(letto.ConnessioneSenzaSpazi(), QString::fromUtf8(c.riletto)) << c.testo;
+    }
+}
+
+TEST(RecordLog, ByteIndefinitiSiRileggonoComeControlliC1)
+{
+    const char byte[] = {'\x81', '\x8D', '\x8F', '\x90', '\x9D'};
+    const QString letto = DaTestoAnsi(byte, 5);
+    EXPECT_EQ(letto, QString::fromUtf16(u"\u0081\u008D\u008F\u0090\u009D"));
+}
+
+TEST(RecordLog, NomeTagliatoOAllineato)
+{
+    const QString lungo = QString("0123456789").repeated(6);
+    RecordLog r;
+    r.Connessione = lungo;
+    EXPECT_EQ(DecodificaRecordLog(Codifica(r).constData()).Connessione, lungo.left(50));
+
+    r.Connessione = "abc";
+    const QByteArray b = Codifica(r);
+    EXPECT_EQ(b.mid(24), "abc" + QByteArray(47, ' '));
+
+    r.Connessione.clear();
+    EXPECT_EQ(Codifica(r).mid(24), QByteArray(50, ' '));
+    EXPECT_EQ(DecodificaRecordLog(Codifica(r).constData()).ConnessioneSenzaSpazi(), "");
+
+    // Only blanks are padding: a no-break space at the end is part of the name.
+    RecordLog n;
+    n.Connessione = QString::fromUtf8("  rete\u00A0   ");
+    EXPECT_EQ(n.ConnessioneSenzaSpazi(), QString::fromUtf8("rete\u00A0"));
+}
+
+TEST(RecordLog, InizioAlSecondoPiuVicino)
+{
+    struct Caso { QDateTime prima; QDateTime dopo; };
+    const Caso casi[] = {
+        {Il(2026, 12, 8, 12, 0, 0, 600), Il(2026, 12, 8, 12, 0, 1)},
+        {Il(2026, 12, 8, 12, 0, 0, 400), Il(2026, 12, 8, 12, 0, 0)},
+        {Il(2026, 12, 8, 12, 0, 0, 500), Il(2026, 12, 8, 12, 0, 1)},
+        {Il(2026, 12, 31, 23, 59, 59, 700), Il(2027, 1, 1, 0, 0, 0)},
+        {Il(1899, 12, 30, 0, 0, 0), Il(1899, 12, 30, 0, 0, 0)},
+        {Il(1899, 12, 29, 6, 0, 0), Il(1899, 12, 29, 6, 0, 0)},
+    };
+    for (const Caso& c : casi) {
+        RecordLog r;
+        r.Inizio = c.prima;
+        EXPECT_EQ(DecodificaRecordLog(Codifica(r).constData()).Inizio, c.dopo) << c.prima.toString().toStdString();
+    }
+}
+
+TEST(RecordLog, DataSerialeLettaDaAltri)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Caso { double giorni; QDateTime atteso; };
+    const Caso casi[] = {
+        {0.0, Il(1899, 12, 30)},
+        {35796.5, Il(1998, 1, 1, 12)},
+        // A second stored as a double seldom comes back exact; truncating
+        // would lose it.
+        {35796.5 - 1e-9, Il(1998, 1, 1, 12)},
+        {35796.0 + 43201.0 / 86400 - 1e-10, Il(1998, 1, 1, 12, 0, 1)},
+        {35796.999999999, Il(1998, 1, 2)},
+        {2.75, Il(1900, 1, 1, 18)},
+        // Before day zero the fraction still counts forward through the day.
+        {-1.25, Il(1899, 12, 29, 6)},
+        {-0.5, Il(1899, 12, 30, 12)},
+        {2958465.5, Il(9999, 12, 31, 12)},
+        {nan, QDateTime()},
+        {inf, QDateTime()},
+        {-inf, QDateTime()},
+        {1e300, QDateTime()},
+        {-1e6, QDateTime()},
+    };
+    for (const Caso& c : casi)
+        EXPECT_EQ(DaDataSeriale(c.giorni), c.atteso) << c.giorni;
+    EXPECT_EQ(DataSeriale(Il(1899, 12, 29, 6)), -1.25);
+    EXPECT_EQ(DataSeriale(Il(1998, 1, 1, 18)), 35796.75);
+    EXPECT_EQ(DataSeriale(QDateTime()), 0.0);
+}
+
+TEST(RecordLog, UnaDataDiversaDaLocaleSiScriveComeOraLocale)
+{
+    const QDateTime locale = Il(2026, 7, 1, 10, 30);
+    EXPECT_EQ(DaDataSeriale(DataSeriale(locale.toUTC())), locale);
+}
+
+TEST(RecordLog, DurataArrotondata)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    struct Caso { float secondi; qint32 atteso; };
+    const Caso casi[] = {
+        {59.4f, 59}, {59.6f, 60}, {59.5f, 60}, {0.4f, 0}, {0.0f, 0},
+        {-3.0f, 0}, {nan, 0}, {86399.6f, 86400}, {1e12f, std::numeric_limits<qint32>::max()},
+    };
+    for (const Caso& c : casi)
+        EXPECT_EQ(DurataInSecondi(c.secondi), c.atteso) << c.secondi;
+}
+
+TEST(RecordLog, FineDopoMezzanotte)
+{
+    struct Caso { QDateTime inizio; qint32 durata; QDateTime fine; };
+    const Caso casi[] = {
+        {Il(2026, 12, 8, 23, 59, 50), 20, Il(2026, 12, 9, 0, 0, 10)},
+        {Il(1997, 12, 31, 23, 59, 30), 45, Il(1998, 1, 1, 0, 0, 15)},
+        {Il(2028, 2, 28, 23, 0, 0), 3600, Il(2028, 2, 29, 0, 0, 0)},
+    };
+    for (const Caso& c : casi) {
+        RecordLog r;
+        r.Inizio = c.inizio;
+        r.Durata = c.durata;
+        const RecordLog letto = DecodificaRecordLog(Codifica(r).constData());
+        EXPECT_EQ(letto.Fine(), c.fine);
+        EXPECT_EQ(letto.Fine().date(), c.inizio.date().addDays(1));
+    }
+}
