@@ -77,13 +77,8 @@ TEST(RecordLog, NomiInWindows1252)
         EXPECT_EQ(letto.Connessione.size(), LunghezzaConnessione) << c.testo;
         EXPECT_EQ(letto.ConnessioneSenzaSpazi(), QString::fromUtf8(c.riletto)) << c.testo;
     }
-}
-
-TEST(RecordLog, ByteIndefinitiSiRileggonoComeControlliC1)
-{
-    const char byte[] = {'\x81', '\x8D', '\x8F', '\x90', '\x9D'};
-    const QString letto = DaTestoAnsi(byte, 5);
-    EXPECT_EQ(letto, QString::fromUtf16(u"\u0081\u008D\u008F\u0090\u009D"));
+    // Bytes the code page leaves undefined read as the C1 code points.
+    EXPECT_EQ(DaTestoAnsi("\x81\x8D\x8F\x90\x9D", 5), QString::fromUtf16(u"\u0081\u008D\u008F\u0090\u009D"));
 }
 
 TEST(RecordLog, NomeTagliatoOAllineato)
@@ -138,14 +133,12 @@ TEST(RecordLog, DataSerialeLettaDaAltri)
         {35796.5 - 1e-9, Il(1998, 1, 1, 12)},
         {35796.0 + 43201.0 / 86400 - 1e-10, Il(1998, 1, 1, 12, 0, 1)},
         {35796.999999999, Il(1998, 1, 2)},
-        {2.75, Il(1900, 1, 1, 18)},
         // Before day zero the fraction still counts forward through the day.
         {-1.25, Il(1899, 12, 29, 6)},
         {-0.5, Il(1899, 12, 30, 12)},
         {2958465.5, Il(9999, 12, 31, 12)},
         {nan, QDateTime()},
         {inf, QDateTime()},
-        {-inf, QDateTime()},
         {1e300, QDateTime()},
         {-1e6, QDateTime()},
     };
@@ -154,12 +147,6 @@ TEST(RecordLog, DataSerialeLettaDaAltri)
     EXPECT_EQ(DataSeriale(Il(1899, 12, 29, 6)), -1.25);
     EXPECT_EQ(DataSeriale(Il(1998, 1, 1, 18)), 35796.75);
     EXPECT_EQ(DataSeriale(QDateTime()), 0.0);
-}
-
-TEST(RecordLog, UnaDataDiversaDaLocaleSiScriveComeOraLocale)
-{
-    const QDateTime locale = Il(2026, 7, 1, 10, 30);
-    EXPECT_EQ(DaDataSeriale(DataSeriale(locale.toUTC())), locale);
 }
 
 TEST(RecordLog, DurataArrotondata)
