@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -21,6 +22,7 @@ int main(int argc, char** argv)
     qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
     qputenv("XDG_RUNTIME_DIR", (home.path() + "/run").toUtf8());
     QDir().mkpath(home.path() + "/run");
+    QFile::setPermissions(home.path() + "/run", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));

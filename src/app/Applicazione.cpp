@@ -1,0 +1,118 @@
+#include "app/Applicazione.h"
+
+#include "app/Avvio.h"
+#include "app/Guida.h"
+#include "app/IstanzaUnica.h"
+#include "app/Principale.h"
+#include "app/SegnaliTerminazione.h"
+#include "common/CartellaDati.h"
+#include "common/Interlocutore.h"
+#include "common/MessaggiQt.h"
+#include "engine/Motore.h"
+#include "engine/Allarmi.h"
+#include "engine/LinkPuntoPunto.h"
+#include "engine/Rilevamento.h"
+#include "engine/SuoniQt.h"
+#include "app/Messaggio.h"
+#include "log/FileLog.h"
+#include "pulses/DatabaseScatti.h"
+#include "settings/ArchivioImpostazioni.h"
+#include "settings/CaricaImpostazioni.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLocale>
+#include <QSessionManager>
+
+Applicazione::Applicazione(Dipendenze dipendenze) : d_(dipendenze) {}
+
+Applicazione::~Applicazione()
+{
+    // The windows and detection refer to the rest: they go first.
+    finestraAllarme_.reset();
+    finestra_.reset();
+    rilevamento_.reset();
+}
+
+bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi, int* codice)
+{
+    *codice = 0;
+    istanza_ = std::make_unique<IstanzaUnica>(percorsi.blocco);
+    if (!istanza_->Acquisisci()) {
+        d_.messaggi.Informazione(QStringLiteral("Velatrix è già in esecuzione."));
+        return false;
+    }
+    auto fallisci = [this, codice](int numero) {
+        d_.messaggi.Errore(QStringLiteral("Errore %1. Impossibile continuare.").arg(numero));
+        *codice = 1;
+        return false;
+    };
+
+    const RigaComando riga = LeggiRigaComando(argomenti);
+    if (!riga.errore.isEmpty()) {
+        d_.messaggi.Errore(riga.errore);
+        *codice = 2;
+        return false;
+    }
+    QString motivo;
+    cartellaDati_ = ::CartellaDati(riga.cartellaDati, percorsi.cartellaProgramma, &motivo);
+    if (cartellaDati_.isEmpty())
+        return fallisci(76);  // no folder for the data
+
+    Avvio splash;
+    splash.MostraSubito();
+
+    archivio_ = std::make_unique<ArchivioImpostazioni>(percorsi.impostazioni);
+    bool primoAvvio = false;
+    imp_ = CaricaImpostazioni(*archivio_, QDate::currentDate(), QLocale(), d_.suoni.NumeroDispositivi() > 0,
+                              &primoAvvio);
+    db_ = std::make_unique<DatabaseScatti>();
+    log_ = std::make_unique<FileLog>(QDir(cartellaDati_).filePath(NomeLog));
+    motore_ = std::make_unique<Motore>(imp_, *db_, *log_, d_.orologio, d_.messaggi, d_.suoni);
+    finestra_ = std::make_unique<Principale>(
+        Principale::Servizi{d_.messaggi, *archivio_, imp_, *db_, *motore_});
+    motore_->ImpostaVista(*finestra_);
+    rilevamento_ = std::make_unique<Rilevamento>(imp_, *motore_, d_.connessioni, *finestra_, d_.suoni);
+    finestraAllarme_ = std::make_unique<FinestraAllarme>(imp_, d_.suoni);
+    allarmi_ = std::make_unique<Allarmi>(imp_, *motore_, *finestraAllarme_);
+    motore_->ImpostaAllarmi(allarmi_.get());
+    finestra_->ImpostaRilevamento(rilevamento_.get());
+
+    Principale* w = finestra_.get();
+    Principale::Finestre finestre;
+    finestre.Guida = [w] { MostraGuida(w); };
+    finestre.Info = [w] { MostraInfo(w); };
+    w->ImpostaFinestre(finestre);
+
+    QString errore;
+    if (!w->Carica(QDir(cartellaDati_).filePath(NomeDatabase), primoAvvio, riga.argomenti, &splash, &errore)) {
+        splash.close();
+        d_.messaggi.Errore(errore);
+        *codice = 1;
+        return false;
+    }
+    return true;
+}
+
+int Applicazione::Esegui(const QStringList& argomenti)
+{
+    MessaggiQt messaggi;
+    SuoniQt suoni;
+    OrologioSistema orologio;
+    LinkPuntoPunto connessioni;
+    Applicazione applicazione({messaggi, suoni, orologio, connessioni});
+    int codice = 0;
+    const Percorsi percorsi{ArchivioImpostazioni::PercorsoPredefinito(), QApplication::applicationDirPath(),
+                            IstanzaUnica::PercorsoPredefinito()};
+    if (!applicazione.Avvia(argomenti, percorsi, &codice))
+        return codice;
+
+    Principale* w = applicazione.Finestra();
+    QObject::connect(w, &Principale::Uscita, qApp, &QCoreApplication::exit);
+    // A kill or the end of the session takes the same exit path, with nobody
+    // left to answer its question.
+    SegnaliTerminazione segnali;
+    QObject::connect(&segnali, &SegnaliTerminazione::Terminazione, w, [w] { w->Esci(false); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, w, [w](QSessionManager&) { w->Esci(false); });
+    return QApplication::exec();
+}

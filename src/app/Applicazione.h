@@ -1,0 +1,67 @@
+#pragma once
+// Puts the program together: settings, database, log, engine, detection and
+// the main window, in the order the start-up needs them.
+#include "engine/Orologio.h"
+#include "settings/Impostazioni.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class Allarmi;
+class ArchivioImpostazioni;
+class FinestraAllarme;
+class DatabaseScatti;
+class FileLog;
+class Interlocutore;
+class IstanzaUnica;
+class Motore;
+class Principale;
+class Riproduttore;
+class Rilevamento;
+class SorgenteConnessioni;
+
+class Applicazione {
+public:
+    struct Percorsi {
+        QString impostazioni;       // the settings file
+        QString cartellaProgramma;  // where a portable install keeps its data
+        QString blocco;             // the single-instance lock
+    };
+    struct Dipendenze {
+        Interlocutore& messaggi;
+        Riproduttore& suoni;
+        const Orologio& orologio;
+        SorgenteConnessioni& connessioni;
+    };
+
+    explicit Applicazione(Dipendenze dipendenze);
+    ~Applicazione();
+
+    // Runs the start-up; true when the main window is up. Otherwise *codice
+    // holds the exit status: 0 when another copy already runs, non-zero after
+    // a failure (the message has been shown).
+    bool Avvia(const QStringList& argomenti, const Percorsi& percorsi, int* codice);
+
+    Principale* Finestra() const { return finestra_.get(); }
+    Motore* MotoreConteggio() const { return motore_.get(); }
+    Impostazioni& Valori() { return imp_; }
+    QString CartellaDati() const { return cartellaDati_; }
+
+    // The program itself: real clock, sound, links and message boxes.
+    static int Esegui(const QStringList& argomenti);
+
+private:
+    Dipendenze d_;
+    Impostazioni imp_;
+    QString cartellaDati_;
+    std::unique_ptr<IstanzaUnica> istanza_;
+    std::unique_ptr<ArchivioImpostazioni> archivio_;
+    std::unique_ptr<DatabaseScatti> db_;
+    std::unique_ptr<FileLog> log_;
+    std::unique_ptr<Motore> motore_;
+    std::unique_ptr<Rilevamento> rilevamento_;
+    std::unique_ptr<Principale> finestra_;
+    std::unique_ptr<FinestraAllarme> finestraAllarme_;
+    std::unique_ptr<Allarmi> allarmi_;
+};

@@ -1,0 +1,666 @@
+#include "app/Principale.h"
+
+#include "app/BarraScatto.h"
+#include "common/Colori.h"
+#include "common/FormeTesto.h"
+#include "common/Interlocutore.h"
+#include "engine/Motore.h"
+#include "engine/Rilevamento.h"
+#include "pulses/DatabaseScatti.h"
+#include "settings/CaricaImpostazioni.h"
+#include "settings/Impostazioni.h"
+#include "tariffs/Tariffe.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace Tasti {
+int Codice(int tastoQt)
+{
+    if (tastoQt >= Qt::Key_F1 && tastoQt <= Qt::Key_F12)
+        return F1 + (tastoQt - Qt::Key_F1);
+    if ((tastoQt >= Qt::Key_A && tastoQt <= Qt::Key_Z) || (tastoQt >= Qt::Key_0 && tastoQt <= Qt::Key_9))
+        return tastoQt;
+    return 0;
+}
+
+int Modificatori(Qt::KeyboardModifiers m)
+{
+    return (m & Qt::ShiftModifier ? Maiuscolo : 0) | (m & Qt::ControlModifier ? Ctrl : 0)
+        | (m & Qt::AltModifier ? Alt : 0);
+}
+} // namespace Tasti
+
+namespace {
+
+QPixmap DisegnaLed(const QColor& colore, bool acceso)
+{
+    QPixmap led(14, 14);
+    led.fill(Qt::transparent);
+    QPainter p(&led);
+    p.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient luce(QPointF(5, 5), 8);
+    luce.setColorAt(0, acceso ? colore.lighter(170) : colore);
+    luce.setColorAt(1, acceso ? colore : colore.darker(150));
+    p.setBrush(luce);
+    p.setPen(QPen(QColor(40, 40, 40), 1));
+    p.drawEllipse(QRectF(1, 1, 12, 12));
+    return led;
+}
+
+const QPixmap& Immagine(Led led)
+{
+    // The image list Leds, drawn once.
+    static const std::array<QPixmap, 5> Leds{
+        DisegnaLed(QColor(0, 200, 0), true),     // Verde
+        DisegnaLed(QColor(240, 210, 0), true),   // Giallo
+        DisegnaLed(QColor(230, 0, 0), true),     // Rosso
+        DisegnaLed(QColor(30, 90, 255), true),   // Blu
+        DisegnaLed(QColor(90, 90, 90), false),   // Spento
+    };
+    return Leds[size_t(led)];
+}
+
+QPushButton* Pulsante(QWidget* genitore, const QString& testo, const QString& suggerimento)
+{
+    auto* b = new QPushButton(testo, genitore);
+    b->setFocusPolicy(Qt::NoFocus);  // every key goes to the window's dispatcher
+    b->setToolTip(suggerimento);
+    b->setFixedSize(22, 22);
+    return b;
+}
+
+void Colora(QWidget* w, QPalette::ColorRole ruolo, const QColor& colore)
+{
+    QPalette pal = w->palette();
+    pal.setColor(ruolo, colore);
+    w->setPalette(pal);
+}
+
+} // namespace
+
+Principale::Principale(Servizi servizi, QWidget* genitore)
+    : QWidget(genitore, Qt::Window | Qt::FramelessWindowHint)
+    , s_(servizi)
+{
+    setWindowTitle(TitoloApplicazione);
+    setFocusPolicy(Qt::StrongFocus);
+    CreaControlli();
+    CreaMenu();
+    TimerControllo = new QTimer(this);
+    TimerScatto = new QTimer(this);
+    connect(TimerScatto, &QTimer::timeout, this, &Principale::TimerScatto_Timer);
+    connect(TimerControllo, &QTimer::timeout, this, &Principale::TimerControllo_Timer);
+}
+
+Principale::~Principale() = default;
+
+void Principale::TimerScatto_Timer()
+{
+    s_.motore.TimerScatto_Timer();
+}
+
+void Principale::TimerControllo_Timer()
+{
+    if (rilevamento_ && !uscito_)
+        rilevamento_->TimerControllo_Timer();
+}
+
+void Principale::CreaControlli()
+{
+    Pannello = new QWidget(this);
+    Pannello->setObjectName("Pannello");
+    auto* verticale = new QVBoxLayout(Pannello);
+    verticale->setContentsMargins(3, 3, 3, 3);
+    verticale->setSpacing(2);
+    auto* riga = new QHBoxLayout;
+    riga->setSpacing(2);
+
+    CorniceLed = new QLabel(Pannello);
+    CorniceLed->setFixedSize(22, 22);
+    CorniceLed->setAutoFillBackground(true);
+    LedStato = new QLabel(CorniceLed);
+    LedStato->setGeometry(4, 4, 14, 14);
+
+    Importo = new QLabel(QStringLiteral("Lire  0"), Pannello);
+    Importo->setAutoFillBackground(true);
+    Importo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Importo->setMinimumWidth(136);
+    Importo->setFixedHeight(22);
+    QFont cifre(QStringLiteral("DejaVu Sans Mono"));
+    cifre.setStyleHint(QFont::Monospace);
+    cifre.setPointSize(11);
+    cifre.setBold(true);
+    Importo->setFont(cifre);
+    Importo->setContentsMargins(4, 0, 4, 0);
+
+    P_Periodo = Pulsante(Pannello, QStringLiteral("C"), QStringLiteral("Periodo"));
+    P_Avvia = Pulsante(Pannello, QStringLiteral("\u25B6"), QStringLiteral("Inizia conteggio (F2)"));
+    P_Ferma = Pulsante(Pannello, QStringLiteral("\u25A0"), QStringLiteral("Termina conteggio (F3)"));
+    P_Ferma->hide();
+    P_Menu = Pulsante(Pannello, QStringLiteral("\u2630"), QStringLiteral("Menu"));
+
+    riga->addWidget(CorniceLed);
+    riga->addWidget(Importo, 1);
+    riga->addWidget(P_Periodo);
+    riga->addWidget(P_Avvia);
+    riga->addWidget(P_Ferma);
+    riga->addWidget(P_Menu);
+    verticale->addLayout(riga);
+
+    Indicatore = new BarraScatto(Pannello);
+    Indicatore->setFixedHeight(14);
+    auto* dentro = new QHBoxLayout(Indicatore);
+    dentro->setContentsMargins(0, 0, 0, 0);
+    ValoreIndicatore = new QLabel(Indicatore);
+    ValoreIndicatore->setAlignment(Qt::AlignCenter);
+    QFont piccolo = ValoreIndicatore->font();
+    piccolo.setPointSize(7);
+    ValoreIndicatore->setFont(piccolo);
+    dentro->addWidget(ValoreIndicatore);
+    verticale->addWidget(Indicatore);
+
+    Pannello->adjustSize();
+    Pannello->setFixedSize(Pannello->sizeHint());
+    setFixedSize(Pannello->size());
+
+    ApplicaColori();
+    MostraLed(Led::Spento);
+
+    connect(P_Periodo, &QPushButton::clicked, this, &Principale::CambiaPeriodo);
+    connect(P_Avvia, &QPushButton::clicked, this, [this] {
+        if (!s_.motore.ConteggioAttivo())
+            s_.motore.AvviaConteggio();
+    });
+    connect(P_Ferma, &QPushButton::clicked, this, [this] {
+        if (s_.motore.ConteggioAttivo())
+            s_.motore.FermaContatore(TipoArresto::Manuale);
+    });
+    connect(P_Menu, &QPushButton::clicked, this,
+            [this] { ApriPopup(2, P_Menu->mapTo(this, QPoint(0, P_Menu->height()))); });
+    Importo->installEventFilter(this);
+    ValoreIndicatore->installEventFilter(this);
+}
+
+void Principale::CreaMenu()
+{
+    mnuPrincipale = new QMenu(QStringLiteral("Principale"), this);
+    struct Voce { int indice; const char* testo; const char* tasto; };
+    const Voce voci[] = {
+        {1, "Inizia conteggio", "F2"}, {2, "Termina conteggio", "F3"}, {3, "-", ""},
+        {4, "Tipo conteggio", ""}, {5, "Valore conteggio", ""}, {6, "-", ""},
+        {7, "Tariffe...", "F5"}, {8, "Scatti e bolletta...", "F6"}, {9, "Riepilogo connessioni...", "F7"},
+        {10, "-", ""}, {11, "Configurazione...", "F8"}, {12, "-", ""}, {13, "Guida in linea", "F1"},
+        {14, "Informazioni su...", "Ctrl+I"}, {15, "-", ""}, {16, "Esci", "Ctrl+E"},
+    };
+    const char* periodi[] = {"Connessione attiva", "Giornaliero", "Periodo bolletta"};
+    const char* tipi[] = {"Costo (Lire)", "Costo (Lire+IVA)", "Scatti", "Tempo "};
+
+    for (const Voce& v : voci) {
+        const QString testo = QString::fromUtf8(v.testo);
+        QAction* azione = nullptr;
+        if (testo == "-") {
+            azione = mnuPrincipale->addSeparator();
+        } else if (v.indice == 4 || v.indice == 5) {
+            QMenu* sotto = mnuPrincipale->addMenu(testo);
+            azione = sotto->menuAction();
+            const bool periodo = v.indice == 4;
+            const int quanti = periodo ? 3 : 4;
+            for (int i = 1; i <= quanti; ++i) {
+                QAction* a = sotto->addAction(QString::fromUtf8(periodo ? periodi[i - 1] : tipi[i - 1]));
+                if (periodo) {
+                    mnuPeriodoImporto[size_t(i)] = a;
+                    connect(a, &QAction::triggered, this, [this, i] { ScegliPeriodo(i); });
+                } else {
+                    mnuTipoImporto[size_t(i)] = a;
+                    connect(a, &QAction::triggered, this, [this, i] { ScegliTipo(i); });
+                }
+            }
+        } else {
+            // The shortcut is only shown: the keys themselves reach the dispatcher.
+            azione = mnuPrincipale->addAction(testo + QLatin1Char('\t') + QString::fromUtf8(v.tasto));
+            const int indice = v.indice;
+            connect(azione, &QAction::triggered, this, [this, indice] {
+                switch (indice) {
+                case 1: EseguiFunzione(Tasti::F2, 0); break;
+                case 2: EseguiFunzione(Tasti::F3, 0); break;
+                case 7: EseguiFunzione(Tasti::F5, 0); break;
+                case 8: EseguiFunzione(Tasti::F6, 0); break;
+                case 9: EseguiFunzione(Tasti::F7, 0); break;
+                case 11: EseguiFunzione(Tasti::F8, 0); break;
+                case 13:
+                    if (finestre_.Guida)
+                        finestre_.Guida();
+                    break;
+                case 14: EseguiFunzione(Tasti::I, Tasti::Ctrl); break;
+                case 16: EseguiFunzione(Tasti::E, Tasti::Ctrl); break;
+                }
+            });
+        }
+        mnuVoce[size_t(v.indice)] = azione;
+    }
+    mnuVoce[2]->setEnabled(false);
+    connect(mnuPrincipale, &QMenu::aboutToHide, this, [this] { ValoreIndicatore->setCursor(Qt::SizeAllCursor); });
+}
+
+double Principale::DpiLogici() const
+{
+    const QScreen* schermo = screen() ? screen() : QGuiApplication::primaryScreen();
+    return schermo ? schermo->logicalDotsPerInch() : 96.0;
+}
+
+void Principale::Posiziona()
+{
+    const Impostazioni& imp = s_.imp;
+    const double dpi = DpiLogici();
+    const QScreen* primario = QGuiApplication::primaryScreen();
+    const QRect schermo = primario ? primario->geometry() : QRect(0, 0, 1024, 768);
+    auto twip = [dpi](double px) { return PixelInTwip(px, dpi); };
+    const QSizeF schermoTwp(twip(schermo.width()), twip(schermo.height()));
+    const QSizeF finestraTwp(twip(width()), twip(height()));
+
+    QPointF posizione = PosizioneFinestra(imp.TopTwp, imp.LftTwp, schermoTwp, finestraTwp);
+    QList<QRectF> schermi;
+    for (const QScreen* s : QGuiApplication::screens()) {
+        const QRect g = s->geometry();
+        schermi << QRectF(twip(g.x()), twip(g.y()), twip(g.width()), twip(g.height()));
+    }
+    // A frameless window off every screen could never be dragged back.
+    if (!PosizioneRaggiungibile(QRectF(posizione, finestraTwp), schermi))
+        posizione = PosizioneFinestra(std::nullopt, std::nullopt, schermoTwp, finestraTwp);
+    move(schermo.x() + qRound(TwipInPixel(posizione.x(), dpi)), schermo.y() + qRound(TwipInPixel(posizione.y(), dpi)));
+}
+
+std::array<quint32, 5> Principale::ColoriCorrenti() const
+{
+    std::array<quint32, 5> colori = ColoriProgettati;
+    for (size_t i = 0; i < colori.size(); ++i)
+        if (s_.imp.Clr[i])
+            colori[i] = *s_.imp.Clr[i];
+    return colori;
+}
+
+void Principale::ApplicaColori()
+{
+    const auto colori = ColoriCorrenti();
+    Colora(Importo, QPalette::WindowText, ColoreDaLong(colori[0]));
+    Colora(Importo, QPalette::Window, ColoreDaLong(colori[1]));
+    Colora(CorniceLed, QPalette::Window, ColoreDaLong(colori[1]));
+    if (!s_.imp.ClrTar || !s_.motore.ConteggioAttivo())
+        Indicatore->ImpostaRiempimento(ColoreDaLong(colori[2]));
+    Colora(ValoreIndicatore, QPalette::WindowText, ColoreDaLong(colori[3]));
+    Indicatore->ImpostaSfondo(ColoreDaLong(colori[4]));
+}
+
+bool Principale::Carica(const QString& percorsoDatabase, bool primoAvvio, const QStringList& argomenti,
+                        QWidget* splash, QString* errore)
+{
+    Impostazioni& imp = s_.imp;
+    Posiziona();
+    ApplicaColori();
+    if (primoAvvio) {
+        const double dpi = DpiLogici();
+        const QScreen* primario = QGuiApplication::primaryScreen();
+        const QPoint origine = primario ? primario->geometry().topLeft() : QPoint();
+        QString motivo;
+        if (!ScriviPrimoAvvio(s_.archivio, imp, PixelInTwip(y() - origine.y(), dpi), PixelInTwip(x() - origine.x(), dpi),
+                              ColoriCorrenti(), QLocale(), &motivo))
+            s_.messaggi.Avviso(QStringLiteral("Impossibile salvare le impostazioni: %1").arg(motivo));
+    }
+
+    if (!s_.db.Apri(percorsoDatabase) || !s_.motore.CaricaTotali()) {
+        *errore = QStringLiteral("Errore %1. Impossibile continuare.").arg(s_.db.UltimoErrore().numero);
+        return false;
+    }
+
+    AggiornaLetteraPeriodo();
+    AggiornaImporto();
+    Indicatore->ImpostaPercento(0);
+    ValoreIndicatore->clear();
+    ValoreIndicatore->setCursor(Qt::SizeAllCursor);
+    mnuTipoImporto[4]->setEnabled(imp.PerImp == 1);
+    MostraLed(imp.CtrAut ? Led::Verde : Led::Spento);
+    setWindowFlag(Qt::WindowStaysOnTopHint, imp.TopWin);
+    TimerScatto->setInterval(imp.IntRfr);
+    TimerControllo->setInterval(imp.IntCtr);
+    show();
+    if (splash)
+        splash->close();
+    TimerScatto->start();
+    if (imp.CtrAut)
+        TimerControllo->start();
+    if (argomenti.join(QLatin1Char(' ')).toUpper() == QLatin1String("/START"))
+        P_Avvia->click();
+    return true;
+}
+
+void Principale::ApplicaOpzioni()
+{
+    const Impostazioni& imp = s_.imp;
+    TimerScatto->setInterval(imp.IntRfr);
+    TimerControllo->setInterval(imp.IntCtr);
+    const bool visibile = isVisible();
+    if (bool(windowFlags() & Qt::WindowStaysOnTopHint) != imp.TopWin) {
+        setWindowFlag(Qt::WindowStaysOnTopHint, imp.TopWin);
+        if (visibile)
+            show();
+    }
+    if (!s_.motore.ConteggioAttivo())
+        MostraLed(imp.CtrAut ? Led::Verde : Led::Spento);
+    ApplicaColori();
+}
+
+void Principale::RicaricaTotali()
+{
+    if (!s_.motore.CaricaTotali())
+        s_.messaggi.Avviso(QStringLiteral("Errore %1 nella lettura degli scatti.").arg(s_.db.UltimoErrore().numero));
+    AggiornaImporto();
+}
+
+void Principale::AggiornaImporto()
+{
+    const Impostazioni& imp = s_.imp;
+    const Totali t = s_.motore.TotaliDelPeriodo(imp.PerImp);
+    switch (imp.TipImp) {
+    case 1:
+        Importo->setText(QStringLiteral("Lire  ") + FormattaNumero(t.importo, QStringLiteral("#,##0 ")));
+        break;
+    case 2:
+        Importo->setText(QStringLiteral("L.+Iva  ")
+                         + FormattaNumero(ConIva(t.importo, imp.Tariffe.PrcIva), QStringLiteral("#,##0 ")));
+        break;
+    case 3:
+        Importo->setText(QStringLiteral("Scatti  ") + FormattaNumero(t.scatti, QStringLiteral("0 ")));
+        break;
+    case 4:
+        Importo->setText(QStringLiteral("Tempo  ") + FormattaTempo(s_.motore.SecondiConnessione()) + QLatin1Char(' '));
+        break;
+    default:
+        break;
+    }
+}
+
+void Principale::AggiornaLetteraPeriodo()
+{
+    static const QString lettere[] = {QStringLiteral("C"), QStringLiteral("G"), QStringLiteral("B")};
+    const int p = s_.imp.PerImp;
+    if (p >= 1 && p <= 3)
+        P_Periodo->setText(lettere[p - 1]);
+}
+
+void Principale::CambiaTipo()
+{
+    Impostazioni& imp = s_.imp;
+    const int ultimo = imp.PerImp == 1 ? 4 : 3;
+    imp.TipImp = imp.TipImp >= ultimo ? 1 : imp.TipImp + 1;
+    AggiornaImporto();
+}
+
+void Principale::CambiaPeriodo()
+{
+    ScegliPeriodo(s_.imp.PerImp >= 3 ? 1 : s_.imp.PerImp + 1);
+}
+
+void Principale::ScegliPeriodo(int periodo)
+{
+    Impostazioni& imp = s_.imp;
+    imp.PerImp = periodo;
+    AggiornaLetteraPeriodo();
+    if (imp.TipImp == 4 && imp.PerImp >= 2)
+        imp.TipImp = 1;
+    AggiornaImporto();
+    mnuTipoImporto[4]->setEnabled(imp.PerImp == 1);
+}
+
+void Principale::ScegliTipo(int tipo)
+{
+    s_.imp.TipImp = tipo;
+    AggiornaImporto();
+}
+
+void Principale::ApriPopup(int pulsante, const QPoint& posizione)
+{
+    if (pulsante != 2)
+        return;
+    mnuPrincipale->popup(mapToGlobal(posizione));
+}
+
+void Principale::ApriModale(const std::function<void()>& apri, bool sospendiControllo)
+{
+    if (!apri)
+        return;
+    const bool sospeso = sospendiControllo && s_.imp.CtrAut;
+    if (sospeso)
+        TimerControllo->stop();
+    apri();
+    // The options dialog may have switched the mode: read it again.
+    if (sospeso && s_.imp.CtrAut && !uscito_)
+        TimerControllo->start();
+}
+
+void Principale::EseguiFunzione(int codiceTasto, int maiuscole)
+{
+    if (uscito_)
+        return;
+    if (maiuscole != 0) {
+        if (!(maiuscole & Tasti::Ctrl))
+            return;
+        if (codiceTasto == Tasti::E)
+            Esci();
+        else if (codiceTasto == Tasti::I && finestre_.Info)
+            finestre_.Info();
+        return;
+    }
+    Motore& m = s_.motore;
+    switch (codiceTasto) {
+    case Tasti::F2:
+        if (!m.ConteggioAttivo())
+            P_Avvia->click();
+        break;
+    case Tasti::F3:
+        if (m.ConteggioAttivo())
+            P_Ferma->click();
+        break;
+    case Tasti::F5:
+        ApriModale(finestre_.Tariffe, false);
+        break;
+    // F6..F8 follow their menu items, which are also off while a call is set up.
+    case Tasti::F6:
+        if (!m.ConteggioAttivo() && mnuVoce[8]->isEnabled())
+            ApriModale(finestre_.Bolletta, true);
+        break;
+    case Tasti::F7:
+        if (!m.ConteggioAttivo() && mnuVoce[9]->isEnabled())
+            ApriModale(finestre_.Log, true);
+        break;
+    case Tasti::F8:
+        if (!m.ConteggioAttivo() && mnuVoce[11]->isEnabled())
+            ApriModale(finestre_.Opzioni, true);
+        break;
+    default:
+        break;
+    }
+}
+
+bool Principale::Esci(bool chiedi)
+{
+    if (uscito_)
+        return true;
+    Motore& m = s_.motore;
+    if (m.ConteggioAttivo()) {
+        // With nobody to answer (the session is ending) the count is closed
+        // as if the connection had ended, so its record is written.
+        const bool fermato = m.FermaContatore(chiedi ? TipoArresto::Uscita : TipoArresto::FineConnessione);
+        if (!fermato)
+            return false;
+    }
+    uscito_ = true;
+    TimerScatto->stop();
+    TimerControllo->stop();
+    m.RiprovaScritture();
+    Impostazioni& imp = s_.imp;
+    if (imp.SlvImp) {
+        const double dpi = DpiLogici();
+        const QScreen* primario = QGuiApplication::primaryScreen();
+        const QPoint origine = primario ? primario->geometry().topLeft() : QPoint();
+        QString motivo;
+        if (!ScriviUscita(s_.archivio, imp, PixelInTwip(y() - origine.y(), dpi), PixelInTwip(x() - origine.x(), dpi),
+                          QLocale(), &motivo)
+            && chiedi)
+            s_.messaggi.Avviso(QStringLiteral("Impossibile salvare le impostazioni: %1").arg(motivo));
+    }
+    s_.db.Chiudi();
+    hide();
+    emit Uscita(0);
+    return true;
+}
+
+void Principale::ConteggioIniziato()
+{
+    P_Ferma->show();
+    P_Avvia->hide();
+    mnuVoce[1]->setEnabled(false);
+    mnuVoce[2]->setEnabled(true);
+    for (int i : {8, 9, 11})
+        mnuVoce[size_t(i)]->setEnabled(false);
+}
+
+void Principale::ConteggioTerminato()
+{
+    P_Avvia->show();
+    P_Ferma->hide();
+    Indicatore->ImpostaPercento(0);
+    ValoreIndicatore->clear();
+    mnuVoce[1]->setEnabled(true);
+    mnuVoce[2]->setEnabled(false);
+    for (int i : {8, 9, 11})
+        mnuVoce[size_t(i)]->setEnabled(true);
+}
+
+void Principale::ChiamataInCorso(bool inCorso)
+{
+    for (int i : {8, 9, 11})
+        mnuVoce[size_t(i)]->setEnabled(!inCorso);
+}
+
+void Principale::MostraLed(Led led)
+{
+    led_ = led;
+    LedStato->setPixmap(Immagine(led));
+    LedStato->setToolTip(NomeLed(led));
+}
+
+void Principale::MostraIntervallo(int percento, const QString& tempoRimasto)
+{
+    Indicatore->ImpostaPercento(percento);
+    ValoreIndicatore->setText(tempoRimasto);
+}
+
+void Principale::ColoreIndicatore(quint32 colore)
+{
+    Indicatore->ImpostaRiempimento(ColoreDaLong(colore));
+}
+
+void Principale::MostraTesto(const QString& testo)
+{
+    Importo->setText(testo);
+}
+
+QString Principale::TestoMostrato() const
+{
+    return Importo->text();
+}
+
+void Principale::SegnalaErrore(const QString& testo)
+{
+    errori_ << testo;
+    if (erroreInAttesa_)
+        return;
+    erroreInAttesa_ = true;
+    // Shown once the current step is over, never in the middle of a pulse.
+    QTimer::singleShot(0, this, [this] {
+        const QStringList testi = std::exchange(errori_, {});
+        erroreInAttesa_ = false;
+        s_.messaggi.Avviso(testi.join(QLatin1Char('\n')));
+    });
+}
+
+void Principale::ModalitaManuale()
+{
+    TimerControllo->stop();
+}
+
+void Principale::keyPressEvent(QKeyEvent* evento)
+{
+    const int codice = Tasti::Codice(evento->key());
+    const int maiuscole = Tasti::Modificatori(evento->modifiers());
+    if (codice == Tasti::F1 && maiuscole == 0 && finestre_.Guida) {
+        finestre_.Guida();
+        return;
+    }
+    if (codice != 0)
+        EseguiFunzione(codice, maiuscole);
+}
+
+void Principale::contextMenuEvent(QContextMenuEvent* evento)
+{
+    // Over the drag handle the pointer turns back into an arrow while the
+    // menu is open.
+    if (childAt(evento->pos()) == ValoreIndicatore)
+        ValoreIndicatore->setCursor(Qt::ArrowCursor);
+    ApriPopup(2, evento->pos());
+}
+
+void Principale::closeEvent(QCloseEvent* evento)
+{
+    if (uscito_ || Esci())
+        evento->accept();
+    else
+        evento->ignore();
+}
+
+bool Principale::eventFilter(QObject* oggetto, QEvent* evento)
+{
+    if (oggetto == Importo && evento->type() == QEvent::MouseButtonPress) {
+        if (static_cast<QMouseEvent*>(evento)->button() == Qt::LeftButton) {
+            CambiaTipo();
+            return true;
+        }
+    }
+    if (oggetto == ValoreIndicatore) {
+        auto* mouse = static_cast<QMouseEvent*>(evento);
+        switch (evento->type()) {
+        case QEvent::MouseButtonPress:
+            if (mouse->button() == Qt::LeftButton) {
+                presa_ = mouse->position().toPoint();
+                trascinamento_ = true;
+                return true;
+            }
+            break;
+        case QEvent::MouseMove:
+            if (trascinamento_ && (mouse->buttons() & Qt::LeftButton)) {
+                move(pos() + (mouse->position().toPoint() - presa_));
+                return true;
+            }
+            break;
+        case QEvent::MouseButtonRelease:
+            trascinamento_ = false;
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(oggetto, evento);
+}

@@ -1,0 +1,141 @@
+#pragma once
+// The main window: a small frameless panel that shows what the engine
+// counts and forwards the user's acts. It computes nothing itself.
+#include "engine/Vista.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTimer;
+class ArchivioImpostazioni;
+class DatabaseScatti;
+class BarraScatto;
+class Interlocutore;
+class Motore;
+class Rilevamento;
+struct Impostazioni;
+
+// Key codes and shift bits as the dispatcher knows them.
+namespace Tasti {
+inline constexpr int F1 = 112, F2 = 113, F3 = 114, F5 = 116, F6 = 117, F7 = 118, F8 = 119;
+inline constexpr int E = 69, I = 73;
+inline constexpr int Maiuscolo = 1, Ctrl = 2, Alt = 4;
+int Codice(int tastoQt);
+int Modificatori(Qt::KeyboardModifiers m);
+} // namespace Tasti
+
+class Principale : public QWidget, public VistaMotore {
+    Q_OBJECT
+public:
+    struct Servizi {
+        Interlocutore& messaggi;
+        ArchivioImpostazioni& archivio;
+        Impostazioni& imp;
+        DatabaseScatti& db;
+        Motore& motore;
+    };
+    // The windows opened from the menu; each runs modally and returns.
+    struct Finestre {
+        std::function<void()> Tariffe, Bolletta, Log, Opzioni, Info, Guida;
+    };
+
+    explicit Principale(Servizi servizi, QWidget* genitore = nullptr);
+    ~Principale() override;
+
+    void ImpostaFinestre(Finestre finestre) { finestre_ = std::move(finestre); }
+    void ImpostaRilevamento(Rilevamento* rilevamento) { rilevamento_ = rilevamento; }
+
+    // The load: settings already read; places and colours the window, opens
+    // the database, reads the totals, arms the timers and honours "/START".
+    // On failure returns false with the message to show.
+    bool Carica(const QString& percorsoDatabase, bool primoAvvio, const QStringList& argomenti,
+                QWidget* splash, QString* errore);
+
+    void EseguiFunzione(int codiceTasto, int maiuscole);
+    // The two timers' ticks.
+    void TimerControllo_Timer();
+    void TimerScatto_Timer();
+    void AggiornaLetteraPeriodo();
+    void ApriPopup(int pulsante, const QPoint& posizione);
+    // Exit: asks while counting (unless the session is ending), stores
+    // position and display choice when asked to, closes the database, ends.
+    bool Esci(bool chiedi = true);
+
+    // Display choices driven by clicks and the menu.
+    void CambiaTipo();          // left click on the value
+    void CambiaPeriodo();       // P_Periodo
+    void ScegliPeriodo(int periodo);
+    void ScegliTipo(int tipo);
+    // Applies what Opzioni changed: timers, topmost, LED, colours.
+    void ApplicaOpzioni();
+    // Recomputes the day and bill totals after the bill window wrote.
+    void RicaricaTotali();
+
+    // VistaMotore
+    void ConteggioIniziato() override;
+    void ConteggioTerminato() override;
+    void ChiamataInCorso(bool inCorso) override;
+    void MostraLed(Led led) override;
+    void MostraIntervallo(int percento, const QString& tempoRimasto) override;
+    void ColoreIndicatore(quint32 colore) override;
+    void AggiornaImporto() override;
+    void MostraTesto(const QString& testo) override;
+    QString TestoMostrato() const override;
+    void SegnalaErrore(const QString& testo) override;
+    void ModalitaManuale() override;
+
+    // Read by tests and by the options preview.
+    QLabel* Importo = nullptr;
+    QPushButton* P_Periodo = nullptr;
+    BarraScatto* Indicatore = nullptr;
+    QLabel* ValoreIndicatore = nullptr;
+    QLabel* CorniceLed = nullptr;
+    QLabel* LedStato = nullptr;
+    QPushButton* P_Avvia = nullptr;
+    QPushButton* P_Ferma = nullptr;
+    QPushButton* P_Menu = nullptr;
+    QTimer* TimerControllo = nullptr;
+    QTimer* TimerScatto = nullptr;
+    QMenu* mnuPrincipale = nullptr;
+    std::array<QAction*, 17> mnuVoce{};            // 1..16
+    std::array<QAction*, 4> mnuPeriodoImporto{};   // 1..3
+    std::array<QAction*, 5> mnuTipoImporto{};      // 1..4
+    Led LedCorrente() const { return led_; }
+    // Current colours of the five display elements, as stored.
+    std::array<quint32, 5> ColoriCorrenti() const;
+    void ApplicaColori();
+    bool InUscita() const { return uscito_; }
+
+signals:
+    void Uscita(int codice);
+
+protected:
+    void keyPressEvent(QKeyEvent* evento) override;
+    void contextMenuEvent(QContextMenuEvent* evento) override;
+    void closeEvent(QCloseEvent* evento) override;
+    bool eventFilter(QObject* oggetto, QEvent* evento) override;
+
+private:
+    void CreaControlli();
+    void CreaMenu();
+    void Posiziona();
+    void ApriModale(const std::function<void()>& apri, bool sospendiControllo);
+    double DpiLogici() const;
+
+    Servizi s_;
+    Finestre finestre_;
+    Rilevamento* rilevamento_ = nullptr;
+    QWidget* Pannello = nullptr;
+    Led led_ = Led::Spento;
+    QPoint presa_;
+    bool trascinamento_ = false;
+    bool uscito_ = false;
+    bool erroreInAttesa_ = false;
+    QStringList errori_;
+};

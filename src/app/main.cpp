@@ -1,0 +1,16 @@
+// Data flow: the settings store and the pulse database feed the engine's
+// totals at start-up; the engine, driven by the two timers of the main window,
+// prices every pulse, stores it at once and tells the window what to draw.
+// Windows only show state and forward the user's acts.
+#include "app/Applicazione.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velatrix"));
+    QApplication::setApplicationVersion(QStringLiteral(VELATRIX_VERSIONE));
+    QApplication::setQuitOnLastWindowClosed(false);
+    return Applicazione::Esegui(app.arguments().mid(1));
+}

@@ -1,0 +1,306 @@
+#include "engine/Motore.h"
+
+#include "common/FormeTesto.h"
+#include "common/Interlocutore.h"
+#include "engine/Allarmi.h"
+#include "log/FileLog.h"
+#include "pulses/DatabaseScatti.h"
+#include "tariffs/Tariffe.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// A tariff that somehow has no positive length must not make catch-up spin.
+constexpr float DurataMinima = 1.0f;
+}
+
+namespace {
+// Draws nothing: the engine before a window is attached.
+struct VistaAssente : VistaMotore {
+    void ConteggioIniziato() override {}
+    void ConteggioTerminato() override {}
+    void ChiamataInCorso(bool) override {}
+    void MostraLed(Led) override {}
+    void MostraIntervallo(int, const QString&) override {}
+    void ColoreIndicatore(quint32) override {}
+    void AggiornaImporto() override {}
+    void MostraTesto(const QString&) override {}
+    QString TestoMostrato() const override { return {}; }
+    void ModalitaManuale() override {}
+    void SegnalaErrore(const QString&) override {}
+};
+VistaAssente nessunaVista;
+} // namespace
+
+Motore::Motore(Impostazioni& imp, DatabaseScatti& db, FileLog& log, const Orologio& orologio,
+               Interlocutore& messaggi, Riproduttore& suoni)
+    : imp_(imp), db_(db), log_(log), orologio_(orologio), vista_(&nessunaVista), messaggi_(messaggi), suoni_(suoni)
+{
+}
+
+Motore::~Motore() = default;
+
+Totali Motore::TotaliDelPeriodo(int periodo) const
+{
+    switch (periodo) {
+    case 2: return oggi_;
+    case 3: return periodo_;
+    default: return connessione_;
+    }
+}
+
+Totali Motore::SommaConPendenti(const QDate& primo, const QDate& ultimo, bool* ok)
+{
+    Totali t;
+    const auto somma = db_.Somma(primo, ultimo);
+    *ok = somma.has_value();
+    if (somma) {
+        t.scatti = somma->scatti;
+        t.importo = somma->importo;
+    }
+    // Pulses still waiting for the disk belong to the totals all the same.
+    for (auto it = pendenti_.lower_bound(primo); it != pendenti_.end() && it->first <= ultimo; ++it) {
+        t.scatti += it->second.scatti;
+        t.importo += it->second.importo;
+    }
+    return t;
+}
+
+bool Motore::CaricaTotali()
+{
+    bool okPeriodo = false, okOggi = false;
+    periodo_ = SommaConPendenti(imp_.DatIPB, imp_.DatFPB, &okPeriodo);
+    if (!dataOggi_.isValid())
+        dataOggi_ = orologio_.Adesso().date();
+    oggi_ = SommaConPendenti(dataOggi_, dataOggi_, &okOggi);
+    return okPeriodo && okOggi;
+}
+
+void Motore::Suona(Suono s)
+{
+    const QString& file = imp_.Wav[size_t(s)];
+    if (!file.isEmpty() && imp_.SchedaAudio)
+        suoni_.RiproduciSuono(file);
+}
+
+void Motore::AvviaConteggio()
+{
+    if (attivo_)
+        return;
+    vista_->ConteggioIniziato();
+    vista_->MostraLed(Led::Rosso);
+    Suona(Suono::InizioConteggio);
+    MessaggioDato.fill(false);
+    attivo_ = true;
+    ++numeroConteggio_;
+    RegistraScatto(true);
+    AggiornaConteggio();
+    if (allarmi_)
+        allarmi_->ControllaCosti();
+}
+
+void Motore::RegistraScatto(bool primoScatto)
+{
+    // One reading of the wall clock gives the date and the tariff of this
+    // pulse, so memory and disk agree on its day even at 23:59:59.9.
+    const QDateTime adesso = orologio_.Adesso();
+    const QDate data = adesso.date();
+    if (primoScatto) {
+        inizioIntervallo_ = orologio_.Secondi();
+        if (imp_.LogCon)
+            inizioConnessione_ = adesso;
+        riduzione_ = false;
+        secondiCompletati_ = 0;
+        secondiConnessione_ = 0;
+        connessione_ = {};
+    }
+    if (!(primoScatto && !imp_.Wav[size_t(Suono::InizioConteggio)].isEmpty()))
+        Suona(Suono::Scatto);
+
+    const ModelloTariffe& modello = imp_.Tariffe;
+    const int k = TariffaInVigore(modello, data, adesso.time());
+    durataScatto_ = std::max(modello.tariffa(k).SecondiPerScatto, DurataMinima);
+
+    const PassoScatto passo =
+        PrezzaScatto(modello, primoScatto, connessione_.scatti, secondiConnessione_, riduzione_);
+    connessione_.scatti += passo.scatti;
+    connessione_.importo += passo.importo;
+    if (passo.riduzioneIniziata)
+        vista_->MostraLed(Led::Blu);
+    riduzione_ = passo.riduzioneAttiva;
+
+    if (data != dataOggi_) {
+        dataOggi_ = data;
+        bool ok = false;
+        oggi_ = SommaConPendenti(data, data, &ok);
+        if (!ok)
+            SegnalaErroreDatabase();
+        MessaggioDato[2] = false;
+    }
+    oggi_.scatti += passo.scatti;
+    oggi_.importo += passo.importo;
+    if (imp_.DatIPB <= data && data <= imp_.DatFPB) {
+        periodo_.scatti += passo.scatti;
+        periodo_.importo += passo.importo;
+    }
+    Totali& daScrivere = pendenti_[data];
+    daScrivere.scatti += passo.scatti;
+    daScrivere.importo += passo.importo;
+
+    vista_->AggiornaImporto();
+    if (imp_.ClrTar)
+        vista_->ColoreIndicatore(modello.tariffa(k).Colore);
+}
+
+void Motore::AggiornaConteggio()
+{
+    bool registrati = false;
+    // Overdue pulses (a busy machine, a suspend) are caught up in a loop,
+    // each priced with the tariff in force now; the disk is written once.
+    for (;;) {
+        const double e = std::max(0.0, orologio_.Secondi() - inizioIntervallo_);
+        secondiConnessione_ = float(secondiCompletati_ + e);
+        if (allarmi_ && attivo_)
+            allarmi_->ControllaDurata();
+        if (e < durataScatto_) {
+            if (attivo_) {
+                vista_->MostraIntervallo(100 - int(e * 100 / durataScatto_), FormattaTempo(durataScatto_ - e));
+                if (imp_.TipImp == 4)
+                    vista_->AggiornaImporto();
+            }
+            break;
+        }
+        secondiCompletati_ += durataScatto_;
+        inizioIntervallo_ += durataScatto_;
+        RegistraScatto(false);
+        registrati = true;
+    }
+    ScriviPendenti();
+    if (registrati && allarmi_ && attivo_)
+        allarmi_->ControllaCosti();
+}
+
+void Motore::SegnalaErroreDatabase()
+{
+    if (erroreSegnalato_)
+        return;
+    erroreSegnalato_ = true;
+    const auto errore = db_.UltimoErrore();
+    vista_->SegnalaErrore(QStringLiteral("Errore %1 nella scrittura degli scatti: %2.\n"
+                                        "Il conteggio continua e la scrittura sarà ritentata.")
+                             .arg(errore.numero)
+                             .arg(errore.testo));
+}
+
+bool Motore::ScriviPendenti()
+{
+    while (!pendenti_.empty()) {
+        const auto it = pendenti_.begin();
+        if (!db_.AggiungiScatti(it->first, it->second.scatti, it->second.importo)) {
+            SegnalaErroreDatabase();
+            return false;
+        }
+        pendenti_.erase(it);
+    }
+    erroreSegnalato_ = false;
+    return true;
+}
+
+bool Motore::ScriviLogPendenti()
+{
+    while (!logPendenti_.empty()) {
+        QString motivo;
+        if (!log_.Aggiungi(logPendenti_.front(), &motivo)) {
+            vista_->SegnalaErrore(QStringLiteral("Impossibile scrivere il riepilogo connessioni: %1.\n"
+                                                "La connessione sarà registrata al prossimo tentativo.")
+                                     .arg(motivo));
+            return false;
+        }
+        logPendenti_.erase(logPendenti_.begin());
+    }
+    return true;
+}
+
+bool Motore::RiprovaScritture()
+{
+    const bool scatti = ScriviPendenti();
+    const bool log = ScriviLogPendenti();
+    return scatti && log;
+}
+
+void Motore::TimerScatto_Timer()
+{
+    if (attivo_) {
+        AggiornaConteggio();
+        return;
+    }
+    if (!pendenti_.empty() || !logPendenti_.empty())
+        RiprovaScritture();
+    const QDate oggi = orologio_.Adesso().date();
+    if (oggi != dataOggi_) {
+        dataOggi_ = oggi;
+        bool ok = false;
+        oggi_ = SommaConPendenti(oggi, oggi, &ok);
+        vista_->AggiornaImporto();
+    }
+}
+
+bool Motore::FermaContatore(TipoArresto tipo)
+{
+    if (!attivo_)
+        return false;
+    const quint64 conteggio = numeroConteggio_;
+    bool stop = false;
+    bool manuale = false;
+    switch (tipo) {
+    case TipoArresto::Manuale:
+        if (!imp_.CtrAut || ManigliaConnessione == 0) {
+            stop = imp_.CnfStp ? messaggi_.Domanda(QStringLiteral("Confermi l'interruzione del conteggio ?")) : true;
+        } else {
+            stop = messaggi_.Domanda(
+                QStringLiteral("ATTENZIONE: per interrompere il conteggio su una connessione attiva \n"
+                               "è necessario disattivare il rilevamento automatico. \n"
+                               "Confermi l'interruzione del conteggio e il passaggio alla modalità manuale ?"));
+            manuale = stop;
+        }
+        break;
+    case TipoArresto::FineConnessione:
+        stop = true;
+        ManigliaConnessione = 0;
+        break;
+    case TipoArresto::Uscita:
+        stop = messaggi_.Domanda(QStringLiteral("Conteggio attivo: confermi l'interruzione e l'uscita ?"));
+        break;
+    }
+    // While the question was open the timers ran on: the connection may have
+    // ended the count already, or a new one may have begun. That count was
+    // not what the user was asked about.
+    if (!attivo_ || numeroConteggio_ != conteggio)
+        return tipo == TipoArresto::Uscita ? stop : false;
+    if (!stop)
+        return false;
+    if (manuale) {
+        vista_->ModalitaManuale();
+        ManigliaConnessione = 0;
+        imp_.CtrAut = false;
+    }
+
+    attivo_ = false;
+    AggiornaConteggio();
+    vista_->ConteggioTerminato();
+    vista_->MostraLed(imp_.CtrAut ? Led::Verde : Led::Spento);
+    Suona(Suono::FineConteggio);
+    if (imp_.LogCon) {
+        RecordLog record;
+        record.Inizio = inizioConnessione_;
+        record.Durata = DurataInSecondi(secondiConnessione_);
+        record.Scatti = connessione_.scatti;
+        record.Importo = connessione_.importo;
+        record.Connessione = NomeConnessione;
+        logPendenti_.push_back(record);
+        ScriviLogPendenti();
+    }
+    NomeConnessione.clear();
+    return true;
+}

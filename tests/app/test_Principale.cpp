@@ -1,0 +1,203 @@
+#include "Finti.h"
+#include "app/Applicazione.h"
+#include "app/Principale.h"
+#include "engine/Motore.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class PrincipaleTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        app = std::make_unique<Applicazione>(Applicazione::Dipendenze{utente, suoni, orologio, sorgente});
+        int codice = 0;
+        ASSERT_TRUE(app->Avvia({"--data-dir", tmp.filePath("dati")},
+                               {tmp.filePath("Velatrix.conf"), tmp.filePath("p"), tmp.filePath("Velatrix.lock")},
+                               &codice));
+        w = app->Finestra();
+        m = app->MotoreConteggio();
+        Principale::Finestre finestre;
+        finestre.Tariffe = [this] { ++aperte["Tariffe"]; };
+        finestre.Bolletta = [this] { ++aperte["Bolletta"]; };
+        finestre.Log = [this] { ++aperte["Log"]; };
+        finestre.Opzioni = [this] { ++aperte["Opzioni"]; };
+        finestre.Info = [this] { ++aperte["Info"]; };
+        finestre.Guida = [this] { ++aperte["Guida"]; };
+        w->ImpostaFinestre(finestre);
+    }
+    void Tasto(Qt::Key tasto, Qt::KeyboardModifiers mod = Qt::NoModifier) { QTest::keyClick(w, tasto, mod); }
+    QString Testo() const { return w->Importo->text(); }
+
+    QTemporaryDir tmp;
+    UtenteFinto utente;
+    SuoniFinti suoni;
+    OrologioFinto orologio;
+    SorgenteFinta sorgente;
+    std::unique_ptr<Applicazione> app;
+    Principale* w = nullptr;
+    Motore* m = nullptr;
+    std::map<std::string, int> aperte;
+};
+
+TEST_F(PrincipaleTest, TestiDelValoreInOgniTipoEPeriodo)
+{
+    Impostazioni& imp = app->Valori();
+    Tasto(Qt::Key_F2);  // 2 pulses, 254 lire
+    ASSERT_TRUE(m->ConteggioAttivo());
+    struct Caso { int periodo; int tipo; const char* testo; };
+    const Caso casi[] = {
+        {1, 1, "Lire  254 "}, {1, 2, "L.+Iva  305 "}, {1, 3, "Scatti  2 "}, {1, 4, "Tempo  0\" "},
+        {2, 1, "Lire  254 "}, {3, 3, "Scatti  2 "},
+    };
+    for (const Caso& c : casi) {
+        w->ScegliPeriodo(c.periodo);
+        w->ScegliTipo(c.tipo);
+        EXPECT_EQ(Testo(), QString::fromUtf8(c.testo)) << c.periodo << "/" << c.tipo;
+    }
+    EXPECT_EQ(imp.PerImp, 3);
+    EXPECT_EQ(w->P_Periodo->text(), "B");
+}
+
+TEST_F(PrincipaleTest, ClicSulValoreEsulPeriodo)
+{
+    Impostazioni& imp = app->Valori();
+    std::vector<int> tipi;
+    for (int i = 0; i < 5; ++i) {
+        QTest::mouseClick(w->Importo, Qt::LeftButton);
+        tipi.push_back(imp.TipImp);
+    }
+    EXPECT_EQ(tipi, (std::vector<int>{2, 3, 4, 1, 2}));
+    w->ScegliTipo(4);
+    QTest::mouseClick(w->P_Periodo, Qt::LeftButton);  // to "G": time is not shown there
+    EXPECT_EQ(imp.PerImp, 2);
+    EXPECT_EQ(imp.TipImp, 1);
+    EXPECT_EQ(w->P_Periodo->text(), "G");
+    EXPECT_FALSE(w->mnuTipoImporto[4]->isEnabled());
+    tipi.clear();
+    for (int i = 0; i < 4; ++i) {
+        QTest::mouseClick(w->Importo, Qt::LeftButton);
+        tipi.push_back(imp.TipImp);
+    }
+    EXPECT_EQ(tipi, (std::vector<int>{2, 3, 1, 2}));
+    QTest::mouseClick(w->P_Periodo, Qt::LeftButton);
+    QTest::mouseClick(w->P_Periodo, Qt::LeftButton);
+    EXPECT_EQ(w->P_Periodo->text(), "C");
+    EXPECT_TRUE(w->mnuTipoImporto[4]->isEnabled());
+}
+
+TEST_F(PrincipaleTest, TastiEVociDelMenuDuranteIlConteggio)
+{
+    EXPECT_TRUE(w->mnuVoce[1]->isEnabled());
+    EXPECT_FALSE(w->mnuVoce[2]->isEnabled());
+    Tasto(Qt::Key_F2);
+    EXPECT_FALSE(w->mnuVoce[1]->isEnabled());
+    EXPECT_TRUE(w->mnuVoce[2]->isEnabled());
+    for (int i : {8, 9, 11})
+        EXPECT_FALSE(w->mnuVoce[size_t(i)]->isEnabled());
+    EXPECT_EQ(w->LedCorrente(), Led::Rosso);
+    EXPECT_TRUE(w->P_Ferma->isVisible());
+    EXPECT_FALSE(w->P_Avvia->isVisible());
+
+    Tasto(Qt::Key_F6);
+    Tasto(Qt::Key_F7);
+    Tasto(Qt::Key_F8);
+    Tasto(Qt::Key_F5);
+    EXPECT_EQ(aperte, (std::map<std::string, int>{{"Tariffe", 1}}));
+
+    Tasto(Qt::Key_F3);
+    EXPECT_FALSE(m->ConteggioAttivo());
+    EXPECT_TRUE(w->mnuVoce[8]->isEnabled());
+    EXPECT_EQ(w->LedCorrente(), Led::Verde);
+    EXPECT_TRUE(w->ValoreIndicatore->text().isEmpty());
+    Tasto(Qt::Key_F6);
+    Tasto(Qt::Key_F7);
+    Tasto(Qt::Key_F8);
+    Tasto(Qt::Key_F1);
+    Tasto(Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(aperte["Bolletta"], 1);
+    EXPECT_EQ(aperte["Log"], 1);
+    EXPECT_EQ(aperte["Opzioni"], 1);
+    EXPECT_EQ(aperte["Guida"], 1);
+    EXPECT_EQ(aperte["Info"], 1);
+}
+
+TEST_F(PrincipaleTest, LeFinestreSospendonoIlControllo)
+{
+    bool attivoDentro = true;
+    Principale::Finestre finestre;
+    finestre.Bolletta = [&] { attivoDentro = w->TimerControllo->isActive(); };
+    w->ImpostaFinestre(finestre);
+    ASSERT_TRUE(w->TimerControllo->isActive());
+    Tasto(Qt::Key_F6);
+    EXPECT_FALSE(attivoDentro);
+    EXPECT_TRUE(w->TimerControllo->isActive());
+}
+
+TEST_F(PrincipaleTest, UnaChiamataInCorsoChiudeLeFinestre)
+{
+    w->ChiamataInCorso(true);
+    Tasto(Qt::Key_F6);
+    Tasto(Qt::Key_F7);
+    Tasto(Qt::Key_F8);
+    EXPECT_TRUE(aperte.empty());
+}
+
+TEST_F(PrincipaleTest, UscitaSoloConCtrl)
+{
+    Tasto(Qt::Key_E);
+    Tasto(Qt::Key_E, Qt::ShiftModifier);
+    EXPECT_FALSE(w->InUscita());
+    Tasto(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(w->InUscita());
+}
+
+TEST_F(PrincipaleTest, UscitaDuranteIlConteggioChiede)
+{
+    Tasto(Qt::Key_F2);
+    utente.risposte = {false};
+    Tasto(Qt::Key_E, Qt::ControlModifier);
+    EXPECT_FALSE(w->InUscita());
+    EXPECT_TRUE(m->ConteggioAttivo());
+    EXPECT_EQ(utente.domande.last(), "Conteggio attivo: confermi l'interruzione e l'uscita ?");
+    utente.risposte = {true};
+    Tasto(Qt::Key_E, Qt::ControlModifier);
+    EXPECT_TRUE(w->InUscita());
+    EXPECT_FALSE(m->ConteggioAttivo());
+}
+
+TEST_F(PrincipaleTest, LaFineDellaSessioneChiudeIlConteggioSenzaChiedere)
+{
+    Tasto(Qt::Key_F2);
+    EXPECT_TRUE(w->Esci(false));
+    EXPECT_TRUE(utente.domande.isEmpty());
+    EXPECT_FALSE(m->ConteggioAttivo());
+}
+
+TEST_F(PrincipaleTest, ChiamataRilevataSulPannello)
+{
+    sorgente.maniglia = 12;
+    sorgente.stato = StatoLink::Composizione;
+    w->TimerControllo_Timer();
+    EXPECT_EQ(Testo(), "Connessione... ");
+    EXPECT_EQ(w->LedCorrente(), Led::Giallo);
+    EXPECT_FALSE(w->mnuVoce[8]->isEnabled());
+    sorgente.stato = StatoLink::Connesso;
+    w->TimerControllo_Timer();
+    EXPECT_EQ(w->LedCorrente(), Led::Rosso);
+    EXPECT_EQ(Testo(), "Lire  254 ");
+    sorgente.maniglia = 0;
+    w->TimerControllo_Timer();
+    EXPECT_EQ(w->LedCorrente(), Led::Verde);
+    EXPECT_TRUE(w->mnuVoce[8]->isEnabled());
+}
+
+} // namespace

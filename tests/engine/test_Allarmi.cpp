@@ -1,0 +1,138 @@
+#include "Finti.h"
+#include "engine/Allarmi.h"
+#include "engine/Motore.h"
+#include "log/FileLog.h"
+#include "pulses/DatabaseScatti.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+struct FinestraFinta : FinestraMessaggio {
+    QStringList mostrati;
+    bool aperta = false;
+    void Mostra(const QString& t) override { aperta = true; mostrati << t; }
+    bool Aperta() const override { return aperta; }
+};
+
+class AllarmiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        imp.DatIPB = QDate(2026, 12, 1);
+        imp.DatFPB = QDate(2026, 12, 31);
+        imp.Tariffe.SctAgg = false;
+        ASSERT_TRUE(db.Apri(tmp.filePath("Velatrix.001")));
+        log = std::make_unique<FileLog>(tmp.filePath("Velatrix.003"));
+        motore = std::make_unique<Motore>(imp, db, *log, orologio, utente, suoni);
+        motore->ImpostaVista(vista);
+        motore->CaricaTotali();
+        allarmi = std::make_unique<Allarmi>(imp, *motore, finestra);
+        motore->ImpostaAllarmi(allarmi.get());
+    }
+    void Conta(double secondi)
+    {
+        for (double t = 0; t < secondi; t += 1) {
+            orologio.Avanza(1);
+            motore->TimerScatto_Timer();
+        }
+    }
+
+    QTemporaryDir tmp;
+    Impostazioni imp;
+    DatabaseScatti db;
+    std::unique_ptr<FileLog> log;
+    OrologioFinto orologio;
+    VistaFinta vista;
+    UtenteFinto utente;
+    SuoniFinti suoni;
+    FinestraFinta finestra;
+    std::unique_ptr<Motore> motore;
+    std::unique_ptr<Allarmi> allarmi;
+};
+
+TEST_F(AllarmiTest, SogliaDiCostoConESenzaIva)
+{
+    imp.Msg[1] = true;
+    imp.MsV[1] = 400;
+    motore->AvviaConteggio();  // 127
+    Conta(440);                // 254, 381
+    EXPECT_TRUE(finestra.mostrati.isEmpty());
+    Conta(220);                // 508
+    ASSERT_EQ(finestra.mostrati.size(), 1);
+    EXPECT_EQ(finestra.mostrati[0], "Costo connessione corrente maggiore di L. 400 (+ IVA)");
+    finestra.aperta = false;
+    Conta(660);
+    EXPECT_EQ(finestra.mostrati.size(), 1);  // once per count
+    motore->FermaContatore(TipoArresto::FineConnessione);
+
+    imp.MsI[1] = true;  // 381 lire are 457.2 with VAT at 20 %
+    motore->AvviaConteggio();
+    Conta(440);
+    ASSERT_EQ(finestra.mostrati.size(), 2);  // re-armed by the new count
+    EXPECT_EQ(finestra.mostrati[1], "Costo connessione corrente maggiore di L. 400");
+}
+
+TEST_F(AllarmiTest, LaFrazioneNonBastaASuperareLaSoglia)
+{
+    imp.Msg[1] = true;
+    imp.Tariffe.RidTrf = true;
+    imp.Tariffe.LimRid = 1;
+    imp.MsV[1] = 190;   // 127 + 63.5 = 190.5: the fraction is dropped
+    motore->AvviaConteggio();
+    Conta(220);
+    EXPECT_DOUBLE_EQ(motore->ImportoConnessione(), 190.5);
+    EXPECT_TRUE(finestra.mostrati.isEmpty());
+    imp.MsV[1] = 189;
+    Conta(220);
+    EXPECT_EQ(finestra.mostrati.size(), 1);
+}
+
+TEST_F(AllarmiTest, DueAllarmiInsiemeUnoAllaVolta)
+{
+    imp.Msg[2] = imp.Msg[3] = true;
+    imp.MsV[2] = imp.MsV[3] = 100;
+    motore->AvviaConteggio();
+    ASSERT_EQ(finestra.mostrati.size(), 1);
+    EXPECT_TRUE(finestra.mostrati[0].startsWith("Costo periodo bolletta maggiore di L. 100"));
+    finestra.aperta = false;
+    Conta(220);
+    ASSERT_EQ(finestra.mostrati.size(), 2);
+    EXPECT_TRUE(finestra.mostrati[1].startsWith("Costo giornaliero maggiore di L. 100"));
+}
+
+TEST_F(AllarmiTest, DurataEsuoTesto)
+{
+    imp.Msg[4] = true;
+    imp.MsV[4] = 10;
+    motore->AvviaConteggio();
+    Conta(600);
+    EXPECT_TRUE(finestra.mostrati.isEmpty());
+    Conta(1);
+    ASSERT_EQ(finestra.mostrati.size(), 1);
+    EXPECT_EQ(finestra.mostrati[0], "Durata connessione corrente maggiore di 10 minuti");
+    imp.MsV[4] = 1;
+    EXPECT_EQ(Allarmi::TestoAllarme(imp, 4), "Durata connessione corrente maggiore di 1 minuto");
+    imp.MsV[3] = 12500;
+    EXPECT_EQ(Allarmi::TestoAllarme(imp, 3), "Costo periodo bolletta maggiore di L. 12.500 (+ IVA)");
+}
+
+TEST_F(AllarmiTest, AllarmeGiornalieroRiarmatoAMezzanotte)
+{
+    imp.Msg[2] = true;
+    imp.MsV[2] = 200;
+    orologio.muro = QDateTime(QDate(2026, 12, 7), QTime(23, 45, 0));  // 400 s a pulse
+    motore->CaricaTotali();
+    motore->AvviaConteggio();  // 127 on the 7th
+    Conta(400);                // 254 on the 7th: raised
+    ASSERT_EQ(finestra.mostrati.size(), 1);
+    finestra.aperta = false;
+    Conta(800);                // 381 on the 7th, then 127 on the 8th
+    EXPECT_EQ(finestra.mostrati.size(), 1);
+    Conta(400);                // 254 on the 8th: raised again
+    EXPECT_EQ(finestra.mostrati.size(), 2);
+}
+
+} // namespace

@@ -1,0 +1,301 @@
+#include "Finti.h"
+#include "engine/Allarmi.h"
+#include "engine/Motore.h"
+#include "log/FileLog.h"
+#include "pulses/DatabaseScatti.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class MotoreTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        imp.DatIPB = QDate(2026, 12, 1);
+        imp.DatFPB = QDate(2026, 12, 31);
+        imp.Tariffe.SctAgg = true;
+        ASSERT_TRUE(db.Apri(tmp.filePath("Velatrix.001")));
+        log = std::make_unique<FileLog>(tmp.filePath("Velatrix.003"));
+        motore = std::make_unique<Motore>(imp, db, *log, orologio, utente, suoni);
+        motore->ImpostaVista(vista);
+        ASSERT_TRUE(motore->CaricaTotali());
+    }
+
+    // Ticks once a second for the given time.
+    void Conta(double secondi)
+    {
+        for (double t = 0; t < secondi; t += 1) {
+            orologio.Avanza(1);
+            motore->TimerScatto_Timer();
+        }
+    }
+
+    Totali Giorno(const QDate& d) { auto s = db.Somma(d, d); return {s->scatti, s->importo}; }
+
+    QTemporaryDir tmp;
+    Impostazioni imp;
+    DatabaseScatti db;
+    std::unique_ptr<FileLog> log;
+    OrologioFinto orologio;
+    VistaFinta vista;
+    UtenteFinto utente;
+    SuoniFinti suoni;
+    std::unique_ptr<Motore> motore;
+};
+
+TEST_F(MotoreTest, ScattoAggiuntivoAllaPartenza)
+{
+    for (bool aggiuntivo : {true, false}) {
+        imp.Tariffe.SctAgg = aggiuntivo;
+        motore->AvviaConteggio();
+        Conta(100);  // shorter than one interval of 220 s
+        ASSERT_TRUE(motore->FermaContatore(TipoArresto::FineConnessione));
+        EXPECT_EQ(motore->ScattiConnessione(), aggiuntivo ? 2 : 1);
+        EXPECT_DOUBLE_EQ(motore->ImportoConnessione(), aggiuntivo ? 254 : 127);
+    }
+    // Both counts are on the day's row, in memory and on disk alike.
+    EXPECT_EQ(Giorno(orologio.muro.date()).scatti, 3);
+    EXPECT_EQ(motore->ScattiOggi(), 3);
+    EXPECT_DOUBLE_EQ(motore->ImportoPeriodo(), 381);
+}
+
+TEST_F(MotoreTest, UnoScattoOgniIntervalloEBarraCheSiSvuota)
+{
+    motore->AvviaConteggio();
+    Conta(110);
+    EXPECT_EQ(vista.percento, 50);
+    EXPECT_EQ(vista.tempo, "1'50\"");
+    Conta(110);
+    EXPECT_EQ(motore->ScattiConnessione(), 3);
+    Conta(219);
+    EXPECT_EQ(motore->ScattiConnessione(), 3);
+    Conta(1);
+    EXPECT_EQ(motore->ScattiConnessione(), 4);
+    EXPECT_EQ(vista.colore, imp.Tariffe.tariffa(1).Colore);
+    EXPECT_EQ(vista.led, Led::Rosso);
+}
+
+TEST_F(MotoreTest, RiduzionePerScattiEPerSecondi)
+{
+    imp.Tariffe.RidTrf = true;
+    imp.Tariffe.LimRid = 1;
+    imp.Tariffe.TipRid = 0;
+    motore->AvviaConteggio();
+    EXPECT_DOUBLE_EQ(motore->ImportoConnessione(), 254);  // extra and first pulse at full price
+    Conta(220);
+    EXPECT_DOUBLE_EQ(motore->ImportoConnessione(), 254 + 63.5);
+    EXPECT_EQ(vista.led, Led::Blu);
+    motore->FermaContatore(TipoArresto::FineConnessione);
+
+    imp.Tariffe.TipRid = 1;
+    imp.Tariffe.LimRid = 300;
+    imp.Tariffe.SctAgg = false;
+    motore->AvviaConteggio();
+    Conta(220);  // 220 s elapsed: not yet over the limit
+    EXPECT_DOUBLE_EQ(motore->ImportoConnessione(), 254);
+    Conta(220);  // 440 s: reduced from here on
+    EXPECT_DOUBLE_EQ(motore->ImportoConnessione(), 254 + 63.5);
+}
+
+TEST_F(MotoreTest, MezzanotteDivideLeRigheERicaricaIlGiorno)
+{
+    ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 8), 5, 500));  // already on the next day
+    orologio.muro = QDateTime(QDate(2026, 12, 7), QTime(23, 50, 0));
+    motore->CaricaTotali();
+    // Weekday 23:50 is band 3, tariff 2: 400 s per pulse.
+    motore->AvviaConteggio();
+    Conta(400);   // 23:56:40, one more pulse on the 7th
+    Conta(400);   // 00:03:20, a pulse on the 8th
+    EXPECT_EQ(Giorno(QDate(2026, 12, 7)).scatti, 3);
+    EXPECT_EQ(Giorno(QDate(2026, 12, 8)).scatti, 6);
+    EXPECT_EQ(motore->DataOggi(), QDate(2026, 12, 8));
+    EXPECT_EQ(motore->ScattiOggi(), 6);
+    EXPECT_DOUBLE_EQ(motore->ImportoOggi(), 627);
+    EXPECT_EQ(motore->ScattiConnessione(), 4);
+}
+
+TEST_F(MotoreTest, CambioDiTariffaAlProssimoIntervallo)
+{
+    // Monday 12:58: band 1 (220 s) until 13:00, then band 2 (also tariff 1
+    // on weekdays); Saturday shows the change: 12:58 is tariff 1, 13:00 is 2.
+    orologio.muro = QDateTime(QDate(2026, 12, 12), QTime(12, 58, 0));
+    motore->AvviaConteggio();
+    EXPECT_FLOAT_EQ(motore->DurataScatto(), 220);
+    Conta(220);  // the pulse at 13:01:40 opens an interval of tariff 2
+    EXPECT_FLOAT_EQ(motore->DurataScatto(), 400);
+    EXPECT_EQ(vista.colore, imp.Tariffe.tariffa(2).Colore);
+    Conta(399);
+    EXPECT_EQ(motore->ScattiConnessione(), 3);
+    Conta(1);
+    EXPECT_EQ(motore->ScattiConnessione(), 4);
+}
+
+TEST_F(MotoreTest, FuoriDalPeriodoBollettaNonCambiaIlPeriodo)
+{
+    imp.DatIPB = QDate(2026, 11, 1);
+    imp.DatFPB = QDate(2026, 11, 30);
+    motore->CaricaTotali();
+    motore->AvviaConteggio();
+    EXPECT_EQ(motore->ScattiPeriodo(), 0);
+    EXPECT_EQ(motore->ScattiOggi(), 2);
+}
+
+TEST_F(MotoreTest, SospensioneRecuperaGliScattiInUnSoloTick)
+{
+    motore->AvviaConteggio();
+    orologio.Avanza(1000);  // 1000 s with no tick: 4 intervals of 220 s are over
+    motore->TimerScatto_Timer();
+    EXPECT_EQ(motore->ScattiConnessione(), 6);
+    EXPECT_EQ(Giorno(orologio.muro.date()).scatti, 6);
+    EXPECT_NEAR(motore->SecondiConnessione(), 1000, 1e-3);
+    EXPECT_EQ(vista.tempo, "1'40\"");  // 1100 - 1000
+}
+
+TEST_F(MotoreTest, UnCambioDellOrologioNonAggiungeScatti)
+{
+    motore->AvviaConteggio();
+    Conta(100);
+    orologio.muro = orologio.muro.addSecs(3600);   // clock put forward
+    Conta(60);
+    orologio.muro = orologio.muro.addSecs(-7200);  // and back
+    Conta(59);
+    EXPECT_EQ(motore->ScattiConnessione(), 2);
+    Conta(1);
+    EXPECT_EQ(motore->ScattiConnessione(), 3);
+}
+
+TEST_F(MotoreTest, UnaFineConnessioneDuranteLaDomandaNonFermaDueVolte)
+{
+    imp.CnfStp = true;
+    imp.CtrAut = false;
+    motore->AvviaConteggio();
+    Conta(30);
+    utente.risposte = {true};
+    utente.durante = [this] { motore->FermaContatore(TipoArresto::FineConnessione); };
+    EXPECT_FALSE(motore->FermaContatore(TipoArresto::Manuale));
+    EXPECT_EQ(log->NumeroRecord(), 1);
+    EXPECT_EQ(vista.terminati, 1);
+    EXPECT_FALSE(vista.manuale);
+
+    // A new count started while the question was open is not the one asked about.
+    motore->AvviaConteggio();
+    utente.risposte = {true};
+    utente.durante = [this] {
+        motore->FermaContatore(TipoArresto::FineConnessione);
+        motore->AvviaConteggio();
+    };
+    motore->FermaContatore(TipoArresto::Manuale);
+    EXPECT_TRUE(motore->ConteggioAttivo());
+    EXPECT_EQ(log->NumeroRecord(), 2);
+
+    // Exit answered Yes still exits, even when the count has gone meanwhile.
+    utente.risposte = {true};
+    utente.durante = [this] { motore->FermaContatore(TipoArresto::FineConnessione); };
+    EXPECT_TRUE(motore->FermaContatore(TipoArresto::Uscita));
+    EXPECT_EQ(log->NumeroRecord(), 3);
+}
+
+TEST_F(MotoreTest, ArrestoManualeConRilevamentoAttivo)
+{
+    imp.CtrAut = true;
+    motore->ManigliaConnessione = 7;
+    motore->NomeConnessione = "ppp0";
+    motore->AvviaConteggio();
+    utente.risposte = {false};
+    EXPECT_FALSE(motore->FermaContatore(TipoArresto::Manuale));
+    EXPECT_TRUE(motore->ConteggioAttivo());
+    EXPECT_TRUE(imp.CtrAut);
+    ASSERT_EQ(utente.domande.size(), 1);
+    EXPECT_TRUE(utente.domande[0].startsWith("ATTENZIONE: per interrompere il conteggio su una connessione attiva \n"));
+
+    utente.risposte = {true};
+    EXPECT_TRUE(motore->FermaContatore(TipoArresto::Manuale));
+    EXPECT_FALSE(imp.CtrAut);
+    EXPECT_TRUE(vista.manuale);
+    EXPECT_EQ(motore->ManigliaConnessione, 0u);
+    EXPECT_EQ(vista.led, Led::Spento);
+    const auto record = log->LeggiRecord(1);
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(record->Connessione.trimmed(), "ppp0");
+    EXPECT_TRUE(motore->NomeConnessione.isEmpty());
+}
+
+TEST_F(MotoreTest, RecordDelRiepilogoESuaAssenza)
+{
+    motore->AvviaConteggio();
+    const QDateTime inizio = orologio.muro;
+    Conta(59);
+    orologio.Avanza(0.6);
+    motore->FermaContatore(TipoArresto::FineConnessione);
+    auto r = log->LeggiRecord(1);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(r->Inizio, inizio);
+    EXPECT_EQ(r->Durata, 60);
+    EXPECT_EQ(r->Scatti, 2);
+    EXPECT_DOUBLE_EQ(r->Importo, 254);
+
+    imp.LogCon = false;
+    motore->NomeConnessione = "x";
+    motore->AvviaConteggio();
+    motore->FermaContatore(TipoArresto::FineConnessione);
+    EXPECT_EQ(log->NumeroRecord(), 1);
+    EXPECT_TRUE(motore->NomeConnessione.isEmpty());
+}
+
+TEST_F(MotoreTest, SuoniDiInizioScattoEFine)
+{
+    imp.SchedaAudio = true;
+    imp.Wav = {"rilevamento.wav", "inizio.wav", "fine.wav", "scatto.wav", "messaggio.wav"};
+    motore->AvviaConteggio();
+    Conta(220);
+    motore->FermaContatore(TipoArresto::FineConnessione);
+    EXPECT_EQ(suoni.suonati, (QStringList{"inizio.wav", "scatto.wav", "fine.wav"}));
+    imp.SchedaAudio = false;
+    motore->AvviaConteggio();
+    motore->FermaContatore(TipoArresto::FineConnessione);
+    EXPECT_EQ(suoni.suonati.size(), 3);
+}
+
+TEST_F(MotoreTest, UnErroreDelDatabaseSiSegnalaUnaVoltaENonPerdeScatti)
+{
+    motore->AvviaConteggio();
+    // Take the file away from under the open database: every write fails.
+    db.Chiudi();
+    Conta(660);
+    EXPECT_EQ(vista.errori.size(), 1);
+    EXPECT_EQ(motore->ScattiOggi(), 5);
+    ASSERT_TRUE(db.Apri(tmp.filePath("Velatrix.001")));
+    Conta(1);
+    motore->FermaContatore(TipoArresto::FineConnessione);
+    EXPECT_EQ(Giorno(orologio.muro.date()).scatti, 5);
+}
+
+TEST_F(MotoreTest, UnRiepilogoNonScrivibileVieneRitentato)
+{
+    motore->AvviaConteggio();
+    QFile::remove(tmp.filePath("Velatrix.003"));
+    ASSERT_TRUE(QDir(tmp.path()).mkdir("Velatrix.003"));  // a folder where the file should be
+    motore->FermaContatore(TipoArresto::FineConnessione);
+    EXPECT_EQ(vista.errori.size(), 1);
+    ASSERT_TRUE(QDir(tmp.path()).rmdir("Velatrix.003"));
+    EXPECT_TRUE(motore->RiprovaScritture());
+    EXPECT_EQ(log->NumeroRecord(), 1);
+}
+
+TEST_F(MotoreTest, DaFermoSegueIlCambioDiData)
+{
+    ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 8), 4, 508));
+    orologio.muro = QDateTime(QDate(2026, 12, 8), QTime(0, 0, 1));
+    motore->TimerScatto_Timer();
+    EXPECT_EQ(motore->DataOggi(), QDate(2026, 12, 8));
+    EXPECT_EQ(motore->ScattiOggi(), 4);
+    EXPECT_GE(vista.aggiornamenti, 1);
+}
+
+} // namespace

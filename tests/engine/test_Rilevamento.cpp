@@ -1,0 +1,116 @@
+#include "Finti.h"
+#include "engine/Motore.h"
+#include "engine/Rilevamento.h"
+#include "log/FileLog.h"
+#include "pulses/DatabaseScatti.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class RilevamentoTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        imp.DatIPB = QDate(2026, 12, 1);
+        imp.DatFPB = QDate(2026, 12, 31);
+        imp.SchedaAudio = true;
+        imp.Wav[0] = "rilevamento.wav";
+        ASSERT_TRUE(db.Apri(tmp.filePath("Velatrix.001")));
+        log = std::make_unique<FileLog>(tmp.filePath("Velatrix.003"));
+        motore = std::make_unique<Motore>(imp, db, *log, orologio, utente, suoni);
+        motore->ImpostaVista(vista);
+        motore->CaricaTotali();
+        rilevamento = std::make_unique<Rilevamento>(imp, *motore, sorgente, vista, suoni);
+    }
+    void Tick(StatoLink stato, int volte = 1)
+    {
+        sorgente.stato = stato;
+        for (int i = 0; i < volte; ++i) {
+            orologio.Avanza(1);
+            motore->TimerScatto_Timer();
+            rilevamento->TimerControllo_Timer();
+        }
+    }
+
+    QTemporaryDir tmp;
+    Impostazioni imp;
+    DatabaseScatti db;
+    std::unique_ptr<FileLog> log;
+    OrologioFinto orologio;
+    VistaFinta vista;
+    UtenteFinto utente;
+    SuoniFinti suoni;
+    SorgenteFinta sorgente;
+    std::unique_ptr<Motore> motore;
+    std::unique_ptr<Rilevamento> rilevamento;
+};
+
+TEST_F(RilevamentoTest, UnaChiamataDallaComposizioneAllaFine)
+{
+    Tick(StatoLink::Disconnesso);
+    EXPECT_EQ(motore->ManigliaConnessione, 0u);
+    sorgente.maniglia = 41;
+    Tick(StatoLink::Composizione, 3);
+    EXPECT_EQ(vista.testo, TestoConnessione);
+    EXPECT_EQ(vista.led, Led::Giallo);
+    EXPECT_TRUE(vista.chiamata);
+    EXPECT_EQ(suoni.suonati, QStringList{"rilevamento.wav"});  // once per call, not per tick
+    EXPECT_FALSE(motore->ConteggioAttivo());
+
+    Tick(StatoLink::Connesso);
+    EXPECT_TRUE(motore->ConteggioAttivo());
+    EXPECT_EQ(vista.led, Led::Rosso);
+
+    // A failed query or a passing state does not split the call.
+    Tick(StatoLink::Ignoto);
+    Tick(StatoLink::Composizione);
+    EXPECT_TRUE(motore->ConteggioAttivo());
+
+    sorgente.maniglia = 0;
+    Tick(StatoLink::Disconnesso);
+    EXPECT_FALSE(motore->ConteggioAttivo());
+    EXPECT_EQ(vista.led, Led::Verde);
+    ASSERT_EQ(log->NumeroRecord(), 1);
+    EXPECT_EQ(log->LeggiRecord(1)->Connessione.trimmed(), "Casa");
+    EXPECT_EQ(motore->ManigliaConnessione, 0u);
+}
+
+TEST_F(RilevamentoTest, UnaChiamataFallitaTornaAlloStatoDiAttesa)
+{
+    sorgente.maniglia = 5;
+    Tick(StatoLink::Composizione);
+    sorgente.maniglia = 0;
+    Tick(StatoLink::Disconnesso);
+    EXPECT_EQ(vista.testo, "valore");  // the value display is back
+    EXPECT_EQ(vista.led, Led::Verde);
+    EXPECT_FALSE(vista.chiamata);
+    EXPECT_EQ(log->NumeroRecord(), 0);
+    EXPECT_EQ(db.Somma(QDate(2026, 12, 1), QDate(2026, 12, 31))->scatti, 0);
+}
+
+TEST_F(RilevamentoTest, AutenticazioneSecondoCtrCon)
+{
+    sorgente.maniglia = 9;
+    imp.CtrCon = true;
+    Tick(StatoLink::Autenticazione, 5);
+    EXPECT_FALSE(motore->ConteggioAttivo());
+    imp.CtrCon = false;
+    Tick(StatoLink::Autenticazione);
+    EXPECT_TRUE(motore->ConteggioAttivo());
+}
+
+TEST_F(RilevamentoTest, UnaConnessioneGiaAttivaSiContaSubito)
+{
+    sorgente.maniglia = 3;
+    Tick(StatoLink::Connesso);
+    EXPECT_TRUE(motore->ConteggioAttivo());
+    EXPECT_TRUE(suoni.suonati.isEmpty());
+    // Found once, then followed by its handle.
+    Tick(StatoLink::Connesso, 3);
+    EXPECT_EQ(sorgente.ricerche, 1);
+}
+
+} // namespace
