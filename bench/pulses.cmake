@@ -1,0 +1,1 @@
+velatrix_bench(bench_pulses bench_pulses.cpp LIBS velatrix_pulses)
