@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-multimedia-dev libqt6multimedia6
-          libsqlite3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev)
+          qt6-translations-l10n libsqlite3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev)
 
 install_missing() {
   local missing=()

@@ -5,6 +5,9 @@
 #include "app/Applicazione.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 int main(int argc, char** argv)
 {
@@ -12,5 +15,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Velatrix"));
     QApplication::setApplicationVersion(QStringLiteral(VELATRIX_VERSIONE));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Standard buttons and dialogs in the user's language ("Sì"/"No").
+    QTranslator qt;
+    if (qt.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qt);
     return Applicazione::Esegui(app.arguments().mid(1));
 }
