@@ -14,6 +14,9 @@
 #include "engine/Rilevamento.h"
 #include "engine/SuoniQt.h"
 #include "app/Messaggio.h"
+#include "app/BarraScatto.h"
+#include "common/Colori.h"
+#include "options/Opzioni.h"
 #include "log/FileLog.h"
 #include "pulses/DatabaseScatti.h"
 #include "settings/ArchivioImpostazioni.h"
@@ -82,6 +85,12 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     Principale::Finestre finestre;
     finestre.Guida = [w] { MostraGuida(w); };
     finestre.Info = [w] { MostraInfo(w); };
+    finestre.Opzioni = [this, w] {
+        Opzioni dialogo(imp_, *archivio_, d_.messaggi, d_.suoni, w->ColoriCorrenti(),
+                        LongDaColore(w->Indicatore->Riempimento()), [this] { return d_.orologio.Adesso(); }, w);
+        if (dialogo.exec() == QDialog::Accepted)
+            w->ApplicaOpzioni();
+    };
     w->ImpostaFinestre(finestre);
 
     QString errore;
