@@ -179,8 +179,7 @@ QWidget* Opzioni::CreaColori()
     // A small copy of the main window to try the colours on.
     auto* Pannello = new QFrame(pagina);
     Pannello->setFrameShape(QFrame::StyledPanel);
-    auto* CorniceLed = new QLabel(Pannello);
-    CorniceLed->setObjectName("CorniceLed");
+    CorniceLed = new QLabel(Pannello);
     CorniceLed->setFixedSize(22, 22);
     LedStato = new QLabel(QStringLiteral("\u25CF"), CorniceLed);
     LedStato->setGeometry(5, 2, 14, 18);
@@ -255,8 +254,7 @@ void Opzioni::AggiornaAnteprima()
     const auto& c = scelta_.colori;
     Colora(Importo, QPalette::WindowText, c[0]);
     Colora(Importo, QPalette::Window, c[1]);
-    if (auto* cornice = findChild<QLabel*>("CorniceLed"))
-        Colora(cornice, QPalette::Window, c[1]);
+    Colora(CorniceLed, QPalette::Window, c[1]);
     auto* barra = static_cast<BarraAnteprima*>(Indicatore);
     barra->riempimento = ColoreDaLong(c[2]);
     barra->sfondo = ColoreDaLong(c[4]);
@@ -290,7 +288,7 @@ void Opzioni::SelezionaDaAnteprima(QObject* elemento)
 {
     const int attuale = ListaColori->currentRow();
     int voce = attuale;
-    if (elemento == LedStato || elemento == findChild<QLabel*>("CorniceLed"))
+    if (elemento == LedStato || elemento == CorniceLed)
         voce = 1;
     else if (elemento == Importo)
         voce = attuale == 0 ? 1 : 0;

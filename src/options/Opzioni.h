@@ -43,7 +43,7 @@ public:
     QLabel* Colore;
     QPushButton* P_Colore;
     QCheckBox* ColoreTariffa;
-    QLabel *Importo, *ValoreIndicatore, *LedStato;
+    QLabel *Importo, *ValoreIndicatore, *LedStato, *CorniceLed;
     QWidget* Indicatore;
     std::array<QLineEdit*, NumeroSuoni> M_Suono{};
     std::array<QPushButton*, NumeroSuoni> P_Apri{}, P_Play{};
