@@ -1,33 +1,16 @@
 // Cost of one tick of a running count, and of one priced, stored pulse.
-#include "Finti.h"
-#include "engine/Motore.h"
-#include "log/FileLog.h"
-#include "pulses/DatabaseScatti.h"
+#include "engine/BancoMotore.h"
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 namespace {
 
-struct Banco {
-    QTemporaryDir tmp;
-    Impostazioni imp;
-    DatabaseScatti db;
-    FileLog log{tmp.filePath("Velatrix.003")};
-    OrologioFinto orologio;
-    VistaFinta vista;
-    UtenteFinto utente;
-    SuoniFinti suoni;
-    Motore motore{imp, db, log, orologio, utente, suoni};
+struct Banco : BancoMotore {
     Banco()
     {
-        imp.DatIPB = QDate(2026, 12, 1);
-        imp.DatFPB = QDate(2026, 12, 31);
-        db.Apri(tmp.filePath("Velatrix.001"));
-        motore.ImpostaVista(vista);
-        motore.CaricaTotali();
-        motore.AvviaConteggio();
+        Prepara();
+        motore->AvviaConteggio();
     }
 };
 
@@ -37,7 +20,7 @@ void TickSenzaScatto(benchmark::State& stato)
     Banco b;
     for (auto _ : stato) {
         b.orologio.monotono += 1e-6;
-        b.motore.TimerScatto_Timer();
+        b.motore->TimerScatto_Timer();
     }
 }
 BENCHMARK(TickSenzaScatto);
@@ -48,10 +31,10 @@ void TickConScatto(benchmark::State& stato)
 {
     Banco b;
     for (auto _ : stato) {
-        b.orologio.Avanza(b.motore.DurataScatto());
-        b.motore.TimerScatto_Timer();
+        b.orologio.Avanza(b.motore->DurataScatto());
+        b.motore->TimerScatto_Timer();
     }
-    stato.counters["scatti"] = double(b.motore.ScattiConnessione());
+    stato.counters["scatti"] = double(b.motore->ScattiConnessione());
 }
 BENCHMARK(TickConScatto)->Unit(benchmark::kMicrosecond);
 

@@ -1,4 +1,4 @@
-#include "Finti.h"
+#include "BancoMotore.h"
 #include "engine/Allarmi.h"
 #include "engine/Motore.h"
 #include "log/FileLog.h"
@@ -17,42 +17,19 @@ struct FinestraFinta : FinestraMessaggio {
     bool Aperta() const override { return aperta; }
 };
 
-class AllarmiTest : public ::testing::Test {
+class AllarmiTest : public ::testing::Test, protected BancoMotore {
 protected:
     void SetUp() override
     {
-        imp.DatIPB = QDate(2026, 12, 1);
-        imp.DatFPB = QDate(2026, 12, 31);
         imp.Tariffe.SctAgg = false;
-        ASSERT_TRUE(db.Apri(tmp.filePath("Velatrix.001")));
-        log = std::make_unique<FileLog>(tmp.filePath("Velatrix.003"));
-        motore = std::make_unique<Motore>(imp, db, *log, orologio, utente, suoni);
-        motore->ImpostaVista(vista);
-        motore->CaricaTotali();
+        ASSERT_TRUE(Prepara());
         allarmi = std::make_unique<Allarmi>(imp, *motore, finestra);
         motore->ImpostaAllarmi(allarmi.get());
     }
-    void Conta(double secondi)
-    {
-        for (double t = 0; t < secondi; t += 1) {
-            orologio.Avanza(1);
-            motore->TimerScatto_Timer();
-        }
-    }
 
-    QTemporaryDir tmp;
-    Impostazioni imp;
-    DatabaseScatti db;
-    std::unique_ptr<FileLog> log;
-    OrologioFinto orologio;
-    VistaFinta vista;
-    UtenteFinto utente;
-    SuoniFinti suoni;
     FinestraFinta finestra;
-    std::unique_ptr<Motore> motore;
     std::unique_ptr<Allarmi> allarmi;
 };
-
 TEST_F(AllarmiTest, SogliaDiCostoConESenzaIva)
 {
     imp.Msg[1] = true;

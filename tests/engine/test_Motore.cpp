@@ -1,4 +1,4 @@
-#include "Finti.h"
+#include "BancoMotore.h"
 #include "engine/Allarmi.h"
 #include "engine/Motore.h"
 #include "log/FileLog.h"
@@ -12,43 +12,11 @@
 
 namespace {
 
-class MotoreTest : public ::testing::Test {
+class MotoreTest : public ::testing::Test, protected BancoMotore {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(tmp.isValid());
-        imp.DatIPB = QDate(2026, 12, 1);
-        imp.DatFPB = QDate(2026, 12, 31);
-        imp.Tariffe.SctAgg = true;
-        ASSERT_TRUE(db.Apri(tmp.filePath("Velatrix.001")));
-        log = std::make_unique<FileLog>(tmp.filePath("Velatrix.003"));
-        motore = std::make_unique<Motore>(imp, db, *log, orologio, utente, suoni);
-        motore->ImpostaVista(vista);
-        ASSERT_TRUE(motore->CaricaTotali());
-    }
-
-    // Ticks once a second for the given time.
-    void Conta(double secondi)
-    {
-        for (double t = 0; t < secondi; t += 1) {
-            orologio.Avanza(1);
-            motore->TimerScatto_Timer();
-        }
-    }
-
+    void SetUp() override { ASSERT_TRUE(Prepara()); }
     Totali Giorno(const QDate& d) { auto s = db.Somma(d, d); return {s->scatti, s->importo}; }
-
-    QTemporaryDir tmp;
-    Impostazioni imp;
-    DatabaseScatti db;
-    std::unique_ptr<FileLog> log;
-    OrologioFinto orologio;
-    VistaFinta vista;
-    UtenteFinto utente;
-    SuoniFinti suoni;
-    std::unique_ptr<Motore> motore;
 };
-
 TEST_F(MotoreTest, ScattoAggiuntivoAllaPartenza)
 {
     for (bool aggiuntivo : {true, false}) {

@@ -1,4 +1,4 @@
-#include "Finti.h"
+#include "BancoMotore.h"
 #include "engine/Motore.h"
 #include "engine/Rilevamento.h"
 #include "log/FileLog.h"
@@ -10,19 +10,13 @@
 
 namespace {
 
-class RilevamentoTest : public ::testing::Test {
+class RilevamentoTest : public ::testing::Test, protected BancoMotore {
 protected:
     void SetUp() override
     {
-        imp.DatIPB = QDate(2026, 12, 1);
-        imp.DatFPB = QDate(2026, 12, 31);
+        ASSERT_TRUE(Prepara());
         imp.SchedaAudio = true;
         imp.Wav[0] = "rilevamento.wav";
-        ASSERT_TRUE(db.Apri(tmp.filePath("Velatrix.001")));
-        log = std::make_unique<FileLog>(tmp.filePath("Velatrix.003"));
-        motore = std::make_unique<Motore>(imp, db, *log, orologio, utente, suoni);
-        motore->ImpostaVista(vista);
-        motore->CaricaTotali();
         rilevamento = std::make_unique<Rilevamento>(imp, *motore, sorgente, vista, suoni);
     }
     void Tick(StatoLink stato, int volte = 1)
@@ -35,19 +29,9 @@ protected:
         }
     }
 
-    QTemporaryDir tmp;
-    Impostazioni imp;
-    DatabaseScatti db;
-    std::unique_ptr<FileLog> log;
-    OrologioFinto orologio;
-    VistaFinta vista;
-    UtenteFinto utente;
-    SuoniFinti suoni;
     SorgenteFinta sorgente;
-    std::unique_ptr<Motore> motore;
     std::unique_ptr<Rilevamento> rilevamento;
 };
-
 TEST_F(RilevamentoTest, UnaChiamataDallaComposizioneAllaFine)
 {
     Tick(StatoLink::Disconnesso);
