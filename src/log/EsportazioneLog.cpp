@@ -1,0 +1,92 @@
+#include "EsportazioneLog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+constexpr qsizetype BloccoScrittura = 1 << 20;
+
+QString Assoluto(const QString& percorso)
+{
+    const QFileInfo info(percorso);
+    const QString vero = info.canonicalFilePath();
+    if (!vero.isEmpty())
+        return vero;
+    // A missing file in an existing folder: resolve the folder.
+    const QString cartella = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return cartella.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : cartella + QLatin1Char('/') + info.fileName();
+}
+
+bool Scrivi(QSaveFile& file, const QByteArray& dati)
+{
+    qint64 fatto = 0;
+    while (fatto < dati.size()) {
+        const qint64 n = file.write(dati.constData() + fatto, dati.size() - fatto);
+        if (n <= 0)
+            return false;
+        fatto += n;
+    }
+    return true;
+}
+
+bool Fallito(QString* motivo, const QString& percorso, const QString& causa)
+{
+    if (motivo)
+        *motivo = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(percorso), causa);
+    return false;
+}
+
+} // namespace
+
+bool StessoFile(const QString& a, const QString& b)
+{
+    return Assoluto(a) == Assoluto(b);
+}
+
+bool EsportaLog(const QString& log, const QString& destinazione, TipoEsportazione tipo, QString* motivo,
+                const AvanzamentoLog& avanzamento, const QLocale& locale)
+{
+    LettoreLog lettore(log);
+    if (!lettore.Errore().isEmpty()) {
+        if (motivo)
+            *motivo = lettore.Errore();
+        return false;
+    }
+    QSaveFile file(destinazione);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return Fallito(motivo, destinazione, file.errorString());
+    const auto annulla = [&] {
+        const QString causa = file.error() != QFileDevice::NoError ? file.errorString()
+                                                                    : QStringLiteral("scrittura incompleta");
+        file.cancelWriting();
+        return Fallito(motivo, destinazione, causa);
+    };
+
+    QByteArray attesa = IntestazioneEsportazione(tipo);
+    attesa.reserve(BloccoScrittura + 512);
+    const qint64 totale = lettore.NumeroRecord();
+    RecordLog r;
+    while (lettore.Prossimo(r)) {
+        attesa += RigaEsportazione(r, tipo, locale);
+        if (attesa.size() >= BloccoScrittura) {
+            if (!Scrivi(file, attesa))
+                return annulla();
+            attesa.clear();
+        }
+        if (avanzamento)
+            avanzamento(lettore.Posizione(), totale);
+    }
+    if (!lettore.Errore().isEmpty()) {
+        file.cancelWriting();
+        if (motivo)
+            *motivo = lettore.Errore();
+        return false;
+    }
+    if (!Scrivi(file, attesa))
+        return annulla();
+    if (!file.commit())
+        return Fallito(motivo, destinazione, file.errorString());
+    return true;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// What the log viewer shows of a record and the two text forms of an export.
+#include "log/RecordLog.h"
+
+#include <QByteArray>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
+
+inline constexpr int ColonneLog = 8;
+
+// "Data Inizio" ... "Connessione".
+const QStringList& IntestazioniLog();
+
+// The time of day in the locale's long form without the time zone (12:05:07).
+QString TestoOraLog(const QTime& ora, const QLocale& locale = QLocale());
+
+// The eight texts of a row: short dates and times of start and end (end =
+// Inizio + Durata), the duration text, pulses, "#,##0" amount, and the name
+// as stored with its padding. A record without a valid date shows its dates
+// and times blank.
+QStringList ColonneRecordLog(const RecordLog& record, const QLocale& locale = QLocale());
+
+enum class TipoEsportazione { Tabulazione, Spazi };
+
+// Right-aligned in `larghezza` characters; a longer text keeps its rightmost ones.
+QString AllineaADestra(const QString& testo, int larghezza);
+
+// One line of an export, CRLF included, in UTF-8.
+QByteArray IntestazioneEsportazione(TipoEsportazione tipo);
+QByteArray RigaEsportazione(const RecordLog& record, TipoEsportazione tipo, const QLocale& locale = QLocale());
+
+// A row the grid asked for: the record's 0-based index as decimal text and
+// its eight column texts.
+struct RigaLog {
+    QString segnalibro;
+    QStringList colonne;
+};
+
+// Record n (1-based), nothing when it cannot be read.
+using SorgenteRecordLog = std::function<std::optional<RecordLog>(qint64 n)>;
+
+// Up to `righe` rows of a log of `numero` records: from the row after (or
+// before, going backwards) `segnalibro`, or from the first (last) record when
+// there is none. Stops early at either end or at a record that cannot be
+// read. A bookmark that is not an index counts as none.
+std::vector<RigaLog> RichiediRigheLog(const SorgenteRecordLog& sorgente, qint64 numero, const QString& segnalibro,
+                                      bool indietro, int righe, const QLocale& locale = QLocale());

@@ -1,0 +1,95 @@
+#pragma once
+// Shared by the viewer tests: a log written from records, and a user who
+// answers from a script.
+#include "common/Interlocutore.h"
+#include "log/FileLog.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+inline RecordLog RecordProva(const QDateTime& inizio, qint32 durata, qint32 scatti, double importo, const QString& nome)
+{
+    RecordLog r;
+    r.Inizio = inizio;
+    r.Durata = durata;
+    r.Scatti = scatti;
+    r.Importo = importo;
+    r.Connessione = nome;
+    return r;
+}
+
+// Record i of a numbered log: one a day from 1/3/1998, i minutes long.
+inline RecordLog RecordNumerato(int i)
+{
+    return RecordProva(QDateTime(QDate(1998, 3, 1), QTime(10, 0)).addDays(i - 1), i * 60, i, 127.0 * i,
+                       QStringLiteral("Rete %1").arg(i));
+}
+
+inline void ScriviLog(const QString& percorso, int quanti)
+{
+    std::vector<RecordLog> r;
+    for (int i = 1; i <= quanti; ++i)
+        r.push_back(RecordNumerato(i));
+    ScriviCopia(percorso, r);
+}
+
+inline QByteArray Contenuto(const QString& percorso)
+{
+    QFile f(percorso);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class UtenteFinto : public Interlocutore {
+public:
+    bool Domanda(const QString& t) override { return Registra("Domanda", t), risposta; }
+    bool Conferma(const QString& t) override { return Registra("Conferma", t), risposta; }
+    void Avviso(const QString& t) override { Registra("Avviso", t); }
+    void Informazione(const QString& t) override { Registra("Informazione", t); }
+    void Errore(const QString& t) override { Registra("Errore", t); }
+
+    bool risposta = true;
+    QStringList detti;   // "Kind: text"
+
+private:
+    void Registra(const char* tipo, const QString& t) { detti << QString::fromLatin1(tipo) + QStringLiteral(": ") + t; }
+};
+
+// Drops and restores the effective user so permissions hold when run as root.
+class SenzaPrivilegi {
+public:
+    SenzaPrivilegi() { cambiato_ = ::geteuid() == 0 && ::seteuid(65534) == 0; }
+    ~SenzaPrivilegi()
+    {
+        if (cambiato_)
+            (void)::seteuid(0);
+    }
+
+private:
+    bool cambiato_ = false;
+};
+
+// Files may not grow past `byte` while it lives.
+class LimiteDimensione {
+public:
+    explicit LimiteDimensione(rlim_t byte) : prima_(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        ::getrlimit(RLIMIT_FSIZE, &vecchio_);
+        rlimit nuovo = vecchio_;
+        nuovo.rlim_cur = byte;
+        ::setrlimit(RLIMIT_FSIZE, &nuovo);
+    }
+    ~LimiteDimensione()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &vecchio_);
+        std::signal(SIGXFSZ, prima_);
+    }
+
+private:
+    void (*prima_)(int);
+    rlimit vecchio_{};
+};

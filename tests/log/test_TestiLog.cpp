@@ -1,0 +1,131 @@
+#include "SupportoLog.h"
+#include "log/EsportazioneLog.h"
+#include "log/TestiLog.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// As read back from the file: the name with its padding.
+RecordLog Riletto(const RecordLog& r)
+{
+    QTemporaryDir tmp;
+    const QString p = tmp.filePath("x");
+    ScriviCopia(p, {r});
+    return *FileLog(p).LeggiRecord(1);
+}
+
+const QString Spazi47(47, QLatin1Char(' '));
+
+TEST(TestiLog, ColonneDellaGriglia)
+{
+    const RecordLog r = Riletto(RecordProva(QDateTime(QDate(1997, 12, 31), QTime(23, 59, 30)), 45, 1234, 1234567.5,
+                                            QStringLiteral("ABC")));
+    const QStringList c = ColonneRecordLog(r);
+    const QStringList atteso = {"31/12/1997", "23:59:30", "01/01/1998", "00:00:15", "45\"", "1.234", "1.234.568",
+                                QStringLiteral("ABC") + Spazi47};
+    EXPECT_EQ(c, atteso);
+    EXPECT_EQ(IntestazioniLog().size(), ColonneLog);
+
+    // A damaged date shows nothing rather than a made-up day.
+    RecordLog guasto = r;
+    guasto.Inizio = QDateTime();
+    const QStringList g = ColonneRecordLog(guasto);
+    EXPECT_EQ(g.mid(0, 4), QStringList({"", "", "", ""}));
+    EXPECT_EQ(g.at(4), "45\"");
+}
+
+TEST(TestiLog, AllineamentoADestra)
+{
+    const struct {
+        const char* testo;
+        int larghezza;
+        const char* atteso;
+    } casi[] = {
+        {"", 3, "   "}, {"ab", 4, "  ab"}, {"abcd", 4, "abcd"}, {"123456h46'39\"", 12, "23456h46'39\""}, {"12345", 2, "45"},
+    };
+    for (const auto& c : casi)
+        EXPECT_EQ(AllineaADestra(c.testo, c.larghezza), QString::fromUtf8(c.atteso)) << c.testo;
+}
+
+TEST(TestiLog, RigheDiEsportazioneByteAByte)
+{
+    const RecordLog r = Riletto(RecordProva(QDateTime(QDate(1997, 12, 31), QTime(23, 59, 30)), 45, 3, 381.5,
+                                            QStringLiteral("ABC")));
+    EXPECT_EQ(IntestazioneEsportazione(TipoEsportazione::Tabulazione),
+              "Data Inizio\tOra Inizio\tData Fine\tOra Fine\tDurata\tScatti\tImporto\tConnessione\r\n");
+    EXPECT_EQ(RigaEsportazione(r, TipoEsportazione::Tabulazione),
+              "31/12/1997\t23:59:30\t01/01/1998\t00:00:15\t45\"\t3\t382\tABC\r\n");
+
+    const QByteArray intestazione = IntestazioneEsportazione(TipoEsportazione::Spazi);
+    EXPECT_EQ(intestazione, "Data Inizio  Ora Inizio   Data Fine    Ora Fine      Durata  Scatti    Importo  "
+                            "Connessione                                       \r\n");
+    const QByteArray riga = RigaEsportazione(r, TipoEsportazione::Spazi);
+    EXPECT_EQ(riga, QByteArray(" 31/12/1997") + "    23:59:30" + "  01/01/1998" + "    00:00:15" + "         45\"" +
+                        "       3" + "        382" + "  ABC" + Spazi47.toLatin1() + "\r\n");
+    // Labels and values end on the same columns.
+    for (const int fine : {11, 23, 35, 47, 59, 67, 78}) {
+        EXPECT_NE(intestazione.at(fine - 1), ' ') << fine;
+        EXPECT_EQ(intestazione.at(fine), ' ') << fine;
+        EXPECT_NE(riga.at(fine - 1), ' ') << fine;
+    }
+
+    // Names are trimmed only in the tab form; a duration too long for its
+    // field keeps its rightmost characters.
+    RecordLog lungo = Riletto(RecordProva(QDateTime(QDate(1998, 1, 2), QTime(9, 5, 7)), 999999999, 12, 1e12,
+                                          QStringLiteral("  Città ")));
+    EXPECT_EQ(RigaEsportazione(lungo, TipoEsportazione::Tabulazione),
+              QStringLiteral("02/01/1998\t09:05:07\t10/09/2029\t10:51:46\t277777h46'39\"\t12\t1000000000000\tCittà\r\n")
+                  .toUtf8());
+    const QString fissa = QString::fromUtf8(RigaEsportazione(lungo, TipoEsportazione::Spazi));
+    EXPECT_EQ(fissa.mid(47, 12), "77777h46'39\"");
+    EXPECT_EQ(fissa.mid(67, 11), "00000000000");
+    EXPECT_EQ(fissa.mid(78), QStringLiteral("    Città ") + QString(42, ' ') + "\r\n");
+}
+
+TEST(TestiLog, RichiestaDiRighe)
+{
+    int letture = 0;
+    const SorgenteRecordLog sorgente = [&](qint64 n) -> std::optional<RecordLog> {
+        ++letture;
+        if (n == 99)
+            return std::nullopt;   // an unreadable record ends the batch
+        return RecordNumerato(int(n));
+    };
+    const auto indici = [&](qint64 numero, const QString& marca, bool indietro, int righe) {
+        QStringList out;
+        for (const RigaLog& r : RichiediRigheLog(sorgente, numero, marca, indietro, righe))
+            out << r.segnalibro;
+        return out.join(',');
+    };
+    const struct {
+        qint64 numero;
+        const char* marca;
+        bool indietro;
+        int righe;
+        const char* attesi;   // 0-based indices
+    } casi[] = {
+        {25, "", true, 10, "24,23,22,21,20,19,18,17,16,15"},
+        {25, "", false, 3, "0,1,2"},
+        {25, "4", false, 3, "5,6,7"},
+        {25, "4", true, 10, "3,2,1,0"},
+        {25, "22", false, 10, "23,24"},
+        {25, "24", false, 10, ""},
+        {25, "0", true, 5, ""},
+        {0, "", true, 5, ""},
+        {25, "x", false, 2, "0,1"},
+        {200, "95", false, 10, "96,97"},
+    };
+    for (const auto& c : casi)
+        EXPECT_EQ(indici(c.numero, c.marca, c.indietro, c.righe), c.attesi) << c.numero << " " << c.marca;
+
+    // Rows carry the texts of record index + 1: 10 backwards on 25 give 25..16.
+    const std::vector<RigaLog> righe = RichiediRigheLog(sorgente, 25, QString(), true, 10);
+    ASSERT_EQ(righe.size(), 10u);
+    EXPECT_EQ(righe.front().colonne.at(5), "25");
+    EXPECT_EQ(righe.back().colonne.at(5), "16");
+}
+
+} // namespace
