@@ -1,29 +1,53 @@
 #include "tariffs/Tariffe.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+
+namespace {
+
+constexpr int MinutiGiorno = 24 * 60;
+
+bool SoloCifre(QStringView t)
+{
+    return !t.isEmpty() && std::all_of(t.begin(), t.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+int FasceInUso(const ModelloTariffe& m) { return std::clamp(m.MaxFsc, 1, MassimoFasce); }
+int TariffeInUso(const ModelloTariffe& m) { return std::clamp(m.MaxTrf, 1, MassimoTariffe); }
+
+const Tariffa& TariffaAttuale(const ModelloTariffe& m, const QDate& data, const QTime& ora)
+{
+    return m.tariffa(TariffaInVigore(m, data, ora));
+}
+
+} // namespace
 
 std::optional<int> MinutiInizio(const QString& inizio)
 {
     const QString t = inizio.trimmed();
-    const int punto = t.indexOf(QLatin1Char('.'));
+    const qsizetype punto = t.indexOf(QLatin1Char('.'));
     if (punto < 1 || punto > 2 || t.size() - punto - 1 != 2)
         return std::nullopt;
-    bool okOre = false, okMinuti = false;
-    const int ore = t.left(punto).toInt(&okOre);
-    const int minuti = t.mid(punto + 1).toInt(&okMinuti);
-    if (!okOre || !okMinuti || ore < 0 || ore > 23 || minuti < 0 || minuti > 59)
+    const QStringView ore = QStringView(t).left(punto), minuti = QStringView(t).mid(punto + 1);
+    if (!SoloCifre(ore) || !SoloCifre(minuti))
         return std::nullopt;
-    return ore * 60 + minuti;
+    const int h = ore.toInt(), m = minuti.toInt();
+    if (h > 23 || m > 59)
+        return std::nullopt;
+    return h * 60 + m;
 }
 
 QString TestoInizio(int minuti)
 {
-    return QStringLiteral("%1.%2").arg(minuti / 60).arg(minuti % 60, 2, 10, QLatin1Char('0'));
+    const int m = ((minuti % MinutiGiorno) + MinutiGiorno) % MinutiGiorno;
+    return QStringLiteral("%1.%2").arg(m / 60).arg(m % 60, 2, 10, QLatin1Char('0'));
 }
 
 QDate Pasqua(int anno)
 {
+    if (anno < 1583)
+        return {};
     // Anonymous Gregorian algorithm.
     const int a = anno % 19, b = anno / 100, c = anno % 100, d = b / 4, e = b % 4;
     const int f = (b + 8) / 25, g = (b - f + 1) / 3, h = (19 * a + b - d - g + 15) % 30;
@@ -35,14 +59,17 @@ QDate Pasqua(int anno)
 
 TipoGiorno TipoDelGiorno(const QDate& data)
 {
-    for (const Data& d : FestivitaAggiuntive)
-        if (data == QDate(d.anno, d.mese, d.giorno))
+    if (!data.isValid())
+        return TipoGiorno::Feriale;
+    for (const GiornoMeseAnno& d : FestivitaAggiuntive)
+        if (data.day() == d.giorno && data.month() == d.mese && data.year() == d.anno)
             return TipoGiorno::Festivo;
     for (const GiornoMese& f : FestivitaFisse)
         if (data.day() == f.giorno && data.month() == f.mese)
             return TipoGiorno::Festivo;
     // Easter Monday moves every year; the fixed table cannot hold it.
-    if (data == Pasqua(data.year()).addDays(1))
+    const QDate pasqua = Pasqua(data.year());
+    if (pasqua.isValid() && data == pasqua.addDays(1))
         return TipoGiorno::Festivo;
     switch (data.dayOfWeek()) {
     case Qt::Sunday: return TipoGiorno::Festivo;
@@ -53,50 +80,79 @@ TipoGiorno TipoDelGiorno(const QDate& data)
 
 int FasciaInVigore(const ModelloTariffe& modello, const QTime& ora)
 {
-    const int n = std::clamp(modello.MaxFsc, 1, MassimoFasce);
+    const int n = FasceInUso(modello);
+    if (!ora.isValid())
+        return n;
+    // Hours and minutes as numbers: a 12-hour text form would turn 14:30 into 2:30.
     const int t = ora.hour() * 60 + ora.minute();
-    auto inizio = [&](int k) { return MinutiInizio(modello.fascia(k).Inizio).value_or(-1); };
+    std::array<std::optional<int>, MassimoFasce + 2> lo{};
+    lo[0] = 0;
+    for (int k = 1; k <= n; ++k)
+        lo[size_t(k)] = MinutiInizio(modello.fascia(k).Inizio);
+    lo[size_t(n + 1)] = MinutiGiorno;
     for (int i = 0; i <= n; ++i) {
-        const int lo = i == 0 ? 0 : inizio(i);
-        const int hi = i == n ? 24 * 60 : inizio(i + 1);
-        if (lo >= 0 && hi >= 0 && lo <= t && t < hi)
+        const auto& da = lo[size_t(i)];
+        const auto& a = lo[size_t(i + 1)];
+        if (da && a && *da <= t && t < *a)
             return i == 0 ? n : i;
     }
-    // Stored bands that break the rules: the last band applies.
     return n;
 }
 
-int TariffaInVigore(const ModelloTariffe& modello, const QDate& data, const QTime& ora)
+int TariffaDellaFascia(const ModelloTariffe& modello, int fascia, TipoGiorno tipo)
 {
-    const Fascia& f = modello.fascia(FasciaInVigore(modello, ora));
+    const Fascia& f = modello.fascia(std::clamp(fascia, 1, FasceInUso(modello)));
     int k = f.TariffaFeriali;
-    switch (TipoDelGiorno(data)) {
+    switch (tipo) {
     case TipoGiorno::Festivo: k = f.TariffaFestivi; break;
     case TipoGiorno::Sabato: k = f.TariffaSabato; break;
     case TipoGiorno::Feriale: break;
     }
-    return std::clamp(k, 1, std::clamp(modello.MaxTrf, 1, MassimoTariffe));
+    return std::clamp(k, 1, TariffeInUso(modello));
+}
+
+int TariffaInVigore(const ModelloTariffe& modello, const QDate& data, const QTime& ora)
+{
+    return TariffaDellaFascia(modello, FasciaInVigore(modello, ora), TipoDelGiorno(data));
+}
+
+float SecondiPerScattoInVigore(const ModelloTariffe& modello, const QDate& data, const QTime& ora)
+{
+    const float s = TariffaAttuale(modello, data, ora).SecondiPerScatto;
+    return std::isnan(s) ? 1.0f : std::clamp(s, 1.0f, 3600.0f);
+}
+
+quint32 ColoreInVigore(const ModelloTariffe& modello, const QDate& data, const QTime& ora)
+{
+    return TariffaAttuale(modello, data, ora).Colore;
 }
 
 double PrezzoRidotto(const ModelloTariffe& modello)
 {
-    return double(float(modello.CstSct) * (1.0f - float(modello.PrcRid) / 100.0f));
+    // A hand-edited percentage beyond 100 must not turn pulses into credits.
+    return modello.CstSct * (1 - std::clamp(modello.PrcRid, 0, 100) / 100.0);
 }
 
 PassoScatto PrezzaScatto(const ModelloTariffe& modello, bool primoScatto, qint32 scattiPrima, float secondiConnessione,
                          bool riduzioneAttiva)
 {
+    if (primoScatto) {
+        scattiPrima = 0;
+        secondiConnessione = 0;
+        riduzioneAttiva = false;
+    }
     PassoScatto passo;
     if (primoScatto && modello.SctAgg) {
         passo.scatti = 1;
         passo.importo = modello.CstSct;
     }
     passo.scatti += 1;
-    const qint32 scatti = scattiPrima + passo.scatti;
+    const qint64 scatti = qint64(scattiPrima) + passo.scatti;
     passo.riduzioneAttiva = riduzioneAttiva;
     if (modello.RidTrf && !riduzioneAttiva) {
+        // The extra pulse does not count toward the threshold.
         if (modello.TipRid == 0)
-            passo.riduzioneAttiva = scatti > modello.LimRid + (modello.SctAgg ? 1 : 0);
+            passo.riduzioneAttiva = scatti > qint64(modello.LimRid) + (modello.SctAgg ? 1 : 0);
         else
             passo.riduzioneAttiva = secondiConnessione > float(modello.LimRid);
         passo.riduzioneIniziata = passo.riduzioneAttiva;
@@ -114,5 +170,23 @@ int ScattiPrimaOra(float secondiPerScatto)
 {
     if (!(secondiPerScatto > 0))
         return 0;
-    return int(std::ceil(3600.0 / double(secondiPerScatto) - 1e-9));
+    return int(std::ceil(3600.0 / double(secondiPerScatto)));
+}
+
+double CostoPrimaOra(const ModelloTariffe& modello, float secondiPerScatto)
+{
+    const int n = ScattiPrimaOra(secondiPerScatto);
+    int piene = n;
+    if (modello.RidTrf && n > 0) {
+        const int limite = std::max(modello.LimRid, 0);
+        if (modello.TipRid == 0)
+            piene = std::min(limite, n);
+        else if (limite < 3600)
+            // The first pulse comes at 0 seconds, so it is never reduced by time.
+            piene = std::clamp(int(std::ceil(limite / double(secondiPerScatto))), 1, n);
+    }
+    double costo = double(modello.CstSct) * piene + PrezzoRidotto(modello) * (n - piene);
+    if (modello.SctAgg)
+        costo += modello.CstSct;
+    return costo;
 }

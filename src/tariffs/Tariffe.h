@@ -7,29 +7,41 @@
 #include <QTime>
 #include <optional>
 
-// Band starts "h.mm": hours without a leading zero, two-digit minutes.
-// "8.00" is 480 minutes; junk gives nothing.
+// Band starts "h.mm": hours 0..23 without a leading zero (one is tolerated),
+// a point, two-digit minutes. "8.00" is 480 minutes; junk gives nothing.
 std::optional<int> MinutiInizio(const QString& inizio);
+// The inverse: 480 gives "8.00"; minutes outside a day wrap into it.
 QString TestoInizio(int minuti);
 
 enum class TipoGiorno { Feriale, Sabato, Festivo };
 
 struct GiornoMese { int giorno; int mese; };
 inline constexpr GiornoMese FestivitaFisse[] = {{1, 1}, {6, 1}, {25, 4}, {1, 5}, {15, 8}, {1, 11}, {8, 12}, {25, 12}, {26, 12}};
-// Single dates: day, month, year.
-struct Data { int giorno; int mese; int anno; };
-inline constexpr Data FestivitaAggiuntive[] = {{31, 3, 1997}, {7, 4, 1998}, {30, 3, 1999}, {10, 4, 2000}};
+struct GiornoMeseAnno { int giorno; int mese; int anno; };
+inline constexpr GiornoMeseAnno FestivitaAggiuntive[] = {{31, 3, 1997}, {7, 4, 1998}, {30, 3, 1999}, {10, 4, 2000}};
 
+// Gregorian Easter Sunday; an invalid date before the Gregorian calendar.
 QDate Pasqua(int anno);
+// Holiday tables first, then Easter Monday, then the weekday. An invalid
+// date counts as a weekday.
 TipoGiorno TipoDelGiorno(const QDate& data);
 
-// 1..MaxFsc: the band whose interval holds the time (seconds ignored).
+// 1..MaxFsc: the band whose interval holds the time; seconds are ignored.
+// When stored starts break the rules and no interval holds it (or the time is
+// invalid), the last band in use applies.
 int FasciaInVigore(const ModelloTariffe& modello, const QTime& ora);
-// 1..MaxTrf, whatever the stored bands say.
+// The band's tariff for the day type, always within 1..MaxTrf so it can index
+// the tariff table.
+int TariffaDellaFascia(const ModelloTariffe& modello, int fascia, TipoGiorno tipo);
 int TariffaInVigore(const ModelloTariffe& modello, const QDate& data, const QTime& ora);
+// Seconds per pulse in force, kept within 1..3600 (a stored 0 or NaN would
+// make every instant a pulse).
+float SecondiPerScattoInVigore(const ModelloTariffe& modello, const QDate& data, const QTime& ora);
+quint32 ColoreInVigore(const ModelloTariffe& modello, const QDate& data, const QTime& ora);
 
 // One pulse of a count: the pulses to add (2 for the first with the extra
-// pulse), what they cost, and the reduction state after it.
+// pulse), what they cost, and the reduction state after it. At the first pulse
+// the count starts afresh: the pulses, seconds and flag passed are ignored.
 struct PassoScatto {
     qint32 scatti = 0;
     double importo = 0;
@@ -43,5 +55,9 @@ PassoScatto PrezzaScatto(const ModelloTariffe& modello, bool primoScatto, qint32
 double PrezzoRidotto(const ModelloTariffe& modello);
 double ConIva(double importo, int prcIva);
 
-// Pulses of the first hour of a call: 3600 / s rounded up, exactly.
+// Pulses of the first hour of a call: 3600 / s rounded up, with the exact
+// seconds (10.5 s gives 343); 0 for a non-positive interval.
 int ScattiPrimaOra(float secondiPerScatto);
+// Net cost of the first hour of a call at that interval: reduction after its
+// threshold and the extra pulse included.
+double CostoPrimaOra(const ModelloTariffe& modello, float secondiPerScatto);

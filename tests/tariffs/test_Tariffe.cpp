@@ -2,87 +2,199 @@
 
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <numeric>
 #include <random>
+#include <vector>
 
 namespace {
 
-TEST(MinutiInizio, LeggeOreEMinuti)
+std::string Testo(const QDate& d) { return d.toString(Qt::ISODate).toStdString(); }
+std::string Testo(const QTime& t) { return t.toString(Qt::ISODate).toStdString(); }
+
+// A week with a fixed holiday on its Tuesday (8 December).
+const QDate Lunedi(2026, 12, 7), Martedi8(2026, 12, 8), Sabato(2026, 12, 12), Domenica(2026, 12, 13);
+
+TEST(MinutiInizio, LeggeSoloLaFormaOreMinuti)
 {
-    EXPECT_EQ(MinutiInizio("8.00"), 480);
-    EXPECT_EQ(MinutiInizio("13.00"), 780);
-    EXPECT_EQ(MinutiInizio("18.30"), 1110);
-    EXPECT_EQ(MinutiInizio("0.00"), 0);
-    for (const char* male : {"", "8", "8.0", "24.00", "8.60", "a.bc", "108.00"})
-        EXPECT_FALSE(MinutiInizio(male).has_value()) << male;
-    EXPECT_EQ(TestoInizio(1110), "18.30");
-    EXPECT_EQ(TestoInizio(0), "0.00");
+    struct Caso { const char* testo; std::optional<int> minuti; };
+    const Caso casi[] = {
+        {"8.00", 480},        {"13.00", 780},      {"18.30", 1110},     {"0.00", 0},
+        {"23.30", 1410},      {"23.59", 1439},     {" 8.00 ", 480},     {"08.00", 480},
+        {"", std::nullopt},   {"8", std::nullopt}, {"8.0", std::nullopt}, {"8.000", std::nullopt},
+        {"24.00", std::nullopt}, {"8.60", std::nullopt}, {"a.bc", std::nullopt}, {"108.00", std::nullopt},
+        {"+8.00", std::nullopt}, {"8.+5", std::nullopt}, {"-1.00", std::nullopt}, {"8:00", std::nullopt},
+        {".00", std::nullopt}, {"8,00", std::nullopt}, {"8. 0", std::nullopt},
+    };
+    for (const Caso& c : casi)
+        EXPECT_EQ(MinutiInizio(QString::fromUtf8(c.testo)), c.minuti) << '"' << c.testo << '"';
 }
 
-TEST(TipoDelGiorno, FestiviFissiAggiuntiviEPasquetta)
+TEST(MinutiInizio, TestoInizioNeEIlContrario)
+{
+    for (int m = 0; m < 24 * 60; ++m)
+        ASSERT_EQ(MinutiInizio(TestoInizio(m)), m) << m;
+    EXPECT_EQ(TestoInizio(480), "8.00");
+    EXPECT_EQ(TestoInizio(1110), "18.30");
+    EXPECT_EQ(TestoInizio(-30), "23.30");
+    EXPECT_EQ(TestoInizio(24 * 60), "0.00");
+}
+
+TEST(TipoDelGiorno, TabelleDomenichePasquettaEGiorniFeriali)
 {
     struct Caso { QDate data; TipoGiorno tipo; };
     const Caso casi[] = {
-        {QDate(2026, 12, 7), TipoGiorno::Feriale},  {QDate(2026, 12, 12), TipoGiorno::Sabato},
-        {QDate(2026, 12, 13), TipoGiorno::Festivo}, {QDate(2026, 12, 25), TipoGiorno::Festivo},
-        {QDate(2029, 12, 26), TipoGiorno::Festivo}, {QDate(2026, 12, 8), TipoGiorno::Festivo},
-        {QDate(1997, 3, 31), TipoGiorno::Festivo},  {QDate(2000, 4, 10), TipoGiorno::Festivo},
-        {QDate(1998, 3, 31), TipoGiorno::Feriale},  {QDate(2026, 4, 6), TipoGiorno::Festivo},
-        {QDate(2025, 4, 21), TipoGiorno::Festivo},  {QDate(2026, 4, 7), TipoGiorno::Feriale},
+        {Lunedi, TipoGiorno::Feriale},             {Sabato, TipoGiorno::Sabato},
+        {Domenica, TipoGiorno::Festivo},           {Martedi8, TipoGiorno::Festivo},
+        {QDate(2024, 12, 25), TipoGiorno::Festivo}, {QDate(2024, 12, 26), TipoGiorno::Festivo},  // Wed, Thu
+        {QDate(2024, 12, 27), TipoGiorno::Feriale}, {QDate(2024, 12, 24), TipoGiorno::Feriale},
+        {QDate(1997, 3, 31), TipoGiorno::Festivo}, {QDate(1998, 4, 7), TipoGiorno::Festivo},
+        {QDate(1999, 3, 30), TipoGiorno::Festivo}, {QDate(2000, 4, 10), TipoGiorno::Festivo},
+        {QDate(1998, 3, 31), TipoGiorno::Feriale}, {QDate(2001, 4, 10), TipoGiorno::Feriale},
+        // Easter Monday of each year, the dates of the table aside.
+        {QDate(2026, 4, 6), TipoGiorno::Festivo},  {QDate(2025, 4, 21), TipoGiorno::Festivo},
+        {QDate(1998, 4, 13), TipoGiorno::Festivo}, {QDate(2000, 4, 24), TipoGiorno::Festivo},
+        {QDate(2026, 4, 7), TipoGiorno::Feriale},  {QDate(2025, 4, 22), TipoGiorno::Feriale},
+        {QDate(), TipoGiorno::Feriale},
     };
     for (const Caso& c : casi)
-        EXPECT_EQ(TipoDelGiorno(c.data), c.tipo) << c.data.toString(Qt::ISODate).toStdString();
-    EXPECT_EQ(Pasqua(2024), QDate(2024, 3, 31));
-    EXPECT_EQ(Pasqua(2038), QDate(2038, 4, 25));
+        EXPECT_EQ(TipoDelGiorno(c.data), c.tipo) << Testo(c.data);
+
+    // Every fixed date is a holiday whatever weekday it falls on.
+    const int fisse[][2] = {{1, 1}, {6, 1}, {25, 4}, {1, 5}, {15, 8}, {1, 11}, {8, 12}, {25, 12}, {26, 12}};
+    for (int anno = 1995; anno <= 2031; ++anno)
+        for (const auto& f : fisse)
+            EXPECT_EQ(TipoDelGiorno(QDate(anno, f[1], f[0])), TipoGiorno::Festivo) << anno << "/" << f[1] << "/" << f[0];
 }
 
-TEST(TariffaInVigore, FasceDelleImpostazioniPredefinite)
+TEST(TipoDelGiorno, PasquaGregoriana)
+{
+    struct Caso { int anno; QDate pasqua; };
+    const Caso casi[] = {
+        {2024, QDate(2024, 3, 31)}, {2025, QDate(2025, 4, 20)}, {2026, QDate(2026, 4, 5)},
+        {2000, QDate(2000, 4, 23)}, {1998, QDate(1998, 4, 12)}, {2038, QDate(2038, 4, 25)},
+        {1943, QDate(1943, 4, 25)}, {2285, QDate(2285, 3, 22)}, {1583, QDate(1583, 4, 10)},
+        {1582, QDate()},
+    };
+    for (const Caso& c : casi)
+        EXPECT_EQ(Pasqua(c.anno), c.pasqua) << c.anno;
+    for (int anno = 1583; anno <= 4099; ++anno) {
+        const QDate p = Pasqua(anno);
+        ASSERT_EQ(p.dayOfWeek(), Qt::Sunday) << anno;
+        ASSERT_TRUE(p >= QDate(anno, 3, 22) && p <= QDate(anno, 4, 25)) << anno;
+    }
+}
+
+TEST(TariffaInVigore, FasceEGiorniDelleImpostazioniPredefinite)
 {
     const ModelloTariffe m;
-    const QDate lunedi(2026, 12, 7), sabato(2026, 12, 12), domenica(2026, 12, 13);
     struct Caso { QDate data; QTime ora; int fascia; int tariffa; };
     const Caso casi[] = {
-        {lunedi, QTime(7, 59, 59), 3, 2}, {lunedi, QTime(8, 0), 1, 1},  {lunedi, QTime(12, 59), 1, 1},
-        {lunedi, QTime(13, 0), 2, 1},     {lunedi, QTime(18, 29), 2, 1}, {lunedi, QTime(18, 30), 3, 2},
-        {lunedi, QTime(23, 59), 3, 2},    {lunedi, QTime(0, 0), 3, 2},   {sabato, QTime(12, 59), 1, 1},
-        {sabato, QTime(13, 0), 2, 2},     {domenica, QTime(10, 0), 1, 2},
+        {Lunedi, QTime(7, 59, 59), 3, 2}, {Lunedi, QTime(8, 0), 1, 1},     {Lunedi, QTime(12, 59, 59), 1, 1},
+        {Lunedi, QTime(13, 0), 2, 1},     {Lunedi, QTime(14, 30), 2, 1},   {Lunedi, QTime(18, 29), 2, 1},
+        {Lunedi, QTime(18, 30), 3, 2},    {Lunedi, QTime(23, 59, 59), 3, 2}, {Lunedi, QTime(0, 0), 3, 2},
+        {Sabato, QTime(7, 59), 3, 2},     {Sabato, QTime(8, 0), 1, 1},     {Sabato, QTime(12, 59), 1, 1},
+        {Sabato, QTime(13, 0), 2, 2},     {Sabato, QTime(18, 30), 3, 2},   {Domenica, QTime(0, 0), 3, 2},
+        {Domenica, QTime(8, 0), 1, 2},    {Domenica, QTime(13, 0), 2, 2},  {Martedi8, QTime(10, 0), 1, 2},
+        {QDate(2026, 12, 25), QTime(10, 0), 1, 2}, {QDate(2026, 4, 6), QTime(10, 0), 1, 2},
     };
     for (const Caso& c : casi) {
-        EXPECT_EQ(FasciaInVigore(m, c.ora), c.fascia) << c.ora.toString().toStdString();
-        EXPECT_EQ(TariffaInVigore(m, c.data, c.ora), c.tariffa) << c.ora.toString().toStdString();
+        EXPECT_EQ(FasciaInVigore(m, c.ora), c.fascia) << Testo(c.ora);
+        EXPECT_EQ(TariffaInVigore(m, c.data, c.ora), c.tariffa) << Testo(c.data) << " " << Testo(c.ora);
     }
-    // Hours and minutes are numbers: an afternoon time is never read as morning.
-    EXPECT_EQ(FasciaInVigore(m, QTime(14, 30)), 2);
+    EXPECT_EQ(SecondiPerScattoInVigore(m, Lunedi, QTime(10, 0)), 220.0f);
+    EXPECT_EQ(SecondiPerScattoInVigore(m, Domenica, QTime(10, 0)), 400.0f);
+    EXPECT_EQ(ColoreInVigore(m, Lunedi, QTime(10, 0)), 8454143u);
+    EXPECT_EQ(ColoreInVigore(m, Lunedi, QTime(20, 0)), 16744576u);
 }
 
-TEST(TariffaInVigore, MezzanotteUnaFasciaEBandeGuaste)
+TEST(TariffaInVigore, MezzanotteEUnaSolaFascia)
 {
     ModelloTariffe m;
     m.fascia(1).Inizio = "0.00";
     EXPECT_EQ(FasciaInVigore(m, QTime(0, 0)), 1);
-    m.MaxFsc = 1;
-    for (QTime t : {QTime(0, 0), QTime(12, 0), QTime(23, 59)})
-        EXPECT_EQ(FasciaInVigore(m, t), 1);
+    EXPECT_EQ(FasciaInVigore(m, QTime(23, 59)), 3);
 
-    ModelloTariffe guasto;
-    guasto.fascia(2).Inizio = "abc";
-    guasto.fascia(3).Inizio = "1.00";  // not rising
-    const int f = FasciaInVigore(guasto, QTime(12, 0));
-    EXPECT_GE(f, 1);
-    EXPECT_LE(f, 3);
-    guasto.fascia(1).TariffaFeriali = 9;
-    guasto.fascia(3).TariffaFeriali = -1;
-    for (int ora = 0; ora < 24; ++ora) {
-        const int k = TariffaInVigore(guasto, QDate(2026, 12, 7), QTime(ora, 0));
-        EXPECT_GE(k, 1);
-        EXPECT_LE(k, guasto.MaxTrf);
+    m.MaxFsc = 1;
+    m.fascia(1) = {"8.00", 1, 2, 2};
+    for (int minuto = 0; minuto < 24 * 60; minuto += 29) {
+        const QTime ora(minuto / 60, minuto % 60);
+        EXPECT_EQ(FasciaInVigore(m, ora), 1) << minuto;
+        EXPECT_EQ(TariffaInVigore(m, Lunedi, ora), 1) << minuto;
+        EXPECT_EQ(TariffaInVigore(m, Sabato, ora), 2) << minuto;
     }
 }
 
+TEST(TariffaInVigore, BandeGuasteCadonoSullUltimaFascia)
+{
+    struct Caso {
+        const char* descrizione;
+        int maxFsc;
+        std::array<const char*, 5> inizi;
+        QTime ora;
+        int fascia;
+    };
+    const Caso casi[] = {
+        {"middle start junk, inside its interval", 3, {"8.00", "abc", "18.30", "", ""}, QTime(12, 0), 3},
+        {"middle start junk, before band 1", 3, {"8.00", "abc", "18.30", "", ""}, QTime(7, 0), 3},
+        {"first start empty, later interval intact", 3, {"", "13.00", "18.30", "", ""}, QTime(14, 0), 2},
+        {"first start empty, nothing holds the time", 3, {"", "13.00", "18.30", "", ""}, QTime(10, 0), 3},
+        {"all junk", 3, {"x", "y", "z", "", ""}, QTime(10, 0), 3},
+        {"starts not rising", 3, {"8.00", "6.00", "18.30", "", ""}, QTime(12, 0), 2},
+        {"more bands than the table", 9, {"8.00", "13.00", "18.30", "", ""}, QTime(20, 0), 5},
+        {"no bands", 0, {"8.00", "13.00", "18.30", "", ""}, QTime(10, 0), 1},
+        {"invalid time", 3, {"8.00", "13.00", "18.30", "", ""}, QTime(), 3},
+    };
+    for (const Caso& c : casi) {
+        ModelloTariffe m;
+        m.MaxFsc = c.maxFsc;
+        for (int i = 1; i <= MassimoFasce; ++i)
+            m.fascia(i).Inizio = QString::fromUtf8(c.inizi[size_t(i - 1)]);
+        EXPECT_EQ(FasciaInVigore(m, c.ora), c.fascia) << c.descrizione;
+        const int k = TariffaInVigore(m, Lunedi, c.ora);
+        EXPECT_TRUE(k >= 1 && k <= m.MaxTrf) << c.descrizione << ": " << k;
+    }
+}
+
+TEST(TariffaInVigore, NumeriFuoriTabellaRestanoNeiLimiti)
+{
+    struct Caso { int maxTrf; int numero; int atteso; };
+    const Caso casi[] = {
+        {2, 9, 2}, {2, 0, 1}, {2, -1, 1}, {2, 2, 2}, {0, 2, 1}, {-3, 5, 1}, {7, 7, 5}, {5, 4, 4},
+    };
+    for (const Caso& c : casi) {
+        ModelloTariffe m;
+        m.MaxTrf = c.maxTrf;
+        for (Fascia& f : m.Fasce)
+            f.TariffaFeriali = f.TariffaSabato = f.TariffaFestivi = c.numero;
+        for (const QDate& d : {Lunedi, Sabato, Domenica})
+            EXPECT_EQ(TariffaInVigore(m, d, QTime(10, 0)), c.atteso) << c.maxTrf << " " << c.numero;
+    }
+
+    // A tariff interval that would make every instant a pulse is kept sane.
+    struct Secondi { float memorizzati; float inVigore; };
+    const Secondi secondi[] = {
+        {220, 220}, {72.5f, 72.5f}, {0, 1}, {-5, 1}, {5000, 3600},
+        {std::numeric_limits<float>::quiet_NaN(), 1}, {std::numeric_limits<float>::infinity(), 3600},
+    };
+    for (const Secondi& s : secondi) {
+        ModelloTariffe m;
+        m.tariffa(1).SecondiPerScatto = s.memorizzati;
+        EXPECT_EQ(SecondiPerScattoInVigore(m, Lunedi, QTime(10, 0)), s.inVigore) << s.memorizzati;
+    }
+}
+
+// For random valid band sets, every minute of a week lies in exactly one
+// band's interval, and the lookup returns that band and its tariff.
 TEST(TariffaInVigore, OgniMinutoDellaSettimanaTrovaLaSuaFascia)
 {
+    const QDate settimana[] = {Lunedi, Martedi8, Lunedi.addDays(2), Lunedi.addDays(3), Lunedi.addDays(4), Sabato,
+                               Domenica};
+    const TipoGiorno tipi[] = {TipoGiorno::Feriale, TipoGiorno::Festivo, TipoGiorno::Feriale, TipoGiorno::Feriale,
+                               TipoGiorno::Feriale, TipoGiorno::Sabato,  TipoGiorno::Festivo};
     std::mt19937 caso(2026);
-    for (int prova = 0; prova < 200; ++prova) {
+    for (int prova = 0; prova < 60; ++prova) {
         ModelloTariffe m;
         m.MaxTrf = 1 + int(caso() % 5);
         m.MaxFsc = 1 + int(caso() % 5);
@@ -91,75 +203,206 @@ TEST(TariffaInVigore, OgniMinutoDellaSettimanaTrovaLaSuaFascia)
         std::shuffle(mezzore.begin(), mezzore.end(), caso);
         std::vector<int> inizi(mezzore.begin(), mezzore.begin() + m.MaxFsc);
         std::sort(inizi.begin(), inizi.end());
+        for (int& v : inizi)
+            v *= 30;
         for (int i = 1; i <= m.MaxFsc; ++i) {
             Fascia& f = m.fascia(i);
-            f.Inizio = TestoInizio(inizi[size_t(i - 1)] * 30);
+            f.Inizio = TestoInizio(inizi[size_t(i - 1)]);
             f.TariffaFeriali = 1 + int(caso() % unsigned(m.MaxTrf));
             f.TariffaSabato = 1 + int(caso() % unsigned(m.MaxTrf));
             f.TariffaFestivi = 1 + int(caso() % unsigned(m.MaxTrf));
         }
-        for (int giorno = 0; giorno < 7; ++giorno) {
-            const QDate data = QDate(2026, 12, 7).addDays(giorno);
-            for (int minuto = 0; minuto < 24 * 60; minuto += 7) {
-                const QTime ora(minuto / 60, minuto % 60);
-                const int f = FasciaInVigore(m, ora);
-                ASSERT_GE(f, 1);
-                ASSERT_LE(f, m.MaxFsc);
-                // The band found holds the minute: it starts at or before it,
-                // and the next one starts after it (or it is the wrap-around).
-                const int inizio = inizi[size_t(f - 1)] * 30;
-                const bool dentro = f == m.MaxFsc ? (minuto >= inizio || minuto < inizi[0] * 30)
-                                                  : (minuto >= inizio && minuto < inizi[size_t(f)] * 30);
-                ASSERT_TRUE(dentro) << prova << " " << minuto;
-                const int k = TariffaInVigore(m, data, ora);
-                ASSERT_GE(k, 1);
-                ASSERT_LE(k, m.MaxTrf);
+        const size_t n = inizi.size();
+        auto contiene = [&](size_t i, int minuto) {
+            const int da = inizi[i];
+            const int a = i + 1 < n ? inizi[i + 1] : inizi[0] + 24 * 60;
+            return (minuto >= da && minuto < a) || (minuto + 24 * 60 >= da && minuto + 24 * 60 < a);
+        };
+        for (int minuto = 0; minuto < 24 * 60; ++minuto) {
+            const QTime ora(minuto / 60, minuto % 60, 59);
+            int quante = 0;
+            size_t attesa = 0;
+            for (size_t i = 0; i < n; ++i)
+                if (contiene(i, minuto)) {
+                    ++quante;
+                    attesa = i;
+                }
+            ASSERT_EQ(quante, 1) << prova << " " << minuto;
+            const int f = FasciaInVigore(m, ora);
+            ASSERT_EQ(f, int(attesa) + 1) << prova << " " << minuto;
+            const Fascia& b = m.fascia(f);
+            for (size_t g = 0; g < 7; ++g) {
+                const int k = TariffaInVigore(m, settimana[g], ora);
+                const int atteso = tipi[g] == TipoGiorno::Feriale ? b.TariffaFeriali
+                    : tipi[g] == TipoGiorno::Sabato              ? b.TariffaSabato
+                                                                 : b.TariffaFestivi;
+                ASSERT_EQ(k, atteso) << prova << " " << minuto << " " << g;
+                ASSERT_TRUE(k >= 1 && k <= m.MaxTrf);
             }
         }
     }
 }
 
-TEST(PrezzaScatto, ScattoAggiuntivoRiduzioneEIva)
+// One count as the engine drives it: the first pulse at 0 seconds, then one
+// every interval (each taken a little after it falls due).
+struct Passo { qint32 scatti; double importo; bool iniziata; };
+std::vector<Passo> Conteggio(const ModelloTariffe& m, int passi, float intervallo, float ritardo = 0.01f)
+{
+    std::vector<Passo> esito;
+    qint32 scatti = 0;
+    bool riduzione = false;
+    for (int i = 0; i < passi; ++i) {
+        const float secondi = i == 0 ? 0.0f : float(i) * intervallo + ritardo;
+        const PassoScatto p = PrezzaScatto(m, i == 0, scatti, secondi, riduzione);
+        scatti += p.scatti;
+        riduzione = p.riduzioneAttiva;
+        esito.push_back({p.scatti, p.importo, p.riduzioneIniziata});
+    }
+    return esito;
+}
+
+TEST(PrezzaScatto, ScattoAggiuntivoESogliaDellaRiduzione)
+{
+    struct Caso {
+        const char* descrizione;
+        bool sctAgg, ridTrf;
+        int tipRid, limRid;
+        std::vector<Passo> attesi;
+    };
+    const Caso casi[] = {
+        {"extra pulse, no reduction", true, false, 0, 1, {{2, 254, false}, {1, 127, false}, {1, 127, false}}},
+        {"no extra pulse, no reduction", false, false, 0, 1, {{1, 127, false}, {1, 127, false}}},
+        {"after 1 pulse, extra pulse", true, true, 0, 1,
+         {{2, 254, false}, {1, 63.5, true}, {1, 63.5, false}, {1, 63.5, false}}},
+        {"after 1 pulse, no extra pulse", false, true, 0, 1, {{1, 127, false}, {1, 63.5, true}, {1, 63.5, false}}},
+        {"after 0 pulses, no extra pulse", false, true, 0, 0, {{1, 63.5, true}, {1, 63.5, false}}},
+        {"after 0 pulses, extra pulse stays full", true, true, 0, 0, {{2, 190.5, true}, {1, 63.5, false}}},
+        {"after 3 pulses", true, true, 0, 3,
+         {{2, 254, false}, {1, 127, false}, {1, 127, false}, {1, 63.5, true}, {1, 63.5, false}}},
+        {"after 300 seconds at 220 s", true, true, 1, 300, {{2, 254, false}, {1, 127, false}, {1, 63.5, true}}},
+        {"after 440 seconds, due exactly at 440", false, true, 1, 440,
+         {{1, 127, false}, {1, 127, false}, {1, 127, false}, {1, 63.5, true}}},
+        {"after 0 seconds: the first pulse is at 0", false, true, 1, 0, {{1, 127, false}, {1, 63.5, true}}},
+    };
+    for (const Caso& c : casi) {
+        ModelloTariffe m;
+        m.SctAgg = c.sctAgg;
+        m.RidTrf = c.ridTrf;
+        m.TipRid = c.tipRid;
+        m.LimRid = c.limRid;
+        const std::vector<Passo> passi = Conteggio(m, int(c.attesi.size()), 220, c.limRid == 440 ? 0.0f : 0.01f);
+        for (size_t i = 0; i < passi.size(); ++i) {
+            EXPECT_EQ(passi[i].scatti, c.attesi[i].scatti) << c.descrizione << ", step " << i;
+            EXPECT_DOUBLE_EQ(passi[i].importo, c.attesi[i].importo) << c.descrizione << ", step " << i;
+            EXPECT_EQ(passi[i].iniziata, c.attesi[i].iniziata) << c.descrizione << ", step " << i;
+        }
+    }
+}
+
+TEST(PrezzaScatto, SecondiAlLimiteStatoVecchioEContiEstremi)
 {
     ModelloTariffe m;
     m.RidTrf = true;
-    PassoScatto p = PrezzaScatto(m, true, 0, 0, false);
-    EXPECT_EQ(p.scatti, 2);
-    EXPECT_DOUBLE_EQ(p.importo, 254);
-    EXPECT_FALSE(p.riduzioneAttiva);
-    p = PrezzaScatto(m, false, 2, 220, false);
-    EXPECT_DOUBLE_EQ(p.importo, 63.5);
-    EXPECT_TRUE(p.riduzioneIniziata);
-    p = PrezzaScatto(m, false, 3, 440, true);
-    EXPECT_DOUBLE_EQ(p.importo, 63.5);
-    EXPECT_FALSE(p.riduzioneIniziata);
-
-    // LimRid 0 without the extra pulse: the very first pulse is reduced.
-    m.SctAgg = false;
-    m.LimRid = 0;
-    p = PrezzaScatto(m, true, 0, 0, false);
-    EXPECT_EQ(p.scatti, 1);
-    EXPECT_DOUBLE_EQ(p.importo, 63.5);
-
-    // By seconds: reduced from the first pulse taken after more than 300 s.
     m.TipRid = 1;
     m.LimRid = 300;
-    EXPECT_DOUBLE_EQ(PrezzaScatto(m, false, 1, 300, false).importo, 127);
-    EXPECT_DOUBLE_EQ(PrezzaScatto(m, false, 1, 300.5f, false).importo, 63.5);
+    EXPECT_FALSE(PrezzaScatto(m, false, 3, 300.0f, false).riduzioneAttiva);
+    EXPECT_TRUE(PrezzaScatto(m, false, 3, 300.5f, false).riduzioneAttiva);
+    // Once on, it stays on whatever the seconds say, and is not "started" again.
+    const PassoScatto dopo = PrezzaScatto(m, false, 3, 10, true);
+    EXPECT_TRUE(dopo.riduzioneAttiva);
+    EXPECT_FALSE(dopo.riduzioneIniziata);
+    EXPECT_DOUBLE_EQ(dopo.importo, 63.5);
 
-    m.RidTrf = false;
-    EXPECT_DOUBLE_EQ(PrezzaScatto(m, false, 5, 9999, false).importo, 127);
-    EXPECT_DOUBLE_EQ(ConIva(1000, 20), 1200);
-    EXPECT_DOUBLE_EQ(ConIva(381, 20), 457.2);
+    // The first pulse starts afresh whatever a previous count left behind.
+    const PassoScatto nuovo = PrezzaScatto(m, true, 57, 999, true);
+    EXPECT_EQ(nuovo.scatti, 2);
+    EXPECT_DOUBLE_EQ(nuovo.importo, 254);
+    EXPECT_FALSE(nuovo.riduzioneAttiva);
+
+    m.TipRid = 0;
+    m.LimRid = 9999;
+    const PassoScatto lungo = PrezzaScatto(m, false, std::numeric_limits<qint32>::max() - 1, 0, false);
+    EXPECT_TRUE(lungo.riduzioneAttiva);
 }
 
-TEST(ScattiPrimaOra, SecondiInteriEFrazionari)
+TEST(PrezzaScatto, PrezzoRidottoEIva)
 {
-    EXPECT_EQ(ScattiPrimaOra(220), 17);
-    EXPECT_EQ(ScattiPrimaOra(400), 9);
-    EXPECT_EQ(ScattiPrimaOra(10.5f), 343);
-    EXPECT_EQ(ScattiPrimaOra(3600), 1);
-    EXPECT_EQ(ScattiPrimaOra(0), 0);
+    struct Ridotto { int cstSct; int prcRid; double atteso; };
+    const Ridotto ridotti[] = {
+        {127, 50, 63.5}, {127, 33, 85.09}, {127, 1, 125.73}, {127, 99, 1.27},
+        {200, 25, 150}, {0, 50, 0}, {127, 150, 0}, {127, -10, 127},
+    };
+    for (const Ridotto& r : ridotti) {
+        ModelloTariffe m;
+        m.CstSct = r.cstSct;
+        m.PrcRid = r.prcRid;
+        EXPECT_NEAR(PrezzoRidotto(m), r.atteso, 1e-9) << r.cstSct << " " << r.prcRid;
+    }
+
+    struct Iva { double importo; int prcIva; double atteso; };
+    const Iva iva[] = {{1000, 20, 1200}, {381, 20, 457.2}, {63.5, 20, 76.2}, {127, 0, 127}, {100, 99, 199}, {0, 20, 0}};
+    for (const Iva& v : iva)
+        EXPECT_DOUBLE_EQ(ConIva(v.importo, v.prcIva), v.atteso) << v.importo << " " << v.prcIva;
+}
+
+TEST(PrimaOra, ScattiECosto)
+{
+    struct Scatti { float secondi; int scatti; };
+    const Scatti scatti[] = {
+        {220, 17}, {400, 9}, {10.5f, 343}, {72.5f, 50}, {360, 10}, {3600, 1}, {1, 3600}, {7200, 1},
+        {0, 0}, {-5, 0}, {std::numeric_limits<float>::quiet_NaN(), 0},
+    };
+    for (const Scatti& s : scatti)
+        EXPECT_EQ(ScattiPrimaOra(s.secondi), s.scatti) << s.secondi;
+
+    struct Costo {
+        const char* descrizione;
+        bool sctAgg, ridTrf;
+        int tipRid, limRid;
+        float secondi;
+        double costo;
+    };
+    const Costo costi[] = {
+        {"weekday default", true, false, 0, 1, 220, 2286},
+        {"Sunday default", true, false, 0, 1, 400, 1270},
+        {"no extra pulse", false, false, 0, 1, 220, 2159},
+        {"50 % after 1 pulse", true, true, 0, 1, 220, 1270},
+        {"threshold beyond the hour", true, true, 0, 50, 220, 2286},
+        {"50 % after 300 s", true, true, 1, 300, 220, 1333.5},
+        {"50 % after 0 s", true, true, 1, 0, 220, 1270},
+        {"seconds threshold beyond the hour", true, true, 1, 5000, 220, 2286},
+        {"no interval", true, true, 1, 300, 0, 127},
+    };
+    for (const Costo& c : costi) {
+        ModelloTariffe m;
+        m.SctAgg = c.sctAgg;
+        m.RidTrf = c.ridTrf;
+        m.TipRid = c.tipRid;
+        m.LimRid = c.limRid;
+        EXPECT_DOUBLE_EQ(CostoPrimaOra(m, c.secondi), c.costo) << c.descrizione;
+    }
+}
+
+// The viewer's first-hour cost is what the engine charges for a one-hour call.
+TEST(PrimaOra, CostoUgualeAUnConteggioDiUnOra)
+{
+    std::mt19937 caso(7);
+    for (int prova = 0; prova < 400; ++prova) {
+        ModelloTariffe m;
+        m.CstSct = int(caso() % 10000);
+        m.SctAgg = caso() % 2;
+        m.RidTrf = caso() % 4 != 0;
+        m.PrcRid = 1 + int(caso() % 99);
+        m.TipRid = int(caso() % 2);
+        m.LimRid = int(caso() % (m.TipRid == 0 ? 40 : 4000));
+        const float secondi = float(10 + caso() % 35991) / 10.0f;
+        const int n = ScattiPrimaOra(secondi);
+        double totale = 0;
+        for (const Passo& p : Conteggio(m, n, secondi))
+            totale += p.importo;
+        ASSERT_NEAR(CostoPrimaOra(m, secondi), totale, 1e-6 * std::max(1.0, totale))
+            << "s " << secondi << " lim " << m.LimRid << " tip " << m.TipRid << " rid " << m.RidTrf;
+    }
 }
 
 } // namespace

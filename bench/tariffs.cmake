@@ -1,0 +1,1 @@
+velatrix_bench(bench_tariffs bench_tariffs.cpp LIBS velatrix_tariffs)
