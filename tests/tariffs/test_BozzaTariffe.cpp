@@ -1,0 +1,332 @@
+#include "settings/ArchivioImpostazioni.h"
+#include "tariffs/BozzaTariffe.h"
+#include "tariffs/TestiTariffe.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using R = RigaGiorno;
+
+ModelloTariffe ConFasce(std::initializer_list<const char*> inizi)
+{
+    ModelloTariffe m;
+    m.MaxFsc = int(inizi.size());
+    int i = 0;
+    for (const char* t : inizi)
+        m.Fasce[size_t(i++)] = {t, 1, 1, 1};
+    return m;
+}
+
+QStringList Orari(const GrigliaFasce& g)
+{
+    QStringList l;
+    for (int i = 1; i <= g.NumeroFasce() + 1; ++i)
+        l << g.Orario(i);
+    return l;
+}
+
+TEST(GrigliaFasce, CaricaLeFasceELUltimoOrarioRipeteIlPrimo)
+{
+    GrigliaFasce g;
+    g.Carica(ModelloTariffe{});
+    EXPECT_EQ(Orari(g), QStringList({"8.00", "13.00", "18.30", "8.00"}));
+    EXPECT_EQ(g.Cella(3, R::Feriali), 2);
+    EXPECT_EQ(g.Cella(2, R::Sabato), 2);
+    EXPECT_EQ(g.Cella(1, R::Festivi), 2);
+}
+
+TEST(GrigliaFasce, SpostamentiAgliEstremiETraFasceVicine)
+{
+    struct Caso { std::initializer_list<const char*> inizi; int fascia; bool avanti; int passi; QStringList atteso; };
+    const Caso casi[] = {
+        {{"0.00", "12.00"}, 1, false, 1, {"0.00", "12.00", "0.00"}},
+        {{"8.00", "23.30"}, 2, true, 1, {"8.00", "23.30", "8.00"}},
+        {{"8.00", "13.00"}, 1, true, 20, {"12.30", "13.00", "12.30"}},
+        {{"8.00", "13.00"}, 2, false, 20, {"8.00", "8.30", "8.00"}},
+        {{"8.15", "13.00"}, 1, true, 1, {"8.30", "13.00", "8.30"}},
+        {{"8.15", "13.00"}, 1, false, 1, {"7.30", "13.00", "7.30"}},
+        {{"0.15"}, 1, false, 1, {"0.00", "0.00"}},
+        {{"8.00", "22.00"}, 2, true, 5, {"8.00", "23.30", "8.00"}},
+        // An off-grid neighbour is never overtaken by the snap.
+        {{"8.00", "8.20"}, 1, true, 1, {"8.00", "8.20", "8.00"}},
+    };
+    for (const Caso& c : casi) {
+        GrigliaFasce g;
+        g.Carica(ConFasce(c.inizi));
+        for (int k = 0; k < c.passi; ++k)
+            c.avanti ? g.Posticipa(c.fascia) : g.Anticipa(c.fascia);
+        EXPECT_EQ(Orari(g), c.atteso) << c.atteso.join(' ').toStdString();
+    }
+}
+
+TEST(GrigliaFasce, AggiuntaDopoLUltimaFasciaERifiutoQuandoNonCEPosto)
+{
+    GrigliaFasce g;
+    ModelloTariffe m;
+    m.Fasce[3] = {"20.00", 2, 2, 2};  // hidden band: its cells are reset
+    g.Carica(m);
+    ASSERT_TRUE(g.AggiungiFascia());
+    EXPECT_EQ(Orari(g), QStringList({"8.00", "13.00", "18.30", "19.00", "8.00"}));
+    for (R r : {R::Feriali, R::Sabato, R::Festivi})
+        EXPECT_EQ(g.Cella(4, r), 1);
+
+    g.Carica(ConFasce({"8.00", "23.30"}));
+    ASSERT_TRUE(g.AggiungiFascia());
+    EXPECT_EQ(Orari(g), QStringList({"8.00", "23.00", "23.30", "8.00"}));
+    // 23.00 and 23.30 taken: a third band would start with the one before.
+    EXPECT_FALSE(g.AggiungiFascia());
+    EXPECT_EQ(Orari(g), QStringList({"8.00", "23.00", "23.30", "8.00"}));
+
+    g.Carica(ConFasce({"23.30"}));
+    ASSERT_TRUE(g.AggiungiFascia());
+    EXPECT_EQ(Orari(g), QStringList({"23.00", "23.30", "23.00"}));
+
+    g.Carica(ConFasce({"1.00", "2.00", "3.00", "4.00", "5.00"}));
+    EXPECT_FALSE(g.PuoAggiungere());
+    EXPECT_FALSE(g.AggiungiFascia());
+}
+
+TEST(GrigliaFasce, RimozioneDellUltimaFascia)
+{
+    GrigliaFasce g;
+    g.Carica(ModelloTariffe{});
+    ASSERT_TRUE(g.RimuoviFascia());
+    EXPECT_EQ(Orari(g), QStringList({"8.00", "13.00", "8.00"}));
+    ASSERT_TRUE(g.RimuoviFascia());
+    EXPECT_FALSE(g.PuoRimuovere());
+    EXPECT_FALSE(g.RimuoviFascia());
+    EXPECT_EQ(Orari(g), QStringList({"8.00", "8.00"}));
+}
+
+TEST(GrigliaFasce, CelleCorrette)
+{
+    struct Caso { const char* testo; int atteso; };
+    const Caso casi[] = {{"0", 1}, {"", 1}, {"abc", 1}, {"9", 3}, {"2.9", 2}, {"2,9", 2}, {" 3 ", 3}, {"-2", 1}, {"1e1", 3}};
+    for (const Caso& c : casi) {
+        GrigliaFasce g;
+        g.Carica(ModelloTariffe{});
+        EXPECT_EQ(g.CorreggiCella(1, R::Sabato, c.testo, 3), c.atteso) << c.testo;
+        EXPECT_EQ(g.Cella(1, R::Sabato), c.atteso);
+    }
+}
+
+TEST(GrigliaFasce, CaricaRiportaNeiLimitiConteggiECelle)
+{
+    ModelloTariffe m;
+    m.MaxFsc = 9;
+    m.MaxTrf = 2;
+    m.Fasce[0].TariffaFeriali = 7;
+    m.Fasce[1].TariffaSabato = -1;
+    GrigliaFasce g;
+    g.Carica(m);
+    EXPECT_EQ(g.NumeroFasce(), 5);
+    EXPECT_EQ(g.Cella(1, R::Feriali), 2);
+    EXPECT_EQ(g.Cella(2, R::Sabato), 1);
+}
+
+TEST(CorrezioniCampi, InteriSecondiEDescrizioni)
+{
+    struct Caso { QString (*correggi)(const QString&); const char* testo; const char* atteso; };
+    const Caso casi[] = {
+        {CorreggiCostoScatto, "12.7", "12"}, {CorreggiCostoScatto, "12,7", "12"},
+        {CorreggiCostoScatto, "-3", "0"},    {CorreggiCostoScatto, "10000", "0"},
+        {CorreggiCostoScatto, "abc", "0"},   {CorreggiCostoScatto, "9999", "9999"},
+        {CorreggiCostoScatto, "1 2 7", "127"}, {CorreggiCostoScatto, "99999999999999999999", "0"},
+        {CorreggiPercentualeIva, "100", "0"}, {CorreggiPercentualeIva, "99", "99"},
+        {CorreggiPercentualeRiduzione, "0", "1"}, {CorreggiPercentualeRiduzione, "50", "50"},
+        {CorreggiLimiteRiduzione, "1e3", "1000"}, {CorreggiLimiteRiduzione, "10000", "0"},
+    };
+    for (const Caso& c : casi)
+        EXPECT_EQ(c.correggi(c.testo), c.atteso) << c.testo;
+
+    const QLocale it(QLocale::Italian, QLocale::Italy);
+    struct Secondi { const char* testo; const char* atteso; };
+    const Secondi secondi[] = {{"1", "1"},         {"3600", "3600"},   {"0,5", "1"},   {"3600,04", "3600"},
+                               {"3600,06", "1"},   {"abc", "1"},       {"", "1"},      {"10,55", "10,6"},
+                               {"220", "220"},     {"-5", "1"}};
+    for (const Secondi& s : secondi)
+        EXPECT_EQ(CorreggiSecondi(s.testo, it), s.atteso) << s.testo;
+
+    EXPECT_EQ(CorreggiDescrizione(QString(25, 'x')), QString(20, 'x'));
+    EXPECT_EQ(CorreggiDescrizione("Ordinaria"), "Ordinaria");
+}
+
+TEST(BozzaTariffe, TotaleAggiuntaERimozioneDelleTariffe)
+{
+    BozzaTariffe b{ModelloTariffe{}};
+    EXPECT_EQ(b.TotaleScatto(), "152,4");
+    b.CostoScatto = "0";
+    EXPECT_EQ(b.TotaleScatto(), "0,0");
+
+    ASSERT_TRUE(b.AggiungiTariffa());
+    EXPECT_EQ(b.Riga(3).Descrizione, "<Tariffa 3>");
+    EXPECT_EQ(b.Riga(3).Secondi, "400");
+    EXPECT_EQ(b.Riga(3).Colore, 0xFFFFFFu);
+    b.Griglia.CorreggiCella(2, R::Sabato, "3", b.NumeroTariffe());
+    b.Griglia.CorreggiCella(1, R::Feriali, "3", b.NumeroTariffe());
+    ASSERT_TRUE(b.RimuoviTariffa());
+    EXPECT_EQ(b.Griglia.Cella(2, R::Sabato), 2);
+    EXPECT_EQ(b.Griglia.Cella(1, R::Feriali), 2);
+    EXPECT_EQ(b.Griglia.Cella(1, R::Sabato), 1);
+
+    ASSERT_TRUE(b.RimuoviTariffa());
+    EXPECT_FALSE(b.PuoRimuovere());
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_EQ(b.Griglia.Cella(i, R::Festivi), 1);
+    for (int i = 0; i < 4; ++i)
+        b.AggiungiTariffa();
+    EXPECT_EQ(b.NumeroTariffe(), 5);
+    EXPECT_FALSE(b.AggiungiTariffa());
+}
+
+TEST(BozzaTariffe, ComponeIlModelloCorreggendoOgniCampo)
+{
+    ModelloTariffe m;
+    m.MaxTrf = 5;
+    for (int i = 3; i <= 5; ++i)
+        m.tariffa(i) = {QStringLiteral("T%1").arg(i), float(i * 10), 123};
+    BozzaTariffe b{m};
+    b.RimuoviTariffa();
+    b.RimuoviTariffa();
+    b.CostoScatto = "200,9";
+    b.PercentualeIva = "100";
+    b.Riga(1).Secondi = "72,5";
+    b.Riga(2).Descrizione = QString(30, 'd');
+    b.Riduzione = true;
+    b.PercentualeRiduzione = "0";
+    b.TipoLimite = 1;
+    b.Griglia.AggiungiFascia();
+    const ModelloTariffe n = b.Componi();
+    EXPECT_EQ(n.CstSct, 200);
+    EXPECT_EQ(n.PrcIva, 0);
+    EXPECT_EQ(n.MaxTrf, 3);
+    EXPECT_FLOAT_EQ(n.tariffa(1).SecondiPerScatto, 72.5f);
+    EXPECT_EQ(n.tariffa(2).Descrizione, QString(20, 'd'));
+    EXPECT_EQ(n.tariffa(4), m.tariffa(4));  // past the count: untouched
+    EXPECT_TRUE(n.RidTrf);
+    EXPECT_EQ(n.PrcRid, 1);
+    EXPECT_EQ(n.TipRid, 1);
+    EXPECT_EQ(n.MaxFsc, 4);
+    EXPECT_EQ(n.fascia(4).Inizio, "19.00");
+}
+
+TEST(SalvaModelloTariffe, ScriveSoloLeTariffeInUsoELasciaLeAltreChiavi)
+{
+    QTemporaryDir dir;
+    const QString percorso = dir.filePath("Velatrix.conf");
+    Impostazioni imp;
+    imp.Tariffe.MaxTrf = 5;
+    {
+        ArchivioImpostazioni a(percorso);
+        a.Scrivi("DscTr5", "vecchia");
+        a.Scrivi("MaxTrf", "5");
+        ASSERT_TRUE(a.Salva(nullptr));
+    }
+    ArchivioImpostazioni a(percorso);
+    BozzaTariffe b{imp.Tariffe};
+    b.RimuoviTariffa();
+    b.RimuoviTariffa();
+    b.Riga(1).Secondi = "10,5";
+    const ModelloTariffe nuovo = b.Componi();
+    QString errore;
+    ASSERT_TRUE(SalvaModelloTariffe(imp, a, nuovo, QLocale(), &errore)) << errore.toStdString();
+    EXPECT_EQ(imp.Tariffe, nuovo);
+
+    ArchivioImpostazioni riletto(percorso);
+    EXPECT_EQ(riletto.Leggi("MaxTrf", ""), "3");
+    EXPECT_EQ(riletto.Leggi("SPSTr1", ""), "10,5");
+    EXPECT_TRUE(riletto.Contiene("DscTr3"));
+    EXPECT_FALSE(riletto.Contiene("SPSTr4"));
+    EXPECT_EQ(riletto.Leggi("DscTr5", ""), "vecchia");
+    EXPECT_EQ(riletto.Leggi("RidTrf", ""), "0");
+}
+
+TEST(SalvaModelloTariffe, UnaScritturaFallitaLasciaInvariataLaMemoria)
+{
+    QTemporaryDir dir;
+    // A folder where the file should be: it cannot be replaced.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Velatrix.conf"));
+    ArchivioImpostazioni a(dir.filePath("Velatrix.conf"));
+    Impostazioni imp;
+    ModelloTariffe nuovo;
+    nuovo.CstSct = 200;
+    QString errore;
+    EXPECT_FALSE(SalvaModelloTariffe(imp, a, nuovo, QLocale(), &errore));
+    EXPECT_FALSE(errore.isEmpty());
+    EXPECT_EQ(imp.Tariffe, ModelloTariffe{});
+    // A later save by another window stores what memory holds.
+    EXPECT_EQ(a.Leggi("CstSct", ""), "127");
+}
+
+TEST(TestiTariffe, DurataDelloScatto)
+{
+    struct Caso { float secondi; const char* atteso; };
+    const Caso casi[] = {{220, "3' 40\""}, {400, "6' 40\""}, {45, "45\""}, {180, "3' "},
+                         {72.5f, "1' 12,5\""}, {0, ""}, {10.5f, "10,5\""}, {3600, "60' "}};
+    for (const Caso& c : casi)
+        EXPECT_EQ(TestoDurataScatto(c.secondi), QString::fromUtf8(c.atteso)) << c.secondi;
+}
+
+TEST(TestiTariffe, RigheDelCostoDelloScatto)
+{
+    ModelloTariffe m;
+    EXPECT_EQ(TestoCosto1(m), "Scatto = L. 127 + IVA (20%)");
+    EXPECT_EQ(TestoCosto2(m), "Scatto aggiuntivo a inizio chiamata.");
+    m.RidTrf = true;
+    EXPECT_EQ(TestoCosto1(m), "Scatto = L. 127 + IVA (20%), riduzione 50% dopo 1 scatto.");
+    m.LimRid = 3;
+    EXPECT_EQ(TestoCosto1(m), "Scatto = L. 127 + IVA (20%), riduzione 50% dopo 3 scatti.");
+    m.TipRid = 1;
+    m.LimRid = 1;
+    m.CstSct = 1270;
+    EXPECT_EQ(TestoCosto1(m), "Scatto = L. 1.270 + IVA (20%), riduzione 50% dopo 1 sec.");
+    m.PrcRid = 0;
+    m.SctAgg = false;
+    EXPECT_EQ(TestoCosto1(m), "Scatto = L. 1.270 + IVA (20%)");
+    EXPECT_EQ(TestoCosto2(m), "");
+}
+
+TEST(TestiTariffe, CostoDellaPrimaOra)
+{
+    ModelloTariffe m;
+    struct Caso { bool riduzione; int tipo; int limite; bool aggiuntivo; float secondi; const char* atteso; };
+    const Caso casi[] = {
+        {false, 0, 1, true, 220, "2.286"},   // 17 pulses + the extra one
+        {false, 0, 1, true, 400, "1.270"},   // 9 + 1
+        {true, 0, 1, true, 220, "1.270"},    // 127 + 16 x 63,5 + 127
+        {false, 0, 1, false, 10.5f, "43.561"},  // 3600 / 10,5 = 342,86: 343 pulses
+        {false, 0, 1, false, 10, "45.720"},     // 360
+        {true, 0, 99, false, 220, "2.159"},     // limit past the hour
+        {true, 0, 0, false, 220, "1.080"},      // 17 x 63,5 = 1079,5
+        {true, 1, 60, false, 220, "1.143"},     // only the pulse at 0 s is full
+        {true, 1, 300, false, 220, "1.207"},    // pulses at 0 and 220 s: 1206,5
+        {true, 1, 5000, false, 220, "2.159"},
+    };
+    for (const Caso& c : casi) {
+        m.RidTrf = c.riduzione;
+        m.TipRid = c.tipo;
+        m.LimRid = c.limite;
+        m.SctAgg = c.aggiuntivo;
+        EXPECT_EQ(TestoCostoOra(m, c.secondi), QString::fromUtf8("(1ª ora = L. %1 + IVA)").arg(c.atteso))
+            << c.secondi << " " << c.limite;
+    }
+}
+
+TEST(TestiTariffe, DataOraETariffaInVigore)
+{
+    const ModelloTariffe m;
+    const TestiOra lunedi = TestiDataOraTariffa(m, QDateTime(QDate(2026, 12, 7), QTime(10, 0, 5)));
+    EXPECT_EQ(lunedi.Data, QString::fromUtf8("lunedì 07/12/2026"));
+    EXPECT_EQ(lunedi.Ora, "10:00:05");
+    EXPECT_EQ(lunedi.Tariffa, "1 scatto ogni 3' 40\"");
+    EXPECT_EQ(lunedi.CostoOra, QString::fromUtf8("(1ª ora = L. 2.286 + IVA)"));
+    const TestiOra domenica = TestiDataOraTariffa(m, QDateTime(QDate(2026, 12, 13), QTime(10, 0)));
+    EXPECT_EQ(domenica.Tariffa, "1 scatto ogni 6' 40\"");
+    EXPECT_EQ(domenica.CostoOra, QString::fromUtf8("(1ª ora = L. 1.270 + IVA)"));
+    EXPECT_EQ(TestiIniziali().Ora, "00.00.00");
+}
+
+}  // namespace
