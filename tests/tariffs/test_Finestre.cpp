@@ -1,0 +1,336 @@
+#include "common/Colori.h"
+#include "common/Interlocutore.h"
+#include "settings/ArchivioImpostazioni.h"
+#include "settings/CaricaImpostazioni.h"
+#include "tariffs/FinestraTariffe.h"
+#include "tariffs/ModificaTariffe.h"
+#include "tariffs/RiquadroFasce.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Messaggi : Interlocutore {
+    QStringList avvisi;
+    bool Domanda(const QString&) override { return false; }
+    bool Conferma(const QString&) override { return false; }
+    void Avviso(const QString& t) override { avvisi << t; }
+    void Informazione(const QString&) override {}
+    void Errore(const QString&) override {}
+};
+
+QColor SfondoDi(QWidget* w)
+{
+    return w->palette().color(qobject_cast<QLineEdit*>(w) ? QPalette::Base : QPalette::Window);
+}
+
+QByteArray Contenuto(const QString& percorso)
+{
+    QFile f(percorso);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class FinestreTariffe : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        percorso = dir.filePath("Velatrix.conf");
+        archivio = std::make_unique<ArchivioImpostazioni>(percorso);
+        // A stored starting point, so that what a save changes shows.
+        ASSERT_TRUE(ScriviTariffe(*archivio, imp, QLocale(), nullptr));
+        archivio->Scrivi("DscTr5", "avanzata");
+        ASSERT_TRUE(archivio->Salva(nullptr));
+        archivio = std::make_unique<ArchivioImpostazioni>(percorso);
+    }
+
+    std::unique_ptr<Tariffe> Viewer(bool* vietata)
+    {
+        return std::make_unique<Tariffe>(
+            imp, *archivio, messaggi, [vietata] { return *vietata; },
+            [this] { return adesso; });
+    }
+
+    QTemporaryDir dir;
+    QString percorso;
+    Impostazioni imp;
+    std::unique_ptr<ArchivioImpostazioni> archivio;
+    Messaggi messaggi;
+    QDateTime adesso{QDate(2026, 12, 7), QTime(10, 0)};  // a Monday
+};
+
+TEST_F(FinestreTariffe, IlVisualizzatoreMostraIlModelloPredefinito)
+{
+    bool vietata = false;
+    auto v = Viewer(&vietata);
+    EXPECT_EQ(v->windowTitle(), "Tariffe");
+    // Placeholders until the first tick of the clock.
+    EXPECT_EQ(v->V_Data->text(), "Data corrente");
+    EXPECT_EQ(v->V_Ora->text(), "00.00.00");
+    EXPECT_EQ(v->V_Tariffa->text(), "1 scatto ogni ...");
+    EXPECT_EQ(v->V_CostoOra->text(), QString::fromUtf8("(1ª ora = L. ...)"));
+    EXPECT_TRUE(v->TimerOra->isActive());
+    EXPECT_EQ(v->TimerOra->interval(), 1000);
+
+    QStringList orari, feriali;
+    for (QLabel* o : v->Orario)
+        orari << o->text();
+    for (int i = 0; i < 3; ++i)
+        feriali << v->Feriali[size_t(i)]->text();
+    EXPECT_EQ(orari, QStringList({"8.00", "13.00", "18.30", "8.00", "", ""}));
+    EXPECT_EQ(feriali, QStringList({"Ordinaria", "Ordinaria", "Ridotta"}));
+    EXPECT_TRUE(v->Feriali[3]->isHidden());
+    EXPECT_TRUE(v->Linea[4]->isHidden());
+    EXPECT_FALSE(v->Linea[3]->isHidden());
+    EXPECT_EQ(v->Legenda[0]->text(), "1 scatto ogni 3' 40\"");
+    EXPECT_EQ(v->Legenda[1]->text(), "1 scatto ogni 6' 40\"");
+    EXPECT_TRUE(v->Legenda[2]->isHidden());
+    EXPECT_EQ(SfondoDi(v->ColoreTariffa[0]), ColoreDaLong(8454143));
+    EXPECT_EQ(SfondoDi(v->Feriali[2]), ColoreDaLong(16744576));
+    EXPECT_EQ(v->V_Costo1->text(), "Scatto = L. 127 + IVA (20%)");
+    EXPECT_EQ(v->V_Costo2->text(), "Scatto aggiuntivo a inizio chiamata.");
+
+    v->VisualizzaDataOraTariffa();
+    EXPECT_EQ(v->V_CostoOra->text(), QString::fromUtf8("(1ª ora = L. 2.286 + IVA)"));
+    adesso = QDateTime(QDate(2026, 12, 13), QTime(10, 0));
+    v->VisualizzaDataOraTariffa();
+    EXPECT_EQ(v->V_Tariffa->text(), "1 scatto ogni 6' 40\"");
+    EXPECT_EQ(v->V_CostoOra->text(), QString::fromUtf8("(1ª ora = L. 1.270 + IVA)"));
+}
+
+TEST_F(FinestreTariffe, ConCinqueFasceLUltimoOrarioRipeteIlPrimo)
+{
+    imp.Tariffe.MaxFsc = 5;
+    for (int i = 1; i <= 5; ++i)
+        imp.Tariffe.fascia(i) = {QStringLiteral("%1.00").arg(i * 4), 1, 2, 1};
+    bool vietata = false;
+    auto v = Viewer(&vietata);
+    EXPECT_EQ(v->Orario[5]->text(), "4.00");
+    EXPECT_FALSE(v->Festivi[4]->isHidden());
+    EXPECT_EQ(v->Sabato[4]->text(), "Ridotta");
+}
+
+TEST_F(FinestreTariffe, ModificaRifiutataDuranteUnaConnessione)
+{
+    bool vietata = true;
+    auto v = Viewer(&vietata);
+    EXPECT_FALSE(v->P_Modifica->isEnabled());
+    int aperture = 0;
+    v->MostraEditor = [&](ModificaTariffe&) { ++aperture; };
+    // A call being set up while the window is open: the button is still on.
+    vietata = false;
+    auto w = Viewer(&vietata);
+    w->MostraEditor = [&](ModificaTariffe&) { ++aperture; };
+    vietata = true;
+    QTest::mouseClick(w->P_Modifica, Qt::LeftButton);
+    EXPECT_EQ(aperture, 0);
+    EXPECT_EQ(messaggi.avvisi, QStringList("Impossibile modificare le tariffe durante una connessione attiva."));
+    vietata = false;
+    QTest::mouseClick(w->P_Modifica, Qt::LeftButton);
+    EXPECT_EQ(aperture, 1);
+}
+
+TEST_F(FinestreTariffe, OkSalvaCampiNonLasciatiEAggiornaIlVisualizzatore)
+{
+    bool vietata = false;
+    auto v = Viewer(&vietata);
+    int aggiornamenti = 0;
+    v->AggiornaImporto = [&] { ++aggiornamenti; };
+    v->MostraEditor = [](ModificaTariffe& e) {
+        EXPECT_EQ(e.windowTitle(), "Configurazione Tariffe");
+        EXPECT_EQ(e.TotaleScatto->text(), "152,4");
+        // Typed and confirmed without ever leaving the field.
+        e.M_CostoScatto->clear();
+        QTest::keyClicks(e.M_CostoScatto, "200,9");
+        e.SecondiPerScatto[0]->clear();
+        QTest::keyClicks(e.SecondiPerScatto[0], "72,5");
+        e.Griglia->M_Sabato[0]->clear();
+        QTest::keyClicks(e.Griglia->M_Sabato[0], "9");
+        e.M_Riduzione->click();
+        QTest::mouseClick(e.P_RimuoviTariffa, Qt::LeftButton);
+        EXPECT_FALSE(e.P_RimuoviTariffa->isEnabled());
+        EXPECT_TRUE(e.P_AggiungiTariffa->isEnabled());
+        QTest::mouseClick(e.P_Salva, Qt::LeftButton);
+        EXPECT_EQ(e.result(), QDialog::Accepted);
+    };
+    QTest::mouseClick(v->P_Modifica, Qt::LeftButton);
+    EXPECT_EQ(aggiornamenti, 1);
+    EXPECT_EQ(imp.Tariffe.CstSct, 200);
+    EXPECT_EQ(imp.Tariffe.MaxTrf, 1);
+    EXPECT_EQ(imp.Tariffe.fascia(1).TariffaSabato, 1);
+    EXPECT_EQ(imp.Tariffe.fascia(3).TariffaFeriali, 1);  // was tariff 2, now removed
+    EXPECT_TRUE(imp.Tariffe.RidTrf);
+    EXPECT_EQ(v->V_Costo1->text(), "Scatto = L. 200 + IVA (20%), riduzione 50% dopo 1 scatto.");
+    EXPECT_EQ(v->Feriali[2]->text(), "Ordinaria");
+
+    ArchivioImpostazioni riletto(percorso);
+    EXPECT_EQ(riletto.Leggi("CstSct", ""), "200");
+    EXPECT_EQ(riletto.Leggi("MaxTrf", ""), "1");
+    EXPECT_EQ(riletto.Leggi("SPSTr1", ""), "72,5");
+    EXPECT_EQ(riletto.Leggi("TrfFr3", ""), "1");
+    EXPECT_EQ(riletto.Leggi("RidTrf", ""), "-1");
+    // Keys past the counts stay as they were.
+    EXPECT_EQ(riletto.Leggi("SPSTr2", ""), "400");
+    EXPECT_EQ(riletto.Leggi("DscTr5", ""), "avanzata");
+}
+
+TEST_F(FinestreTariffe, AnnullaNonCambiaNulla)
+{
+    const QByteArray prima = Contenuto(percorso);
+    const ModelloTariffe modello = imp.Tariffe;
+    ModificaTariffe e(imp, *archivio, messaggi);
+    e.ScegliColore = [](const QColor&) { return QColor(Qt::red); };
+    e.CambiaColore(1);
+    QTest::keyClicks(e.M_PercentualeIva, "5");
+    e.M_PercentualeIva_LostFocus();
+    QTest::mouseClick(e.P_AggiungiTariffa, Qt::LeftButton);
+    QTest::mouseClick(e.Griglia->P_AggiungiFascia, Qt::LeftButton);
+    QTest::mouseClick(e.P_Annulla, Qt::LeftButton);
+    EXPECT_EQ(e.result(), QDialog::Rejected);
+    EXPECT_EQ(imp.Tariffe, modello);
+    EXPECT_EQ(Contenuto(percorso), prima);
+    EXPECT_FALSE(archivio->InSospeso());
+}
+
+TEST_F(FinestreTariffe, UnSalvataggioFallitoSiDiceENonChiude)
+{
+    archivio = std::make_unique<ArchivioImpostazioni>(dir.filePath("cartella"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("cartella"));
+    ModificaTariffe e(imp, *archivio, messaggi);
+    int aggiornamenti = 0;
+    e.AggiornaImporto = [&] { ++aggiornamenti; };
+    e.M_CostoScatto->setText("300");
+    QTest::mouseClick(e.P_Salva, Qt::LeftButton);
+    ASSERT_EQ(messaggi.avvisi.size(), 1);
+    EXPECT_TRUE(messaggi.avvisi[0].startsWith("Impossibile salvare le tariffe"));
+    EXPECT_NE(e.result(), QDialog::Accepted);
+    EXPECT_EQ(aggiornamenti, 0);
+    EXPECT_EQ(imp.Tariffe.CstSct, 127);
+}
+
+TEST_F(FinestreTariffe, CorrezioniDeiCampiAllUscita)
+{
+    ModificaTariffe e(imp, *archivio, messaggi);
+    struct Caso { QLineEdit* campo; void (ModificaTariffe::*uscita)(); const char* testo; const char* atteso; };
+    const Caso casi[] = {
+        {e.M_CostoScatto, &ModificaTariffe::M_CostoScatto_LostFocus, "12.7", "12"},
+        {e.M_CostoScatto, &ModificaTariffe::M_CostoScatto_LostFocus, "abc", "0"},
+        {e.M_PercentualeIva, &ModificaTariffe::M_PercentualeIva_LostFocus, "100", "0"},
+        {e.M_PercentualeRiduzione, &ModificaTariffe::M_PercentualeRiduzione_LostFocus, "0", "1"},
+        {e.M_LimiteRiduzione, &ModificaTariffe::M_LimiteRiduzione_LostFocus, "10000", "0"},
+    };
+    for (const Caso& c : casi) {
+        c.campo->clear();
+        QTest::keyClicks(c.campo, c.testo);
+        (e.*c.uscita)();
+        EXPECT_EQ(c.campo->text(), c.atteso) << c.testo;
+    }
+    EXPECT_EQ(e.TotaleScatto->text(), "0,0");
+
+    e.SecondiPerScatto[1]->setText("3600,06");
+    e.SecondiPerScatto_LostFocus(2);
+    EXPECT_EQ(e.SecondiPerScatto[1]->text(), "1");
+    e.Descrizione[0]->setText(QString(25, 'x'));
+    e.Descrizione_LostFocus(1);
+    EXPECT_EQ(e.Descrizione[0]->text(), QString(20, 'x'));
+
+    // The reduction fields follow the box and keep their values.
+    EXPECT_FALSE(e.M_PercentualeRiduzione->isEnabled());
+    e.M_Riduzione->click();
+    EXPECT_TRUE(e.M_LimiteRiduzione->isEnabled());
+    EXPECT_TRUE(e.M_TipoLimiteRiduzione->isEnabled());
+    EXPECT_EQ(e.M_TipoLimiteRiduzione->count(), 2);
+}
+
+TEST_F(FinestreTariffe, TariffeAggiunteRimosseERicolorate)
+{
+    ModificaTariffe e(imp, *archivio, messaggi);
+    RiquadroFasce& g = *e.Griglia;
+    QTest::mouseClick(e.P_AggiungiTariffa, Qt::LeftButton);
+    EXPECT_EQ(e.Descrizione[2]->text(), "<Tariffa 3>");
+    EXPECT_EQ(e.SecondiPerScatto[2]->text(), "400");
+    EXPECT_EQ(SfondoDi(e.Colore[2]), QColor(Qt::white));
+    EXPECT_FALSE(e.Numero[2]->isHidden());
+
+    g.M_Sabato[1]->setText("3");
+    g.Cella_LostFocus(2, RigaGiorno::Sabato);
+    EXPECT_EQ(SfondoDi(g.M_Sabato[1]), QColor(Qt::white));
+
+    // Only the cells showing 2 take the new colour; a cancelled choice keeps it.
+    e.ScegliColore = [](const QColor&) { return QColor(Qt::red); };
+    e.CambiaColore(2);
+    EXPECT_EQ(SfondoDi(e.Colore[1]), QColor(Qt::red));
+    EXPECT_EQ(SfondoDi(g.M_Feriali[2]), QColor(Qt::red));
+    EXPECT_EQ(SfondoDi(g.M_Feriali[0]), ColoreDaLong(8454143));
+    e.ScegliColore = [](const QColor&) { return std::nullopt; };
+    e.CambiaColore(2);
+    EXPECT_EQ(SfondoDi(e.Colore[1]), QColor(Qt::red));
+
+    QTest::mouseClick(e.P_RimuoviTariffa, Qt::LeftButton);
+    EXPECT_TRUE(e.Numero[2]->isHidden());
+    EXPECT_EQ(g.M_Sabato[1]->text(), "2");
+    EXPECT_EQ(SfondoDi(g.M_Sabato[1]), QColor(Qt::red));
+
+    for (int i = 0; i < 4; ++i)
+        QTest::mouseClick(e.P_AggiungiTariffa, Qt::LeftButton);
+    EXPECT_FALSE(e.P_AggiungiTariffa->isEnabled());
+    EXPECT_TRUE(e.P_RimuoviTariffa->isEnabled());
+}
+
+TEST_F(FinestreTariffe, GrigliaDelleFasce)
+{
+    ModificaTariffe e(imp, *archivio, messaggi);
+    RiquadroFasce& g = *e.Griglia;
+    auto orari = [&] {
+        QStringList l;
+        for (QLineEdit* m : g.M_OraInizio)
+            if (!m->isHidden())
+                l << m->text();
+        return l;
+    };
+    EXPECT_EQ(orari(), QStringList({"8.00", "13.00", "18.30", "8.00"}));
+    EXPECT_TRUE(g.M_OraInizio[0]->isReadOnly());
+
+    g.P_Orario[0]->stepBy(-1);
+    EXPECT_EQ(orari(), QStringList({"7.30", "13.00", "18.30", "7.30"}));
+    g.P_Orario[1]->stepBy(20);
+    EXPECT_EQ(g.M_OraInizio[1]->text(), "18.00");
+    g.P_Orario[2]->stepBy(20);
+    EXPECT_EQ(g.M_OraInizio[2]->text(), "23.30");
+
+    QTest::mouseClick(g.P_AggiungiFascia, Qt::LeftButton);
+    EXPECT_EQ(orari(), QStringList({"7.30", "18.00", "23.00", "23.30", "7.30"}));
+    EXPECT_EQ(g.M_Festivi[3]->text(), "1");
+    EXPECT_FALSE(g.P_Orario[3]->isHidden());
+    // 23.00 and 23.30 taken: nothing is added.
+    QTest::mouseClick(g.P_AggiungiFascia, Qt::LeftButton);
+    EXPECT_EQ(orari().size(), 5);
+
+    QTest::mouseClick(g.P_RimuoviFascia, Qt::LeftButton);
+    QTest::mouseClick(g.P_RimuoviFascia, Qt::LeftButton);
+    QTest::mouseClick(g.P_RimuoviFascia, Qt::LeftButton);
+    EXPECT_EQ(orari(), QStringList({"7.30", "7.30"}));
+    EXPECT_FALSE(g.P_RimuoviFascia->isEnabled());
+    EXPECT_TRUE(g.M_Feriali[1]->isHidden());
+
+    struct Cella { const char* testo; const char* atteso; };
+    for (const Cella c : {Cella{"0", "1"}, Cella{"", "1"}, Cella{"x", "1"}, Cella{"9", "2"}, Cella{"2.9", "2"}}) {
+        g.M_Feriali[0]->setText(c.testo);
+        g.Cella_LostFocus(1, RigaGiorno::Feriali);
+        EXPECT_EQ(g.M_Feriali[0]->text(), c.atteso) << c.testo;
+    }
+    EXPECT_EQ(SfondoDi(g.M_Feriali[0]), ColoreDaLong(16744576));
+}
+
+}  // namespace
