@@ -69,7 +69,9 @@ Tariffe::Tariffe(Impostazioni& imp, ArchivioImpostazioni& archivio, Interlocutor
     const QString nomi[] = {QStringLiteral("Feriali%1"), QStringLiteral("Sabato%1"), QStringLiteral("Festivi%1")};
     std::array<QLabel*, MassimoFasce>* righe[] = {&Feriali, &Sabato, &Festivi};
     for (int r = 0; r < 3; ++r) {
-        griglia->addWidget(new QLabel(titoli[r]), 2 + r, 0);
+        auto* titolo = new QLabel(titoli[r]);
+        titolo->setContentsMargins(0, 0, 8, 0);
+        griglia->addWidget(titolo, 2 + r, 0);
         for (int i = 1; i <= MassimoFasce; ++i) {
             QLabel* c = Etichetta(nomi[r].arg(i));
             c->setAlignment(Qt::AlignCenter);
