@@ -1,0 +1,37 @@
+#include "TotaliBolletta.h"
+#include "common/FormeTesto.h"
+#include <cmath>
+
+TotaliBolletta CalcolaBolletta(qint32 scatti, double netto, qint64 giorni, int percentualeIva)
+{
+    TotaliBolletta t;
+    t.scatti = scatti;
+    t.netto = netto;
+    t.totale = netto * (percentualeIva / 100.0 + 1);
+    // Both rounded to whole lire first, so shown net + shown VAT = shown total.
+    t.iva = std::round(t.totale) - std::round(netto);
+    if (giorni > 0) {
+        t.mediaScatti = double(scatti) / double(giorni);
+        t.mediaImporto = netto / double(giorni);
+    }
+    return t;
+}
+
+TestiBolletta TestiDiBolletta(const TotaliBolletta& t)
+{
+    return {FormattaNumero(t.scatti, "0 "), FormattaNumero(t.mediaScatti, "0.0 "),
+            FormattaNumero(t.mediaImporto, "#,##0.0 "), FormattaNumero(t.netto, "#,##0 "),
+            FormattaNumero(t.iva, "#,##0 "), FormattaNumero(t.totale, "#,##0 ")};
+}
+
+qint32 CorreggiScatti(const QString& testo)
+{
+    const qint64 v = LeggiInteroIniziale(testo);
+    return (v < 0 || v > 9999) ? 0 : qint32(v);
+}
+
+double CorreggiImporto(const QString& testo)
+{
+    const auto v = LeggiNumero(testo);
+    return (!v || *v < 0 || *v > 9999999) ? 0 : *v;
+}

@@ -1,0 +1,25 @@
+#pragma once
+#include <QString>
+#include <QtGlobal>
+
+// Values and texts of the bill tab, independent of any window.
+struct TotaliBolletta {
+    qint32 scatti = 0;
+    double mediaScatti = 0;
+    double mediaImporto = 0;
+    double netto = 0;
+    double iva = 0;
+    double totale = 0;
+};
+
+// giorni <= 0 (an inverted period) gives zero averages instead of dividing by it.
+TotaliBolletta CalcolaBolletta(qint32 scatti, double netto, qint64 giorni, int percentualeIva);
+
+struct TestiBolletta {
+    QString scatti, mediaScatti, mediaImporto, netto, iva, totale;
+};
+TestiBolletta TestiDiBolletta(const TotaliBolletta& t);
+
+// Day editor field rules: out of range or unreadable gives 0.
+qint32 CorreggiScatti(const QString& testo);
+double CorreggiImporto(const QString& testo);
