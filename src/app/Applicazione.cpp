@@ -88,6 +88,7 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     finestre.Opzioni = [this, w] {
         Opzioni dialogo(imp_, *archivio_, d_.messaggi, d_.suoni, w->ColoriCorrenti(),
                         LongDaColore(w->Indicatore->Riempimento()), [this] { return d_.orologio.Adesso(); }, w);
+        dialogo.setWindowModality(Qt::WindowModal);
         if (dialogo.exec() == QDialog::Accepted)
             w->ApplicaOpzioni();
     };
