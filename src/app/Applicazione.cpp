@@ -17,6 +17,8 @@
 #include "app/BarraScatto.h"
 #include "common/Colori.h"
 #include "options/Opzioni.h"
+#include "log/Log.h"
+#include "tariffs/FinestraTariffe.h"
 #include "log/FileLog.h"
 #include "pulses/DatabaseScatti.h"
 #include "settings/ArchivioImpostazioni.h"
@@ -85,6 +87,20 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     Principale::Finestre finestre;
     finestre.Guida = [w] { MostraGuida(w); };
     finestre.Info = [w] { MostraInfo(w); };
+    finestre.Tariffe = [this, w] {
+        Tariffe finestra(
+            imp_, *archivio_, d_.messaggi,
+            [this, w] { return motore_->ConteggioAttivo() || w->TestoMostrato() == TestoConnessione; },
+            [this] { return d_.orologio.Adesso(); }, w);
+        finestra.AggiornaImporto = [w] { w->AggiornaImporto(); };
+        finestra.setWindowModality(Qt::WindowModal);
+        finestra.exec();
+    };
+    finestre.Log = [this, w] {
+        Log finestra(cartellaDati_, d_.messaggi, w);
+        finestra.setWindowModality(Qt::WindowModal);
+        finestra.exec();
+    };
     finestre.Opzioni = [this, w] {
         Opzioni dialogo(imp_, *archivio_, d_.messaggi, d_.suoni, w->ColoriCorrenti(),
                         LongDaColore(w->Indicatore->Riempimento()), [this] { return d_.orologio.Adesso(); }, w);
