@@ -8,10 +8,8 @@
 
 #include <QCheckBox>
 #include <QColorDialog>
-#include <QDialogButtonBox>
 #include <QEvent>
 #include <QFileDialog>
-#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -26,9 +24,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// Index of the preview property of each list entry, in key order.
-constexpr std::array<int, 5> ChiaveDellaVoce{0, 1, 2, 4, 3};
 
 void Colora(QWidget* w, QPalette::ColorRole ruolo, quint32 colore)
 {
@@ -68,7 +63,8 @@ Opzioni::Opzioni(Impostazioni& imp, ArchivioImpostazioni& archivio, Interlocutor
     , archivio_(archivio)
     , messaggi_(messaggi)
     , suoni_(suoni)
-    , scelta_(SceltaOpzioni::Da(imp, coloriCorrenti))
+    , adesso_(std::move(adesso))
+    , scelta_(SceltaOpzioni::Da(imp, coloriCorrenti, riempimentoCorrente))
 {
     setWindowTitle(QStringLiteral("Configurazione"));
     ScegliColore = [this](const QColor& iniziale) -> std::optional<QColor> {
@@ -78,14 +74,6 @@ Opzioni::Opzioni(Impostazioni& imp, ArchivioImpostazioni& archivio, Interlocutor
     ScegliFile = [this] {
         return QFileDialog::getOpenFileName(this, QString(), QString(), QStringLiteral("File audio (*.wav)"));
     };
-    // With the tariff colour on, the preview fills with the tariff in force.
-    if (imp.ClrTar) {
-        const QDateTime ora = adesso ? adesso() : QDateTime::currentDateTime();
-        riempimentoAnteprima_ = imp.Tariffe.tariffa(TariffaInVigore(imp.Tariffe, ora.date(), ora.time())).Colore;
-    } else {
-        riempimentoAnteprima_ = riempimentoCorrente;
-    }
-    scelta_.colori[2] = riempimentoAnteprima_;
 
     Schede = new QTabWidget(this);
     Schede->addTab(CreaGenerale(), QStringLiteral("Generale"));
@@ -107,8 +95,56 @@ Opzioni::Opzioni(Impostazioni& imp, ArchivioImpostazioni& archivio, Interlocutor
     tutto->addWidget(Schede);
     tutto->addLayout(pulsanti);
 
+    AssegnaNomi();
+    // Runs the list's click handling too.
     ListaColori->setCurrentRow(0);
-    ListaColori_Click();
+    ColoreTariffa_Click();
+}
+
+void Opzioni::AssegnaNomi()
+{
+    const std::initializer_list<std::pair<QWidget*, const char*>> nomi{
+        {Schede, "Schede"},
+        {M_Automatico, "M_Automatico"},
+        {M_Manuale, "M_Manuale"},
+        {L_IntervalloControllo, "L_IntervalloControllo"},
+        {M_IntervalloControllo, "M_IntervalloControllo"},
+        {M_ValoreControllo, "M_ValoreControllo"},
+        {M_AvviaSeConnesso, "M_AvviaSeConnesso"},
+        {M_IntervalloRefresh, "M_IntervalloRefresh"},
+        {M_ValoreRefresh, "M_ValoreRefresh"},
+        {M_SalvaImpostazioni, "M_SalvaImpostazioni"},
+        {M_ConfermaStop, "M_ConfermaStop"},
+        {M_PrimoPiano, "M_PrimoPiano"},
+        {M_CreaLog, "M_CreaLog"},
+        {ListaColori, "ListaColori"},
+        {Colore, "Colore"},
+        {P_Colore, "P_Colore"},
+        {ColoreTariffa, "ColoreTariffa"},
+        {Importo, "Importo"},
+        {Indicatore, "Indicatore"},
+        {ValoreIndicatore, "ValoreIndicatore"},
+        {LedStato, "LedStato"},
+        {CorniceLed, "CorniceLed"},
+        {P_Salva, "P_Salva"},
+        {P_Annulla, "P_Annulla"},
+    };
+    for (const auto& [w, nome] : nomi)
+        w->setObjectName(QString::fromLatin1(nome));
+    for (int k = 0; k < Schede->count(); ++k)
+        Schede->widget(k)->setObjectName(QStringLiteral("Scheda%1").arg(k));
+    // Indexed rows carry their index in the name, as M_Suono0 or M_Msg1.
+    for (size_t i = 0; i < M_Suono.size(); ++i) {
+        M_Suono[i]->setObjectName(QStringLiteral("M_Suono%1").arg(i));
+        P_Apri[i]->setObjectName(QStringLiteral("P_Apri%1").arg(i));
+        P_Play[i]->setObjectName(QStringLiteral("P_Play%1").arg(i));
+    }
+    for (size_t n = 1; n <= NumeroAllarmi; ++n) {
+        M_Msg[n]->setObjectName(QStringLiteral("M_Msg%1").arg(n));
+        M_MsgVal[n]->setObjectName(QStringLiteral("M_MsgVal%1").arg(n));
+        if (n < M_MsgIva.size())
+            M_MsgIva[n]->setObjectName(QStringLiteral("M_MsgIva%1").arg(n));
+    }
 }
 
 QWidget* Opzioni::CreaGenerale()
@@ -120,9 +156,9 @@ QWidget* Opzioni::CreaGenerale()
     (scelta_.automatico ? M_Automatico : M_Manuale)->setChecked(true);
     L_IntervalloControllo = new QLabel(QStringLiteral("Frequenza di controllo"), conteggio);
     M_IntervalloControllo = new QSlider(Qt::Horizontal, conteggio);
-    M_IntervalloControllo->setRange(1, 5);
-    M_IntervalloControllo->setValue(scelta_.secondiControllo);
-    M_ValoreControllo = new QLabel(Secondi(scelta_.secondiControllo), conteggio);
+    M_IntervalloControllo->setRange(CursoreMinimo, CursoreMassimo);
+    M_IntervalloControllo->setValue(scelta_.cursoreControllo);
+    M_ValoreControllo = new QLabel(Secondi(scelta_.cursoreControllo), conteggio);
     M_AvviaSeConnesso = new QCheckBox(QStringLiteral("Avvia conteggio solo a connessione stabilita"), conteggio);
     M_AvviaSeConnesso->setChecked(scelta_.avviaSeConnesso);
     auto* g = new QGridLayout(conteggio);
@@ -135,9 +171,9 @@ QWidget* Opzioni::CreaGenerale()
 
     auto* aggiornamento = new QGroupBox(QStringLiteral("Frequenza di aggiornamento"), pagina);
     M_IntervalloRefresh = new QSlider(Qt::Horizontal, aggiornamento);
-    M_IntervalloRefresh->setRange(1, 5);
-    M_IntervalloRefresh->setValue(scelta_.secondiRefresh);
-    M_ValoreRefresh = new QLabel(Secondi(scelta_.secondiRefresh), aggiornamento);
+    M_IntervalloRefresh->setRange(CursoreMinimo, CursoreMassimo);
+    M_IntervalloRefresh->setValue(scelta_.cursoreRefresh);
+    M_ValoreRefresh = new QLabel(Secondi(scelta_.cursoreRefresh), aggiornamento);
     auto* r = new QHBoxLayout(aggiornamento);
     r->addWidget(M_IntervalloRefresh);
     r->addWidget(M_ValoreRefresh);
@@ -187,13 +223,21 @@ QWidget* Opzioni::CreaColori()
     LedStato->setAutoFillBackground(false);
     Importo = new QLabel(QStringLiteral("Lire  127"), Pannello);
     Importo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Importo->setMinimumWidth(130);
+    Importo->setMinimumWidth(136);
+    Importo->setFixedHeight(22);
+    Importo->setContentsMargins(4, 0, 4, 0);
     QFont cifre(QStringLiteral("DejaVu Sans Mono"));
+    cifre.setStyleHint(QFont::Monospace);
+    cifre.setPointSize(11);
     cifre.setBold(true);
     Importo->setFont(cifre);
     auto* P_Periodo = new QPushButton(QStringLiteral("C"), Pannello);
     auto* P_Ferma = new QPushButton(QStringLiteral("\u25A0"), Pannello);
     auto* P_Menu = new QPushButton(QStringLiteral("\u2630"), Pannello);
+    Pannello->setObjectName(QStringLiteral("Pannello"));
+    P_Periodo->setObjectName(QStringLiteral("P_Periodo"));
+    P_Ferma->setObjectName(QStringLiteral("P_Ferma"));
+    P_Menu->setObjectName(QStringLiteral("P_Menu"));
     for (QPushButton* b : {P_Periodo, P_Ferma, P_Menu}) {
         b->setFixedSize(22, 22);
         b->setFocusPolicy(Qt::NoFocus);
@@ -203,6 +247,9 @@ QWidget* Opzioni::CreaColori()
     Indicatore->setFixedHeight(14);
     ValoreIndicatore = new QLabel(QStringLiteral("3'20\""), Indicatore);
     ValoreIndicatore->setAlignment(Qt::AlignCenter);
+    QFont piccolo = ValoreIndicatore->font();
+    piccolo.setPointSize(7);
+    ValoreIndicatore->setFont(piccolo);
     auto* dentro = new QHBoxLayout(Indicatore);
     dentro->setContentsMargins(0, 0, 0, 0);
     dentro->addWidget(ValoreIndicatore);
@@ -244,63 +291,71 @@ QWidget* Opzioni::CreaColori()
     v->addLayout(basso);
     connect(ListaColori, &QListWidget::currentRowChanged, this, &Opzioni::ListaColori_Click);
     connect(P_Colore, &QPushButton::clicked, this, &Opzioni::P_Colore_Click);
-    connect(ColoreTariffa, &QCheckBox::toggled, this, [this](bool on) { scelta_.coloreTariffa = on; });
+    connect(ColoreTariffa, &QCheckBox::toggled, this, &Opzioni::ColoreTariffa_Click);
     AggiornaAnteprima();
     return pagina;
 }
 
 void Opzioni::AggiornaAnteprima()
 {
-    const auto& c = scelta_.colori;
-    Colora(Importo, QPalette::WindowText, c[0]);
-    Colora(Importo, QPalette::Window, c[1]);
-    Colora(CorniceLed, QPalette::Window, c[1]);
+    const SceltaOpzioni& c = scelta_;
+    Colora(Importo, QPalette::WindowText, c.Colore(0));
+    Colora(Importo, QPalette::Window, c.Colore(1));
+    Colora(CorniceLed, QPalette::Window, c.Colore(1));
     auto* barra = static_cast<BarraAnteprima*>(Indicatore);
-    barra->riempimento = ColoreDaLong(c[2]);
-    barra->sfondo = ColoreDaLong(c[4]);
+    barra->riempimento = ColoreDaLong(c.Colore(2));
+    barra->sfondo = ColoreDaLong(c.Colore(4));
     barra->update();
-    Colora(ValoreIndicatore, QPalette::WindowText, c[3]);
+    Colora(ValoreIndicatore, QPalette::WindowText, c.Colore(3));
     ValoreIndicatore->setAutoFillBackground(false);
 }
 
 void Opzioni::ListaColori_Click()
 {
     const int voce = std::max(0, ListaColori->currentRow());
-    Colora(Colore, QPalette::Window, scelta_.colori[size_t(ChiaveDellaVoce[size_t(voce)])]);
+    Colora(Colore, QPalette::Window, scelta_.Colore(ChiaveDellaVoce(voce)));
     ColoreTariffa->setEnabled(voce == 2);
 }
 
 void Opzioni::P_Colore_Click()
 {
-    const int voce = std::max(0, ListaColori->currentRow());
-    const size_t chiave = size_t(ChiaveDellaVoce[size_t(voce)]);
-    const auto scelto = ScegliColore(ColoreDaLong(scelta_.colori[chiave]));
-    if (!scelto)
+    const int chiave = ChiaveDellaVoce(std::max(0, ListaColori->currentRow()));
+    const auto scelto = ScegliColore ? ScegliColore(ColoreDaLong(scelta_.Colore(chiave))) : std::nullopt;
+    if (!scelto || !scelto->isValid())
         return;
-    scelta_.colori[chiave] = LongDaColore(*scelto);
-    if (chiave == 2)
-        scelta_.riempimentoScelto = true;
+    scelta_.CambiaColore(chiave, LongDaColore(*scelto));
     ListaColori_Click();
     AggiornaAnteprima();
 }
 
-void Opzioni::SelezionaDaAnteprima(QObject* elemento)
+void Opzioni::ColoreTariffa_Click()
 {
-    const int attuale = ListaColori->currentRow();
-    int voce = attuale;
-    if (elemento == LedStato || elemento == CorniceLed)
-        voce = 1;
-    else if (elemento == Importo)
-        voce = attuale == 0 ? 1 : 0;
-    else if (elemento == ValoreIndicatore)
-        voce = attuale == 2 ? 3 : attuale == 3 ? 4 : 2;
-    ListaColori->setCurrentRow(voce);
+    scelta_.coloreTariffa = ColoreTariffa->isChecked();
+    // Looked up once, when first needed, so the preview shows what the main
+    // window will paint.
+    if (scelta_.coloreTariffa && !scelta_.riempimentoTariffa) {
+        const QDateTime ora = adesso_ ? adesso_() : QDateTime::currentDateTime();
+        const ModelloTariffe& m = imp_.Tariffe;
+        scelta_.riempimentoTariffa = m.tariffa(TariffaInVigore(m, ora.date(), ora.time())).Colore;
+    }
+    ListaColori_Click();
+    AggiornaAnteprima();
+}
+
+void Opzioni::SelezionaDaAnteprima(ElementoAnteprima elemento)
+{
+    ListaColori->setCurrentRow(VoceDaAnteprima(elemento, ListaColori->currentRow()));
 }
 
 bool Opzioni::eventFilter(QObject* oggetto, QEvent* evento)
 {
     if (evento->type() == QEvent::MouseButtonPress) {
-        SelezionaDaAnteprima(oggetto);
+        if (oggetto == LedStato || oggetto == CorniceLed)
+            SelezionaDaAnteprima(ElementoAnteprima::Led);
+        else if (oggetto == Importo)
+            SelezionaDaAnteprima(ElementoAnteprima::Contatore);
+        else if (oggetto == ValoreIndicatore)
+            SelezionaDaAnteprima(ElementoAnteprima::DurataScatto);
         return true;
     }
     return QDialog::eventFilter(oggetto, evento);
@@ -319,10 +374,8 @@ QWidget* Opzioni::CreaSuoni()
         g->addWidget(M_Suono[size_t(i)], i, 1);
         g->addWidget(P_Apri[size_t(i)], i, 2);
         g->addWidget(P_Play[size_t(i)], i, 3);
-        connect(M_Suono[size_t(i)], &QLineEdit::textChanged, this,
-                [this, i](const QString& t) { scelta_.suoni[size_t(i)] = t; });
         connect(P_Apri[size_t(i)], &QPushButton::clicked, this, [this, i] {
-            const QString file = ScegliFile();
+            const QString file = ScegliFile ? ScegliFile() : QString();
             if (!file.isEmpty())
                 M_Suono[size_t(i)]->setText(file);
         });
@@ -355,17 +408,14 @@ QWidget* Opzioni::CreaMessaggi()
             M_MsgIva[n]->setChecked(scelta_.msgIva[n]);
             M_MsgIva[n]->setEnabled(scelta_.msg[n]);
             g->addWidget(M_MsgIva[n], i, 2);
-            connect(M_MsgIva[n], &QCheckBox::toggled, this, [this, n](bool on) { scelta_.msgIva[n] = on; });
         }
         connect(M_Msg[n], &QCheckBox::toggled, this, [this, n](bool on) {
-            scelta_.msg[n] = on;
             M_MsgVal[n]->setEnabled(on);
-            if (M_MsgIva[n])
+            if (n < M_MsgIva.size())
                 M_MsgIva[n]->setEnabled(on);
         });
         connect(M_MsgVal[n], &QLineEdit::editingFinished, this,
                 [this, n] { M_MsgVal[n]->setText(TestoSoglia(M_MsgVal[n]->text())); });
-        connect(M_MsgVal[n], &QLineEdit::textChanged, this, [this, n](const QString& t) { scelta_.msgVal[n] = t; });
     }
     g->setRowStretch(NumeroAllarmi + 1, 1);
     return pagina;
@@ -378,25 +428,42 @@ void Opzioni::Schede_Click(int scheda)
                                         "Le modifiche apportate alla configurazione dei suoni verranno ignorate."));
 }
 
-void Opzioni::P_Salva_Click()
+void Opzioni::LeggiControlli()
 {
-    // "OK" can be pressed without the last field losing the focus.
-    for (int i = 1; i <= NumeroAllarmi; ++i)
-        M_MsgVal[size_t(i)]->setText(TestoSoglia(M_MsgVal[size_t(i)]->text()));
-    scelta_.secondiRefresh = M_IntervalloRefresh->value();
-    scelta_.secondiControllo = M_IntervalloControllo->value();
+    scelta_.cursoreRefresh = M_IntervalloRefresh->value();
+    scelta_.cursoreControllo = M_IntervalloControllo->value();
     scelta_.primoPiano = M_PrimoPiano->isChecked();
     scelta_.confermaStop = M_ConfermaStop->isChecked();
     scelta_.creaLog = M_CreaLog->isChecked();
     scelta_.salvaImpostazioni = M_SalvaImpostazioni->isChecked();
     scelta_.automatico = M_Automatico->isChecked();
     scelta_.avviaSeConnesso = M_AvviaSeConnesso->isChecked();
+    scelta_.coloreTariffa = ColoreTariffa->isChecked();
+    for (size_t i = 0; i < M_Suono.size(); ++i)
+        scelta_.suoni[i] = M_Suono[i]->text();
+    for (size_t n = 1; n <= NumeroAllarmi; ++n) {
+        scelta_.msg[n] = M_Msg[n]->isChecked();
+        scelta_.msgVal[n] = M_MsgVal[n]->text();
+        if (n < M_MsgIva.size())
+            scelta_.msgIva[n] = M_MsgIva[n]->isChecked();
+    }
+}
+
+void Opzioni::P_Salva_Click()
+{
+    // "OK" can be pressed without the last field losing the focus.
+    for (size_t n = 1; n <= NumeroAllarmi; ++n)
+        M_MsgVal[n]->setText(TestoSoglia(M_MsgVal[n]->text()));
+    LeggiControlli();
 
     const Impostazioni nuove = ApplicaScelta(imp_, scelta_);
     QString motivo;
     if (!ScriviOpzioni(archivio_, nuove, QLocale(), &motivo)) {
-        // Nothing changes until the settings are really stored.
-        messaggi_.Avviso(QStringLiteral("Impossibile salvare la configurazione: %1").arg(motivo));
+        // The store keeps unsaved writes for the next save of any window;
+        // put the values in memory back in their place, so a later save
+        // cannot store what the user was told was not saved.
+        ScriviOpzioni(archivio_, imp_, QLocale(), nullptr);
+        messaggi_.Avviso(motivo + QStringLiteral("\nLa configurazione non è stata modificata."));
         return;
     }
     imp_ = nuove;

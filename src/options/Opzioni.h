@@ -3,10 +3,12 @@
 // on "OK".
 #include "options/SceltaOpzioni.h"
 
+#include <QColor>
 #include <QDateTime>
 #include <QDialog>
 #include <array>
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -33,30 +35,34 @@ public:
     std::function<std::optional<QColor>(const QColor&)> ScegliColore;
     std::function<QString()> ScegliFile;
 
-    QTabWidget* Schede;
-    QRadioButton *M_Automatico, *M_Manuale;
-    QLabel* L_IntervalloControllo;
-    QSlider *M_IntervalloControllo, *M_IntervalloRefresh;
-    QLabel *M_ValoreControllo, *M_ValoreRefresh;
-    QCheckBox *M_AvviaSeConnesso, *M_SalvaImpostazioni, *M_ConfermaStop, *M_PrimoPiano, *M_CreaLog;
-    QListWidget* ListaColori;
-    QLabel* Colore;
-    QPushButton* P_Colore;
-    QCheckBox* ColoreTariffa;
-    QLabel *Importo, *ValoreIndicatore, *LedStato, *CorniceLed;
-    QWidget* Indicatore;
+    QTabWidget* Schede = nullptr;
+    QRadioButton *M_Automatico = nullptr, *M_Manuale = nullptr;
+    QLabel* L_IntervalloControllo = nullptr;
+    QSlider *M_IntervalloControllo = nullptr, *M_IntervalloRefresh = nullptr;
+    QLabel *M_ValoreControllo = nullptr, *M_ValoreRefresh = nullptr;
+    QCheckBox* M_AvviaSeConnesso = nullptr;
+    QCheckBox *M_SalvaImpostazioni = nullptr, *M_ConfermaStop = nullptr, *M_PrimoPiano = nullptr;
+    QCheckBox* M_CreaLog = nullptr;
+    QListWidget* ListaColori = nullptr;
+    QLabel* Colore = nullptr;
+    QPushButton* P_Colore = nullptr;
+    QCheckBox* ColoreTariffa = nullptr;
+    QLabel *Importo = nullptr, *ValoreIndicatore = nullptr, *LedStato = nullptr, *CorniceLed = nullptr;
+    QWidget* Indicatore = nullptr;
     std::array<QLineEdit*, NumeroSuoni> M_Suono{};
     std::array<QPushButton*, NumeroSuoni> P_Apri{}, P_Play{};
     std::array<QCheckBox*, NumeroAllarmi + 1> M_Msg{};
     std::array<QLineEdit*, NumeroAllarmi + 1> M_MsgVal{};
-    std::array<QCheckBox*, NumeroAllarmi> M_MsgIva{};
-    QPushButton *P_Salva, *P_Annulla;
+    std::array<QCheckBox*, NumeroAllarmi> M_MsgIva{};  // 1..3: alarm 4 has no VAT flag
+    QPushButton *P_Salva = nullptr, *P_Annulla = nullptr;
 
     void P_Salva_Click();
     void Schede_Click(int scheda);
     void ListaColori_Click();
     void P_Colore_Click();
-    void SelezionaDaAnteprima(QObject* elemento);
+    void ColoreTariffa_Click();
+    void SelezionaDaAnteprima(ElementoAnteprima elemento);
+    // What the preview shows now, by key.
     const SceltaOpzioni& Scelta() const { return scelta_; }
 
 protected:
@@ -69,11 +75,13 @@ private:
     QWidget* CreaMessaggi();
     void AggiornaAnteprima();
     void AbilitaControllo(bool automatico);
+    void LeggiControlli();
+    void AssegnaNomi();
 
     Impostazioni& imp_;
     ArchivioImpostazioni& archivio_;
     Interlocutore& messaggi_;
     Riproduttore& suoni_;
+    std::function<QDateTime()> adesso_;
     SceltaOpzioni scelta_;
-    quint32 riempimentoAnteprima_;
 };

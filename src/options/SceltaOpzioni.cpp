@@ -2,38 +2,69 @@
 
 #include "common/FormeTesto.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
 double NumeroSoglia(const QString& testo)
 {
-    // Leading number with a point as decimal mark; blanks are skipped.
     QString t = testo;
-    t.remove(QLatin1Char(' '));
-    int i = 0;
-    if (i < t.size() && (t[i] == '-' || t[i] == '+'))
+    t.remove(QRegularExpression(QStringLiteral("\\s")));
+    qsizetype i = 0;
+    if (i < t.size() && (t[i] == u'-' || t[i] == u'+'))
         ++i;
     bool punto = false;
-    while (i < t.size() && (t[i].isDigit() || (t[i] == '.' && !punto))) {
-        punto |= t[i] == '.';
+    while (i < t.size() && (t[i].isDigit() || (t[i] == u'.' && !punto))) {
+        punto |= t[i] == u'.';
         ++i;
     }
     bool ok = false;
     const double v = t.left(i).toDouble(&ok);
-    return ok && std::isfinite(v) ? std::round(v) : 0;
+    // Beyond 15 digits a double no longer holds whole numbers exactly.
+    return ok && std::isfinite(v) ? std::clamp(std::round(v), -1e15, 1e15) : 0;
 }
 
 QString TestoSoglia(const QString& testo)
 {
-    const double v = std::min(NumeroSoglia(testo), 1e15);
+    const double v = NumeroSoglia(testo);
     return v == 0 ? QString() : FormattaNumero(v, QStringLiteral("#"), QLocale::c());
 }
 
-SceltaOpzioni SceltaOpzioni::Da(const Impostazioni& imp, const std::array<quint32, 5>& coloriCorrenti)
+int CursoreDaMillisecondi(int millisecondi)
+{
+    return std::clamp(millisecondi / 1000, CursoreMinimo, CursoreMassimo);
+}
+
+int MillisecondiDaCursore(int secondi)
+{
+    return std::clamp(secondi, CursoreMinimo, CursoreMassimo) * 1000;
+}
+
+int ChiaveDellaVoce(int voce)
+{
+    static constexpr std::array<int, VociColori> chiavi{0, 1, 2, 4, 3};
+    return chiavi[size_t(std::clamp(voce, 0, VociColori - 1))];
+}
+
+int VoceDaAnteprima(ElementoAnteprima elemento, int voceAttuale)
+{
+    switch (elemento) {
+    case ElementoAnteprima::Led:
+        return 1;
+    case ElementoAnteprima::Contatore:
+        return voceAttuale == 0 ? 1 : 0;
+    case ElementoAnteprima::DurataScatto:
+        return voceAttuale == 2 ? 3 : voceAttuale == 3 ? 4 : 2;
+    }
+    return voceAttuale;
+}
+
+SceltaOpzioni SceltaOpzioni::Da(const Impostazioni& imp, const std::array<quint32, 5>& coloriCorrenti,
+                                quint32 riempimentoCorrente)
 {
     SceltaOpzioni s;
-    s.secondiRefresh = std::clamp(imp.IntRfr / 1000, 1, 5);
-    s.secondiControllo = std::clamp(imp.IntCtr / 1000, 1, 5);
+    s.cursoreRefresh = CursoreDaMillisecondi(imp.IntRfr);
+    s.cursoreControllo = CursoreDaMillisecondi(imp.IntCtr);
     s.primoPiano = imp.TopWin;
     s.confermaStop = imp.CnfStp;
     s.creaLog = imp.LogCon;
@@ -42,42 +73,61 @@ SceltaOpzioni SceltaOpzioni::Da(const Impostazioni& imp, const std::array<quint3
     s.avviaSeConnesso = imp.CtrCon;
     s.colori = coloriCorrenti;
     s.coloreTariffa = imp.ClrTar;
+    // While the tariff colour is on, the main window may be showing the
+    // tariff's fill; its own is the stored one.
+    s.riempimentoProprio = imp.ClrTar ? coloriCorrenti[2] : riempimentoCorrente;
     s.suoni = imp.Wav;
-    for (int i = 1; i <= NumeroAllarmi; ++i) {
-        s.msg[size_t(i)] = imp.Msg[size_t(i)];
-        s.msgVal[size_t(i)] = TestoSoglia(QString::number(imp.MsV[size_t(i)], 'f', 0));
-        if (i <= 3)
-            s.msgIva[size_t(i)] = imp.MsI[size_t(i)];
+    for (size_t n = 1; n <= NumeroAllarmi; ++n) {
+        s.msg[n] = imp.Msg[n];
+        s.msgVal[n] = TestoSoglia(QString::number(imp.MsV[n], 'f', 0));
+        if (n < s.msgIva.size())
+            s.msgIva[n] = imp.MsI[n];
     }
     return s;
+}
+
+quint32 SceltaOpzioni::Colore(int chiave) const
+{
+    if (chiave != 2)
+        return colori[size_t(chiave)];
+    if (riempimentoScelto)
+        return *riempimentoScelto;
+    if (coloreTariffa && riempimentoTariffa)
+        return *riempimentoTariffa;
+    return riempimentoProprio;
+}
+
+void SceltaOpzioni::CambiaColore(int chiave, quint32 colore)
+{
+    if (chiave == 2)
+        riempimentoScelto = colore;
+    else
+        colori[size_t(chiave)] = colore;
 }
 
 Impostazioni ApplicaScelta(const Impostazioni& vecchie, const SceltaOpzioni& s)
 {
     Impostazioni imp = vecchie;
-    imp.IntRfr = s.secondiRefresh * 1000;
+    imp.IntRfr = MillisecondiDaCursore(s.cursoreRefresh);
     imp.TopWin = s.primoPiano;
     imp.CnfStp = s.confermaStop;
     imp.LogCon = s.creaLog;
     imp.SlvImp = s.salvaImpostazioni;
     imp.CtrAut = s.automatico;
-    imp.IntCtr = s.secondiControllo * 1000;
+    imp.IntCtr = MillisecondiDaCursore(s.cursoreControllo);
     imp.CtrCon = s.avviaSeConnesso;
-    for (size_t i = 0; i < 5; ++i)
+    for (size_t i = 0; i < imp.Clr.size(); ++i)
         imp.Clr[i] = s.colori[i];
-    // With the tariff colour on, the preview's fill was the tariff's: unless
-    // the user picked one, the stored fill stays the user's own.
-    if (s.coloreTariffa && !s.riempimentoScelto)
-        imp.Clr[2] = vecchie.Clr[2] ? vecchie.Clr[2] : std::optional<quint32>(ColoriProgettati[2]);
+    imp.Clr[2] = s.riempimentoScelto.value_or(s.riempimentoProprio);
     imp.ClrTar = s.coloreTariffa;
     if (vecchie.SchedaAudio)
         imp.Wav = s.suoni;
-    for (int i = 1; i <= NumeroAllarmi; ++i) {
-        const double valore = NumeroSoglia(s.msgVal[size_t(i)]);
-        imp.Msg[size_t(i)] = s.msg[size_t(i)] && valore > 0;
-        imp.MsV[size_t(i)] = valore;
-        if (i <= 3)
-            imp.MsI[size_t(i)] = s.msgIva[size_t(i)];
+    for (size_t n = 1; n <= NumeroAllarmi; ++n) {
+        const double valore = NumeroSoglia(s.msgVal[n]);
+        imp.Msg[n] = s.msg[n] && valore > 0;
+        imp.MsV[n] = valore;
+        if (n < imp.MsI.size())
+            imp.MsI[n] = s.msgIva[n];
     }
     return imp;
 }

@@ -5,33 +5,64 @@
 
 #include <QString>
 #include <array>
+#include <optional>
 
 // The number an alarm field holds: its leading number (a point as decimal
-// mark) rounded to whole lire or minutes; 0 when there is none.
+// mark, blanks skipped) rounded to whole lire or minutes; 0 when there is none.
 double NumeroSoglia(const QString& testo);
 // The field rewritten as that number without separators; empty for 0.
 QString TestoSoglia(const QString& testo);
 
+// The interval sliders run from 1 to 5 seconds.
+inline constexpr int CursoreMinimo = 1;
+inline constexpr int CursoreMassimo = 5;
+// Slider position for a timer interval: whole seconds, dropping the fraction.
+int CursoreDaMillisecondi(int millisecondi);
+int MillisecondiDaCursore(int secondi);
+
+// The colour list's entries 3 and 4 stand for Clr004 and Clr003.
+inline constexpr int VociColori = 5;
+int ChiaveDellaVoce(int voce);
+
+// The parts of the preview that select a list entry when clicked.
+enum class ElementoAnteprima { Led, Contatore, DurataScatto };
+// The entry a click on `elemento` selects while `voceAttuale` is selected.
+int VoceDaAnteprima(ElementoAnteprima elemento, int voceAttuale);
+
 struct SceltaOpzioni {
-    int secondiRefresh = 1;    // slider 1..5
-    int secondiControllo = 1;  // slider 1..5
+    int cursoreRefresh = 1;
+    int cursoreControllo = 1;
     bool primoPiano = true, confermaStop = false, creaLog = true, salvaImpostazioni = true;
     bool automatico = true, avviaSeConnesso = false;
-    // Preview colours in key order Clr000..Clr004.
+
+    // Preview colours in key order Clr000..Clr004; the fill (index 2) is
+    // not kept here but worked out by Colore().
     std::array<quint32, 5> colori{};
     bool coloreTariffa = true;
-    // The user chose a fill colour in this opening of the dialog.
-    bool riempimentoScelto = false;
+    // The fill the main window uses when the tariff colour is off.
+    quint32 riempimentoProprio = 0;
+    // The colour of the tariff in force, once looked up.
+    std::optional<quint32> riempimentoTariffa;
+    // A fill chosen in this opening of the dialog.
+    std::optional<quint32> riempimentoScelto;
+
     std::array<QString, NumeroSuoni> suoni{};
     std::array<bool, NumeroAllarmi + 1> msg{};        // 1..4
     std::array<QString, NumeroAllarmi + 1> msgVal{};  // 1..4, the fields' texts
     std::array<bool, NumeroAllarmi> msgIva{};         // 1..3
 
-    // The dialog as it opens on these settings and main-window colours.
-    static SceltaOpzioni Da(const Impostazioni& imp, const std::array<quint32, 5>& coloriCorrenti);
+    // The dialog as it opens on these settings and the main window's
+    // colours (key order) and fill now shown.
+    static SceltaOpzioni Da(const Impostazioni& imp, const std::array<quint32, 5>& coloriCorrenti,
+                            quint32 riempimentoCorrente);
+
+    // The preview's colour of a key. Its fill shows a chosen colour, else the
+    // tariff's while the tariff colour is on, else the main window's own.
+    quint32 Colore(int chiave) const;
+    void CambiaColore(int chiave, quint32 colore);
 };
 
-// The settings after "OK": sounds kept as they were without a sound device,
-// an alarm with no value stored off, and the user's own fill colour kept when
-// the preview only showed the tariff's.
+// The settings after "OK". Sounds stay as they were without a sound device;
+// an alarm with no value is stored off; the fill stored is the one chosen,
+// else the main window's own, never a tariff colour the preview only showed.
 Impostazioni ApplicaScelta(const Impostazioni& vecchie, const SceltaOpzioni& scelta);

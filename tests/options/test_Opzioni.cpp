@@ -1,11 +1,15 @@
 #include "Finti.h"
+#include "common/Colori.h"
 #include "options/Opzioni.h"
 #include "settings/ArchivioImpostazioni.h"
 #include "settings/CaricaImpostazioni.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTabWidget>
@@ -16,14 +20,25 @@
 
 namespace {
 
-TEST(TestoSoglia, NumeroInteroSenzaSeparatori)
+constexpr quint32 TariffaOrdinaria = 8454143;  // in force on a Monday at 10:00
+constexpr quint32 RiempimentoProprio = 0x112233;
+constexpr quint32 RiempimentoMostrato = 0x445566;
+
+// The option keys as the writer would store these settings.
+QMap<QString, QString> TestiOpzioni(const Impostazioni& imp)
 {
-    EXPECT_EQ(TestoSoglia("12.6"), "13");
-    EXPECT_EQ(TestoSoglia("abc"), "");
-    EXPECT_EQ(TestoSoglia("0"), "");
-    EXPECT_EQ(TestoSoglia(" 1 500"), "1500");
-    EXPECT_EQ(TestoSoglia("7abc"), "7");
-    EXPECT_DOUBLE_EQ(NumeroSoglia("12.4x"), 12);
+    QTemporaryDir d;
+    ArchivioImpostazioni a(d.filePath("x.conf"));
+    ScriviOpzioni(a, imp, QLocale(), nullptr);
+    QMap<QString, QString> m;
+    for (const QString& k : a.Chiavi())
+        m.insert(k, a.Leggi(k, {}));
+    return m;
+}
+
+QColor Palette(QWidget* w, QPalette::ColorRole ruolo)
+{
+    return w->palette().color(ruolo);
 }
 
 class OpzioniTest : public ::testing::Test {
@@ -31,133 +46,374 @@ protected:
     void SetUp() override
     {
         imp.SchedaAudio = true;
-        imp.DatIPB = QDate(2026, 12, 1);
-        imp.DatFPB = QDate(2026, 12, 31);
-        imp.Clr[2] = 0x112233;  // the user's own fill
-        archivio = std::make_unique<ArchivioImpostazioni>(tmp.filePath("Velatrix.conf"));
+        imp.Clr = {0x80FF80, 0x000000, RiempimentoProprio, 0x000001, 0xFFFFFF};
+        percorso = tmp.filePath("Velatrix.conf");
+        archivio = std::make_unique<ArchivioImpostazioni>(percorso);
     }
-    std::unique_ptr<Opzioni> Apri()
+    // The main window's colours as it would hand them over.
+    std::array<quint32, 5> Correnti() const
     {
-        auto d = std::make_unique<Opzioni>(imp, *archivio, utente, suoni, colori, 0x445566,
-                                           [] { return QDateTime(QDate(2026, 12, 7), QTime(10, 0)); });
-        d->ScegliColore = [this](const QColor&) { return colore; };
-        return d;
+        std::array<quint32, 5> c = ColoriProgettati;
+        for (size_t i = 0; i < c.size(); ++i)
+            c[i] = imp.Clr[i].value_or(c[i]);
+        return c;
     }
-    QString Chiave(const char* k)
+    Opzioni& Apri()
     {
-        ArchivioImpostazioni letto(tmp.filePath("Velatrix.conf"));
-        return letto.Leggi(k, "assente");
+        dialogo = std::make_unique<Opzioni>(imp, *archivio, utente, suoni, Correnti(), RiempimentoMostrato,
+                                            [] { return QDateTime(QDate(2026, 12, 7), QTime(10, 0)); });
+        dialogo->ScegliColore = [this](const QColor& iniziale) {
+            preimpostati << iniziale;
+            return colore;
+        };
+        dialogo->ScegliFile = [this] { return file; };
+        dialogo->show();
+        dialogo->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialogo.get()));
+        return *dialogo;
+    }
+    QString Salvato(const char* chiave) const
+    {
+        return ArchivioImpostazioni(percorso).Leggi(QString::fromLatin1(chiave), QStringLiteral("assente"));
+    }
+    // Near the left edge: a check box or option only takes clicks on its
+    // mark and caption, not on the blank rest of a wide row.
+    static void Clic(QWidget* w)
+    {
+        QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(std::min(8, w->width() / 2), w->height() / 2));
+    }
+    // The preview's bar as painted: filled on the left half, background on
+    // the right.
+    static QColor Riempimento(Opzioni& d, bool pieno = true)
+    {
+        const QImage i = d.Indicatore->grab().toImage();
+        return i.pixelColor(pieno ? 2 : i.width() - 3, i.height() / 2);
+    }
+    void ScegliColoreDellaVoce(Opzioni& d, int voce, QColor c)
+    {
+        d.ListaColori->setCurrentRow(voce);
+        colore = c;
+        Clic(d.P_Colore);
     }
 
     QTemporaryDir tmp;
+    QString percorso;
     Impostazioni imp;
     std::unique_ptr<ArchivioImpostazioni> archivio;
     UtenteFinto utente;
     SuoniFinti suoni;
-    std::array<quint32, 5> colori{0x80FF80, 0x000000, 0x445566, 0x000001, 0xFFFFFF};
+    std::unique_ptr<Opzioni> dialogo;
     std::optional<QColor> colore;
+    QList<QColor> preimpostati;
+    QString file;
 };
 
-TEST_F(OpzioniTest, OkSenzaModificheRiscriveGliStessiValori)
+TEST_F(OpzioniTest, SiApreSulleImpostazioniInMemoria)
 {
-    auto d = Apri();
-    d->P_Salva_Click();
-    EXPECT_EQ(d->result(), QDialog::Accepted);
-    EXPECT_EQ(Chiave("IntRfr"), "1000");
-    EXPECT_EQ(Chiave("CtrAut"), "-1");
-    EXPECT_EQ(Chiave("Clr000"), QString::number(0x80FF80));
-    EXPECT_EQ(Chiave("Clr003"), "1");
-    // The preview filled with the tariff's colour; the user's own stays.
-    EXPECT_EQ(Chiave("Clr002"), QString::number(0x112233));
-    EXPECT_EQ(Chiave("Msg001"), "0");
-    EXPECT_EQ(Chiave("MsI003"), "0");
-    EXPECT_EQ(Chiave("MsI004"), "assente");
+    imp.IntRfr = 2500;
+    imp.IntCtr = 4000;
+    imp.CtrAut = false;
+    imp.Msg = {false, false, false, true, false};
+    imp.MsV = {0, 150, 0, 5000.4, 0};
+    imp.MsI = {false, true, false, true};
+    Opzioni& d = Apri();
+    EXPECT_EQ(d.windowTitle(), "Configurazione");
+    EXPECT_EQ(d.M_ValoreRefresh->text(), "2 sec.");
+    EXPECT_EQ(d.M_ValoreControllo->text(), "4 sec.");
+    EXPECT_TRUE(d.M_Manuale->isChecked());
+    for (QWidget* w : std::initializer_list<QWidget*>{d.L_IntervalloControllo, d.M_IntervalloControllo,
+                                                      d.M_ValoreControllo, d.M_AvviaSeConnesso})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    EXPECT_EQ(d.M_MsgVal[3]->text(), "5000");
+    EXPECT_TRUE(d.M_MsgVal[3]->isEnabled() && d.M_MsgIva[3]->isEnabled() && d.M_MsgIva[3]->isChecked());
+    EXPECT_FALSE(d.M_MsgVal[1]->isEnabled() || d.M_MsgIva[1]->isEnabled());
+    // Entry 0 selected: the swatch shows the counter's text colour.
+    EXPECT_EQ(d.ListaColori->currentRow(), 0);
+    EXPECT_EQ(Palette(d.Colore, QPalette::Window), ColoreDaLong(0x80FF80));
+    EXPECT_FALSE(d.ColoreTariffa->isEnabled());
+    EXPECT_EQ(d.Importo->text(), "Lire  127");
+    EXPECT_EQ(d.ValoreIndicatore->text(), "3'20\"");
+
+    for (const char* nome : {"CorniceLed", "P_Periodo", "M_Suono4", "M_MsgIva3", "Scheda2", "P_Salva"})
+        EXPECT_NE(d.findChild<QWidget*>(nome), nullptr) << nome;
+    EXPECT_EQ(d.findChild<QWidget*>("M_MsgIva4"), nullptr);
 }
 
-TEST_F(OpzioniTest, CampiDegliAllarmiESchede)
+TEST_F(OpzioniTest, OkSenzaModificheRiscriveGliStessiValoriEIColoriComeNumeri)
 {
-    auto d = Apri();
-    d->M_Msg[1]->setChecked(true);
-    d->M_MsgVal[1]->setText("12.6");
-    d->M_Msg[2]->setChecked(true);
-    d->M_MsgVal[2]->setText("");
-    d->M_Msg[4]->setChecked(true);
-    d->M_MsgVal[4]->setText("abc");
-    d->M_Manuale->setChecked(true);
-    EXPECT_FALSE(d->M_IntervalloControllo->isEnabled());
-    EXPECT_FALSE(d->M_AvviaSeConnesso->isEnabled());
-    d->M_IntervalloControllo->setValue(4);
-    d->M_IntervalloRefresh->setValue(3);
-    d->P_Salva_Click();
-    EXPECT_EQ(d->M_MsgVal[1]->text(), "13");
-    EXPECT_EQ(Chiave("Msg001"), "-1");
-    EXPECT_EQ(Chiave("MsV001"), "13");
-    EXPECT_EQ(Chiave("Msg002"), "0");
-    EXPECT_EQ(Chiave("Msg004"), "0");
-    EXPECT_EQ(Chiave("CtrAut"), "0");
-    EXPECT_EQ(Chiave("IntCtr"), "4000");
-    EXPECT_EQ(Chiave("IntRfr"), "3000");
-    EXPECT_EQ(imp.IntRfr, 3000);
+    imp.IntRfr = 4000;
+    imp.CnfStp = true;
+    imp.CtrCon = true;
+    imp.LogCon = false;
+    imp.Msg = {false, true, false, false, true};
+    imp.MsV = {0, 400, 0, 90000, 30};
+    imp.MsI = {false, true, false, true};
+    imp.Wav = {"a.wav", "", "", "", "m.wav"};
+    imp.Clr = {};  // "None": the designed colours are shown
+    ScriviOpzioni(*archivio, imp, QLocale(), nullptr);
+    const QMap<QString, QString> prima = TestiOpzioni(imp);
+    EXPECT_EQ(prima.value("Clr002"), "None");
+
+    Opzioni& d = Apri();
+    Clic(d.P_Salva);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    for (auto it = prima.cbegin(); it != prima.cend(); ++it) {
+        if (it.key().startsWith("Clr00"))
+            continue;
+        EXPECT_EQ(Salvato(it.key().toLatin1()), it.value()) << it.key().toStdString();
+    }
+    // The preview's fill showed the tariff's colour; the main window's own
+    // is what gets stored.
+    for (int k = 0; k < 5; ++k) {
+        const QString chiave = QStringLiteral("Clr00%1").arg(k);
+        EXPECT_EQ(Salvato(chiave.toLatin1()), QString::number(ColoriProgettati[size_t(k)])) << k;
+        EXPECT_EQ(imp.Clr[size_t(k)], ColoriProgettati[size_t(k)]);
+    }
+    EXPECT_EQ(Salvato("MsI004"), "assente");
+}
+
+TEST_F(OpzioniTest, CampiDegliAllarmiRiscrittiLasciandoIlCampo)
+{
+    const struct {
+        size_t riga;
+        const char* scritto;
+        const char* mostrato;
+        const char* msg;
+        const char* msv;
+    } casi[] = {
+        {1, "12.6", "13", "-1", "13"},
+        {2, "abc", "", "0", "0"},
+        {3, "", "", "0", "0"},   // checked but empty: stored off
+    };
+    Opzioni& d = Apri();
+    d.Schede->setCurrentIndex(3);
+    for (const auto& c : casi) {
+        QLineEdit* campo = d.M_MsgVal[c.riga];
+        Clic(d.M_Msg[c.riga]);
+        ASSERT_TRUE(campo->isEnabled());
+        campo->setFocus();
+        campo->selectAll();
+        QTest::keyClick(campo, Qt::Key_Delete);
+        QTest::keyClicks(campo, QString::fromUtf8(c.scritto));
+        QTest::keyClick(campo, Qt::Key_Tab);
+        EXPECT_FALSE(campo->hasFocus());
+        EXPECT_EQ(campo->text(), QString::fromUtf8(c.mostrato)) << c.scritto;
+    }
+    // OK, the default button, pressed without leaving the last field.
+    Clic(d.M_Msg[4]);
+    d.M_MsgVal[4]->setFocus();
+    QTest::keyClicks(d.M_MsgVal[4], "59.5 minuti");
+    QTest::keyClick(&d, Qt::Key_Return);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(Salvato("MsV004"), "60");
+    EXPECT_EQ(Salvato("Msg004"), "-1");
+    for (const auto& c : casi) {
+        EXPECT_EQ(Salvato(QStringLiteral("Msg00%1").arg(c.riga).toLatin1()), c.msg) << c.riga;
+        EXPECT_EQ(Salvato(QStringLiteral("MsV00%1").arg(c.riga).toLatin1()), c.msv) << c.riga;
+    }
+    EXPECT_TRUE(imp.Msg[1]);
+    EXPECT_FALSE(imp.Msg[3]);
+}
+
+TEST_F(OpzioniTest, ManualeDisabilitaIlControlloMaNeSalvaIValori_CursoriInMillisecondi)
+{
+    imp.IntCtr = 3000;
+    imp.CtrCon = true;
+    Opzioni& d = Apri();
+    Clic(d.M_Manuale);
+    for (QWidget* w : std::initializer_list<QWidget*>{d.L_IntervalloControllo, d.M_IntervalloControllo,
+                                                      d.M_ValoreControllo, d.M_AvviaSeConnesso})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    Clic(d.M_Automatico);
+    EXPECT_TRUE(d.M_IntervalloControllo->isEnabled());
+    EXPECT_TRUE(d.M_AvviaSeConnesso->isEnabled());
+    QTest::keyClick(d.M_IntervalloControllo, Qt::Key_Right);
+    Clic(d.M_Manuale);
+    // The refresh slider from 1 to 3.
+    QTest::keyClick(d.M_IntervalloRefresh, Qt::Key_Right);
+    QTest::keyClick(d.M_IntervalloRefresh, Qt::Key_Right);
+    EXPECT_EQ(d.M_ValoreRefresh->text(), "3 sec.");
+    Clic(d.P_Salva);
+    EXPECT_EQ(Salvato("CtrAut"), "0");
+    EXPECT_EQ(Salvato("IntCtr"), "4000");
+    EXPECT_EQ(Salvato("CtrCon"), "-1");
+    EXPECT_EQ(Salvato("IntRfr"), "3000");
     EXPECT_FALSE(imp.CtrAut);
+    EXPECT_EQ(imp.IntCtr, 4000);
+    EXPECT_EQ(imp.IntRfr, 3000);
 }
 
-TEST_F(OpzioniTest, ColoreDellIndicatoreConESenzaColoreTariffa)
+TEST_F(OpzioniTest, OgniVoceDellaListaColoraLaSuaParteEVaNellaSuaChiave)
 {
-    colore = QColor(1, 2, 3);
-    auto d = Apri();
-    d->ListaColori->setCurrentRow(2);
-    EXPECT_TRUE(d->ColoreTariffa->isEnabled());
-    d->P_Colore_Click();
-    d->P_Salva_Click();
-    EXPECT_EQ(Chiave("Clr002"), QString::number(0x030201));
-    EXPECT_EQ(Chiave("ClrTar"), "-1");
+    const QColor scelti[5] = {QColor(1, 2, 3), QColor(10, 20, 30), QColor(40, 50, 60), QColor(70, 80, 90),
+                              QColor(100, 110, 120)};
+    Opzioni& d = Apri();
+    d.Schede->setCurrentIndex(1);
+    for (int voce = 0; voce < 5; ++voce) {
+        d.ListaColori->setCurrentRow(voce);
+        EXPECT_EQ(d.ColoreTariffa->isEnabled(), voce == 2) << voce;
+        const QColor prima = Palette(d.Colore, QPalette::Window);
+        ScegliColoreDellaVoce(d, voce, scelti[voce]);
+        EXPECT_EQ(preimpostati.last(), prima) << "the chooser starts from the swatch";
+        EXPECT_EQ(Palette(d.Colore, QPalette::Window), scelti[voce]) << voce;
+    }
+    EXPECT_EQ(Palette(d.Importo, QPalette::WindowText), scelti[0]);
+    EXPECT_EQ(Palette(d.Importo, QPalette::Window), scelti[1]);
+    EXPECT_EQ(Palette(d.CorniceLed, QPalette::Window), scelti[1]);
+    EXPECT_EQ(Riempimento(d), scelti[2]);
+    EXPECT_EQ(Riempimento(d, false), scelti[3]);
+    EXPECT_EQ(Palette(d.ValoreIndicatore, QPalette::WindowText), scelti[4]);
 
-    auto e = Apri();
-    e->ListaColori->setCurrentRow(2);
-    e->ColoreTariffa->setChecked(false);
-    colore = QColor(9, 9, 9);
-    e->P_Colore_Click();
-    e->P_Salva_Click();
-    EXPECT_EQ(Chiave("Clr002"), QString::number(0x090909));
-    EXPECT_EQ(Chiave("ClrTar"), "0");
-    EXPECT_EQ(imp.Clr[2], 0x090909u);
+    // A cancelled chooser changes nothing.
+    colore.reset();
+    d.ListaColori->setCurrentRow(0);
+    Clic(d.P_Colore);
+    EXPECT_EQ(Palette(d.Importo, QPalette::WindowText), scelti[0]);
+
+    Clic(d.P_Salva);
+    const char* chiavi[5] = {"Clr000", "Clr001", "Clr002", "Clr004", "Clr003"};
+    for (int voce = 0; voce < 5; ++voce)
+        EXPECT_EQ(Salvato(chiavi[voce]), QString::number(LongDaColore(scelti[voce]))) << voce;
 }
 
-TEST_F(OpzioniTest, SenzaSchedaAudioAvvisaETieneISuoni)
+TEST_F(OpzioniTest, ClicSullAnteprimaSelezionaLaVoce)
 {
-    imp.SchedaAudio = false;
-    imp.Wav[1] = "vecchio.wav";
-    auto d = Apri();
-    d->Schede->setCurrentIndex(2);
-    d->Schede->setCurrentIndex(0);
-    d->Schede->setCurrentIndex(2);
-    EXPECT_EQ(utente.avvisi.size(), 2);
-    EXPECT_TRUE(utente.avvisi[0].startsWith("ATTENZIONE: il sistema non è in grado di riprodurre file audio. "));
-    d->M_Suono[1]->setText("nuovo.wav");
-    d->P_Salva_Click();
-    EXPECT_EQ(Chiave("Wav001"), "vecchio.wav");
+    Opzioni& d = Apri();
+    d.Schede->setCurrentIndex(1);
+    const std::pair<QWidget*, int> sequenza[] = {
+        {d.Importo, 1}, {d.Importo, 0}, {d.ValoreIndicatore, 2}, {d.ValoreIndicatore, 3},
+        {d.ValoreIndicatore, 4}, {d.ValoreIndicatore, 2}, {d.LedStato, 1}, {d.Importo, 0}};
+    for (auto [parte, voce] : sequenza) {
+        Clic(parte);
+        EXPECT_EQ(d.ListaColori->currentRow(), voce) << parte->objectName().toStdString();
+    }
 }
 
-TEST_F(OpzioniTest, AnnullaNonCambiaNulla)
+TEST_F(OpzioniTest, ColoreTariffaEIlRiempimentoDellIndicatore)
 {
-    const Impostazioni prima = imp;
-    auto d = Apri();
-    d->M_PrimoPiano->setChecked(false);
-    QTest::keyClick(d.get(), Qt::Key_Escape);
-    EXPECT_EQ(d->result(), QDialog::Rejected);
-    EXPECT_EQ(imp.TopWin, prima.TopWin);
-    EXPECT_FALSE(QFile::exists(tmp.filePath("Velatrix.conf")));
+    {
+        SCOPED_TRACE("tariff colour on, fill recoloured");
+        Opzioni& d = Apri();
+        d.Schede->setCurrentIndex(1);
+        EXPECT_TRUE(d.ColoreTariffa->isChecked());
+        EXPECT_EQ(Riempimento(d), ColoreDaLong(TariffaOrdinaria));
+        ScegliColoreDellaVoce(d, 2, QColor(1, 2, 3));
+        EXPECT_EQ(Riempimento(d), QColor(1, 2, 3));
+        Clic(d.P_Salva);
+        EXPECT_EQ(Salvato("Clr002"), QString::number(0x030201));
+        EXPECT_EQ(Salvato("ClrTar"), "-1");
+        // The main window goes on painting the tariff's colour.
+        EXPECT_TRUE(imp.ClrTar);
+        EXPECT_EQ(imp.Clr[2], 0x030201u);
+    }
+    {
+        SCOPED_TRACE("tariff colour switched off");
+        imp.Clr[2] = RiempimentoProprio;
+        Opzioni& d = Apri();
+        d.Schede->setCurrentIndex(1);
+        d.ListaColori->setCurrentRow(2);
+        Clic(d.ColoreTariffa);
+        // The preview now shows the fill the main window will paint.
+        EXPECT_EQ(Riempimento(d), ColoreDaLong(RiempimentoProprio));
+        EXPECT_EQ(Palette(d.Colore, QPalette::Window), ColoreDaLong(RiempimentoProprio));
+        Clic(d.P_Salva);
+        EXPECT_EQ(Salvato("ClrTar"), "0");
+        EXPECT_EQ(Salvato("Clr002"), QString::number(RiempimentoProprio));
+    }
+    {
+        SCOPED_TRACE("tariff colour off, fill chosen");
+        imp.ClrTar = false;
+        Opzioni& d = Apri();
+        ScegliColoreDellaVoce(d, 2, QColor(7, 8, 9));
+        Clic(d.P_Salva);
+        EXPECT_EQ(Salvato("Clr002"), QString::number(0x090807));
+        EXPECT_EQ(Salvato("ClrTar"), "0");
+        EXPECT_EQ(imp.Clr[2], 0x090807u);
+    }
 }
 
-TEST_F(OpzioniTest, UnSalvataggioFallitoSiDiceENonCambiaLaMemoria)
+TEST_F(OpzioniTest, SuoniConESenzaDispositivo)
 {
-    QDir().mkpath(tmp.filePath("Velatrix.conf"));  // a folder where the file should be
-    auto d = Apri();
-    d->M_PrimoPiano->setChecked(false);
-    d->P_Salva_Click();
-    EXPECT_NE(d->result(), QDialog::Accepted);
-    EXPECT_EQ(utente.avvisi.size(), 1);
+    for (bool scheda : {false, true}) {
+        SCOPED_TRACE(scheda);
+        imp.SchedaAudio = scheda;
+        imp.Wav = {"", "vecchio.wav", "", "", ""};
+        utente.avvisi.clear();
+        suoni.suonati.clear();
+        Opzioni& d = Apri();
+        d.Schede->setCurrentIndex(2);
+        d.Schede->setCurrentIndex(0);
+        d.Schede->setCurrentIndex(3);
+        d.Schede->setCurrentIndex(2);
+        ASSERT_EQ(utente.avvisi.size(), scheda ? 0 : 2);
+        if (!scheda) {
+            EXPECT_EQ(utente.avvisi[1], QString::fromUtf8("ATTENZIONE: il sistema non è in grado di riprodurre "
+                                                          "file audio. Le modifiche apportate alla configurazione "
+                                                          "dei suoni verranno ignorate."));
+        }
+        // Editable and playable either way; silent without a device.
+        file.clear();  // cancelled chooser
+        Clic(d.P_Apri[1]);
+        EXPECT_EQ(d.M_Suono[1]->text(), "vecchio.wav");
+        file = "/suoni/nuovo.wav";
+        Clic(d.P_Apri[3]);
+        Clic(d.P_Play[3]);
+        Clic(d.P_Play[2]);  // empty: nothing to play
+        EXPECT_EQ(suoni.suonati, scheda ? QStringList{file} : QStringList{});
+        d.M_Suono[1]->clear();
+        Clic(d.P_Salva);
+        EXPECT_EQ(Salvato("Wav001"), scheda ? "" : "vecchio.wav");
+        EXPECT_EQ(Salvato("Wav003"), scheda ? file : "");
+        EXPECT_EQ(imp.Wav[3], scheda ? file : "");
+    }
+}
+
+TEST_F(OpzioniTest, AnnullaEscOChiusuraNonSalvanoENonCambianoNulla)
+{
+    const QMap<QString, QString> prima = TestiOpzioni(imp);
+    const std::pair<const char*, std::function<void(Opzioni&)>> modi[] = {
+        {"Annulla", [](Opzioni& d) { Clic(d.P_Annulla); }},
+        {"Esc", [](Opzioni& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
+        {"frame", [](Opzioni& d) { d.close(); }},
+    };
+    for (const auto& [nome, chiudi] : modi) {
+        SCOPED_TRACE(nome);
+        Opzioni& d = Apri();
+        Clic(d.M_PrimoPiano);
+        QTest::keyClick(d.M_IntervalloRefresh, Qt::Key_End);
+        ScegliColoreDellaVoce(d, 1, QColor(5, 5, 5));
+        ScegliColoreDellaVoce(d, 2, QColor(6, 6, 6));
+        d.M_Suono[2]->setText("x.wav");
+        chiudi(d);
+        EXPECT_EQ(d.result(), QDialog::Rejected);
+        EXPECT_FALSE(d.isVisible());
+        EXPECT_EQ(TestiOpzioni(imp), prima);
+        EXPECT_FALSE(QFile::exists(percorso));
+        EXPECT_FALSE(archivio->InSospeso());
+    }
+}
+
+TEST_F(OpzioniTest, UnSalvataggioFallitoSiDiceELasciaMemoriaEArchivioConcordi)
+{
+    QDir().mkpath(percorso);  // a folder where the file should be
+    Opzioni& d = Apri();
+    Clic(d.M_PrimoPiano);
+    Clic(d.P_Salva);
+    EXPECT_NE(d.result(), QDialog::Accepted);
+    EXPECT_TRUE(d.isVisible());  // the user can try again or cancel
+    ASSERT_EQ(utente.avvisi.size(), 1);
+    EXPECT_TRUE(utente.avvisi[0].contains("La configurazione non è stata modificata."));
     EXPECT_TRUE(imp.TopWin);
+
+    // The next save, by whichever window, stores what memory holds.
+    QDir().rmdir(percorso);
+    ASSERT_TRUE(ScriviPeriodoBolletta(*archivio, imp, QLocale(), nullptr));
+    EXPECT_EQ(Salvato("TopWin"), "-1");
+
+    Clic(d.P_Salva);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(Salvato("TopWin"), "0");
+    EXPECT_FALSE(imp.TopWin);
 }
 
 } // namespace
