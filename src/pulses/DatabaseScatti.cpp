@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cmath>
 #include <limits>
 #include <sqlite3.h>
 
@@ -22,6 +23,35 @@ int Lega(sqlite3_stmt* s, int i, const QString& testo)
     const QByteArray utf8 = testo.toUtf8();
     return sqlite3_bind_text(s, i, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
 }
+
+// Pulses as stored: an integer, a real written by another tool, or null.
+// A value that does not fit 32 bits is refused, never wrapped.
+std::optional<qint32> LeggiScatti(sqlite3_stmt* s, int colonna)
+{
+    double v = 0;
+    switch (sqlite3_column_type(s, colonna)) {
+    case SQLITE_NULL: return 0;
+    case SQLITE_FLOAT: v = std::round(sqlite3_column_double(s, colonna)); break;
+    default: v = double(sqlite3_column_int64(s, colonna)); break;
+    }
+    if (!(v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<qint32>::max()))
+        return std::nullopt;
+    return qint32(v);
+}
+
+// A counting step or a corrected day is never negative, and a non-finite
+// amount would turn into a null the sums then skip.
+bool ValoriValidi(qint32 scatti, double importo)
+{
+    return scatti >= 0 && std::isfinite(importo) && importo >= 0;
+}
+
+QDate PrimoDelMese(const QDate& giorno)
+{
+    return giorno.isValid() ? QDate(giorno.year(), giorno.month(), 1) : QDate();
+}
+
+const QString FuoriLimite = QStringLiteral("gli scatti superano il limite di 2147483647");
 
 } // namespace
 
@@ -51,8 +81,10 @@ bool DatabaseScatti::ErroreSqlite(int codice)
 
 bool DatabaseScatti::ControllaAperto()
 {
-    if (db_)
+    if (db_) {
+        errore_ = {};
         return true;
+    }
     return Errore(ErroreNonAperto, QStringLiteral("il database degli scatti non è aperto"));
 }
 
@@ -70,23 +102,58 @@ bool DatabaseScatti::Prepara(sqlite3_stmt** istruzione, const char* sql)
 
 bool DatabaseScatti::TabellaValida()
 {
+    const QString estraneo = QStringLiteral("il file non è un database degli scatti");
+    // A view or an index named Scatti is not the table.
     sqlite3_stmt* info = nullptr;
+    if (sqlite3_prepare_v2(db_, "SELECT type FROM sqlite_schema WHERE name = 'Scatti'", -1, &info, nullptr) != SQLITE_OK)
+        return ErroreSqlite(sqlite3_extended_errcode(db_));
+    int rc = sqlite3_step(info);
+    const bool tabella = rc == SQLITE_ROW
+        && QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(info, 0))) == "table";
+    sqlite3_finalize(info);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        return ErroreSqlite(sqlite3_extended_errcode(db_));
+    if (!tabella)
+        return Errore(ErroreNonDatabaseScatti, estraneo);
+
+    // The key is the day alone, and every other column is one that an insert
+    // of the three fields may leave out.
     if (sqlite3_prepare_v2(db_, "PRAGMA table_info(Scatti)", -1, &info, nullptr) != SQLITE_OK)
         return ErroreSqlite(sqlite3_extended_errcode(db_));
-    bool data = false, scatti = false, importo = false;
-    int rc;
+    bool data = false, scatti = false, importo = false, altre = true;
     while ((rc = sqlite3_step(info)) == SQLITE_ROW) {
         const QString nome = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info, 1)));
+        const bool nonNullo = sqlite3_column_int(info, 3) != 0;
+        const bool predefinito = sqlite3_column_type(info, 4) != SQLITE_NULL;
         const int chiave = sqlite3_column_int(info, 5);
-        data |= nome == QLatin1String("DataScatti") && chiave == 1;
-        scatti |= nome == QLatin1String("NumeroScatti");
-        importo |= nome == QLatin1String("Importo");
+        if (nome == QLatin1String("DataScatti"))
+            data = chiave == 1;
+        else if (chiave != 0)
+            altre = false;
+        else if (nome == QLatin1String("NumeroScatti"))
+            scatti = true;
+        else if (nome == QLatin1String("Importo"))
+            importo = true;
+        else if (nonNullo && !predefinito)
+            altre = false;
     }
     sqlite3_finalize(info);
     if (rc != SQLITE_DONE)
         return ErroreSqlite(sqlite3_extended_errcode(db_));
-    if (!(data && scatti && importo))
-        return Errore(ErroreNonDatabaseScatti, QStringLiteral("il file non è un database degli scatti"));
+    if (!(data && scatti && importo && altre))
+        return Errore(ErroreNonDatabaseScatti, estraneo);
+
+    // A damaged file is refused before anything is written into it.
+    if (sqlite3_prepare_v2(db_, "PRAGMA quick_check", -1, &info, nullptr) != SQLITE_OK)
+        return ErroreSqlite(sqlite3_extended_errcode(db_));
+    rc = sqlite3_step(info);
+    const QString esito =
+        rc == SQLITE_ROW ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info, 0))) : QString();
+    sqlite3_finalize(info);
+    if (rc != SQLITE_ROW)
+        return ErroreSqlite(sqlite3_extended_errcode(db_));
+    if (esito != QLatin1String("ok"))
+        return Errore(SQLITE_CORRUPT, QStringLiteral("il database degli scatti è danneggiato: %1").arg(esito));
     return true;
 }
 
@@ -101,7 +168,7 @@ bool DatabaseScatti::Apri(const QString& percorso)
         // exactly as it is.
         QFile f(percorso);
         if (!f.open(QIODevice::ReadOnly))
-            return Errore(ErroreNonDatabaseScatti, f.errorString());
+            return Errore(SQLITE_CANTOPEN, f.errorString());
         if (f.read(16) != QByteArray("SQLite format 3\0", 16))
             return Errore(ErroreNonDatabaseScatti, QStringLiteral("il file non è un database degli scatti"));
     }
@@ -113,22 +180,30 @@ bool DatabaseScatti::Apri(const QString& percorso)
         return false;
     }
     sqlite3_extended_result_codes(db_, 1);
+    // Closing a file in WAL mode folds its log back into it: not before the
+    // file is known to be ours, so a foreign one stays as it was.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     // Held exclusively for the whole run; write-ahead log with a full sync,
     // so every committed step survives a crash or a power cut.
     bool ok = Esegui("PRAGMA locking_mode=EXCLUSIVE");
     if (ok && nuovo)
         ok = Esegui("CREATE TABLE IF NOT EXISTS Scatti (DataScatti TEXT PRIMARY KEY NOT NULL, "
                     "NumeroScatti INTEGER NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0)");
-    ok = ok && TabellaValida() && Esegui("PRAGMA journal_mode=WAL") && Esegui("PRAGMA synchronous=FULL")
+    ok = ok && TabellaValida();
+    if (ok)
+        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+    ok = ok && Esegui("PRAGMA journal_mode=WAL") && Esegui("PRAGMA synchronous=FULL")
         && Esegui("BEGIN EXCLUSIVE") && Esegui("COMMIT");
     ok = ok
         && Prepara(&somma_, "SELECT COALESCE(SUM(NumeroScatti),0), COALESCE(SUM(Importo),0) FROM Scatti "
                             "WHERE DataScatti BETWEEN ?1 AND ?2")
         && Prepara(&aggiungi_, "INSERT INTO Scatti (DataScatti, NumeroScatti, Importo) VALUES (?1, ?2, ?3) "
-                               "ON CONFLICT(DataScatti) DO UPDATE SET NumeroScatti = NumeroScatti + ?2, "
-                               "Importo = Importo + ?3")
+                               "ON CONFLICT(DataScatti) DO UPDATE SET NumeroScatti = coalesce(NumeroScatti, 0) + ?2, "
+                               "Importo = coalesce(Importo, 0) + ?3 "
+                               "WHERE coalesce(NumeroScatti, 0) + ?2 <= 2147483647")
         && Prepara(&trova_, "SELECT NumeroScatti, Importo FROM Scatti WHERE DataScatti = ?1")
-        && Prepara(&imposta_, "INSERT OR REPLACE INTO Scatti (DataScatti, NumeroScatti, Importo) VALUES (?1, ?2, ?3)")
+        && Prepara(&imposta_, "INSERT INTO Scatti (DataScatti, NumeroScatti, Importo) VALUES (?1, ?2, ?3) "
+                              "ON CONFLICT(DataScatti) DO UPDATE SET NumeroScatti = ?2, Importo = ?3")
         && Prepara(&elimina_, "DELETE FROM Scatti WHERE DataScatti = ?1")
         && Prepara(&azzera_, "DELETE FROM Scatti WHERE DataScatti BETWEEN ?1 AND ?2")
         && Prepara(&giorni_, "SELECT DataScatti, NumeroScatti, Importo FROM Scatti "
@@ -164,20 +239,24 @@ std::optional<TotaliGiorno> DatabaseScatti::Somma(QDate primo, QDate ultimo)
 {
     if (!ControllaAperto())
         return std::nullopt;
-    errore_ = {};
+    const QString d1 = ChiaveGiorno(primo), d2 = ChiaveGiorno(ultimo);
+    if (d1.isEmpty() || d2.isEmpty()) {
+        Errore(ErroreValoreNonValido, QStringLiteral("data non valida"));
+        return std::nullopt;
+    }
     Uso uso{somma_};
-    Lega(somma_, 1, ChiaveGiorno(primo));
-    Lega(somma_, 2, ChiaveGiorno(ultimo));
+    Lega(somma_, 1, d1);
+    Lega(somma_, 2, d2);
     if (sqlite3_step(somma_) != SQLITE_ROW) {
         ErroreSqlite(sqlite3_extended_errcode(db_));
         return std::nullopt;
     }
-    const qint64 scatti = sqlite3_column_int64(somma_, 0);
-    if (scatti > std::numeric_limits<qint32>::max() || scatti < std::numeric_limits<qint32>::min()) {
-        Errore(ErroreTotaleFuoriLimite, QStringLiteral("totale degli scatti fuori limite"));
+    const std::optional<qint32> scatti = LeggiScatti(somma_, 0);
+    if (!scatti) {
+        Errore(ErroreTotaleFuoriLimite, FuoriLimite);
         return std::nullopt;
     }
-    return TotaliGiorno{qint32(scatti), sqlite3_column_double(somma_, 1)};
+    return TotaliGiorno{*scatti, sqlite3_column_double(somma_, 1)};
 }
 
 qint32 DatabaseScatti::SommaScatti(QDate primo, QDate ultimo)
@@ -197,12 +276,18 @@ bool DatabaseScatti::AggiungiScatti(QDate giorno, qint32 scatti, double importo)
     const QString chiave = ChiaveGiorno(giorno);
     if (chiave.isEmpty())
         return Errore(ErroreValoreNonValido, QStringLiteral("data non valida"));
-    errore_ = {};
+    if (!ValoriValidi(scatti, importo))
+        return Errore(ErroreValoreNonValido, QStringLiteral("scatti o importo non validi"));
     Uso uso{aggiungi_};
     Lega(aggiungi_, 1, chiave);
     sqlite3_bind_int64(aggiungi_, 2, scatti);
     sqlite3_bind_double(aggiungi_, 3, importo);
-    return sqlite3_step(aggiungi_) == SQLITE_DONE || ErroreSqlite(sqlite3_extended_errcode(db_));
+    if (sqlite3_step(aggiungi_) != SQLITE_DONE)
+        return ErroreSqlite(sqlite3_extended_errcode(db_));
+    // The update's guard held: the row is left as it was.
+    if (sqlite3_changes(db_) == 0)
+        return Errore(ErroreTotaleFuoriLimite, FuoriLimite);
+    return true;
 }
 
 std::optional<TotaliGiorno> DatabaseScatti::TrovaGiorno(QDate giorno, bool* errore)
@@ -214,33 +299,44 @@ std::optional<TotaliGiorno> DatabaseScatti::TrovaGiorno(QDate giorno, bool* erro
             *errore = true;
         return std::nullopt;
     }
-    errore_ = {};
-    Uso uso{trova_};
-    Lega(trova_, 1, ChiaveGiorno(giorno));
-    const int rc = sqlite3_step(trova_);
-    if (rc == SQLITE_ROW)
-        return TotaliGiorno{qint32(sqlite3_column_int64(trova_, 0)), sqlite3_column_double(trova_, 1)};
-    if (rc != SQLITE_DONE) {
-        ErroreSqlite(sqlite3_extended_errcode(db_));
-        if (errore)
-            *errore = true;
+    const QString chiave = ChiaveGiorno(giorno);
+    std::optional<TotaliGiorno> riga;
+    if (chiave.isEmpty()) {
+        Errore(ErroreValoreNonValido, QStringLiteral("data non valida"));
+    } else {
+        Uso uso{trova_};
+        Lega(trova_, 1, chiave);
+        const int rc = sqlite3_step(trova_);
+        if (rc == SQLITE_ROW) {
+            const std::optional<qint32> scatti = LeggiScatti(trova_, 0);
+            if (scatti)
+                riga = TotaliGiorno{*scatti, sqlite3_column_double(trova_, 1)};
+            else
+                Errore(ErroreTotaleFuoriLimite, FuoriLimite);
+        } else if (rc != SQLITE_DONE) {
+            ErroreSqlite(sqlite3_extended_errcode(db_));
+        }
     }
-    return std::nullopt;
+    if (errore)
+        *errore = errore_.numero != 0;
+    return riga;
 }
 
 bool DatabaseScatti::ImpostaGiorno(QDate giorno, TotaliGiorno vecchi, TotaliGiorno nuovi, EsitoImpostazione* esito)
 {
     if (esito)
         *esito = EsitoImpostazione::Nulla;
-    if (nuovi == vecchi)
+    if (!ValoriValidi(nuovi.scatti, nuovi.importo))
+        return Errore(ErroreValoreNonValido, QStringLiteral("scatti o importo non validi"));
+    if (nuovi == vecchi) {
+        errore_ = {};
         return true;
+    }
     bool errore = false;
     const auto riga = TrovaGiorno(giorno, &errore);
     if (errore)
         return false;
     const QString chiave = ChiaveGiorno(giorno);
-    if (chiave.isEmpty())
-        return Errore(ErroreValoreNonValido, QStringLiteral("data non valida"));
     const bool zero = nuovi.scatti == 0 && nuovi.importo == 0;
     if (!riga && !(nuovi.scatti > 0 || nuovi.importo > 0))
         return true;
@@ -268,9 +364,13 @@ bool DatabaseScatti::ImpostaGiorno(QDate giorno, TotaliGiorno vecchi, TotaliGior
 
 bool DatabaseScatti::AzzeraMese(QDate qualsiasiGiorno, int* righeEliminate)
 {
+    if (righeEliminate)
+        *righeEliminate = 0;
     if (!ControllaAperto())
         return false;
-    const QDate primo(qualsiasiGiorno.year(), qualsiasiGiorno.month(), 1);
+    const QDate primo = PrimoDelMese(qualsiasiGiorno);
+    if (ChiaveGiorno(primo).isEmpty())
+        return Errore(ErroreValoreNonValido, QStringLiteral("data non valida"));
     Uso uso{azzera_};
     Lega(azzera_, 1, ChiaveGiorno(primo));
     Lega(azzera_, 2, ChiaveGiorno(primo.addMonths(1).addDays(-1)));
@@ -285,16 +385,26 @@ std::optional<QMap<QDate, TotaliGiorno>> DatabaseScatti::Giorni(QDate primo, QDa
 {
     if (!ControllaAperto())
         return std::nullopt;
+    const QString d1 = ChiaveGiorno(primo), d2 = ChiaveGiorno(ultimo);
+    if (d1.isEmpty() || d2.isEmpty()) {
+        Errore(ErroreValoreNonValido, QStringLiteral("data non valida"));
+        return std::nullopt;
+    }
     Uso uso{giorni_};
-    Lega(giorni_, 1, ChiaveGiorno(primo));
-    Lega(giorni_, 2, ChiaveGiorno(ultimo));
+    Lega(giorni_, 1, d1);
+    Lega(giorni_, 2, d2);
     QMap<QDate, TotaliGiorno> giorni;
     int rc;
     while ((rc = sqlite3_step(giorni_)) == SQLITE_ROW) {
         const QDate d = QDate::fromString(
             QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(giorni_, 0))), QStringLiteral("yyyy-MM-dd"));
+        const std::optional<qint32> scatti = LeggiScatti(giorni_, 1);
+        if (!scatti) {
+            Errore(ErroreTotaleFuoriLimite, FuoriLimite);
+            return std::nullopt;
+        }
         if (d.isValid())
-            giorni.insert(d, {qint32(sqlite3_column_int64(giorni_, 1)), sqlite3_column_double(giorni_, 2)});
+            giorni.insert(d, {*scatti, sqlite3_column_double(giorni_, 2)});
     }
     if (rc != SQLITE_DONE) {
         ErroreSqlite(sqlite3_extended_errcode(db_));
@@ -305,6 +415,6 @@ std::optional<QMap<QDate, TotaliGiorno>> DatabaseScatti::Giorni(QDate primo, QDa
 
 std::optional<QMap<QDate, TotaliGiorno>> DatabaseScatti::GiorniDelMese(QDate qualsiasiGiorno)
 {
-    const QDate primo(qualsiasiGiorno.year(), qualsiasiGiorno.month(), 1);
+    const QDate primo = PrimoDelMese(qualsiasiGiorno);
     return Giorni(primo, primo.addMonths(1).addDays(-1));
 }

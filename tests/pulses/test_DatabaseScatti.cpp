@@ -3,8 +3,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <cmath>
+#include <limits>
 #include <random>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -140,6 +144,208 @@ TEST_F(FileEstraneo, UnAltroDatabaseNonVieneRiparato)
     EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
     EXPECT_EQ(Leggi(), prima);
     EXPECT_FALSE(QFile::exists(tmp.filePath("Velatrix.001-wal")));
+}
+
+TEST_F(DatabaseTest, ValoriEDateNonValideNonToccanoNulla)
+{
+    ASSERT_TRUE(db.AggiungiScatti(d7, 4, 508));
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Caso { const char* nome; QDate giorno; qint32 scatti; double importo; };
+    const Caso casi[] = {
+        {"data vuota", QDate(), 1, 127},
+        {"anno oltre 9999", QDate(10000, 1, 1), 1, 127},
+        {"scatti negativi", d7, -1, 127},
+        {"importo negativo", d7, 1, -127},
+        {"importo NaN", d7, 1, nan},
+        {"importo infinito", d7, 1, inf},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.nome);
+        EXPECT_FALSE(db.AggiungiScatti(c.giorno, c.scatti, c.importo));
+        EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreValoreNonValido);
+        EXPECT_FALSE(db.ImpostaGiorno(c.giorno, {4, 508}, {c.scatti, c.importo}));
+        EXPECT_NE(db.UltimoErrore().numero, 0);
+        EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{4, 508}));
+    }
+    // An invalid date is an error, not an empty range.
+    bool errore = false;
+    EXPECT_FALSE(db.Somma(QDate(), d7).has_value());
+    EXPECT_FALSE(db.TrovaGiorno(QDate(), &errore).has_value());
+    EXPECT_TRUE(errore);
+    EXPECT_FALSE(db.AzzeraMese(QDate()));
+    EXPECT_FALSE(db.GiorniDelMese(QDate()).has_value());
+    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreValoreNonValido);
+    // The next call that works clears the error.
+    EXPECT_FALSE(db.TrovaGiorno(d7.addDays(1), &errore).has_value());
+    EXPECT_FALSE(errore);
+    EXPECT_EQ(db.UltimoErrore().numero, 0);
+    EXPECT_EQ(db.Somma(d7, d7), (TotaliGiorno{4, 508}));
+}
+
+TEST_F(DatabaseTest, ScattiOltreI32BitSonoRifiutatiNonTroncati)
+{
+    const qint32 massimo = std::numeric_limits<qint32>::max();
+    ASSERT_TRUE(db.ImpostaGiorno(d7, {}, {massimo - 1, 100}));
+    ASSERT_TRUE(db.AggiungiScatti(d7, 1, 1));
+    EXPECT_FALSE(db.AggiungiScatti(d7, 1, 1));
+    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreTotaleFuoriLimite);
+    EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{massimo, 101}));
+    // Two full days no longer fit one total: an error, never a wrapped sum.
+    ASSERT_TRUE(db.AggiungiScatti(d7.addDays(1), 1, 1));
+    EXPECT_FALSE(db.Somma(d7, d7.addDays(1)).has_value());
+    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreTotaleFuoriLimite);
+    EXPECT_EQ(db.SommaScatti(d7, d7), massimo);
+}
+
+TEST_F(DatabaseTest, IGiorniDelMeseConIValori)
+{
+    for (QDate d : {QDate(2026, 11, 30), QDate(2026, 12, 1), QDate(2026, 12, 31), QDate(2027, 1, 1)})
+        ASSERT_TRUE(db.AggiungiScatti(d, d.day(), d.day() * 127.0));
+    const auto dicembre = db.GiorniDelMese(QDate(2026, 12, 15));
+    ASSERT_TRUE(dicembre.has_value());
+    EXPECT_EQ(dicembre->keys(), (QList<QDate>{QDate(2026, 12, 1), QDate(2026, 12, 31)}));
+    EXPECT_EQ(dicembre->value(QDate(2026, 12, 31)), (TotaliGiorno{31, 3937}));
+    EXPECT_TRUE(db.GiorniDelMese(QDate(2026, 10, 1))->isEmpty());
+}
+
+// A step committed before the program dies (no close, no checkpoint) is
+// there at the next start, and the dead run's lock does not keep it out.
+TEST(DatabaseDurata, UnPassoConfermatoSopravviveAllaMorteDelProgramma)
+{
+    QTemporaryDir tmp;
+    const QString percorso = tmp.filePath("Velatrix.001");
+    const pid_t figlio = fork();
+    ASSERT_GE(figlio, 0);
+    if (figlio == 0) {
+        DatabaseScatti db;
+        const bool ok = db.Apri(percorso) && db.AggiungiScatti(d7, 2, 254) && db.AggiungiScatti(d7, 1, 63.5);
+        _exit(ok ? 0 : 1);
+    }
+    int stato = 0;
+    ASSERT_EQ(waitpid(figlio, &stato, 0), figlio);
+    ASSERT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0);
+    ASSERT_TRUE(QFile::exists(percorso + "-wal"));  // the steps are still only in the log
+
+    DatabaseScatti db;
+    ASSERT_TRUE(db.Apri(percorso)) << db.UltimoErrore().testo.toStdString();
+    EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{3, 317.5}));
+    db.Chiudi();
+    // Closed cleanly, the log is folded back and the file says WAL mode.
+    EXPECT_FALSE(QFile::exists(percorso + "-wal"));
+    QFile f(percorso);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray testata = f.read(20);
+    EXPECT_EQ(testata.at(18), 2);
+    EXPECT_EQ(testata.at(19), 2);
+}
+
+TEST(DatabaseNuovo, UnFileVuotoRiceveLaTabella)
+{
+    QTemporaryDir tmp;
+    const QString percorso = tmp.filePath("Velatrix.001");
+    QFile f(percorso);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    DatabaseScatti db;
+    ASSERT_TRUE(db.Apri(percorso)) << db.UltimoErrore().testo.toStdString();
+    EXPECT_TRUE(db.AggiungiScatti(d7, 1, 127));
+    DatabaseScatti mancante;
+    EXPECT_FALSE(mancante.Apri(tmp.filePath("manca/Velatrix.001")));
+    EXPECT_NE(mancante.UltimoErrore().numero, 0);
+}
+
+// SQLite files that are not pulse databases, each left byte for byte as it
+// was; the last ones are proper tables another tool made, and are used.
+TEST_F(FileEstraneo, SoloUnaTabellaScattiValidaVieneUsata)
+{
+    struct Caso { const char* schema; bool valido; };
+    const Caso casi[] = {
+        {"", false},  // an empty SQLite database
+        {"CREATE TABLE Scatti (DataScatti TEXT PRIMARY KEY, NumeroScatti INTEGER)", false},
+        {"CREATE TABLE Scatti (DataScatti TEXT, NumeroScatti INTEGER, Importo REAL)", false},
+        {"CREATE TABLE Scatti (Id INTEGER PRIMARY KEY, DataScatti TEXT UNIQUE, NumeroScatti INTEGER, Importo REAL)", false},
+        {"CREATE TABLE Scatti (DataScatti TEXT PRIMARY KEY, NumeroScatti INTEGER, Importo REAL, Nota TEXT NOT NULL)", false},
+        {"CREATE TABLE Altro (DataScatti TEXT PRIMARY KEY, NumeroScatti INTEGER, Importo REAL);"
+         "CREATE VIEW Scatti AS SELECT * FROM Altro", false},
+        {"CREATE TABLE Scatti (DataScatti DATE PRIMARY KEY, NumeroScatti LONG, Importo DOUBLE, Nota TEXT)", true},
+        {"CREATE TABLE Scatti (DataScatti TEXT NOT NULL, NumeroScatti INTEGER, Importo REAL,"
+         " PRIMARY KEY (DataScatti)) WITHOUT ROWID", true},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.schema);
+        QFile::remove(tmp.filePath("Velatrix.001"));
+        sqlite3* altro = nullptr;
+        ASSERT_EQ(sqlite3_open(tmp.filePath("Velatrix.001").toUtf8().constData(), &altro), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(altro, "PRAGMA user_version = 7", nullptr, nullptr, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(altro, c.schema, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(altro);
+        const QByteArray prima = Leggi();
+
+        DatabaseScatti db;
+        EXPECT_EQ(db.Apri(tmp.filePath("Velatrix.001")), c.valido);
+        if (!c.valido) {
+            EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
+            EXPECT_EQ(Leggi(), prima);
+            EXPECT_FALSE(QFile::exists(tmp.filePath("Velatrix.001-wal")));
+            continue;
+        }
+        EXPECT_TRUE(db.AggiungiScatti(d7, 2, 254));
+        EXPECT_TRUE(db.AggiungiScatti(d7, 1, 127));
+        EXPECT_TRUE(db.ImpostaGiorno(d7.addDays(1), {}, {3, 381}));
+        EXPECT_EQ(db.Somma(d7, d7.addDays(1)), (TotaliGiorno{6, 762}));
+    }
+}
+
+// A foreign file in WAL mode whose log was never folded back: opening it
+// must neither fold the log into the file nor remove the log.
+TEST_F(FileEstraneo, UnDatabaseConIlSuoLogRestaComEra)
+{
+    const QString percorso = tmp.filePath("Velatrix.001");
+    sqlite3* altro = nullptr;
+    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(altro, "PRAGMA journal_mode=WAL; CREATE TABLE Clienti (Nome TEXT);", nullptr, nullptr,
+                           nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(altro, "PRAGMA wal_checkpoint(TRUNCATE); INSERT INTO Clienti VALUES ('Rossi')", nullptr,
+                           nullptr, nullptr), SQLITE_OK);
+    sqlite3_db_config(altro, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_close(altro);
+    QFile::remove(percorso + "-shm");
+    const QByteArray prima = Leggi();
+    QFile wal(percorso + "-wal");
+    ASSERT_TRUE(wal.open(QIODevice::ReadOnly));
+    const QByteArray walPrima = wal.readAll();
+    wal.close();
+    ASSERT_FALSE(walPrima.isEmpty());
+
+    DatabaseScatti db;
+    EXPECT_FALSE(db.Apri(percorso));
+    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
+    EXPECT_EQ(Leggi(), prima);
+    ASSERT_TRUE(wal.open(QIODevice::ReadOnly));
+    EXPECT_EQ(wal.readAll(), walPrima);
+}
+
+TEST_F(FileEstraneo, UnDatabaseDannggiatoNonVieneScritto)
+{
+    const QString percorso = tmp.filePath("Velatrix.001");
+    {
+        DatabaseScatti db;
+        ASSERT_TRUE(db.Apri(percorso));
+        for (int i = 0; i < 2000; ++i)
+            ASSERT_TRUE(db.AggiungiScatti(d7.addDays(-i), 1, 127));
+    }
+    // Garble a page in the middle of the table's tree, leaving the schema intact.
+    QByteArray contenuto = Leggi();
+    ASSERT_GT(contenuto.size(), 8 * 4096);
+    for (int i = 0; i < 4096; ++i)
+        contenuto[5 * 4096 + i] = char(0xA5);
+    Scrivi(contenuto);
+
+    DatabaseScatti db;
+    EXPECT_FALSE(db.Apri(percorso));
+    EXPECT_NE(db.UltimoErrore().numero, 0);
+    EXPECT_EQ(Leggi(), contenuto);
 }
 
 } // namespace
