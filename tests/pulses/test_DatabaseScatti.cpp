@@ -326,15 +326,20 @@ TEST_F(FileEstraneo, UnDatabaseConIlSuoLogRestaComEra)
     EXPECT_EQ(wal.readAll(), walPrima);
 }
 
-TEST_F(FileEstraneo, UnDatabaseDannggiatoNonVieneScritto)
+TEST_F(FileEstraneo, UnDatabaseDanneggiatoNonVieneScritto)
 {
     const QString percorso = tmp.filePath("Velatrix.001");
     {
         DatabaseScatti db;
         ASSERT_TRUE(db.Apri(percorso));
-        for (int i = 0; i < 2000; ++i)
-            ASSERT_TRUE(db.AggiungiScatti(d7.addDays(-i), 1, 127));
     }
+    sqlite3* altro = nullptr;
+    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(altro,
+                           "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 1999) "
+                           "INSERT INTO Scatti SELECT date('2026-12-07', '-' || i || ' days'), 1, 127 FROM n",
+                           nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(altro);
     // Garble a page in the middle of the table's tree, leaving the schema intact.
     QByteArray contenuto = Leggi();
     ASSERT_GT(contenuto.size(), 8 * 4096);
@@ -344,7 +349,7 @@ TEST_F(FileEstraneo, UnDatabaseDannggiatoNonVieneScritto)
 
     DatabaseScatti db;
     EXPECT_FALSE(db.Apri(percorso));
-    EXPECT_NE(db.UltimoErrore().numero, 0);
+    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreNonDatabaseScatti) << db.UltimoErrore().testo.toStdString();
     EXPECT_EQ(Leggi(), contenuto);
 }
 
