@@ -56,7 +56,9 @@ public:
     qint32 SommaScatti(QDate primo, QDate ultimo);
     double SommaImporto(QDate primo, QDate ultimo);
 
-    // One counting step on the day's row, created with 0 and 0 when missing.
+    // One counting step on the day's row, created with 0 and 0 when missing;
+    // one durable transaction. Negative or non-finite values, and a day total
+    // that would pass 32 bits, are refused and leave the row as it was.
     bool AggiungiScatti(QDate giorno, qint32 scatti, double importo);
 
     // The day's row; nothing when it has none or on an error (*errore tells
@@ -66,7 +68,8 @@ public:
     // The manual correction of one day. vecchi are the values shown before
     // the editor opened (0 and 0 for a day without a row). Unchanged values
     // write nothing; 0 and 0 deletes the row; a missing row is created only
-    // when either new value is above 0.
+    // when either new value is above 0. Negative or non-finite new values
+    // are refused.
     bool ImpostaGiorno(QDate giorno, TotaliGiorno vecchi, TotaliGiorno nuovi, EsitoImpostazione* esito = nullptr);
 
     // Deletes every row from the first to the last day of that month.
