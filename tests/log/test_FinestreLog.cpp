@@ -1,0 +1,203 @@
+#include "SupportoLog.h"
+#include "common/ValoreScambio.h"
+#include "log/Log.h"
+#include "log/LogFiltro.h"
+#include "log/ModelloLog.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class FinestreLogTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(tmp.isValid()); }
+    QString Log003() const { return tmp.filePath("Velatrix.003"); }
+    QString T03() const { return tmp.filePath("Velatrix.T03"); }
+
+    QTemporaryDir tmp;
+    UtenteFinto utente;
+};
+
+// Fills the filter as a user would: field, both bounds (Return ends each), then a button.
+std::function<void(LogFiltro&)> Compila(int campo, const QString& da, const QString& a, const char* pulsante,
+                                        std::vector<bool>* riproposte = nullptr)
+{
+    return [=](LogFiltro& f) {
+        f.Campo->setCurrentIndex(campo);
+        QTest::keyClicks(f.Valore1, da);
+        QTest::keyClick(f.Valore1, Qt::Key_Return);
+        QTest::keyClicks(f.Valore2, a);
+        QTest::keyClick(f.Valore2, Qt::Key_Return);
+        QTest::mouseClick(f.findChild<QPushButton*>(pulsante), Qt::LeftButton);
+        if (riproposte)
+            riproposte->push_back(f.DaRiproporre());
+    };
+}
+
+TEST_F(FinestreLogTest, MostraIlLogRigaPerRiga)
+{
+    ScriviLog(Log003(), 25);
+    Log w(tmp.path(), utente);
+    EXPECT_EQ(w.windowTitle(), "Riepilogo connessioni");
+    EXPECT_EQ(w.StatoLog->text(), "Righe: 25");
+    EXPECT_EQ(w.P_Filtro->text(), "Filtra...");
+    EXPECT_EQ(w.P_Esporta->text(), "Esporta...");
+    EXPECT_EQ(w.P_Elimina->text(), "Azzera...");
+    EXPECT_EQ(w.P_Chiudi->text(), "Chiudi");
+    EXPECT_FALSE(w.PannelloProgresso->isVisibleTo(&w));
+    QAbstractItemModel* m = w.GrigliaLog->model();
+    ASSERT_EQ(m->rowCount(), 25);
+    ASSERT_EQ(m->columnCount(), 8);
+    EXPECT_EQ(m->headerData(4, Qt::Horizontal).toString(), "Durata");
+    // Last row first, then the first: the cache serves both ends.
+    EXPECT_EQ(m->index(24, 5).data().toString(), "25");
+    EXPECT_EQ(m->index(0, 0).data().toString(), "01/03/1998");
+    EXPECT_EQ(m->index(0, 4).data().toString(), "1'00\"");
+    EXPECT_EQ(m->index(2, 7).data().toString(), QStringLiteral("Rete 3").leftJustified(50));
+    w.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(FinestreLogTest, ModelloSuCodaParzialeEMigliaiaDiRighe)
+{
+    ScriviLog(Log003(), 1000);
+    {
+        QFile f(Log003());
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write(QByteArray(40, 'x'));
+    }
+    ModelloLog m;
+    m.Apri(Log003());
+    ASSERT_EQ(m.rowCount(), 1000);
+    for (const int r : {999, 0, 500, 499, 250, 751, 998})
+        EXPECT_EQ(m.index(r, 5).data().toString(), QLocale().toString(r + 1)) << r;
+    EXPECT_FALSE(m.index(1000, 5).data().isValid());
+    m.Apri(tmp.filePath("manca"));
+    EXPECT_EQ(m.rowCount(), 0);
+    EXPECT_TRUE(m.Errore().isEmpty());
+}
+
+TEST_F(FinestreLogTest, AzzeraConOKEAnnulla)
+{
+    ScriviLog(Log003(), 3);
+    Log w(tmp.path(), utente);
+    utente.risposta = false;
+    QTest::mouseClick(w.P_Elimina, Qt::LeftButton);
+    ASSERT_EQ(utente.detti.size(), 1);
+    EXPECT_EQ(utente.detti.at(0),
+              "Conferma: Attenzione!!! Il riepilogo delle connessioni  sta per essere totalmente azzerato: premere <OK> "
+              "per procedere all'azzeramento oppure <Annulla> per lasciare invariato.");
+    EXPECT_EQ(w.StatoLog->text(), "Righe: 3");
+    EXPECT_EQ(w.GrigliaLog->model()->rowCount(), 3);
+
+    utente.risposta = true;
+    QTest::mouseClick(w.P_Elimina, Qt::LeftButton);
+    EXPECT_EQ(w.StatoLog->text(), "Righe: 0");
+    EXPECT_EQ(w.GrigliaLog->model()->rowCount(), 0);
+    EXPECT_EQ(QFileInfo(Log003()).size(), 0);
+
+    utente.detti.clear();
+    QTest::mouseClick(w.P_Elimina, Qt::LeftButton);
+    QTest::mouseClick(w.P_Filtro, Qt::LeftButton);
+    QTest::mouseClick(w.P_Esporta, Qt::LeftButton);
+    const QString vuoto = "Informazione: Il riepilogo delle connessioni è vuoto.";
+    EXPECT_EQ(utente.detti, QStringList({vuoto, vuoto, vuoto}));
+}
+
+TEST_F(FinestreLogTest, EsportaConLaSceltaDelFile)
+{
+    ScriviLog(Log003(), 300);
+    Log w(tmp.path(), utente);
+    const QString uscita = tmp.filePath("uscita.prn");
+    w.ImpostaSceltaFile([&] { return std::optional<SceltaEsportazione>({uscita, TipoEsportazione::Spazi}); });
+    QTest::mouseClick(w.P_Esporta, Qt::LeftButton);
+    EXPECT_EQ(utente.detti, QStringList({"Informazione: Il riepilogo delle connessioni è stato esportato nel file " + uscita}));
+    const QList<QByteArray> righe = Contenuto(uscita).split('\n');
+    EXPECT_EQ(righe.size(), 302);   // header, 300 records, nothing after the last CRLF
+    EXPECT_EQ(w.Progresso->value(), 300);
+    EXPECT_EQ(w.StatoProgresso->text(), "Esportazione in corso...");
+    EXPECT_FALSE(w.PannelloProgresso->isVisibleTo(&w));
+}
+
+TEST_F(FinestreLogTest, FiltroApplicatoRimossoENessunaCorrispondenza)
+{
+    ScriviLog(Log003(), 10);
+    Log w(tmp.path(), utente);
+
+    // Pulses 3..5 given in the wrong order.
+    w.ImpostaMostraFiltro(Compila(5, "5", "3", "P_Applica"));
+    QTest::mouseClick(w.P_Filtro, Qt::LeftButton);
+    EXPECT_EQ(w.StatoLog->text(), "Righe: 3 (Filtrate)");
+    EXPECT_EQ(w.GrigliaLog->model()->index(0, 5).data().toString(), "3");
+    EXPECT_EQ(w.StatoProgresso->text(), "Attendere...");
+    EXPECT_EQ(w.Progresso->maximum(), 10);
+
+    // Every record matches: back on the whole log.
+    w.ImpostaMostraFiltro(Compila(7, "rete", "", "P_Applica"));
+    QTest::mouseClick(w.P_Filtro, Qt::LeftButton);
+    EXPECT_EQ(w.StatoLog->text(), "Righe: 10");
+    EXPECT_TRUE(ScambioIntero(ValoreScambio, -1));
+
+    // None matches: the message, and the dialog is to be shown again with
+    // its bounds; then the user cancels.
+    std::vector<bool> riproposte;
+    w.ImpostaMostraFiltro([&](LogFiltro& f) {
+        Compila(4, "500", "", "P_Applica", &riproposte)(f);
+        EXPECT_EQ(f.Valore1->text(), "500");
+        QTest::mouseClick(f.P_Annulla, Qt::LeftButton);
+        riproposte.push_back(f.DaRiproporre());
+    });
+    QTest::mouseClick(w.P_Filtro, Qt::LeftButton);
+    EXPECT_EQ(riproposte, (std::vector<bool>{true, false}));
+    EXPECT_EQ(utente.detti, QStringList({"Informazione: Nessun valore corrispondente alla selezione."}));
+    EXPECT_TRUE(ScambioIntero(ValoreScambio, 0));
+    EXPECT_EQ(w.StatoLog->text(), "Righe: 10");
+
+    // Both bounds empty (or emptied) counts as "Nessun filtro".
+    w.ImpostaMostraFiltro(Compila(6, "abc", "", "P_Applica"));
+    QTest::mouseClick(w.P_Filtro, Qt::LeftButton);
+    EXPECT_TRUE(ScambioIntero(ValoreScambio, -1));
+}
+
+TEST_F(FinestreLogTest, IlDialogoDelFiltro)
+{
+    ScriviLog(Log003(), 4);
+    LogFiltro f(tmp.path(), utente);
+    EXPECT_EQ(f.windowTitle(), "Filtro riepilogo connessioni");
+    EXPECT_EQ(f.Campo->currentIndex(), 0);
+    EXPECT_EQ(f.Campo->count(), 8);
+    EXPECT_EQ(f.Campo->itemText(4), "Durata (min.)");
+    EXPECT_TRUE(f.Valore1->text().isEmpty());
+    EXPECT_EQ(f.findChild<QLabel*>("Etichetta_Da")->text(), "da");
+    EXPECT_EQ(f.findChild<QLabel*>("Etichetta_A")->text(), "a");
+    EXPECT_EQ(f.P_Applica->text(), "Applica filtro");
+    EXPECT_EQ(f.P_Rimuovi->text(), "Nessun filtro");
+    EXPECT_EQ(f.P_Annulla->text(), "Annulla");
+
+    f.Campo->setCurrentIndex(1);
+    QTest::keyClicks(f.Valore1, "9.00");
+    QTest::keyClick(f.Valore1, Qt::Key_Return);
+    QTest::keyClicks(f.Valore2, "10.30");
+    QTest::keyClick(f.Valore2, Qt::Key_Return);
+    EXPECT_EQ(f.Valore1->text(), "9.00.00");
+    EXPECT_EQ(f.Valore2->text(), "10.30.00");
+
+    ValoreScambio = qint16(0);
+    QTest::mouseClick(f.P_Rimuovi, Qt::LeftButton);
+    EXPECT_TRUE(ScambioIntero(ValoreScambio, -1));
+    ValoreScambio = qint16(7);
+    QTest::mouseClick(f.P_Annulla, Qt::LeftButton);
+    EXPECT_TRUE(ScambioIntero(ValoreScambio, 0));
+}
+
+} // namespace
