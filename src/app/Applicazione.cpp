@@ -18,6 +18,7 @@
 #include "common/Colori.h"
 #include "options/Opzioni.h"
 #include "log/Log.h"
+#include "pulses/Bolletta.h"
 #include "tariffs/FinestraTariffe.h"
 #include "log/FileLog.h"
 #include "pulses/DatabaseScatti.h"
@@ -93,6 +94,12 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
             [this, w] { return motore_->ConteggioAttivo() || w->TestoMostrato() == TestoConnessione; },
             [this] { return d_.orologio.Adesso(); }, w);
         finestra.AggiornaImporto = [w] { w->AggiornaImporto(); };
+        finestra.setWindowModality(Qt::WindowModal);
+        finestra.exec();
+    };
+    finestre.Bolletta = [this, w] {
+        Bolletta finestra(imp_, *archivio_, *db_, d_.messaggi, [this] { return d_.orologio.Adesso().date(); }, w);
+        finestra.RicaricaTotali = [w] { w->RicaricaTotali(); };
         finestra.setWindowModality(Qt::WindowModal);
         finestra.exec();
     };

@@ -116,24 +116,40 @@ QString DataSQL(const QDate& data)
     return QStringLiteral("%1/%2/%3").arg(data.month()).arg(data.day()).arg(data.year());
 }
 
-qint64 LeggiInteroIniziale(const QString& testo)
+double ValoreIniziale(const QString& testo)
 {
+    QString t;
+    for (QChar c : testo)
+        if (!c.isSpace())
+            t += c;
     int i = 0;
-    while (i < testo.size() && testo.at(i).isSpace())
+    const int n = int(t.size());
+    auto cifre = [&] {
+        const int da = i;
+        while (i < n && t[i] >= QLatin1Char('0') && t[i] <= QLatin1Char('9'))
+            ++i;
+        return i > da;
+    };
+    if (i < n && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
         ++i;
-    bool negativo = false;
-    if (i < testo.size() && (testo.at(i) == '-' || testo.at(i) == '+')) {
-        negativo = testo.at(i) == '-';
+    bool numero = cifre();
+    if (i < n && t[i] == QLatin1Char('.')) {
         ++i;
+        numero = cifre() || numero;
     }
-    qint64 valore = 0;
-    constexpr qint64 tetto = std::numeric_limits<qint32>::max() * qint64(1000);
-    for (; i < testo.size() && testo.at(i) >= '0' && testo.at(i) <= '9'; ++i) {
-        valore = valore * 10 + (testo.at(i).unicode() - '0');
-        if (valore > tetto)
-            valore = tetto; // far beyond any field's range; callers clamp
+    if (!numero)
+        return 0;
+    int fine = i;
+    if (i < n && (t[i] == QLatin1Char('e') || t[i] == QLatin1Char('E'))) {
+        ++i;
+        if (i < n && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
+            ++i;
+        if (cifre())
+            fine = i;
     }
-    return negativo ? -valore : valore;
+    bool ok = false;
+    const double v = t.left(fine).toDouble(&ok);
+    return ok && std::isfinite(v) ? std::trunc(v) : 0;
 }
 
 namespace {

@@ -23,9 +23,10 @@ QString FormattaTempo(double secondi);
 // Date literal for queries: month/day/year, no leading zeros (12/5/2026).
 QString DataSQL(const QDate& data);
 
-// Whole-number fields read the leading number of their text: blanks, an
-// optional sign, digits; anything else ends it. "12abc" is 12, "abc" is 0.
-qint64 LeggiInteroIniziale(const QString& testo);
+// Reads a number the way the whole-number fields do: blanks anywhere are
+// ignored, then sign, digits, a point and an exponent; anything else ends
+// it; no number is 0. The fraction is dropped toward zero.
+double ValoreIniziale(const QString& testo);
 
 // Shortest decimal text of a number with the locale's decimal point and no
 // grouping (72,5 and not 72,50000). Singles go through float so 72.5f and

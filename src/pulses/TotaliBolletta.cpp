@@ -26,7 +26,7 @@ TestiBolletta TestiDiBolletta(const TotaliBolletta& t)
 
 qint32 CorreggiScatti(const QString& testo)
 {
-    const qint64 v = LeggiInteroIniziale(testo);
+    const double v = ValoreIniziale(testo);
     return (v < 0 || v > 9999) ? 0 : qint32(v);
 }
 

@@ -1,45 +1,10 @@
 #include "tariffs/GrigliaFasce.h"
 
+#include "common/FormeTesto.h"
 #include "tariffs/Tariffe.h"
 
 #include <algorithm>
 #include <cmath>
-
-double ValoreIniziale(const QString& testo)
-{
-    QString t;
-    for (QChar c : testo)
-        if (!c.isSpace())
-            t += c;
-    int i = 0;
-    const int n = int(t.size());
-    auto cifre = [&] {
-        const int da = i;
-        while (i < n && t[i] >= QLatin1Char('0') && t[i] <= QLatin1Char('9'))
-            ++i;
-        return i > da;
-    };
-    if (i < n && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
-        ++i;
-    bool numero = cifre();
-    if (i < n && t[i] == QLatin1Char('.')) {
-        ++i;
-        numero = cifre() || numero;
-    }
-    if (!numero)
-        return 0;
-    int fine = i;
-    if (i < n && (t[i] == QLatin1Char('e') || t[i] == QLatin1Char('E'))) {
-        ++i;
-        if (i < n && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
-            ++i;
-        if (cifre())
-            fine = i;
-    }
-    bool ok = false;
-    const double v = t.left(fine).toDouble(&ok);
-    return ok && std::isfinite(v) ? std::trunc(v) : 0;
-}
 
 QString TestoMezzora(int minuti)
 {

@@ -10,11 +10,6 @@
 // The three rows of cells.
 enum class RigaGiorno { Feriali = 0, Sabato = 1, Festivi = 2 };
 
-// Reads a number the way the whole-number fields do: blanks anywhere are
-// ignored, then sign, digits, a point and an exponent; anything else ends
-// it; no number is 0. The fraction is dropped toward zero.
-double ValoreIniziale(const QString& testo);
-
 // "h.00" for a whole hour, "h.30" for anything else in that hour.
 QString TestoMezzora(int minuti);
 

@@ -2,8 +2,13 @@
 #include "app/Applicazione.h"
 #include "app/Principale.h"
 #include "engine/Motore.h"
+#include "pulses/Bolletta.h"
+#include "pulses/ModificaScatti.h"
+#include "pulses/SceltaMese.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -201,3 +206,49 @@ TEST_F(PrincipaleTest, ChiamataRilevataSulPannello)
 }
 
 } // namespace
+
+// F6 with the real window: a day corrected there reaches the panel's day and
+// bill values as soon as the window closes.
+TEST(PrincipaleBolletta, UnGiornoCorrettoArrivaAlPannelloAllaChiusura)
+{
+    QTemporaryDir tmp;
+    UtenteFinto utente;
+    SuoniFinti suoni;
+    OrologioFinto orologio;
+    SorgenteFinta sorgente;
+    Applicazione app({utente, suoni, orologio, sorgente});
+    int codice = 0;
+    ASSERT_TRUE(app.Avvia({"--data-dir", tmp.filePath("dati")},
+                          {tmp.filePath("Velatrix.conf"), tmp.filePath("p"), tmp.filePath("Velatrix.lock")}, &codice));
+    Principale* w = app.Finestra();
+    QTest::keyClick(w, Qt::Key_F2);  // 2 pulses, 254 lire
+    utente.risposte = {true};
+    QTest::keyClick(w, Qt::Key_F3);
+    ASSERT_FALSE(app.MotoreConteggio()->ConteggioAttivo());
+    w->ScegliTipo(1);
+    w->ScegliPeriodo(2);  // the day
+    EXPECT_EQ(w->Importo->text(), "Lire  254 ");
+
+    QString mese, giorno;
+    QTimer::singleShot(0, w, [&] {
+        auto* b = w->findChild<Bolletta*>();
+        ASSERT_NE(b, nullptr);
+        mese = b->SceltaGiorni->MeseCorrente->currentText();
+        b->EseguiDialogo = [](QDialog& d) {
+            auto& e = dynamic_cast<ModificaScatti&>(d);
+            e.M_NumeroScatti->setText("40");
+            e.M_Importo->setText("5080");
+            QTest::mouseClick(e.P_OK, Qt::LeftButton);
+            return e.result();
+        };
+        b->P_ModificaScatti_Click();
+        giorno = b->ScattiGiorno->text();
+        QTest::mouseClick(b->P_Chiudi, Qt::LeftButton);
+    });
+    QTest::keyClick(w, Qt::Key_F6);
+    EXPECT_EQ(mese, "Dicembre");
+    EXPECT_EQ(giorno, "40  ");
+    EXPECT_EQ(w->Importo->text(), "Lire  5.080 ");
+    w->ScegliPeriodo(3);
+    EXPECT_EQ(w->Importo->text(), "Lire  5.080 ");
+}

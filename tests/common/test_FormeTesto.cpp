@@ -49,14 +49,16 @@ TEST(DataSQL, MeseGiornoAnnoSenzaZeri)
     EXPECT_EQ(DataSQL(QDate(2026, 12, 5)), "12/5/2026");
 }
 
-TEST(LeggiInteroIniziale, LeggeSoloIlNumeroIniziale)
+TEST(ValoreIniziale, LeggeSoloIlNumeroIniziale)
 {
-    EXPECT_EQ(LeggiInteroIniziale("127"), 127);
-    EXPECT_EQ(LeggiInteroIniziale("  -12abc"), -12);
-    EXPECT_EQ(LeggiInteroIniziale("abc"), 0);
-    EXPECT_EQ(LeggiInteroIniziale(""), 0);
-    EXPECT_EQ(LeggiInteroIniziale("72,5"), 72);
-    EXPECT_GT(LeggiInteroIniziale("99999999999999999999999"), 9999);
+    EXPECT_EQ(ValoreIniziale("127"), 127);
+    EXPECT_EQ(ValoreIniziale("  -12abc"), -12);
+    EXPECT_EQ(ValoreIniziale(" 1 2 "), 12);
+    EXPECT_EQ(ValoreIniziale("7.9"), 7);
+    EXPECT_EQ(ValoreIniziale("abc"), 0);
+    EXPECT_EQ(ValoreIniziale(""), 0);
+    EXPECT_EQ(ValoreIniziale("72,5"), 72);
+    EXPECT_GT(ValoreIniziale("99999999999999999999999"), 9999);
 }
 
 TEST(TestoNumero, FormaPiuBreveEAndataRitorno)

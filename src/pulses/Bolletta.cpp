@@ -1,0 +1,371 @@
+#include "pulses/Bolletta.h"
+#include "common/FormeTesto.h"
+#include "common/ValoreScambio.h"
+#include "pulses/Calendario.h"
+#include "pulses/CalendarioMese.h"
+#include "pulses/DatabaseScatti.h"
+#include "pulses/ModificaScatti.h"
+#include "pulses/PeriodoBolletta.h"
+#include "pulses/SceltaMese.h"
+#include "pulses/TotaliBolletta.h"
+#include "settings/Impostazioni.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel* Valore(const char* nome, QWidget* genitore)
+{
+    auto* l = new QLabel(genitore);
+    l->setObjectName(QLatin1String(nome));
+    // The patterns end in blanks that keep the figures off the frame.
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    l->setFrameShape(QFrame::StyledPanel);
+    l->setFrameShadow(QFrame::Sunken);
+    l->setMinimumWidth(90);
+    return l;
+}
+
+QPushButton* Pulsante(const QString& testo, const char* nome, QWidget* genitore)
+{
+    auto* p = new QPushButton(testo, genitore);
+    p->setObjectName(QLatin1String(nome));
+    p->setAutoDefault(false);
+    return p;
+}
+
+// Label and value pairs in rows, inside a titled frame.
+QGroupBox* Riquadro(const QString& titolo, std::initializer_list<std::pair<QString, QLabel*>> righe,
+                    QPushButton* pulsante, QWidget* genitore)
+{
+    auto* g = new QGroupBox(titolo, genitore);
+    auto* griglia = new QGridLayout(g);
+    int r = 0;
+    for (const auto& [etichetta, valore] : righe) {
+        griglia->addWidget(new QLabel(etichetta, g), r, 0);
+        griglia->addWidget(valore, r++, 1);
+    }
+    if (pulsante)
+        griglia->addWidget(pulsante, r, 0, 1, 2, Qt::AlignRight);
+    return g;
+}
+
+} // namespace
+
+Bolletta::Bolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, DatabaseScatti& db, Interlocutore& messaggi,
+                   std::function<QDate()> oggi, QWidget* genitore)
+    : QDialog(genitore), imp_(imp), archivio_(archivio), db_(db), messaggi_(messaggi), oggi_(std::move(oggi))
+{
+    setWindowTitle(QStringLiteral("Scatti e bolletta"));
+    Pannelli = new QTabWidget(this);
+    Pannelli->setObjectName(QStringLiteral("Pannelli"));
+    Pannello[0] = CreaPannelloScatti();
+    Pannello[1] = CreaPannelloBolletta();
+    Pannelli->addTab(Pannello[0], QStringLiteral("Riepilogo scatti"));
+    Pannelli->addTab(Pannello[1], QStringLiteral("Riepilogo bolletta"));
+
+    P_Chiudi = Pulsante(QStringLiteral("Chiudi"), "P_Chiudi", this);
+    connect(P_Chiudi, &QPushButton::clicked, this, [this] { P_Chiudi_Click(); });
+    auto* basso = new QHBoxLayout;
+    basso->addStretch();
+    basso->addWidget(P_Chiudi);
+    auto* tutto = new QVBoxLayout(this);
+    tutto->addWidget(Pannelli, 1);
+    tutto->addLayout(basso);
+
+    P_SelezionaOggi_Click();
+    inizio_ = imp_.DatIPB;
+    fine_ = imp_.DatFPB;
+    V_DataInizioBolletta->setText(TestoData(inizio_));
+    V_DataFineBolletta->setText(TestoData(fine_));
+    EtichettaIvaBolletta->setText(QStringLiteral("Iva (") + QString::number(imp_.Tariffe.PrcIva) + QStringLiteral("%)"));
+    MostraBolletta();
+}
+
+QWidget* Bolletta::CreaPannelloScatti()
+{
+    auto* p = new QWidget;
+    SceltaGiorni = new SceltaMese({"Lun", "Mar", "Mer", "Gio", "Ven", "Sab", "Dom"}, p);
+    SceltaGiorni->setMinimumSize(300, 230);
+    SceltaGiorni->MeseScelto = [this](int anno, int mese) {
+        AA = anno;
+        MM = mese;
+        MostraCalendario(0);
+    };
+    SceltaGiorni->GiornoCorrente = [this](QDate g) { MostraScatti(g.day()); };
+    SceltaGiorni->GiornoDoppioClic = [this](QDate g) { CambiaScatti(g); };
+    P_SelezionaOggi = Pulsante(QStringLiteral("Oggi"), "P_SelezionaOggi", p);
+    connect(P_SelezionaOggi, &QPushButton::clicked, this, [this] { P_SelezionaOggi_Click(); });
+
+    DataSelezionata = new QLabel(p);
+    DataSelezionata->setObjectName(QStringLiteral("DataSelezionata"));
+    DataSelezionata->setAlignment(Qt::AlignCenter);
+    QFont grassetto = DataSelezionata->font();
+    grassetto.setBold(true);
+    DataSelezionata->setFont(grassetto);
+    ScattiGiorno = Valore("ScattiGiorno", p);
+    ImpGiorno = Valore("ImpGiorno", p);
+    ScattiMese = Valore("ScattiMese", p);
+    ImpMese = Valore("ImpMese", p);
+    MediaScattiGiorno = Valore("MediaScattiGiorno", p);
+    MediaImpGiorno = Valore("MediaImpGiorno", p);
+    P_ModificaScatti = Pulsante(QStringLiteral("Modifica..."), "P_ModificaScatti", p);
+    P_AzzeraScatti = Pulsante(QStringLiteral("Azzera..."), "P_AzzeraScatti", p);
+    connect(P_ModificaScatti, &QPushButton::clicked, this, [this] { P_ModificaScatti_Click(); });
+    connect(P_AzzeraScatti, &QPushButton::clicked, this, [this] { P_AzzeraScatti_Click(); });
+
+    auto* giorno = Riquadro(QStringLiteral("Totale nel giorno"),
+                            {{QStringLiteral("Scatti"), ScattiGiorno}, {QStringLiteral("L."), ImpGiorno}},
+                            P_ModificaScatti, p);
+    qobject_cast<QGridLayout*>(giorno->layout())->addWidget(DataSelezionata, 3, 0, 1, 2);
+    auto* destra = new QVBoxLayout;
+    destra->addWidget(giorno);
+    destra->addWidget(Riquadro(QStringLiteral("Totale nel mese"),
+                               {{QStringLiteral("Scatti"), ScattiMese}, {QStringLiteral("L."), ImpMese}},
+                               P_AzzeraScatti, p));
+    destra->addWidget(Riquadro(QStringLiteral("Media al giorno"),
+                               {{QStringLiteral("Scatti"), MediaScattiGiorno}, {QStringLiteral("L."), MediaImpGiorno}},
+                               nullptr, p));
+    destra->addStretch();
+
+    auto* sinistra = new QVBoxLayout;
+    sinistra->addWidget(SceltaGiorni, 1);
+    sinistra->addWidget(P_SelezionaOggi, 0, Qt::AlignLeft);
+    auto* tutto = new QHBoxLayout(p);
+    tutto->addLayout(sinistra, 1);
+    tutto->addLayout(destra);
+    return p;
+}
+
+QWidget* Bolletta::CreaPannelloBolletta()
+{
+    auto* p = new QWidget;
+    V_DataInizioBolletta = Valore("V_DataInizioBolletta", p);
+    V_DataFineBolletta = Valore("V_DataFineBolletta", p);
+    for (QLabel* l : {V_DataInizioBolletta, V_DataFineBolletta})
+        l->setAlignment(Qt::AlignCenter);
+    const QIcon figura = style()->standardIcon(QStyle::SP_FileDialogContentsView);
+    P_DataInizio = Pulsante(QString(), "P_DataInizio", p);
+    P_DataFine = Pulsante(QString(), "P_DataFine", p);
+    for (QPushButton* b : {P_DataInizio, P_DataFine}) {
+        b->setIcon(figura);
+        b->setToolTip(QStringLiteral("Scegli la data..."));
+    }
+    connect(P_DataInizio, &QPushButton::clicked, this, [this] { P_DataInizio_Click(); });
+    connect(P_DataFine, &QPushButton::clicked, this, [this] { P_DataFine_Click(); });
+
+    ScattiBolletta = Valore("ScattiBolletta", p);
+    MediaScattiBolletta = Valore("MediaScattiBolletta", p);
+    MediaImportoBolletta = Valore("MediaImportoBolletta", p);
+    NettoBolletta = Valore("NettoBolletta", p);
+    IvaBolletta = Valore("IvaBolletta", p);
+    TotaleBolletta = Valore("TotaleBolletta", p);
+    EtichettaIvaBolletta = new QLabel(p);
+    EtichettaIvaBolletta->setObjectName(QStringLiteral("EtichettaIvaBolletta"));
+    auto* totale = new QLabel(QStringLiteral("TOTALE"), p);
+    QFont grassetto = totale->font();
+    grassetto.setBold(true);
+    totale->setFont(grassetto);
+    TotaleBolletta->setFont(grassetto);
+
+    auto* periodo = new QHBoxLayout;
+    periodo->addWidget(new QLabel(QStringLiteral("Periodo bolletta:"), p));
+    periodo->addWidget(new QLabel(QStringLiteral("dal"), p));
+    periodo->addWidget(V_DataInizioBolletta);
+    periodo->addWidget(P_DataInizio);
+    periodo->addWidget(new QLabel(QStringLiteral("al"), p));
+    periodo->addWidget(V_DataFineBolletta);
+    periodo->addWidget(P_DataFine);
+    periodo->addStretch();
+
+    auto* valori = new QGridLayout;
+    const std::pair<QWidget*, QLabel*> righe[] = {
+        {new QLabel(QStringLiteral("Totale scatti"), p), ScattiBolletta},
+        {new QLabel(QStringLiteral("Media scatti/gg"), p), MediaScattiBolletta},
+        {new QLabel(QStringLiteral("Media L./gg"), p), MediaImportoBolletta},
+        {new QLabel(QStringLiteral("Netto"), p), NettoBolletta},
+        {EtichettaIvaBolletta, IvaBolletta},
+        {totale, TotaleBolletta}};
+    int r = 0;
+    for (const auto& [etichetta, valore] : righe) {
+        valori->addWidget(etichetta, r, 0);
+        valori->addWidget(valore, r++, 1);
+    }
+    valori->setColumnStretch(2, 1);
+
+    auto* tutto = new QVBoxLayout(p);
+    tutto->addLayout(periodo);
+    tutto->addSpacing(8);
+    tutto->addLayout(valori);
+    tutto->addStretch();
+    return p;
+}
+
+void Bolletta::ErroreLettura()
+{
+    messaggi_.Avviso(QStringLiteral("Errore %1 nella lettura degli scatti.").arg(db_.UltimoErrore().numero));
+}
+
+void Bolletta::MostraCalendario(int giornoSel)
+{
+    const GrigliaMese griglia(AnnoMostrabile(AA), MM);
+    auto righe = db_.GiorniDelMese(griglia.Primo());
+    if (!righe) {
+        ErroreLettura();
+        righe.emplace();
+    }
+    SceltaGiorni->Mostra(griglia.Anno(), griglia.Mese(), *righe);
+    AA = SceltaGiorni->Anno();
+    const TestiMese t = TestiDelMese(SommaMese(griglia, *righe));
+    ScattiMese->setText(t.scatti);
+    ImpMese->setText(t.importo);
+    MediaScattiGiorno->setText(t.mediaScatti);
+    MediaImpGiorno->setText(t.mediaImporto);
+    MostraScatti(giornoSel > 0 ? giornoSel : 1);
+}
+
+void Bolletta::MostraScatti(int giornoSel)
+{
+    const QDate giorno(AA, MM, std::clamp(giornoSel, 1, QDate(AA, MM, 1).daysInMonth()));
+    selezionato_ = giorno;
+    DataSelezionata->setText(TestoData(giorno));
+    bool errore = false;
+    const auto riga = db_.TrovaGiorno(giorno, &errore);
+    if (errore)
+        ErroreLettura();
+    const TestiGiorno t = TestiDelGiorno(riga.value_or(TotaliGiorno{}));
+    ScattiGiorno->setText(t.scatti);
+    ImpGiorno->setText(t.importo);
+    SceltaGiorni->Seleziona(giorno);
+}
+
+void Bolletta::CambiaScatti(const QDate& giorno)
+{
+    bool errore = false;
+    const TotaliGiorno vecchi = db_.TrovaGiorno(giorno, &errore).value_or(TotaliGiorno{});
+    if (errore) {
+        ErroreLettura();
+        return;  // correcting values never read could overwrite the stored ones
+    }
+    ValoreScambio = TestoScambioScatti(vecchi, locale());
+    ModificaScatti editor(giorno, vecchi, this);
+    // Only "OK" hands values back; a cancel never writes.
+    if (EseguiDialogo(editor) != QDialog::Accepted)
+        return;
+    const QString* scambio = std::get_if<QString>(&ValoreScambio);
+    if (!scambio)
+        return;
+    EsitoImpostazione esito = EsitoImpostazione::Nulla;
+    if (!db_.ImpostaGiorno(giorno, vecchi, LeggiScambioScatti(*scambio, locale()), &esito))
+        messaggi_.Avviso(QStringLiteral("Errore %1 nella scrittura degli scatti.").arg(db_.UltimoErrore().numero));
+    if (esito != EsitoImpostazione::Nulla) {
+        AA = giorno.year();
+        MM = giorno.month();
+        MostraCalendario(giorno.day());
+        MostraBolletta();
+    }
+}
+
+void Bolletta::MostraBolletta()
+{
+    const auto somma = db_.Somma(inizio_, fine_);
+    if (!somma)
+        ErroreLettura();
+    const TotaliGiorno s = somma.value_or(TotaliGiorno{});
+    const TestiBolletta t =
+        TestiDiBolletta(CalcolaBolletta(s.scatti, s.importo, inizio_.daysTo(fine_) + 1, imp_.Tariffe.PrcIva));
+    ScattiBolletta->setText(t.scatti);
+    MediaScattiBolletta->setText(t.mediaScatti);
+    MediaImportoBolletta->setText(t.mediaImporto);
+    NettoBolletta->setText(t.netto);
+    IvaBolletta->setText(t.iva);
+    TotaleBolletta->setText(t.totale);
+}
+
+void Bolletta::P_SelezionaOggi_Click()
+{
+    const QDate oggi = oggi_();
+    AA = oggi.year();
+    MM = oggi.month();
+    MostraCalendario(oggi.day());
+}
+
+void Bolletta::P_ModificaScatti_Click() { CambiaScatti(selezionato_); }
+
+void Bolletta::P_AzzeraScatti_Click()
+{
+    const QDate giorno = selezionato_;
+    if (!messaggi_.Conferma(DomandaAzzeramento(giorno, locale())))
+        return;
+    if (!db_.AzzeraMese(giorno)) {
+        messaggi_.Avviso(QStringLiteral("Errore %1 nella scrittura degli scatti.").arg(db_.UltimoErrore().numero));
+        return;
+    }
+    MostraCalendario(giorno.day());
+    MostraBolletta();
+    messaggi_.Informazione(AvvisoAzzeramento(giorno, locale()));
+}
+
+std::optional<QDate> Bolletta::ScegliData(const QDate& partenza)
+{
+    ValoreScambio = partenza;
+    Calendario picker(this);
+    EseguiDialogo(picker);
+    const QDate* scelta = std::get_if<QDate>(&ValoreScambio);
+    if (!scelta || !scelta->isValid())
+        return std::nullopt;
+    return *scelta;
+}
+
+void Bolletta::P_DataInizio_Click()
+{
+    const auto scelta = ScegliData(inizio_);
+    if (!scelta)
+        return;
+    inizio_ = *scelta;
+    if (inizio_ > fine_)
+        fine_ = inizio_;
+    V_DataInizioBolletta->setText(TestoData(inizio_));
+    V_DataFineBolletta->setText(TestoData(fine_));
+    MostraBolletta();
+}
+
+void Bolletta::P_DataFine_Click()
+{
+    const auto scelta = ScegliData(fine_);
+    if (!scelta)
+        return;
+    fine_ = *scelta;
+    if (fine_ < inizio_)
+        inizio_ = fine_;
+    V_DataInizioBolletta->setText(TestoData(inizio_));
+    V_DataFineBolletta->setText(TestoData(fine_));
+    MostraBolletta();
+}
+
+void Bolletta::P_Chiudi_Click()
+{
+    if (PeriodoCambiato(imp_, inizio_, fine_)) {
+        Pannelli->setCurrentIndex(1);
+        if (messaggi_.Domanda(QStringLiteral("Mantenere il nuovo periodo bolletta impostato ?"))) {
+            QString errore;
+            if (!SalvaPeriodoBolletta(imp_, archivio_, inizio_, fine_, locale(), &errore))
+                messaggi_.Avviso(QStringLiteral("Impossibile salvare il periodo bolletta: %1").arg(errore));
+        }
+    }
+    accept();
+}
+
+void Bolletta::done(int risultato)
+{
+    if (RicaricaTotali)
+        RicaricaTotali();
+    QDialog::done(risultato);
+}

@@ -1,0 +1,78 @@
+#pragma once
+// The pulses and bill window: a month calendar of the stored days with the
+// day and month totals, the correction of a day and the clearing of a month;
+// on its second tab the totals of a bill period.
+#include "common/Interlocutore.h"
+
+#include <QDate>
+#include <QDialog>
+#include <array>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class ArchivioImpostazioni;
+class DatabaseScatti;
+class SceltaMese;
+struct Impostazioni;
+
+class Bolletta : public QDialog {
+public:
+    Bolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, DatabaseScatti& db, Interlocutore& messaggi,
+             std::function<QDate()> oggi, QWidget* genitore = nullptr);
+
+    // Run however the window closes: corrections and clears are already
+    // written, so the main window's totals must be read again.
+    std::function<void()> RicaricaTotali;
+    // How the day editor and the date picker are run; tests drive them here.
+    std::function<int(QDialog&)> EseguiDialogo = [](QDialog& d) { return d.exec(); };
+
+    void MostraCalendario(int giornoSel);
+    void MostraScatti(int giornoSel);
+    void CambiaScatti(const QDate& giorno);
+    void MostraBolletta();
+    void P_SelezionaOggi_Click();
+    void P_ModificaScatti_Click();
+    void P_AzzeraScatti_Click();
+    void P_DataInizio_Click();
+    void P_DataFine_Click();
+    void P_Chiudi_Click();
+
+    int Mese() const { return MM; }
+    int Anno() const { return AA; }
+    QDate GiornoSelezionato() const { return selezionato_; }
+    QDate DataInizioBolletta() const { return inizio_; }
+    QDate DataFineBolletta() const { return fine_; }
+
+    QTabWidget* Pannelli;
+    std::array<QWidget*, 2> Pannello{};
+    SceltaMese* SceltaGiorni;
+    QPushButton* P_SelezionaOggi;
+    QLabel *DataSelezionata, *ScattiGiorno, *ImpGiorno;
+    QLabel *ScattiMese, *ImpMese, *MediaScattiGiorno, *MediaImpGiorno;
+    QPushButton *P_ModificaScatti, *P_AzzeraScatti;
+    QLabel *V_DataInizioBolletta, *V_DataFineBolletta;
+    QPushButton *P_DataInizio, *P_DataFine;
+    QLabel *ScattiBolletta, *MediaScattiBolletta, *MediaImportoBolletta, *NettoBolletta, *IvaBolletta,
+        *TotaleBolletta, *EtichettaIvaBolletta;
+    QPushButton* P_Chiudi;
+
+    void done(int risultato) override;
+
+private:
+    QWidget* CreaPannelloScatti();
+    QWidget* CreaPannelloBolletta();
+    std::optional<QDate> ScegliData(const QDate& partenza);
+    void ErroreLettura();
+
+    Impostazioni& imp_;
+    ArchivioImpostazioni& archivio_;
+    DatabaseScatti& db_;
+    Interlocutore& messaggi_;
+    std::function<QDate()> oggi_;
+    int MM = 1;
+    int AA = 2000;
+    QDate selezionato_;
+    QDate inizio_, fine_;
+};

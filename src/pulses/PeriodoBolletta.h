@@ -1,0 +1,16 @@
+#pragma once
+// Adopting the bill period chosen in the bill window.
+#include <QDate>
+#include <QLocale>
+#include <QString>
+
+class ArchivioImpostazioni;
+struct Impostazioni;
+
+// True when the window's period differs from the program's.
+bool PeriodoCambiato(const Impostazioni& imp, QDate inizio, QDate fine);
+
+// Stores inizio..fine as DatIPB/DatFPB and makes it the program's period.
+// On a failed save the program keeps its old period and *errore says why.
+bool SalvaPeriodoBolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, QDate inizio, QDate fine,
+                          const QLocale& locale, QString* errore);

@@ -1,0 +1,141 @@
+#include "pulses/CalendarioMese.h"
+#include "pulses/PeriodoBolletta.h"
+#include "pulses/TotaliBolletta.h"
+#include "settings/ArchivioImpostazioni.h"
+#include "settings/Impostazioni.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The grid as rows of day numbers, 0 for an empty cell.
+std::vector<std::vector<int>> Righe(const GrigliaMese& g)
+{
+    std::vector<std::vector<int>> r(GrigliaMese::Righe, std::vector<int>(GrigliaMese::Colonne));
+    for (int i = 0; i < GrigliaMese::Righe; ++i)
+        for (int c = 0; c < GrigliaMese::Colonne; ++c)
+            r[i][c] = g.Giorno(i, c).isValid() ? g.Giorno(i, c).day() : 0;
+    return r;
+}
+
+} // namespace
+
+TEST(GrigliaMese, InizioDiLunediEDiDomenica)
+{
+    const GrigliaMese giugno(2026, 6);  // 1 June 2026 is a Monday
+    EXPECT_EQ(giugno.Scostamento(), 0);
+    EXPECT_EQ(Righe(giugno)[0], (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(Righe(giugno)[4], (std::vector<int>{29, 30, 0, 0, 0, 0, 0}));
+
+    const GrigliaMese novembre(2026, 11);  // a Sunday: last cell of the first row
+    EXPECT_EQ(novembre.Scostamento(), 6);
+    EXPECT_EQ(Righe(novembre)[0], (std::vector<int>{0, 0, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(Righe(novembre)[5], (std::vector<int>{30, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(novembre.Giorno(5, 0), QDate(2026, 11, 30));
+}
+
+TEST(GrigliaMese, FebbraioBisestileENon)
+{
+    const GrigliaMese f2027(2027, 2);  // not leap, starts on a Monday: four full rows
+    const auto r = Righe(f2027);
+    EXPECT_EQ(r[3], (std::vector<int>{22, 23, 24, 25, 26, 27, 28}));
+    EXPECT_EQ(r[4], std::vector<int>(7, 0));
+    EXPECT_EQ(r[5], std::vector<int>(7, 0));
+    EXPECT_EQ(f2027.GiorniNelMese(), 28);
+
+    const GrigliaMese f2028(2028, 2);  // leap, starts on a Tuesday
+    EXPECT_EQ(f2028.GiorniNelMese(), 29);
+    EXPECT_EQ(Righe(f2028)[0], (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(Righe(f2028)[4], (std::vector<int>{28, 29, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(f2028.Giorno(4, 1), QDate(2028, 2, 29));
+    EXPECT_EQ(f2028.Ultimo(), QDate(2028, 2, 29));
+}
+
+TEST(TotaliMese, SoloIGiorniDelMeseEMedieSuTuttiIGiorni)
+{
+    const GrigliaMese febbraio(2027, 2);
+    QMap<QDate, TotaliGiorno> righe{{QDate(2027, 1, 31), {500, 99999}},
+                                    {QDate(2027, 2, 1), {10, 1270}},
+                                    {QDate(2027, 2, 28), {4, 1234.5}},
+                                    {QDate(2027, 3, 1), {7, 889}}};
+    const TotaliMese t = SommaMese(febbraio, righe);
+    EXPECT_EQ(t.scatti, 14);
+    EXPECT_DOUBLE_EQ(t.importo, 2504.5);
+    const TestiMese testi = TestiDelMese(t);
+    EXPECT_EQ(testi.scatti, "14  ");
+    EXPECT_EQ(testi.importo, "2.505  ");
+    EXPECT_EQ(testi.mediaScatti, "0,5  ");      // 14 / 28
+    EXPECT_EQ(testi.mediaImporto, "89,4  ");    // 2504.5 / 28
+
+    const TestiMese vuoto = TestiDelMese(SommaMese(febbraio, {}));
+    EXPECT_EQ(vuoto.scatti, "0  ");
+    EXPECT_EQ(vuoto.mediaImporto, "0,0  ");
+    EXPECT_EQ(TestiDelGiorno({}).scatti, "0  ");
+    EXPECT_EQ(TestiDelGiorno({1200, 152400}).importo, "152.400  ");
+    EXPECT_EQ(TestoGiorno(QDate(2027, 2, 5), true), "( 5 )");
+    EXPECT_EQ(TestoGiorno(QDate(2027, 2, 5), false), "5");
+}
+
+TEST(ScambioScatti, TestoEsattoNeiDueSensi)
+{
+    const QLocale it(QLocale::Italian, QLocale::Italy);
+    EXPECT_EQ(TestoScambioScatti({120, 15240}, it), "120/15240");
+    EXPECT_EQ(TestoScambioScatti({3, 1234.5}, it), "3/1234,5");
+    for (const TotaliGiorno t : {TotaliGiorno{0, 0}, TotaliGiorno{9999, 9999999}, TotaliGiorno{1, 0.1},
+                                 TotaliGiorno{7, 1.0 / 3}})
+        EXPECT_EQ(LeggiScambioScatti(TestoScambioScatti(t, it), it), t) << t.importo;
+    EXPECT_EQ(LeggiScambioScatti("7,6/abc", it), (TotaliGiorno{8, 0}));
+    EXPECT_EQ(LeggiScambioScatti("12", it), (TotaliGiorno{12, 0}));
+    EXPECT_EQ(LeggiScambioScatti("1e30/5", it), (TotaliGiorno{0, 5}));
+}
+
+TEST(Azzeramento, TestiDelleDueFinestre)
+{
+    const QLocale it(QLocale::Italian, QLocale::Italy);
+    EXPECT_EQ(DomandaAzzeramento(QDate(2026, 12, 7), it),
+              "Attenzione!!! Gli scatti conteggiati nel mese di dicembre 2026 stanno per essere azzerati: "
+              "premere <OK> per procedere all'azzeramento oppure <Annulla> per lasciare invariato.");
+    EXPECT_EQ(AvvisoAzzeramento(QDate(2027, 2, 1), it),
+              "Gli scatti conteggiati nel mese di febbraio 2027 sono stati azzerati.");
+    EXPECT_EQ(AnnoMostrabile(1979), 1980);
+    EXPECT_EQ(AnnoMostrabile(2101), 2100);
+    EXPECT_EQ(NomiMesi().size(), 12);
+    EXPECT_EQ(NomiMesi()[11], "Dicembre");
+}
+
+TEST(TotaliBolletta, IvaAlQuattroPerCento)
+{
+    // 1 002.4 net at 4 %: total 1 042.496 shows 1.042, VAT 1042 - 1002 = 40.
+    const auto t = TestiDiBolletta(CalcolaBolletta(31, 1002.4, 31, 4));
+    EXPECT_EQ(t.totale, "1.042 ");
+    EXPECT_EQ(t.iva, "40 ");
+    EXPECT_EQ(t.mediaScatti, "1,0 ");
+    EXPECT_EQ(t.mediaImporto, "32,3 ");
+}
+
+TEST(PeriodoBolletta, SalvatoOppureRifiutatoSenzaCambiareNulla)
+{
+    QTemporaryDir dir;
+    const QLocale it(QLocale::Italian, QLocale::Italy);
+    Impostazioni imp;
+    imp.DatIPB = QDate(2026, 11, 1);
+    imp.DatFPB = QDate(2026, 12, 31);
+    EXPECT_FALSE(PeriodoCambiato(imp, imp.DatIPB, imp.DatFPB));
+    EXPECT_TRUE(PeriodoCambiato(imp, imp.DatIPB, QDate(2027, 1, 1)));
+
+    ArchivioImpostazioni buono(dir.filePath("Velatrix.conf"));
+    QString errore;
+    ASSERT_TRUE(SalvaPeriodoBolletta(imp, buono, QDate(2026, 12, 15), QDate(2027, 2, 14), it, &errore));
+    EXPECT_EQ(imp.DatFPB, QDate(2027, 2, 14));
+    EXPECT_EQ(ArchivioImpostazioni(dir.filePath("Velatrix.conf")).Leggi("DatIPB", ""), "15/12/2026");
+
+    // A folder where the file should be: the save fails and nothing changes.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("cartella"));
+    ArchivioImpostazioni cattivo(dir.filePath("cartella"));
+    EXPECT_FALSE(SalvaPeriodoBolletta(imp, cattivo, QDate(2020, 1, 1), QDate(2020, 1, 31), it, &errore));
+    EXPECT_FALSE(errore.isEmpty());
+    EXPECT_EQ(imp.DatIPB, QDate(2026, 12, 15));
+    EXPECT_EQ(cattivo.Leggi("DatIPB", ""), "15/12/2026");
+}

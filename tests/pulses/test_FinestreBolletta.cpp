@@ -1,0 +1,387 @@
+#include "Finti.h"
+#include "common/ValoreScambio.h"
+#include "pulses/Bolletta.h"
+#include "pulses/Calendario.h"
+#include "pulses/DatabaseScatti.h"
+#include "pulses/ModificaScatti.h"
+#include "pulses/SceltaMese.h"
+#include "settings/ArchivioImpostazioni.h"
+#include "settings/Impostazioni.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDate Oggi(2026, 12, 7);  // a Monday; December 2026 starts on a Tuesday
+
+void ClicCella(QTableWidget* g, int riga, int colonna, bool doppio = false)
+{
+    const QPoint p = g->visualItemRect(g->item(riga, colonna)).center();
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, p);
+    if (doppio)
+        QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, p);
+}
+
+QString Cella(const SceltaMese* s, int riga, int colonna) { return s->GrigliaGiorni->item(riga, colonna)->text(); }
+
+// The day editor filled as a user would, then closed with one of its buttons.
+std::function<int(QDialog&)> Editor(const QString& scatti, const QString& importo, bool ok,
+                                    QString* data = nullptr)
+{
+    return [=](QDialog& d) {
+        auto& e = dynamic_cast<ModificaScatti&>(d);
+        if (data)
+            *data = e.M_DataScatti->text();
+        e.M_NumeroScatti->setText(scatti);
+        e.M_Importo->setText(importo);
+        QTest::mouseClick(ok ? e.P_OK : e.P_Annulla, Qt::LeftButton);
+        return e.result();
+    };
+}
+
+// The date picker answered by clicking day `giorno` after showing month
+// `mese` of year `anno` (0: as it opened); 0 as day cancels.
+std::function<int(QDialog&)> Picker(int giorno, int mese = 0, int anno = 0, QDate* aperto = nullptr)
+{
+    return [=](QDialog& d) {
+        auto& c = dynamic_cast<Calendario&>(d);
+        c.show();
+        if (aperto)
+            *aperto = QDate(c.Pannello->Anno(), c.Pannello->Mese(), 1);
+        if (anno)
+            c.Pannello->AnnoCorrente->setCurrentIndex(anno - 1980);
+        if (mese)
+            c.Pannello->MeseCorrente->setCurrentIndex(mese - 1);
+        if (giorno == 0) {
+            QTest::mouseClick(c.P_Annulla, Qt::LeftButton);
+            return c.result();
+        }
+        int r = 0, col = 0;
+        EXPECT_TRUE(c.Pannello->CellaDelGiorno(QDate(c.Pannello->Anno(), c.Pannello->Mese(), giorno), &r, &col));
+        ClicCella(c.Pannello->GrigliaGiorni, r, col);
+        return c.result();
+    };
+}
+
+class FinestreBolletta : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(db.Apri(tmp.filePath("Velatrix.001")));
+        imp.DatIPB = QDate(2026, 11, 15);
+        imp.DatFPB = QDate(2027, 1, 14);
+    }
+    std::unique_ptr<Bolletta> Apri()
+    {
+        auto w = std::make_unique<Bolletta>(imp, archivio, db, utente, [] { return Oggi; });
+        w->RicaricaTotali = [this] { ++ricariche; };
+        w->show();
+        return w;
+    }
+    void Riga(QDate g, qint32 s, double l) { ASSERT_TRUE(db.AggiungiScatti(g, s, l)); }
+
+    QTemporaryDir tmp;
+    DatabaseScatti db;
+    Impostazioni imp;
+    ArchivioImpostazioni archivio{tmp.filePath("Velatrix.conf")};
+    UtenteFinto utente;
+    int ricariche = 0;
+};
+
+TEST_F(FinestreBolletta, SiApreSulMeseCorrenteConIGiorniRegistrati)
+{
+    Riga(QDate(2026, 11, 30), 500, 63500);  // the neighbouring month: never shown
+    Riga(QDate(2026, 12, 1), 10, 1270);
+    Riga(QDate(2026, 12, 7), 0, 0);         // a row of zeros is still a row
+    auto w = Apri();
+    EXPECT_EQ(w->windowTitle(), "Scatti e bolletta");
+    EXPECT_EQ(w->Pannelli->tabText(0), "Riepilogo scatti");
+    EXPECT_EQ(w->Pannelli->tabText(1), "Riepilogo bolletta");
+    EXPECT_EQ(w->Pannelli->currentIndex(), 0);
+
+    const SceltaMese* s = w->SceltaGiorni;
+    EXPECT_EQ(s->MeseCorrente->currentText(), "Dicembre");
+    EXPECT_EQ(s->AnnoCorrente->currentText(), "2026");
+    ASSERT_EQ(s->AnnoCorrente->count(), 121);
+    EXPECT_EQ(s->AnnoCorrente->itemText(0), "1980");
+    EXPECT_EQ(s->AnnoCorrente->itemText(120), "2100");
+    EXPECT_EQ(s->GrigliaGiorni->horizontalHeaderItem(0)->text(), "Lun");
+    EXPECT_EQ(s->GrigliaGiorni->horizontalHeaderItem(6)->text(), "Dom");
+    EXPECT_EQ(Cella(s, 0, 0), "");
+    EXPECT_EQ(Cella(s, 0, 1), "( 1 )");
+    EXPECT_EQ(Cella(s, 0, 2), "2");
+    EXPECT_EQ(Cella(s, 1, 0), "( 7 )");
+    EXPECT_EQ(Cella(s, 4, 3), "31");
+    EXPECT_EQ(Cella(s, 5, 0), "");
+
+    EXPECT_EQ(w->DataSelezionata->text(), "07/12/2026");
+    EXPECT_EQ(w->ScattiGiorno->text(), "0  ");
+    EXPECT_EQ(w->ImpGiorno->text(), "0  ");
+    EXPECT_EQ(w->ScattiMese->text(), "10  ");
+    EXPECT_EQ(w->ImpMese->text(), "1.270  ");
+    EXPECT_EQ(w->MediaScattiGiorno->text(), "0,3  ");   // 10 / 31
+    EXPECT_EQ(w->MediaImpGiorno->text(), "41,0  ");     // 1270 / 31
+
+    // A neighbouring month's cell ignores clicks; a day's cell shows the day.
+    ClicCella(s->GrigliaGiorni, 0, 0, true);
+    EXPECT_EQ(w->GiornoSelezionato(), Oggi);
+    ClicCella(s->GrigliaGiorni, 0, 1);
+    EXPECT_EQ(w->GiornoSelezionato(), QDate(2026, 12, 1));
+    EXPECT_EQ(w->ScattiGiorno->text(), "10  ");
+    EXPECT_EQ(w->ImpGiorno->text(), "1.270  ");
+}
+
+TEST_F(FinestreBolletta, LeListeCambianoMeseEMostranoIlPrimoGiorno)
+{
+    Riga(QDate(2027, 2, 28), 28, 2800);
+    auto w = Apri();
+    w->SceltaGiorni->AnnoCorrente->setCurrentIndex(2027 - 1980);
+    w->SceltaGiorni->MeseCorrente->setCurrentIndex(1);
+    EXPECT_EQ(w->Mese(), 2);
+    EXPECT_EQ(w->Anno(), 2027);
+    EXPECT_EQ(w->DataSelezionata->text(), "01/02/2027");
+    EXPECT_EQ(Cella(w->SceltaGiorni, 0, 0), "1");
+    EXPECT_EQ(Cella(w->SceltaGiorni, 3, 6), "( 28 )");
+    EXPECT_EQ(Cella(w->SceltaGiorni, 4, 0), "");
+    EXPECT_EQ(w->MediaScattiGiorno->text(), "1,0  ");   // divided by 28
+    EXPECT_EQ(w->MediaImpGiorno->text(), "100,0  ");
+
+    QTest::mouseClick(w->P_SelezionaOggi, Qt::LeftButton);
+    EXPECT_EQ(w->Mese(), 12);
+    EXPECT_EQ(w->GiornoSelezionato(), Oggi);
+}
+
+TEST_F(FinestreBolletta, CorrezioneDelGiornoScriveSoloValoriCambiatiEConfermati)
+{
+    auto w = Apri();
+    const QDate tre(2026, 12, 3);
+    QString data;
+    w->EseguiDialogo = Editor("5", "1234,5", true, &data);
+    ClicCella(w->SceltaGiorni->GrigliaGiorni, 0, 3, true);
+    EXPECT_EQ(data, QLocale().toString(tre, QLocale::LongFormat));
+    EXPECT_EQ(db.TrovaGiorno(tre), (TotaliGiorno{5, 1234.5}));
+    EXPECT_EQ(Cella(w->SceltaGiorni, 0, 3), "( 3 )");
+    EXPECT_EQ(w->GiornoSelezionato(), tre);
+    EXPECT_EQ(w->ScattiGiorno->text(), "5  ");
+    EXPECT_EQ(w->ImpGiorno->text(), "1.235  ");
+    EXPECT_EQ(w->ImpMese->text(), "1.235  ");
+    EXPECT_EQ(w->NettoBolletta->text(), "1.235 ");  // the bill tab follows at once
+
+    // Cancel after typing, and OK with the values as shown: nothing written.
+    w->EseguiDialogo = Editor("77", "88", false);
+    w->P_ModificaScatti_Click();
+    EXPECT_EQ(std::get<QString>(ValoreScambio), "5/1234,5");
+    w->EseguiDialogo = [](QDialog& d) {
+        QTest::mouseClick(dynamic_cast<ModificaScatti&>(d).P_OK, Qt::LeftButton);
+        return d.result();
+    };
+    w->P_ModificaScatti_Click();
+    EXPECT_EQ(std::get<QString>(ValoreScambio), "5/1234,5");
+    EXPECT_EQ(db.TrovaGiorno(tre), (TotaliGiorno{5, 1234.5}));
+
+    // Wrong entries are corrected before they are handed back.
+    w->EseguiDialogo = Editor("12a", "10000000", true);
+    w->P_ModificaScatti_Click();
+    EXPECT_EQ(db.TrovaGiorno(tre), (TotaliGiorno{12, 0}));
+
+    w->EseguiDialogo = Editor("0", "0", true);
+    w->P_ModificaScatti_Click();
+    EXPECT_FALSE(db.TrovaGiorno(tre).has_value());
+    EXPECT_EQ(Cella(w->SceltaGiorni, 0, 3), "3");
+    EXPECT_EQ(w->ScattiMese->text(), "0  ");
+}
+
+TEST(ModificaScatti, ICampiSiCorreggonoLasciandoli)
+{
+    ModificaScatti e(QDate(2026, 12, 3), {3, 1234.5});
+    EXPECT_EQ(e.windowTitle(), "Modifica Scatti");
+    EXPECT_EQ(e.M_NumeroScatti->text(), "3");
+    EXPECT_EQ(e.M_Importo->text(), "1234,5");
+    e.show();
+    e.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&e));
+    const struct { const char* scatti; const char* importo; const char* s; const char* i; } casi[] = {
+        {"12a", "abc", "12", "0"},        {"-4", "10000000", "0", "0"},
+        {"10000", "9999999", "0", "9999999"}, {"7.9", "1234,5", "7", "1234,5"},
+        {" 1 2 ", "0,25", "12", "0,25"}};
+    for (const auto& c : casi) {
+        e.M_NumeroScatti->setFocus();
+        e.M_NumeroScatti->setText(c.scatti);
+        e.M_Importo->setFocus();
+        e.M_Importo->setText(c.importo);
+        e.P_OK->setFocus();
+        EXPECT_EQ(e.M_NumeroScatti->text(), c.s) << c.scatti;
+        EXPECT_EQ(e.M_Importo->text(), c.i) << c.importo;
+    }
+}
+
+TEST_F(FinestreBolletta, AzzeraIlMeseDelGiornoSelezionatoSoloConOK)
+{
+    Riga(QDate(2026, 11, 30), 5, 635);
+    Riga(QDate(2026, 12, 1), 10, 1270);
+    Riga(QDate(2026, 12, 31), 2, 254);
+    auto w = Apri();
+    utente.risposte = {false, true};
+    w->P_AzzeraScatti_Click();
+    EXPECT_TRUE(db.TrovaGiorno(QDate(2026, 12, 1)).has_value());
+    ASSERT_EQ(utente.domande.size(), 1);
+    EXPECT_EQ(utente.domande[0],
+              "Attenzione!!! Gli scatti conteggiati nel mese di dicembre 2026 stanno per essere azzerati: "
+              "premere <OK> per procedere all'azzeramento oppure <Annulla> per lasciare invariato.");
+    EXPECT_TRUE(utente.avvisi.isEmpty());
+
+    w->P_AzzeraScatti_Click();
+    EXPECT_EQ(utente.avvisi, QStringList{"Gli scatti conteggiati nel mese di dicembre 2026 sono stati azzerati."});
+    EXPECT_FALSE(db.TrovaGiorno(QDate(2026, 12, 1)).has_value());
+    EXPECT_FALSE(db.TrovaGiorno(QDate(2026, 12, 31)).has_value());
+    EXPECT_TRUE(db.TrovaGiorno(QDate(2026, 11, 30)).has_value());
+    EXPECT_EQ(Cella(w->SceltaGiorni, 0, 1), "1");
+    EXPECT_EQ(w->ScattiMese->text(), "0  ");
+    EXPECT_EQ(w->MediaImpGiorno->text(), "0,0  ");
+    EXPECT_EQ(w->ScattiBolletta->text(), "5 ");
+}
+
+TEST_F(FinestreBolletta, TotaliDelPeriodoACavalloDiMeseEAnno)
+{
+    Riga(QDate(2026, 11, 14), 99, 9999);   // before the period
+    Riga(QDate(2026, 11, 15), 10, 500);
+    Riga(QDate(2026, 12, 31), 20, 402.4);
+    Riga(QDate(2027, 1, 14), 30, 100);
+    Riga(QDate(2027, 1, 15), 99, 9999);    // after it
+    auto w = Apri();
+    EXPECT_EQ(w->V_DataInizioBolletta->text(), "15/11/2026");
+    EXPECT_EQ(w->V_DataFineBolletta->text(), "14/01/2027");
+    EXPECT_EQ(w->EtichettaIvaBolletta->text(), "Iva (20%)");
+    EXPECT_EQ(w->ScattiBolletta->text(), "60 ");
+    EXPECT_EQ(w->MediaScattiBolletta->text(), "1,0 ");     // 60 / 61 days
+    EXPECT_EQ(w->MediaImportoBolletta->text(), "16,4 ");   // 1002.4 / 61
+    EXPECT_EQ(w->NettoBolletta->text(), "1.002 ");
+    EXPECT_EQ(w->IvaBolletta->text(), "201 ");
+    EXPECT_EQ(w->TotaleBolletta->text(), "1.203 ");
+
+    imp.Tariffe.PrcIva = 4;
+    auto quattro = Apri();
+    EXPECT_EQ(quattro->EtichettaIvaBolletta->text(), "Iva (4%)");
+    EXPECT_EQ(quattro->IvaBolletta->text(), "40 ");
+    EXPECT_EQ(quattro->TotaleBolletta->text(), "1.042 ");
+}
+
+TEST_F(FinestreBolletta, PeriodoVuotoOInvertitoNonDivide)
+{
+    imp.DatIPB = imp.DatFPB = QDate(2030, 5, 5);
+    auto vuoto = Apri();
+    for (QLabel* l : {vuoto->ScattiBolletta, vuoto->NettoBolletta, vuoto->IvaBolletta, vuoto->TotaleBolletta})
+        EXPECT_EQ(l->text(), "0 ");
+    EXPECT_EQ(vuoto->MediaScattiBolletta->text(), "0,0 ");
+
+    Riga(QDate(2026, 12, 1), 10, 1270);
+    imp.DatIPB = QDate(2026, 12, 31);
+    imp.DatFPB = QDate(2026, 12, 1);
+    auto invertito = Apri();
+    EXPECT_EQ(invertito->MediaScattiBolletta->text(), "0,0 ");
+    EXPECT_EQ(invertito->MediaImportoBolletta->text(), "0,0 ");
+}
+
+TEST_F(FinestreBolletta, GliEstremiDelPeriodoSiSpingono)
+{
+    auto w = Apri();
+    QDate aperto;
+    w->EseguiDialogo = Picker(20, 1, 2027, &aperto);  // start moved to 20 January 2027, after the end
+    w->P_DataInizio_Click();
+    EXPECT_EQ(aperto, QDate(2026, 11, 1));
+    EXPECT_EQ(w->DataInizioBolletta(), QDate(2027, 1, 20));
+    EXPECT_EQ(w->DataFineBolletta(), QDate(2027, 1, 20));
+    EXPECT_EQ(w->V_DataFineBolletta->text(), "20/01/2027");
+
+    w->EseguiDialogo = Picker(5);  // end moved before the start
+    w->P_DataFine_Click();
+    EXPECT_EQ(w->DataInizioBolletta(), QDate(2027, 1, 5));
+    EXPECT_EQ(w->DataFineBolletta(), QDate(2027, 1, 5));
+
+    w->EseguiDialogo = Picker(0);
+    w->P_DataFine_Click();
+    EXPECT_EQ(w->DataFineBolletta(), QDate(2027, 1, 5));
+}
+
+TEST_F(FinestreBolletta, ChiudiChiedeSoloSeIlPeriodoECambiato)
+{
+    {
+        auto w = Apri();
+        w->EseguiDialogo = Picker(1);
+        w->P_DataFine_Click();                 // 1 January 2027
+        w->EseguiDialogo = Picker(14);
+        w->P_DataFine_Click();                 // and back to 14 January
+        QTest::mouseClick(w->P_Chiudi, Qt::LeftButton);
+        EXPECT_TRUE(utente.domande.isEmpty());
+        EXPECT_EQ(ricariche, 1);
+    }
+    {
+        auto w = Apri();
+        w->EseguiDialogo = Picker(1);
+        w->P_DataFine_Click();
+        utente.risposte = {false};
+        QTest::mouseClick(w->P_Chiudi, Qt::LeftButton);
+        EXPECT_EQ(utente.domande, QStringList{"Mantenere il nuovo periodo bolletta impostato ?"});
+        EXPECT_EQ(w->Pannelli->currentIndex(), 1);
+        EXPECT_EQ(imp.DatFPB, QDate(2027, 1, 14));
+        EXPECT_FALSE(archivio.Contiene("DatFPB"));
+    }
+    {
+        auto w = Apri();
+        w->EseguiDialogo = Picker(1);
+        w->P_DataFine_Click();
+        utente.risposte = {true};
+        QTest::mouseClick(w->P_Chiudi, Qt::LeftButton);
+        EXPECT_EQ(imp.DatFPB, QDate(2027, 1, 1));
+        EXPECT_EQ(ArchivioImpostazioni(tmp.filePath("Velatrix.conf")).Leggi("DatFPB", ""), "01/01/2027");
+        EXPECT_EQ(ArchivioImpostazioni(tmp.filePath("Velatrix.conf")).Leggi("DatIPB", ""), "15/11/2026");
+    }
+    // Esc and the frame skip the question but still reload the totals.
+    auto w = Apri();
+    w->EseguiDialogo = Picker(2);
+    w->P_DataFine_Click();
+    QTest::keyClick(w.get(), Qt::Key_Escape);
+    auto w2 = Apri();
+    w2->close();
+    EXPECT_EQ(utente.domande.size(), 2);
+    EXPECT_EQ(imp.DatFPB, QDate(2027, 1, 1));
+    EXPECT_EQ(ricariche, 5);
+}
+
+TEST(Calendario, RestituisceIlGiornoCliccatoOZero)
+{
+    ValoreScambio = QDate(2027, 1, 31);
+    Calendario c;
+    c.show();
+    EXPECT_EQ(c.Pannello->MeseCorrente->currentText(), "Gennaio");
+    EXPECT_EQ(c.Pannello->AnnoCorrente->currentText(), "2027");
+    EXPECT_EQ(c.Pannello->GrigliaGiorni->horizontalHeaderItem(1)->text(), "M");
+    EXPECT_EQ(c.Pannello->GrigliaGiorni->currentRow(), -1);   // no day preselected
+    EXPECT_TRUE(c.Pannello->GrigliaGiorni->selectedItems().isEmpty());
+    ClicCella(c.Pannello->GrigliaGiorni, 0, 0);                // 29 December: empty, inert
+    EXPECT_TRUE(c.isVisible());
+    EXPECT_EQ(std::get<QDate>(ValoreScambio), QDate(2027, 1, 31));
+    ClicCella(c.Pannello->GrigliaGiorni, 2, 4);                // Friday of the third week
+    EXPECT_EQ(std::get<QDate>(ValoreScambio), QDate(2027, 1, 15));
+    EXPECT_FALSE(c.isVisible());
+
+    EXPECT_EQ(Picker(28, 2)(c), QDialog::Accepted);
+    EXPECT_EQ(std::get<QDate>(ValoreScambio), QDate(2027, 2, 28));
+
+    ValoreScambio = QDate(1975, 6, 1);  // before the lists' first year
+    Calendario fuori;
+    EXPECT_EQ(fuori.Pannello->AnnoCorrente->currentText(), "1980");
+    EXPECT_EQ(Picker(0, 3)(fuori), QDialog::Rejected);
+    EXPECT_TRUE(ScambioIntero(ValoreScambio, 0));
+}
+
+} // namespace
