@@ -43,11 +43,13 @@ QPushButton* Pulsante(const QString& testo, const char* nome, QWidget* genitore)
 
 // Label and value pairs in rows, inside a titled frame.
 QGroupBox* Riquadro(const QString& titolo, std::initializer_list<std::pair<QString, QLabel*>> righe,
-                    QPushButton* pulsante, QWidget* genitore)
+                    QPushButton* pulsante, QWidget* genitore, QLabel* testa = nullptr)
 {
     auto* g = new QGroupBox(titolo, genitore);
     auto* griglia = new QGridLayout(g);
     int r = 0;
+    if (testa)
+        griglia->addWidget(testa, r++, 0, 1, 2);
     for (const auto& [etichetta, valore] : righe) {
         griglia->addWidget(new QLabel(etichetta, g), r, 0);
         griglia->addWidget(valore, r++, 1);
@@ -123,8 +125,7 @@ QWidget* Bolletta::CreaPannelloScatti()
 
     auto* giorno = Riquadro(QStringLiteral("Totale nel giorno"),
                             {{QStringLiteral("Scatti"), ScattiGiorno}, {QStringLiteral("L."), ImpGiorno}},
-                            P_ModificaScatti, p);
-    qobject_cast<QGridLayout*>(giorno->layout())->addWidget(DataSelezionata, 3, 0, 1, 2);
+                            P_ModificaScatti, p, DataSelezionata);
     auto* destra = new QVBoxLayout;
     destra->addWidget(giorno);
     destra->addWidget(Riquadro(QStringLiteral("Totale nel mese"),
