@@ -1,1 +1,1 @@
-velatrix_bench(bench_log bench_log.cpp LIBS velatrix_log)
+velatrix_bench(bench_log bench_log.cpp LIBS velatrix_log_finestre)

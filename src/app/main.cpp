@@ -3,6 +3,7 @@
 // prices every pulse, stores it at once and tells the window what to draw.
 // Windows only show state and forward the user's acts.
 #include "app/Applicazione.h"
+#include "common/FusoOrario.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -11,6 +12,7 @@
 
 int main(int argc, char** argv)
 {
+    FissaFusoOrario();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velatrix"));
     QApplication::setApplicationVersion(QStringLiteral(VELATRIX_VERSIONE));

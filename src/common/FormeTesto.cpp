@@ -188,7 +188,6 @@ std::optional<double> LeggiNumero(const QString& testo, const QLocale& locale)
     return v;
 }
 
-namespace {
 QString FormatoQuattroCifre(const QLocale& locale)
 {
     QString f = locale.dateFormat(QLocale::ShortFormat);
@@ -196,7 +195,6 @@ QString FormatoQuattroCifre(const QLocale& locale)
         f.replace(QLatin1String("yy"), QLatin1String("yyyy"));
     return f;
 }
-} // namespace
 
 QString TestoData(const QDate& data, const QLocale& locale)
 {

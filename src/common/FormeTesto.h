@@ -39,6 +39,7 @@ QString TestoNumeroSingolo(float valore, const QLocale& locale = QLocale());
 std::optional<double> LeggiNumero(const QString& testo, const QLocale& locale = QLocale());
 
 // The locale's short date with a four-digit year, in the locale's field order.
+QString FormatoQuattroCifre(const QLocale& locale);
 QString TestoData(const QDate& data, const QLocale& locale = QLocale());
 
 // Reads a date in the locale's short form, with a two- or four-digit year;

@@ -67,9 +67,10 @@ bool EsportaLog(const QString& log, const QString& destinazione, TipoEsportazion
     QByteArray attesa = IntestazioneEsportazione(tipo);
     attesa.reserve(BloccoScrittura + 512);
     const qint64 totale = lettore.NumeroRecord();
+    const FormatiLog formati(locale);
     RecordLog r;
     while (lettore.Prossimo(r)) {
-        attesa += RigaEsportazione(r, tipo, locale);
+        attesa += RigaEsportazione(r, tipo, formati);
         if (attesa.size() >= BloccoScrittura) {
             if (!Scrivi(file, attesa))
                 return annulla();

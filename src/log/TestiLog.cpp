@@ -10,13 +10,19 @@ const QByteArray FineRiga = QByteArrayLiteral("\r\n");
 // Fields of the fixed-column form; the header labels end where they end.
 constexpr int Larghezze[7] = {11, 12, 12, 12, 12, 8, 11};
 
-QStringList DateEOre(const RecordLog& r, const QLocale& locale)
+QStringList DateEOre(const RecordLog& r, const FormatiLog& f)
 {
     if (!r.Inizio.isValid())
         return {QString(), QString(), QString(), QString()};
     const QDateTime fine = r.Fine();
-    return {TestoData(r.Inizio.date(), locale), TestoOraLog(r.Inizio.time(), locale), TestoData(fine.date(), locale),
-            TestoOraLog(fine.time(), locale)};
+    return {f.Data(r.Inizio.date()), f.Ora(r.Inizio.time()), f.Data(fine.date()), f.Ora(fine.time())};
+}
+
+QString FormatoOra(const QLocale& locale)
+{
+    QString formato = locale.timeFormat(QLocale::LongFormat);
+    formato.remove(QLatin1Char('t'));
+    return formato.trimmed();
 }
 
 } // namespace
@@ -30,19 +36,18 @@ const QStringList& IntestazioniLog()
     return t;
 }
 
-QString TestoOraLog(const QTime& ora, const QLocale& locale)
+QString TestoOraLog(const QTime& ora, const QLocale& locale) { return locale.toString(ora, FormatoOra(locale)); }
+
+FormatiLog::FormatiLog(const QLocale& locale)
+    : locale_(locale), data_(FormatoQuattroCifre(locale)), ora_(FormatoOra(locale))
 {
-    QString formato = locale.timeFormat(QLocale::LongFormat);
-    formato.remove(QLatin1Char('t'));
-    formato = formato.trimmed();
-    return locale.toString(ora, formato);
 }
 
-QStringList ColonneRecordLog(const RecordLog& r, const QLocale& locale)
+QStringList ColonneRecordLog(const RecordLog& r, const FormatiLog& f)
 {
-    QStringList c = DateEOre(r, locale);
-    c << FormattaTempo(r.Durata) << locale.toString(r.Scatti) << FormattaNumero(r.Importo, QStringLiteral("#,##0"), locale)
-      << r.Connessione;
+    QStringList c = DateEOre(r, f);
+    c << FormattaTempo(r.Durata) << f.Locale().toString(r.Scatti)
+      << FormattaNumero(r.Importo, QStringLiteral("#,##0"), f.Locale()) << r.Connessione;
     return c;
 }
 
@@ -62,11 +67,11 @@ QByteArray IntestazioneEsportazione(TipoEsportazione tipo)
     return riga.toUtf8() + FineRiga;
 }
 
-QByteArray RigaEsportazione(const RecordLog& r, TipoEsportazione tipo, const QLocale& locale)
+QByteArray RigaEsportazione(const RecordLog& r, TipoEsportazione tipo, const FormatiLog& f)
 {
-    QStringList campi = DateEOre(r, locale);
-    campi << FormattaTempo(r.Durata) << FormattaNumero(r.Scatti, QStringLiteral("0"), locale)
-          << FormattaNumero(r.Importo, QStringLiteral("0"), locale);
+    QStringList campi = DateEOre(r, f);
+    campi << FormattaTempo(r.Durata) << FormattaNumero(r.Scatti, QStringLiteral("0"), f.Locale())
+          << FormattaNumero(r.Importo, QStringLiteral("0"), f.Locale());
     QString riga;
     if (tipo == TipoEsportazione::Tabulazione) {
         campi << r.Connessione.trimmed();
@@ -90,12 +95,13 @@ std::vector<RigaLog> RichiediRigheLog(const SorgenteRecordLog& sorgente, qint64 
         indice = marca + passo;
     else
         indice = indietro ? numero - 1 : 0;
+    const FormatiLog formati(locale);
     std::vector<RigaLog> out;
     for (int r = 0; r < righe && indice >= 0 && indice < numero; ++r, indice += passo) {
         const std::optional<RecordLog> record = sorgente(indice + 1);
         if (!record)
             break;
-        out.push_back({QString::number(indice), ColonneRecordLog(*record, locale)});
+        out.push_back({QString::number(indice), ColonneRecordLog(*record, formati)});
     }
     return out;
 }

@@ -18,11 +18,25 @@ const QStringList& IntestazioniLog();
 // The time of day in the locale's long form without the time zone (12:05:07).
 QString TestoOraLog(const QTime& ora, const QLocale& locale = QLocale());
 
+// The locale's date and time forms, looked up once for a whole log instead
+// of once a field.
+class FormatiLog {
+public:
+    explicit FormatiLog(const QLocale& locale = QLocale());
+    const QLocale& Locale() const { return locale_; }
+    QString Data(const QDate& data) const { return locale_.toString(data, data_); }
+    QString Ora(const QTime& ora) const { return locale_.toString(ora, ora_); }
+
+private:
+    QLocale locale_;
+    QString data_, ora_;
+};
+
 // The eight texts of a row: short dates and times of start and end (end =
 // Inizio + Durata), the duration text, pulses, "#,##0" amount, and the name
 // as stored with its padding. A record without a valid date shows its dates
 // and times blank.
-QStringList ColonneRecordLog(const RecordLog& record, const QLocale& locale = QLocale());
+QStringList ColonneRecordLog(const RecordLog& record, const FormatiLog& formati = FormatiLog());
 
 enum class TipoEsportazione { Tabulazione, Spazi };
 
@@ -31,7 +45,7 @@ QString AllineaADestra(const QString& testo, int larghezza);
 
 // One line of an export, CRLF included, in UTF-8.
 QByteArray IntestazioneEsportazione(TipoEsportazione tipo);
-QByteArray RigaEsportazione(const RecordLog& record, TipoEsportazione tipo, const QLocale& locale = QLocale());
+QByteArray RigaEsportazione(const RecordLog& record, TipoEsportazione tipo, const FormatiLog& formati = FormatiLog());
 
 // A row the grid asked for: the record's 0-based index as decimal text and
 // its eight column texts.

@@ -1,0 +1,13 @@
+#include "common/FusoOrario.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+#include <ctime>
+
+void FissaFusoOrario()
+{
+    if (qEnvironmentVariableIsSet("TZ"))
+        return;
+    qputenv("TZ", QByteArrayLiteral(":/etc/localtime"));
+    tzset();
+}

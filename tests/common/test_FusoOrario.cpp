@@ -1,0 +1,24 @@
+#include "common/FusoOrario.h"
+
+#include <QByteArray>
+#include <gtest/gtest.h>
+
+TEST(FusoOrario, SoloQuandoTzNonEImpostato)
+{
+    const QByteArray prima = qgetenv("TZ");
+    const bool impostato = qEnvironmentVariableIsSet("TZ");
+
+    qunsetenv("TZ");
+    FissaFusoOrario();
+    EXPECT_EQ(qgetenv("TZ"), ":/etc/localtime");
+
+    qputenv("TZ", "");  // an empty TZ means UTC to the C library: the user's choice stays
+    FissaFusoOrario();
+    EXPECT_TRUE(qEnvironmentVariableIsSet("TZ"));
+    EXPECT_EQ(qgetenv("TZ"), "");
+
+    if (impostato)
+        qputenv("TZ", prima);
+    else
+        qunsetenv("TZ");
+}
