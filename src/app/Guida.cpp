@@ -1,6 +1,7 @@
 #include "app/Guida.h"
 
 #include <QDialog>
+#include <QTextDocument>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPointer>
@@ -9,6 +10,9 @@
 
 void MostraGuida(QWidget* genitore)
 {
+    // The page lives in a static library, whose resources the linker keeps
+    // only when asked for by name.
+    Q_INIT_RESOURCE(risorse);
     // One help window at a time; F1 again brings it forward.
     static QPointer<QDialog> guida;
     if (!guida) {

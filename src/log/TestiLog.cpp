@@ -38,9 +38,74 @@ const QStringList& IntestazioniLog()
 
 QString TestoOraLog(const QTime& ora, const QLocale& locale) { return locale.toString(ora, FormatoOra(locale)); }
 
-FormatiLog::FormatiLog(const QLocale& locale)
-    : locale_(locale), data_(FormatoQuattroCifre(locale)), ora_(FormatoOra(locale))
+namespace {
+
+// Nothing for a form holding names, AM/PM, quotes or another numbering
+// system: those go through the locale.
+std::optional<std::vector<FormatiLog::Pezzo>> Scomponi(const QString& formato, const QLocale& locale)
 {
+    if (locale.zeroDigit() != QLatin1String("0"))
+        return std::nullopt;
+    std::vector<FormatiLog::Pezzo> pezzi;
+    for (qsizetype i = 0; i < formato.size();) {
+        const QChar c = formato.at(i);
+        qsizetype n = 1;
+        while (i + n < formato.size() && formato.at(i + n) == c)
+            ++n;
+        if (c.isLetter() || c == QLatin1Char('\'') || c.unicode() > 0x7f) {
+            const char l = c.toLatin1() == 'H' ? 'h' : c.toLatin1();
+            const bool ammesso = (QByteArrayView("dMhms").contains(l) && n <= 2) || (l == 'y' && (n == 2 || n == 4));
+            if (!ammesso)
+                return std::nullopt;
+            pezzi.push_back({l, int(n), {}});
+        } else {
+            pezzi.push_back({0, 0, formato.mid(i, n)});
+        }
+        i += n;
+    }
+    return pezzi;
+}
+
+QString Componi(const std::vector<FormatiLog::Pezzo>& pezzi, const QDate& d, const QTime& t)
+{
+    QString out;
+    out.reserve(12);
+    for (const FormatiLog::Pezzo& p : pezzi) {
+        int v = 0;
+        switch (p.lettera) {
+        case 0: out += p.testo; continue;
+        case 'd': v = d.day(); break;
+        case 'M': v = d.month(); break;
+        case 'y': v = p.larghezza == 2 ? d.year() % 100 : d.year(); break;
+        case 'h': v = t.hour(); break;
+        case 'm': v = t.minute(); break;
+        case 's': v = t.second(); break;
+        }
+        out += QString::number(v).rightJustified(p.larghezza, QLatin1Char('0'));
+    }
+    return out;
+}
+
+} // namespace
+
+FormatiLog::FormatiLog(const QLocale& locale)
+    : locale_(locale), data_(FormatoQuattroCifre(locale)), ora_(FormatoOra(locale)),
+      pezziData_(Scomponi(data_, locale)), pezziOra_(Scomponi(ora_, locale))
+{
+}
+
+QString FormatiLog::Data(const QDate& data) const
+{
+    if (pezziData_ && data.isValid() && data.year() > 0 && data.year() <= 9999)
+        return Componi(*pezziData_, data, {});
+    return locale_.toString(data, data_);
+}
+
+QString FormatiLog::Ora(const QTime& ora) const
+{
+    if (pezziOra_ && ora.isValid())
+        return Componi(*pezziOra_, {}, ora);
+    return locale_.toString(ora, ora_);
 }
 
 QStringList ColonneRecordLog(const RecordLog& r, const FormatiLog& f)

@@ -19,17 +19,28 @@ const QStringList& IntestazioniLog();
 QString TestoOraLog(const QTime& ora, const QLocale& locale = QLocale());
 
 // The locale's date and time forms, looked up once for a whole log instead
-// of once a field.
+// of once a field. A form made only of numbers and separators (the usual
+// case) is filled in directly, which is several times faster than the
+// locale's general formatter on a long export.
 class FormatiLog {
 public:
     explicit FormatiLog(const QLocale& locale = QLocale());
     const QLocale& Locale() const { return locale_; }
-    QString Data(const QDate& data) const { return locale_.toString(data, data_); }
-    QString Ora(const QTime& ora) const { return locale_.toString(ora, ora_); }
+    QString Data(const QDate& data) const;
+    QString Ora(const QTime& ora) const;
+
+    // One field of a numeric form: a letter of the pattern (d M y h m s) and
+    // its width, or literal text (lettera 0).
+    struct Pezzo {
+        char lettera = 0;
+        int larghezza = 0;
+        QString testo;
+    };
 
 private:
     QLocale locale_;
     QString data_, ora_;
+    std::optional<std::vector<Pezzo>> pezziData_, pezziOra_;
 };
 
 // The eight texts of a row: short dates and times of start and end (end =

@@ -1,5 +1,6 @@
 #include "Finti.h"
 #include "app/Applicazione.h"
+#include "app/Guida.h"
 #include "app/Principale.h"
 #include "engine/Motore.h"
 #include "pulses/Bolletta.h"
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
@@ -30,6 +32,8 @@ protected:
                                &codice));
         w = app->Finestra();
         m = app->MotoreConteggio();
+        if (!FinestreFinte())
+            return;
         Principale::Finestre finestre;
         finestre.Tariffe = [this] { ++aperte["Tariffe"]; };
         finestre.Bolletta = [this] { ++aperte["Bolletta"]; };
@@ -39,6 +43,8 @@ protected:
         finestre.Guida = [this] { ++aperte["Guida"]; };
         w->ImpostaFinestre(finestre);
     }
+    // The windows stand-ins that count their openings, unless a test wants the real ones.
+    virtual bool FinestreFinte() const { return true; }
     void Tasto(Qt::Key tasto, Qt::KeyboardModifiers mod = Qt::NoModifier) { QTest::keyClick(w, tasto, mod); }
     QString Testo() const { return w->Importo->text(); }
 
@@ -135,6 +141,26 @@ TEST_F(PrincipaleTest, TastiEVociDelMenuDuranteIlConteggio)
     EXPECT_EQ(aperte["Info"], 1);
 }
 
+TEST_F(PrincipaleTest, OgniVoceDelMenuApreLaSuaFinestra)
+{
+    const std::pair<int, const char*> voci[] = {
+        {7, "Tariffe"}, {8, "Bolletta"}, {9, "Log"}, {11, "Opzioni"}, {13, "Guida"}, {14, "Info"}};
+    for (const auto& [voce, finestra] : voci) {
+        w->mnuVoce[size_t(voce)]->trigger();
+        EXPECT_EQ(aperte[finestra], 1) << voce;
+    }
+    EXPECT_EQ(aperte.size(), 6u);
+    w->mnuPeriodoImporto[2]->trigger();
+    w->mnuTipoImporto[3]->trigger();
+    EXPECT_EQ(Testo(), "Scatti  0 ");
+    w->mnuVoce[1]->trigger();
+    EXPECT_TRUE(m->ConteggioAttivo());
+    w->mnuVoce[2]->trigger();
+    EXPECT_FALSE(m->ConteggioAttivo());
+    w->mnuVoce[16]->trigger();
+    EXPECT_TRUE(w->InUscita());
+}
+
 TEST_F(PrincipaleTest, LeFinestreSospendonoIlControllo)
 {
     bool attivoDentro = true;
@@ -209,22 +235,17 @@ TEST_F(PrincipaleTest, ChiamataRilevataSulPannello)
 
 // F6 with the real window: a day corrected there reaches the panel's day and
 // bill values as soon as the window closes.
-TEST(PrincipaleBolletta, UnGiornoCorrettoArrivaAlPannelloAllaChiusura)
+class PrincipaleBolletta : public PrincipaleTest {
+protected:
+    bool FinestreFinte() const override { return false; }
+};
+
+TEST_F(PrincipaleBolletta, UnGiornoCorrettoArrivaAlPannelloAllaChiusura)
 {
-    QTemporaryDir tmp;
-    UtenteFinto utente;
-    SuoniFinti suoni;
-    OrologioFinto orologio;
-    SorgenteFinta sorgente;
-    Applicazione app({utente, suoni, orologio, sorgente});
-    int codice = 0;
-    ASSERT_TRUE(app.Avvia({"--data-dir", tmp.filePath("dati")},
-                          {tmp.filePath("Velatrix.conf"), tmp.filePath("p"), tmp.filePath("Velatrix.lock")}, &codice));
-    Principale* w = app.Finestra();
     QTest::keyClick(w, Qt::Key_F2);  // 2 pulses, 254 lire
     utente.risposte = {true};
     QTest::keyClick(w, Qt::Key_F3);
-    ASSERT_FALSE(app.MotoreConteggio()->ConteggioAttivo());
+    ASSERT_FALSE(m->ConteggioAttivo());
     w->ScegliTipo(1);
     w->ScegliPeriodo(2);  // the day
     EXPECT_EQ(w->Importo->text(), "Lire  254 ");
@@ -251,4 +272,14 @@ TEST(PrincipaleBolletta, UnGiornoCorrettoArrivaAlPannelloAllaChiusura)
     EXPECT_EQ(w->Importo->text(), "Lire  5.080 ");
     w->ScegliPeriodo(3);
     EXPECT_EQ(w->Importo->text(), "Lire  5.080 ");
+}
+
+TEST(Guida, LaPaginaSiApreConIlSuoTesto)
+{
+    QWidget genitore;
+    MostraGuida(&genitore);
+    auto* testo = genitore.findChild<QTextBrowser*>();
+    ASSERT_NE(testo, nullptr);
+    EXPECT_TRUE(testo->toPlainText().contains("F6")) << testo->toPlainText().left(200).toStdString();
+    testo->window()->close();
 }

@@ -1,4 +1,5 @@
 #include "SupportoLog.h"
+#include "common/FormeTesto.h"
 #include "log/EsportazioneLog.h"
 #include "log/TestiLog.h"
 
@@ -129,3 +130,21 @@ TEST(TestiLog, RichiestaDiRighe)
 }
 
 } // namespace
+
+// The direct filling of numeric forms must give exactly what the locale gives.
+TEST(TestiLog, FormatiRapidiUgualiAQuelliDelLocale)
+{
+    const QLocale locali[] = {QLocale(QLocale::Italian, QLocale::Italy), QLocale::c(),
+                              QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::German),
+                              QLocale(QLocale::Japanese), QLocale(QLocale::Arabic, QLocale::Egypt),
+                              QLocale(QLocale::Hungarian)};
+    const QDate date[] = {QDate(1899, 12, 30), QDate(1998, 1, 1), QDate(2026, 12, 7), QDate(2100, 2, 28)};
+    const QTime ore[] = {QTime(0, 0, 0), QTime(7, 5, 9), QTime(12, 30, 0), QTime(23, 59, 59)};
+    for (const QLocale& l : locali) {
+        const FormatiLog f(l);
+        for (const QDate& d : date)
+            EXPECT_EQ(f.Data(d), TestoData(d, l)) << l.name().toStdString();
+        for (const QTime& t : ore)
+            EXPECT_EQ(f.Ora(t), TestoOraLog(t, l)) << l.name().toStdString();
+    }
+}
