@@ -13,6 +13,8 @@ struct Uso {
     sqlite3_stmt* s;
     ~Uso()
     {
+        if (!s)
+            return;  // the store was never opened
         sqlite3_reset(s);
         sqlite3_clear_bindings(s);
     }
@@ -235,18 +237,23 @@ void DatabaseScatti::Chiudi()
     Rilascia();
 }
 
-std::optional<TotaliGiorno> DatabaseScatti::Somma(QDate primo, QDate ultimo)
+bool DatabaseScatti::LegaIntervallo(sqlite3_stmt* istruzione, QDate primo, QDate ultimo)
 {
     if (!ControllaAperto())
-        return std::nullopt;
+        return false;
     const QString d1 = ChiaveGiorno(primo), d2 = ChiaveGiorno(ultimo);
-    if (d1.isEmpty() || d2.isEmpty()) {
-        Errore(ErroreValoreNonValido, QStringLiteral("data non valida"));
-        return std::nullopt;
-    }
+    if (d1.isEmpty() || d2.isEmpty())
+        return Errore(ErroreValoreNonValido, QStringLiteral("data non valida"));
+    Lega(istruzione, 1, d1);
+    Lega(istruzione, 2, d2);
+    return true;
+}
+
+std::optional<TotaliGiorno> DatabaseScatti::Somma(QDate primo, QDate ultimo)
+{
     Uso uso{somma_};
-    Lega(somma_, 1, d1);
-    Lega(somma_, 2, d2);
+    if (!LegaIntervallo(somma_, primo, ultimo))
+        return std::nullopt;
     if (sqlite3_step(somma_) != SQLITE_ROW) {
         ErroreSqlite(sqlite3_extended_errcode(db_));
         return std::nullopt;
@@ -383,16 +390,9 @@ bool DatabaseScatti::AzzeraMese(QDate qualsiasiGiorno, int* righeEliminate)
 
 std::optional<QMap<QDate, TotaliGiorno>> DatabaseScatti::Giorni(QDate primo, QDate ultimo)
 {
-    if (!ControllaAperto())
-        return std::nullopt;
-    const QString d1 = ChiaveGiorno(primo), d2 = ChiaveGiorno(ultimo);
-    if (d1.isEmpty() || d2.isEmpty()) {
-        Errore(ErroreValoreNonValido, QStringLiteral("data non valida"));
-        return std::nullopt;
-    }
     Uso uso{giorni_};
-    Lega(giorni_, 1, d1);
-    Lega(giorni_, 2, d2);
+    if (!LegaIntervallo(giorni_, primo, ultimo))
+        return std::nullopt;
     QMap<QDate, TotaliGiorno> giorni;
     int rc;
     while ((rc = sqlite3_step(giorni_)) == SQLITE_ROW) {

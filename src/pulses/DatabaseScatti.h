@@ -84,6 +84,9 @@ private:
     bool ErroreSqlite(int codice);
     bool Errore(int numero, const QString& testo);
     bool ControllaAperto();
+    // Binds the two day keys of a range query; false (and the error set) when
+    // the store is closed or a date cannot be a key.
+    bool LegaIntervallo(sqlite3_stmt* istruzione, QDate primo, QDate ultimo);
     bool Esegui(const char* sql);
     bool Prepara(sqlite3_stmt** istruzione, const char* sql);
     bool TabellaValida();

@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the viewer tests: a log written from records, and a user who
-// answers from a script.
+// Shared by the log tests: a log written from records, a user who answers
+// from a script, and the stand-ins for a read-only folder and a full disk.
 #include "common/Interlocutore.h"
 #include "log/FileLog.h"
 
@@ -59,7 +59,8 @@ private:
     void Registra(const char* tipo, const QString& t) { detti << QString::fromLatin1(tipo) + QStringLiteral(": ") + t; }
 };
 
-// Drops and restores the effective user so permissions hold when run as root.
+// Permissions mean nothing to root: the read-only cases run as nobody, who is
+// still in root's group, so their modes give the group what others get.
 class SenzaPrivilegi {
 public:
     SenzaPrivilegi() { cambiato_ = ::geteuid() == 0 && ::seteuid(65534) == 0; }
@@ -73,7 +74,8 @@ private:
     bool cambiato_ = false;
 };
 
-// Files may not grow past `byte` while it lives.
+// Caps the size of files this process writes, so a write stops part way as
+// on a full disk.
 class LimiteDimensione {
 public:
     explicit LimiteDimensione(rlim_t byte) : prima_(std::signal(SIGXFSZ, SIG_IGN))

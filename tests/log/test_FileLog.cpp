@@ -1,3 +1,4 @@
+#include "SupportoLog.h"
 #include "log/FileLog.h"
 
 #include <QDir>
@@ -46,55 +47,12 @@ QByteArray Byte(int primo, int ultimo)
     return b;
 }
 
-QByteArray Contenuto(const QString& percorso)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 void Scrivi(const QString& percorso, const QByteArray& dati)
 {
     QFile f(percorso);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     ASSERT_EQ(f.write(dati), dati.size());
 }
-
-// Permissions mean nothing to root: the read-only cases run as nobody, who is
-// still in root's group, so the modes below give the group what others get.
-class SenzaPrivilegi {
-public:
-    SenzaPrivilegi() { cambiato_ = ::geteuid() == 0 && ::seteuid(65534) == 0; }
-    ~SenzaPrivilegi()
-    {
-        if (cambiato_)
-            (void)::seteuid(0);
-    }
-
-private:
-    bool cambiato_;
-};
-
-// Caps the size of files this process writes, so a write stops part way as
-// on a full disk.
-class LimiteDimensione {
-public:
-    explicit LimiteDimensione(rlim_t byte) : prima_(std::signal(SIGXFSZ, SIG_IGN))
-    {
-        ::getrlimit(RLIMIT_FSIZE, &vecchio_);
-        rlimit nuovo = vecchio_;
-        nuovo.rlim_cur = byte;
-        ::setrlimit(RLIMIT_FSIZE, &nuovo);
-    }
-    ~LimiteDimensione()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &vecchio_);
-        std::signal(SIGXFSZ, prima_);
-    }
-
-private:
-    void (*prima_)(int);
-    rlimit vecchio_{};
-};
 
 class FileLogTest : public ::testing::Test {
 protected:
