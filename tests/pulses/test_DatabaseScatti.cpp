@@ -354,3 +354,12 @@ TEST_F(FileEstraneo, UnDatabaseDanneggiatoNonVieneScritto)
 }
 
 } // namespace
+
+TEST(DatabaseChiuso, OgniLetturaSiRifiutaSenzaCadere)
+{
+    DatabaseScatti db;
+    EXPECT_FALSE(db.Somma(QDate(2026, 1, 1), QDate(2026, 1, 31)).has_value());
+    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreNonAperto);
+    EXPECT_FALSE(db.GiorniDelMese(QDate(2026, 1, 1)).has_value());
+    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreNonAperto);
+}
