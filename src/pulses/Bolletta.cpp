@@ -85,10 +85,8 @@ Bolletta::Bolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, DatabaseSc
     P_SelezionaOggi_Click();
     inizio_ = imp_.DatIPB;
     fine_ = imp_.DatFPB;
-    V_DataInizioBolletta->setText(TestoData(inizio_));
-    V_DataFineBolletta->setText(TestoData(fine_));
     EtichettaIvaBolletta->setText(QStringLiteral("Iva (") + QString::number(imp_.Tariffe.PrcIva) + QStringLiteral("%)"));
-    MostraBolletta();
+    MostraPeriodo();
 }
 
 QWidget* Bolletta::CreaPannelloScatti()
@@ -209,9 +207,9 @@ QWidget* Bolletta::CreaPannelloBolletta()
     return p;
 }
 
-void Bolletta::ErroreLettura()
+void Bolletta::SegnalaErrore(const QString& operazione)
 {
-    messaggi_.Avviso(QStringLiteral("Errore %1 nella lettura degli scatti.").arg(db_.UltimoErrore().numero));
+    messaggi_.Avviso(QStringLiteral("Errore %1 nella %2 degli scatti.").arg(db_.UltimoErrore().numero).arg(operazione));
 }
 
 void Bolletta::MostraCalendario(int giornoSel)
@@ -219,7 +217,7 @@ void Bolletta::MostraCalendario(int giornoSel)
     const GrigliaMese griglia(AnnoMostrabile(AA), MM);
     auto righe = db_.GiorniDelMese(griglia.Primo());
     if (!righe) {
-        ErroreLettura();
+        SegnalaErrore(QStringLiteral("lettura"));
         righe.emplace();
     }
     SceltaGiorni->Mostra(griglia.Anno(), griglia.Mese(), *righe);
@@ -240,7 +238,7 @@ void Bolletta::MostraScatti(int giornoSel)
     bool errore = false;
     const auto riga = db_.TrovaGiorno(giorno, &errore);
     if (errore)
-        ErroreLettura();
+        SegnalaErrore(QStringLiteral("lettura"));
     const TestiGiorno t = TestiDelGiorno(riga.value_or(TotaliGiorno{}));
     ScattiGiorno->setText(t.scatti);
     ImpGiorno->setText(t.importo);
@@ -252,7 +250,7 @@ void Bolletta::CambiaScatti(const QDate& giorno)
     bool errore = false;
     const TotaliGiorno vecchi = db_.TrovaGiorno(giorno, &errore).value_or(TotaliGiorno{});
     if (errore) {
-        ErroreLettura();
+        SegnalaErrore(QStringLiteral("lettura"));
         return;  // correcting values never read could overwrite the stored ones
     }
     ValoreScambio = TestoScambioScatti(vecchi, locale());
@@ -265,7 +263,7 @@ void Bolletta::CambiaScatti(const QDate& giorno)
         return;
     EsitoImpostazione esito = EsitoImpostazione::Nulla;
     if (!db_.ImpostaGiorno(giorno, vecchi, LeggiScambioScatti(*scambio, locale()), &esito))
-        messaggi_.Avviso(QStringLiteral("Errore %1 nella scrittura degli scatti.").arg(db_.UltimoErrore().numero));
+        SegnalaErrore(QStringLiteral("scrittura"));
     if (esito != EsitoImpostazione::Nulla) {
         AA = giorno.year();
         MM = giorno.month();
@@ -278,7 +276,7 @@ void Bolletta::MostraBolletta()
 {
     const auto somma = db_.Somma(inizio_, fine_);
     if (!somma)
-        ErroreLettura();
+        SegnalaErrore(QStringLiteral("lettura"));
     const TotaliGiorno s = somma.value_or(TotaliGiorno{});
     const TestiBolletta t =
         TestiDiBolletta(CalcolaBolletta(s.scatti, s.importo, inizio_.daysTo(fine_) + 1, imp_.Tariffe.PrcIva));
@@ -288,6 +286,13 @@ void Bolletta::MostraBolletta()
     NettoBolletta->setText(t.netto);
     IvaBolletta->setText(t.iva);
     TotaleBolletta->setText(t.totale);
+}
+
+void Bolletta::MostraPeriodo()
+{
+    V_DataInizioBolletta->setText(TestoData(inizio_));
+    V_DataFineBolletta->setText(TestoData(fine_));
+    MostraBolletta();
 }
 
 void Bolletta::P_SelezionaOggi_Click()
@@ -306,7 +311,7 @@ void Bolletta::P_AzzeraScatti_Click()
     if (!messaggi_.Conferma(DomandaAzzeramento(giorno, locale())))
         return;
     if (!db_.AzzeraMese(giorno)) {
-        messaggi_.Avviso(QStringLiteral("Errore %1 nella scrittura degli scatti.").arg(db_.UltimoErrore().numero));
+        SegnalaErrore(QStringLiteral("scrittura"));
         return;
     }
     MostraCalendario(giorno.day());
@@ -333,9 +338,7 @@ void Bolletta::P_DataInizio_Click()
     inizio_ = *scelta;
     if (inizio_ > fine_)
         fine_ = inizio_;
-    V_DataInizioBolletta->setText(TestoData(inizio_));
-    V_DataFineBolletta->setText(TestoData(fine_));
-    MostraBolletta();
+    MostraPeriodo();
 }
 
 void Bolletta::P_DataFine_Click()
@@ -346,9 +349,7 @@ void Bolletta::P_DataFine_Click()
     fine_ = *scelta;
     if (fine_ < inizio_)
         inizio_ = fine_;
-    V_DataInizioBolletta->setText(TestoData(inizio_));
-    V_DataFineBolletta->setText(TestoData(fine_));
-    MostraBolletta();
+    MostraPeriodo();
 }
 
 void Bolletta::P_Chiudi_Click()

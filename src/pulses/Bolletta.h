@@ -64,7 +64,10 @@ private:
     QWidget* CreaPannelloScatti();
     QWidget* CreaPannelloBolletta();
     std::optional<QDate> ScegliData(const QDate& partenza);
-    void ErroreLettura();
+    // The period's two dates and its totals.
+    void MostraPeriodo();
+    // "lettura" or "scrittura".
+    void SegnalaErrore(const QString& operazione);
 
     Impostazioni& imp_;
     ArchivioImpostazioni& archivio_;
