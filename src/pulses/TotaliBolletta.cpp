@@ -1,6 +1,8 @@
 #include "TotaliBolletta.h"
 #include "common/FormeTesto.h"
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 TotaliBolletta CalcolaBolletta(qint32 scatti, double netto, qint64 giorni, int percentualeIva)
 {
@@ -15,6 +17,16 @@ TotaliBolletta CalcolaBolletta(qint32 scatti, double netto, qint64 giorni, int p
         t.mediaImporto = netto / double(giorni);
     }
     return t;
+}
+
+std::optional<TotaliBolletta> StimaBolletta(QDate inizio, QDate fine, QDate oggi, qint32 scattiFinora,
+                                            double nettoFinora, int percentualeIva)
+{
+    if (!inizio.isValid() || !fine.isValid() || oggi < inizio || oggi > fine) return std::nullopt;
+    const qint64 finora = inizio.daysTo(oggi) + 1;
+    const double fattore = double(inizio.daysTo(fine) + 1) / double(finora);
+    const double scatti = std::min(std::round(scattiFinora * fattore), double(std::numeric_limits<qint32>::max()));
+    return CalcolaBolletta(qint32(scatti), nettoFinora * fattore, inizio.daysTo(fine) + 1, percentualeIva);
 }
 
 TestiBolletta TestiDiBolletta(const TotaliBolletta& t)

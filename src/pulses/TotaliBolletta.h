@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
+#include <QDate>
 #include <QtGlobal>
+#include <optional>
 
 // Values and texts of the bill tab, independent of any window.
 struct TotaliBolletta {
@@ -14,6 +16,12 @@ struct TotaliBolletta {
 
 // giorni <= 0 (an inverted period) gives zero averages instead of dividing by it.
 TotaliBolletta CalcolaBolletta(qint32 scatti, double netto, qint64 giorni, int percentualeIva);
+
+// The period's totals if each day left costs the average of the days so far
+// (inizio..oggi, today included); finora are the sums over those days. Nothing
+// when oggi lies outside inizio..fine.
+std::optional<TotaliBolletta> StimaBolletta(QDate inizio, QDate fine, QDate oggi, qint32 scattiFinora,
+                                            double nettoFinora, int percentualeIva);
 
 struct TestiBolletta {
     QString scatti, mediaScatti, mediaImporto, netto, iva, totale;

@@ -19,6 +19,26 @@ TEST(TotaliBolletta, PeriodoVuotoEInvertito)
     EXPECT_EQ(TestiDiBolletta(CalcolaBolletta(0, 0, 1, 20)).mediaScatti, "0,0 ");
 }
 
+TEST(TotaliBolletta, StimaAFinePeriodo)
+{
+    const QDate inizio(2026, 12, 1), fine(2026, 12, 31);
+    // Ten days so far at 1.000 lire a day: 31 days at the same rate.
+    const auto meta = StimaBolletta(inizio, fine, QDate(2026, 12, 10), 100, 10000, 20);
+    ASSERT_TRUE(meta);
+    EXPECT_EQ(meta->scatti, 310);
+    EXPECT_DOUBLE_EQ(meta->netto, 31000);
+    EXPECT_DOUBLE_EQ(meta->totale, 37200);
+    EXPECT_DOUBLE_EQ(meta->mediaImporto, 1000);
+    // On the first day one day stands for all; on the last the estimate is the total itself.
+    EXPECT_DOUBLE_EQ(StimaBolletta(inizio, fine, inizio, 3, 381, 20)->netto, 381 * 31);
+    EXPECT_DOUBLE_EQ(StimaBolletta(inizio, fine, fine, 3, 381, 20)->netto, 381);
+    EXPECT_DOUBLE_EQ(StimaBolletta(inizio, fine, QDate(2026, 12, 5), 0, 0, 20)->totale, 0);
+    // Today outside the period, or an inverted period: no estimate.
+    EXPECT_FALSE(StimaBolletta(inizio, fine, QDate(2027, 1, 1), 3, 381, 20));
+    EXPECT_FALSE(StimaBolletta(inizio, fine, QDate(2026, 11, 30), 3, 381, 20));
+    EXPECT_FALSE(StimaBolletta(fine, inizio, QDate(2026, 12, 10), 3, 381, 20));
+}
+
 TEST(CampiModificaScatti, Regole)
 {
     const struct { const char* testo; qint32 atteso; } scatti[] = {
