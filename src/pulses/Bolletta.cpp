@@ -85,7 +85,7 @@ Bolletta::Bolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, DatabaseSc
     P_SelezionaOggi_Click();
     inizio_ = imp_.DatIPB;
     fine_ = imp_.DatFPB;
-    EtichettaIvaBolletta->setText(QStringLiteral("Iva (") + QString::number(imp_.Tariffe.PrcIva) + QStringLiteral("%)"));
+    EtichettaIvaBolletta->setText(EtichetteBolletta(imp_.Tariffe.PrcIva).iva);
     MostraPeriodo();
 }
 
@@ -168,7 +168,8 @@ QWidget* Bolletta::CreaPannelloBolletta()
     TotaleBolletta = Valore("TotaleBolletta", p);
     EtichettaIvaBolletta = new QLabel(p);
     EtichettaIvaBolletta->setObjectName(QStringLiteral("EtichettaIvaBolletta"));
-    auto* totale = new QLabel(QStringLiteral("TOTALE"), p);
+    const TestiBolletta etichette = EtichetteBolletta(0);
+    auto* totale = new QLabel(etichette.totale, p);
     QFont grassetto = totale->font();
     grassetto.setBold(true);
     totale->setFont(grassetto);
@@ -186,10 +187,10 @@ QWidget* Bolletta::CreaPannelloBolletta()
 
     auto* valori = new QGridLayout;
     const std::pair<QWidget*, QLabel*> righe[] = {
-        {new QLabel(QStringLiteral("Totale scatti"), p), ScattiBolletta},
-        {new QLabel(QStringLiteral("Media scatti/gg"), p), MediaScattiBolletta},
-        {new QLabel(QStringLiteral("Media L./gg"), p), MediaImportoBolletta},
-        {new QLabel(QStringLiteral("Netto"), p), NettoBolletta},
+        {new QLabel(etichette.scatti, p), ScattiBolletta},
+        {new QLabel(etichette.mediaScatti, p), MediaScattiBolletta},
+        {new QLabel(etichette.mediaImporto, p), MediaImportoBolletta},
+        {new QLabel(etichette.netto, p), NettoBolletta},
         {EtichettaIvaBolletta, IvaBolletta},
         {totale, TotaleBolletta}};
     int r = 0;

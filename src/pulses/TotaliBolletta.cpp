@@ -36,6 +36,15 @@ TestiBolletta TestiDiBolletta(const TotaliBolletta& t)
             FormattaNumero(t.iva, "#,##0 "), FormattaNumero(t.totale, "#,##0 ")};
 }
 
+TestiBolletta EtichetteBolletta(int percentualeIva)
+{
+    return {QStringLiteral("Totale scatti"), QStringLiteral("Media scatti/gg"), QStringLiteral("Media L./gg"),
+            QStringLiteral("Netto"), QStringLiteral("Iva (") + QString::number(percentualeIva) + QStringLiteral("%)"),
+            QStringLiteral("TOTALE")};
+}
+
+QString TitoloStima() { return QStringLiteral("Stima a fine periodo"); }
+
 qint32 CorreggiScatti(const QString& testo)
 {
     const double v = ValoreIniziale(testo);

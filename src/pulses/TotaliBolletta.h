@@ -28,6 +28,12 @@ struct TestiBolletta {
 };
 TestiBolletta TestiDiBolletta(const TotaliBolletta& t);
 
+// The bill tab's labels ("Totale scatti" … "Iva (20%)", "TOTALE"), which the
+// text report shares.
+TestiBolletta EtichetteBolletta(int percentualeIva);
+// Heads the estimate of the period's total.
+QString TitoloStima();
+
 // Day editor field rules: out of range or unreadable gives 0.
 qint32 CorreggiScatti(const QString& testo);
 double CorreggiImporto(const QString& testo);

@@ -1,0 +1,229 @@
+#include "pulses/RapportoBolletta.h"
+#include "common/FormeTesto.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const QString FormaIso = QStringLiteral("yyyy-MM-dd");
+
+double Centesimi(double v) { return std::round(v * 100) / 100; }
+
+QByteArray Iso(const QDate& d) { return d.toString(FormaIso).toLatin1(); }
+QByteArray Numero(double v) { return NumeroSemplice(v).toLatin1(); }
+
+// Both rounded first, so the written net and VAT add up to the written total.
+double Iva(double netto, double totale) { return Centesimi(totale) - Centesimi(netto); }
+
+qint64 GiorniDelPeriodo(QDate inizio, QDate fine)
+{
+    return inizio.isValid() && fine.isValid() ? inizio.daysTo(fine) + 1 : 0;
+}
+
+void RigaCsv(QByteArray& out, const char* voce, QDate dal, QDate al, qint32 scatti, double netto, double totale)
+{
+    out += voce;
+    out += ',' + Iso(dal) + ',' + Iso(al) + ',' + QByteArray::number(scatti) + ',' + Numero(netto) + ',' +
+           Numero(Iva(netto, totale)) + ',' + Numero(totale) + '\n';
+}
+
+QByteArray TotaliJson(const TotaliBolletta& t)
+{
+    return "{\"scatti\": " + QByteArray::number(t.scatti) + ", \"media_scatti\": " + Numero(t.mediaScatti) +
+           ", \"media_netto\": " + Numero(t.mediaImporto) + ", \"netto\": " + Numero(t.netto) +
+           ", \"iva\": " + Numero(Iva(t.netto, t.totale)) + ", \"totale\": " + Numero(t.totale) + "}";
+}
+
+bool Fallito(QString* motivo, const QString& percorso, const QString& causa)
+{
+    if (motivo)
+        *motivo = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(percorso), causa);
+    return false;
+}
+
+} // namespace
+
+std::optional<RapportoBolletta> CreaRapporto(const QMap<QDate, TotaliGiorno>& righe, QDate inizio, QDate fine,
+                                             QDate oggi, int percentualeIva)
+{
+    RapportoBolletta r;
+    r.inizio = inizio;
+    r.fine = fine;
+    r.oggi = oggi;
+    r.percentualeIva = percentualeIva;
+    const double fattore = percentualeIva / 100.0 + 1;
+    const qint64 giorni = GiorniDelPeriodo(inizio, fine);
+    qint64 scatti = 0, scattiFinora = 0;
+    double netto = 0, nettoFinora = 0;
+    if (giorni > 0) {
+        r.giorni.reserve(giorni);
+        auto riga = righe.lowerBound(inizio);
+        for (QDate g = inizio; g <= fine; g = g.addDays(1)) {
+            GiornoBolletta d{g};
+            if (riga != righe.end() && riga.key() == g) {
+                d.scatti = riga->scatti;
+                d.netto = riga->importo;
+                ++riga;
+            }
+            d.totale = d.netto * fattore;
+            scatti += d.scatti;
+            netto += d.netto;
+            if (g <= oggi) {
+                scattiFinora += d.scatti;
+                nettoFinora += d.netto;
+            }
+            r.giorni.push_back(d);
+        }
+    }
+    if (scatti > std::numeric_limits<qint32>::max() || scatti < std::numeric_limits<qint32>::min())
+        return std::nullopt;
+    r.totali = CalcolaBolletta(qint32(scatti), netto, giorni, percentualeIva);
+    r.stima = StimaBolletta(inizio, fine, oggi, qint32(scattiFinora), nettoFinora, percentualeIva);
+    return r;
+}
+
+std::optional<RapportoBolletta> LeggiRapporto(DatabaseScatti& db, QDate inizio, QDate fine, QDate oggi,
+                                              int percentualeIva, ErroreDatabase* errore)
+{
+    const auto righe = db.Giorni(inizio, fine);
+    if (!righe) {
+        if (errore)
+            *errore = db.UltimoErrore();
+        return std::nullopt;
+    }
+    auto r = CreaRapporto(*righe, inizio, fine, oggi, percentualeIva);
+    if (!r && errore)
+        *errore = {DatabaseScatti::ErroreTotaleFuoriLimite,
+                   QStringLiteral("gli scatti del periodo superano il limite di 2147483647")};
+    return r;
+}
+
+QString NumeroSemplice(double valore)
+{
+    // + 0.0 turns a negative zero into a plain one.
+    return TestoNumero(Centesimi(valore) + 0.0, QLocale::c());
+}
+
+QByteArray RapportoCsv(const RapportoBolletta& r)
+{
+    QByteArray out = "voce,dal,al,scatti,netto,iva,totale\n";
+    out.reserve(out.size() + (r.giorni.size() + 2) * 64);
+    for (const GiornoBolletta& g : r.giorni)
+        RigaCsv(out, "giorno", g.giorno, g.giorno, g.scatti, g.netto, g.totale);
+    RigaCsv(out, "periodo", r.inizio, r.fine, r.totali.scatti, r.totali.netto, r.totali.totale);
+    if (r.stima)
+        RigaCsv(out, "stima", r.inizio, r.fine, r.stima->scatti, r.stima->netto, r.stima->totale);
+    return out;
+}
+
+QByteArray RapportoJson(const RapportoBolletta& r)
+{
+    QByteArray out = "{\n  \"dal\": \"" + Iso(r.inizio) + "\",\n  \"al\": \"" + Iso(r.fine) + "\",\n  \"oggi\": \"" +
+                     Iso(r.oggi) + "\",\n  \"iva_percento\": " + QByteArray::number(r.percentualeIva) +
+                     ",\n  \"giorni\": [";
+    out.reserve(out.size() + (r.giorni.size() + 4) * 96);
+    for (qsizetype i = 0; i < r.giorni.size(); ++i) {
+        const GiornoBolletta& g = r.giorni[i];
+        out += (i ? ",\n    " : "\n    ");
+        out += "{\"data\": \"" + Iso(g.giorno) + "\", \"scatti\": " + QByteArray::number(g.scatti) +
+               ", \"netto\": " + Numero(g.netto) + ", \"iva\": " + Numero(Iva(g.netto, g.totale)) +
+               ", \"totale\": " + Numero(g.totale) + "}";
+    }
+    out += r.giorni.isEmpty() ? "]" : "\n  ]";
+    out += ",\n  \"periodo\": " + TotaliJson(r.totali);
+    out += ",\n  \"stima\": " + (r.stima ? TotaliJson(*r.stima) : QByteArray("null")) + "\n}\n";
+    return out;
+}
+
+QString RapportoTesto(const RapportoBolletta& r, const QLocale& locale)
+{
+    const auto cifre = [&](double v) { return FormattaNumero(v, QStringLiteral("#,##0"), locale); };
+    QString out = QStringLiteral("Periodo bolletta: dal %1 al %2\n\n")
+                      .arg(TestoData(r.inizio, locale), TestoData(r.fine, locale));
+    out += QStringLiteral("%1 %2 %3 %4\n")
+               .arg(QStringLiteral("Giorno"), -12)
+               .arg(QStringLiteral("Scatti"), 8)
+               .arg(QStringLiteral("Netto"), 12)
+               .arg(QStringLiteral("TOTALE"), 12);
+    for (const GiornoBolletta& g : r.giorni)
+        out += QStringLiteral("%1 %2 %3 %4\n")
+                   .arg(TestoData(g.giorno, locale), -12)
+                   .arg(FormattaNumero(g.scatti, QStringLiteral("0"), locale), 8)
+                   .arg(cifre(g.netto), 12)
+                   .arg(cifre(g.totale), 12);
+
+    // The window's own texts; their trailing blanks only pad the figures there.
+    const TestiBolletta etichette = EtichetteBolletta(r.percentualeIva);
+    const auto riga = [&](const QString& etichetta, const QString& valore) {
+        return QStringLiteral("%1 %2\n").arg(etichetta, -20).arg(valore.trimmed(), 14);
+    };
+    const TestiBolletta t = TestiDiBolletta(r.totali);
+    out += QLatin1Char('\n') + riga(etichette.scatti, t.scatti) + riga(etichette.mediaScatti, t.mediaScatti) +
+           riga(etichette.mediaImporto, t.mediaImporto) + riga(etichette.netto, t.netto) +
+           riga(etichette.iva, t.iva) + riga(etichette.totale, t.totale);
+    if (r.stima) {
+        const TestiBolletta s = TestiDiBolletta(*r.stima);
+        out += QLatin1Char('\n') + TitoloStima() + QLatin1Char('\n') + riga(etichette.netto, s.netto) +
+               riga(etichette.iva, s.iva) + riga(etichette.totale, s.totale);
+    }
+    return out;
+}
+
+bool ScriviRapportoCsv(const RapportoBolletta& r, const QString& percorso, QString* motivo)
+{
+    const QByteArray dati = RapportoCsv(r);
+    QSaveFile file(percorso);
+    // Unbuffered, so a failing write reports its own cause.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return Fallito(motivo, percorso, file.errorString());
+    qint64 fatto = 0;
+    while (fatto < dati.size()) {
+        const qint64 n = file.write(dati.constData() + fatto, dati.size() - fatto);
+        if (n <= 0) {
+            const QString causa = file.error() != QFileDevice::NoError ? file.errorString()
+                                                                        : QStringLiteral("scrittura incompleta");
+            file.cancelWriting();
+            return Fallito(motivo, percorso, causa);
+        }
+        fatto += n;
+    }
+    if (!file.commit())
+        return Fallito(motivo, percorso, file.errorString());
+    return true;
+}
+
+SerieBolletta SerieDelRapporto(const RapportoBolletta& r)
+{
+    SerieBolletta s;
+    const qsizetype n = r.giorni.size();
+    s.giorni.reserve(n);
+    s.barre.reserve(n);
+    s.cumulato.reserve(n);
+    double somma = 0;
+    for (const GiornoBolletta& g : r.giorni) {
+        s.giorni.push_back(g.giorno);
+        s.barre.push_back(g.totale);
+        s.cumulato.push_back(somma += g.totale);
+    }
+    if (n > 0 && r.oggi >= r.inizio && r.oggi <= r.fine)
+        s.oggi = int(r.inizio.daysTo(r.oggi));
+    s.fineCumulato = s.oggi >= 0 ? s.oggi : int(n) - 1;
+    if (r.stima)
+        s.stimaFinale = r.stima->totale;
+    return s;
+}
+
+double PassoScala(double massimo, int tacche)
+{
+    if (!(massimo > 0) || !std::isfinite(massimo) || tacche < 1)
+        return 1;
+    const double grezzo = massimo / tacche;
+    const double potenza = std::pow(10.0, std::floor(std::log10(grezzo)));
+    for (double m : {1.0, 2.0, 5.0, 10.0})
+        if (m * potenza >= grezzo * (1 - 1e-12))
+            return m * potenza;
+    return 10 * potenza;
+}

@@ -1,0 +1,86 @@
+#pragma once
+// The figures of a bill period as one value, and its texts for people and for
+// other programs; no window needed.
+#include "pulses/DatabaseScatti.h"
+#include "pulses/TotaliBolletta.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QLocale>
+#include <QMap>
+#include <QString>
+#include <QVector>
+#include <optional>
+
+struct GiornoBolletta {
+    QDate giorno;
+    qint32 scatti = 0;
+    double netto = 0;
+    // netto with VAT, as the totals compute it.
+    double totale = 0;
+};
+
+struct RapportoBolletta {
+    QDate inizio, fine, oggi;
+    int percentualeIva = 0;
+    // Every day of inizio..fine in order, days without a row as 0 and 0;
+    // empty when the period is inverted.
+    QVector<GiornoBolletta> giorni;
+    TotaliBolletta totali;
+    // Only when oggi lies inside the period.
+    std::optional<TotaliBolletta> stima;
+};
+
+// The report over inizio..fine from the stored rows (rows outside the
+// period are ignored). Nothing when the period's pulses pass 32 bits.
+std::optional<RapportoBolletta> CreaRapporto(const QMap<QDate, TotaliGiorno>& righe, QDate inizio, QDate fine,
+                                             QDate oggi, int percentualeIva);
+
+// The same, read from the database in one query. Nothing on a read error or
+// when the pulses pass 32 bits; *errore then says which.
+std::optional<RapportoBolletta> LeggiRapporto(DatabaseScatti& db, QDate inizio, QDate fine, QDate oggi,
+                                              int percentualeIva, ErroreDatabase* errore = nullptr);
+
+// Plain number for other programs: rounded to hundredths, a dot for the
+// decimals, no grouping, no exponent, no trailing zeros (1202.88, 381, -3.5).
+QString NumeroSemplice(double valore);
+
+// One line a day, then the period and, when there is one, the estimate:
+//   voce,dal,al,scatti,netto,iva,totale
+//   giorno,2026-12-01,2026-12-01,3,381,76.2,457.2
+//   periodo,2026-12-01,2026-12-31,...
+//   stima,2026-12-01,2026-12-31,...
+// VAT is the rounded total less the rounded net, so net + VAT = total.
+QByteArray RapportoCsv(const RapportoBolletta& r);
+
+// The same figures as one JSON object, with the averages; "stima" is null
+// without an estimate.
+QByteArray RapportoJson(const RapportoBolletta& r);
+
+// For people: the window's labels and number forms, dates in the locale's
+// short form.
+QString RapportoTesto(const RapportoBolletta& r, const QLocale& locale = QLocale());
+
+// Writes RapportoCsv to percorso whole or not at all: on any failure an
+// existing file is left as it was, and *motivo says why.
+bool ScriviRapportoCsv(const RapportoBolletta& r, const QString& percorso, QString* motivo = nullptr);
+
+// What the chart draws: one bar a day (the day's amount with VAT), the
+// running total, and where today is.
+struct SerieBolletta {
+    QVector<QDate> giorni;
+    QVector<double> barre;
+    QVector<double> cumulato;
+    // Index of today; -1 when today is outside the period.
+    int oggi = -1;
+    // The running total is known up to this index (today when inside the
+    // period, otherwise the last day); -1 without days.
+    int fineCumulato = -1;
+    // The estimate's total with VAT at the period's end, when there is one.
+    std::optional<double> stimaFinale;
+};
+SerieBolletta SerieDelRapporto(const RapportoBolletta& r);
+
+// A round step for an axis from 0 to massimo with at most `tacche` steps:
+// 1, 2 or 5 times a power of ten. 1 when massimo is not above 0.
+double PassoScala(double massimo, int tacche);

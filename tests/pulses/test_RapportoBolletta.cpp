@@ -1,0 +1,232 @@
+#include "SupportoFile.h"
+#include "pulses/RapportoBolletta.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDate Inizio(2026, 12, 1), Fine(2026, 12, 10);
+
+// Three stored days of ten, one before and one after the period.
+QMap<QDate, TotaliGiorno> Righe()
+{
+    return {{QDate(2026, 11, 30), {50, 5000}},
+            {QDate(2026, 12, 1), {3, 381}},
+            {QDate(2026, 12, 4), {10, 1002.4}},
+            {QDate(2026, 12, 10), {1, 127}},
+            {QDate(2026, 12, 11), {70, 7000}}};
+}
+
+RapportoBolletta Rapporto(QDate oggi) { return *CreaRapporto(Righe(), Inizio, Fine, oggi, 20); }
+
+QByteArray Leggi(const QString& percorso)
+{
+    QFile f(percorso);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(mancante)");
+}
+
+} // namespace
+
+TEST(RapportoBolletta, GiorniTotaliEStima)
+{
+    const RapportoBolletta r = Rapporto(QDate(2026, 12, 4));
+    ASSERT_EQ(r.giorni.size(), 10);
+    EXPECT_EQ(r.giorni.front().giorno, Inizio);
+    EXPECT_EQ(r.giorni.back().giorno, Fine);
+    EXPECT_EQ(r.giorni[3].scatti, 10);
+    EXPECT_DOUBLE_EQ(r.giorni[3].totale, 1002.4 * 1.2);
+    EXPECT_EQ(r.giorni[1].scatti, 0);
+    EXPECT_EQ(r.giorni[1].totale, 0);
+    // Rows outside the period count for nothing.
+    EXPECT_EQ(r.totali.scatti, 14);
+    EXPECT_DOUBLE_EQ(r.totali.netto, 381 + 1002.4 + 127);
+    EXPECT_DOUBLE_EQ(r.totali.mediaScatti, 1.4);
+    // So far: the first four days, the 10th not yet.
+    ASSERT_TRUE(r.stima);
+    EXPECT_DOUBLE_EQ(r.stima->netto, (381 + 1002.4) / 4 * 10);
+    EXPECT_EQ(r.stima->scatti, 33);
+
+    EXPECT_DOUBLE_EQ(Rapporto(Inizio).stima->netto, 3810);
+    EXPECT_DOUBLE_EQ(Rapporto(Fine).stima->netto, r.totali.netto);
+    EXPECT_FALSE(Rapporto(QDate(2026, 12, 11)).stima);
+    EXPECT_FALSE(Rapporto(QDate(2026, 11, 30)).stima);
+}
+
+TEST(RapportoBolletta, PeriodoVuotoInvertitoEFuoriLimite)
+{
+    const auto vuoto = CreaRapporto({}, Inizio, Inizio, Inizio, 20);
+    ASSERT_TRUE(vuoto);
+    EXPECT_EQ(vuoto->giorni.size(), 1);
+    EXPECT_EQ(vuoto->totali.totale, 0);
+    EXPECT_EQ(vuoto->stima->totale, 0);
+
+    const auto invertito = CreaRapporto(Righe(), Fine, Inizio, QDate(2026, 12, 4), 20);
+    ASSERT_TRUE(invertito);
+    EXPECT_TRUE(invertito->giorni.isEmpty());
+    EXPECT_EQ(invertito->totali.scatti, 0);
+    EXPECT_EQ(invertito->totali.mediaScatti, 0);
+    EXPECT_FALSE(invertito->stima);
+    EXPECT_EQ(SerieDelRapporto(*invertito).fineCumulato, -1);
+    EXPECT_EQ(RapportoCsv(*invertito), "voce,dal,al,scatti,netto,iva,totale\n"
+                                       "periodo,2026-12-10,2026-12-01,0,0,0,0\n");
+
+    const QMap<QDate, TotaliGiorno> troppi{{Inizio, {2000000000, 1}}, {Fine, {2000000000, 1}}};
+    EXPECT_FALSE(CreaRapporto(troppi, Inizio, Fine, Inizio, 20));
+}
+
+TEST(RapportoBolletta, LettoDalDatabase)
+{
+    QTemporaryDir cartella;
+    DatabaseScatti db;
+    ASSERT_TRUE(db.Apri(cartella.filePath("scatti.db")));
+    for (auto [giorno, t] : Righe().asKeyValueRange())
+        ASSERT_TRUE(db.AggiungiScatti(giorno, t.scatti, t.importo));
+    const auto r = LeggiRapporto(db, Inizio, Fine, QDate(2026, 12, 4), 20);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(RapportoCsv(*r), RapportoCsv(Rapporto(QDate(2026, 12, 4))));
+    EXPECT_EQ(r->totali.scatti, db.SommaScatti(Inizio, Fine));
+
+    db.Chiudi();
+    ErroreDatabase errore;
+    EXPECT_FALSE(LeggiRapporto(db, Inizio, Fine, Inizio, 20, &errore));
+    EXPECT_EQ(errore.numero, DatabaseScatti::ErroreNonAperto);
+}
+
+TEST(RapportoBolletta, NumeriSemplici)
+{
+    const struct { double v; const char* atteso; } casi[] = {
+        {381, "381"},       {1202.88, "1202.88"},   {1002.4 * 1.2, "1202.88"}, {1234567.5, "1234567.5"},
+        {-3.5, "-3.5"},     {-0.001, "0"},          {0.005, "0.01"},           {123456789012.5, "123456789012.5"},
+        {0.1 + 0.2, "0.3"}, {107.95000000001, "107.95"}};
+    for (const auto& c : casi) EXPECT_EQ(NumeroSemplice(c.v), c.atteso) << c.v;
+}
+
+TEST(RapportoBolletta, CsvConDateIsoEPunti)
+{
+    const QByteArray csv = RapportoCsv(Rapporto(QDate(2026, 12, 4)));
+    const QList<QByteArray> righe = csv.split('\n');
+    ASSERT_EQ(righe.size(), 1 + 10 + 2 + 1);  // header, days, period, estimate, final newline
+    EXPECT_EQ(righe[0], "voce,dal,al,scatti,netto,iva,totale");
+    EXPECT_EQ(righe[1], "giorno,2026-12-01,2026-12-01,3,381,76.2,457.2");
+    EXPECT_EQ(righe[2], "giorno,2026-12-02,2026-12-02,0,0,0,0");
+    EXPECT_EQ(righe[4], "giorno,2026-12-04,2026-12-04,10,1002.4,200.48,1202.88");
+    EXPECT_EQ(righe[11], "periodo,2026-12-01,2026-12-10,14,1510.4,302.08,1812.48");
+    EXPECT_EQ(righe[12], "stima,2026-12-01,2026-12-10,33,3458.5,691.7,4150.2");
+    EXPECT_TRUE(righe[13].isEmpty());
+    // Grouping would show as a thousands dot or an extra comma in the figures.
+    for (const QByteArray& riga : righe.mid(1, 12)) EXPECT_EQ(riga.count(','), 6) << riga.constData();
+
+    const QByteArray senzaStima = RapportoCsv(Rapporto(QDate(2027, 1, 1)));
+    EXPECT_FALSE(senzaStima.contains("stima"));
+}
+
+TEST(RapportoBolletta, JsonLeggibile)
+{
+    QJsonParseError e;
+    const QJsonObject o = QJsonDocument::fromJson(RapportoJson(Rapporto(QDate(2026, 12, 4))), &e).object();
+    ASSERT_EQ(e.error, QJsonParseError::NoError) << e.errorString().toStdString();
+    EXPECT_EQ(o["dal"].toString(), "2026-12-01");
+    EXPECT_EQ(o["al"].toString(), "2026-12-10");
+    EXPECT_EQ(o["oggi"].toString(), "2026-12-04");
+    EXPECT_EQ(o["iva_percento"].toInt(), 20);
+    const QJsonArray giorni = o["giorni"].toArray();
+    ASSERT_EQ(giorni.size(), 10);
+    EXPECT_EQ(giorni[3].toObject()["data"].toString(), "2026-12-04");
+    EXPECT_EQ(giorni[3].toObject()["totale"].toDouble(), 1202.88);
+    const QJsonObject periodo = o["periodo"].toObject();
+    EXPECT_EQ(periodo["scatti"].toInt(), 14);
+    EXPECT_EQ(periodo["media_scatti"].toDouble(), 1.4);
+    EXPECT_EQ(periodo["netto"].toDouble(), 1510.4);
+    EXPECT_EQ(o["stima"].toObject()["totale"].toDouble(), 4150.2);
+
+    const QJsonObject dopo = QJsonDocument::fromJson(RapportoJson(Rapporto(QDate(2027, 1, 1)))).object();
+    EXPECT_TRUE(dopo["stima"].isNull());
+    const auto invertito = CreaRapporto({}, Fine, Inizio, Inizio, 20);
+    EXPECT_TRUE(QJsonDocument::fromJson(RapportoJson(*invertito)).object()["giorni"].toArray().isEmpty());
+}
+
+TEST(RapportoBolletta, TestoNelleFormeDellaFinestra)
+{
+    const QString t = RapportoTesto(Rapporto(QDate(2026, 12, 4)), QLocale(QLocale::Italian, QLocale::Italy));
+    EXPECT_TRUE(t.startsWith("Periodo bolletta: dal 01/12/2026 al 10/12/2026\n")) << t.toStdString();
+    EXPECT_TRUE(t.contains(QRegularExpression("\n04/12/2026 +10 +1\\.002 +1\\.203\n"))) << t.toStdString();
+    EXPECT_TRUE(t.contains(QRegularExpression("\nIva \\(20%\\) +302\n"))) << t.toStdString();
+    EXPECT_TRUE(t.contains(QRegularExpression("\nTOTALE +1\\.812\n"))) << t.toStdString();
+    EXPECT_TRUE(t.contains("\nStima a fine periodo\n"));
+    EXPECT_FALSE(RapportoTesto(Rapporto(QDate(2027, 1, 1))).contains("Stima"));
+}
+
+TEST(RapportoBolletta, CsvScrittoInteroONiente)
+{
+    QTemporaryDir cartella;
+    const QString percorso = cartella.filePath("bolletta.csv");
+    const RapportoBolletta r = Rapporto(QDate(2026, 12, 4));
+    QString motivo;
+    ASSERT_TRUE(ScriviRapportoCsv(r, percorso, &motivo)) << motivo.toStdString();
+    EXPECT_EQ(Leggi(percorso), RapportoCsv(r));
+
+    // A write cut short, as on a full disk, leaves the earlier file whole and no scraps.
+    QFile vecchio(percorso);
+    ASSERT_TRUE(vecchio.open(QIODevice::WriteOnly));
+    vecchio.write("vecchio\n");
+    vecchio.close();
+    {
+        LimiteDimensione limite(200);
+        EXPECT_FALSE(ScriviRapportoCsv(r, percorso, &motivo));
+    }
+    EXPECT_TRUE(motivo.contains(percorso)) << motivo.toStdString();
+    EXPECT_EQ(Leggi(percorso), "vecchio\n");
+    EXPECT_EQ(QDir(cartella.path()).entryList(QDir::Files), QStringList{"bolletta.csv"});
+
+    // A folder that cannot be written, or that does not exist: nothing written, a reason given.
+    const QString sola = cartella.filePath("sola");
+    ASSERT_TRUE(QDir().mkdir(sola));
+    QFile::setPermissions(sola, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                    QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    {
+        SenzaPrivilegi nessuno;
+        motivo.clear();
+        EXPECT_FALSE(ScriviRapportoCsv(r, sola + "/b.csv", &motivo));
+        EXPECT_FALSE(motivo.isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(sola + "/b.csv"));
+    EXPECT_FALSE(ScriviRapportoCsv(r, cartella.filePath("manca/b.csv"), &motivo));
+}
+
+TEST(SerieBolletta, BarreCumulatoEOggi)
+{
+    const SerieBolletta s = SerieDelRapporto(Rapporto(QDate(2026, 12, 4)));
+    ASSERT_EQ(s.barre.size(), 10);
+    ASSERT_EQ(s.cumulato.size(), 10);
+    EXPECT_EQ(s.giorni[9], Fine);
+    EXPECT_DOUBLE_EQ(s.barre[0], 457.2);
+    EXPECT_DOUBLE_EQ(s.barre[3], 1202.88);
+    EXPECT_DOUBLE_EQ(s.cumulato[3], 457.2 + 1202.88);
+    EXPECT_DOUBLE_EQ(s.cumulato[9], 1812.48);
+    EXPECT_EQ(s.oggi, 3);
+    EXPECT_EQ(s.fineCumulato, 3);
+    ASSERT_TRUE(s.stimaFinale);
+    EXPECT_DOUBLE_EQ(*s.stimaFinale, (381 + 1002.4) / 4 * 10 * 1.2);
+
+    for (QDate fuori : {QDate(2026, 11, 1), QDate(2027, 1, 1)}) {
+        const SerieBolletta f = SerieDelRapporto(Rapporto(fuori));
+        EXPECT_EQ(f.oggi, -1);
+        EXPECT_EQ(f.fineCumulato, 9);
+        EXPECT_FALSE(f.stimaFinale);
+    }
+    EXPECT_EQ(SerieDelRapporto(Rapporto(Fine)).oggi, 9);
+}
+
+TEST(SerieBolletta, PassoScalaTondo)
+{
+    const struct { double massimo; int tacche; double atteso; } casi[] = {
+        {0, 5, 1}, {-3, 5, 1}, {1, 5, 0.2}, {457.2, 5, 100}, {1812.48, 4, 500}, {10, 5, 2}, {99999, 5, 20000}};
+    for (const auto& c : casi) EXPECT_DOUBLE_EQ(PassoScala(c.massimo, c.tacche), c.atteso) << c.massimo;
+}
