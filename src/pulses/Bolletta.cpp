@@ -4,17 +4,21 @@
 #include "pulses/Calendario.h"
 #include "pulses/CalendarioMese.h"
 #include "pulses/DatabaseScatti.h"
+#include "pulses/GraficoBolletta.h"
 #include "pulses/ModificaScatti.h"
 #include "pulses/PeriodoBolletta.h"
 #include "pulses/SceltaMese.h"
 #include "pulses/TotaliBolletta.h"
 #include "settings/Impostazioni.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -86,7 +90,12 @@ Bolletta::Bolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, DatabaseSc
     inizio_ = imp_.DatIPB;
     fine_ = imp_.DatFPB;
     EtichettaIvaBolletta->setText(EtichetteBolletta(imp_.Tariffe.PrcIva).iva);
+    EtichettaIvaStima->setText(EtichettaIvaBolletta->text());
     MostraPeriodo();
+    // The first automatic size stops at two thirds of the screen, which on a
+    // small screen leaves the chart too short; the whole screen is the limit.
+    if (const QScreen* s = screen())
+        resize(sizeHint().boundedTo(s->availableSize()));
 }
 
 QWidget* Bolletta::CreaPannelloScatti()
@@ -159,6 +168,9 @@ QWidget* Bolletta::CreaPannelloBolletta()
     }
     connect(P_DataInizio, &QPushButton::clicked, this, [this] { P_DataInizio_Click(); });
     connect(P_DataFine, &QPushButton::clicked, this, [this] { P_DataFine_Click(); });
+    P_Esporta = Pulsante(QStringLiteral("Esporta..."), "P_Esporta", p);
+    P_Esporta->setToolTip(QStringLiteral("Salva i totali giornalieri del periodo in un file CSV"));
+    connect(P_Esporta, &QPushButton::clicked, this, [this] { P_Esporta_Click(); });
 
     ScattiBolletta = Valore("ScattiBolletta", p);
     MediaScattiBolletta = Valore("MediaScattiBolletta", p);
@@ -184,6 +196,7 @@ QWidget* Bolletta::CreaPannelloBolletta()
     periodo->addWidget(V_DataFineBolletta);
     periodo->addWidget(P_DataFine);
     periodo->addStretch();
+    periodo->addWidget(P_Esporta);
 
     auto* valori = new QGridLayout;
     const std::pair<QWidget*, QLabel*> righe[] = {
@@ -200,17 +213,44 @@ QWidget* Bolletta::CreaPannelloBolletta()
     }
     valori->setColumnStretch(2, 1);
 
+    // The estimate in one row, shown only while today is in the period.
+    NettoStima = Valore("NettoStima", p);
+    IvaStima = Valore("IvaStima", p);
+    TotaleStima = Valore("TotaleStima", p);
+    TotaleStima->setFont(grassetto);
+    RiquadroStima = new QGroupBox(TitoloStima(), p);
+    RiquadroStima->setObjectName(QStringLiteral("RiquadroStima"));
+    EtichettaIvaStima = new QLabel(RiquadroStima);
+    EtichettaIvaStima->setObjectName(QStringLiteral("EtichettaIvaStima"));
+    auto* totaleStima = new QLabel(etichette.totale, RiquadroStima);
+    totaleStima->setFont(grassetto);
+    auto* stima = new QHBoxLayout(RiquadroStima);
+    stima->addWidget(new QLabel(etichette.netto, RiquadroStima));
+    stima->addWidget(NettoStima);
+    stima->addSpacing(12);
+    stima->addWidget(EtichettaIvaStima);
+    stima->addWidget(IvaStima);
+    stima->addSpacing(12);
+    stima->addWidget(totaleStima);
+    stima->addWidget(TotaleStima);
+    stima->addStretch();
+
+    Grafico = new GraficoBolletta(p);
+
     auto* tutto = new QVBoxLayout(p);
     tutto->addLayout(periodo);
     tutto->addSpacing(8);
     tutto->addLayout(valori);
-    tutto->addStretch();
+    tutto->addWidget(RiquadroStima);
+    tutto->addWidget(Grafico, 1);
     return p;
 }
 
-void Bolletta::SegnalaErrore(const QString& operazione)
+void Bolletta::SegnalaErrore(const QString& operazione) { SegnalaErrore(operazione, db_.UltimoErrore()); }
+
+void Bolletta::SegnalaErrore(const QString& operazione, const ErroreDatabase& errore)
 {
-    messaggi_.Avviso(QStringLiteral("Errore %1 nella %2 degli scatti.").arg(db_.UltimoErrore().numero).arg(operazione));
+    messaggi_.Avviso(QStringLiteral("Errore %1 nella %2 degli scatti.").arg(errore.numero).arg(operazione));
 }
 
 void Bolletta::MostraCalendario(int giornoSel)
@@ -275,18 +315,27 @@ void Bolletta::CambiaScatti(const QDate& giorno)
 
 void Bolletta::MostraBolletta()
 {
-    const auto somma = db_.Somma(inizio_, fine_);
-    if (!somma)
-        SegnalaErrore(QStringLiteral("lettura"));
-    const TotaliGiorno s = somma.value_or(TotaliGiorno{});
-    const TestiBolletta t =
-        TestiDiBolletta(CalcolaBolletta(s.scatti, s.importo, inizio_.daysTo(fine_) + 1, imp_.Tariffe.PrcIva));
+    const int iva = imp_.Tariffe.PrcIva;
+    ErroreDatabase errore;
+    auto rapporto = LeggiRapporto(db_, inizio_, fine_, oggi_(), iva, &errore);
+    if (!rapporto) {
+        SegnalaErrore(QStringLiteral("lettura"), errore);
+        rapporto = CreaRapporto({}, inizio_, fine_, oggi_(), iva);
+    }
+    const TestiBolletta t = TestiDiBolletta(rapporto->totali);
     ScattiBolletta->setText(t.scatti);
     MediaScattiBolletta->setText(t.mediaScatti);
     MediaImportoBolletta->setText(t.mediaImporto);
     NettoBolletta->setText(t.netto);
     IvaBolletta->setText(t.iva);
     TotaleBolletta->setText(t.totale);
+
+    RiquadroStima->setVisible(rapporto->stima.has_value());
+    const TestiBolletta s = rapporto->stima ? TestiDiBolletta(*rapporto->stima) : TestiBolletta{};
+    NettoStima->setText(s.netto);
+    IvaStima->setText(s.iva);
+    TotaleStima->setText(s.totale);
+    Grafico->Mostra(SerieDelRapporto(*rapporto));
 }
 
 void Bolletta::MostraPeriodo()
@@ -351,6 +400,41 @@ void Bolletta::P_DataFine_Click()
     if (fine_ < inizio_)
         inizio_ = fine_;
     MostraPeriodo();
+}
+
+QString Bolletta::DialogoEsporta(const QString& proposto)
+{
+    QFileDialog d(this, QStringLiteral("Esporta"));
+    d.setAcceptMode(QFileDialog::AcceptSave);
+    d.setFileMode(QFileDialog::AnyFile);
+    d.setNameFilters({QStringLiteral("File CSV (*.csv)"), QStringLiteral("Tutti i file (*)")});
+    d.setDefaultSuffix(QStringLiteral("csv"));
+    d.selectFile(proposto);
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+        return {};
+    return d.selectedFiles().constFirst();
+}
+
+void Bolletta::P_Esporta_Click()
+{
+    // Read again, so a read that failed earlier is never written out as zeros.
+    ErroreDatabase errore;
+    const auto rapporto = LeggiRapporto(db_, inizio_, fine_, oggi_(), imp_.Tariffe.PrcIva, &errore);
+    if (!rapporto) {
+        SegnalaErrore(QStringLiteral("lettura"), errore);
+        return;
+    }
+    const QString proposto = QStringLiteral("bolletta_%1_%2.csv")
+                                 .arg(inizio_.toString(Qt::ISODate), fine_.toString(Qt::ISODate));
+    const QString percorso = SceltaFileCsv ? SceltaFileCsv(proposto) : DialogoEsporta(proposto);
+    if (percorso.isEmpty())
+        return;
+    QString motivo;
+    if (ScriviRapportoCsv(*rapporto, percorso, &motivo))
+        messaggi_.Informazione(QStringLiteral("Il riepilogo bolletta è stato esportato nel file ") +
+                               QDir::toNativeSeparators(percorso));
+    else
+        messaggi_.Avviso(QStringLiteral("Impossibile esportare il riepilogo bolletta.\n") + motivo);
 }
 
 void Bolletta::P_Chiudi_Click()

@@ -1,14 +1,18 @@
 #pragma once
 // The pulses and bill window: a month calendar of the stored days with the
 // day and month totals, the correction of a day and the clearing of a month;
-// on its second tab the totals of a bill period.
+// on its second tab the totals of a bill period with its chart, its estimate
+// and its export.
 #include "common/Interlocutore.h"
+#include "pulses/RapportoBolletta.h"
 
 #include <QDate>
 #include <QDialog>
 #include <array>
 #include <functional>
 
+class GraficoBolletta;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTabWidget;
@@ -27,6 +31,8 @@ public:
     std::function<void()> RicaricaTotali;
     // How the day editor and the date picker are run; tests drive them here.
     std::function<int(QDialog&)> EseguiDialogo = [](QDialog& d) { return d.exec(); };
+    // Where "Esporta..." writes; empty when the user gave up. Tests answer here.
+    std::function<QString(const QString& proposto)> SceltaFileCsv;
 
     void MostraCalendario(int giornoSel);
     void MostraScatti(int giornoSel);
@@ -37,6 +43,7 @@ public:
     void P_AzzeraScatti_Click();
     void P_DataInizio_Click();
     void P_DataFine_Click();
+    void P_Esporta_Click();
     void P_Chiudi_Click();
 
     int Mese() const { return MM; }
@@ -56,6 +63,10 @@ public:
     QPushButton *P_DataInizio, *P_DataFine;
     QLabel *ScattiBolletta, *MediaScattiBolletta, *MediaImportoBolletta, *NettoBolletta, *IvaBolletta,
         *TotaleBolletta, *EtichettaIvaBolletta;
+    QGroupBox* RiquadroStima;
+    QLabel *NettoStima, *IvaStima, *TotaleStima, *EtichettaIvaStima;
+    GraficoBolletta* Grafico;
+    QPushButton* P_Esporta;
     QPushButton* P_Chiudi;
 
     void done(int risultato) override;
@@ -64,10 +75,12 @@ private:
     QWidget* CreaPannelloScatti();
     QWidget* CreaPannelloBolletta();
     std::optional<QDate> ScegliData(const QDate& partenza);
+    QString DialogoEsporta(const QString& proposto);
     // The period's two dates and its totals.
     void MostraPeriodo();
     // "lettura" or "scrittura".
     void SegnalaErrore(const QString& operazione);
+    void SegnalaErrore(const QString& operazione, const ErroreDatabase& errore);
 
     Impostazioni& imp_;
     ArchivioImpostazioni& archivio_;

@@ -2,6 +2,7 @@
 #include "common/FormeTesto.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <cmath>
 #include <limits>
@@ -226,4 +227,41 @@ double PassoScala(double massimo, int tacche)
         if (m * potenza >= grezzo * (1 - 1e-12))
             return m * potenza;
     return 10 * potenza;
+}
+
+QString FormatoGiornoMese(const QLocale& locale)
+{
+    QString f = locale.dateFormat(QLocale::ShortFormat);
+    // The year and the separator that joins it to the rest.
+    static const QRegularExpression anno(QStringLiteral("[^dMy]*y+[^dMy]*"));
+    const QRegularExpressionMatch m = anno.match(f);
+    if (!m.hasMatch())
+        return f;
+    const bool inMezzo = m.capturedStart() > 0 && m.capturedEnd() < f.size();
+    QString separatore = m.captured();
+    separatore.remove(QLatin1Char('y'));
+    // In the middle, keep one separator between what was before and after.
+    f.replace(m.capturedStart(), m.capturedLength(), inMezzo ? separatore.left(separatore.size() / 2) : QString());
+    return f;
+}
+
+int PassoEtichette(int giorni, double larghezza, double spazio)
+{
+    if (giorni <= 0 || !(spazio > 0))
+        return 1;
+    const double minimo = larghezza * giorni / spazio;
+    for (int passo : {1, 2, 7, 14})
+        if (passo >= minimo)
+            return passo;
+    return int(std::ceil(minimo / 30)) * 30;
+}
+
+QString TestoPuntoGrafico(const SerieBolletta& s, int indice, const QLocale& locale)
+{
+    if (indice < 0 || indice >= s.giorni.size())
+        return {};
+    const QString schema = QStringLiteral("#,##0");
+    return QStringLiteral("%1\nL. %2 con Iva\nProgressivo L. %3")
+        .arg(TestoData(s.giorni[indice], locale), FormattaNumero(s.barre[indice], schema, locale),
+             FormattaNumero(s.cumulato[indice], schema, locale));
 }

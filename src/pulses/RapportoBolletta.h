@@ -84,3 +84,15 @@ SerieBolletta SerieDelRapporto(const RapportoBolletta& r);
 // A round step for an axis from 0 to massimo with at most `tacche` steps:
 // 1, 2 or 5 times a power of ten. 1 when massimo is not above 0.
 double PassoScala(double massimo, int tacche);
+
+// The locale's short date without its year, for the chart's day labels
+// ("dd/MM" in Italian, "M/d" in American English).
+QString FormatoGiornoMese(const QLocale& locale);
+
+// Every how many days a label fits, when `giorni` labels of `larghezza`
+// pixels share `spazio` pixels: 1, 2, 7, 14, then whole months of 30 days.
+int PassoEtichette(int giorni, double larghezza, double spazio);
+
+// The hint of one bar: its date, the day's amount with VAT and the running
+// total, in the locale's forms.
+QString TestoPuntoGrafico(const SerieBolletta& s, int indice, const QLocale& locale = QLocale());

@@ -3,12 +3,15 @@
 #include "pulses/Bolletta.h"
 #include "pulses/Calendario.h"
 #include "pulses/DatabaseScatti.h"
+#include "pulses/GraficoBolletta.h"
 #include "pulses/ModificaScatti.h"
 #include "pulses/SceltaMese.h"
 #include "settings/ArchivioImpostazioni.h"
 #include "settings/Impostazioni.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +19,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -355,6 +359,118 @@ TEST_F(FinestreBolletta, ChiudiChiedeSoloSeIlPeriodoECambiato)
     EXPECT_EQ(utente.domande.size(), 2);
     EXPECT_EQ(imp.DatFPB, QDate(2027, 1, 1));
     EXPECT_EQ(ricariche, 5);
+}
+
+TEST_F(FinestreBolletta, StimaEGraficoSeguonoIlPeriodo)
+{
+    imp.DatIPB = QDate(2026, 12, 1);
+    imp.DatFPB = QDate(2026, 12, 31);
+    Riga(QDate(2026, 12, 1), 10, 1000);
+    Riga(QDate(2026, 12, 7), 4, 400.5);
+    Riga(QDate(2026, 12, 20), 9, 900);   // after today: in the totals, not in the estimate's days so far
+    auto w = Apri();
+    w->Pannelli->setCurrentIndex(1);
+    ASSERT_TRUE(w->RiquadroStima->isVisibleTo(w.get()));
+    EXPECT_EQ(w->RiquadroStima->title(), "Stima a fine periodo");
+    EXPECT_EQ(w->EtichettaIvaStima->text(), "Iva (20%)");
+    // 1.400,5 over the first 7 days, so 6.202,2 over 31.
+    EXPECT_EQ(w->NettoStima->text(), "6.202 ");
+    EXPECT_EQ(w->IvaStima->text(), "1.241 ");
+    EXPECT_EQ(w->TotaleStima->text(), "7.443 ");
+    EXPECT_EQ(w->TotaleBolletta->text(), "2.761 ");
+
+    const SerieBolletta& s = w->Grafico->Serie();
+    ASSERT_EQ(s.barre.size(), 31);
+    EXPECT_EQ(s.oggi, 6);
+    EXPECT_DOUBLE_EQ(s.barre[6], 480.6);
+    EXPECT_DOUBLE_EQ(s.cumulato[30], 2300.5 * 1.2);
+
+    // The end moved before today: no estimate, and the chart follows.
+    w->EseguiDialogo = Picker(5);
+    w->P_DataFine_Click();
+    EXPECT_FALSE(w->RiquadroStima->isVisibleTo(w.get()));
+    EXPECT_EQ(w->Grafico->Serie().barre.size(), 5);
+    EXPECT_EQ(w->Grafico->Serie().oggi, -1);
+    w->EseguiDialogo = Picker(7);
+    w->P_DataFine_Click();
+    EXPECT_TRUE(w->RiquadroStima->isVisibleTo(w.get()));
+    EXPECT_EQ(w->TotaleStima->text(), w->TotaleBolletta->text());   // today is the last day
+
+    // A correction on the calendar tab reaches the chart at once.
+    w->EseguiDialogo = Editor("1", "100", true);
+    w->CambiaScatti(QDate(2026, 12, 2));
+    EXPECT_DOUBLE_EQ(w->Grafico->Serie().barre[1], 120);
+}
+
+TEST_F(FinestreBolletta, GraficoLeggibileEntroLoSchermo)
+{
+    auto w = Apri();
+    w->Pannelli->setCurrentIndex(1);
+    const QSize schermo = w->screen()->availableSize();
+    EXPECT_LE(w->width(), schermo.width());
+    EXPECT_LE(w->height(), schermo.height());
+    EXPECT_GE(w->Grafico->height(), w->Grafico->minimumSizeHint().height());
+    EXPECT_GE(w->Grafico->width(), w->Grafico->minimumSizeHint().width());
+    // Every bar answers the pointer over it.
+    const int n = int(w->Grafico->Serie().barre.size());
+    ASSERT_EQ(n, 61);
+    EXPECT_EQ(w->Grafico->GiornoInX(0), -1);
+    int primo = -1, ultimo = -1;
+    for (int x = 0; x < w->Grafico->width(); ++x)
+        if (const int g = w->Grafico->GiornoInX(x); g >= 0) {
+            if (primo < 0)
+                primo = g;
+            ultimo = g;
+        }
+    EXPECT_EQ(primo, 0);
+    EXPECT_EQ(ultimo, n - 1);
+    // Painting a long, a one-day and an empty period does not fail.
+    w->Grafico->repaint();
+    SerieBolletta uno;
+    uno.giorni = {Oggi};
+    uno.barre = uno.cumulato = {0};
+    uno.oggi = uno.fineCumulato = 0;
+    w->Grafico->Mostra(uno);
+    w->Grafico->repaint();
+    w->Grafico->Mostra({});
+    w->Grafico->repaint();
+}
+
+TEST_F(FinestreBolletta, EsportaIlPeriodoInteroONiente)
+{
+    Riga(QDate(2026, 11, 15), 10, 500);
+    auto w = Apri();
+    EXPECT_EQ(w->P_Esporta->text(), "Esporta...");
+    QString proposto;
+    const QString percorso = tmp.filePath("bolletta.csv");
+    w->SceltaFileCsv = [&](const QString& p) { return proposto = p, percorso; };
+    w->P_Esporta_Click();
+    EXPECT_EQ(proposto, "bolletta_2026-11-15_2027-01-14.csv");
+    QFile f(percorso);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray csv = f.readAll();
+    EXPECT_EQ(csv, RapportoCsv(*LeggiRapporto(db, imp.DatIPB, imp.DatFPB, Oggi, 20)));
+    EXPECT_TRUE(csv.contains("\ngiorno,2026-11-15,2026-11-15,10,500,100,600\n"));
+    EXPECT_EQ(utente.avvisi.last(), "Il riepilogo bolletta è stato esportato nel file " + percorso);
+
+    // Given up, or a folder that is not there: the earlier file stays as it was.
+    const int detti = int(utente.avvisi.size());
+    w->SceltaFileCsv = [](const QString&) { return QString(); };
+    w->P_Esporta_Click();
+    EXPECT_EQ(utente.avvisi.size(), detti);
+    w->SceltaFileCsv = [&](const QString&) { return tmp.filePath("manca/bolletta.csv"); };
+    w->P_Esporta_Click();
+    ASSERT_EQ(utente.avvisi.size(), detti + 1);
+    EXPECT_TRUE(utente.avvisi.last().startsWith("Impossibile esportare il riepilogo bolletta.\n"));
+
+    // A database that cannot be read is reported, not exported as zeros.
+    db.Chiudi();
+    w->SceltaFileCsv = [&](const QString&) { return percorso; };
+    w->P_Esporta_Click();
+    EXPECT_EQ(utente.avvisi.last(), "Errore 9003 nella lettura degli scatti.");
+    f.close();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), csv);
 }
 
 TEST(Calendario, RestituisceIlGiornoCliccatoOZero)
