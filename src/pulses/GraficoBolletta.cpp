@@ -124,6 +124,8 @@ void GraficoBolletta::paintEvent(QPaintEvent*)
         p.fillRect(QRectF(a.left() + serie_.oggi * slot, a.top(), slot, a.height()), fondo);
     }
     const double larghezza = std::max(1.0, slot * 0.7);
+    // Bars narrower than a pixel or two gain nothing from smoothing and cost the most.
+    p.setRenderHint(QPainter::Antialiasing, slot >= 3);
     p.setPen(Qt::NoPen);
     for (int i = 0; i < n; ++i) {
         const double y = yS(serie_.barre[i]);
@@ -133,6 +135,7 @@ void GraficoBolletta::paintEvent(QPaintEvent*)
 
     // Running total as far as it is known, then the estimate dashed.
     if (serie_.fineCumulato >= 0) {
+        p.setRenderHint(QPainter::Antialiasing);
         QPainterPath linea;
         linea.moveTo(a.left(), a.bottom());
         for (int i = 0; i <= serie_.fineCumulato; ++i)

@@ -230,3 +230,34 @@ TEST(SerieBolletta, PassoScalaTondo)
         {0, 5, 1}, {-3, 5, 1}, {1, 5, 0.2}, {457.2, 5, 100}, {1812.48, 4, 500}, {10, 5, 2}, {99999, 5, 20000}};
     for (const auto& c : casi) EXPECT_DOUBLE_EQ(PassoScala(c.massimo, c.tacche), c.atteso) << c.massimo;
 }
+
+TEST(SerieBolletta, EtichetteDeiGiorni)
+{
+    const struct { QLocale::Language lingua; QLocale::Territory paese; const char* atteso; } casi[] = {
+        {QLocale::Italian, QLocale::Italy, "dd/MM"},      {QLocale::English, QLocale::UnitedStates, "M/d"},
+        {QLocale::German, QLocale::Germany, "dd.MM."},    {QLocale::Japanese, QLocale::Japan, "MM/dd"},
+        {QLocale::Hungarian, QLocale::Hungary, "MM. dd."}};
+    for (const auto& c : casi) {
+        const QLocale l(c.lingua, c.paese);
+        const QString f = FormatoGiornoMese(l);
+        EXPECT_FALSE(f.contains('y')) << l.name().toStdString() << " " << l.dateFormat(QLocale::ShortFormat).toStdString();
+        EXPECT_EQ(l.toString(QDate(2026, 12, 7), f).remove(QRegularExpression("[^0-9]")),
+                  l.toString(QDate(2026, 12, 7), l.dateFormat(QLocale::ShortFormat))
+                      .remove(QRegularExpression("[^0-9]"))
+                      .remove(QRegularExpression("(20)?26")))
+            << l.name().toStdString() << " " << f.toStdString();
+    }
+    EXPECT_EQ(FormatoGiornoMese(QLocale(QLocale::Italian, QLocale::Italy)), "dd/MM");
+
+    EXPECT_EQ(PassoEtichette(31, 40, 2000), 1);
+    EXPECT_EQ(PassoEtichette(31, 40, 600), 7);
+    EXPECT_EQ(PassoEtichette(61, 40, 450), 7);
+    EXPECT_EQ(PassoEtichette(123, 40, 450), 14);
+    EXPECT_EQ(PassoEtichette(366, 40, 450), 60);
+    EXPECT_EQ(PassoEtichette(0, 40, 450), 1);
+
+    const SerieBolletta s = SerieDelRapporto(Rapporto(QDate(2026, 12, 4)));
+    EXPECT_EQ(TestoPuntoGrafico(s, 3), "04/12/2026\nL. 1.203 con Iva\nProgressivo L. 1.660");
+    EXPECT_EQ(TestoPuntoGrafico(s, -1), "");
+    EXPECT_EQ(TestoPuntoGrafico(s, 10), "");
+}

@@ -1,0 +1,1 @@
+velatrix_bench(bench_rapporto bench_rapporto.cpp LIBS velatrix_pulses_finestre)
