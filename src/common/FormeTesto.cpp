@@ -1,5 +1,7 @@
 #include "FormeTesto.h"
 
+#include <QRegularExpression>
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -201,26 +203,77 @@ QString TestoData(const QDate& data, const QLocale& locale)
     return locale.toString(data, FormatoQuattroCifre(locale));
 }
 
-std::optional<QDate> LeggiData(const QString& testo, const QLocale& locale)
+int AnnoDaDueCifre(int anno, const QDate& oggi)
+{
+    const int adesso = oggi.isValid() ? oggi.year() : QDate::currentDate().year();
+    const int primo = adesso - 80;
+    // The first year at or after `primo` that ends in the same two digits.
+    return primo + (((anno - primo) % 100) + 100) % 100;
+}
+
+OrdineData OrdineDelLocale(const QLocale& locale)
+{
+    const QString f = locale.dateFormat(QLocale::ShortFormat);
+    const qsizetype g = f.indexOf(QLatin1Char('d')), m = f.indexOf(QLatin1Char('M')), a = f.indexOf(QLatin1Char('y'));
+    if (a >= 0 && (g < 0 || a < g) && (m < 0 || a < m))
+        return OrdineData::AnnoMeseGiorno;
+    if (m >= 0 && g >= 0 && m < g)
+        return OrdineData::MeseGiornoAnno;
+    return OrdineData::GiornoMeseAnno;
+}
+
+std::optional<QDate> LeggiDataNumerica(const QString& testo, OrdineData ordine, const QDate& oggi)
+{
+    static const QRegularExpression forma(
+        QStringLiteral(R"(^\s*([0-9]{1,4})\s*([/.-])\s*([0-9]{1,2})\s*\2\s*([0-9]{1,4})\s*$)"));
+    const QRegularExpressionMatch m = forma.match(testo);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QString primo = m.captured(1), terzo = m.captured(4);
+    if (primo.size() == 4)
+        ordine = OrdineData::AnnoMeseGiorno;
+    else if (primo.size() > 2)
+        return std::nullopt;
+    const QString& anno = ordine == OrdineData::AnnoMeseGiorno ? primo : terzo;
+    const QString& altro = ordine == OrdineData::AnnoMeseGiorno ? terzo : primo;
+    if (anno.size() == 3 || altro.size() > 2)
+        return std::nullopt;
+    const int a = anno.size() <= 2 ? AnnoDaDueCifre(anno.toInt(), oggi) : anno.toInt();
+    const int centrale = m.captured(3).toInt();
+    QDate d;
+    switch (ordine) {
+    case OrdineData::GiornoMeseAnno: d = QDate(a, centrale, altro.toInt()); break;
+    case OrdineData::MeseGiornoAnno: d = QDate(a, altro.toInt(), centrale); break;
+    case OrdineData::AnnoMeseGiorno: d = QDate(a, centrale, altro.toInt()); break;
+    }
+    if (!d.isValid())
+        return std::nullopt;
+    return d;
+}
+
+std::optional<QDate> LeggiData(const QString& testo, const QLocale& locale, const QDate& oggi)
 {
     const QString t = testo.trimmed();
     if (t.isEmpty())
         return std::nullopt;
-    // Accept one- or two-digit days and months, and two- or four-digit years.
+    if (const auto d = LeggiDataNumerica(t, OrdineDelLocale(locale), oggi))
+        return d;
+    // The locale's own form, where it spells the month or marks the fields
+    // otherwise; one- or two-digit days and months, two- or four-digit years.
     QString lungo = FormatoQuattroCifre(locale);
-    lungo.replace(QLatin1String("dd"), QLatin1String("d")).replace(QLatin1String("MM"), QLatin1String("M"));
+    static const QRegularExpression giorno(QStringLiteral("(?<!d)dd(?!d)")), mese(QStringLiteral("(?<!M)MM(?!M)"));
+    lungo.replace(giorno, QStringLiteral("d")).replace(mese, QStringLiteral("M"));
     QDate d = locale.toDate(t, lungo);
     if (d.isValid())
         return d;
     QString breve = lungo;
     breve.replace(QLatin1String("yyyy"), QLatin1String("yy"));
     d = locale.toDate(t, breve);
-    if (d.isValid()) {
-        if (d.year() < 2000)
-            d = d.addYears(100);
-        return d;
-    }
-    return std::nullopt;
+    if (d.isValid())
+        d = QDate(AnnoDaDueCifre(d.year() % 100, oggi), d.month(), d.day());
+    if (!d.isValid())
+        return std::nullopt;
+    return d;
 }
 
 QString DataFissa(const QDate& data)

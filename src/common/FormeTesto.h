@@ -42,9 +42,25 @@ std::optional<double> LeggiNumero(const QString& testo, const QLocale& locale = 
 QString FormatoQuattroCifre(const QLocale& locale);
 QString TestoData(const QDate& data, const QLocale& locale = QLocale());
 
-// Reads a date in the locale's short form, with a two- or four-digit year;
-// a two-digit year lands in 2000..2099, never in the 1900s.
-std::optional<QDate> LeggiData(const QString& testo, const QLocale& locale = QLocale());
+// The year a one- or two-digit year stands for: the one in the hundred years
+// from 80 before today to 19 after (in 2026, 97 is 1997 and 45 is 2045).
+// Every reader of a short year goes through here.
+int AnnoDaDueCifre(int anno, const QDate& oggi = QDate::currentDate());
+
+// Where the year, the month and the day stand in a numeric date.
+enum class OrdineData { GiornoMeseAnno, MeseGiornoAnno, AnnoMeseGiorno };
+OrdineData OrdineDelLocale(const QLocale& locale);
+
+// Three numbers parted by '/', '-' or '.' (the same mark both times), in the
+// order given; a four-digit first number is a year first (1997-12-01). A year
+// of one or two digits goes through AnnoDaDueCifre, one of three is refused.
+std::optional<QDate> LeggiDataNumerica(const QString& testo, OrdineData ordine,
+                                       const QDate& oggi = QDate::currentDate());
+
+// Reads a date as the user types it: numeric in the locale's order, else the
+// locale's own short form.
+std::optional<QDate> LeggiData(const QString& testo, const QLocale& locale = QLocale(),
+                               const QDate& oggi = QDate::currentDate());
 
 // The fixed forms the program normalises input to: "dd/mm/yyyy" (day first)
 // and "h.mm.ss".

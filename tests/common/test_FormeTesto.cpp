@@ -85,10 +85,42 @@ TEST(TestoData, AnnoAQuattroCifreNellOrdineDelLocale)
     EXPECT_EQ(*LeggiData("05/12/2026", italiano), QDate(2026, 12, 5));
     EXPECT_EQ(*LeggiData("5/12/2026", italiano), QDate(2026, 12, 5));
     EXPECT_EQ(*LeggiData("05/12/26", italiano), QDate(2026, 12, 5));
-    EXPECT_EQ(*LeggiData("31/12/99", italiano), QDate(2099, 12, 31));
+    EXPECT_EQ(*LeggiData("31/12/99", italiano, QDate(2026, 12, 7)), QDate(1999, 12, 31));
     EXPECT_EQ(*LeggiData("12/5/2026", inglese), QDate(2026, 12, 5));
     EXPECT_FALSE(LeggiData("32/12/2026", italiano).has_value());
     EXPECT_FALSE(LeggiData("abc", italiano).has_value());
+}
+
+TEST(AnnoDaDueCifre, CentoAnniAttornoAOggi)
+{
+    const QDate oggi(2026, 12, 7);
+    const struct { int breve; int anno; } casi[] = {
+        {97, 1997}, {0, 2000}, {26, 2026}, {45, 2045}, {46, 1946}, {99, 1999}, {7, 2007}};
+    for (const auto& c : casi)
+        EXPECT_EQ(AnnoDaDueCifre(c.breve, oggi), c.anno) << c.breve;
+    // The window moves with today: in 2090, 97 is 2097 and 10 is 2110.
+    EXPECT_EQ(AnnoDaDueCifre(97, QDate(2090, 1, 1)), 2097);
+    EXPECT_EQ(AnnoDaDueCifre(10, QDate(2090, 1, 1)), 2010);
+    EXPECT_EQ(AnnoDaDueCifre(9, QDate(2090, 1, 1)), 2109);
+}
+
+TEST(LeggiData, SeparatoriOrdineDelLocaleEAnniBrevi)
+{
+    const QDate oggi(2026, 12, 7);
+    const QDate primoDicembre(1997, 12, 1);
+    for (const char* t : {"1-12-1997", "1.12.97", "1/12/97", "01/12/1997", " 1 / 12 / 97 ", "1997-12-01", "1997/12/1"})
+        EXPECT_EQ(LeggiData(t, italiano, oggi), primoDicembre) << t;
+    EXPECT_EQ(LeggiData("12-1-97", inglese, oggi), primoDicembre);
+    EXPECT_EQ(LeggiData("12.1.1997", inglese, oggi), primoDicembre);
+    EXPECT_EQ(LeggiData("1.12.97", QLocale(QLocale::German, QLocale::Germany), oggi), primoDicembre);
+    EXPECT_EQ(LeggiData("97/12/1", QLocale(QLocale::Japanese, QLocale::Japan), oggi), primoDicembre);
+    EXPECT_EQ(LeggiData("29/2/00", italiano, oggi), QDate(2000, 2, 29));
+    // The C locale spells the month; its own form still reads.
+    EXPECT_EQ(LeggiData("1 Dec 97", QLocale::c(), oggi), primoDicembre);
+    for (const char* t : {"1/12-97", "1/12/997", "31/2/1997", "1//12/97", "1/12", "1/12/97/3", "12345/1/1", "١/١٢/١٩٩٧"})
+        EXPECT_FALSE(LeggiData(QString::fromUtf8(t), italiano, oggi).has_value()) << t;
+    EXPECT_EQ(OrdineDelLocale(italiano), OrdineData::GiornoMeseAnno);
+    EXPECT_EQ(OrdineDelLocale(inglese), OrdineData::MeseGiornoAnno);
 }
 
 TEST(FormeFisse, GiornoPrimaEOraConIPunti)

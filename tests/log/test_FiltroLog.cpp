@@ -29,7 +29,10 @@ TEST(FiltroLog, ControllaValoriNormalizzaEOrdina)
         {CampoLog::OraFine, "10:30", "9", "9.00.00", "10.30.00"},
         {CampoLog::OraInizio, "25.00", "7.5.3", "", "7.05.03"},
         {CampoLog::DataFine, "31/12/1997", "01/12/1997", "01/12/1997", "31/12/1997"},
-        {CampoLog::DataInizio, "1/2/98", "", "01/02/2098", ""},
+        {CampoLog::DataInizio, "1/2/98", "", "01/02/1998", ""},
+        // Any of the usual marks, and a short year near today.
+        {CampoLog::DataInizio, "1-12-1997", "1.12.97", "01/12/1997", "01/12/1997"},
+        {CampoLog::DataFine, "1/12/97", "3.1.02", "01/12/1997", "03/01/2002"},
         {CampoLog::DataInizio, "31/02/1997", "boh", "", ""},
         {CampoLog::Scatti, "-12,7", "", "12", ""},
         {CampoLog::Importo, "abc", "1.500", "", "1500"},
