@@ -4,11 +4,9 @@
 // Windows only show state and forward the user's acts.
 #include "app/Applicazione.h"
 #include "common/FusoOrario.h"
+#include "common/TraduzioneQt.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 int main(int argc, char** argv)
 {
@@ -17,10 +15,6 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Velatrix"));
     QApplication::setApplicationVersion(QStringLiteral(VELATRIX_VERSIONE));
     QApplication::setQuitOnLastWindowClosed(false);
-    // Standard buttons and dialogs in the user's language ("Sì"/"No").
-    QTranslator qt;
-    if (qt.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qt);
+    InstallaTraduzioneQt(&app);
     return Applicazione::Esegui(app.arguments().mid(1));
 }
