@@ -106,5 +106,11 @@ bool RiepilogoLog::Filtra(const std::function<void()>& apri)
         Carica();
         return true;
     }
+    // A filter that matched nothing has emptied the copy on its way to a
+    // cancel: rows shown from it would no longer exist.
+    if (filtrato_ && FileLog(PercorsoFiltrato()).NumeroRecord() != righe_) {
+        Carica();
+        return true;
+    }
     return false;
 }

@@ -169,6 +169,44 @@ TEST_F(FinestreLogTest, FiltroApplicatoRimossoENessunaCorrispondenza)
     EXPECT_TRUE(ScambioIntero(ValoreScambio, -1));
 }
 
+TEST_F(FinestreLogTest, UnFiltroSenzaCorrispondenzeEAnnullaNonLascianoRigheSparite)
+{
+    ScriviLog(Log003(), 10);
+    Log w(tmp.path(), utente);
+    w.ImpostaMostraFiltro(Compila(5, "3", "5", "P_Applica"));
+    QTest::mouseClick(w.P_Filtro, Qt::LeftButton);
+    ASSERT_EQ(w.StatoLog->text(), "Righe: 3 (Filtrate)");
+
+    // Nothing matches, and the user gives up on the dialog shown again.
+    w.ImpostaMostraFiltro([&](LogFiltro& f) {
+        Compila(5, "500", "", "P_Applica")(f);
+        QTest::mouseClick(f.P_Annulla, Qt::LeftButton);
+    });
+    QTest::mouseClick(w.P_Filtro, Qt::LeftButton);
+    EXPECT_EQ(utente.detti, QStringList({"Informazione: Nessun valore corrispondente alla selezione."}));
+    // What is shown is what is on disk.
+    const qint64 suDisco = FileLog(w.Riepilogo().FileCorrente()).NumeroRecord();
+    EXPECT_EQ(w.GrigliaLog->model()->rowCount(), suDisco);
+    EXPECT_EQ(w.StatoLog->text(), "Righe: 10");
+    EXPECT_EQ(w.GrigliaLog->model()->index(9, 5).data().toString(), "10");
+}
+
+TEST_F(FinestreLogTest, LeDateDelFiltroComeSiScrivono)
+{
+    ScriviLog(Log003(), 10);   // one a day from 1/3/1998
+    for (const char* da : {"2-3-1998", "2.3.98", "2/3/98", "02/03/1998"}) {
+        LogFiltro f(tmp.path(), utente);
+        f.Campo->setCurrentIndex(0);
+        QTest::keyClicks(f.Valore1, da);
+        QTest::keyClick(f.Valore1, Qt::Key_Return);
+        EXPECT_EQ(f.Valore1->text(), "02/03/1998") << da;
+    }
+    Log w(tmp.path(), utente);
+    w.ImpostaMostraFiltro(Compila(0, "4.3.98", "2-3-98", "P_Applica"));
+    QTest::mouseClick(w.P_Filtro, Qt::LeftButton);
+    EXPECT_EQ(w.StatoLog->text(), "Righe: 3 (Filtrate)");
+}
+
 TEST_F(FinestreLogTest, IlDialogoDelFiltro)
 {
     ScriviLog(Log003(), 4);
