@@ -67,6 +67,9 @@ TipoGiorno TipoDelGiorno(const QDate& data)
     for (const GiornoMese& f : FestivitaFisse)
         if (data.day() == f.giorno && data.month() == f.mese)
             return TipoGiorno::Festivo;
+    for (const GiornoMeseDal& f : FestivitaFisseDal)
+        if (data.day() == f.giorno && data.month() == f.mese && data.year() >= f.dal)
+            return TipoGiorno::Festivo;
     // Easter Monday moves every year; the fixed table cannot hold it.
     const QDate pasqua = Pasqua(data.year());
     if (pasqua.isValid() && data == pasqua.addDays(1))

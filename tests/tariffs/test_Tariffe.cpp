@@ -68,6 +68,40 @@ TEST(TipoDelGiorno, TabelleDomenichePasquettaEGiorniFeriali)
             EXPECT_EQ(TipoDelGiorno(QDate(anno, f[1], f[0])), TipoGiorno::Festivo) << anno << "/" << f[1] << "/" << f[0];
 }
 
+// Gauss's rule, worked out apart from the program's own.
+QDate PasquaDiGauss(int anno)
+{
+    const int a = anno % 19, b = anno % 4, c = anno % 7, k = anno / 100;
+    const int p = (13 + 8 * k) / 25, q = k / 4;
+    const int m = (15 - p + k - q) % 30, n = (4 + k - q) % 7;
+    const int d = (19 * a + m) % 30, e = (2 * b + 4 * c + 6 * d + n) % 7;
+    if (d == 29 && e == 6)
+        return QDate(anno, 4, 19);
+    if (d == 28 && e == 6 && (11 * m + 11) % 30 < 19)
+        return QDate(anno, 4, 18);
+    return QDate(anno, 3, 22).addDays(d + e);
+}
+
+TEST(TipoDelGiorno, DueGiugnoDal2001EOgniGiornoFinoAl2040)
+{
+    EXPECT_EQ(TipoDelGiorno(QDate(2025, 6, 2)), TipoGiorno::Festivo);   // a Monday
+    EXPECT_EQ(TipoDelGiorno(QDate(2001, 6, 2)), TipoGiorno::Festivo);   // a Saturday
+    EXPECT_EQ(TipoDelGiorno(QDate(1999, 6, 2)), TipoGiorno::Feriale);   // a Wednesday
+    EXPECT_EQ(TipoDelGiorno(QDate(2000, 6, 2)), TipoGiorno::Feriale);   // a Friday
+    EXPECT_EQ(TipoDelGiorno(QDate(2025, 6, 3)), TipoGiorno::Feriale);
+
+    const int fisse[][2] = {{1, 1}, {6, 1}, {25, 4}, {1, 5}, {2, 6}, {15, 8}, {1, 11}, {8, 12}, {25, 12}, {26, 12}};
+    for (QDate g(2001, 1, 1); g <= QDate(2040, 12, 31); g = g.addDays(1)) {
+        bool festivo = g.dayOfWeek() == Qt::Sunday || g == PasquaDiGauss(g.year()).addDays(1);
+        for (const auto& f : fisse)
+            festivo = festivo || (g.day() == f[0] && g.month() == f[1]);
+        const TipoGiorno atteso = festivo ? TipoGiorno::Festivo
+            : g.dayOfWeek() == Qt::Saturday ? TipoGiorno::Sabato
+                                            : TipoGiorno::Feriale;
+        ASSERT_EQ(TipoDelGiorno(g), atteso) << Testo(g);
+    }
+}
+
 TEST(TipoDelGiorno, PasquaGregoriana)
 {
     struct Caso { int anno; QDate pasqua; };
