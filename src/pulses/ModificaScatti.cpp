@@ -4,9 +4,9 @@
 #include "pulses/CalendarioMese.h"
 #include "pulses/TotaliBolletta.h"
 
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,19 +23,21 @@ ModificaScatti::ModificaScatti(const QDate& giorno, const TotaliGiorno& valori, 
     grassetto.setBold(true);
     M_DataScatti->setFont(grassetto);
 
-    M_NumeroScatti = new QLineEdit(QString::number(valori.scatti), this);
+    scattiDati_ = QString::number(valori.scatti);
+    importoDato_ = TestoNumero(valori.importo, locale());
+    M_NumeroScatti = new QLineEdit(scattiDati_, this);
     M_NumeroScatti->setObjectName(QStringLiteral("M_NumeroScatti"));
-    M_Importo = new QLineEdit(TestoNumero(valori.importo, locale()), this);
+    M_Importo = new QLineEdit(importoDato_, this);
     M_Importo->setObjectName(QStringLiteral("M_Importo"));
     for (QLineEdit* campo : {M_NumeroScatti, M_Importo}) {
         campo->setAlignment(Qt::AlignCenter);
         campo->installEventFilter(this);
     }
 
-    P_OK = new QPushButton(QStringLiteral("OK"), this);
+    P_OK = new QPushButton(QStringLiteral("&OK"), this);
     P_OK->setObjectName(QStringLiteral("P_OK"));
     P_OK->setDefault(true);
-    P_Annulla = new QPushButton(QStringLiteral("Annulla"), this);
+    P_Annulla = new QPushButton(QStringLiteral("&Annulla"), this);
     P_Annulla->setObjectName(QStringLiteral("P_Annulla"));
     connect(P_OK, &QPushButton::clicked, this, [this] { P_OK_Click(); });
     // Esc and the window frame end the same way: nothing handed back.
@@ -44,14 +46,13 @@ ModificaScatti::ModificaScatti(const QDate& giorno, const TotaliGiorno& valori, 
     auto* campi = new QFormLayout;
     campi->addRow(QStringLiteral("Scatti"), M_NumeroScatti);
     campi->addRow(QStringLiteral("Importo"), M_Importo);
-    auto* pulsanti = new QHBoxLayout;
-    pulsanti->addStretch();
-    pulsanti->addWidget(P_OK);
-    pulsanti->addWidget(P_Annulla);
+    auto* pulsanti = new QDialogButtonBox(this);
+    pulsanti->addButton(P_OK, QDialogButtonBox::AcceptRole);
+    pulsanti->addButton(P_Annulla, QDialogButtonBox::RejectRole);
     auto* tutto = new QVBoxLayout(this);
     tutto->addWidget(M_DataScatti);
     tutto->addLayout(campi);
-    tutto->addLayout(pulsanti);
+    tutto->addWidget(pulsanti);
 }
 
 bool ModificaScatti::eventFilter(QObject* oggetto, QEvent* evento)
@@ -65,14 +66,19 @@ bool ModificaScatti::eventFilter(QObject* oggetto, QEvent* evento)
     return QDialog::eventFilter(oggetto, evento);
 }
 
+// A field still showing what the caller gave holds the stored value, which
+// may lie past the field's range (more than 9999 pulses at 8 s or less a
+// pulse): only what the user changed is checked.
 void ModificaScatti::M_NumeroScatti_LostFocus()
 {
-    M_NumeroScatti->setText(QString::number(CorreggiScatti(M_NumeroScatti->text())));
+    if (M_NumeroScatti->text() != scattiDati_)
+        M_NumeroScatti->setText(QString::number(CorreggiScatti(M_NumeroScatti->text())));
 }
 
 void ModificaScatti::M_Importo_LostFocus()
 {
-    M_Importo->setText(TestoNumero(CorreggiImporto(M_Importo->text()), locale()));
+    if (M_Importo->text() != importoDato_)
+        M_Importo->setText(TestoNumero(CorreggiImporto(M_Importo->text()), locale()));
 }
 
 void ModificaScatti::P_OK_Click()

@@ -27,4 +27,8 @@ protected:
 
 private:
     void P_OK_Click();
+
+    // The texts the fields opened with.
+    QString scattiDati_;
+    QString importoDato_;
 };

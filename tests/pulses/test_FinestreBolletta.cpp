@@ -228,6 +228,69 @@ TEST(ModificaScatti, ICampiSiCorreggonoLasciandoli)
     }
 }
 
+TEST_F(FinestreBolletta, UnGiornoOltreIlLimiteDelCampoNonSiAzzeraConUnOKSenzaModifiche)
+{
+    // 12000 pulses: a day of 8 s pulses, past the 9999 the field accepts.
+    const QDate tre(2026, 12, 3);
+    Riga(tre, 12000, 1524000);
+    auto w = Apri();
+    ClicCella(w->SceltaGiorni->GrigliaGiorni, 0, 3);
+    w->EseguiDialogo = [](QDialog& d) {
+        auto& e = dynamic_cast<ModificaScatti&>(d);
+        e.show();
+        e.M_NumeroScatti->setFocus();
+        e.M_Importo->setFocus();
+        QTest::keyClick(e.M_Importo, Qt::Key_Return);
+        return e.result();
+    };
+    w->P_ModificaScatti_Click();
+    EXPECT_EQ(std::get<QString>(ValoreScambio), "12000/1524000");
+    EXPECT_EQ(db.TrovaGiorno(tre), (TotaliGiorno{12000, 1524000}));
+
+    // Changing the amount alone keeps the pulses as stored.
+    w->EseguiDialogo = [](QDialog& d) {
+        auto& e = dynamic_cast<ModificaScatti&>(d);
+        e.M_Importo->setText("1500000");
+        QTest::mouseClick(e.P_OK, Qt::LeftButton);
+        return e.result();
+    };
+    w->P_ModificaScatti_Click();
+    EXPECT_EQ(db.TrovaGiorno(tre), (TotaliGiorno{12000, 1500000}));
+
+    // Typed by the user, the same number is out of range and corrected.
+    w->EseguiDialogo = Editor("12001", "1500000", true);
+    w->P_ModificaScatti_Click();
+    EXPECT_EQ(db.TrovaGiorno(tre), (TotaliGiorno{0, 1500000}));
+}
+
+TEST(ModificaScatti, InvioConfermaEscAnnullaEScorciatoie)
+{
+    const struct { const char* nome; Qt::Key tasto; Qt::KeyboardModifiers modificatori; int esito; } casi[] = {
+        {"Return", Qt::Key_Return, Qt::NoModifier, QDialog::Accepted},
+        {"Esc", Qt::Key_Escape, Qt::NoModifier, QDialog::Rejected},
+        {"Alt+O", Qt::Key_O, Qt::AltModifier, QDialog::Accepted},
+        {"Alt+A", Qt::Key_A, Qt::AltModifier, QDialog::Rejected},
+    };
+    for (const auto& c : casi) {
+        ValoreScambio = QStringLiteral("3/1234,5");
+        ModificaScatti e(QDate(2026, 12, 3), {3, 1234.5});
+        e.show();
+        e.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&e));
+        e.M_NumeroScatti->setFocus();
+        e.M_NumeroScatti->selectAll();
+        QTest::keyClicks(e.M_NumeroScatti, "8");
+        QTest::keyClick(e.M_NumeroScatti, c.tasto, c.modificatori);
+        // A mnemonic presses its button the way a click shows it, a moment later.
+        QTest::qWaitFor([&] { return !e.isVisible(); });
+        EXPECT_EQ(e.result(), c.esito) << c.nome;
+        EXPECT_FALSE(e.isVisible()) << c.nome;
+        EXPECT_EQ(std::get<QString>(ValoreScambio), c.esito == QDialog::Accepted ? "8/1234,5" : "3/1234,5") << c.nome;
+        EXPECT_EQ(e.P_OK->text().remove('&'), "OK");
+        EXPECT_EQ(e.P_Annulla->text().remove('&'), "Annulla");
+    }
+}
+
 TEST_F(FinestreBolletta, AzzeraIlMeseDelGiornoSelezionatoSoloConOK)
 {
     Riga(QDate(2026, 11, 30), 5, 635);
