@@ -5,6 +5,7 @@
 #include "tariffs/ModificaTariffe.h"
 #include "tariffs/TestiTariffe.h"
 
+#include <QDialogButtonBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -97,18 +98,17 @@ Tariffe::Tariffe(Impostazioni& imp, ArchivioImpostazioni& archivio, Interlocutor
     V_Costo1 = Etichetta(QStringLiteral("V_Costo1"));
     V_Costo2 = Etichetta(QStringLiteral("V_Costo2"));
 
-    P_Modifica = new QPushButton(QStringLiteral("Modifica..."));
+    P_Modifica = new QPushButton(QStringLiteral("&Modifica..."));
     P_Modifica->setObjectName(QStringLiteral("P_Modifica"));
     P_Modifica->setAutoDefault(false);
-    P_Chiudi = new QPushButton(QStringLiteral("Chiudi"));
+    P_Chiudi = new QPushButton(QStringLiteral("&Chiudi"));
     P_Chiudi->setObjectName(QStringLiteral("P_Chiudi"));
     P_Chiudi->setDefault(true);
     connect(P_Modifica, &QPushButton::clicked, this, [this] { P_Modifica_Click(); });
     connect(P_Chiudi, &QPushButton::clicked, this, &QDialog::accept);
-    auto* pulsanti = new QHBoxLayout;
-    pulsanti->addStretch();
-    pulsanti->addWidget(P_Modifica);
-    pulsanti->addWidget(P_Chiudi);
+    auto* pulsanti = new QDialogButtonBox;
+    pulsanti->addButton(P_Modifica, QDialogButtonBox::ActionRole);
+    pulsanti->addButton(P_Chiudi, QDialogButtonBox::RejectRole);
 
     auto* tutto = new QVBoxLayout(this);
     tutto->addLayout(adessoRiga);
@@ -116,7 +116,7 @@ Tariffe::Tariffe(Impostazioni& imp, ArchivioImpostazioni& archivio, Interlocutor
     tutto->addLayout(legenda);
     tutto->addWidget(V_Costo1);
     tutto->addWidget(V_Costo2);
-    tutto->addLayout(pulsanti);
+    tutto->addWidget(pulsanti);
 
     TimerOra = new QTimer(this);
     TimerOra->setObjectName(QStringLiteral("TimerOra"));
@@ -124,7 +124,8 @@ Tariffe::Tariffe(Impostazioni& imp, ArchivioImpostazioni& archivio, Interlocutor
     connect(TimerOra, &QTimer::timeout, this, [this] { VisualizzaDataOraTariffa(); });
     TimerOra->start();
 
-    P_Modifica->setEnabled(!modificaVietata_());
+    // Always on: a click while a call runs or is being set up says why the
+    // editor stays closed, where a greyed button would not.
     VisualizzaMaschera();
 }
 

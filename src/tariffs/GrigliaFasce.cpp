@@ -19,7 +19,14 @@ static int Approdo(int minuti)
 
 void GrigliaFasce::Carica(const ModelloTariffe& modello)
 {
-    numeroFasce_ = std::clamp(modello.MaxFsc, 1, MassimoFasce);
+    const int fasce = std::clamp(modello.MaxFsc, 1, MassimoFasce);
+    numeroFasce_ = 1;
+    for (int i = 2; i <= fasce; ++i) {
+        const auto prima = MinutiInizio(modello.fascia(i - 1).Inizio), questa = MinutiInizio(modello.fascia(i).Inizio);
+        if (!prima || !questa || *questa <= *prima)
+            break;
+        numeroFasce_ = i;
+    }
     const int tariffe = std::clamp(modello.MaxTrf, 1, MassimoTariffe);
     for (int i = 0; i < MassimoFasce; ++i) {
         const Fascia& f = modello.Fasce[size_t(i)];
@@ -67,25 +74,33 @@ bool GrigliaFasce::Posticipa(int fascia)
     return true;
 }
 
-bool GrigliaFasce::AggiungiFascia()
+std::optional<GrigliaFasce::NuovaFascia> GrigliaFasce::Aggiunta() const
 {
-    if (!PuoAggiungere())
-        return false;
+    if (numeroFasce_ >= MassimoFasce)
+        return std::nullopt;
     const int n = numeroFasce_;
-    QString ultimo = inizio_[size_t(n - 1)];
     int t = minuti(n);
     if (t >= 1410) {
         // Room for the new band at 23.30, unless the band before is in the way.
         t = 1380;
-        ultimo = TestoMezzora(t);
         if (n > 1 && t <= minuti(n - 1))
-            return false;
+            return std::nullopt;
     }
     const int nuovo = Approdo(t + 30);
     if (nuovo <= t || nuovo > 1410)
+        return std::nullopt;
+    return NuovaFascia{t, nuovo};
+}
+
+bool GrigliaFasce::AggiungiFascia()
+{
+    const auto aggiunta = Aggiunta();
+    if (!aggiunta)
         return false;
-    inizio_[size_t(n - 1)] = ultimo;
-    inizio_[size_t(n)] = TestoMezzora(nuovo);
+    const int n = numeroFasce_;
+    if (aggiunta->ultima != minuti(n))
+        inizio_[size_t(n - 1)] = TestoMezzora(aggiunta->ultima);
+    inizio_[size_t(n)] = TestoMezzora(aggiunta->nuova);
     celle_[size_t(n)] = {1, 1, 1};
     numeroFasce_ = n + 1;
     return true;

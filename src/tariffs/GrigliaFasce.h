@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <array>
+#include <optional>
 
 // The three rows of cells.
 enum class RigaGiorno { Feriali = 0, Sabato = 1, Festivi = 2 };
@@ -15,6 +16,8 @@ QString TestoMezzora(int minuti);
 
 class GrigliaFasce {
 public:
+    // The bands in use are those of MaxFsc that have a start, each after the
+    // one before: a count edited by hand past the stored starts stops there.
     void Carica(const ModelloTariffe& modello);
 
     int NumeroFasce() const { return numeroFasce_; }
@@ -25,10 +28,10 @@ public:
     // The spin buttons: false when the move is not allowed.
     bool Anticipa(int fascia);
     bool Posticipa(int fascia);
-    bool PuoAggiungere() const { return numeroFasce_ < MassimoFasce; }
+    // False when five bands are in use or no half hour is left for a new one.
+    bool PuoAggiungere() const { return Aggiunta().has_value(); }
     bool PuoRimuovere() const { return numeroFasce_ > 1; }
-    // False, and nothing changes, when the new band could not start after
-    // the one before it.
+    // False, and nothing changes, when PuoAggiungere is false.
     bool AggiungiFascia();
     bool RimuoviFascia();
 
@@ -42,6 +45,10 @@ public:
 
 private:
     int minuti(int i) const;
+    // Where a new band would go: the last band's start (moved back from 23.30
+    // to make room) and the new start, in minutes.
+    struct NuovaFascia { int ultima; int nuova; };
+    std::optional<NuovaFascia> Aggiunta() const;
 
     int numeroFasce_ = 1;
     std::array<QString, MassimoFasce> inizio_{};

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -151,14 +152,17 @@ ModificaTariffe::ModificaTariffe(Impostazioni& imp, ArchivioImpostazioni& archiv
     connect(M_PercentualeRiduzione, &QLineEdit::editingFinished, this, [this] { M_PercentualeRiduzione_LostFocus(); });
     connect(M_LimiteRiduzione, &QLineEdit::editingFinished, this, [this] { M_LimiteRiduzione_LostFocus(); });
 
-    P_Salva = new QPushButton(QStringLiteral("OK"));
+    P_Salva = new QPushButton(QStringLiteral("&OK"));
     P_Salva->setObjectName(QStringLiteral("P_Salva"));
-    P_Annulla = new QPushButton(QStringLiteral("Annulla"));
+    P_Annulla = new QPushButton(QStringLiteral("&Annulla"));
     P_Annulla->setObjectName(QStringLiteral("P_Annulla"));
     P_Annulla->setAutoDefault(false);
     P_Salva->setDefault(true);
     connect(P_Salva, &QPushButton::clicked, this, [this] { P_Salva_Click(); });
     connect(P_Annulla, &QPushButton::clicked, this, &QDialog::reject);
+    auto* basso = new QDialogButtonBox;
+    basso->addButton(P_Salva, QDialogButtonBox::AcceptRole);
+    basso->addButton(P_Annulla, QDialogButtonBox::RejectRole);
 
     auto* destra = new QVBoxLayout;
     destra->addWidget(riquadroCosto);
@@ -166,15 +170,11 @@ ModificaTariffe::ModificaTariffe(Impostazioni& imp, ArchivioImpostazioni& archiv
     auto* alto = new QHBoxLayout;
     alto->addWidget(riquadroTariffe, 1);
     alto->addLayout(destra);
-    auto* basso = new QHBoxLayout;
-    basso->addStretch();
-    basso->addWidget(P_Salva);
-    basso->addWidget(P_Annulla);
     auto* tutto = new QVBoxLayout(this);
     tutto->addLayout(alto);
     tutto->addWidget(Griglia);
     tutto->addWidget(riquadroRiduzione);
-    tutto->addLayout(basso);
+    tutto->addWidget(basso);
 
     // Loading.
     M_CostoScatto->setText(bozza_.CostoScatto);

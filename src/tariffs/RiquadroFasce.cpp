@@ -2,6 +2,7 @@
 
 #include "common/Colori.h"
 
+#include <QDialogButtonBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -91,22 +92,22 @@ RiquadroFasce::RiquadroFasce(BozzaTariffe& bozza, QWidget* genitore)
             griglia->addWidget(c, 3 + k, 2 * i - 1, 1, 3, Qt::AlignCenter);
         }
     }
-    P_AggiungiFascia = new QPushButton(QStringLiteral("Aggiungi fascia"));
+    P_AggiungiFascia = new QPushButton(QStringLiteral("Aggiungi &fascia"));
     P_AggiungiFascia->setObjectName(QStringLiteral("P_AggiungiFascia"));
-    P_RimuoviFascia = new QPushButton(QStringLiteral("Rimuovi fascia"));
+    P_RimuoviFascia = new QPushButton(QStringLiteral("&Rimuovi fascia"));
     P_RimuoviFascia->setObjectName(QStringLiteral("P_RimuoviFascia"));
     for (QPushButton* p : {P_AggiungiFascia, P_RimuoviFascia})
         p->setAutoDefault(false);
     connect(P_AggiungiFascia, &QPushButton::clicked, this, [this] { P_AggiungiFascia_Click(); });
     connect(P_RimuoviFascia, &QPushButton::clicked, this, [this] { P_RimuoviFascia_Click(); });
 
-    auto* pulsanti = new QHBoxLayout;
-    pulsanti->addStretch();
-    pulsanti->addWidget(P_AggiungiFascia);
-    pulsanti->addWidget(P_RimuoviFascia);
+    // Actions of the grid only: Return and Esc stay with the editor's own buttons.
+    auto* pulsanti = new QDialogButtonBox;
+    pulsanti->addButton(P_AggiungiFascia, QDialogButtonBox::ActionRole);
+    pulsanti->addButton(P_RimuoviFascia, QDialogButtonBox::ActionRole);
     auto* tutto = new QVBoxLayout(this);
     tutto->addLayout(griglia);
-    tutto->addLayout(pulsanti);
+    tutto->addWidget(pulsanti);
     Aggiorna();
 }
 

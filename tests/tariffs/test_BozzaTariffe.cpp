@@ -1,5 +1,6 @@
 #include "settings/ArchivioImpostazioni.h"
 #include "tariffs/BozzaTariffe.h"
+#include "tariffs/Tariffe.h"
 #include "tariffs/TestiTariffe.h"
 
 #include <QDir>
@@ -115,7 +116,7 @@ TEST(GrigliaFasce, CelleCorrette)
 
 TEST(GrigliaFasce, CaricaRiportaNeiLimitiConteggiECelle)
 {
-    ModelloTariffe m;
+    ModelloTariffe m = ConFasce({"1.00", "2.00", "3.00", "4.00", "5.00"});
     m.MaxFsc = 9;
     m.MaxTrf = 2;
     m.Fasce[0].TariffaFeriali = 7;
@@ -125,6 +126,52 @@ TEST(GrigliaFasce, CaricaRiportaNeiLimitiConteggiECelle)
     EXPECT_EQ(g.NumeroFasce(), 5);
     EXPECT_EQ(g.Cella(1, R::Feriali), 2);
     EXPECT_EQ(g.Cella(2, R::Sabato), 1);
+}
+
+TEST(GrigliaFasce, UnConteggioOltreGliInizioMemorizzatiSiFermaAllUltimoValido)
+{
+    struct Caso { int maxFsc; std::array<const char*, 5> inizi; QStringList atteso; };
+    const Caso casi[] = {
+        {5, {"8.00", "13.00", "18.30", "", ""}, {"8.00", "13.00", "18.30", "8.00"}},
+        {4, {"8.00", "13.00", "abc", "20.00", ""}, {"8.00", "13.00", "8.00"}},
+        {3, {"8.00", "7.00", "18.30", "", ""}, {"8.00", "8.00"}},
+        {3, {"8.00", "8.00", "18.30", "", ""}, {"8.00", "8.00"}},
+        {2, {"", "13.00", "", "", ""}, {"", ""}},
+    };
+    for (const Caso& c : casi) {
+        ModelloTariffe m;
+        m.MaxFsc = c.maxFsc;
+        for (int i = 0; i < MassimoFasce; ++i)
+            m.Fasce[size_t(i)].Inizio = QString::fromUtf8(c.inizi[size_t(i)]);
+        GrigliaFasce g;
+        g.Carica(m);
+        EXPECT_EQ(Orari(g), c.atteso) << c.atteso.join(' ').toStdString();
+        // The spin buttons keep the starts rising from there.
+        for (int i = 1; i <= g.NumeroFasce(); ++i)
+            for (int k = 0; k < 60; ++k)
+                g.Posticipa(i), g.Anticipa(i);
+        for (int i = 2; i <= g.NumeroFasce(); ++i)
+            EXPECT_LT(MinutiInizio(g.Orario(i - 1)), MinutiInizio(g.Orario(i))) << c.atteso.join(' ').toStdString();
+    }
+}
+
+TEST(GrigliaFasce, AggiuntaPossibileSoloConUnaMezzoraLibera)
+{
+    struct Caso { std::initializer_list<const char*> inizi; bool possibile; };
+    const Caso casi[] = {
+        {{"8.00", "18.30"}, true},  {{"8.00", "23.00"}, true},   {{"8.00", "23.30"}, true},
+        {{"23.00", "23.30"}, false}, {{"22.30", "23.30"}, true}, {{"23.30"}, true},
+        {{"8.00", "23.45"}, true},  {{"1.00", "2.00", "3.00", "4.00", "5.00"}, false},
+    };
+    for (const Caso& c : casi) {
+        GrigliaFasce g;
+        g.Carica(ConFasce(c.inizi));
+        const QStringList prima = Orari(g);
+        EXPECT_EQ(g.PuoAggiungere(), c.possibile) << prima.join(' ').toStdString();
+        EXPECT_EQ(g.AggiungiFascia(), c.possibile) << prima.join(' ').toStdString();
+        if (!c.possibile)
+            EXPECT_EQ(Orari(g), prima);
+    }
 }
 
 TEST(CorrezioniCampi, InteriSecondiEDescrizioni)

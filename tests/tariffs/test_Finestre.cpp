@@ -125,9 +125,14 @@ TEST_F(FinestreTariffe, ModificaRifiutataDuranteUnaConnessione)
 {
     bool vietata = true;
     auto v = Viewer(&vietata);
-    EXPECT_FALSE(v->P_Modifica->isEnabled());
+    // On even so: the click tells the user why the editor stays closed.
+    EXPECT_TRUE(v->P_Modifica->isEnabled());
     int aperture = 0;
     v->MostraEditor = [&](ModificaTariffe&) { ++aperture; };
+    QTest::mouseClick(v->P_Modifica, Qt::LeftButton);
+    EXPECT_EQ(aperture, 0);
+    EXPECT_EQ(messaggi.avvisi, QStringList("Impossibile modificare le tariffe durante una connessione attiva."));
+    messaggi.avvisi.clear();
     // A call being set up while the window is open: the button is still on.
     vietata = false;
     auto w = Viewer(&vietata);
@@ -313,9 +318,14 @@ TEST_F(FinestreTariffe, GrigliaDelleFasce)
     EXPECT_EQ(orari(), QStringList({"7.30", "18.00", "23.00", "23.30", "7.30"}));
     EXPECT_EQ(g.M_Festivi[3]->text(), "1");
     EXPECT_FALSE(g.P_Orario[3]->isHidden());
-    // 23.00 and 23.30 taken: nothing is added.
+    // 23.00 and 23.30 taken: no room for a band, and the button says so.
+    EXPECT_FALSE(g.P_AggiungiFascia->isEnabled());
     QTest::mouseClick(g.P_AggiungiFascia, Qt::LeftButton);
     EXPECT_EQ(orari().size(), 5);
+    g.P_Orario[2]->stepBy(-1);
+    EXPECT_TRUE(g.P_AggiungiFascia->isEnabled());
+    g.P_Orario[2]->stepBy(1);
+    EXPECT_FALSE(g.P_AggiungiFascia->isEnabled());
 
     QTest::mouseClick(g.P_RimuoviFascia, Qt::LeftButton);
     QTest::mouseClick(g.P_RimuoviFascia, Qt::LeftButton);
@@ -331,6 +341,106 @@ TEST_F(FinestreTariffe, GrigliaDelleFasce)
         EXPECT_EQ(g.M_Feriali[0]->text(), c.atteso) << c.testo;
     }
     EXPECT_EQ(SfondoDi(g.M_Feriali[0]), ColoreDaLong(16744576));
+}
+
+// Shown and active, as a user meets it: keys go where the focus is.
+void Attiva(QWidget& w)
+{
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+}
+
+TEST_F(FinestreTariffe, InvioConfermaEscAnnullaInOgniFinestra)
+{
+    // The editor, from one of its fields and from a cell of the band grid.
+    const std::pair<const char*, std::function<QWidget*(ModificaTariffe&)>> campi[] = {
+        {"cost", [](ModificaTariffe& e) -> QWidget* { return e.M_CostoScatto; }},
+        {"band cell", [](ModificaTariffe& e) -> QWidget* { return e.Griglia->M_Sabato[0]; }},
+    };
+    for (const auto& [nome, campo] : campi) {
+        SCOPED_TRACE(nome);
+        ModificaTariffe annullato(imp, *archivio, messaggi);
+        Attiva(annullato);
+        QWidget* c = campo(annullato);
+        c->setFocus();
+        QTest::keyClicks(c, "2");
+        QTest::keyClick(c, Qt::Key_Escape);
+        EXPECT_EQ(annullato.result(), QDialog::Rejected);
+        EXPECT_FALSE(annullato.isVisible());
+        EXPECT_EQ(imp.Tariffe, ModelloTariffe{});
+
+        ModificaTariffe confermato(imp, *archivio, messaggi);
+        Attiva(confermato);
+        c = campo(confermato);
+        c->setFocus();
+        QTest::keyClick(c, Qt::Key_Backspace);
+        QTest::keyClick(c, Qt::Key_End);
+        QTest::keyClicks(c, "2");
+        QTest::keyClick(c, Qt::Key_Return);
+        EXPECT_EQ(confermato.result(), QDialog::Accepted);
+        EXPECT_FALSE(confermato.isVisible());
+        imp.Tariffe = ModelloTariffe{};
+    }
+
+    // The buttons' mnemonics: Alt+A cancels, Alt+O confirms. A mnemonic
+    // presses its button the way a click shows it, a moment later.
+    ModificaTariffe e(imp, *archivio, messaggi);
+    Attiva(e);
+    e.M_CostoScatto->setFocus();
+    QTest::keyClick(e.M_CostoScatto, Qt::Key_A, Qt::AltModifier);
+    QTest::qWaitFor([&] { return !e.isVisible(); });
+    EXPECT_EQ(e.result(), QDialog::Rejected);
+    ModificaTariffe f(imp, *archivio, messaggi);
+    Attiva(f);
+    f.M_CostoScatto->setFocus();
+    f.M_CostoScatto->setText("131");
+    QTest::keyClick(f.M_CostoScatto, Qt::Key_O, Qt::AltModifier);
+    QTest::qWaitFor([&] { return !f.isVisible(); });
+    EXPECT_EQ(f.result(), QDialog::Accepted);
+    EXPECT_EQ(imp.Tariffe.CstSct, 131);
+    EXPECT_EQ(f.P_Salva->text().remove('&'), "OK");
+    EXPECT_EQ(f.P_Annulla->text().remove('&'), "Annulla");
+    EXPECT_EQ(f.Griglia->P_AggiungiFascia->text().remove('&'), "Aggiungi fascia");
+    EXPECT_EQ(f.Griglia->P_RimuoviFascia->text().remove('&'), "Rimuovi fascia");
+
+    // The viewer: Return presses "Chiudi", and so does Esc.
+    bool vietata = false;
+    for (const Qt::Key tasto : {Qt::Key_Return, Qt::Key_Escape}) {
+        auto v = Viewer(&vietata);
+        int aperture = 0;
+        v->MostraEditor = [&](ModificaTariffe&) { ++aperture; };
+        Attiva(*v);
+        QTest::keyClick(v.get(), tasto);
+        EXPECT_FALSE(v->isVisible());
+        EXPECT_EQ(aperture, 0);
+    }
+    auto v = Viewer(&vietata);
+    int aperture = 0;
+    v->MostraEditor = [&](ModificaTariffe&) { ++aperture; };
+    Attiva(*v);
+    QTest::keyClick(v.get(), Qt::Key_M, Qt::AltModifier);
+    QTest::qWaitFor([&] { return aperture > 0; });
+    EXPECT_EQ(aperture, 1);
+    QTest::keyClick(v.get(), Qt::Key_C, Qt::AltModifier);
+    QTest::qWaitFor([&] { return !v->isVisible(); });
+    EXPECT_FALSE(v->isVisible());
+    EXPECT_EQ(v->P_Modifica->text().remove('&'), "Modifica...");
+    EXPECT_EQ(v->P_Chiudi->text().remove('&'), "Chiudi");
+}
+
+TEST_F(FinestreTariffe, UnNumeroDiFasceOltreGliInizioSiFermaAllUltimoValido)
+{
+    imp.Tariffe.MaxFsc = 5;  // edited by hand: bands 4 and 5 have no start
+    ModificaTariffe e(imp, *archivio, messaggi);
+    RiquadroFasce& g = *e.Griglia;
+    EXPECT_EQ(g.M_OraInizio[3]->text(), "8.00");
+    EXPECT_TRUE(g.M_OraInizio[4]->isHidden());
+    EXPECT_TRUE(g.P_Orario[3]->isHidden());
+    g.P_Orario[2]->stepBy(20);
+    EXPECT_EQ(g.M_OraInizio[2]->text(), "23.30");
+    QTest::mouseClick(e.P_Salva, Qt::LeftButton);
+    EXPECT_EQ(imp.Tariffe.MaxFsc, 3);
 }
 
 }  // namespace
