@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -82,18 +83,17 @@ Opzioni::Opzioni(Impostazioni& imp, ArchivioImpostazioni& archivio, Interlocutor
     Schede->addTab(CreaMessaggi(), QStringLiteral("Messaggi"));
     connect(Schede, &QTabWidget::currentChanged, this, &Opzioni::Schede_Click);
 
-    P_Salva = new QPushButton(QStringLiteral("OK"), this);
-    P_Annulla = new QPushButton(QStringLiteral("Annulla"), this);
+    P_Salva = new QPushButton(QStringLiteral("&OK"), this);
+    P_Annulla = new QPushButton(QStringLiteral("&Annulla"), this);
     P_Salva->setDefault(true);
     connect(P_Salva, &QPushButton::clicked, this, &Opzioni::P_Salva_Click);
     connect(P_Annulla, &QPushButton::clicked, this, &QDialog::reject);
-    auto* pulsanti = new QHBoxLayout;
-    pulsanti->addStretch();
-    pulsanti->addWidget(P_Salva);
-    pulsanti->addWidget(P_Annulla);
+    auto* pulsanti = new QDialogButtonBox(this);
+    pulsanti->addButton(P_Salva, QDialogButtonBox::AcceptRole);
+    pulsanti->addButton(P_Annulla, QDialogButtonBox::RejectRole);
     auto* tutto = new QVBoxLayout(this);
     tutto->addWidget(Schede);
-    tutto->addLayout(pulsanti);
+    tutto->addWidget(pulsanti);
 
     AssegnaNomi();
     // Runs the list's click handling too.

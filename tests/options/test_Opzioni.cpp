@@ -393,6 +393,34 @@ TEST_F(OpzioniTest, AnnullaEscOChiusuraNonSalvanoENonCambianoNulla)
     }
 }
 
+TEST_F(OpzioniTest, InvioConfermaEscAnnullaEScorciatoie)
+{
+    const struct { const char* nome; Qt::Key tasto; Qt::KeyboardModifiers modificatori; bool salva; } casi[] = {
+        {"Esc", Qt::Key_Escape, Qt::NoModifier, false},
+        {"Alt+A", Qt::Key_A, Qt::AltModifier, false},
+        {"Return", Qt::Key_Return, Qt::NoModifier, true},
+        {"Alt+O", Qt::Key_O, Qt::AltModifier, true},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.nome);
+        Opzioni& d = Apri();
+        const bool primoPiano = imp.TopWin;
+        d.M_IntervalloRefresh->setFocus();
+        QTest::keyClick(d.M_IntervalloRefresh, Qt::Key_End);
+        Clic(d.M_PrimoPiano);
+        d.M_IntervalloRefresh->setFocus();
+        QTest::keyClick(d.M_IntervalloRefresh, c.tasto, c.modificatori);
+        // A mnemonic presses its button the way a click shows it, a moment later.
+        QTest::qWaitFor([&] { return !d.isVisible(); });
+        EXPECT_EQ(d.result(), c.salva ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_FALSE(d.isVisible());
+        EXPECT_EQ(imp.TopWin, c.salva ? !primoPiano : primoPiano);
+        EXPECT_EQ(QFile::exists(percorso), c.salva);
+        EXPECT_EQ(d.P_Salva->text().remove('&'), "OK");
+        EXPECT_EQ(d.P_Annulla->text().remove('&'), "Annulla");
+    }
+}
+
 TEST_F(OpzioniTest, UnSalvataggioFallitoSiDiceELasciaMemoriaEArchivioConcordi)
 {
     QDir().mkpath(percorso);  // a folder where the file should be
