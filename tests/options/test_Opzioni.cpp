@@ -411,7 +411,7 @@ TEST_F(OpzioniTest, InvioConfermaEscAnnullaEScorciatoie)
         d.M_IntervalloRefresh->setFocus();
         QTest::keyClick(d.M_IntervalloRefresh, c.tasto, c.modificatori);
         // A mnemonic presses its button the way a click shows it, a moment later.
-        QTest::qWaitFor([&] { return !d.isVisible(); });
+        (void)QTest::qWaitFor([&] { return !d.isVisible(); });
         EXPECT_EQ(d.result(), c.salva ? QDialog::Accepted : QDialog::Rejected);
         EXPECT_FALSE(d.isVisible());
         EXPECT_EQ(imp.TopWin, c.salva ? !primoPiano : primoPiano);

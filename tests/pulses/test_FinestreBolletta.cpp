@@ -282,7 +282,7 @@ TEST(ModificaScatti, InvioConfermaEscAnnullaEScorciatoie)
         QTest::keyClicks(e.M_NumeroScatti, "8");
         QTest::keyClick(e.M_NumeroScatti, c.tasto, c.modificatori);
         // A mnemonic presses its button the way a click shows it, a moment later.
-        QTest::qWaitFor([&] { return !e.isVisible(); });
+        (void)QTest::qWaitFor([&] { return !e.isVisible(); });
         EXPECT_EQ(e.result(), c.esito) << c.nome;
         EXPECT_FALSE(e.isVisible()) << c.nome;
         EXPECT_EQ(std::get<QString>(ValoreScambio), c.esito == QDialog::Accepted ? "8/1234,5" : "3/1234,5") << c.nome;

@@ -169,8 +169,9 @@ TEST(GrigliaFasce, AggiuntaPossibileSoloConUnaMezzoraLibera)
         const QStringList prima = Orari(g);
         EXPECT_EQ(g.PuoAggiungere(), c.possibile) << prima.join(' ').toStdString();
         EXPECT_EQ(g.AggiungiFascia(), c.possibile) << prima.join(' ').toStdString();
-        if (!c.possibile)
+        if (!c.possibile) {
             EXPECT_EQ(Orari(g), prima);
+        }
     }
 }
 
