@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -98,19 +99,45 @@ QString FormattaNumero(double valore, const QString& schema, const QLocale& loca
     return testo + coda;
 }
 
+namespace {
+char* DueCifre(int n, char* d)
+{
+    *d++ = char('0' + n / 10);
+    *d++ = char('0' + n % 10);
+    return d;
+}
+} // namespace
+
+char* ScriviTempo(qint32 secondi, char* d)
+{
+    const qint32 s = std::max<qint32>(secondi, 0);
+    const qint32 h = s / 3600;
+    const qint32 m = (s - 3600 * h) / 60;
+    const qint32 r = s % 60;
+    if (h >= 1) {
+        d = std::to_chars(d, d + 10, h).ptr;
+        *d++ = 'h';
+        d = DueCifre(m, d);
+        *d++ = '\'';
+        d = DueCifre(r, d);
+    } else if (m >= 1) {
+        d = std::to_chars(d, d + 2, m).ptr;
+        *d++ = '\'';
+        d = DueCifre(r, d);
+    } else {
+        d = std::to_chars(d, d + 2, r).ptr;
+    }
+    *d++ = '"';
+    return d;
+}
+
 QString FormattaTempo(double secondi)
 {
     const double arrotondati = std::round(secondi);
     const qint32 s = arrotondati > std::numeric_limits<qint32>::max() ? std::numeric_limits<qint32>::max()
-        : arrotondati < 0 ? 0 : qint32(arrotondati);
-    const qint32 h = s / 3600;
-    const qint32 m = (s - 3600 * h) / 60;
-    const qint32 r = s % 60;
-    if (h >= 1)
-        return QStringLiteral("%1h%2'%3\"").arg(h).arg(m, 2, 10, QChar('0')).arg(r, 2, 10, QChar('0'));
-    if (m >= 1)
-        return QStringLiteral("%1'%2\"").arg(m).arg(r, 2, 10, QChar('0'));
-    return QStringLiteral("%1\"").arg(r);
+        : !(arrotondati >= 0) ? 0 : qint32(arrotondati);
+    char testo[16];
+    return QString::fromLatin1(testo, ScriviTempo(s, testo) - testo);
 }
 
 QString DataSQL(const QDate& data)

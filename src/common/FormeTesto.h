@@ -19,6 +19,9 @@ QString FormattaNumero(double valore, const QString& schema, const QLocale& loca
 
 // 1h05'07", 3'20", 7" ; halves of a second round away from zero.
 QString FormattaTempo(double secondi);
+// The same text for whole seconds (0 for fewer), in ASCII at `dest`, which
+// has room for 16 bytes; returns the end.
+char* ScriviTempo(qint32 secondi, char* dest);
 
 // Date literal for queries: month/day/year, no leading zeros (12/5/2026).
 QString DataSQL(const QDate& data);

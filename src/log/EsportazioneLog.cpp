@@ -46,7 +46,7 @@ bool StessoFile(const QString& a, const QString& b)
 }
 
 bool EsportaLog(const QString& log, const QString& destinazione, TipoEsportazione tipo, QString* motivo,
-                const AvanzamentoLog& avanzamento, const QLocale& locale)
+                const AvanzamentoLog& avanzamento, const QLocale& locale, const std::function<bool()>& annullato)
 {
     LettoreLog lettore(log);
     if (!lettore.Errore().isEmpty()) {
@@ -65,19 +65,25 @@ bool EsportaLog(const QString& log, const QString& destinazione, TipoEsportazion
     };
 
     QByteArray attesa = IntestazioneEsportazione(tipo);
-    attesa.reserve(BloccoScrittura + 512);
+    attesa.reserve(BloccoScrittura + 4096);
     const qint64 totale = lettore.NumeroRecord();
-    const FormatiLog formati(locale);
-    RecordLog r;
-    while (lettore.Prossimo(r)) {
-        attesa += RigaEsportazione(r, tipo, formati);
+    ScrittoreRigheLog scrittore(tipo, locale);
+    while (const char* byte = lettore.ProssimoByte()) {
+        scrittore.Aggiungi(byte, attesa);
         if (attesa.size() >= BloccoScrittura) {
             if (!Scrivi(file, attesa))
                 return annulla();
-            attesa.clear();
+            // Emptied, not freed: the next block fills the same memory.
+            attesa.resize(0);
         }
         if (avanzamento)
             avanzamento(lettore.Posizione(), totale);
+        if (annullato && annullato()) {
+            file.cancelWriting();
+            if (motivo)
+                motivo->clear();
+            return false;
+        }
     }
     if (!lettore.Errore().isEmpty()) {
         file.cancelWriting();

@@ -14,5 +14,8 @@ bool StessoFile(const QString& a, const QString& b);
 // text goes to a temporary file that takes the chosen name only when
 // complete, so a failure leaves no half file and an older file unchanged.
 // False with the reason when the log cannot be read or the file written.
+// `annullato`, asked after each record, stops the export the same way: no
+// file is left and an older one keeps its contents; `motivo` is then empty.
 bool EsportaLog(const QString& log, const QString& destinazione, TipoEsportazione tipo, QString* motivo = nullptr,
-                const AvanzamentoLog& avanzamento = {}, const QLocale& locale = QLocale());
+                const AvanzamentoLog& avanzamento = {}, const QLocale& locale = QLocale(),
+                const std::function<bool()>& annullato = {});

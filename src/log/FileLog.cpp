@@ -211,20 +211,36 @@ std::optional<RecordLog> LettoreLog::LeggiRecord(qint64 n)
     return DecodificaRecordLog(p);
 }
 
-bool LettoreLog::Prossimo(RecordLog& record, const char** byte)
+const char* LettoreLog::ProssimoByte()
 {
     const char* p = Byte(posizione_ + 1, false);
+    if (p)
+        ++posizione_;
+    return p;
+}
+
+bool LettoreLog::Prossimo(RecordLog& record, const char** byte)
+{
+    const char* p = ProssimoByte();
     if (!p)
         return false;
     record = DecodificaRecordLog(p);
     if (byte)
         *byte = p;
-    ++posizione_;
     return true;
 }
 
 qint64 ScriviCopiaFiltrata(const QString& sorgente, const QString& destinazione,
                            const std::function<bool(const RecordLog&)>& scelta, QString* motivo,
+                           const AvanzamentoLog& avanzamento)
+{
+    return ScriviCopiaFiltrata(
+        sorgente, destinazione, [&scelta](const char* byte) { return scelta(DecodificaRecordLog(byte)); }, motivo,
+        avanzamento);
+}
+
+qint64 ScriviCopiaFiltrata(const QString& sorgente, const QString& destinazione,
+                           const std::function<bool(const char* byte)>& scelta, QString* motivo,
                            const AvanzamentoLog& avanzamento)
 {
     LettoreLog lettore(sorgente);
@@ -241,16 +257,14 @@ qint64 ScriviCopiaFiltrata(const QString& sorgente, const QString& destinazione,
     attesa.reserve(RecordPerScrittura * L);
     const auto svuota = [&] {
         const bool ok = ScriviInCopia(copia, attesa);
-        attesa.clear();
+        attesa.resize(0);   // keeps its memory for the next block
         return ok;
     };
     const qint64 totale = lettore.NumeroRecord();
     qint64 scritti = 0;
     bool scritto = true;
-    RecordLog record;
-    const char* byte = nullptr;
-    while (lettore.Prossimo(record, &byte)) {
-        if (scelta(record)) {
+    while (const char* byte = lettore.ProssimoByte()) {
+        if (scelta(byte)) {
             // The bytes as they were: a copy never rewrites what it copies.
             attesa.append(byte, L);
             ++scritti;

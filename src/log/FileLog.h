@@ -50,6 +50,9 @@ public:
     // False at the end or on a read error (then Errore says so). `byte`, when
     // asked for, gets the record as stored, valid until the next read.
     bool Prossimo(RecordLog& record, const char** byte = nullptr);
+    // The same record as stored, not decoded; nullptr at the end or on a read
+    // error. Valid until the next read.
+    const char* ProssimoByte();
     // Number of the record Prossimo gave last, 0 before the first.
     qint64 Posizione() const { return posizione_; }
     void Riavvolgi() { posizione_ = 0; }
@@ -77,5 +80,9 @@ using AvanzamentoLog = std::function<void(qint64 letti, qint64 totale)>;
 // as it was. Returns the number written, or -1 with the reason.
 qint64 ScriviCopiaFiltrata(const QString& sorgente, const QString& destinazione,
                            const std::function<bool(const RecordLog&)>& scelta, QString* motivo = nullptr,
+                           const AvanzamentoLog& avanzamento = {});
+// The same, choosing on the stored bytes of each record.
+qint64 ScriviCopiaFiltrata(const QString& sorgente, const QString& destinazione,
+                           const std::function<bool(const char* byte)>& scelta, QString* motivo = nullptr,
                            const AvanzamentoLog& avanzamento = {});
 qint64 ScriviCopia(const QString& destinazione, const std::vector<RecordLog>& records, QString* motivo = nullptr);

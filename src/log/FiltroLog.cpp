@@ -35,13 +35,6 @@ bool FuoriDa(const T& valore, const ValoreLimite& basso, const ValoreLimite& alt
     return false;
 }
 
-bool Compreso(const QDateTime& istante, bool data, const ValoreLimite& basso, const ValoreLimite& alto)
-{
-    if (!istante.isValid())
-        return false;
-    return data ? !FuoriDa(istante.date(), basso, alto) : !FuoriDa(istante.time(), basso, alto);
-}
-
 } // namespace
 
 const QStringList& NomiCampiLog()
@@ -146,47 +139,97 @@ void LimitiFiltro::ControllaValori()
     }
 }
 
-bool LimitiFiltro::Corrisponde(const RecordLog& r) const
+bool LimitiFiltro::CorrispondeIstante(const Istante& t) const
 {
-    const ValoreLimite& a = valori_[0];
-    const ValoreLimite& b = valori_[1];
-    switch (campo_) {
-    case CampoLog::DataInizio:
-        return Compreso(r.Inizio, true, a, b);
-    case CampoLog::OraInizio:
-        return Compreso(r.Inizio, false, a, b);
-    case CampoLog::DataFine:
-        return Compreso(r.Fine(), true, a, b);
-    case CampoLog::OraFine:
-        return Compreso(r.Fine(), false, a, b);
-    case CampoLog::Durata: {
+    if (!t.valido)
+        return false;
+    const bool data = GenereDi(campo_) == GenereCampo::Data;
+    if (data)
+        return !FuoriDa(QDate::fromJulianDay(t.giorno), valori_[0], valori_[1]);
+    return !FuoriDa(QTime::fromMSecsSinceStartOfDay(t.secondo * 1000), valori_[0], valori_[1]);
+}
+
+bool LimitiFiltro::CorrispondeNumero(qint64 n) const
+{
+    if (campo_ == CampoLog::Durata) {
         // Minutes against seconds, in 64 bits.
         const auto secondi = [](const ValoreLimite& v) -> ValoreLimite {
             if (const qint64* n = std::get_if<qint64>(&v))
                 return *n * 60;
             return {};
         };
-        return !FuoriDa(qint64(r.Durata), secondi(a), secondi(b));
+        return !FuoriDa(n, secondi(valori_[0]), secondi(valori_[1]));
     }
+    return !FuoriDa(n, valori_[0], valori_[1]);
+}
+
+bool LimitiFiltro::CorrispondeImporto(double importo) const
+{
+    if (std::isnan(importo))
+        return false;
+    if (const qint64* n = std::get_if<qint64>(&valori_[0]); n && importo < double(*n))
+        return false;
+    if (const qint64* n = std::get_if<qint64>(&valori_[1]); n && importo > double(*n))
+        return false;
+    return true;
+}
+
+bool LimitiFiltro::CorrispondeNome(const QString& connessione) const
+{
+    const QString nome = NomeConfrontato(connessione);
+    if (const QString* s = std::get_if<QString>(&valori_[0]); s && nome < NomeConfrontato(*s))
+        return false;
+    if (const QString* s = std::get_if<QString>(&valori_[1]); s && NomeConfrontato(*s) < nome)
+        return false;
+    return true;
+}
+
+bool LimitiFiltro::Corrisponde(const RecordLog& r) const
+{
+    const auto istante = [](const QDateTime& t) {
+        return t.isValid() ? Istante{true, t.date().toJulianDay(), t.time().msecsSinceStartOfDay() / 1000} : Istante{};
+    };
+    switch (campo_) {
+    case CampoLog::DataInizio:
+    case CampoLog::OraInizio:
+        return CorrispondeIstante(istante(r.Inizio));
+    case CampoLog::DataFine:
+    case CampoLog::OraFine:
+        return CorrispondeIstante(istante(r.Fine()));
+    case CampoLog::Durata:
+        return CorrispondeNumero(r.Durata);
     case CampoLog::Scatti:
-        return !FuoriDa(qint64(r.Scatti), a, b);
-    case CampoLog::Importo: {
-        if (std::isnan(r.Importo))
-            return false;
-        if (const qint64* n = std::get_if<qint64>(&a); n && r.Importo < double(*n))
-            return false;
-        if (const qint64* n = std::get_if<qint64>(&b); n && r.Importo > double(*n))
-            return false;
-        return true;
+        return CorrispondeNumero(r.Scatti);
+    case CampoLog::Importo:
+        return CorrispondeImporto(r.Importo);
+    case CampoLog::Connessione:
+        return CorrispondeNome(r.Connessione);
     }
-    case CampoLog::Connessione: {
-        const QString nome = NomeConfrontato(r.Connessione);
-        if (const QString* s = std::get_if<QString>(&a); s && nome < NomeConfrontato(*s))
+    return true;
+}
+
+bool LimitiFiltro::Corrisponde(const char* byte, CalendarioLocale& calendario) const
+{
+    switch (campo_) {
+    case CampoLog::DataInizio:
+    case CampoLog::OraInizio:
+    case CampoLog::DataFine:
+    case CampoLog::OraFine: {
+        const TempiRecord t = calendario.Tempi(byte);
+        const bool inizio = campo_ == CampoLog::DataInizio || campo_ == CampoLog::OraInizio;
+        if (!t.valido || (!inizio && !t.fineValida))
             return false;
-        if (const QString* s = std::get_if<QString>(&b); s && NomeConfrontato(*s) < nome)
-            return false;
-        return true;
+        const GiornoESecondo& g = inizio ? t.inizio : t.fine;
+        return CorrispondeIstante({true, g.giorno, g.secondo});
     }
+    case CampoLog::Durata:
+        return CorrispondeNumero(DurataGrezza(byte));
+    case CampoLog::Scatti:
+        return CorrispondeNumero(ScattiGrezzi(byte));
+    case CampoLog::Importo:
+        return CorrispondeImporto(ImportoGrezzo(byte));
+    case CampoLog::Connessione:
+        return CorrispondeNome(DaTestoAnsi(ConnessioneGrezza(byte), LunghezzaConnessione));
     }
     return true;
 }
@@ -196,8 +239,9 @@ EsitoFiltroLog EseguiFiltroLog(const QString& log, const QString& filtrato, cons
 {
     EsitoFiltroLog esito;
     esito.letti = FileLog(log).NumeroRecord();
+    CalendarioLocale calendario;
     esito.tenuti = ScriviCopiaFiltrata(
-        log, filtrato, [&](const RecordLog& r) { return limiti.Corrisponde(r); }, &esito.errore,
+        log, filtrato, [&](const char* byte) { return limiti.Corrisponde(byte, calendario); }, &esito.errore,
         [&](qint64 letti, qint64 totale) {
             esito.letti = totale;
             if (avanzamento)

@@ -43,8 +43,20 @@ public:
 
     // Inclusive; an empty bound leaves its side open. Call ControllaValori first.
     bool Corrisponde(const RecordLog& record) const;
+    // The same for a record as stored, decoding only the field compared.
+    bool Corrisponde(const char* byte, CalendarioLocale& calendario) const;
 
 private:
+    struct Istante {
+        bool valido = false;
+        qint64 giorno = 0;
+        int secondo = 0;
+    };
+    bool CorrispondeIstante(const Istante& istante) const;
+    bool CorrispondeNumero(qint64 numero) const;
+    bool CorrispondeImporto(double importo) const;
+    bool CorrispondeNome(const QString& nome) const;
+
     ValoreLimite Leggi(const QString& testo) const;
     QString Scrivi(const ValoreLimite& valore) const;
 

@@ -46,13 +46,17 @@ void Metti(char* dest, T valore)
     qToLittleEndian(valore, dest);
 }
 
-template <typename T>
-T Prendi(const char* orig)
+qint64 DivisioneInGiu(qint64 a, qint64 b)
 {
-    return qFromLittleEndian<T>(orig);
+    return a / b - ((a % b) < 0 ? 1 : 0);
 }
 
 } // namespace
+
+char16_t CarattereAnsi(unsigned char b)
+{
+    return (b >= 0x80 && b < 0xA0) ? Tabella80[b - 0x80] : char16_t(b);
+}
 
 QString RecordLog::ConnessioneSenzaSpazi() const
 {
@@ -86,10 +90,8 @@ QString DaTestoAnsi(const char* byte, int lunghezza)
 {
     QString out(lunghezza, Qt::Uninitialized);
     char16_t* d = reinterpret_cast<char16_t*>(out.data());
-    for (int i = 0; i < lunghezza; ++i) {
-        const auto b = static_cast<unsigned char>(byte[i]);
-        d[i] = (b >= 0x80 && b < 0xA0) ? Tabella80[b - 0x80] : char16_t(b);
-    }
+    for (int i = 0; i < lunghezza; ++i)
+        d[i] = CarattereAnsi(static_cast<unsigned char>(byte[i]));
     return out;
 }
 
@@ -110,18 +112,105 @@ double DataSeriale(const QDateTime& istante)
     return giorni >= 0 ? double(giorni) + frazione : double(giorni) - frazione;
 }
 
-QDateTime DaDataSeriale(double giorni)
+std::optional<GiornoESecondo> DaDataSerialeGrezza(double giorni)
 {
     if (!std::isfinite(giorni) || giorni < PrimoGiorno || giorni >= UltimoGiorno)
-        return {};
+        return std::nullopt;
     const double intero = std::trunc(giorni);
     qint64 secondi = std::llround(std::fabs(giorni - intero) * SecondiGiorno);
-    QDate data = GiornoZero().addDays(qint64(intero));
+    qint64 giorno = GiornoZero().toJulianDay() + qint64(intero);
     if (secondi >= SecondiGiorno) {
-        data = data.addDays(1);
+        ++giorno;
         secondi -= SecondiGiorno;
     }
-    return QDateTime(data, QTime::fromMSecsSinceStartOfDay(int(secondi * 1000)));
+    return GiornoESecondo{giorno, int(secondi)};
+}
+
+namespace {
+
+// A wall-clock time that occurs twice (the hour repeated when the clocks go
+// back) is read by the C library with the offset of whatever it converted
+// last. Converting the moment half a day earlier first makes that the offset
+// in force before the change, so such a time always reads as its first
+// occurrence, as it does in a log read in order.
+QDateTime Istante(const GiornoESecondo& g)
+{
+    const QDate d = QDate::fromJulianDay(g.giorno);
+    const QDateTime prima = g.secondo >= SecondiGiorno / 2
+        ? QDateTime(d, QTime::fromMSecsSinceStartOfDay((g.secondo - SecondiGiorno / 2) * 1000))
+        : QDateTime(d.addDays(-1), QTime::fromMSecsSinceStartOfDay((g.secondo + SecondiGiorno / 2) * 1000));
+    Q_UNUSED(prima);
+    return QDateTime(d, QTime::fromMSecsSinceStartOfDay(g.secondo * 1000));
+}
+
+GiornoESecondo Parti(const QDateTime& istante)
+{
+    return {istante.date().toJulianDay(), istante.time().msecsSinceStartOfDay() / 1000};
+}
+
+} // namespace
+
+QDateTime DaDataSeriale(double giorni)
+{
+    const std::optional<GiornoESecondo> g = DaDataSerialeGrezza(giorni);
+    return g ? Istante(*g) : QDateTime();
+}
+
+qint64 CalendarioLocale::Secondi(qint64 mezzaGiornata)
+{
+    auto trovato = secondi_.find(mezzaGiornata);
+    if (trovato == secondi_.end()) {
+        const QDateTime t(QDate::fromJulianDay(DivisioneInGiu(mezzaGiornata, 2)),
+                          QTime(mezzaGiornata - 2 * DivisioneInGiu(mezzaGiornata, 2) == 0 ? 0 : 12, 0));
+        trovato = secondi_.emplace(mezzaGiornata, t.isValid() ? t.toSecsSinceEpoch() : NonValido).first;
+    }
+    return trovato->second;
+}
+
+std::optional<qint64> CalendarioLocale::Scarto(qint64 giorno)
+{
+    if (giorno == ultimoGiorno_)
+        return ultimoScarto_;
+    auto trovato = scarti_.find(giorno);
+    if (trovato == scarti_.end()) {
+        // From noon of the day before to noon of the day after, in steps of
+        // half a day: the same offset at every step when no change falls in
+        // between (zones never change twice in half a day), and neither
+        // midnight is a time that occurs twice.
+        std::optional<qint64> scarto;
+        const qint64 primo = Secondi(2 * giorno - 1);
+        bool costante = primo != NonValido;
+        for (qint64 k = 1; costante && k <= 4; ++k) {
+            const qint64 t = Secondi(2 * giorno - 1 + k);
+            costante = t != NonValido && t - primo == k * (SecondiGiorno / 2);
+        }
+        if (costante)
+            scarto = (giorno - QDate(1970, 1, 1).toJulianDay()) * SecondiGiorno - Secondi(2 * giorno);
+        trovato = scarti_.emplace(giorno, scarto).first;
+    }
+    ultimoGiorno_ = giorno;
+    ultimoScarto_ = trovato->second;
+    return ultimoScarto_;
+}
+
+TempiRecord CalendarioLocale::Tempi(const char* byte)
+{
+    const std::optional<GiornoESecondo> inizio = DaDataSerialeGrezza(InizioGrezzo(byte));
+    if (!inizio)
+        return {};
+    const qint32 durata = DurataGrezza(byte);
+    if (const std::optional<qint64> scarto = Scarto(inizio->giorno)) {
+        const qint64 fine = inizio->secondo + qint64(durata);
+        const qint64 giorni = DivisioneInGiu(fine, SecondiGiorno);
+        const GiornoESecondo g{inizio->giorno + giorni, int(fine - giorni * SecondiGiorno)};
+        if (Scarto(g.giorno) == scarto)
+            return {true, true, *inizio, g};
+    }
+    const QDateTime i = Istante(*inizio);
+    if (!i.isValid())
+        return {};
+    const QDateTime f = i.addSecs(durata);
+    return {true, f.isValid(), Parti(i), f.isValid() ? Parti(f) : GiornoESecondo{}};
 }
 
 qint32 DurataInSecondi(float secondi)
@@ -147,10 +236,10 @@ void CodificaRecordLog(const RecordLog& r, char* dest)
 RecordLog DecodificaRecordLog(const char* orig)
 {
     RecordLog r;
-    r.Inizio = DaDataSeriale(std::bit_cast<double>(Prendi<quint64>(orig + 0)));
-    r.Durata = Prendi<qint32>(orig + 8);
-    r.Scatti = Prendi<qint32>(orig + 12);
-    r.Importo = std::bit_cast<double>(Prendi<quint64>(orig + 16));
-    r.Connessione = DaTestoAnsi(orig + 24, LunghezzaConnessione);
+    r.Inizio = DaDataSeriale(InizioGrezzo(orig));
+    r.Durata = DurataGrezza(orig);
+    r.Scatti = ScattiGrezzi(orig);
+    r.Importo = ImportoGrezzo(orig);
+    r.Connessione = DaTestoAnsi(ConnessioneGrezza(orig), LunghezzaConnessione);
     return r;
 }

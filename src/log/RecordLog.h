@@ -9,6 +9,11 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QtEndian>
+#include <bit>
+#include <limits>
+#include <optional>
+#include <unordered_map>
 
 inline constexpr int LunghezzaRecordLog = 74;
 inline constexpr int LunghezzaConnessione = 50;
@@ -31,6 +36,17 @@ void CodificaRecordLog(const RecordLog& record, char* destinazione);
 // Reads exactly LunghezzaRecordLog bytes.
 RecordLog DecodificaRecordLog(const char* origine);
 
+// Single fields read straight from the stored bytes, for the long runs that
+// look at one or two of them.
+inline double InizioGrezzo(const char* b) { return std::bit_cast<double>(qFromLittleEndian<quint64>(b)); }
+inline qint32 DurataGrezza(const char* b) { return qFromLittleEndian<qint32>(b + 8); }
+inline qint32 ScattiGrezzi(const char* b) { return qFromLittleEndian<qint32>(b + 12); }
+inline double ImportoGrezzo(const char* b) { return std::bit_cast<double>(qFromLittleEndian<quint64>(b + 16)); }
+inline const char* ConnessioneGrezza(const char* b) { return b + 24; }
+
+// The character a Windows-1252 byte stands for.
+char16_t CarattereAnsi(unsigned char byte);
+
 // Windows-1252 text of `lunghezza` bytes: cut, padded with spaces; what the
 // code page lacks (and control characters, which would break the exported
 // lines) becomes '?'.
@@ -43,6 +59,38 @@ double DataSeriale(const QDateTime& istante);
 // Local date-time to the nearest second; invalid for what is not a date
 // between the years 100 and 9999 (NaN, infinities, damaged bytes).
 QDateTime DaDataSeriale(double giorni);
+// The same wall clock as a Julian day and a second of that day.
+struct GiornoESecondo {
+    qint64 giorno = 0;
+    int secondo = 0;
+};
+std::optional<GiornoESecondo> DaDataSerialeGrezza(double giorni);
+
+// Start and end of a record as its decoded form gives them (Inizio and
+// Fine()), without building a QDateTime for the usual record: on a day whose
+// offset from UTC stays the same all day (asked of QDateTime once per day and
+// remembered) the end is plain arithmetic; a day with a change of offset goes
+// through QDateTime as the decoded record does.
+struct TempiRecord {
+    bool valido = false;       // false when the record holds no date
+    bool fineValida = false;
+    GiornoESecondo inizio, fine;
+};
+class CalendarioLocale {
+public:
+    TempiRecord Tempi(const char* byte);
+
+private:
+    std::optional<qint64> Scarto(qint64 giorno);
+    // Seconds since the epoch of midnight (even) or noon (odd) of a day.
+    qint64 Secondi(qint64 mezzaGiornata);
+    static constexpr qint64 NonValido = std::numeric_limits<qint64>::min();
+
+    std::unordered_map<qint64, std::optional<qint64>> scarti_;
+    std::unordered_map<qint64, qint64> secondi_;
+    qint64 ultimoGiorno_ = std::numeric_limits<qint64>::min();
+    std::optional<qint64> ultimoScarto_;
+};
 
 // Elapsed seconds of a count as stored: nearest whole second (59.4 -> 59,
 // 59.6 -> 60, halves up); never negative, NaN gives 0.

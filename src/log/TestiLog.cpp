@@ -2,6 +2,10 @@
 
 #include "common/FormeTesto.h"
 
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
 namespace {
 
 const QString Tab = QStringLiteral("\t");
@@ -40,71 +44,137 @@ QString TestoOraLog(const QTime& ora, const QLocale& locale) { return locale.toS
 
 namespace {
 
-// Nothing for a form holding names, AM/PM, quotes or another numbering
-// system: those go through the locale.
-std::optional<std::vector<FormatiLog::Pezzo>> Scomponi(const QString& formato, const QLocale& locale)
+constexpr const char* LettereData = "dMy";
+constexpr const char* LettereOra = "hHmsa";
+
+// Nothing for a form holding names, quotes, letters of the other kind or
+// another numbering system: those go through the locale.
+std::optional<std::vector<FormatiLog::Pezzo>> Scomponi(const QString& formato, const QLocale& locale,
+                                                        const char* lettere)
 {
     if (locale.zeroDigit() != QLatin1String("0"))
         return std::nullopt;
     std::vector<FormatiLog::Pezzo> pezzi;
+    int testo = 0;
     for (qsizetype i = 0; i < formato.size();) {
         const QChar c = formato.at(i);
         qsizetype n = 1;
         while (i + n < formato.size() && formato.at(i + n) == c)
             ++n;
         if (c.isLetter() || c == QLatin1Char('\'') || c.unicode() > 0x7f) {
-            const char l = c.toLatin1() == 'H' ? 'h' : c.toLatin1();
-            const bool ammesso = (QByteArrayView("dMhms").contains(l) && n <= 2) || (l == 'y' && (n == 2 || n == 4));
-            if (!ammesso)
+            const char l = c.toLatin1() == 'A' ? 'a' : c.toLatin1();
+            if (!l || !std::strchr(lettere, l))
                 return std::nullopt;
-            pezzi.push_back({l, int(n), {}});
+            if (l == 'a') {
+                // "AP", "ap", "A" or "a": the texts the locale itself gives.
+                if (n != 1)
+                    return std::nullopt;
+                if (i + 1 < formato.size() && (formato.at(i + 1) == QLatin1Char('P') || formato.at(i + 1) == QLatin1Char('p')))
+                    n = 2;
+                const QString segno = formato.mid(i, n);
+                FormatiLog::Pezzo p{'a', 0, locale.toString(QTime(1, 0), segno).toUtf8(),
+                                    locale.toString(QTime(13, 0), segno).toUtf8()};
+                testo += int(std::max(p.testo.size(), p.pomeriggio.size()));
+                pezzi.push_back(std::move(p));
+            } else {
+                const bool ammesso = (l == 'y' && (n == 2 || n == 4)) || (l != 'y' && n <= 2);
+                if (!ammesso)
+                    return std::nullopt;
+                pezzi.push_back({l, int(n), {}, {}});
+                testo += 4;
+            }
         } else {
-            pezzi.push_back({0, 0, formato.mid(i, n)});
+            pezzi.push_back({0, 0, formato.mid(i, n).toUtf8(), {}});
+            testo += int(pezzi.back().testo.size());
         }
         i += n;
     }
+    if (testo > FormatiLog::MassimoTesto)
+        return std::nullopt;
     return pezzi;
 }
 
-QString Componi(const std::vector<FormatiLog::Pezzo>& pezzi, const QDate& d, const QTime& t)
+char* Cifre(int v, int larghezza, char* d)
 {
-    QString out;
-    out.reserve(12);
+    char buf[12];
+    char* fine = std::to_chars(buf, buf + sizeof buf, v).ptr;
+    for (qsizetype z = larghezza - (fine - buf); z > 0; --z)
+        *d++ = '0';
+    std::memcpy(d, buf, size_t(fine - buf));
+    return d + (fine - buf);
+}
+
+char* Componi(const std::vector<FormatiLog::Pezzo>& pezzi, int anno, int mese, int giorno, int secondo, char* d)
+{
+    const int ora = secondo / 3600;
+    // With AM/PM "h" counts 12, 1 ... 11; "H" always counts to 23.
+    bool dodici = false;
+    for (const FormatiLog::Pezzo& p : pezzi)
+        dodici = dodici || p.lettera == 'a';
     for (const FormatiLog::Pezzo& p : pezzi) {
         int v = 0;
         switch (p.lettera) {
-        case 0: out += p.testo; continue;
-        case 'd': v = d.day(); break;
-        case 'M': v = d.month(); break;
-        case 'y': v = p.larghezza == 2 ? d.year() % 100 : d.year(); break;
-        case 'h': v = t.hour(); break;
-        case 'm': v = t.minute(); break;
-        case 's': v = t.second(); break;
+        case 0:
+            std::memcpy(d, p.testo.constData(), size_t(p.testo.size()));
+            d += p.testo.size();
+            continue;
+        case 'a': {
+            const QByteArray& t = ora < 12 ? p.testo : p.pomeriggio;
+            std::memcpy(d, t.constData(), size_t(t.size()));
+            d += t.size();
+            continue;
         }
-        out += QString::number(v).rightJustified(p.larghezza, QLatin1Char('0'));
+        case 'd': v = giorno; break;
+        case 'M': v = mese; break;
+        case 'y': v = p.larghezza == 2 ? anno % 100 : anno; break;
+        case 'h': v = dodici ? (ora % 12 == 0 ? 12 : ora % 12) : ora; break;
+        case 'H': v = ora; break;
+        case 'm': v = secondo / 60 % 60; break;
+        case 's': v = secondo % 60; break;
+        }
+        d = Cifre(v, p.larghezza, d);
     }
-    return out;
+    return d;
 }
 
 } // namespace
 
 FormatiLog::FormatiLog(const QLocale& locale)
     : locale_(locale), data_(FormatoQuattroCifre(locale)), ora_(FormatoOra(locale)),
-      pezziData_(Scomponi(data_, locale)), pezziOra_(Scomponi(ora_, locale))
+      pezziData_(Scomponi(data_, locale, LettereData)), pezziOra_(Scomponi(ora_, locale, LettereOra))
 {
+}
+
+char* FormatiLog::ScriviData(const QDate& data, char* dest) const
+{
+    int a = 0, m = 0, g = 0;
+    data.getDate(&a, &m, &g);
+    if (!pezziData_ || !data.isValid() || a <= 0 || a > 9999)
+        return nullptr;
+    return Componi(*pezziData_, a, m, g, 0, dest);
+}
+
+char* FormatiLog::ScriviOra(int secondo, char* dest) const
+{
+    if (!pezziOra_ || secondo < 0 || secondo >= 86400)
+        return nullptr;
+    return Componi(*pezziOra_, 0, 0, 0, secondo, dest);
 }
 
 QString FormatiLog::Data(const QDate& data) const
 {
-    if (pezziData_ && data.isValid() && data.year() > 0 && data.year() <= 9999)
-        return Componi(*pezziData_, data, {});
+    char testo[MassimoTesto];
+    if (const char* fine = ScriviData(data, testo))
+        return QString::fromUtf8(testo, fine - testo);
     return locale_.toString(data, data_);
 }
 
 QString FormatiLog::Ora(const QTime& ora) const
 {
-    if (pezziOra_ && ora.isValid())
-        return Componi(*pezziOra_, {}, ora);
+    char testo[MassimoTesto];
+    if (ora.isValid())
+        if (const char* fine = ScriviOra(ora.msecsSinceStartOfDay() / 1000, testo))
+            return QString::fromUtf8(testo, fine - testo);
     return locale_.toString(ora, ora_);
 }
 
@@ -169,4 +239,153 @@ std::vector<RigaLog> RichiediRigheLog(const SorgenteRecordLog& sorgente, qint64 
         out.push_back({QString::number(indice), ColonneRecordLog(*record, formati)});
     }
     return out;
+}
+
+namespace {
+
+// UTF-16 units of a UTF-8 text: what QString::size() would say.
+qsizetype Unita(const char* t, qsizetype n)
+{
+    qsizetype u = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(t[i]);
+        u += (b & 0xC0) != 0x80;
+        u += b >= 0xF0;
+    }
+    return u;
+}
+
+} // namespace
+
+ScrittoreRigheLog::ScrittoreRigheLog(TipoEsportazione tipo, const QLocale& locale)
+    : tipo_(tipo), formati_(locale), meno_(locale.negativeSign().toUtf8())
+{
+    for (int b = 0; b < 256; ++b) {
+        const char16_t c = CarattereAnsi(static_cast<unsigned char>(b));
+        const QByteArray u = QString(QChar(c)).toUtf8();
+        lunghezzaAnsi_[b] = quint8(u.size());
+        std::memcpy(ansi_[b], u.constData(), size_t(u.size()));
+        spazio_[b] = QChar::isSpace(c);
+    }
+}
+
+ScrittoreRigheLog::Campo ScrittoreRigheLog::Data(qint64 giorno, char* spazio)
+{
+    const QDate d = QDate::fromJulianDay(giorno);
+    if (const char* fine = formati_.ScriviData(d, spazio))
+        return {spazio, fine - spazio};
+    auto t = dateLocale_.find(giorno);
+    if (t == dateLocale_.end())
+        t = dateLocale_.emplace(giorno, formati_.Data(d).toUtf8()).first;
+    return {t->second.constData(), t->second.size()};
+}
+
+ScrittoreRigheLog::Campo ScrittoreRigheLog::Ora(int secondo, char* spazio)
+{
+    if (const char* fine = formati_.ScriviOra(secondo, spazio))
+        return {spazio, fine - spazio};
+    auto t = oreLocale_.find(secondo);
+    if (t == oreLocale_.end())
+        t = oreLocale_.emplace(secondo, formati_.Ora(QTime::fromMSecsSinceStartOfDay(secondo * 1000)).toUtf8()).first;
+    return {t->second.constData(), t->second.size()};
+}
+
+void ScrittoreRigheLog::Riserva(QByteArray& uscita, qsizetype quanto)
+{
+    // Grown by doubling and never shrunk, so a long export allocates a few
+    // times in all.
+    const qsizetype serve = uscita.size() + quanto;
+    if (serve > uscita.capacity())
+        uscita.reserve(std::max(serve, 2 * uscita.capacity()));
+}
+
+void ScrittoreRigheLog::Aggiungi(const char* byte, QByteArray& uscita)
+{
+    const auto lento = [&] { uscita += RigaEsportazione(DecodificaRecordLog(byte), tipo_, formati_); };
+    const TempiRecord t = calendario_.Tempi(byte);
+    if ((t.valido && !t.fineValida) || meno_.size() > 8)
+        return lento();
+
+    char spazio[4][FormatiLog::MassimoTesto];
+    char durata[16], scatti[32], importo[32];
+    Campo c[7];
+    if (t.valido) {
+        c[0] = Data(t.inizio.giorno, spazio[0]);
+        c[1] = Ora(t.inizio.secondo, spazio[1]);
+        c[2] = Data(t.fine.giorno, spazio[2]);
+        c[3] = Ora(t.fine.secondo, spazio[3]);
+    }
+    c[4] = {durata, ScriviTempo(DurataGrezza(byte), durata) - durata};
+
+    const auto segno = [&](char* d) {
+        std::memcpy(d, meno_.constData(), size_t(meno_.size()));
+        return d + meno_.size();
+    };
+    const qint64 s = ScattiGrezzi(byte);
+    char* fine = s < 0 ? segno(scatti) : scatti;
+    c[5] = {scatti, std::to_chars(fine, fine + 12, s < 0 ? -s : s).ptr - scatti};
+
+    // Whole lire, halves away from zero. Below 2^52 rounding the value equals
+    // rounding its shortest decimal text, which is what the pattern does.
+    const double x = ImportoGrezzo(byte);
+    const double assoluto = std::fabs(x);
+    if (assoluto < 4503599627370496.0) {
+        const auto lire = qint64(std::round(assoluto));
+        fine = lire != 0 && x < 0 ? segno(importo) : importo;
+        c[6] = {importo, std::to_chars(fine, fine + 17, lire).ptr - importo};
+    } else {
+        importoLento_ = FormattaNumero(x, QStringLiteral("0"), formati_.Locale()).toUtf8();
+        c[6] = {importoLento_.constData(), importoLento_.size()};
+    }
+
+    const unsigned char* nome = reinterpret_cast<const unsigned char*>(ConnessioneGrezza(byte));
+    int primo = 0, ultimo = LunghezzaConnessione;
+    if (tipo_ == TipoEsportazione::Tabulazione) {
+        while (primo < ultimo && spazio_[nome[primo]])
+            ++primo;
+        while (ultimo > primo && spazio_[nome[ultimo - 1]])
+            --ultimo;
+    }
+
+    qsizetype totale = 0;
+    for (const Campo& k : c)
+        totale += k.lunghezza;
+    const qsizetype prima = uscita.size();
+    Riserva(uscita, totale + 7 * 12 + 3 * LunghezzaConnessione + 4);
+    uscita.resize(prima + totale + 7 * 12 + 3 * LunghezzaConnessione + 4);
+    char* d = uscita.data() + prima;
+    if (tipo_ == TipoEsportazione::Tabulazione) {
+        for (const Campo& k : c) {
+            std::memcpy(d, k.testo, size_t(k.lunghezza));
+            d += k.lunghezza;
+            *d++ = '\t';
+        }
+    } else {
+        static constexpr int Larghezze[7] = {11, 12, 12, 12, 12, 8, 11};
+        for (int i = 0; i < 7; ++i) {
+            const qsizetype unita = Unita(c[i].testo, c[i].lunghezza);
+            if (unita <= Larghezze[i]) {
+                std::memset(d, ' ', size_t(Larghezze[i] - unita));
+                d += Larghezze[i] - unita;
+                std::memcpy(d, c[i].testo, size_t(c[i].lunghezza));
+                d += c[i].lunghezza;
+            } else if (unita == c[i].lunghezza) {
+                // Plain ASCII too long for its field keeps its rightmost characters.
+                std::memcpy(d, c[i].testo + c[i].lunghezza - Larghezze[i], size_t(Larghezze[i]));
+                d += Larghezze[i];
+            } else {
+                uscita.resize(prima);
+                return lento();
+            }
+        }
+        *d++ = ' ';
+        *d++ = ' ';
+    }
+    for (int i = primo; i < ultimo; ++i) {
+        std::memcpy(d, ansi_[nome[i]], 3);
+        d += lunghezzaAnsi_[nome[i]];
+    }
+    *d++ = '\r';
+    *d++ = '\n';
+    uscita.resize(d - uscita.constData());
 }

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 inline constexpr int ColonneLog = 8;
@@ -19,8 +20,8 @@ const QStringList& IntestazioniLog();
 QString TestoOraLog(const QTime& ora, const QLocale& locale = QLocale());
 
 // The locale's date and time forms, looked up once for a whole log instead
-// of once a field. A form made only of numbers and separators (the usual
-// case) is filled in directly, which is several times faster than the
+// of once a field. A form made only of numbers, separators and AM/PM (the
+// usual case) is filled in directly, which is several times faster than the
 // locale's general formatter on a long export.
 class FormatiLog {
 public:
@@ -29,12 +30,20 @@ public:
     QString Data(const QDate& data) const;
     QString Ora(const QTime& ora) const;
 
-    // One field of a numeric form: a letter of the pattern (d M y h m s) and
-    // its width, or literal text (lettera 0).
+    // Room a text of ScriviData or ScriviOra may take.
+    static constexpr int MassimoTesto = 96;
+    // The same texts in UTF-8 at `dest`, returning the end; nullptr when the
+    // locale has to fill in this form or this date.
+    char* ScriviData(const QDate& data, char* dest) const;
+    char* ScriviOra(int secondoDelGiorno, char* dest) const;
+
+    // One field of a numeric form: a letter of the pattern (d M y h H m s),
+    // 'a' for the AM/PM text, or literal text (lettera 0), with its width.
     struct Pezzo {
         char lettera = 0;
         int larghezza = 0;
-        QString testo;
+        QByteArray testo;        // literal text, or the morning text of 'a'
+        QByteArray pomeriggio;   // the afternoon text of 'a'
     };
 
 private:
@@ -57,6 +66,38 @@ QString AllineaADestra(const QString& testo, int larghezza);
 // One line of an export, CRLF included, in UTF-8.
 QByteArray IntestazioneEsportazione(TipoEsportazione tipo);
 QByteArray RigaEsportazione(const RecordLog& record, TipoEsportazione tipo, const FormatiLog& formati = FormatiLog());
+
+// Export lines written straight from the stored bytes: the same bytes
+// RigaEsportazione gives for the decoded record, without a QString a line.
+// A record the direct path cannot vouch for (a form the locale fills in, an
+// amount too large for exact whole digits, a field too wide for its column
+// that is not plain ASCII) goes through RigaEsportazione.
+class ScrittoreRigheLog {
+public:
+    explicit ScrittoreRigheLog(TipoEsportazione tipo, const QLocale& locale = QLocale());
+    // Appends the line of the record stored at `byte`, CRLF included.
+    void Aggiungi(const char* byte, QByteArray& uscita);
+
+private:
+    struct Campo {
+        const char* testo = nullptr;
+        qsizetype lunghezza = 0;
+    };
+    Campo Data(qint64 giorno, char* spazio);
+    Campo Ora(int secondo, char* spazio);
+    void Riserva(QByteArray& uscita, qsizetype quanto);
+
+    TipoEsportazione tipo_;
+    FormatiLog formati_;
+    CalendarioLocale calendario_;
+    QByteArray meno_;                                   // the locale's minus sign in UTF-8
+    char ansi_[256][3];                                 // each stored byte in UTF-8
+    quint8 lunghezzaAnsi_[256];
+    bool spazio_[256];                                  // what trimming removes
+    std::unordered_map<qint64, QByteArray> dateLocale_;  // texts of forms the locale fills in
+    std::unordered_map<int, QByteArray> oreLocale_;
+    QByteArray importoLento_;
+};
 
 // A row the grid asked for: the record's 0-based index as decimal text and
 // its eight column texts.
