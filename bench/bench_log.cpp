@@ -1,14 +1,22 @@
 // A long connection log: reading it, opening it in the viewer, filtering and
-// exporting it, each beside a bare read or a plain copy of the same bytes.
+// exporting it. The filter and the exports run beside a plain C program doing
+// the same work (pavimento_log.c), and the run ends with their ratios.
 #include "common/FusoOrario.h"
 #include "log/EsportazioneLog.h"
 #include "log/FileLog.h"
 #include "log/FiltroLog.h"
 #include "log/ModelloLog.h"
 
+#include "pavimento_log.h"
+
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
 
 namespace {
 
@@ -122,29 +130,54 @@ QString Destinazione(const char* nome)
 }
 
 // Pulses 0..19 of 0..39: about half the records stay.
-void FiltroMeta(benchmark::State& stato)
+void Filtro(benchmark::State& stato, bool c)
 {
     const QString& p = LogGrande();
+    const QString d = Destinazione(c ? "c.T03" : "Velatrix.T03");
     LimitiFiltro limiti;
     limiti.ImpostaCampo(CampoLog::Scatti);
     limiti.ImpostaTesto(0, QStringLiteral("0"));
     limiti.ImpostaTesto(1, QStringLiteral("19"));
     limiti.ControllaValori();
+    const QByteArray sorgente = QFile::encodeName(p), destinazione = QFile::encodeName(d);
     for (auto _ : stato) {
-        const EsitoFiltroLog e = EseguiFiltroLog(p, Destinazione("Velatrix.T03"), limiti);
-        if (e.tenuti != NumeroRecord / 2)
+        const qint64 tenuti = c ? pavimento_filtra_scatti(sorgente.constData(), destinazione.constData(), 0, 19)
+                                : EseguiFiltroLog(p, d, limiti).tenuti;
+        if (tenuti != NumeroRecord / 2)
             stato.SkipWithError("wrong count");
     }
     stato.SetItemsProcessed(stato.iterations() * NumeroRecord);
 }
 
-void Esportazione(benchmark::State& stato, TipoEsportazione tipo)
+bool EsportaC(const QString& sorgente, const QString& destinazione, TipoEsportazione tipo)
+{
+    return pavimento_esporta(QFile::encodeName(sorgente).constData(), QFile::encodeName(destinazione).constData(),
+                             tipo == TipoEsportazione::Spazi) == 0;
+}
+
+void Esportazione(benchmark::State& stato, TipoEsportazione tipo, bool c)
 {
     const QString& p = LogGrande();
+    const QString d = Destinazione(c ? "c.txt" : "esportato.txt");
     for (auto _ : stato)
-        if (!EsportaLog(p, Destinazione("esportato.txt"), tipo))
+        if (!(c ? EsportaC(p, d, tipo) : EsportaLog(p, d, tipo)))
             stato.SkipWithError("export failed");
     stato.SetItemsProcessed(stato.iterations() * NumeroRecord);
+}
+
+// The floor is only a floor if it writes the same bytes.
+bool StessiByte()
+{
+    const QString& p = LogGrande();
+    bool uguali = true;
+    for (const TipoEsportazione tipo : {TipoEsportazione::Tabulazione, TipoEsportazione::Spazi}) {
+        const QString a = Destinazione("confronto.velatrix"), b = Destinazione("confronto.c");
+        EsportaLog(p, a, tipo);
+        EsportaC(p, b, tipo);
+        QFile fa(a), fb(b);
+        uguali = uguali && fa.open(QIODevice::ReadOnly) && fb.open(QIODevice::ReadOnly) && fa.readAll() == fb.readAll();
+    }
+    return uguali;
 }
 
 void CopiaSemplice(benchmark::State& stato)
@@ -159,25 +192,67 @@ void CopiaSemplice(benchmark::State& stato)
     stato.SetBytesProcessed(stato.iterations() * NumeroRecord * LunghezzaRecordLog);
 }
 
+// Prints as usual, and at the end each "X/Velatrix" against its "X/C".
+class ConRapporti : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& r : runs)
+            if (!r.error_occurred && r.iterations > 0)
+                tempi_[r.benchmark_name()] = {r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        std::printf("\nAgainst the plain C program (same output bytes: %s):\n", uguali_ ? "yes" : "NO");
+        std::printf("  %-26s %21s %21s\n", "", "wall: Velatrix / C", "CPU: Velatrix / C");
+        for (const auto& [nome, tempo] : tempi_) {
+            const auto taglio = nome.find("/Velatrix");
+            if (taglio == std::string::npos)
+                continue;
+            const auto c = tempi_.find(nome.substr(0, taglio) + "/C" + nome.substr(taglio + 9));
+            if (c != tempi_.end())
+                std::printf("  %-26s %6.0f / %6.0f = %4.2f %6.0f / %6.0f = %4.2f\n", nome.substr(0, taglio).c_str(),
+                            tempo.first, c->second.first, tempo.first / c->second.first, tempo.second,
+                            c->second.second, tempo.second / c->second.second);
+        }
+    }
+    bool uguali_ = false;
+
+private:
+    std::map<std::string, std::pair<double, double>> tempi_;   // wall and CPU, ms
+};
+
 } // namespace
 
 BENCHMARK(AperturaVisualizzatore)->Unit(benchmark::kMillisecond);
-BENCHMARK(FiltroMeta)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Esportazione, Tabulazione, TipoEsportazione::Tabulazione)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Esportazione, Spazi, TipoEsportazione::Spazi)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Filtro, Velatrix, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Filtro, C, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Esportazione, Tabulazione/Velatrix, TipoEsportazione::Tabulazione, false)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Esportazione, Tabulazione/C, TipoEsportazione::Tabulazione, true)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Esportazione, Spazi/Velatrix, TipoEsportazione::Spazi, false)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Esportazione, Spazi/C, TipoEsportazione::Spazi, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(CopiaSemplice)->Unit(benchmark::kMillisecond);
 BENCHMARK(LetturaConLettore)->Unit(benchmark::kMillisecond);
 BENCHMARK(LetturaGrezza)->Unit(benchmark::kMillisecond);
 BENCHMARK(AccessoCasuale)->Unit(benchmark::kMicrosecond);
 
 // The program's own start-up fixes the zone before anything else; so do we.
+// The floor writes the Italian forms, so the program writes them too.
 int main(int argc, char** argv)
 {
     FissaFusoOrario();
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    benchmark::RunSpecifiedBenchmarks();
+    ConRapporti rapporti;
+    rapporti.uguali_ = StessiByte();
+    benchmark::RunSpecifiedBenchmarks(&rapporti);
     benchmark::Shutdown();
     return 0;
 }

@@ -3,12 +3,14 @@
 #include "log/LogFiltro.h"
 #include "log/ModelloLog.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -48,11 +50,8 @@ Log::Log(QString cartellaDati, Interlocutore& messaggi, QWidget* genitore)
     // Fixed heights and widths: measuring contents would read every record.
     GrigliaLog->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     GrigliaLog->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    const QStringList campioni = {"00/00/0000", "00:00:00", "00/00/0000", "00:00:00", "000h00'00\"", "000.000",
-                                  "00.000.000"};
-    for (int c = 0; c < campioni.size(); ++c)
-        GrigliaLog->setColumnWidth(c, fontMetrics().horizontalAdvance(campioni.at(c) + "  ") + 12);
     GrigliaLog->horizontalHeader()->setStretchLastSection(true);
+    DimensionaColonne();
 
     StatoLog = new QLabel(this);
     StatoLog->setObjectName(QStringLiteral("StatoLog"));
@@ -71,6 +70,8 @@ Log::Log(QString cartellaDati, Interlocutore& messaggi, QWidget* genitore)
     pannello->setContentsMargins(0, 0, 0, 0);
     pannello->addWidget(StatoProgresso);
     pannello->addWidget(Progresso, 1);
+    P_Interrompi = Pulsante(QStringLiteral("Annulla"), "P_Interrompi", PannelloProgresso);
+    pannello->addWidget(P_Interrompi);
     PannelloProgresso->hide();
 
     auto* pulsanti = new QHBoxLayout;
@@ -89,6 +90,7 @@ Log::Log(QString cartellaDati, Interlocutore& messaggi, QWidget* genitore)
     connect(P_Esporta, &QPushButton::clicked, this, &Log::P_Esporta_Click);
     connect(P_Elimina, &QPushButton::clicked, this, &Log::P_Elimina_Click);
     connect(P_Chiudi, &QPushButton::clicked, this, &QDialog::reject);
+    connect(P_Interrompi, &QPushButton::clicked, this, [this] { annullato_ = true; });
 
     sceltaFile_ = [this] { return DialogoEsporta(); };
     mostraFiltro_ = [](LogFiltro& f) { f.Mostra(); };
@@ -105,27 +107,66 @@ void Log::Rileggi()
         messaggi_.Avviso(modello_->Errore());
 }
 
-ProgressoLog Log::PannelloDiProgresso()
+void Log::DimensionaColonne()
+{
+    // Text, the cell's margins and a little air.
+    const QFontMetrics metriche = GrigliaLog->fontMetrics();
+    const int margine = 2 * (GrigliaLog->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, GrigliaLog) + 1) +
+                        metriche.horizontalAdvance(QStringLiteral("  "));
+    for (int c = 0; c < ColonneLog - 1; ++c) {
+        int larghezza = GrigliaLog->horizontalHeader()->sectionSizeHint(c);
+        for (const QString& testo : CampioniColonnaLog(c))
+            larghezza = std::max(larghezza, metriche.horizontalAdvance(testo) + margine);
+        GrigliaLog->setColumnWidth(c, larghezza);
+    }
+}
+
+void Log::reject()
+{
+    if (occupato_) {
+        annullato_ = annullato_ || annullabile_;
+        return;
+    }
+    QDialog::reject();
+}
+
+ProgressoLog Log::PannelloDiProgresso(bool annullabile)
 {
     ProgressoLog p;
-    p.inizia = [this](const QString& testo, qint64 massimo) {
+    p.inizia = [this, annullabile](const QString& testo, qint64 massimo) {
         scala_ = std::max<qint64>(1, massimo / std::numeric_limits<int>::max() + 1);
         ultimoPasso_ = -1;
+        occupato_ = true;
+        annullabile_ = annullabile;
+        annullato_ = false;
+        for (QPushButton* b : {P_Filtro, P_Esporta, P_Elimina, P_Chiudi})
+            b->setEnabled(false);
+        P_Interrompi->setVisible(annullabile);
+        P_Interrompi->setEnabled(annullabile);
         StatoProgresso->setText(testo);
         Progresso->setRange(0, int(massimo / scala_));
         Progresso->setValue(0);
         PannelloProgresso->show();
         repaint();
     };
+    // At each step of the bar the window answers its events, so it redraws
+    // and "Annulla" can be pressed while the work goes on.
     p.avanza = [this](qint64 letti, qint64 totale) {
         const int passo = totale > 0 ? int(letti * PassiBarra / totale) : PassiBarra;
         if (passo == ultimoPasso_)
             return;
         ultimoPasso_ = passo;
         Progresso->setValue(int(letti / scala_));
-        Progresso->repaint();
+        QCoreApplication::processEvents();
     };
-    p.finisce = [this] { PannelloProgresso->hide(); };
+    p.finisce = [this] {
+        PannelloProgresso->hide();
+        for (QPushButton* b : {P_Filtro, P_Esporta, P_Elimina, P_Chiudi})
+            b->setEnabled(true);
+        occupato_ = false;
+    };
+    if (annullabile)
+        p.annullato = [this] { return annullato_; };
     return p;
 }
 
@@ -136,6 +177,7 @@ std::optional<SceltaEsportazione> Log::DialogoEsporta()
     d.setFileMode(QFileDialog::AnyFile);
     d.setNameFilters({FiltroTabulazione, FiltroSpazi});
     d.setDefaultSuffix(QStringLiteral("txt"));
+    d.setDirectory(RiepilogoLog::CartellaEsportazione());
     connect(&d, &QFileDialog::filterSelected, &d,
             [&d](const QString& f) { d.setDefaultSuffix(f == FiltroSpazi ? QStringLiteral("prn") : QStringLiteral("txt")); });
     if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
@@ -147,7 +189,7 @@ std::optional<SceltaEsportazione> Log::DialogoEsporta()
 
 void Log::P_Esporta_Click()
 {
-    riepilogo_.Esporta(sceltaFile_, PannelloDiProgresso());
+    riepilogo_.Esporta(sceltaFile_, PannelloDiProgresso(true));
 }
 
 void Log::P_Elimina_Click()
@@ -159,7 +201,7 @@ void Log::P_Elimina_Click()
 void Log::P_Filtro_Click()
 {
     const bool cambiato = riepilogo_.Filtra([this] {
-        LogFiltro filtro(cartella_, messaggi_, PannelloDiProgresso(), this);
+        LogFiltro filtro(cartella_, messaggi_, PannelloDiProgresso(false), this);
         mostraFiltro_(filtro);
     });
     if (cambiato)

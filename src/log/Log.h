@@ -36,6 +36,12 @@ public:
     QWidget* PannelloProgresso;
     QProgressBar* Progresso;
     QLabel* StatoProgresso;
+    QPushButton* P_Interrompi;   // "Annulla", stops an export
+
+protected:
+    // While an export or a filter runs, Esc and the frame stop the export
+    // (or wait for the filter) instead of closing the window under it.
+    void reject() override;
 
 private:
     void P_Filtro_Click();
@@ -43,7 +49,8 @@ private:
     void P_Elimina_Click();
     void Rileggi();
     std::optional<SceltaEsportazione> DialogoEsporta();
-    ProgressoLog PannelloDiProgresso();
+    ProgressoLog PannelloDiProgresso(bool annullabile);
+    void DimensionaColonne();
 
     QString cartella_;
     Interlocutore& messaggi_;
@@ -53,4 +60,7 @@ private:
     std::function<void(LogFiltro&)> mostraFiltro_;
     qint64 scala_ = 1;         // records per step of the bar, which counts in int
     int ultimoPasso_ = -1;
+    bool occupato_ = false;
+    bool annullabile_ = false;
+    bool annullato_ = false;
 };

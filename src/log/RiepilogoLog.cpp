@@ -5,6 +5,18 @@
 #include "log/EsportazioneLog.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+QString& UltimaCartella()
+{
+    static QString cartella;
+    return cartella;
+}
+
+} // namespace
 
 QString DomandaAzzeramento()
 {
@@ -35,6 +47,16 @@ QString RiepilogoLog::TestoStato() const
     if (filtrato_)
         t += QStringLiteral(" (Filtrate)");
     return t;
+}
+
+QString RiepilogoLog::CartellaEsportazione()
+{
+    if (!UltimaCartella().isEmpty() && QFileInfo(UltimaCartella()).isDir())
+        return UltimaCartella();
+    const QString documenti = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documenti.isEmpty() && QFileInfo(documenti).isDir())
+        return documenti;
+    return QDir::homePath();
 }
 
 void RiepilogoLog::Carica()
@@ -70,6 +92,7 @@ void RiepilogoLog::Esporta(const SceltaFileEsportazione& scegli, const Progresso
     const std::optional<SceltaEsportazione> scelta = scegli ? scegli() : std::nullopt;
     if (!scelta || scelta->percorso.isEmpty())
         return;
+    UltimaCartella() = QFileInfo(scelta->percorso).absolutePath();
     if (StessoFile(scelta->percorso, PercorsoLog()) || StessoFile(scelta->percorso, PercorsoFiltrato())) {
         messaggi_.Avviso(QStringLiteral("Il file ") + QDir::toNativeSeparators(scelta->percorso) +
                          QStringLiteral(" contiene il riepilogo delle connessioni: scegliere un altro file."));
@@ -78,9 +101,12 @@ void RiepilogoLog::Esporta(const SceltaFileEsportazione& scegli, const Progresso
     if (progresso.inizia)
         progresso.inizia(QStringLiteral("Esportazione in corso..."), n);
     QString motivo;
-    const bool ok = EsportaLog(PercorsoLog(), scelta->percorso, scelta->tipo, &motivo, progresso.avanza);
+    const bool ok = EsportaLog(PercorsoLog(), scelta->percorso, scelta->tipo, &motivo, progresso.avanza, QLocale(),
+                               progresso.annullato);
     if (progresso.finisce)
         progresso.finisce();
+    if (!ok && motivo.isEmpty())
+        return;   // stopped by the user
     if (ok)
         messaggi_.Informazione(QStringLiteral("Il riepilogo delle connessioni è stato esportato nel file ") +
                                QDir::toNativeSeparators(scelta->percorso));

@@ -23,6 +23,8 @@ struct ProgressoLog {
     std::function<void(const QString& testo, qint64 massimo)> inizia;
     AvanzamentoLog avanza;
     std::function<void()> finisce;
+    // True once the user asked to stop (an export only).
+    std::function<bool()> annullato;
 };
 
 // The question "Azzera..." asks.
@@ -41,9 +43,14 @@ public:
     // "Righe: n", with " (Filtrate)" on the filtered copy.
     QString TestoStato() const;
 
+    // Where the save dialog opens: the folder of the last export chosen while
+    // the program runs, else the user's documents folder, else home.
+    static QString CartellaEsportazione();
+
     // Back to the whole log.
     void Carica();
-    // Each returns true when the grid must read its file again.
+    // Each returns true when the grid must read its file again. An export
+    // the user stops leaves no file, keeps an older one, and says nothing.
     bool Azzera();
     void Esporta(const SceltaFileEsportazione& scegli, const ProgressoLog& progresso = {});
     // `apri` shows the filter dialog, which leaves its outcome in ValoreScambio.

@@ -186,6 +186,40 @@ QStringList ColonneRecordLog(const RecordLog& r, const FormatiLog& f)
     return c;
 }
 
+QStringList CampioniColonnaLog(int colonna, const QLocale& locale)
+{
+    const FormatiLog f(locale);
+    QStringList c;
+    switch (colonna) {
+    case 0:
+    case 2:
+        for (const int anno : {1988, 2000})
+            for (QDate d(anno, 1, 1); d.year() == anno; d = d.addDays(1))
+                c << f.Data(d);
+        break;
+    case 1:
+    case 3:
+        for (int minuto = 0; minuto < 24 * 60; ++minuto)
+            c << f.Ora(QTime(minuto / 60, minuto % 60, minuto % 60));
+        break;
+    case 4:
+        for (const int ore : {999, 888, 100})
+            c << FormattaTempo(ore * 3600.0 + 59 * 60 + 58);
+        break;
+    case 5:
+    case 6:
+        // Every digit repeated, since digits need not be equally wide.
+        for (int cifra = 1; cifra <= 9; ++cifra) {
+            const double n = cifra * (colonna == 5 ? 111111.0 : 11111111.0);
+            c << (colonna == 5 ? locale.toString(qint32(n)) : FormattaNumero(n, QStringLiteral("#,##0"), locale));
+        }
+        break;
+    default:
+        break;
+    }
+    return c;
+}
+
 QString AllineaADestra(const QString& testo, int larghezza)
 {
     if (testo.size() >= larghezza)

@@ -58,6 +58,12 @@ private:
 // and times blank.
 QStringList ColonneRecordLog(const RecordLog& record, const FormatiLog& formati = FormatiLog());
 
+// What column c of the grid may show in the locale's forms, to size it from
+// the widest: every day of two years, every minute of the day (with its
+// AM/PM), durations up to 999 hours, pulses to six digits and amounts to
+// eight, grouped as the locale groups them. Empty for the name.
+QStringList CampioniColonnaLog(int colonna, const QLocale& locale = QLocale());
+
 enum class TipoEsportazione { Tabulazione, Spazi };
 
 // Right-aligned in `larghezza` characters; a longer text keeps its rightmost ones.

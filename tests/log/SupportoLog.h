@@ -9,6 +9,12 @@
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <QtEndian>
+#include <bit>
+#include <cstring>
+#include <ctime>
+#include <limits>
+#include <random>
 
 inline RecordLog RecordProva(const QDateTime& inizio, qint32 durata, qint32 scatti, double importo, const QString& nome)
 {
@@ -57,3 +63,62 @@ private:
     void Registra(const char* tipo, const QString& t) { detti << QString::fromLatin1(tipo) + QStringLiteral(": ") + t; }
 };
 
+// Runs with another time zone, put back at the end.
+class FusoOrarioProva {
+public:
+    explicit FusoOrarioProva(const char* zona) : prima_(qgetenv("TZ")), impostato_(qEnvironmentVariableIsSet("TZ"))
+    {
+        qputenv("TZ", zona);
+        ::tzset();
+    }
+    ~FusoOrarioProva()
+    {
+        if (impostato_)
+            qputenv("TZ", prima_);
+        else
+            qunsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    QByteArray prima_;
+    bool impostato_;
+};
+
+// 74 bytes of a record a damaged or odd log may hold: mostly plausible
+// calls, also the hour repeated or skipped by summer time, dates at the ends
+// of the range, NaN and huge amounts, negative and extreme counts, any byte
+// in the name (tabs and line ends included), and plain noise.
+inline QByteArray RecordCasuale(std::mt19937_64& g)
+{
+    const auto scegli = [&g](std::initializer_list<double> v) { return *(v.begin() + g() % v.size()); };
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    double inizio;
+    switch (g() % 6) {
+    case 0: inizio = 35000 + double(g() % 20000) + double(g() % 86400) / 86400.0; break;
+    case 1: inizio = -657434.0 + double(g() % 3615900) + double(g() % 86400) / 86400.0; break;
+    case 2: inizio = std::bit_cast<double>(quint64(g())); break;
+    // Around the changes of 2021 in Europe and of 2019 in Brazil, by quarters of an hour.
+    case 3: inizio = scegli({44282.0, 44500.0, 43512.0, 43394.0}) + double(g() % 192) / 96.0; break;
+    default:
+        inizio = scegli({-657434.0, 2958465.99999, 2958466.0, -657435.0, 0.0, -1.25, -0.5, inf, nan, -0.0,
+                         36250.0833333333, 44500.0833333333});
+    }
+    const qint32 estremi[] = {0, 1, -1, 59, 60, 3599, 3600, 86399, 86400, 999999999,
+                              std::numeric_limits<qint32>::max(), std::numeric_limits<qint32>::min()};
+    const qint32 durata = g() % 3 ? qint32(g() % 20000) : g() % 2 ? estremi[g() % 12] : qint32(g());
+    const qint32 scatti = g() % 3 ? qint32(g() % 500) : g() % 2 ? estremi[g() % 12] : qint32(g());
+    const double importo = g() % 3 == 0 ? double(g() % 100000) * 0.5
+        : g() % 2 ? scegli({0.0, -0.0, 0.5, 0.49999999999999994, 2.5, -0.4, -0.5, -1.5, 4503599627370495.5,
+                            4503599627370496.0, 1e20, -1e300, nan, inf, -inf, 5e-324})
+                  : std::bit_cast<double>(quint64(g()));
+    char b[74];
+    qToLittleEndian(std::bit_cast<quint64>(inizio), b);
+    qToLittleEndian(durata, b + 8);
+    qToLittleEndian(scatti, b + 12);
+    qToLittleEndian(std::bit_cast<quint64>(importo), b + 16);
+    const int lunghezza = int(g() % 51);
+    for (int i = 0; i < 50; ++i)
+        b[24 + i] = i >= lunghezza ? ' ' : g() % 2 ? char(g() % 256) : " aRETà\xa0\x85\x80\x81\t\r\n"[g() % 14];
+    return QByteArray(b, 74);
+}

@@ -145,3 +145,40 @@ TEST(FiltroLog, EseguitoSulLogIntero)
 }
 
 } // namespace
+
+namespace {
+
+// Matching on the stored bytes agrees with matching the decoded record, for
+// every field, in a zone with summer time.
+TEST(FiltroLog, ByteERecordDecisiUguali)
+{
+    FusoOrarioProva fuso("Europe/Rome");
+    std::mt19937_64 g(7);
+    std::vector<QByteArray> record;
+    for (int i = 0; i < 2000; ++i)
+        record.push_back(RecordCasuale(g));
+    const struct {
+        CampoLog campo;
+        const char* da;
+        const char* a;
+    } casi[] = {
+        {CampoLog::DataInizio, "1/1/1998", "31/12/2030"}, {CampoLog::DataFine, "31/10/2021", ""},
+        {CampoLog::OraInizio, "2.00", "2.59.59"},         {CampoLog::OraFine, "", "12"},
+        {CampoLog::Durata, "1", "60"},                    {CampoLog::Scatti, "-5", "250"},
+        {CampoLog::Importo, "", "1000"},                  {CampoLog::Connessione, "a", "RETE"},
+    };
+    for (const auto& c : casi) {
+        const LimitiFiltro l = Limiti(c.campo, c.da, c.a);
+        CalendarioLocale calendario;
+        int tenuti = 0;
+        for (const QByteArray& b : record) {
+            const bool atteso = l.Corrisponde(DecodificaRecordLog(b.constData()));
+            ASSERT_EQ(l.Corrisponde(b.constData(), calendario), atteso) << int(c.campo) << " " << b.toHex().constData();
+            tenuti += atteso;
+        }
+        EXPECT_GT(tenuti, 0) << int(c.campo);
+        EXPECT_LT(tenuti, int(record.size())) << int(c.campo);
+    }
+}
+
+} // namespace

@@ -4,6 +4,7 @@
 #include "log/RiepilogoLog.h"
 
 #include <QDir>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -122,7 +123,7 @@ TEST_F(RiepilogoLogTest, EsportaIlLogInteroNeiDueFormati)
     QString iniziato;
     int finiti = 0;
     const ProgressoLog progresso{[&](const QString& t, qint64 massimo) { iniziato = t + QString::number(massimo); },
-                                 [&](qint64 i, qint64 n) { avanzamenti.emplace_back(i, n); }, [&] { ++finiti; }};
+                                 [&](qint64 i, qint64 n) { avanzamenti.emplace_back(i, n); }, [&] { ++finiti; }, {}};
     const QString txt = tmp.filePath("uscita.txt");
     v.Esporta(Scelta(txt, TipoEsportazione::Tabulazione), progresso);
     EXPECT_EQ(iniziato, "Esportazione in corso...2");
@@ -198,6 +199,47 @@ TEST_F(RiepilogoLogTest, EsportazioniRifiutateOFallite)
     v.Esporta(Scelta(tmp.filePath("manca/x.txt"), TipoEsportazione::Tabulazione));
     ASSERT_EQ(utente.detti.size(), 1);
     EXPECT_TRUE(utente.detti.at(0).startsWith("Avviso: "));
+}
+
+TEST_F(RiepilogoLogTest, EsportazioneAnnullataNonLasciaNulla)
+{
+    ScriviLog(Log(), 3000);
+    const QString uscita = tmp.filePath("uscita.txt");
+    {
+        QFile f(uscita);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("vecchio");
+    }
+    RiepilogoLog v(tmp.path(), utente);
+    for (const QString& p : {uscita, tmp.filePath("nuovo.prn")}) {
+        qint64 letti = 0;
+        ProgressoLog progresso;
+        progresso.avanza = [&](qint64 i, qint64) { letti = i; };
+        progresso.annullato = [&] { return letti >= 1500; };
+        v.Esporta(Scelta(p, TipoEsportazione::Spazi), progresso);
+        EXPECT_EQ(letti, 1500);
+    }
+    // Stopped without a word, the old file as it was, no new or temporary file.
+    EXPECT_TRUE(utente.detti.isEmpty()) << utente.detti.join('|').toStdString();
+    EXPECT_EQ(Contenuto(uscita), "vecchio");
+    QStringList rimasti = QDir(tmp.path()).entryList(QDir::Files);
+    rimasti.sort();
+    EXPECT_EQ(rimasti, QStringList({"Velatrix.003", "uscita.txt"}));
+}
+
+TEST_F(RiepilogoLogTest, IlDialogoSiApreNeiDocumentiONellUltimaCartella)
+{
+    const QString documenti = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    ASSERT_TRUE(QDir().mkpath(documenti));
+    EXPECT_EQ(RiepilogoLog::CartellaEsportazione(), documenti);
+    ScriviLog(Log(), 2);
+    ASSERT_TRUE(QDir(tmp.path()).mkdir("esportazioni"));
+    RiepilogoLog v(tmp.path(), utente);
+    v.Esporta(Scelta(tmp.filePath("esportazioni/x.txt"), TipoEsportazione::Tabulazione));
+    EXPECT_EQ(RiepilogoLog::CartellaEsportazione(), tmp.filePath("esportazioni"));
+    // A folder gone since falls back to the documents.
+    ASSERT_TRUE(QDir(tmp.filePath("esportazioni")).removeRecursively());
+    EXPECT_EQ(RiepilogoLog::CartellaEsportazione(), documenti);
 }
 
 TEST_F(RiepilogoLogTest, EsitiDelFiltro)

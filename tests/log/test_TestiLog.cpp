@@ -148,3 +148,68 @@ TEST(TestiLog, FormatiRapidiUgualiAQuelliDelLocale)
             EXPECT_EQ(f.Ora(t), TestoOraLog(t, l)) << l.name().toStdString();
     }
 }
+
+// Every locale Qt knows: the forms filled in directly, AM/PM included, give
+// what the locale itself gives.
+TEST(TestiLog, FormatiRapidiUgualiInOgniLocale)
+{
+    const QList<QLocale> tutti = QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    ASSERT_GT(tutti.size(), 100);
+    int diretti = 0;
+    for (const QLocale& l : tutti) {
+        const FormatiLog f(l);
+        char prova[FormatiLog::MassimoTesto];
+        diretti += f.ScriviOra(0, prova) != nullptr;
+        for (int ora = 0; ora < 24; ++ora)
+            for (const QTime t : {QTime(ora, 0, 0), QTime(ora, 59, 7)})
+                ASSERT_EQ(f.Ora(t), TestoOraLog(t, l)) << l.name().toStdString() << " " << ora;
+        for (const QDate d : {QDate(100, 1, 1), QDate(1998, 1, 2), QDate(2026, 12, 31), QDate(9999, 12, 31)})
+            ASSERT_EQ(f.Data(d), TestoData(d, l)) << l.name().toStdString();
+    }
+    // Most locales, the 12-hour ones included, take the direct way.
+    EXPECT_GT(diretti, tutti.size() / 2);
+    char prova[FormatiLog::MassimoTesto];
+    EXPECT_NE(FormatiLog(QLocale(QLocale::English, QLocale::UnitedStates)).ScriviOra(0, prova), nullptr);
+}
+
+// Lines written from the stored bytes are byte for byte those of the decoded
+// record, in zones with summer time and in locales of every kind.
+TEST(TestiLog, RigheDiretteUgualiAQuelleDelRecord)
+{
+    std::mt19937_64 g(20261207);
+    std::vector<QByteArray> record;
+    for (int i = 0; i < 800; ++i)
+        record.push_back(RecordCasuale(g));
+    const char* zone[] = {"Europe/Rome", "America/Sao_Paulo", "Australia/Lord_Howe", "UTC"};
+    const QLocale locali[] = {QLocale(QLocale::Italian, QLocale::Italy), QLocale(QLocale::English, QLocale::UnitedStates),
+                              QLocale(QLocale::Arabic, QLocale::Egypt), QLocale(QLocale::Korean),
+                              QLocale(QLocale::Swedish), QLocale::c(), QLocale(QLocale::Hindi)};
+    for (const char* zona : zone) {
+        FusoOrarioProva fuso(zona);
+        for (const QLocale& l : locali)
+            for (const TipoEsportazione tipo : {TipoEsportazione::Tabulazione, TipoEsportazione::Spazi}) {
+                ScrittoreRigheLog scrittore(tipo, l);
+                const FormatiLog formati(l);
+                for (const QByteArray& b : record) {
+                    QByteArray riga;
+                    scrittore.Aggiungi(b.constData(), riga);
+                    ASSERT_EQ(riga, RigaEsportazione(DecodificaRecordLog(b.constData()), tipo, formati))
+                        << zona << " " << l.name().toStdString() << " " << b.toHex().constData();
+                }
+            }
+    }
+}
+
+TEST(TestiLog, CampioniDelleColonne)
+{
+    const QLocale inglese(QLocale::English, QLocale::UnitedStates);
+    const QStringList ore = CampioniColonnaLog(1, inglese);
+    EXPECT_TRUE(ore.contains("11:59:59 PM"));
+    EXPECT_TRUE(ore.contains("12:00:00 AM"));
+    EXPECT_TRUE(CampioniColonnaLog(0, inglese).contains("12/31/2000"));
+    EXPECT_TRUE(CampioniColonnaLog(0).contains("29/02/2000"));
+    EXPECT_TRUE(CampioniColonnaLog(4).contains("999h59'58\""));
+    EXPECT_TRUE(CampioniColonnaLog(6).contains("99.999.999"));
+    EXPECT_TRUE(CampioniColonnaLog(5, inglese).contains("999,999"));
+    EXPECT_TRUE(CampioniColonnaLog(7).isEmpty());
+}
