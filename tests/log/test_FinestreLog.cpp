@@ -12,6 +12,9 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QHeaderView>
+#include <QDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -127,6 +130,77 @@ TEST_F(FinestreLogTest, EsportaConLaSceltaDelFile)
     EXPECT_EQ(w.Progresso->value(), 300);
     EXPECT_EQ(w.StatoProgresso->text(), "Esportazione in corso...");
     EXPECT_FALSE(w.PannelloProgresso->isVisibleTo(&w));
+}
+
+// Every column holds the widest texts of its form and its title, in a
+// 24-hour and a 12-hour locale.
+TEST_F(FinestreLogTest, LeColonneContengonoTuttoIlTesto)
+{
+    const QLocale prima;
+    for (const QLocale& locale : {QLocale(QLocale::Italian, QLocale::Italy), QLocale(QLocale::English, QLocale::UnitedStates)}) {
+        QLocale::setDefault(locale);
+        std::vector<RecordLog> r;
+        for (int i = 0; i < 12; ++i)
+            r.push_back(RecordProva(QDateTime(QDate(2000, 12, 28), QTime(11, 58, 58)).addSecs(i * 3600), 999 * 3600 + 3599,
+                                    888888, 88888888.0, QStringLiteral("Rete")));
+        ScriviCopia(Log003(), r);
+        Log w(tmp.path(), utente);
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        QAbstractItemModel* m = w.GrigliaLog->model();
+        if (locale.language() == QLocale::English) {
+            EXPECT_EQ(m->index(0, 1).data().toString(), "11:58:58 AM");
+            EXPECT_EQ(m->index(1, 1).data().toString(), "12:58:58 PM");
+        }
+        for (int c = 0; c < 7; ++c) {
+            EXPECT_LE(static_cast<QAbstractItemView*>(w.GrigliaLog)->sizeHintForColumn(c), w.GrigliaLog->columnWidth(c))
+                << locale.name().toStdString() << " column " << c << " " << m->index(0, c).data().toString().toStdString();
+            EXPECT_LE(w.GrigliaLog->horizontalHeader()->sectionSizeHint(c), w.GrigliaLog->columnWidth(c)) << c;
+        }
+    }
+    QLocale::setDefault(prima);
+}
+
+// "Annulla" pressed while the export runs: the window answered, nothing is
+// written, the file that was there keeps its contents, and the window stays
+// open and usable.
+TEST_F(FinestreLogTest, EsportazioneAnnullataDallaFinestra)
+{
+    ScriviLog(Log003(), 20000);
+    const QString uscita = tmp.filePath("uscita.txt");
+    {
+        QFile f(uscita);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("vecchio");
+    }
+    Log w(tmp.path(), utente);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    bool attivi = true;
+    w.ImpostaSceltaFile([&] {
+        // Handled by the export's own event processing, once it runs.
+        QTimer::singleShot(0, &w, [&] {
+            attivi = w.P_Chiudi->isEnabled() || w.P_Esporta->isEnabled();
+            EXPECT_TRUE(w.P_Interrompi->isVisible());
+            QTest::keyClick(&w, Qt::Key_Escape);   // does not close the window under the export
+            QTest::mouseClick(w.P_Interrompi, Qt::LeftButton);
+        });
+        return std::optional<SceltaEsportazione>({uscita, TipoEsportazione::Tabulazione});
+    });
+    QTest::mouseClick(w.P_Esporta, Qt::LeftButton);
+    EXPECT_FALSE(attivi);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(utente.detti.isEmpty()) << utente.detti.join('|').toStdString();
+    EXPECT_EQ(Contenuto(uscita), "vecchio");
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files).size(), 2);
+    EXPECT_LT(w.Progresso->value(), 20000);
+    EXPECT_FALSE(w.PannelloProgresso->isVisible());
+    EXPECT_TRUE(w.P_Esporta->isEnabled());
+
+    // The next export runs to the end.
+    w.ImpostaSceltaFile([&] { return std::optional<SceltaEsportazione>({uscita, TipoEsportazione::Tabulazione}); });
+    QTest::mouseClick(w.P_Esporta, Qt::LeftButton);
+    EXPECT_EQ(Contenuto(uscita).count('\n'), 20001);
 }
 
 TEST_F(FinestreLogTest, FiltroApplicatoRimossoENessunaCorrispondenza)
