@@ -80,6 +80,8 @@ struct SorgenteFinta : SorgenteConnessioni {
         return maniglia;
     }
     StatoLink StatoConnessione(quint32 m) override { return m == maniglia ? stato : StatoLink::Disconnesso; }
+    QStringList nominate;
+    void InterfacceNominate(const QStringList& n) override { nominate = n; }
 };
 
 struct SuoniFinti : Riproduttore {

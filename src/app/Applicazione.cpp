@@ -9,7 +9,6 @@
 #include "common/Interlocutore.h"
 #include "common/MessaggiQt.h"
 #include "engine/Motore.h"
-#include "engine/Allarmi.h"
 #include "engine/LinkPuntoPunto.h"
 #include "engine/Rilevamento.h"
 #include "engine/SuoniQt.h"
@@ -78,10 +77,10 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     finestra_ = std::make_unique<Principale>(
         Principale::Servizi{d_.messaggi, *archivio_, imp_, *db_, *motore_});
     motore_->ImpostaVista(*finestra_);
-    rilevamento_ = std::make_unique<Rilevamento>(imp_, *motore_, d_.connessioni, *finestra_, d_.suoni);
+    rilevamento_ = std::make_unique<Rilevamento>(imp_, *motore_, d_.connessioni, *finestra_, d_.suoni, d_.orologio);
+    motore_->ImpostaConnessioneSeguita(rilevamento_.get());
     finestraAllarme_ = std::make_unique<FinestraAllarme>(imp_, d_.suoni);
-    allarmi_ = std::make_unique<Allarmi>(imp_, *motore_, *finestraAllarme_);
-    motore_->ImpostaAllarmi(allarmi_.get());
+    motore_->ImpostaFinestraMessaggio(finestraAllarme_.get());
     finestra_->ImpostaRilevamento(rilevamento_.get());
 
     Principale* w = finestra_.get();

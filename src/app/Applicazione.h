@@ -8,7 +8,6 @@
 #include <QStringList>
 #include <memory>
 
-class Allarmi;
 class ArchivioImpostazioni;
 class FinestraAllarme;
 class DatabaseScatti;
@@ -63,5 +62,4 @@ private:
     std::unique_ptr<Rilevamento> rilevamento_;
     std::unique_ptr<Principale> finestra_;
     std::unique_ptr<FinestraAllarme> finestraAllarme_;
-    std::unique_ptr<Allarmi> allarmi_;
 };

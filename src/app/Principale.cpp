@@ -181,8 +181,9 @@ void Principale::CreaControlli()
 
     connect(P_Periodo, &QPushButton::clicked, this, &Principale::CambiaPeriodo);
     connect(P_Avvia, &QPushButton::clicked, this, [this] {
+        // A count started by hand on a watched link still carries its name.
         if (!s_.motore.ConteggioAttivo())
-            s_.motore.AvviaConteggio();
+            s_.motore.AvviaConteggio(rilevamento_ ? rilevamento_->NomeConnessione() : QString());
     });
     connect(P_Ferma, &QPushButton::clicked, this, [this] {
         if (s_.motore.ConteggioAttivo())

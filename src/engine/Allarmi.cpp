@@ -1,36 +1,31 @@
 #include "engine/Allarmi.h"
 
 #include "common/FormeTesto.h"
-#include "engine/Motore.h"
-#include "settings/Impostazioni.h"
 #include "tariffs/Tariffe.h"
 
 #include <cmath>
 
-Allarmi::Allarmi(const Impostazioni& imp, Motore& motore, FinestraMessaggio& finestra)
-    : imp_(imp), motore_(motore), finestra_(finestra)
+int Allarmi::CostoSuperato(const Totali& connessione, const Totali& giorno, const Totali& periodo,
+                           const AllarmiDati& dati) const
 {
-}
-
-void Allarmi::ControllaCosti()
-{
+    const Totali* provati[] = {nullptr, &connessione, &giorno, &periodo};
     for (int n = 3; n >= 1; --n) {
-        if (!imp_.Msg[size_t(n)] || motore_.MessaggioDato[size_t(n)])
+        if (!imp_.Msg[size_t(n)] || dati[size_t(n)])
             continue;
-        double v = n == 1 ? motore_.ImportoConnessione() : n == 2 ? motore_.ImportoOggi() : motore_.ImportoPeriodo();
+        double v = provati[n]->importo;
         if (imp_.MsI[size_t(n)])
             v = ConIva(v, imp_.Tariffe.PrcIva);
         if (std::trunc(v) > imp_.MsV[size_t(n)])
-            MostraMessaggio(n);
+            return n;
     }
+    return 0;
 }
 
-void Allarmi::ControllaDurata()
+int Allarmi::DurataSuperata(float secondiConnessione, const AllarmiDati& dati) const
 {
-    if (!imp_.Msg[4] || motore_.MessaggioDato[4])
-        return;
-    if (motore_.SecondiConnessione() / 60.0f > float(imp_.MsV[4]))
-        MostraMessaggio(4);
+    if (!imp_.Msg[4] || dati[4])
+        return 0;
+    return secondiConnessione / 60.0f > float(imp_.MsV[4]) ? 4 : 0;
 }
 
 QString Allarmi::TestoAllarme(const Impostazioni& imp, int n)
@@ -48,13 +43,4 @@ QString Allarmi::TestoAllarme(const Impostazioni& imp, int n)
     if (!imp.MsI[size_t(n)])
         testo += QStringLiteral(" (+ IVA)");
     return testo;
-}
-
-void Allarmi::MostraMessaggio(int n)
-{
-    // One window at a time: the alarm stays armed and is tried again later.
-    if (finestra_.Aperta())
-        return;
-    motore_.MessaggioDato[size_t(n)] = true;
-    finestra_.Mostra(TestoAllarme(imp_, n));
 }

@@ -1,10 +1,11 @@
 #pragma once
-// Cost and duration alarms: each raised once per count, shown one at a time
-// in a small window that does not stop the counting.
-#include <QString>
+// Cost and duration alarms: when each is due and what it says. The engine
+// keeps which ones were raised and decides what is shown.
+#include "engine/Totali.h"
+#include "settings/Impostazioni.h"
 
-class Motore;
-struct Impostazioni;
+#include <QString>
+#include <array>
 
 class FinestraMessaggio {
 public:
@@ -15,20 +16,22 @@ public:
     virtual bool Aperta() const = 0;
 };
 
+// Alarm n (1..4) already raised in this count; [0] unused.
+using AllarmiDati = std::array<bool, NumeroAllarmi + 1>;
+
 class Allarmi {
 public:
-    Allarmi(const Impostazioni& imp, Motore& motore, FinestraMessaggio& finestra);
+    explicit Allarmi(const Impostazioni& imp) : imp_(imp) {}
 
-    // After every pulse: bill period first, then day, then connection.
-    void ControllaCosti();
-    // At every tick of a count.
-    void ControllaDurata();
-    void MostraMessaggio(int n);
+    // The cost alarm to raise after a pulse, bill period first, then day,
+    // then connection; 0 when none is due.
+    int CostoSuperato(const Totali& connessione, const Totali& giorno, const Totali& periodo,
+                      const AllarmiDati& dati) const;
+    // 4 when the duration alarm is due, else 0.
+    int DurataSuperata(float secondiConnessione, const AllarmiDati& dati) const;
 
     static QString TestoAllarme(const Impostazioni& imp, int n);
 
 private:
     const Impostazioni& imp_;
-    Motore& motore_;
-    FinestraMessaggio& finestra_;
 };

@@ -1,5 +1,9 @@
 #include "engine/LinkPuntoPunto.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QDir>
 #include <QFile>
 #include <QMap>
@@ -120,26 +124,35 @@ bool ElencoKernel::Leggi(QList<InterfacciaRete>* elenco)
     for (InterfacciaRete& i : perNome) {
         if (i.indice <= 0)
             i.indice = int(::if_nametoindex(QFile::encodeName(i.nome).constData()));
-        if (i.indice <= 0)
-            continue;  // went away while being read
-        // sysfs may belong to another network namespace than the caller: its
-        // folder only counts when it names the same ifindex.
-        const QString cartella = radiceSys_ + QLatin1Char('/') + i.nome;
-        bool ok = false;
-        const int indiceSys = LeggiPiccolo(cartella + QLatin1String("/ifindex"), 32).trimmed().toInt(&ok);
-        struct stat st {};
-        if (ok && indiceSys == i.indice && ::stat(QFile::encodeName(cartella).constData(), &st) == 0)
-            i.identita = quint64(st.st_ino);
-        elenco->append(i);
+        if (i.indice > 0)  // else it went away while being read
+            elenco->append(i);
     }
     return true;
+}
+
+void ElencoKernel::Completa(InterfacciaRete* i)
+{
+    // sysfs may belong to another network namespace than the caller: its
+    // folder only counts when it names the same ifindex.
+    const QString cartella = radiceSys_ + QLatin1Char('/') + i->nome;
+    bool ok = false;
+    const int indiceSys = LeggiPiccolo(cartella + QLatin1String("/ifindex"), 32).trimmed().toInt(&ok);
+    if (!ok || indiceSys != i->indice)
+        return;
+    struct stat st {};
+    if (::stat(QFile::encodeName(cartella).constData(), &st) == 0)
+        i->identita = quint64(st.st_ino);
+    for (const QByteArray& riga : Righe(LeggiPiccolo(cartella + QLatin1String("/uevent"))))
+        if (riga == "DEVTYPE=wwan")
+            i->wwan = true;
 }
 
 LinkPuntoPunto::LinkPuntoPunto(const QString& radiceSys, QString cartellaRun, QString radiceProc)
     : proprio_(std::make_unique<ElencoKernel>(radiceSys)),
       elenco_(*proprio_),
       cartellaRun_(std::move(cartellaRun)),
-      radiceProc_(std::move(radiceProc))
+      radiceProc_(std::move(radiceProc)),
+      nomeNm_(ConnessioneNetworkManager)
 {
 }
 
@@ -148,11 +161,56 @@ LinkPuntoPunto::LinkPuntoPunto(ElencoInterfacce& elenco, QString cartellaRun, QS
 {
 }
 
-bool LinkPuntoPunto::PuntoPunto(const InterfacciaRete& i)
+QString ConnessioneNetworkManager(const QString& interfaccia)
+{
+    // Asked once per call, on the control timer's thread: every step gets a
+    // short timeout, so a hung daemon costs a moment, never a frozen panel.
+    constexpr int Attesa = 150;
+    const QString servizio = QStringLiteral("org.freedesktop.NetworkManager");
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected())
+        return {};
+    const auto proprieta = [&](const QString& percorso, const QString& interfacciaDbus, const QString& nome) {
+        QDBusMessage m = QDBusMessage::createMethodCall(servizio, percorso, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                        QStringLiteral("Get"));
+        m << interfacciaDbus << nome;
+        const QDBusMessage r = bus.call(m, QDBus::Block, Attesa);
+        return r.type() == QDBusMessage::ReplyMessage && !r.arguments().isEmpty()
+            ? qvariant_cast<QDBusVariant>(r.arguments().constFirst()).variant()
+            : QVariant();
+    };
+    QDBusMessage m = QDBusMessage::createMethodCall(servizio, QStringLiteral("/org/freedesktop/NetworkManager"), servizio,
+                                                    QStringLiteral("GetDeviceByIpIface"));
+    m << interfaccia;
+    const QDBusMessage r = bus.call(m, QDBus::Block, Attesa);
+    if (r.type() != QDBusMessage::ReplyMessage || r.arguments().isEmpty())
+        return {};
+    const QString dispositivo = qvariant_cast<QDBusObjectPath>(r.arguments().constFirst()).path();
+    if (dispositivo.isEmpty())
+        return {};
+    const QString attiva = qvariant_cast<QDBusObjectPath>(
+                               proprieta(dispositivo, servizio + QStringLiteral(".Device"), QStringLiteral("ActiveConnection")))
+                               .path();
+    if (attiva.isEmpty() || attiva == QLatin1String("/"))
+        return {};
+    return proprieta(attiva, servizio + QStringLiteral(".Connection.Active"), QStringLiteral("Id")).toString();
+}
+
+bool LinkPuntoPunto::Candidato(const InterfacciaRete& i, const QStringList& nominate)
+{
+    if ((i.flags & IFF_LOOPBACK) || i.tipo == ARPHRD_LOOPBACK || i.indice <= 0)
+        return false;
+    // Mobile-broadband devices show as point-to-point, as raw IP without a
+    // link type, or as Ethernet under a "ww" name.
+    return i.tipo == ARPHRD_PPP || NomePpp(i.nome) || (i.flags & IFF_POINTOPOINT) || i.tipo == ARPHRD_NONE
+        || i.nome.startsWith(QLatin1String("ww")) || nominate.contains(i.nome);
+}
+
+bool LinkPuntoPunto::PuntoPunto(const InterfacciaRete& i, const QStringList& nominate)
 {
     if ((i.flags & IFF_LOOPBACK) || i.tipo == ARPHRD_LOOPBACK)
         return false;
-    return (i.flags & IFF_POINTOPOINT) || i.tipo == ARPHRD_PPP || NomePpp(i.nome);
+    return i.tipo == ARPHRD_PPP || NomePpp(i.nome) || i.wwan || nominate.contains(i.nome);
 }
 
 StatoLink LinkPuntoPunto::Stato(const InterfacciaRete& i)
@@ -178,10 +236,16 @@ bool LinkPuntoPunto::Aggiorna()
     QList<InterfacciaRete> tutte;
     if (!elenco_.Leggi(&tutte))
         return false;  // keep what is known: a failed reading is not a hang-up
+    // Only the few possible links are looked at more closely: the others of a
+    // busy host cost nothing more than their line in the list.
     QList<InterfacciaRete> link;
-    for (const InterfacciaRete& i : tutte)
-        if (i.indice > 0 && PuntoPunto(i))
+    for (InterfacciaRete& i : tutte) {
+        if (!Candidato(i, nominate_))
+            continue;
+        elenco_.Completa(&i);
+        if (PuntoPunto(i, nominate_))
             link.append(i);
+    }
     std::stable_sort(link.begin(), link.end(),
                      [](const InterfacciaRete& a, const InterfacciaRete& b) { return a.indice < b.indice; });
 
@@ -216,9 +280,14 @@ quint32 LinkPuntoPunto::CercaConnessione(QString* nome)
         nome->clear();
     if (!Aggiorna() || noti_.isEmpty())
         return 0;
+    // A dormant device (a modem with no call) must not hide a live link.
+    auto scelto = std::find_if(noti_.cbegin(), noti_.cend(),
+                               [](const Noto& n) { return Stato(n.interfaccia) != StatoLink::Composizione; });
+    if (scelto == noti_.cend())
+        scelto = noti_.cbegin();
     if (nome)
-        *nome = NomeVoce(noti_.first().interfaccia.nome);
-    return noti_.first().maniglia;
+        *nome = NomeVoce(scelto->interfaccia.nome);
+    return scelto->maniglia;
 }
 
 StatoLink LinkPuntoPunto::StatoConnessione(quint32 maniglia)
@@ -272,13 +341,22 @@ QString LinkPuntoPunto::NomeDaPppd(const QString& interfaccia) const
     if (programma.mid(programma.lastIndexOf('/') + 1) != "pppd")
         return {};  // the pid file is stale and the pid belongs to someone else
     static const char* const opzioni[] = {"linkname", "ipparam", "call"};
+    bool daNetworkManager = false;
     for (const char* opzione : opzioni) {
         QString valore;
         for (qsizetype k = 1; k + 1 < arg.size(); ++k)
             if (arg[k] == opzione)
                 valore = Pulito(QString::fromLocal8Bit(arg[k + 1]));  // the last one wins, as in pppd
+        // NetworkManager passes the D-Bus path of its call, new at every
+        // session: a name no filter could ever match again.
+        if (valore.startsWith(QLatin1String("/org/freedesktop/NetworkManager"))) {
+            daNetworkManager = true;
+            continue;
+        }
         if (!valore.isEmpty())
             return valore;
     }
+    if (daNetworkManager && nomeNm_)
+        return Pulito(nomeNm_(interfaccia));
     return {};
 }

@@ -2,7 +2,6 @@
 
 #include "common/FormeTesto.h"
 #include "common/Interlocutore.h"
-#include "engine/Allarmi.h"
 #include "log/FileLog.h"
 #include "pulses/DatabaseScatti.h"
 #include "tariffs/Tariffe.h"
@@ -35,7 +34,8 @@ VistaAssente nessunaVista;
 
 Motore::Motore(Impostazioni& imp, DatabaseScatti& db, FileLog& log, const Orologio& orologio,
                Interlocutore& messaggi, Riproduttore& suoni)
-    : imp_(imp), db_(db), log_(log), orologio_(orologio), vista_(&nessunaVista), messaggi_(messaggi), suoni_(suoni)
+    : imp_(imp), db_(db), log_(log), orologio_(orologio), vista_(&nessunaVista), messaggi_(messaggi), suoni_(suoni),
+      allarmi_(imp)
 {
 }
 
@@ -84,20 +84,35 @@ void Motore::Suona(Suono s)
         suoni_.RiproduciSuono(file);
 }
 
-void Motore::AvviaConteggio()
+void Motore::AvviaConteggio(const QString& nomeConnessione)
 {
     if (attivo_)
         return;
+    nomeConnessione_ = nomeConnessione;
     vista_->ConteggioIniziato();
     vista_->MostraLed(Led::Rosso);
     Suona(Suono::InizioConteggio);
-    MessaggioDato.fill(false);
+    messaggioDato_.fill(false);
     attivo_ = true;
     ++numeroConteggio_;
     RegistraScatto(true);
     AggiornaConteggio();
-    if (allarmi_)
-        allarmi_->ControllaCosti();
+    ControllaCosti();
+}
+
+void Motore::ControllaCosti()
+{
+    // One window at a time: a due alarm stays armed and is tried again later.
+    if (!finestra_ || finestra_->Aperta())
+        return;
+    if (const int n = allarmi_.CostoSuperato(connessione_, oggi_, periodo_, messaggioDato_))
+        MostraMessaggio(n);
+}
+
+void Motore::MostraMessaggio(int n)
+{
+    messaggioDato_[size_t(n)] = true;
+    finestra_->Mostra(Allarmi::TestoAllarme(imp_, n));
 }
 
 void Motore::RegistraScatto(bool primoScatto)
@@ -136,7 +151,7 @@ void Motore::RegistraScatto(bool primoScatto)
         oggi_ = SommaConPendenti(data, data, &ok);
         if (!ok)
             SegnalaErroreDatabase();
-        MessaggioDato[2] = false;
+        messaggioDato_[2] = false;
     }
     oggi_.scatti += passo.scatti;
     oggi_.importo += passo.importo;
@@ -161,8 +176,8 @@ void Motore::AggiornaConteggio()
     for (;;) {
         const double e = std::max(0.0, orologio_.Secondi() - inizioIntervallo_);
         secondiConnessione_ = float(secondiCompletati_ + e);
-        if (allarmi_ && attivo_)
-            allarmi_->ControllaDurata();
+        if (attivo_ && finestra_ && !finestra_->Aperta() && allarmi_.DurataSuperata(secondiConnessione_, messaggioDato_))
+            MostraMessaggio(4);
         if (e < durataScatto_) {
             if (attivo_) {
                 vista_->MostraIntervallo(100 - int(e * 100 / durataScatto_), FormattaTempo(durataScatto_ - e));
@@ -177,8 +192,8 @@ void Motore::AggiornaConteggio()
         registrati = true;
     }
     ScriviPendenti();
-    if (registrati && allarmi_ && attivo_)
-        allarmi_->ControllaCosti();
+    if (registrati && attivo_)
+        ControllaCosti();
 }
 
 void Motore::SegnalaErroreDatabase()
@@ -255,7 +270,7 @@ bool Motore::FermaContatore(TipoArresto tipo)
     bool manuale = false;
     switch (tipo) {
     case TipoArresto::Manuale:
-        if (!imp_.CtrAut || ManigliaConnessione == 0) {
+        if (!imp_.CtrAut || !seguita_ || !seguita_->Seguita()) {
             stop = imp_.CnfStp ? messaggi_.Domanda(QStringLiteral("Confermi l'interruzione del conteggio ?")) : true;
         } else {
             stop = messaggi_.Domanda(
@@ -267,7 +282,6 @@ bool Motore::FermaContatore(TipoArresto tipo)
         break;
     case TipoArresto::FineConnessione:
         stop = true;
-        ManigliaConnessione = 0;
         break;
     case TipoArresto::Uscita:
         stop = messaggi_.Domanda(QStringLiteral("Conteggio attivo: confermi l'interruzione e l'uscita ?"));
@@ -275,14 +289,18 @@ bool Motore::FermaContatore(TipoArresto tipo)
     }
     // While the question was open the timers ran on: the connection may have
     // ended the count already, or a new one may have begun. That count was
-    // not what the user was asked about.
-    if (!attivo_ || numeroConteggio_ != conteggio)
-        return tipo == TipoArresto::Uscita ? stop : false;
+    // not what the user was asked about, unless the answer was to exit: then
+    // whatever runs now is closed as well, so its record is written.
     if (!stop)
+        return false;
+    if (!attivo_)
+        return tipo == TipoArresto::Uscita;
+    if (numeroConteggio_ != conteggio && tipo != TipoArresto::Uscita)
         return false;
     if (manuale) {
         vista_->ModalitaManuale();
-        ManigliaConnessione = 0;
+        if (seguita_)
+            seguita_->Lascia();
         imp_.CtrAut = false;
     }
 
@@ -297,10 +315,10 @@ bool Motore::FermaContatore(TipoArresto tipo)
         record.Durata = DurataInSecondi(secondiConnessione_);
         record.Scatti = connessione_.scatti;
         record.Importo = connessione_.importo;
-        record.Connessione = NomeConnessione;
+        record.Connessione = nomeConnessione_;
         logPendenti_.push_back(record);
         ScriviLogPendenti();
     }
-    NomeConnessione.clear();
+    nomeConnessione_.clear();
     return true;
 }

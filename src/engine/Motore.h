@@ -1,7 +1,9 @@
 #pragma once
 // The counting engine: turns elapsed time into pulses and pulses into lire,
 // keeps the connection, day and bill totals, and stores every pulse at once.
+#include "engine/Allarmi.h"
 #include "engine/Orologio.h"
+#include "engine/Totali.h"
 #include "engine/Vista.h"
 #include "settings/Impostazioni.h"
 
@@ -15,14 +17,18 @@
 
 class DatabaseScatti;
 class Interlocutore;
-class Allarmi;
 
 // How a count is stopped.
 enum class TipoArresto : qint16 { Manuale = 1, FineConnessione = 2, Uscita = 3 };
 
-struct Totali {
-    qint32 scatti = 0;
-    double importo = 0;
+// What the engine asks of detection about the connection it follows.
+class ConnessioneSeguita {
+public:
+    virtual ~ConnessioneSeguita() = default;
+    // A connection is being watched (found, and not yet gone).
+    virtual bool Seguita() const = 0;
+    // Forget it: the user stopped its count and left automatic mode.
+    virtual void Lascia() = 0;
 };
 
 class Motore {
@@ -33,24 +39,23 @@ public:
 
     // The window that draws the engine's state; set once at start-up.
     void ImpostaVista(VistaMotore& vista) { vista_ = &vista; }
-    void ImpostaAllarmi(Allarmi* allarmi) { allarmi_ = allarmi; }
+    // Where alarms are shown; none, no alarms.
+    void ImpostaFinestraMessaggio(FinestraMessaggio* finestra) { finestra_ = finestra; }
+    void ImpostaConnessioneSeguita(ConnessioneSeguita* seguita) { seguita_ = seguita; }
 
     // Day and bill totals from the database: at start-up and when the bill
     // window closes. False when the database could not be read.
     bool CaricaTotali();
 
-    // Start button, F2, menu, "/START" or a connection coming up.
-    void AvviaConteggio();
+    // Start button, F2, menu, "/START" or a connection coming up; the name
+    // goes into the count's log record.
+    void AvviaConteggio(const QString& nomeConnessione = {});
     bool FermaContatore(TipoArresto tipo);
     // One tick of the pulse timer.
     void TimerScatto_Timer();
     // Writes still pending after a failure (a pulse or a log record); tried at
     // every step, and once more at exit.
     bool RiprovaScritture();
-
-    // Connection being watched by detection, 0 when none.
-    quint32 ManigliaConnessione = 0;
-    QString NomeConnessione;
 
     bool ConteggioAttivo() const { return attivo_; }
     bool RiduzioneAttiva() const { return riduzione_; }
@@ -64,8 +69,10 @@ public:
     double ImportoPeriodo() const { return periodo_.importo; }
     QDateTime InizioConnessione() const { return inizioConnessione_; }
     float DurataScatto() const { return durataScatto_; }
+    // Name of the connection being counted; empty while idle.
+    QString NomeConnessione() const { return nomeConnessione_; }
     // Alarm n (1..4) already raised in this count.
-    std::array<bool, NumeroAllarmi + 1> MessaggioDato{};
+    bool MessaggioDato(int n) const { return messaggioDato_[size_t(n)]; }
     // Totals of the period 1 connection, 2 day, 3 bill.
     Totali TotaliDelPeriodo(int periodo) const;
 
@@ -77,6 +84,8 @@ private:
     bool ScriviLogPendenti();
     void SegnalaErroreDatabase();
     void Suona(Suono s);
+    void ControllaCosti();
+    void MostraMessaggio(int n);
 
     Impostazioni& imp_;
     DatabaseScatti& db_;
@@ -85,7 +94,11 @@ private:
     VistaMotore* vista_;
     Interlocutore& messaggi_;
     Riproduttore& suoni_;
-    Allarmi* allarmi_ = nullptr;
+    Allarmi allarmi_;
+    FinestraMessaggio* finestra_ = nullptr;
+    ConnessioneSeguita* seguita_ = nullptr;
+    AllarmiDati messaggioDato_{};
+    QString nomeConnessione_;
 
     bool attivo_ = false;
     quint64 numeroConteggio_ = 0;   // tells a later answer which count it was asked about

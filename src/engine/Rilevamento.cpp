@@ -1,64 +1,128 @@
 #include "engine/Rilevamento.h"
 
-#include "engine/Motore.h"
+#include "engine/Orologio.h"
 #include "settings/Impostazioni.h"
 
 Rilevamento::Rilevamento(const Impostazioni& imp, Motore& motore, SorgenteConnessioni& sorgente, VistaMotore& vista,
-                         Riproduttore& suoni)
-    : imp_(imp), motore_(motore), sorgente_(sorgente), vista_(vista), suoni_(suoni)
+                         Riproduttore& suoni, const Orologio& orologio)
+    : imp_(imp), motore_(motore), sorgente_(sorgente), vista_(vista), suoni_(suoni), orologio_(orologio)
 {
 }
 
-int Rilevamento::StatoConnessione(quint32 maniglia)
+StatoLink Rilevamento::StatoConnessione(quint32 maniglia)
 {
     const StatoLink stato = sorgente_.StatoConnessione(maniglia);
-    if (stato == StatoLink::Ignoto)
-        return 0;
-    int s = int(stato);
-    if (s == 2 && !imp_.CtrCon)
-        s = 3;
-    return s;
+    if (stato == StatoLink::Autenticazione && !imp_.CtrCon)
+        return StatoLink::Connesso;
+    return stato;
+}
+
+void Rilevamento::Lascia()
+{
+    maniglia_ = 0;
+    nome_.clear();
+    portante_ = false;
+    senzaPortante_ = 0;
+    inizioComposizione_ = -1;
+    dormiente_ = false;
+}
+
+void Rilevamento::TornaInAttesa()
+{
+    vista_.AggiornaImporto();
+    vista_.MostraLed(Led::Verde);
+    vista_.ChiamataInCorso(false);
 }
 
 void Rilevamento::TimerControllo_Timer()
 {
-    if (motore_.ManigliaConnessione == 0) {
+    sorgente_.InterfacceNominate(imp_.IfcPtp);
+    // A dormant link must not hide a call on another one: look again.
+    if (maniglia_ == 0 || (dormiente_ && !motore_.ConteggioAttivo())) {
         QString nome;
-        motore_.ManigliaConnessione = sorgente_.CercaConnessione(&nome);
-        motore_.NomeConnessione = motore_.ManigliaConnessione ? nome : QString();
+        const quint32 trovata = sorgente_.CercaConnessione(&nome);
+        if (trovata != maniglia_) {
+            Lascia();
+            maniglia_ = trovata;
+            nome_ = trovata ? nome : QString();
+        }
     }
-    if (motore_.ManigliaConnessione == 0)
+    if (maniglia_ == 0)
         return;
-    const int s = StatoConnessione(motore_.ManigliaConnessione);
+    const StatoLink s = StatoConnessione(maniglia_);
 
     if (motore_.ConteggioAttivo()) {
-        // Only a link really gone ends the count: a failed query or a passing
-        // state in the middle of a call must not split it in two.
-        if (s == 4)
+        // A failed query or a single odd reading must not split a call: only
+        // a link gone, or seen without carrier on consecutive polls, ends it.
+        switch (s) {
+        case StatoLink::Disconnesso:
             motore_.FermaContatore(TipoArresto::FineConnessione);
+            Lascia();
+            break;
+        case StatoLink::Composizione:
+            if (portante_ && ++senzaPortante_ >= ControlliSenzaPortante) {
+                motore_.FermaContatore(TipoArresto::FineConnessione);
+                // The link is still there: it is not a new call being set up.
+                portante_ = false;
+                senzaPortante_ = 0;
+                dormiente_ = true;
+            }
+            break;
+        case StatoLink::Ignoto:
+            senzaPortante_ = 0;
+            break;
+        case StatoLink::Autenticazione:
+        case StatoLink::Connesso:
+            portante_ = true;
+            senzaPortante_ = 0;
+            break;
+        }
         return;
     }
+
+    senzaPortante_ = 0;
     switch (s) {
-    case 1:
-        if (vista_.TestoMostrato() != TestoConnessione) {
-            if (!imp_.Wav[0].isEmpty() && imp_.SchedaAudio)
-                suoni_.RiproduciSuono(imp_.Wav[0]);
-            vista_.MostraTesto(TestoConnessione);
-            vista_.MostraLed(Led::Giallo);
-            vista_.ChiamataInCorso(true);
-        }
+    case StatoLink::Composizione:
+        portante_ = false;
+        Composizione();
         break;
-    case 2:
+    case StatoLink::Autenticazione:
+        portante_ = true;
+        dormiente_ = false;
+        inizioComposizione_ = -1;
         break;
-    case 3:
-        motore_.AvviaConteggio();
+    case StatoLink::Connesso:
+        portante_ = true;
+        dormiente_ = false;
+        inizioComposizione_ = -1;
+        motore_.AvviaConteggio(nome_);
         break;
-    default:  // gone, or the query failed: the call was given up
-        vista_.AggiornaImporto();
-        motore_.ManigliaConnessione = 0;
-        motore_.NomeConnessione.clear();
-        vista_.MostraLed(Led::Verde);
-        vista_.ChiamataInCorso(false);
+    case StatoLink::Disconnesso:
+    case StatoLink::Ignoto:  // the query failed: the call was given up
+        TornaInAttesa();
+        Lascia();
         break;
+    }
+}
+
+void Rilevamento::Composizione()
+{
+    if (dormiente_)
+        return;
+    const double adesso = orologio_.Secondi();
+    if (inizioComposizione_ < 0)
+        inizioComposizione_ = adesso;
+    if (adesso - inizioComposizione_ >= SecondiComposizioneMassima) {
+        // Set-up ends on a real line; a Linux link can stay so for ever.
+        dormiente_ = true;
+        TornaInAttesa();
+        return;
+    }
+    if (vista_.TestoMostrato() != TestoConnessione) {
+        if (!imp_.Wav[0].isEmpty() && imp_.SchedaAudio)
+            suoni_.RiproduciSuono(imp_.Wav[0]);
+        vista_.MostraTesto(TestoConnessione);
+        vista_.MostraLed(Led::Giallo);
+        vista_.ChiamataInCorso(true);
     }
 }

@@ -1,29 +1,60 @@
 #pragma once
 // Automatic mode: follows a dial-up link, shows a call being set up, starts
-// the count when the link is up and stops it when the link is gone.
+// the count when the link is up and stops it when the link is gone or has
+// lost its carrier.
+#include "engine/Motore.h"
 #include "engine/SorgenteConnessioni.h"
 
-class Motore;
+class Orologio;
 class Riproduttore;
 class VistaMotore;
 struct Impostazioni;
 
 inline const QString TestoConnessione = QStringLiteral("Connessione... ");
 
-class Rilevamento {
+// A link without carrier for this long is not a call being set up any more.
+inline constexpr double SecondiComposizioneMassima = 60;
+// Polls in a row a counted link must be seen without carrier to end its call.
+inline constexpr int ControlliSenzaPortante = 2;
+
+class Rilevamento : public ConnessioneSeguita {
 public:
     Rilevamento(const Impostazioni& imp, Motore& motore, SorgenteConnessioni& sorgente, VistaMotore& vista,
-                Riproduttore& suoni);
+                Riproduttore& suoni, const Orologio& orologio);
 
     // One tick of the control timer.
     void TimerControllo_Timer();
-    // 1..4 after the CtrCon rule; a failed query while idle counts as gone.
-    int StatoConnessione(quint32 maniglia);
+    // The link's state after the CtrCon rule.
+    StatoLink StatoConnessione(quint32 maniglia);
+
+    // The connection followed, 0 and empty when none.
+    quint32 ManigliaConnessione() const { return maniglia_; }
+    QString NomeConnessione() const { return nome_; }
+
+    bool Seguita() const override { return maniglia_ != 0; }
+    void Lascia() override;
 
 private:
+    void TornaInAttesa();
+    void Composizione();
+
     const Impostazioni& imp_;
     Motore& motore_;
     SorgenteConnessioni& sorgente_;
     VistaMotore& vista_;
     Riproduttore& suoni_;
+    const Orologio& orologio_;
+
+    quint32 maniglia_ = 0;
+    QString nome_;
+    // The link has shown a carrier since it was last seen without one: only
+    // such a link can lose it and end a call.
+    bool portante_ = false;
+    int senzaPortante_ = 0;
+    // Monotonic seconds at which the link was first seen without carrier
+    // while idle; negative when it is not so.
+    double inizioComposizione_ = -1;
+    // Left without carrier past the limit, or after its call ended so: not a
+    // call in set-up until its state changes.
+    bool dormiente_ = false;
 };

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 
 // The state of a dial-up link as detection sees it.
 enum class StatoLink {
@@ -18,4 +19,6 @@ public:
     // is created anew, and its entry name. Handle 0 when there is none.
     virtual quint32 CercaConnessione(QString* nome) = 0;
     virtual StatoLink StatoConnessione(quint32 maniglia) = 0;
+    // Interfaces the user names as calls besides those that are by nature.
+    virtual void InterfacceNominate(const QStringList& nomi) { (void)nomi; }
 };

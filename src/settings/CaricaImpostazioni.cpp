@@ -2,6 +2,7 @@
 
 #include "common/FormeTesto.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cfloat>
@@ -185,6 +186,31 @@ QString ChiaveFamiglia(const char* radice, int indice)
     return QString::fromLatin1(radice) + QString::number(indice);
 }
 
+QStringList NomiInterfacce(const QString& testo)
+{
+    QStringList nomi;
+    static const QRegularExpression separatori(QStringLiteral("[\\s,]+"));
+    for (const QString& nome : testo.split(separatori, Qt::SkipEmptyParts)) {
+        // The kernel's own rule: at most 15 bytes, no '/', no ':' (an alias
+        // label), nothing unprintable.
+        const bool valido = QFile::encodeName(nome).size() <= 15 && nome != QLatin1String(".")
+            && nome != QLatin1String("..")
+            && std::none_of(nome.begin(), nome.end(), [](QChar c) {
+                   return c == u'/' || c == u':' || !c.isPrint();
+               });
+        if (valido && !nomi.contains(nome))
+            nomi << nome;
+        if (nomi.size() == NumeroMassimoInterfacce)
+            break;
+    }
+    return nomi;
+}
+
+QString TestoNomiInterfacce(const QStringList& nomi)
+{
+    return nomi.join(QLatin1Char(' '));
+}
+
 QDate InizioPeriodoPredefinito(const QDate& oggi)
 {
     return QDate(oggi.year(), oggi.month(), 1);
@@ -258,6 +284,8 @@ Impostazioni CaricaImpostazioni(const ArchivioImpostazioni& archivio, const QDat
         if (n <= 3)
             imp.MsI[size_t(n)] = l.Booleano(ChiaveFamiglia("MsI00", n), false);
     }
+
+    imp.IfcPtp = NomiInterfacce(l.Testo(K("IfcPtp"), QString()));
 
     NormalizzaImpostazioni(imp, oggi);
     if (primoAvvio)

@@ -18,6 +18,13 @@ QString TestoBooleano(bool valore);                       // "-1" / "0"
 // A family key: stem and decimal index ("SPSTr", 3 -> "SPSTr3").
 QString ChiaveFamiglia(const char* radice, int indice);
 
+// Interface names as stored: separated by blanks or commas. Names the kernel
+// could never give (too long, with '/', ':' or control characters) are
+// dropped, as are repeats; at most NumeroMassimoInterfacce are kept.
+inline constexpr int NumeroMassimoInterfacce = 16;
+QStringList NomiInterfacce(const QString& testo);
+QString TestoNomiInterfacce(const QStringList& nomi);
+
 // Reads every key once, with its default where absent or unreadable, then
 // brings every value into the range its editor allows. `*primoAvvio` is the
 // stored first-start flag: while it is set, the caller places the window and

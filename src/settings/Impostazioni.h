@@ -4,6 +4,7 @@
 // store after start-up.
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <optional>
 
@@ -89,6 +90,9 @@ struct Impostazioni {
     std::array<bool, NumeroAllarmi + 1> Msg{};       // index 1..4, [0] unused
     std::array<double, NumeroAllarmi + 1> MsV{};     // index 1..4, [0] unused
     std::array<bool, NumeroAllarmi> MsI{};           // index 1..3, [0] unused
+    // Other point-to-point interfaces that are calls too (a tun or VPN the
+    // user dials by hand); ppp and mobile-broadband links always are.
+    QStringList IfcPtp;
     bool SchedaAudio = false;  // at least one sound output device
 };
 

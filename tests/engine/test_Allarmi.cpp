@@ -23,12 +23,10 @@ protected:
     {
         imp.Tariffe.SctAgg = false;
         ASSERT_TRUE(Prepara());
-        allarmi = std::make_unique<Allarmi>(imp, *motore, finestra);
-        motore->ImpostaAllarmi(allarmi.get());
+        motore->ImpostaFinestraMessaggio(&finestra);
     }
 
     FinestraFinta finestra;
-    std::unique_ptr<Allarmi> allarmi;
 };
 TEST_F(AllarmiTest, SogliaDiCostoConESenzaIva)
 {

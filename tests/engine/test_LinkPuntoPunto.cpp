@@ -34,6 +34,7 @@ constexpr unsigned ATTIVO = IFF_UP | IFF_RUNNING;
 struct ElencoFinto : ElencoInterfacce {
     bool leggibile = true;
     QList<InterfacciaRete> interfacce;
+    QStringList completate;
     bool Leggi(QList<InterfacciaRete>* elenco) override
     {
         if (!leggibile)
@@ -41,12 +42,13 @@ struct ElencoFinto : ElencoInterfacce {
         *elenco = interfacce;
         return true;
     }
+    void Completa(InterfacciaRete* i) override { completate << i->nome; }
 };
 
 InterfacciaRete Iface(const QString& nome, int indice, unsigned flags, int tipo = ARPHRD_PPP, bool ipv4 = false,
-                      bool ipv6 = false, quint64 identita = 0)
+                      bool ipv6 = false, quint64 identita = 0, bool wwan = false)
 {
-    return {nome, indice, flags, tipo, ipv4, ipv6, identita};
+    return {nome, indice, flags, tipo, ipv4, ipv6, identita, wwan};
 }
 
 InterfacciaRete Ppp(int indice, unsigned flags, bool ipv4 = false, quint64 identita = 0)
@@ -104,7 +106,7 @@ TEST_F(LinkFinto, StatoDaFlagEIndirizzi)
     }
 }
 
-TEST_F(LinkFinto, SoloICollegamentiPuntoPuntoContano)
+TEST_F(LinkFinto, SoloLeChiamateContanoEIlResoSoloSeNominato)
 {
     const struct {
         InterfacciaRete i;
@@ -119,10 +121,21 @@ TEST_F(LinkFinto, SoloICollegamentiPuntoPuntoContano)
         {Iface("ppp0", 4, PP | ATTIVO, ARPHRD_PPP, true), true},
         {Iface("dsl", 4, ATTIVO, ARPHRD_PPP, true), true},
         {Iface("ppp12", 4, ATTIVO, -1, true), true},
-        {Iface("tun0", 5, PP | ATTIVO, ARPHRD_NONE, true), true},
-        {Iface("wwan0", 6, IFF_POINTOPOINT | IFF_NOARP | ATTIVO, ARPHRD_NONE, true), true},
+        {Iface("wwan0", 6, IFF_POINTOPOINT | IFF_NOARP | ATTIVO, ARPHRD_NONE, true, false, 0, true), true},
+        {Iface("wwp0s20u4", 6, IFF_BROADCAST | ATTIVO, ARPHRD_ETHER, true, false, 0, true), true},
         {Iface("ppp0", 0, PP | ATTIVO, ARPHRD_PPP, true), false},  // no ifindex to follow it by
+        // VPNs and tunnels are point-to-point too, and no phone call.
+        {Iface("tun0", 5, PP | ATTIVO, ARPHRD_NONE, true), false},
+        {Iface("wg0", 5, PP | ATTIVO, ARPHRD_NONE, true, true), false},
+        {Iface("gre1", 5, PP | ATTIVO, ARPHRD_IPGRE, true), false},
+        {Iface("sit1", 5, PP | ATTIVO, ARPHRD_SIT, false, true), false},
+        {Iface("wwan1", 6, PP | ATTIVO, ARPHRD_NONE, true), false},  // named so, but not a wwan device
+        // Named by the user.
+        {Iface("tun7", 5, PP | ATTIVO, ARPHRD_NONE, true), true},
+        {Iface("vpn-casa", 5, PP | ATTIVO, ARPHRD_NONE, true), true},
+        {Iface("tun7", 5, IFF_LOOPBACK | ATTIVO, ARPHRD_LOOPBACK, true), false},
     };
+    link.InterfacceNominate({"tun7", "vpn-casa"});
     for (const auto& c : casi) {
         SCOPED_TRACE(c.i.nome.toStdString() + " " + std::to_string(c.i.flags));
         elenco.interfacce = {c.i};
@@ -137,6 +150,19 @@ TEST_F(LinkFinto, SoloICollegamentiPuntoPuntoContano)
     QString nome;
     EXPECT_NE(link.CercaConnessione(&nome), 0u);
     EXPECT_EQ(nome, "ppp0");
+}
+
+TEST_F(LinkFinto, LeInterfacceComuniNonSiLeggonoOltre)
+{
+    // A busy host: loopback, Ethernet, bridges, veths; then one ppp and one tun.
+    elenco.interfacce = {Iface("lo", 1, IFF_LOOPBACK | ATTIVO, ARPHRD_LOOPBACK, true)};
+    for (int k = 0; k < 100; ++k)
+        elenco.interfacce << Iface(QStringLiteral("veth%1").arg(k), 10 + k, IFF_BROADCAST | ATTIVO, ARPHRD_ETHER, true);
+    EXPECT_EQ(link.CercaConnessione(nullptr), 0u);
+    EXPECT_TRUE(elenco.completate.isEmpty());
+    elenco.interfacce << Ppp(200, 0) << Iface("tun0", 201, PP | ATTIVO, ARPHRD_NONE, true);
+    EXPECT_NE(link.CercaConnessione(nullptr), 0u);
+    EXPECT_EQ(elenco.completate, (QStringList{"ppp0", "tun0"}));
 }
 
 TEST_F(LinkFinto, UnaChiamataDallaComposizioneAllaFineEDiNuovo)
@@ -229,22 +255,27 @@ TEST_F(LinkFinto, KernelNonInterrogabileNonEUnaFine)
     EXPECT_EQ(link.StatoConnessione(m), StatoLink::Disconnesso);
 }
 
-TEST_F(LinkFinto, DueLinkSiSegueQuelloConIfindexMinore)
+TEST_F(LinkFinto, DueLinkPrimaQuelloConLaPortantePoiIfindexMinore)
 {
-    elenco.interfacce = {Iface("tun9", 12, PP | ATTIVO, ARPHRD_NONE, true), Ppp(7, 0)};
+    link.InterfacceNominate({"tun9"});
+    elenco.interfacce = {Iface("tun9", 12, PP, ARPHRD_NONE, true), Ppp(7, 0)};
     QString nome;
     const quint32 ppp = link.CercaConnessione(&nome);
     EXPECT_EQ(nome, "ppp0");
     EXPECT_EQ(link.StatoConnessione(ppp), StatoLink::Composizione);
     EXPECT_EQ(link.CercaConnessione(&nome), ppp);
 
-    elenco.interfacce.removeLast();
-    EXPECT_EQ(link.StatoConnessione(ppp), StatoLink::Disconnesso);
+    // A link with its carrier comes before one without (a modem left idle).
+    elenco.interfacce[0].flags |= ATTIVO;
     const quint32 tun = link.CercaConnessione(&nome);
     EXPECT_EQ(nome, "tun9");
-    EXPECT_NE(tun, 0u);
     EXPECT_NE(tun, ppp);
     EXPECT_EQ(link.StatoConnessione(tun), StatoLink::Connesso);
+    EXPECT_EQ(link.StatoConnessione(ppp), StatoLink::Composizione);
+
+    elenco.interfacce.removeLast();
+    EXPECT_EQ(link.StatoConnessione(ppp), StatoLink::Disconnesso);
+    EXPECT_EQ(link.CercaConnessione(&nome), tun);
 }
 
 QByteArray Argomenti(std::initializer_list<QByteArray> arg)
@@ -313,6 +344,51 @@ TEST_F(LinkFinto, NomeDellaVoceDaPppd)
     }
 }
 
+TEST_F(LinkFinto, UnPercorsoDiNetworkManagerNonEMaiIlNome)
+{
+    Scrivi("run/ppp0.pid", "321\n");
+    Scrivi("proc/321/cmdline", Argomenti({"/usr/sbin/pppd", "plugin", "nm-pppd-plugin.so", "ipparam",
+                                          "/org/freedesktop/NetworkManager/PPP/3", "nodetach"}));
+    elenco.interfacce = {Ppp(5, 0)};
+    QStringList chiesti;
+    const struct {
+        const char* caso;
+        QString risposta;
+        QString atteso;
+    } casi[] = {
+        {"NetworkManager names its connection", "Casa \x1b ADSL", "Casa ADSL"},
+        {"NetworkManager does not answer", QString(), "ppp0"},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.caso);
+        link.ImpostaNomeNetworkManager([&](const QString& i) {
+            chiesti << i;
+            return c.risposta;
+        });
+        QString nome;
+        ASSERT_NE(link.CercaConnessione(&nome), 0u);
+        EXPECT_EQ(nome, c.atteso);
+    }
+    EXPECT_EQ(chiesti, (QStringList{"ppp0", "ppp0"}));
+
+    // Nobody to ask: still never the path.
+    link.ImpostaNomeNetworkManager(nullptr);
+    QString nome;
+    link.CercaConnessione(&nome);
+    EXPECT_EQ(nome, "ppp0");
+
+    // Any other ipparam is the user's own name, and NetworkManager is not asked.
+    chiesti.clear();
+    link.ImpostaNomeNetworkManager([&](const QString& i) {
+        chiesti << i;
+        return QStringLiteral("x");
+    });
+    Scrivi("proc/321/cmdline", Argomenti({"/usr/sbin/pppd", "ipparam", "/home/casa"}));
+    link.CercaConnessione(&nome);
+    EXPECT_EQ(nome, "/home/casa");
+    EXPECT_TRUE(chiesti.isEmpty());
+}
+
 TEST_F(LinkFinto, FileSpecialiAlPostoDeiPidNonBloccano)
 {
     ASSERT_EQ(::mkfifo(QFile::encodeName(Run() + "/ppp0.pid").constData(), 0600), 0);
@@ -352,16 +428,23 @@ TEST(ElencoKernel, LeggeIlKernelEAccettaSysfsSoloSeConcorda)
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(c.ifindex);
         }
+        QFile uevent(sys.filePath("lo/uevent"));
+        ASSERT_TRUE(uevent.open(QIODevice::WriteOnly));
+        uevent.write("INTERFACE=lo\nDEVTYPE=wwan\n");
+        uevent.close();
         ElencoKernel kernel(sys.path());
         QList<InterfacciaRete> elenco;
         ASSERT_TRUE(kernel.Leggi(&elenco));
         const auto lo = std::find_if(elenco.begin(), elenco.end(), [](const auto& i) { return i.nome == "lo"; });
         ASSERT_NE(lo, elenco.end());
+        EXPECT_EQ(lo->identita, 0u);  // the list alone reads nothing of sysfs
+        kernel.Completa(&*lo);
         EXPECT_EQ(lo->indice, indiceLo);
         EXPECT_TRUE(lo->flags & IFF_LOOPBACK);
         EXPECT_EQ(lo->tipo, ARPHRD_LOOPBACK);
         EXPECT_FALSE(LinkPuntoPunto::PuntoPunto(*lo));
         EXPECT_EQ(lo->identita, c.identita);
+        EXPECT_EQ(lo->wwan, c.identita != 0);  // device type only from its own sysfs
         for (const auto& i : elenco)
             EXPECT_FALSE(i.nome.contains(':')) << "alias label kept: " << i.nome.toStdString();
     }
@@ -485,11 +568,29 @@ TEST(LinkNelKernel, PassiInUnoSpazioDiRete)
     EXPECT_EQ(link.CercaConnessione(&nome), 0u) << "a fresh namespace has only loopback";
     EXPECT_TRUE(nome.isEmpty());
 
-    TunReale tun;
-    if (!tun.Crea("tun7")) {
+    // An always-on VPN: a tun with its carrier and address, never a call.
+    TunReale vpn;
+    if (!vpn.Crea("vpn0")) {
         std::printf("%scannot create a tun device: %s\n", kSalta, std::strerror(errno));
         GTEST_SKIP();
     }
+    ASSERT_TRUE(Configura("vpn0", "10.9.0.1", "10.9.0.2"));
+    bool inFunzione = false;
+    for (int i = 0; i < 150 && !inFunzione; ++i) {
+        QList<InterfacciaRete> elenco;
+        ASSERT_TRUE(ElencoKernel(radiceSys).Leggi(&elenco));
+        for (const auto& i : elenco)
+            inFunzione |= i.nome == "vpn0" && (i.flags & IFF_RUNNING) && i.ipv4;
+        if (!inFunzione)
+            ::usleep(20000);
+    }
+    EXPECT_TRUE(inFunzione);
+    EXPECT_EQ(link.CercaConnessione(&nome), 0u) << "an unnamed tun was taken for a call";
+
+    // The demo's tun is named as a call.
+    link.InterfacceNominate({"tun7", "tun8"});
+    TunReale tun;
+    ASSERT_TRUE(tun.Crea("tun7"));
     const quint32 prima = link.CercaConnessione(&nome);
     ASSERT_NE(prima, 0u);
     EXPECT_EQ(nome, "tun7");
@@ -537,9 +638,12 @@ TEST(LinkNelKernel, PassiInUnoSpazioDiRete)
 
     if (sysfs.montato) {
         QList<InterfacciaRete> elenco;
-        ASSERT_TRUE(ElencoKernel(radiceSys).Leggi(&elenco));
-        for (const auto& i : elenco)
+        ElencoKernel kernel(radiceSys);
+        ASSERT_TRUE(kernel.Leggi(&elenco));
+        for (auto& i : elenco) {
+            kernel.Completa(&i);
             EXPECT_NE(i.identita, 0u) << i.nome.toStdString() << " has no identity from its own sysfs";
+        }
     } else {
         std::printf("sysfs could not be mounted: followed by ifindex alone\n");
     }

@@ -169,12 +169,54 @@ TEST_F(MotoreTest, UnaFineConnessioneDuranteLaDomandaNonFermaDueVolte)
     EXPECT_EQ(log->NumeroRecord(), 3);
 }
 
+TEST_F(MotoreTest, UscitaConUnNuovoConteggioNatoDuranteLaDomanda)
+{
+    motore->AvviaConteggio("prima");
+    Conta(500);  // 4 pulses
+    // The link drops and comes back while the exit question is open.
+    utente.durante = [this] {
+        motore->FermaContatore(TipoArresto::FineConnessione);
+        motore->AvviaConteggio("seconda");
+        Conta(300);  // 3 pulses
+    };
+    utente.risposte = {false};
+    EXPECT_FALSE(motore->FermaContatore(TipoArresto::Uscita));
+    EXPECT_TRUE(motore->ConteggioAttivo());  // No leaves the new count running
+    ASSERT_EQ(log->NumeroRecord(), 1);
+
+    utente.durante = [this] {
+        motore->FermaContatore(TipoArresto::FineConnessione);
+        motore->AvviaConteggio("terza");
+    };
+    utente.risposte = {true};
+    EXPECT_TRUE(motore->FermaContatore(TipoArresto::Uscita));
+    EXPECT_FALSE(motore->ConteggioAttivo());
+    // Every count has its record, once, and the log agrees with the database.
+    ASSERT_EQ(log->NumeroRecord(), 3);
+    qint32 scatti = 0;
+    QStringList nomi;
+    for (int i = 1; i <= 3; ++i) {
+        scatti += log->LeggiRecord(i)->Scatti;
+        nomi << log->LeggiRecord(i)->Connessione.trimmed();
+    }
+    EXPECT_EQ(nomi, (QStringList{"prima", "seconda", "terza"}));
+    EXPECT_EQ(scatti, Giorno(orologio.muro.date()).scatti);
+    EXPECT_EQ(vista.terminati, 3);
+}
+
+struct SeguitaFinta : ConnessioneSeguita {
+    quint32 maniglia = 0;
+    bool Seguita() const override { return maniglia != 0; }
+    void Lascia() override { maniglia = 0; }
+};
+
 TEST_F(MotoreTest, ArrestoManualeConRilevamentoAttivo)
 {
+    SeguitaFinta seguita;
+    motore->ImpostaConnessioneSeguita(&seguita);
     imp.CtrAut = true;
-    motore->ManigliaConnessione = 7;
-    motore->NomeConnessione = "ppp0";
-    motore->AvviaConteggio();
+    seguita.maniglia = 7;
+    motore->AvviaConteggio("ppp0");
     utente.risposte = {false};
     EXPECT_FALSE(motore->FermaContatore(TipoArresto::Manuale));
     EXPECT_TRUE(motore->ConteggioAttivo());
@@ -186,12 +228,12 @@ TEST_F(MotoreTest, ArrestoManualeConRilevamentoAttivo)
     EXPECT_TRUE(motore->FermaContatore(TipoArresto::Manuale));
     EXPECT_FALSE(imp.CtrAut);
     EXPECT_TRUE(vista.manuale);
-    EXPECT_EQ(motore->ManigliaConnessione, 0u);
+    EXPECT_EQ(seguita.maniglia, 0u);
     EXPECT_EQ(vista.led, Led::Spento);
     const auto record = log->LeggiRecord(1);
     ASSERT_TRUE(record.has_value());
     EXPECT_EQ(record->Connessione.trimmed(), "ppp0");
-    EXPECT_TRUE(motore->NomeConnessione.isEmpty());
+    EXPECT_TRUE(motore->NomeConnessione().isEmpty());
 }
 
 TEST_F(MotoreTest, RecordDelRiepilogoESuaAssenza)
@@ -209,11 +251,11 @@ TEST_F(MotoreTest, RecordDelRiepilogoESuaAssenza)
     EXPECT_DOUBLE_EQ(r->Importo, 254);
 
     imp.LogCon = false;
-    motore->NomeConnessione = "x";
-    motore->AvviaConteggio();
+    motore->AvviaConteggio("x");
+    EXPECT_EQ(motore->NomeConnessione(), "x");
     motore->FermaContatore(TipoArresto::FineConnessione);
     EXPECT_EQ(log->NumeroRecord(), 1);
-    EXPECT_TRUE(motore->NomeConnessione.isEmpty());
+    EXPECT_TRUE(motore->NomeConnessione().isEmpty());
 }
 
 TEST_F(MotoreTest, SuoniDiInizioScattoEFine)

@@ -17,7 +17,8 @@ protected:
         ASSERT_TRUE(Prepara());
         imp.SchedaAudio = true;
         imp.Wav[0] = "rilevamento.wav";
-        rilevamento = std::make_unique<Rilevamento>(imp, *motore, sorgente, vista, suoni);
+        rilevamento = std::make_unique<Rilevamento>(imp, *motore, sorgente, vista, suoni, orologio);
+        motore->ImpostaConnessioneSeguita(rilevamento.get());
     }
     void Tick(StatoLink stato, int volte = 1)
     {
@@ -35,7 +36,7 @@ protected:
 TEST_F(RilevamentoTest, UnaChiamataDallaComposizioneAllaFine)
 {
     Tick(StatoLink::Disconnesso);
-    EXPECT_EQ(motore->ManigliaConnessione, 0u);
+    EXPECT_EQ(rilevamento->ManigliaConnessione(), 0u);
     sorgente.maniglia = 41;
     Tick(StatoLink::Composizione, 3);
     EXPECT_EQ(vista.testo, TestoConnessione);
@@ -48,10 +49,15 @@ TEST_F(RilevamentoTest, UnaChiamataDallaComposizioneAllaFine)
     EXPECT_TRUE(motore->ConteggioAttivo());
     EXPECT_EQ(vista.led, Led::Rosso);
 
-    // A failed query or a passing state does not split the call.
+    // A failed query or a single reading without carrier does not split the call.
     Tick(StatoLink::Ignoto);
     Tick(StatoLink::Composizione);
+    Tick(StatoLink::Ignoto);
+    Tick(StatoLink::Composizione);
+    Tick(StatoLink::Connesso);
+    Tick(StatoLink::Composizione);
     EXPECT_TRUE(motore->ConteggioAttivo());
+    Tick(StatoLink::Connesso);
 
     sorgente.maniglia = 0;
     Tick(StatoLink::Disconnesso);
@@ -59,7 +65,7 @@ TEST_F(RilevamentoTest, UnaChiamataDallaComposizioneAllaFine)
     EXPECT_EQ(vista.led, Led::Verde);
     ASSERT_EQ(log->NumeroRecord(), 1);
     EXPECT_EQ(log->LeggiRecord(1)->Connessione.trimmed(), "Casa");
-    EXPECT_EQ(motore->ManigliaConnessione, 0u);
+    EXPECT_EQ(rilevamento->ManigliaConnessione(), 0u);
 }
 
 TEST_F(RilevamentoTest, UnaChiamataFallitaTornaAlloStatoDiAttesa)
@@ -95,6 +101,89 @@ TEST_F(RilevamentoTest, UnaConnessioneGiaAttivaSiContaSubito)
     // Found once, then followed by its handle.
     Tick(StatoLink::Connesso, 3);
     EXPECT_EQ(sorgente.ricerche, 1);
+}
+
+TEST_F(RilevamentoTest, PortantePersaPerDueControlliChiudeLaChiamata)
+{
+    sorgente.maniglia = 12;
+    Tick(StatoLink::Connesso);
+    ASSERT_TRUE(motore->ConteggioAttivo());
+    Tick(StatoLink::Connesso, 300);
+    Tick(StatoLink::Composizione);
+    EXPECT_TRUE(motore->ConteggioAttivo());
+    Tick(StatoLink::Composizione);
+    EXPECT_FALSE(motore->ConteggioAttivo());
+    ASSERT_EQ(log->NumeroRecord(), 1);
+    EXPECT_EQ(log->LeggiRecord(1)->Scatti, db.Somma(QDate(2026, 12, 1), QDate(2026, 12, 31))->scatti);
+    EXPECT_EQ(log->LeggiRecord(1)->Connessione.trimmed(), "Casa");
+
+    // The link is still there without carrier: not a call being set up.
+    Tick(StatoLink::Composizione, 120);
+    EXPECT_NE(vista.testo, TestoConnessione);
+    EXPECT_EQ(vista.led, Led::Verde);
+    EXPECT_FALSE(vista.chiamata);
+    EXPECT_EQ(log->NumeroRecord(), 1);
+
+    // Its carrier back, it is a new call.
+    Tick(StatoLink::Connesso);
+    EXPECT_TRUE(motore->ConteggioAttivo());
+    Tick(StatoLink::Composizione, 2);
+    EXPECT_FALSE(motore->ConteggioAttivo());
+    EXPECT_EQ(log->NumeroRecord(), 2);
+}
+
+TEST_F(RilevamentoTest, UnConteggioAManoSuUnLinkSenzaPortanteNonSiFerma)
+{
+    sorgente.maniglia = 4;
+    Tick(StatoLink::Composizione);
+    motore->AvviaConteggio(rilevamento->NomeConnessione());
+    Tick(StatoLink::Composizione, 5);
+    EXPECT_TRUE(motore->ConteggioAttivo());
+}
+
+TEST_F(RilevamentoTest, UnLinkSenzaPortanteDaUnMinutoNonEPiuUnaChiamata)
+{
+    sorgente.maniglia = 8;
+    // First seen at the first tick: 59 s later it is still being set up.
+    Tick(StatoLink::Composizione, int(SecondiComposizioneMassima));
+    EXPECT_EQ(vista.testo, TestoConnessione);
+    EXPECT_TRUE(vista.chiamata);
+    Tick(StatoLink::Composizione);
+    EXPECT_EQ(vista.testo, "valore");
+    EXPECT_EQ(vista.led, Led::Verde);
+    EXPECT_FALSE(vista.chiamata);  // F6, F7, F8 and the tariff editor open again
+    Tick(StatoLink::Composizione, 300);
+    EXPECT_EQ(vista.testo, "valore");
+    EXPECT_EQ(suoni.suonati.size(), 1);
+
+    // A change of state makes it a call in set-up again.
+    imp.CtrCon = true;
+    Tick(StatoLink::Autenticazione);
+    Tick(StatoLink::Composizione);
+    EXPECT_EQ(vista.testo, TestoConnessione);
+    EXPECT_TRUE(vista.chiamata);
+    EXPECT_EQ(suoni.suonati.size(), 2);
+    Tick(StatoLink::Connesso);
+    EXPECT_TRUE(motore->ConteggioAttivo());
+}
+
+TEST_F(RilevamentoTest, UnLinkDormienteNonNascondeUnaChiamataSuUnAltro)
+{
+    sorgente.maniglia = 8;
+    Tick(StatoLink::Composizione, int(SecondiComposizioneMassima) + 1);
+    ASSERT_FALSE(vista.chiamata);
+    sorgente.maniglia = 9;
+    sorgente.nome = "Ufficio";
+    Tick(StatoLink::Connesso);
+    EXPECT_TRUE(motore->ConteggioAttivo());
+    EXPECT_EQ(motore->NomeConnessione(), "Ufficio");
+}
+
+TEST_F(RilevamentoTest, LeInterfacceNominateArrivanoAllaSorgente)
+{
+    imp.IfcPtp = {"tun7", "wg0"};
+    Tick(StatoLink::Disconnesso);
+    EXPECT_EQ(sorgente.nominate, imp.IfcPtp);
 }
 
 } // namespace
