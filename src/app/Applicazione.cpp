@@ -13,7 +13,7 @@
 #include "engine/Rilevamento.h"
 #include "engine/SuoniQt.h"
 #include "app/Messaggio.h"
-#include "app/BarraScatto.h"
+#include "common/BarraScatto.h"
 #include "common/Colori.h"
 #include "options/Opzioni.h"
 #include "log/Log.h"

@@ -1,6 +1,7 @@
 #include "app/Principale.h"
 
-#include "app/BarraScatto.h"
+#include "common/BarraScatto.h"
+#include "common/PannelloContatore.h"
 #include "common/Colori.h"
 #include "common/FormeTesto.h"
 #include "common/Interlocutore.h"
@@ -45,41 +46,17 @@ int Modificatori(Qt::KeyboardModifiers m)
 
 namespace {
 
-QPixmap DisegnaLed(const QColor& colore, bool acceso)
+// The lamp of each LED picture, lit or not.
+std::pair<QColor, bool> Lampada(Led led)
 {
-    QPixmap led(14, 14);
-    led.fill(Qt::transparent);
-    QPainter p(&led);
-    p.setRenderHint(QPainter::Antialiasing);
-    QRadialGradient luce(QPointF(5, 5), 8);
-    luce.setColorAt(0, acceso ? colore.lighter(170) : colore);
-    luce.setColorAt(1, acceso ? colore : colore.darker(150));
-    p.setBrush(luce);
-    p.setPen(QPen(QColor(40, 40, 40), 1));
-    p.drawEllipse(QRectF(1, 1, 12, 12));
-    return led;
-}
-
-const QPixmap& Immagine(Led led)
-{
-    // The image list Leds, drawn once.
-    static const std::array<QPixmap, 5> Leds{
-        DisegnaLed(QColor(0, 200, 0), true),     // Verde
-        DisegnaLed(QColor(240, 210, 0), true),   // Giallo
-        DisegnaLed(QColor(230, 0, 0), true),     // Rosso
-        DisegnaLed(QColor(30, 90, 255), true),   // Blu
-        DisegnaLed(QColor(90, 90, 90), false),   // Spento
-    };
-    return Leds[size_t(led)];
-}
-
-QPushButton* Pulsante(QWidget* genitore, const QString& testo, const QString& suggerimento)
-{
-    auto* b = new QPushButton(testo, genitore);
-    b->setFocusPolicy(Qt::NoFocus);  // every key goes to the window's dispatcher
-    b->setToolTip(suggerimento);
-    b->setFixedSize(22, 22);
-    return b;
+    switch (led) {
+    case Led::Verde: return {QColor(0, 200, 0), true};
+    case Led::Giallo: return {QColor(240, 210, 0), true};
+    case Led::Rosso: return {QColor(230, 0, 0), true};
+    case Led::Blu: return {QColor(30, 90, 255), true};
+    case Led::Spento: break;
+    }
+    return {QColor(90, 90, 90), false};
 }
 
 void Colora(QWidget* w, QPalette::ColorRole ruolo, const QColor& colore)
@@ -120,60 +97,16 @@ void Principale::TimerControllo_Timer()
 
 void Principale::CreaControlli()
 {
-    Pannello = new QWidget(this);
-    Pannello->setObjectName("Pannello");
-    auto* verticale = new QVBoxLayout(Pannello);
-    verticale->setContentsMargins(3, 3, 3, 3);
-    verticale->setSpacing(2);
-    auto* riga = new QHBoxLayout;
-    riga->setSpacing(2);
-
-    CorniceLed = new QLabel(Pannello);
-    CorniceLed->setFixedSize(22, 22);
-    CorniceLed->setAutoFillBackground(true);
-    LedStato = new QLabel(CorniceLed);
-    LedStato->setGeometry(4, 4, 14, 14);
-
-    Importo = new QLabel(QStringLiteral("Lire  0"), Pannello);
-    Importo->setAutoFillBackground(true);
-    Importo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Importo->setMinimumWidth(136);
-    Importo->setFixedHeight(22);
-    QFont cifre(QStringLiteral("DejaVu Sans Mono"));
-    cifre.setStyleHint(QFont::Monospace);
-    cifre.setPointSize(11);
-    cifre.setBold(true);
-    Importo->setFont(cifre);
-    Importo->setContentsMargins(4, 0, 4, 0);
-
-    P_Periodo = Pulsante(Pannello, QStringLiteral("C"), QStringLiteral("Periodo"));
-    P_Avvia = Pulsante(Pannello, QStringLiteral("\u25B6"), QStringLiteral("Inizia conteggio (F2)"));
-    P_Ferma = Pulsante(Pannello, QStringLiteral("\u25A0"), QStringLiteral("Termina conteggio (F3)"));
-    P_Ferma->hide();
-    P_Menu = Pulsante(Pannello, QStringLiteral("\u2630"), QStringLiteral("Menu"));
-
-    riga->addWidget(CorniceLed);
-    riga->addWidget(Importo, 1);
-    riga->addWidget(P_Periodo);
-    riga->addWidget(P_Avvia);
-    riga->addWidget(P_Ferma);
-    riga->addWidget(P_Menu);
-    verticale->addLayout(riga);
-
-    Indicatore = new BarraScatto(Pannello);
-    Indicatore->setFixedHeight(14);
-    auto* dentro = new QHBoxLayout(Indicatore);
-    dentro->setContentsMargins(0, 0, 0, 0);
-    ValoreIndicatore = new QLabel(Indicatore);
-    ValoreIndicatore->setAlignment(Qt::AlignCenter);
-    QFont piccolo = ValoreIndicatore->font();
-    piccolo.setPointSize(7);
-    ValoreIndicatore->setFont(piccolo);
-    dentro->addWidget(ValoreIndicatore);
-    verticale->addWidget(Indicatore);
-
-    Pannello->adjustSize();
-    Pannello->setFixedSize(Pannello->sizeHint());
+    Pannello = new PannelloContatore(this);
+    CorniceLed = Pannello->CorniceLed;
+    LedStato = Pannello->LedStato;
+    Importo = Pannello->Importo;
+    P_Periodo = Pannello->P_Periodo;
+    P_Avvia = Pannello->P_Avvia;
+    P_Ferma = Pannello->P_Ferma;
+    P_Menu = Pannello->P_Menu;
+    Indicatore = Pannello->Indicatore;
+    ValoreIndicatore = Pannello->ValoreIndicatore;
     setFixedSize(Pannello->size());
 
     ApplicaColori();
@@ -373,24 +306,10 @@ void Principale::RicaricaTotali()
 void Principale::AggiornaImporto()
 {
     const Impostazioni& imp = s_.imp;
-    const Totali t = s_.motore.TotaliDelPeriodo(imp.PerImp);
-    switch (imp.TipImp) {
-    case 1:
-        Importo->setText(QStringLiteral("Lire  ") + FormattaNumero(t.importo, QStringLiteral("#,##0 ")));
-        break;
-    case 2:
-        Importo->setText(QStringLiteral("L.+Iva  ")
-                         + FormattaNumero(ConIva(t.importo, imp.Tariffe.PrcIva), QStringLiteral("#,##0 ")));
-        break;
-    case 3:
-        Importo->setText(QStringLiteral("Scatti  ") + FormattaNumero(t.scatti, QStringLiteral("0 ")));
-        break;
-    case 4:
-        Importo->setText(QStringLiteral("Tempo  ") + FormattaTempo(s_.motore.SecondiConnessione()) + QLatin1Char(' '));
-        break;
-    default:
-        break;
-    }
+    const auto testo = TestoImporto(imp.TipImp, s_.motore.TotaliDelPeriodo(imp.PerImp), s_.motore.SecondiConnessione(),
+                                    imp.Tariffe.PrcIva);
+    if (testo)
+        Importo->setText(*testo);
 }
 
 void Principale::AggiornaLetteraPeriodo()
@@ -559,7 +478,8 @@ void Principale::ChiamataInCorso(bool inCorso)
 void Principale::MostraLed(Led led)
 {
     led_ = led;
-    LedStato->setPixmap(Immagine(led));
+    const auto [colore, acceso] = Lampada(led);
+    Pannello->MostraLed(colore, acceso);
     LedStato->setToolTip(NomeLed(led));
 }
 

@@ -16,6 +16,7 @@ class QTimer;
 class ArchivioImpostazioni;
 class DatabaseScatti;
 class BarraScatto;
+class PannelloContatore;
 class Interlocutore;
 class Motore;
 class Rilevamento;
@@ -131,7 +132,7 @@ private:
     Servizi s_;
     Finestre finestre_;
     Rilevamento* rilevamento_ = nullptr;
-    QWidget* Pannello = nullptr;
+    PannelloContatore* Pannello = nullptr;
     Led led_ = Led::Spento;
     QPoint presa_;
     bool trascinamento_ = false;

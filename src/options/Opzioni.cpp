@@ -1,5 +1,8 @@
 #include "options/Opzioni.h"
 
+#include "common/BarraScatto.h"
+#include "common/PannelloContatore.h"
+
 #include "common/Colori.h"
 #include "common/Interlocutore.h"
 #include "engine/Vista.h"
@@ -38,21 +41,6 @@ QString Secondi(int s)
 {
     return QString::number(s) + QStringLiteral(" sec.");
 }
-
-// The half-filled bar of the preview.
-class BarraAnteprima : public QWidget {
-public:
-    using QWidget::QWidget;
-    QColor riempimento, sfondo;
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.fillRect(rect(), sfondo);
-        p.fillRect(QRect(0, 0, width() / 2, height()), riempimento);
-        p.setPen(Qt::gray);
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
-};
 
 } // namespace
 
@@ -212,56 +200,20 @@ void Opzioni::AbilitaControllo(bool automatico)
 QWidget* Opzioni::CreaColori()
 {
     auto* pagina = new QWidget;
-    // A small copy of the main window to try the colours on.
-    auto* Pannello = new QFrame(pagina);
-    Pannello->setFrameShape(QFrame::StyledPanel);
-    CorniceLed = new QLabel(Pannello);
-    CorniceLed->setFixedSize(22, 22);
-    LedStato = new QLabel(QStringLiteral("\u25CF"), CorniceLed);
-    LedStato->setGeometry(5, 2, 14, 18);
-    Colora(LedStato, QPalette::WindowText, 0x00C800);
-    LedStato->setAutoFillBackground(false);
-    Importo = new QLabel(QStringLiteral("Lire  127"), Pannello);
-    Importo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Importo->setMinimumWidth(136);
-    Importo->setFixedHeight(22);
-    Importo->setContentsMargins(4, 0, 4, 0);
-    QFont cifre(QStringLiteral("DejaVu Sans Mono"));
-    cifre.setStyleHint(QFont::Monospace);
-    cifre.setPointSize(11);
-    cifre.setBold(true);
-    Importo->setFont(cifre);
-    auto* P_Periodo = new QPushButton(QStringLiteral("C"), Pannello);
-    auto* P_Ferma = new QPushButton(QStringLiteral("\u25A0"), Pannello);
-    auto* P_Menu = new QPushButton(QStringLiteral("\u2630"), Pannello);
-    Pannello->setObjectName(QStringLiteral("Pannello"));
-    P_Periodo->setObjectName(QStringLiteral("P_Periodo"));
-    P_Ferma->setObjectName(QStringLiteral("P_Ferma"));
-    P_Menu->setObjectName(QStringLiteral("P_Menu"));
-    for (QPushButton* b : {P_Periodo, P_Ferma, P_Menu}) {
-        b->setFixedSize(22, 22);
-        b->setFocusPolicy(Qt::NoFocus);
-    }
-    auto* barra = new BarraAnteprima(Pannello);
-    Indicatore = barra;
-    Indicatore->setFixedHeight(14);
-    ValoreIndicatore = new QLabel(QStringLiteral("3'20\""), Indicatore);
-    ValoreIndicatore->setAlignment(Qt::AlignCenter);
-    QFont piccolo = ValoreIndicatore->font();
-    piccolo.setPointSize(7);
-    ValoreIndicatore->setFont(piccolo);
-    auto* dentro = new QHBoxLayout(Indicatore);
-    dentro->setContentsMargins(0, 0, 0, 0);
-    dentro->addWidget(ValoreIndicatore);
-    auto* riga = new QHBoxLayout;
-    riga->addWidget(CorniceLed);
-    riga->addWidget(Importo, 1);
-    riga->addWidget(P_Periodo);
-    riga->addWidget(P_Ferma);
-    riga->addWidget(P_Menu);
-    auto* anteprima = new QVBoxLayout(Pannello);
-    anteprima->addLayout(riga);
-    anteprima->addWidget(Indicatore);
+    // The main window's own panel, as it looks while counting, to try the
+    // colours on.
+    auto* Pannello = new PannelloContatore(pagina);
+    CorniceLed = Pannello->CorniceLed;
+    LedStato = Pannello->LedStato;
+    Pannello->MostraLed(QColor(0, 200, 0), true);
+    Importo = Pannello->Importo;
+    Importo->setText(QStringLiteral("Lire  127"));
+    Pannello->P_Avvia->hide();
+    Pannello->P_Ferma->show();
+    Indicatore = Pannello->Indicatore;
+    Indicatore->ImpostaPercento(50);
+    ValoreIndicatore = Pannello->ValoreIndicatore;
+    ValoreIndicatore->setText(QStringLiteral("3'20\""));
     for (QWidget* w : std::initializer_list<QWidget*>{LedStato, CorniceLed, Importo, ValoreIndicatore})
         w->installEventFilter(this);
 
@@ -302,10 +254,8 @@ void Opzioni::AggiornaAnteprima()
     Colora(Importo, QPalette::WindowText, c.Colore(0));
     Colora(Importo, QPalette::Window, c.Colore(1));
     Colora(CorniceLed, QPalette::Window, c.Colore(1));
-    auto* barra = static_cast<BarraAnteprima*>(Indicatore);
-    barra->riempimento = ColoreDaLong(c.Colore(2));
-    barra->sfondo = ColoreDaLong(c.Colore(4));
-    barra->update();
+    Indicatore->ImpostaRiempimento(ColoreDaLong(c.Colore(2)));
+    Indicatore->ImpostaSfondo(ColoreDaLong(c.Colore(4)));
     Colora(ValoreIndicatore, QPalette::WindowText, c.Colore(3));
     ValoreIndicatore->setAutoFillBackground(false);
 }

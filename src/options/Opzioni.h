@@ -11,6 +11,7 @@
 #include <optional>
 
 class QCheckBox;
+class BarraScatto;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -48,7 +49,7 @@ public:
     QPushButton* P_Colore = nullptr;
     QCheckBox* ColoreTariffa = nullptr;
     QLabel *Importo = nullptr, *ValoreIndicatore = nullptr, *LedStato = nullptr, *CorniceLed = nullptr;
-    QWidget* Indicatore = nullptr;
+    BarraScatto* Indicatore = nullptr;
     std::array<QLineEdit*, NumeroSuoni> M_Suono{};
     std::array<QPushButton*, NumeroSuoni> P_Apri{}, P_Play{};
     std::array<QCheckBox*, NumeroAllarmi + 1> M_Msg{};

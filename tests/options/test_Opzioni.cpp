@@ -1,6 +1,7 @@
 #include "Finti.h"
 #include "common/Colori.h"
 #include "options/Opzioni.h"
+#include "common/BarraScatto.h"
 #include "settings/ArchivioImpostazioni.h"
 #include "settings/CaricaImpostazioni.h"
 

@@ -174,6 +174,22 @@ TEST_F(Caricamento, TestiLettiSecondoIlTipo)
     EXPECT_EQ(imp.Tariffe.tariffa(5).Descrizione, "Serale") << "entries beyond MaxTrf are read too";
 }
 
+TEST_F(Caricamento, InterfacceNominateComeCalleIlKernel)
+{
+    EXPECT_TRUE(CaricaDa({}).IfcPtp.isEmpty());
+    EXPECT_EQ(CaricaDa({{"IfcPtp", " tun7, wg0  vpn-casa,,tun7 "}}).IfcPtp, (QStringList{"tun7", "wg0", "vpn-casa"}));
+    // Names the kernel could never give are dropped, the others kept.
+    EXPECT_EQ(NomiInterfacce("abcdefghijklmnop tun/1 ppp0:1 . .. t\x01x abcdefghijklmno"),
+              QStringList{"abcdefghijklmno"});
+    QString molti;
+    for (int i = 0; i < 40; ++i)
+        molti += QStringLiteral("tun%1 ").arg(i);
+    const QStringList primi = NomiInterfacce(molti);
+    ASSERT_EQ(primi.size(), NumeroMassimoInterfacce);
+    EXPECT_EQ(primi.last(), QStringLiteral("tun%1").arg(NumeroMassimoInterfacce - 1));
+    EXPECT_EQ(NomiInterfacce(TestoNomiInterfacce(primi)), primi);
+}
+
 TEST_F(Caricamento, DateNonValideTornanoAlPeriodoPredefinito)
 {
     const Impostazioni imp = CaricaDa({{"DatIPB", "31/02/2026"}, {"DatFPB", "abc"}});

@@ -1,4 +1,4 @@
-#include "app/BarraScatto.h"
+#include "common/BarraScatto.h"
 
 #include <QPainter>
 #include <algorithm>
