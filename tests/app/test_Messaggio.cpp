@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -34,6 +35,58 @@ TEST(FinestraAllarme, UnaSolaFinestraAllaVoltaESuonoDelMessaggio)
     EXPECT_FALSE(finestra.Aperta());
     finestra.Mostra("terzo");
     EXPECT_TRUE(finestra.Aperta());
+}
+
+TEST(FinestraAllarme, DuranteUnaDomandaLeAffiancaEResta)
+{
+    Impostazioni imp;
+    SuoniFinti suoni;
+    FinestraAllarme finestra(imp, suoni);
+    QMessageBox domanda(QMessageBox::Question, "Velatrix", "Conteggio attivo: confermi l'interruzione e l'uscita ?",
+                        QMessageBox::Yes | QMessageBox::No);
+    domanda.setWindowModality(Qt::ApplicationModal);
+    domanda.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &domanda);
+
+    finestra.Mostra("Costo giornaliero maggiore di L. 100 (+ IVA)");
+    Messaggio* allarme = finestra.Finestra();
+    ASSERT_NE(allarme, nullptr);
+    // One of the question's own windows, so the question does not block it,
+    // and beside it, so neither hides the other.
+    EXPECT_EQ(allarme->parentWidget(), &domanda);
+    EXPECT_TRUE(allarme->isWindow());
+    EXPECT_TRUE(allarme->isVisible());
+    EXPECT_FALSE(allarme->frameGeometry().intersects(domanda.frameGeometry()))
+        << "alarm at " << allarme->x() << "," << allarme->y() << ", question at " << domanda.x() << "," << domanda.y();
+    EXPECT_EQ(QApplication::activeModalWidget(), &domanda);
+    EXPECT_TRUE(domanda.isVisible());
+
+    // The question answered and gone, the alarm stays where it was.
+    const QPoint dove = allarme->pos();
+    domanda.done(QMessageBox::No);
+    ASSERT_EQ(finestra.Finestra(), allarme);
+    EXPECT_TRUE(allarme->isVisible());
+    EXPECT_EQ(allarme->parentWidget(), nullptr);
+    EXPECT_EQ(allarme->pos(), dove);
+    QTest::mouseClick(allarme->P_OK, Qt::LeftButton);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(finestra.Aperta());
+}
+
+TEST(FinestraAllarme, UnaDomandaChiusaPrimaDellAllarmeNonLoPortaConSe)
+{
+    Impostazioni imp;
+    SuoniFinti suoni;
+    FinestraAllarme finestra(imp, suoni);
+    {
+        QMessageBox domanda(QMessageBox::Question, "Velatrix", "?", QMessageBox::Yes | QMessageBox::No);
+        domanda.setWindowModality(Qt::ApplicationModal);
+        domanda.show();
+        finestra.Mostra("allarme");
+    }  // the question's box is destroyed as a static question's is
+    ASSERT_NE(finestra.Finestra(), nullptr);
+    EXPECT_TRUE(finestra.Aperta());
+    EXPECT_TRUE(finestra.Finestra()->isVisible());
 }
 
 TEST(SuoniQt, UnFileMancanteESilenzio)
