@@ -12,11 +12,14 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <net/if_arp.h>
 #include <netinet/in.h>
 #include <netpacket/packet.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -83,10 +86,60 @@ bool NomePpp(const QString& nome)
 
 }  // namespace
 
-ElencoKernel::ElencoKernel(QString radiceSys) : radiceSys_(std::move(radiceSys)) {}
+ElencoKernel::ElencoKernel(QString radiceSys) : radiceSys_(std::move(radiceSys))
+{
+    // Listening before the first reading, so no change falls between them.
+    avvisi_ = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_ROUTE);
+    sockaddr_nl indirizzo {};
+    indirizzo.nl_family = AF_NETLINK;
+    indirizzo.nl_groups = RTMGRP_LINK | RTMGRP_IPV4_IFADDR | RTMGRP_IPV6_IFADDR;
+    if (avvisi_ >= 0 && ::bind(avvisi_, reinterpret_cast<const sockaddr*>(&indirizzo), sizeof indirizzo) != 0) {
+        ::close(avvisi_);
+        avvisi_ = -1;
+    }
+}
+
+ElencoKernel::~ElencoKernel()
+{
+    if (avvisi_ >= 0)
+        ::close(avvisi_);
+}
+
+bool ElencoKernel::Cambiato()
+{
+    if (avvisi_ < 0)
+        return true;
+    bool cambiato = false;
+    char scarto[8192];
+    for (;;) {
+        const ssize_t n = ::recv(avvisi_, scarto, sizeof scarto, MSG_DONTWAIT);
+        if (n > 0) {
+            cambiato = true;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == ENOBUFS) {
+            cambiato = true;  // announcements were lost: read it all
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            cambiato = true;
+        return cambiato;
+    }
+}
 
 bool ElencoKernel::Leggi(QList<InterfacciaRete>* elenco)
 {
+    // Read again anyway now and then: a safety net that costs little.
+    constexpr int RiletturaComunque = 60;
+    if (!Cambiato() && letto_ && ++riletture_ < RiletturaComunque) {
+        *elenco = ultimo_;
+        return true;
+    }
+    riletture_ = 0;
+    letto_ = false;
+    completate_.clear();
     ifaddrs* lista = nullptr;
     if (::getifaddrs(&lista) != 0)
         return false;
@@ -127,10 +180,24 @@ bool ElencoKernel::Leggi(QList<InterfacciaRete>* elenco)
         if (i.indice > 0)  // else it went away while being read
             elenco->append(i);
     }
+    ultimo_ = *elenco;
+    letto_ = true;
     return true;
 }
 
 void ElencoKernel::Completa(InterfacciaRete* i)
+{
+    for (const InterfacciaRete& c : completate_)
+        if (c.nome == i->nome && c.indice == i->indice) {
+            i->identita = c.identita;
+            i->wwan = c.wwan;
+            return;
+        }
+    CompletaDaSys(i);
+    completate_.append(*i);
+}
+
+void ElencoKernel::CompletaDaSys(InterfacciaRete* i)
 {
     // sysfs may belong to another network namespace than the caller: its
     // folder only counts when it names the same ifindex.

@@ -37,14 +37,29 @@ public:
 // getifaddrs() for flags, link types and addresses; the sysfs folder of an
 // interface, when its ifindex agrees, gives the creation identity and the
 // device type.
+//
+// The kernel announces every change of a link or an address on a netlink
+// socket: while none is announced, the last reading is given again, so an
+// idle poll costs one system call however many interfaces the host has.
 class ElencoKernel : public ElencoInterfacce {
 public:
     explicit ElencoKernel(QString radiceSys = QStringLiteral("/sys/class/net"));
+    ~ElencoKernel() override;
+    ElencoKernel(const ElencoKernel&) = delete;
+    ElencoKernel& operator=(const ElencoKernel&) = delete;
     bool Leggi(QList<InterfacciaRete>* elenco) override;
     void Completa(InterfacciaRete* i) override;
 
 private:
+    bool Cambiato();
+    void CompletaDaSys(InterfacciaRete* i);
+
     QString radiceSys_;
+    int avvisi_ = -1;  // netlink socket of link and address changes; -1 none
+    bool letto_ = false;
+    int riletture_ = 0;
+    QList<InterfacciaRete> ultimo_;
+    QList<InterfacciaRete> completate_;
 };
 
 // The id of the NetworkManager connection whose IP interface this is; empty

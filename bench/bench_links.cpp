@@ -1,0 +1,144 @@
+// Cost of one poll of the control timer on a host with many ordinary
+// interfaces, beside the same poll reading every interface's sysfs folder.
+// Runs as root in a network namespace of its own, filled with tap devices;
+// elsewhere it says why and does nothing.
+#include "engine/LinkPuntoPunto.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/if_tun.h>
+#include <net/if.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+QString radiceSys;
+int taps = 0;
+
+// An ordinary Ethernet-like interface, up, with an address, as a host's
+// bridges and veths are.
+bool NuovoTap(int n)
+{
+    const QByteArray nome = "tap" + QByteArray::number(n);
+    const int fd = ::open("/dev/net/tun", O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ifreq ifr {};
+    ifr.ifr_flags = IFF_TAP | IFF_NO_PI;
+    std::strncpy(ifr.ifr_name, nome.constData(), IFNAMSIZ - 1);
+    const bool ok = ::ioctl(fd, TUNSETIFF, &ifr) == 0 && ::ioctl(fd, TUNSETPERSIST, 1) == 0;
+    ::close(fd);
+    const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (!ok || s < 0)
+        return false;
+    bool su = ::ioctl(s, SIOCGIFFLAGS, &ifr) == 0;
+    ifr.ifr_flags = short(ifr.ifr_flags | IFF_UP);
+    su = su && ::ioctl(s, SIOCSIFFLAGS, &ifr) == 0;
+    sockaddr_in sa {};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl((10u << 24) | (20u << 16) | unsigned(n + 1));
+    std::memcpy(&ifr.ifr_addr, &sa, sizeof sa);
+    su = su && ::ioctl(s, SIOCSIFADDR, &ifr) == 0;
+    ::close(s);
+    return su;
+}
+
+bool Interfacce(int n)
+{
+    while (taps < n)
+        if (!NuovoTap(taps++))
+            return false;
+    return true;
+}
+
+// What the panel does every second while idle: look for a link.
+void Controllo(benchmark::State& stato)
+{
+    if (!Interfacce(int(stato.range(0)))) {
+        stato.SkipWithError("cannot create the interfaces");
+        return;
+    }
+    LinkPuntoPunto link(radiceSys, QStringLiteral("/var/run"), QStringLiteral("/proc"));
+    for (auto _ : stato)
+        benchmark::DoNotOptimize(link.CercaConnessione(nullptr));
+    stato.counters["interfacce"] = double(stato.range(0));
+}
+
+// The same poll when every interface's sysfs folder is read, as for a link.
+void ControlloLeggendoTutte(benchmark::State& stato)
+{
+    if (!Interfacce(int(stato.range(0)))) {
+        stato.SkipWithError("cannot create the interfaces");
+        return;
+    }
+    for (auto _ : stato) {
+        ElencoKernel kernel(radiceSys);
+        QList<InterfacciaRete> elenco;
+        kernel.Leggi(&elenco);
+        for (InterfacciaRete& i : elenco)
+            kernel.Completa(&i);
+        benchmark::DoNotOptimize(elenco.size());
+    }
+}
+
+// The kernel read in full at every poll, as when a link or an address has
+// just changed.
+void ControlloDopoUnCambio(benchmark::State& stato)
+{
+    if (!Interfacce(int(stato.range(0)))) {
+        stato.SkipWithError("cannot create the interfaces");
+        return;
+    }
+    for (auto _ : stato) {
+        LinkPuntoPunto link(radiceSys, QStringLiteral("/var/run"), QStringLiteral("/proc"));
+        benchmark::DoNotOptimize(link.CercaConnessione(nullptr));
+    }
+}
+
+// Registered in this order: the interfaces are only ever added.
+BENCHMARK(Controllo)->Arg(4)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ControlloDopoUnCambio)->Arg(4)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ControlloLeggendoTutte)->Arg(4)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Controllo)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ControlloDopoUnCambio)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ControlloLeggendoTutte)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Nothing of this may touch the machine's own interfaces.
+    if (::geteuid() != 0 || ::access("/dev/net/tun", R_OK | W_OK) != 0
+        || ::unshare(CLONE_NEWNET | CLONE_NEWNS) != 0) {
+        std::printf("needs root and /dev/net/tun for a network namespace of its own: %s\n", std::strerror(errno));
+        return 0;
+    }
+    QCoreApplication app(argc, argv);
+    QTemporaryDir tmp;
+    const QByteArray sys = QFile::encodeName(tmp.filePath("sys"));
+    QDir().mkpath(tmp.filePath("sys"));
+    // sysfs of this namespace, so the identities read are its own.
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+        || ::mount("sysfs", sys.constData(), "sysfs", MS_RDONLY, nullptr) != 0) {
+        std::printf("cannot mount a private sysfs: %s\n", std::strerror(errno));
+        return 0;
+    }
+    radiceSys = tmp.filePath("sys/class/net");
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    ::umount2(sys.constData(), MNT_DETACH);
+    return 0;
+}
