@@ -97,8 +97,13 @@ void Rilevamento::TimerControllo_Timer()
         inizioComposizione_ = -1;
         motore_.AvviaConteggio(nome_);
         break;
-    case StatoLink::Disconnesso:
-    case StatoLink::Ignoto:  // the query failed: the call was given up
+    case StatoLink::Ignoto:
+        // A link already left idle stays so: one failed query must not show
+        // it as a call being set up all over again.
+        if (dormiente_)
+            break;
+        [[fallthrough]];
+    case StatoLink::Disconnesso:  // or the query failed: the call was given up
         TornaInAttesa();
         Lascia();
         break;

@@ -153,6 +153,8 @@ TEST_F(RilevamentoTest, UnLinkSenzaPortanteDaUnMinutoNonEPiuUnaChiamata)
     EXPECT_EQ(vista.led, Led::Verde);
     EXPECT_FALSE(vista.chiamata);  // F6, F7, F8 and the tariff editor open again
     Tick(StatoLink::Composizione, 300);
+    Tick(StatoLink::Ignoto);
+    Tick(StatoLink::Composizione);
     EXPECT_EQ(vista.testo, "valore");
     EXPECT_EQ(suoni.suonati.size(), 1);
 
