@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-multimedia-dev libqt6multimedia6
-          qt6-translations-l10n libsqlite3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev)
+          qt6-translations-l10n libsqlite3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
+          desktop-file-utils appstream)
 
 install_missing() {
   local missing=()
@@ -15,13 +16,23 @@ install_missing() {
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "dev.sh: these packages are missing: ${missing[*]}" >&2
+      echo "dev.sh: without root or sudo they cannot be installed from here. As root, run:" >&2
+      echo "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+      echo "dev.sh: then run this command again." >&2
+      exit 1
+    fi
+    sudo="sudo"
+  fi
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 build() {
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  # Configured once; later builds let CMake rerun itself only when a list file changed.
+  [ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build build -j"$(nproc)"
 }
 

@@ -4,7 +4,9 @@
 #include "app/Guida.h"
 #include "app/IstanzaUnica.h"
 #include "app/Principale.h"
+#include "app/Risorse.h"
 #include "app/SegnaliTerminazione.h"
+#include "app/Vassoio.h"
 #include "common/CartellaDati.h"
 #include "common/Interlocutore.h"
 #include "common/MessaggiQt.h"
@@ -15,6 +17,7 @@
 #include "app/Messaggio.h"
 #include "common/BarraScatto.h"
 #include "common/Colori.h"
+#include "options/AvvioSessione.h"
 #include "options/Opzioni.h"
 #include "log/Log.h"
 #include "pulses/Bolletta.h"
@@ -35,6 +38,7 @@ Applicazione::~Applicazione()
 {
     // The windows and detection refer to the rest: they go first.
     finestraAllarme_.reset();
+    vassoio_.reset();
     finestra_.reset();
     rilevamento_.reset();
 }
@@ -77,6 +81,9 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     finestra_ = std::make_unique<Principale>(
         Principale::Servizi{d_.messaggi, *archivio_, imp_, *db_, *motore_});
     motore_->ImpostaVista(*finestra_);
+    vassoio_ = std::make_unique<Vassoio>(*finestra_, *finestra_->mnuPrincipale);
+    QObject::connect(finestra_.get(), &Principale::LedCambiato, vassoio_.get(), &Vassoio::MostraLed);
+    QObject::connect(finestra_.get(), &Principale::ValoreCambiato, vassoio_.get(), &Vassoio::MostraValore);
     rilevamento_ = std::make_unique<Rilevamento>(imp_, *motore_, d_.connessioni, *finestra_, d_.suoni, d_.orologio);
     motore_->ImpostaConnessioneSeguita(rilevamento_.get());
     finestraAllarme_ = std::make_unique<FinestraAllarme>(imp_, d_.suoni);
@@ -107,9 +114,13 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
         finestra.setWindowModality(Qt::WindowModal);
         finestra.exec();
     };
-    finestre.Opzioni = [this, w] {
+    // Started with the session, the program keeps the data folder it was given.
+    const QStringList argomentiSessione =
+        riga.cartellaDati.isEmpty() ? QStringList() : QStringList{QStringLiteral("--data-dir"), cartellaDati_};
+    finestre.Opzioni = [this, w, argomentiSessione] {
         Opzioni dialogo(imp_, *archivio_, d_.messaggi, d_.suoni, w->ColoriCorrenti(),
                         LongDaColore(w->Indicatore->Riempimento()), [this] { return d_.orologio.Adesso(); }, w);
+        dialogo.ImpostaAvvioSessione(AvvioSessione::Predefinito(argomentiSessione));
         dialogo.setWindowModality(Qt::WindowModal);
         if (dialogo.exec() == QDialog::Accepted)
             w->ApplicaOpzioni();
@@ -128,6 +139,10 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
 
 int Applicazione::Esegui(const QStringList& argomenti)
 {
+    // Every window carries the icon; the desktop matches the running program
+    // to its menu entry by this name.
+    QApplication::setWindowIcon(IconaProgramma());
+    QGuiApplication::setDesktopFileName(QStringLiteral("velatrix"));
     MessaggiQt messaggi;
     SuoniQt suoni;
     OrologioSistema orologio;

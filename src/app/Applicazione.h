@@ -19,6 +19,7 @@ class Principale;
 class Riproduttore;
 class Rilevamento;
 class SorgenteConnessioni;
+class Vassoio;
 
 class Applicazione {
 public:
@@ -43,6 +44,7 @@ public:
     bool Avvia(const QStringList& argomenti, const Percorsi& percorsi, int* codice);
 
     Principale* Finestra() const { return finestra_.get(); }
+    Vassoio* IconaVassoio() const { return vassoio_.get(); }
     Motore* MotoreConteggio() const { return motore_.get(); }
     Impostazioni& Valori() { return imp_; }
     QString CartellaDati() const { return cartellaDati_; }
@@ -61,5 +63,6 @@ private:
     std::unique_ptr<Motore> motore_;
     std::unique_ptr<Rilevamento> rilevamento_;
     std::unique_ptr<Principale> finestra_;
+    std::unique_ptr<Vassoio> vassoio_;
     std::unique_ptr<FinestraAllarme> finestraAllarme_;
 };

@@ -1,5 +1,8 @@
 #include "app/Guida.h"
 
+#include "app/Risorse.h"
+
+#include <QApplication>
 #include <QDialog>
 #include <QTextDocument>
 #include <QDialogButtonBox>
@@ -20,7 +23,9 @@ void MostraGuida(QWidget* genitore)
         guida->setAttribute(Qt::WA_DeleteOnClose);
         guida->setWindowTitle(QStringLiteral("Velatrix - Guida in linea"));
         auto* testo = new QTextBrowser(guida);
-        testo->setSource(QUrl(QStringLiteral("qrc:/guida/Velatrix.html")));
+        // The installed page, else the copy built into the program.
+        const QString pagina = PercorsoGuida(QApplication::applicationDirPath());
+        testo->setSource(pagina.isEmpty() ? QUrl(QStringLiteral("qrc:/guida/Velatrix.html")) : QUrl::fromLocalFile(pagina));
         testo->setOpenExternalLinks(false);
         auto* pulsanti = new QDialogButtonBox(QDialogButtonBox::Close, guida);
         QObject::connect(pulsanti, &QDialogButtonBox::rejected, guida, &QDialog::reject);

@@ -1,5 +1,6 @@
 #include "app/Principale.h"
 
+#include "app/Spie.h"
 #include "common/BarraScatto.h"
 #include "common/PannelloContatore.h"
 #include "common/Colori.h"
@@ -21,7 +22,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -45,19 +45,6 @@ int Modificatori(Qt::KeyboardModifiers m)
 } // namespace Tasti
 
 namespace {
-
-// The lamp of each LED picture, lit or not.
-std::pair<QColor, bool> Lampada(Led led)
-{
-    switch (led) {
-    case Led::Verde: return {QColor(0, 200, 0), true};
-    case Led::Giallo: return {QColor(240, 210, 0), true};
-    case Led::Rosso: return {QColor(230, 0, 0), true};
-    case Led::Blu: return {QColor(30, 90, 255), true};
-    case Led::Spento: break;
-    }
-    return {QColor(90, 90, 90), false};
-}
 
 void Colora(QWidget* w, QPalette::ColorRole ruolo, const QColor& colore)
 {
@@ -310,14 +297,18 @@ void Principale::AggiornaImporto()
                                     imp.Tariffe.PrcIva);
     if (testo)
         Importo->setText(*testo);
+    emit ValoreCambiato(Importo->text());
 }
 
 void Principale::AggiornaLetteraPeriodo()
 {
     static const QString lettere[] = {QStringLiteral("C"), QStringLiteral("G"), QStringLiteral("B")};
     const int p = s_.imp.PerImp;
-    if (p >= 1 && p <= 3)
+    if (p >= 1 && p <= 3) {
         P_Periodo->setText(lettere[p - 1]);
+        // The letter read out as the period it stands for.
+        P_Periodo->setAccessibleDescription(mnuPeriodoImporto[size_t(p)]->text());
+    }
 }
 
 void Principale::CambiaTipo()
@@ -481,6 +472,7 @@ void Principale::MostraLed(Led led)
     const auto [colore, acceso] = Lampada(led);
     Pannello->MostraLed(colore, acceso);
     LedStato->setToolTip(NomeLed(led));
+    emit LedCambiato(led);
 }
 
 void Principale::MostraIntervallo(int percento, const QString& tempoRimasto)
@@ -497,6 +489,7 @@ void Principale::ColoreIndicatore(quint32 colore)
 void Principale::MostraTesto(const QString& testo)
 {
     Importo->setText(testo);
+    emit ValoreCambiato(testo);
 }
 
 QString Principale::TestoMostrato() const
@@ -525,6 +518,13 @@ void Principale::ModalitaManuale()
 
 void Principale::keyPressEvent(QKeyEvent* evento)
 {
+    // The Menu key and Shift+F10 open the popup menu in the panel's middle.
+    if ((evento->key() == Qt::Key_Menu && evento->modifiers() == Qt::NoModifier)
+        || (evento->key() == Qt::Key_F10 && evento->modifiers() == Qt::ShiftModifier)) {
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, rect().center(), mapToGlobal(rect().center()));
+        contextMenuEvent(&menu);
+        return;
+    }
     const int codice = Tasti::Codice(evento->key());
     const int maiuscole = Tasti::Modificatori(evento->modifiers());
     if (codice == Tasti::F1 && maiuscole == 0 && finestre_.Guida) {

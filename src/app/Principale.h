@@ -115,6 +115,9 @@ public:
 
 signals:
     void Uscita(int codice);
+    // What the panel shows, for the tray: sent as the panel changes.
+    void LedCambiato(Led led);
+    void ValoreCambiato(const QString& testo);
 
 protected:
     void keyPressEvent(QKeyEvent* evento) override;

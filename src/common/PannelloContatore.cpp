@@ -30,6 +30,18 @@ int PixelDaPunti(double punti, double dpi)
     return std::max(1, int(std::lround(punti * dpi / 72.0)));
 }
 
+// A glyph says nothing to a screen reader: each button is named in words.
+QPushButton* Pulsante(QWidget* genitore, const QString& testo, const QString& nome, const QString& suggerimento)
+{
+    auto* b = new QPushButton(testo, genitore);
+    b->setFocusPolicy(Qt::NoFocus);  // every key goes to the window's dispatcher
+    b->setAccessibleName(nome);
+    b->setToolTip(suggerimento);
+    return b;
+}
+
+} // namespace
+
 QPixmap DisegnaLed(int lato, const QColor& colore, bool acceso)
 {
     QPixmap led(lato, lato);
@@ -45,16 +57,6 @@ QPixmap DisegnaLed(int lato, const QColor& colore, bool acceso)
     p.drawEllipse(QRectF(r, r, lato - 2 * r, lato - 2 * r));
     return led;
 }
-
-QPushButton* Pulsante(QWidget* genitore, const QString& testo, const QString& suggerimento)
-{
-    auto* b = new QPushButton(testo, genitore);
-    b->setFocusPolicy(Qt::NoFocus);  // every key goes to the window's dispatcher
-    b->setToolTip(suggerimento);
-    return b;
-}
-
-} // namespace
 
 QFont DisplayValore::CarattereAdattato(const QString& testo) const
 {
@@ -91,11 +93,15 @@ PannelloContatore::PannelloContatore(QWidget* genitore) : QWidget(genitore)
     Importo->setAutoFillBackground(true);
     Importo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    P_Periodo = Pulsante(this, QStringLiteral("C"), QStringLiteral("Periodo"));
-    P_Avvia = Pulsante(this, QStringLiteral("\u25B6"), QStringLiteral("Inizia conteggio (F2)"));
-    P_Ferma = Pulsante(this, QStringLiteral("\u25A0"), QStringLiteral("Termina conteggio (F3)"));
+    P_Periodo = Pulsante(this, QStringLiteral("C"), QStringLiteral("Tipo conteggio"),
+                         QStringLiteral("Tipo conteggio: C connessione attiva, G giornaliero, B periodo bolletta"));
+    P_Avvia = Pulsante(this, QStringLiteral("\u25B6"), QStringLiteral("Inizia conteggio"),
+                       QStringLiteral("Inizia conteggio (F2)"));
+    P_Ferma = Pulsante(this, QStringLiteral("\u25A0"), QStringLiteral("Termina conteggio"),
+                       QStringLiteral("Termina conteggio (F3)"));
     P_Ferma->hide();
-    P_Menu = Pulsante(this, QStringLiteral("\u2630"), QStringLiteral("Menu"));
+    P_Menu = Pulsante(this, QStringLiteral("\u2630"), QStringLiteral("Menu"),
+                      QStringLiteral("Menu (clic destro, tasto Menu o Maiusc+F10)"));
 
     Indicatore = new BarraScatto(this);
     ValoreIndicatore = new QLabel(Indicatore);

@@ -4,11 +4,15 @@
 // time left on it. The main window shows it, the configuration dialog
 // previews its colours on it.
 #include <QLabel>
+#include <QPixmap>
 #include <QStringList>
 #include <QWidget>
 
 class BarraScatto;
 class QPushButton;
+
+// A LED lamp of that colour, lit or not, `lato` pixels wide.
+QPixmap DisegnaLed(int lato, const QColor& colore, bool acceso);
 
 // A value display that never clips: a text wider than the display is drawn
 // whole in a smaller size of the same font.

@@ -105,6 +105,7 @@ void Opzioni::AssegnaNomi()
         {M_ConfermaStop, "M_ConfermaStop"},
         {M_PrimoPiano, "M_PrimoPiano"},
         {M_CreaLog, "M_CreaLog"},
+        {M_AvvioSessione, "M_AvvioSessione"},
         {ListaColori, "ListaColori"},
         {Colore, "Colore"},
         {P_Colore, "P_Colore"},
@@ -174,11 +175,14 @@ QWidget* Opzioni::CreaGenerale()
     M_ConfermaStop->setChecked(scelta_.confermaStop);
     M_PrimoPiano->setChecked(scelta_.primoPiano);
     M_CreaLog->setChecked(scelta_.creaLog);
+    M_AvvioSessione = new QCheckBox(QStringLiteral("Avvia all'accesso"), pagina);
+    M_AvvioSessione->setToolTip(QStringLiteral("Avvia Velatrix all'accesso al desktop"));
+    M_AvvioSessione->setChecked(avvio_.Attivo());
 
     auto* v = new QVBoxLayout(pagina);
     v->addWidget(conteggio);
     v->addWidget(aggiornamento);
-    for (QCheckBox* c : {M_SalvaImpostazioni, M_ConfermaStop, M_PrimoPiano, M_CreaLog})
+    for (QCheckBox* c : {M_SalvaImpostazioni, M_ConfermaStop, M_PrimoPiano, M_CreaLog, M_AvvioSessione})
         v->addWidget(c);
     v->addStretch();
 
@@ -417,5 +421,13 @@ void Opzioni::P_Salva_Click()
         return;
     }
     imp_ = nuove;
+    if (M_AvvioSessione->isChecked() != avvio_.Attivo() && !avvio_.Imposta(M_AvvioSessione->isChecked(), &motivo))
+        messaggi_.Avviso(motivo);
     accept();
+}
+
+void Opzioni::ImpostaAvvioSessione(AvvioSessione avvio)
+{
+    avvio_ = std::move(avvio);
+    M_AvvioSessione->setChecked(avvio_.Attivo());
 }

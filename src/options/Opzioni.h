@@ -1,6 +1,7 @@
 #pragma once
 // The configuration dialog: works on a copy and changes the settings only
 // on "OK".
+#include "options/AvvioSessione.h"
 #include "options/SceltaOpzioni.h"
 
 #include <QColor>
@@ -35,6 +36,9 @@ public:
     // Choosers, replaceable so no real dialog opens in a test.
     std::function<std::optional<QColor>(const QColor&)> ScegliColore;
     std::function<QString()> ScegliFile;
+    // The autostart entry the "Generale" box stands for; the box shows
+    // whether it exists now.
+    void ImpostaAvvioSessione(AvvioSessione avvio);
 
     QTabWidget* Schede = nullptr;
     QRadioButton *M_Automatico = nullptr, *M_Manuale = nullptr;
@@ -44,6 +48,7 @@ public:
     QCheckBox* M_AvviaSeConnesso = nullptr;
     QCheckBox *M_SalvaImpostazioni = nullptr, *M_ConfermaStop = nullptr, *M_PrimoPiano = nullptr;
     QCheckBox* M_CreaLog = nullptr;
+    QCheckBox* M_AvvioSessione = nullptr;
     QListWidget* ListaColori = nullptr;
     QLabel* Colore = nullptr;
     QPushButton* P_Colore = nullptr;
@@ -85,4 +90,5 @@ private:
     Riproduttore& suoni_;
     std::function<QDateTime()> adesso_;
     SceltaOpzioni scelta_;
+    AvvioSessione avvio_ = AvvioSessione::Predefinito();
 };

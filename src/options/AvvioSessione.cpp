@@ -1,0 +1,83 @@
+#include "options/AvvioSessione.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+AvvioSessione::AvvioSessione(QString voce, QStringList comando) : voce_(std::move(voce)), comando_(std::move(comando)) {}
+
+AvvioSessione AvvioSessione::Predefinito(const QStringList& argomenti)
+{
+    const QString cartella = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return AvvioSessione(cartella + QStringLiteral("/autostart/velatrix.desktop"),
+                         QStringList{QCoreApplication::applicationFilePath()} + argomenti);
+}
+
+bool AvvioSessione::Attivo() const
+{
+    return QFileInfo::exists(voce_);
+}
+
+QString AvvioSessione::ArgomentoExec(const QString& argomento)
+{
+    // Reserved characters need the argument in double quotes, with ", `, $
+    // and \ escaped inside; every \ of the value is then doubled once more
+    // because the desktop file's own string escapes come first.
+    static const QString riservati = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    bool quota = argomento.isEmpty();
+    for (QChar c : argomento)
+        quota = quota || riservati.contains(c);
+    if (!quota)
+        return argomento;
+    QString dentro;
+    for (QChar c : argomento) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+            dentro += u'\\';
+        dentro += c;
+    }
+    dentro.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    return u'"' + dentro + u'"';
+}
+
+QByteArray AvvioSessione::Testo(const QStringList& comando)
+{
+    QStringList exec;
+    for (const QString& a : comando)
+        exec << ArgomentoExec(a);
+    // A percent sign would be read as a field code.
+    const QString riga = exec.join(u' ').replace(u'%', QStringLiteral("%%"));
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=Velatrix\n"
+                          "Comment=Misura il costo delle connessioni telefoniche a tariffa a scatti\n"
+                          "Exec=%1\n"
+                          "Icon=velatrix\n"
+                          "Terminal=false\n"
+                          "X-GNOME-Autostart-enabled=true\n")
+        .arg(riga)
+        .toUtf8();
+}
+
+bool AvvioSessione::Imposta(bool attivo, QString* motivo) const
+{
+    if (!attivo) {
+        if (!Attivo() || QFile::remove(voce_))
+            return true;
+        if (motivo)
+            *motivo = QStringLiteral("Impossibile eliminare %1.").arg(QDir::toNativeSeparators(voce_));
+        return false;
+    }
+    const QString cartella = QFileInfo(voce_).absolutePath();
+    QSaveFile file(voce_);
+    if (!QDir().mkpath(cartella) || !file.open(QIODevice::WriteOnly) || file.write(Testo(comando_)) < 0
+        || !file.commit()) {
+        if (motivo)
+            *motivo = QStringLiteral("Impossibile scrivere %1: %2")
+                          .arg(QDir::toNativeSeparators(voce_), file.errorString());
+        return false;
+    }
+    return true;
+}

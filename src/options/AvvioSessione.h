@@ -1,0 +1,28 @@
+#pragma once
+// Starting with the session: the desktop's autostart entry is the only place
+// the choice lives, so the dialog reads it from the file's presence.
+#include <QString>
+#include <QStringList>
+
+class AvvioSessione {
+public:
+    // voce: where the entry lives; comando: the program and its arguments.
+    AvvioSessione(QString voce, QStringList comando);
+    // The user's entry, $XDG_CONFIG_HOME/autostart/velatrix.desktop, starting
+    // this very program.
+    static AvvioSessione Predefinito(const QStringList& argomenti = {});
+
+    bool Attivo() const;
+    // Writes or removes the entry; false with the reason when it cannot.
+    bool Imposta(bool attivo, QString* motivo) const;
+    const QString& Voce() const { return voce_; }
+
+    // The entry's text for a command.
+    static QByteArray Testo(const QStringList& comando);
+    // One argument as the Exec key wants it: quoted when it has to be.
+    static QString ArgomentoExec(const QString& argomento);
+
+private:
+    QString voce_;
+    QStringList comando_;
+};

@@ -1,0 +1,156 @@
+#include "Finti.h"
+#include "app/Applicazione.h"
+#include "app/Principale.h"
+#include "app/Risorse.h"
+#include "app/Spie.h"
+#include "app/Vassoio.h"
+#include "engine/Motore.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class DesktopTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        app = std::make_unique<Applicazione>(Applicazione::Dipendenze{utente, suoni, orologio, sorgente});
+        int codice = 0;
+        ASSERT_TRUE(app->Avvia({"--data-dir", tmp.filePath("dati")},
+                               {tmp.filePath("Velatrix.conf"), tmp.filePath("p"), tmp.filePath("Velatrix.lock")},
+                               &codice));
+        w = app->Finestra();
+    }
+    // A tray that the test platform does not have, fed as the program feeds it.
+    std::unique_ptr<Vassoio> ConVassoio()
+    {
+        auto v = std::make_unique<Vassoio>(*w, *w->mnuPrincipale, true);
+        QObject::connect(w, &Principale::LedCambiato, v.get(), &Vassoio::MostraLed);
+        QObject::connect(w, &Principale::ValoreCambiato, v.get(), &Vassoio::MostraValore);
+        return v;
+    }
+    bool MenuAperto()
+    {
+        const bool aperto = QTest::qWaitFor([this] { return w->mnuPrincipale->isVisible(); }, 1000);
+        w->mnuPrincipale->hide();
+        return aperto;
+    }
+
+    QTemporaryDir tmp;
+    UtenteFinto utente;
+    SuoniFinti suoni;
+    OrologioFinto orologio;
+    SorgenteFinta sorgente;
+    std::unique_ptr<Applicazione> app;
+    Principale* w = nullptr;
+};
+
+TEST_F(DesktopTest, SenzaVassoioNonCambiaNulla)
+{
+    // The test platform has no tray: the program made no icon.
+    ASSERT_NE(app->IconaVassoio(), nullptr);
+    EXPECT_EQ(app->IconaVassoio()->Icona(), nullptr);
+    w->MostraLed(Led::Rosso);
+    app->IconaVassoio()->Attivato(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(DesktopTest, IlVassoioSegueLaSpiaEIlValoreDelPannello)
+{
+    auto v = ConVassoio();
+    QSystemTrayIcon* icona = v->Icona();
+    ASSERT_NE(icona, nullptr);
+    EXPECT_EQ(icona->contextMenu(), w->mnuPrincipale);
+    EXPECT_FALSE(icona->icon().isNull());
+
+    w->MostraLed(Led::Giallo);
+    EXPECT_EQ(v->LedMostrato(), Led::Giallo);
+    EXPECT_EQ(icona->icon().pixmap(22).toImage(), IconaLed(Led::Giallo).pixmap(22).toImage());
+
+    QTest::keyClick(w, Qt::Key_F2);  // a count: red LED, the first pulses priced
+    ASSERT_TRUE(app->MotoreConteggio()->ConteggioAttivo());
+    EXPECT_EQ(v->LedMostrato(), w->LedCorrente());
+    EXPECT_EQ(icona->toolTip(), w->Importo->text());
+    EXPECT_EQ(icona->toolTip(), "Lire  254 ");
+    w->ScegliTipo(3);
+    EXPECT_EQ(icona->toolTip(), "Scatti  2 ");
+    w->MostraTesto("Connessione... ");
+    EXPECT_EQ(icona->toolTip(), "Connessione... ");
+}
+
+TEST_F(DesktopTest, IlClicSinistroMostraENascondeIlPannello)
+{
+    auto v = ConVassoio();
+    ASSERT_TRUE(w->isVisible());
+    v->Attivato(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(w->isVisible());
+    v->Attivato(QSystemTrayIcon::Context);  // the right button only opens the menu
+    EXPECT_FALSE(w->isVisible());
+    v->Attivato(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(DesktopTest, MaiuscF10ApreIlMenuComeIlTastoMenu)
+{
+    QTest::keyClick(w, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(MenuAperto());
+    QTest::keyClick(w, Qt::Key_Menu);
+    EXPECT_TRUE(MenuAperto());
+    QTest::keyClick(w, Qt::Key_F10);
+    EXPECT_FALSE(MenuAperto());
+    QTest::keyClick(w, Qt::Key_F10, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_FALSE(MenuAperto());
+}
+
+TEST_F(DesktopTest, IPulsantiASimboloHannoUnNomeEUnSuggerimento)
+{
+    for (QPushButton* b : {w->P_Periodo, w->P_Avvia, w->P_Ferma, w->P_Menu}) {
+        EXPECT_FALSE(b->accessibleName().isEmpty()) << b->text().toStdString();
+        EXPECT_FALSE(b->toolTip().isEmpty()) << b->text().toStdString();
+    }
+    EXPECT_EQ(w->P_Avvia->accessibleName(), "Inizia conteggio");
+    EXPECT_EQ(w->P_Ferma->accessibleName(), "Termina conteggio");
+    // The letter's meaning follows the period.
+    EXPECT_EQ(w->P_Periodo->accessibleDescription(), "Connessione attiva");
+    w->CambiaPeriodo();
+    EXPECT_EQ(w->P_Periodo->accessibleDescription(), "Giornaliero");
+}
+
+TEST(Risorse, LaGuidaDellaCopiaPortatilePrimaDiQuellaInstallata)
+{
+    QTemporaryDir tmp;
+    const QString bin = tmp.filePath("usr/bin");
+    ASSERT_TRUE(QDir().mkpath(bin));
+    EXPECT_EQ(PercorsoGuida(bin), QString());  // only the copy inside the program
+
+    ASSERT_TRUE(QDir().mkpath(tmp.filePath("usr/share/velatrix")));
+    QFile installata(tmp.filePath("usr/share/velatrix/Velatrix.html"));
+    ASSERT_TRUE(installata.open(QIODevice::WriteOnly));
+    installata.close();
+    EXPECT_EQ(PercorsoGuida(bin), QDir::cleanPath(installata.fileName()));
+
+    QFile portatile(tmp.filePath("usr/bin/Velatrix.html"));
+    ASSERT_TRUE(portatile.open(QIODevice::WriteOnly));
+    portatile.close();
+    EXPECT_EQ(PercorsoGuida(bin), QDir::cleanPath(portatile.fileName()));
+}
+
+TEST(Risorse, LIconaDelProgrammaHaLeDueMisure)
+{
+    const QIcon icona = IconaProgramma();
+    const QList<QSize> misure = icona.availableSizes();
+    EXPECT_TRUE(misure.contains(QSize(48, 48)));
+    EXPECT_TRUE(misure.contains(QSize(128, 128)));
+    EXPECT_FALSE(icona.pixmap(48).isNull());
+}
+
+} // namespace
