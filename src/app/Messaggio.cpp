@@ -31,7 +31,7 @@ Messaggio::Messaggio(QWidget* genitore)
     TestoMessaggio = new QLabel(this);
     TestoMessaggio->setWordWrap(true);
     TestoMessaggio->setMinimumWidth(260);
-    P_OK = new QPushButton(QStringLiteral("OK"), this);
+    P_OK = new QPushButton(QStringLiteral("&OK"), this);
     P_OK->setDefault(true);
     connect(P_OK, &QPushButton::clicked, this, &QDialog::close);
 

@@ -55,10 +55,10 @@ Log::Log(QString cartellaDati, Interlocutore& messaggi, QWidget* genitore)
 
     StatoLog = new QLabel(this);
     StatoLog->setObjectName(QStringLiteral("StatoLog"));
-    P_Filtro = Pulsante(QStringLiteral("Filtra..."), "P_Filtro", this);
-    P_Esporta = Pulsante(QStringLiteral("Esporta..."), "P_Esporta", this);
-    P_Elimina = Pulsante(QStringLiteral("Azzera..."), "P_Elimina", this);
-    P_Chiudi = Pulsante(QStringLiteral("Chiudi"), "P_Chiudi", this);
+    P_Filtro = Pulsante(QStringLiteral("&Filtra..."), "P_Filtro", this);
+    P_Esporta = Pulsante(QStringLiteral("&Esporta..."), "P_Esporta", this);
+    P_Elimina = Pulsante(QStringLiteral("A&zzera..."), "P_Elimina", this);
+    P_Chiudi = Pulsante(QStringLiteral("&Chiudi"), "P_Chiudi", this);
 
     PannelloProgresso = new QWidget(this);
     PannelloProgresso->setObjectName(QStringLiteral("PannelloProgresso"));

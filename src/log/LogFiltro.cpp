@@ -25,11 +25,11 @@ LogFiltro::LogFiltro(QString cartellaDati, Interlocutore& messaggi, ProgressoLog
     Valore1->setObjectName(QStringLiteral("Valore1"));
     Valore2 = new QLineEdit(this);
     Valore2->setObjectName(QStringLiteral("Valore2"));
-    P_Applica = new QPushButton(QStringLiteral("Applica filtro"), this);
+    P_Applica = new QPushButton(QStringLiteral("A&pplica filtro"), this);
     P_Applica->setObjectName(QStringLiteral("P_Applica"));
-    P_Rimuovi = new QPushButton(QStringLiteral("Nessun filtro"), this);
+    P_Rimuovi = new QPushButton(QStringLiteral("&Nessun filtro"), this);
     P_Rimuovi->setObjectName(QStringLiteral("P_Rimuovi"));
-    P_Annulla = new QPushButton(QStringLiteral("Annulla"), this);
+    P_Annulla = new QPushButton(QStringLiteral("&Annulla"), this);
     P_Annulla->setObjectName(QStringLiteral("P_Annulla"));
     P_Applica->setDefault(true);
 

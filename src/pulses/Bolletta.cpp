@@ -77,7 +77,7 @@ Bolletta::Bolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, DatabaseSc
     Pannelli->addTab(Pannello[0], QStringLiteral("Riepilogo scatti"));
     Pannelli->addTab(Pannello[1], QStringLiteral("Riepilogo bolletta"));
 
-    P_Chiudi = Pulsante(QStringLiteral("Chiudi"), "P_Chiudi", this);
+    P_Chiudi = Pulsante(QStringLiteral("&Chiudi"), "P_Chiudi", this);
     connect(P_Chiudi, &QPushButton::clicked, this, [this] { P_Chiudi_Click(); });
     auto* basso = new QHBoxLayout;
     basso->addStretch();
@@ -110,7 +110,7 @@ QWidget* Bolletta::CreaPannelloScatti()
     };
     SceltaGiorni->GiornoCorrente = [this](QDate g) { MostraScatti(g.day()); };
     SceltaGiorni->GiornoDoppioClic = [this](QDate g) { CambiaScatti(g); };
-    P_SelezionaOggi = Pulsante(QStringLiteral("Oggi"), "P_SelezionaOggi", p);
+    P_SelezionaOggi = Pulsante(QStringLiteral("&Oggi"), "P_SelezionaOggi", p);
     connect(P_SelezionaOggi, &QPushButton::clicked, this, [this] { P_SelezionaOggi_Click(); });
 
     DataSelezionata = new QLabel(p);
@@ -125,8 +125,8 @@ QWidget* Bolletta::CreaPannelloScatti()
     ImpMese = Valore("ImpMese", p);
     MediaScattiGiorno = Valore("MediaScattiGiorno", p);
     MediaImpGiorno = Valore("MediaImpGiorno", p);
-    P_ModificaScatti = Pulsante(QStringLiteral("Modifica..."), "P_ModificaScatti", p);
-    P_AzzeraScatti = Pulsante(QStringLiteral("Azzera..."), "P_AzzeraScatti", p);
+    P_ModificaScatti = Pulsante(QStringLiteral("&Modifica..."), "P_ModificaScatti", p);
+    P_AzzeraScatti = Pulsante(QStringLiteral("A&zzera..."), "P_AzzeraScatti", p);
     connect(P_ModificaScatti, &QPushButton::clicked, this, [this] { P_ModificaScatti_Click(); });
     connect(P_AzzeraScatti, &QPushButton::clicked, this, [this] { P_AzzeraScatti_Click(); });
 

@@ -13,7 +13,7 @@ Calendario::Calendario(QWidget* genitore) : QDialog(genitore)
     setWindowTitle(QStringLiteral("Calendario"));
     Pannello = new SceltaMese({"L", "M", "M", "G", "V", "S", "D"}, this);
     Pannello->setObjectName(QStringLiteral("Pannello"));
-    P_Annulla = new QPushButton(QStringLiteral("Annulla"), this);
+    P_Annulla = new QPushButton(QStringLiteral("&Annulla"), this);
     P_Annulla->setObjectName(QStringLiteral("P_Annulla"));
     P_Annulla->setAutoDefault(false);
     connect(P_Annulla, &QPushButton::clicked, this, &Calendario::reject);

@@ -1,4 +1,5 @@
 #include "Finti.h"
+#include "Mnemonici.h"
 #include "app/Messaggio.h"
 #include "engine/SuoniQt.h"
 #include "settings/Impostazioni.h"
@@ -26,6 +27,8 @@ TEST(FinestraAllarme, UnaSolaFinestraAllaVoltaESuonoDelMessaggio)
     EXPECT_EQ(finestra.Finestra()->TestoMessaggio->text(), "primo");
     EXPECT_EQ(finestra.Finestra()->Label1->text(), "ATTENZIONE");
     EXPECT_EQ(finestra.Finestra()->windowTitle(), "Velatrix");
+    EXPECT_EQ(Didascalia(finestra.Finestra()->P_OK), "OK");
+    EXPECT_TRUE(MnemoniciDistinti(finestra.Finestra()));
     EXPECT_TRUE(finestra.Finestra()->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(finestra.Finestra()->testAttribute(Qt::WA_ShowWithoutActivating));
     EXPECT_EQ(suoni.suonati, QStringList{"allarme.wav"});

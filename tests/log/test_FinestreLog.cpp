@@ -1,3 +1,4 @@
+#include "Mnemonici.h"
 #include "SupportoLog.h"
 #include "common/ValoreScambio.h"
 #include "log/Log.h"
@@ -51,10 +52,11 @@ TEST_F(FinestreLogTest, MostraIlLogRigaPerRiga)
     Log w(tmp.path(), utente);
     EXPECT_EQ(w.windowTitle(), "Riepilogo connessioni");
     EXPECT_EQ(w.StatoLog->text(), "Righe: 25");
-    EXPECT_EQ(w.P_Filtro->text(), "Filtra...");
-    EXPECT_EQ(w.P_Esporta->text(), "Esporta...");
-    EXPECT_EQ(w.P_Elimina->text(), "Azzera...");
-    EXPECT_EQ(w.P_Chiudi->text(), "Chiudi");
+    EXPECT_EQ(Didascalia(w.P_Filtro), "Filtra...");
+    EXPECT_EQ(Didascalia(w.P_Esporta), "Esporta...");
+    EXPECT_EQ(Didascalia(w.P_Elimina), "Azzera...");
+    EXPECT_EQ(Didascalia(w.P_Chiudi), "Chiudi");
+    EXPECT_TRUE(MnemoniciDistinti(&w));
     EXPECT_FALSE(w.PannelloProgresso->isVisibleTo(&w));
     QAbstractItemModel* m = w.GrigliaLog->model();
     ASSERT_EQ(m->rowCount(), 25);
@@ -285,9 +287,10 @@ TEST_F(FinestreLogTest, IlDialogoDelFiltro)
     EXPECT_TRUE(f.Valore1->text().isEmpty());
     EXPECT_EQ(f.findChild<QLabel*>("Etichetta_Da")->text(), "da");
     EXPECT_EQ(f.findChild<QLabel*>("Etichetta_A")->text(), "a");
-    EXPECT_EQ(f.P_Applica->text(), "Applica filtro");
-    EXPECT_EQ(f.P_Rimuovi->text(), "Nessun filtro");
-    EXPECT_EQ(f.P_Annulla->text(), "Annulla");
+    EXPECT_EQ(Didascalia(f.P_Applica), "Applica filtro");
+    EXPECT_EQ(Didascalia(f.P_Rimuovi), "Nessun filtro");
+    EXPECT_EQ(Didascalia(f.P_Annulla), "Annulla");
+    EXPECT_TRUE(MnemoniciDistinti(&f));
 
     f.Campo->setCurrentIndex(1);
     QTest::keyClicks(f.Valore1, "9.00");

@@ -1,4 +1,5 @@
 #include "Finti.h"
+#include "Mnemonici.h"
 #include "common/ValoreScambio.h"
 #include "pulses/Bolletta.h"
 #include "pulses/Calendario.h"
@@ -111,6 +112,7 @@ TEST_F(FinestreBolletta, SiApreSulMeseCorrenteConIGiorniRegistrati)
     EXPECT_EQ(w->Pannelli->tabText(0), "Riepilogo scatti");
     EXPECT_EQ(w->Pannelli->tabText(1), "Riepilogo bolletta");
     EXPECT_EQ(w->Pannelli->currentIndex(), 0);
+    EXPECT_TRUE(MnemoniciDistinti(w.get()));
 
     const SceltaMese* s = w->SceltaGiorni;
     EXPECT_EQ(s->MeseCorrente->currentText(), "Dicembre");
@@ -543,6 +545,8 @@ TEST(Calendario, RestituisceIlGiornoCliccatoOZero)
     c.show();
     EXPECT_EQ(c.Pannello->MeseCorrente->currentText(), "Gennaio");
     EXPECT_EQ(c.Pannello->AnnoCorrente->currentText(), "2027");
+    EXPECT_EQ(Didascalia(c.P_Annulla), "Annulla");
+    EXPECT_TRUE(MnemoniciDistinti(&c));
     EXPECT_EQ(c.Pannello->GrigliaGiorni->horizontalHeaderItem(1)->text(), "M");
     EXPECT_EQ(c.Pannello->GrigliaGiorni->currentRow(), -1);   // no day preselected
     EXPECT_TRUE(c.Pannello->GrigliaGiorni->selectedItems().isEmpty());
