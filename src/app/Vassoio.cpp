@@ -5,15 +5,17 @@
 #include <QMenu>
 #include <QWidget>
 
-Vassoio::Vassoio(QWidget& pannello, QMenu& menu, bool disponibile) : pannello_(pannello)
+Vassoio::Vassoio(QWidget& pannello, QMenu& menu, std::function<bool()> disponibile)
+    : pannello_(pannello), menu_(menu), disponibile_(std::move(disponibile))
 {
-    if (!disponibile)
+    if (CercaVassoio())
         return;
-    icona_ = new QSystemTrayIcon(this);
-    icona_->setContextMenu(&menu);
-    MostraLed(led_);
-    connect(icona_, &QSystemTrayIcon::activated, this, &Vassoio::Attivato);
-    icona_->show();
+    ricerca_.setInterval(IntervalloRicerca);
+    connect(&ricerca_, &QTimer::timeout, this, [this] {
+        if (CercaVassoio() || ++ricerche_ >= Ricerche)
+            ricerca_.stop();
+    });
+    ricerca_.start();
 }
 
 Vassoio::~Vassoio()
@@ -23,19 +25,36 @@ Vassoio::~Vassoio()
         icona_->setContextMenu(nullptr);
 }
 
+bool Vassoio::CercaVassoio()
+{
+    if (icona_)
+        return true;
+    if (!disponibile_ || !disponibile_())
+        return false;
+    icona_ = new QSystemTrayIcon(IconaLed(led_), this);
+    icona_->setToolTip(valore_);
+    icona_->setContextMenu(&menu_);
+    connect(icona_, &QSystemTrayIcon::activated, this, &Vassoio::Attivato);
+    icona_->show();
+    return true;
+}
+
 void Vassoio::MostraLed(Led led)
 {
     // Redrawn only on a change: the engine reports the LED at every state.
-    if (!icona_ || (ledMostrato_ && led == led_))
+    if (led == led_)
         return;
     led_ = led;
-    ledMostrato_ = true;
-    icona_->setIcon(IconaLed(led));
+    if (icona_)
+        icona_->setIcon(IconaLed(led));
 }
 
 void Vassoio::MostraValore(const QString& testo)
 {
-    if (icona_ && icona_->toolTip() != testo)
+    if (testo == valore_)
+        return;
+    valore_ = testo;
+    if (icona_)
         icona_->setToolTip(testo);
 }
 

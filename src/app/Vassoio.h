@@ -6,6 +6,8 @@
 
 #include <QObject>
 #include <QSystemTrayIcon>
+#include <QTimer>
+#include <functional>
 
 class QMenu;
 class QWidget;
@@ -13,21 +15,33 @@ class QWidget;
 class Vassoio : public QObject {
     Q_OBJECT
 public:
-    // Without a tray nothing is created and every call does nothing.
-    Vassoio(QWidget& pannello, QMenu& menu, bool disponibile = QSystemTrayIcon::isSystemTrayAvailable());
+    // Without a tray no icon is made and the panel is all there is.
+    Vassoio(QWidget& pannello, QMenu& menu,
+            std::function<bool()> disponibile = &QSystemTrayIcon::isSystemTrayAvailable);
     ~Vassoio() override;
 
     void MostraLed(Led led);
     void MostraValore(const QString& testo);
     void Attivato(QSystemTrayIcon::ActivationReason motivo);
+    // Makes the icon once the desktop has a tray; true when there is one.
+    bool CercaVassoio();
 
     // Null without a tray.
     QSystemTrayIcon* Icona() const { return icona_; }
     Led LedMostrato() const { return led_; }
 
+    // Started with the session, the program may be up before the desktop's
+    // tray: it looks again this often, this many times.
+    static constexpr int IntervalloRicerca = 2000;
+    static constexpr int Ricerche = 60;
+
 private:
     QWidget& pannello_;
+    QMenu& menu_;
+    std::function<bool()> disponibile_;
     QSystemTrayIcon* icona_ = nullptr;
+    QTimer ricerca_;
+    int ricerche_ = 0;
     Led led_ = Led::Spento;
-    bool ledMostrato_ = false;
+    QString valore_;
 };

@@ -31,9 +31,9 @@ protected:
         w = app->Finestra();
     }
     // A tray that the test platform does not have, fed as the program feeds it.
-    std::unique_ptr<Vassoio> ConVassoio()
+    std::unique_ptr<Vassoio> ConVassoio(std::function<bool()> disponibile = [] { return true; })
     {
-        auto v = std::make_unique<Vassoio>(*w, *w->mnuPrincipale, true);
+        auto v = std::make_unique<Vassoio>(*w, *w->mnuPrincipale, std::move(disponibile));
         QObject::connect(w, &Principale::LedCambiato, v.get(), &Vassoio::MostraLed);
         QObject::connect(w, &Principale::ValoreCambiato, v.get(), &Vassoio::MostraValore);
         return v;
@@ -85,6 +85,21 @@ TEST_F(DesktopTest, IlVassoioSegueLaSpiaEIlValoreDelPannello)
     EXPECT_EQ(icona->toolTip(), "Scatti  2 ");
     w->MostraTesto("Connessione... ");
     EXPECT_EQ(icona->toolTip(), "Connessione... ");
+}
+
+TEST_F(DesktopTest, UnVassoioArrivatoDopoRiceveLoStatoDelPannello)
+{
+    bool disponibile = false;
+    auto v = ConVassoio([&disponibile] { return disponibile; });
+    EXPECT_EQ(v->Icona(), nullptr);
+    QTest::keyClick(w, Qt::Key_F2);
+    EXPECT_FALSE(v->CercaVassoio());
+    disponibile = true;  // the desktop's tray came up after the program
+    ASSERT_TRUE(v->CercaVassoio());
+    ASSERT_NE(v->Icona(), nullptr);
+    EXPECT_EQ(v->Icona()->toolTip(), "Lire  254 ");
+    EXPECT_EQ(v->Icona()->icon().pixmap(22).toImage(), IconaLed(w->LedCorrente()).pixmap(22).toImage());
+    EXPECT_EQ(v->Icona()->contextMenu(), w->mnuPrincipale);
 }
 
 TEST_F(DesktopTest, IlClicSinistroMostraENascondeIlPannello)
