@@ -168,7 +168,7 @@ QWidget* Bolletta::CreaPannelloBolletta()
     }
     connect(P_DataInizio, &QPushButton::clicked, this, [this] { P_DataInizio_Click(); });
     connect(P_DataFine, &QPushButton::clicked, this, [this] { P_DataFine_Click(); });
-    P_Esporta = Pulsante(QStringLiteral("Esporta..."), "P_Esporta", p);
+    P_Esporta = Pulsante(QStringLiteral("&Esporta..."), "P_Esporta", p);
     P_Esporta->setToolTip(QStringLiteral("Salva i totali giornalieri del periodo in un file CSV"));
     connect(P_Esporta, &QPushButton::clicked, this, [this] { P_Esporta_Click(); });
 

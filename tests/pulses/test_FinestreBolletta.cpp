@@ -505,7 +505,7 @@ TEST_F(FinestreBolletta, EsportaIlPeriodoInteroONiente)
 {
     Riga(QDate(2026, 11, 15), 10, 500);
     auto w = Apri();
-    EXPECT_EQ(w->P_Esporta->text(), "Esporta...");
+    EXPECT_EQ(Didascalia(w->P_Esporta), "Esporta...");
     QString proposto;
     const QString percorso = tmp.filePath("bolletta.csv");
     w->SceltaFileCsv = [&](const QString& p) { return proposto = p, percorso; };
