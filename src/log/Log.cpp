@@ -70,7 +70,7 @@ Log::Log(QString cartellaDati, Interlocutore& messaggi, QWidget* genitore)
     pannello->setContentsMargins(0, 0, 0, 0);
     pannello->addWidget(StatoProgresso);
     pannello->addWidget(Progresso, 1);
-    P_Interrompi = Pulsante(QStringLiteral("Annulla"), "P_Interrompi", PannelloProgresso);
+    P_Interrompi = Pulsante(QStringLiteral("&Annulla"), "P_Interrompi", PannelloProgresso);
     pannello->addWidget(P_Interrompi);
     PannelloProgresso->hide();
 
