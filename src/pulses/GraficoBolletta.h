@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+class QPainter;
+
 class GraficoBolletta : public QWidget {
 public:
     explicit GraficoBolletta(QWidget* genitore = nullptr);
@@ -26,6 +28,13 @@ protected:
 private:
     // The plotting area, inside the axes' labels.
     QRectF Area() const;
+
+    struct Geometria;
+    void DisegnaScale(QPainter& p, const Geometria& g) const;
+    void DisegnaBarre(QPainter& p, const Geometria& g) const;
+    void DisegnaCumulato(QPainter& p, const Geometria& g) const;
+    void DisegnaGiorni(QPainter& p, const Geometria& g) const;
+    void DisegnaLegenda(QPainter& p, const Geometria& g) const;
 
     SerieBolletta serie_;
 };
