@@ -155,6 +155,22 @@ QWidget* Bolletta::CreaPannelloScatti()
 QWidget* Bolletta::CreaPannelloBolletta()
 {
     auto* p = new QWidget;
+    QHBoxLayout* periodo = CreaRigaPeriodo(p);
+    QGridLayout* valori = CreaGrigliaTotali(p);
+    CreaRiquadroStima(p);
+    Grafico = new GraficoBolletta(p);
+
+    auto* tutto = new QVBoxLayout(p);
+    tutto->addLayout(periodo);
+    tutto->addSpacing(8);
+    tutto->addLayout(valori);
+    tutto->addWidget(RiquadroStima);
+    tutto->addWidget(Grafico, 1);
+    return p;
+}
+
+QHBoxLayout* Bolletta::CreaRigaPeriodo(QWidget* p)
+{
     V_DataInizioBolletta = Valore("V_DataInizioBolletta", p);
     V_DataFineBolletta = Valore("V_DataFineBolletta", p);
     for (QLabel* l : {V_DataInizioBolletta, V_DataFineBolletta})
@@ -172,6 +188,21 @@ QWidget* Bolletta::CreaPannelloBolletta()
     P_Esporta->setToolTip(QStringLiteral("Salva i totali giornalieri del periodo in un file CSV"));
     connect(P_Esporta, &QPushButton::clicked, this, [this] { P_Esporta_Click(); });
 
+    auto* periodo = new QHBoxLayout;
+    periodo->addWidget(new QLabel(QStringLiteral("Periodo bolletta:"), p));
+    periodo->addWidget(new QLabel(QStringLiteral("dal"), p));
+    periodo->addWidget(V_DataInizioBolletta);
+    periodo->addWidget(P_DataInizio);
+    periodo->addWidget(new QLabel(QStringLiteral("al"), p));
+    periodo->addWidget(V_DataFineBolletta);
+    periodo->addWidget(P_DataFine);
+    periodo->addStretch();
+    periodo->addWidget(P_Esporta);
+    return periodo;
+}
+
+QGridLayout* Bolletta::CreaGrigliaTotali(QWidget* p)
+{
     ScattiBolletta = Valore("ScattiBolletta", p);
     MediaScattiBolletta = Valore("MediaScattiBolletta", p);
     MediaImportoBolletta = Valore("MediaImportoBolletta", p);
@@ -187,17 +218,6 @@ QWidget* Bolletta::CreaPannelloBolletta()
     totale->setFont(grassetto);
     TotaleBolletta->setFont(grassetto);
 
-    auto* periodo = new QHBoxLayout;
-    periodo->addWidget(new QLabel(QStringLiteral("Periodo bolletta:"), p));
-    periodo->addWidget(new QLabel(QStringLiteral("dal"), p));
-    periodo->addWidget(V_DataInizioBolletta);
-    periodo->addWidget(P_DataInizio);
-    periodo->addWidget(new QLabel(QStringLiteral("al"), p));
-    periodo->addWidget(V_DataFineBolletta);
-    periodo->addWidget(P_DataFine);
-    periodo->addStretch();
-    periodo->addWidget(P_Esporta);
-
     auto* valori = new QGridLayout;
     const std::pair<QWidget*, QLabel*> righe[] = {
         {new QLabel(etichette.scatti, p), ScattiBolletta},
@@ -212,8 +232,15 @@ QWidget* Bolletta::CreaPannelloBolletta()
         valori->addWidget(valore, r++, 1);
     }
     valori->setColumnStretch(2, 1);
+    return valori;
+}
 
-    // The estimate in one row, shown only while today is in the period.
+// The estimate in one row, shown only while today is in the period; its
+// total as bold as the period's.
+void Bolletta::CreaRiquadroStima(QWidget* p)
+{
+    const TestiBolletta etichette = EtichetteBolletta(0);
+    const QFont grassetto = TotaleBolletta->font();
     NettoStima = Valore("NettoStima", p);
     IvaStima = Valore("IvaStima", p);
     TotaleStima = Valore("TotaleStima", p);
@@ -234,16 +261,6 @@ QWidget* Bolletta::CreaPannelloBolletta()
     stima->addWidget(totaleStima);
     stima->addWidget(TotaleStima);
     stima->addStretch();
-
-    Grafico = new GraficoBolletta(p);
-
-    auto* tutto = new QVBoxLayout(p);
-    tutto->addLayout(periodo);
-    tutto->addSpacing(8);
-    tutto->addLayout(valori);
-    tutto->addWidget(RiquadroStima);
-    tutto->addWidget(Grafico, 1);
-    return p;
 }
 
 void Bolletta::SegnalaErrore(const QString& operazione) { SegnalaErrore(operazione, db_.UltimoErrore()); }

@@ -12,7 +12,9 @@
 #include <functional>
 
 class GraficoBolletta;
+class QGridLayout;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QTabWidget;
@@ -74,6 +76,9 @@ public:
 private:
     QWidget* CreaPannelloScatti();
     QWidget* CreaPannelloBolletta();
+    QHBoxLayout* CreaRigaPeriodo(QWidget* p);
+    QGridLayout* CreaGrigliaTotali(QWidget* p);
+    void CreaRiquadroStima(QWidget* p);
     std::optional<QDate> ScegliData(const QDate& partenza);
     QString DialogoEsporta(const QString& proposto);
     // The period's two dates and its totals.
