@@ -333,6 +333,89 @@ void ScrittoreRigheLog::Riserva(QByteArray& uscita, qsizetype quanto)
         uscita.reserve(std::max(serve, 2 * uscita.capacity()));
 }
 
+// The helpers below are the export's inner loop: inline, and only called here.
+
+inline char* ScrittoreRigheLog::Segno(char* d) const
+{
+    std::memcpy(d, meno_.constData(), size_t(meno_.size()));
+    return d + meno_.size();
+}
+
+inline ScrittoreRigheLog::Campo ScrittoreRigheLog::Scatti(qint64 s, char* spazio) const
+{
+    char* fine = s < 0 ? Segno(spazio) : spazio;
+    return {spazio, std::to_chars(fine, fine + 12, s < 0 ? -s : s).ptr - spazio};
+}
+
+// Out of the way of the common case.
+ScrittoreRigheLog::Campo ScrittoreRigheLog::ImportoEnorme(double x)
+{
+    importoLento_ = FormattaNumero(x, QStringLiteral("0"), formati_.Locale()).toUtf8();
+    return {importoLento_.constData(), importoLento_.size()};
+}
+
+inline ScrittoreRigheLog::Campo ScrittoreRigheLog::Importo(double x, char* spazio)
+{
+    // Whole lire, halves away from zero. Below 2^52 rounding the value equals
+    // rounding its shortest decimal text, which is what the pattern does.
+    const double assoluto = std::fabs(x);
+    if (assoluto < 4503599627370496.0) {
+        const auto lire = qint64(std::round(assoluto));
+        char* fine = lire != 0 && x < 0 ? Segno(spazio) : spazio;
+        return {spazio, std::to_chars(fine, fine + 17, lire).ptr - spazio};
+    }
+    return ImportoEnorme(x);
+}
+
+inline char* ScrittoreRigheLog::Tabulati(const Campo (&c)[7], char* d)
+{
+    for (const Campo& k : c) {
+        std::memcpy(d, k.testo, size_t(k.lunghezza));
+        d += k.lunghezza;
+        *d++ = '\t';
+    }
+    return d;
+}
+
+inline char* ScrittoreRigheLog::Incolonnati(const Campo (&c)[7], char* d)
+{
+    for (int i = 0; i < 7; ++i) {
+        const qsizetype unita = Unita(c[i].testo, c[i].lunghezza);
+        if (unita <= Larghezze[i]) {
+            std::memset(d, ' ', size_t(Larghezze[i] - unita));
+            d += Larghezze[i] - unita;
+            std::memcpy(d, c[i].testo, size_t(c[i].lunghezza));
+            d += c[i].lunghezza;
+        } else if (unita == c[i].lunghezza) {
+            // Plain ASCII too long for its field keeps its rightmost characters.
+            std::memcpy(d, c[i].testo + c[i].lunghezza - Larghezze[i], size_t(Larghezze[i]));
+            d += Larghezze[i];
+        } else {
+            return nullptr;
+        }
+    }
+    *d++ = ' ';
+    *d++ = ' ';
+    return d;
+}
+
+inline char* ScrittoreRigheLog::Connessione(const char* byte, char* d) const
+{
+    const unsigned char* nome = reinterpret_cast<const unsigned char*>(ConnessioneGrezza(byte));
+    int primo = 0, ultimo = LunghezzaConnessione;
+    if (tipo_ == TipoEsportazione::Tabulazione) {
+        while (primo < ultimo && spazio_[nome[primo]])
+            ++primo;
+        while (ultimo > primo && spazio_[nome[ultimo - 1]])
+            --ultimo;
+    }
+    for (int i = primo; i < ultimo; ++i) {
+        std::memcpy(d, ansi_[nome[i]], 3);
+        d += lunghezzaAnsi_[nome[i]];
+    }
+    return d;
+}
+
 void ScrittoreRigheLog::Aggiungi(const char* byte, QByteArray& uscita)
 {
     const auto lento = [&] { uscita += RigaEsportazione(DecodificaRecordLog(byte), tipo_, formati_); };
@@ -350,75 +433,25 @@ void ScrittoreRigheLog::Aggiungi(const char* byte, QByteArray& uscita)
         c[3] = Ora(t.fine.secondo, spazio[3]);
     }
     c[4] = {durata, ScriviTempo(DurataGrezza(byte), durata) - durata};
+    c[5] = Scatti(ScattiGrezzi(byte), scatti);
+    c[6] = Importo(ImportoGrezzo(byte), importo);
 
-    const auto segno = [&](char* d) {
-        std::memcpy(d, meno_.constData(), size_t(meno_.size()));
-        return d + meno_.size();
-    };
-    const qint64 s = ScattiGrezzi(byte);
-    char* fine = s < 0 ? segno(scatti) : scatti;
-    c[5] = {scatti, std::to_chars(fine, fine + 12, s < 0 ? -s : s).ptr - scatti};
-
-    // Whole lire, halves away from zero. Below 2^52 rounding the value equals
-    // rounding its shortest decimal text, which is what the pattern does.
-    const double x = ImportoGrezzo(byte);
-    const double assoluto = std::fabs(x);
-    if (assoluto < 4503599627370496.0) {
-        const auto lire = qint64(std::round(assoluto));
-        fine = lire != 0 && x < 0 ? segno(importo) : importo;
-        c[6] = {importo, std::to_chars(fine, fine + 17, lire).ptr - importo};
-    } else {
-        importoLento_ = FormattaNumero(x, QStringLiteral("0"), formati_.Locale()).toUtf8();
-        c[6] = {importoLento_.constData(), importoLento_.size()};
-    }
-
-    const unsigned char* nome = reinterpret_cast<const unsigned char*>(ConnessioneGrezza(byte));
-    int primo = 0, ultimo = LunghezzaConnessione;
-    if (tipo_ == TipoEsportazione::Tabulazione) {
-        while (primo < ultimo && spazio_[nome[primo]])
-            ++primo;
-        while (ultimo > primo && spazio_[nome[ultimo - 1]])
-            --ultimo;
-    }
-
+    // Room for the longest line these fields can make, trimmed to fit after.
     qsizetype totale = 0;
     for (const Campo& k : c)
         totale += k.lunghezza;
     const qsizetype prima = uscita.size();
-    Riserva(uscita, totale + 7 * 12 + 3 * LunghezzaConnessione + 4);
-    uscita.resize(prima + totale + 7 * 12 + 3 * LunghezzaConnessione + 4);
+    const qsizetype massimo = totale + 7 * 12 + 3 * LunghezzaConnessione + 4;
+    Riserva(uscita, massimo);
+    uscita.resize(prima + massimo);
     char* d = uscita.data() + prima;
     if (tipo_ == TipoEsportazione::Tabulazione) {
-        for (const Campo& k : c) {
-            std::memcpy(d, k.testo, size_t(k.lunghezza));
-            d += k.lunghezza;
-            *d++ = '\t';
-        }
-    } else {
-        static constexpr int Larghezze[7] = {11, 12, 12, 12, 12, 8, 11};
-        for (int i = 0; i < 7; ++i) {
-            const qsizetype unita = Unita(c[i].testo, c[i].lunghezza);
-            if (unita <= Larghezze[i]) {
-                std::memset(d, ' ', size_t(Larghezze[i] - unita));
-                d += Larghezze[i] - unita;
-                std::memcpy(d, c[i].testo, size_t(c[i].lunghezza));
-                d += c[i].lunghezza;
-            } else if (unita == c[i].lunghezza) {
-                // Plain ASCII too long for its field keeps its rightmost characters.
-                std::memcpy(d, c[i].testo + c[i].lunghezza - Larghezze[i], size_t(Larghezze[i]));
-                d += Larghezze[i];
-            } else {
-                uscita.resize(prima);
-                return lento();
-            }
-        }
-        *d++ = ' ';
-        *d++ = ' ';
+        d = Tabulati(c, d);
+    } else if (!(d = Incolonnati(c, d))) {
+        uscita.resize(prima);
+        return lento();
     }
-    for (int i = primo; i < ultimo; ++i) {
-        std::memcpy(d, ansi_[nome[i]], 3);
-        d += lunghezzaAnsi_[nome[i]];
-    }
+    d = Connessione(byte, d);
     *d++ = '\r';
     *d++ = '\n';
     uscita.resize(d - uscita.constData());

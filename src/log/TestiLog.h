@@ -92,6 +92,14 @@ private:
     Campo Data(qint64 giorno, char* spazio);
     Campo Ora(int secondo, char* spazio);
     void Riserva(QByteArray& uscita, qsizetype quanto);
+    char* Segno(char* d) const;
+    Campo Scatti(qint64 s, char* spazio) const;
+    Campo Importo(double x, char* spazio);
+    Campo ImportoEnorme(double x);
+    static char* Tabulati(const Campo (&c)[7], char* d);
+    // Nothing when a field is too wide in a way only the slow path handles.
+    static char* Incolonnati(const Campo (&c)[7], char* d);
+    char* Connessione(const char* byte, char* d) const;
 
     TipoEsportazione tipo_;
     FormatiLog formati_;
