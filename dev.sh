@@ -2,6 +2,8 @@
 # Set-up, build and run in one step on Debian 12.
 #   bash dev.sh start [ARGS...]   install what is missing, build, start Velatrix
 #   bash dev.sh test              install what is missing, build, run every test
+#   bash dev.sh sanitize          the same in build-san, with AddressSanitizer and
+#                                 UndefinedBehaviorSanitizer; any report fails the run
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -36,11 +38,25 @@ build() {
   cmake --build build -j"$(nproc)"
 }
 
+# Every finding is fatal, leaks included; the suppressions cover what the
+# system's own libraries keep for the life of the process.
+sanitize() {
+  cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DVELATRIX_BENCH=OFF \
+        -DCMAKE_CXX_FLAGS="-O1 -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all" \
+        -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+  cmake --build build-san -j"$(nproc)"
+  ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1" \
+  LSAN_OPTIONS="suppressions=$PWD/.ci/lsan.supp:print_suppressions=0" \
+  UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+  QT_QPA_PLATFORM=offscreen ctest --test-dir build-san --output-on-failure -j"$(nproc)"
+}
+
 cmd="${1:-start}"
 shift || true
 case "$cmd" in
   start) install_missing; build; exec ./build/src/app/velatrix "$@" ;;
   test)  install_missing; build
          QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$(nproc)" ;;
-  *) echo "usage: bash dev.sh start [ARGS...] | bash dev.sh test" >&2; exit 2 ;;
+  sanitize) install_missing; sanitize ;;
+  *) echo "usage: bash dev.sh start [ARGS...] | bash dev.sh test | bash dev.sh sanitize" >&2; exit 2 ;;
 esac

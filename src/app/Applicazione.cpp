@@ -18,6 +18,8 @@
 #include "common/BarraScatto.h"
 #include "common/Colori.h"
 #include "options/AvvioSessione.h"
+#include "common/FormeTesto.h"
+#include "engine/Recupero.h"
 #include "options/Opzioni.h"
 #include "log/Log.h"
 #include "pulses/Bolletta.h"
@@ -29,6 +31,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSessionManager>
 
@@ -72,14 +76,14 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     splash.MostraSubito();
 
     archivio_ = std::make_unique<ArchivioImpostazioni>(percorsi.impostazioni);
+    cartellaImpostazioni_ = QFileInfo(percorsi.impostazioni).absolutePath();
     bool primoAvvio = false;
     imp_ = CaricaImpostazioni(*archivio_, QDate::currentDate(), QLocale(), d_.suoni.NumeroDispositivi() > 0,
                               &primoAvvio);
     db_ = std::make_unique<DatabaseScatti>();
     log_ = std::make_unique<FileLog>(QDir(cartellaDati_).filePath(NomeLog));
     motore_ = std::make_unique<Motore>(imp_, *db_, *log_, d_.orologio, d_.messaggi, d_.suoni);
-    finestra_ = std::make_unique<Principale>(
-        Principale::Servizi{d_.messaggi, *archivio_, imp_, *db_, *motore_});
+    finestra_ = std::make_unique<Principale>(Principale::Servizi{d_.messaggi, imp_, *motore_});
     motore_->ImpostaVista(*finestra_);
     vassoio_ = std::make_unique<Vassoio>(*finestra_, *finestra_->mnuPrincipale);
     QObject::connect(finestra_.get(), &Principale::LedCambiato, vassoio_.get(), &Vassoio::MostraLed);
@@ -105,7 +109,7 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     };
     finestre.Bolletta = [this, w] {
         Bolletta finestra(imp_, *archivio_, *db_, d_.messaggi, [this] { return d_.orologio.Adesso().date(); }, w);
-        finestra.RicaricaTotali = [w] { w->RicaricaTotali(); };
+        finestra.RicaricaTotali = [this] { RicaricaTotali(); };
         finestra.setWindowModality(Qt::WindowModal);
         finestra.exec();
     };
@@ -126,15 +130,111 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
             w->ApplicaOpzioni();
     };
     w->ImpostaFinestre(finestre);
+    w->ImpostaFine([this](bool chiedi) { return Termina(chiedi); });
 
-    QString errore;
-    if (!w->Carica(QDir(cartellaDati_).filePath(NomeDatabase), primoAvvio, riga.argomenti, &splash, &errore)) {
-        splash.close();
-        d_.messaggi.Errore(errore);
-        *codice = 1;
-        return false;
+    w->Prepara();
+    if (primoAvvio) {
+        const QPointF posizione = w->PosizioneTwip();
+        QString motivo;
+        if (!ScriviPrimoAvvio(*archivio_, imp_, posizione.y(), posizione.x(), w->ColoriCorrenti(), QLocale(), &motivo))
+            d_.messaggi.Avviso(QStringLiteral("Impossibile salvare le impostazioni: %1").arg(motivo));
     }
+    const auto aperto = db_->Apri(QDir(cartellaDati_).filePath(NomeDatabase));
+    if (!aperto) {
+        splash.close();
+        return fallisci(aperto.Errore().numero);
+    }
+    Recupera();
+    const auto totali = motore_->CaricaTotali();
+    if (!totali) {
+        db_->Chiudi();
+        splash.close();
+        return fallisci(totali.Errore().numero);
+    }
+    w->Mostra(riga.argomenti, &splash);
     return true;
+}
+
+QStringList Applicazione::PercorsiRecupero() const
+{
+    // The data folder first; the settings folder when that one is full.
+    return {QDir(cartellaDati_).filePath(NomeRecupero), QDir(cartellaImpostazioni_).filePath(NomeRecupero)};
+}
+
+void Applicazione::Recupera()
+{
+    QStringList letti;
+    for (const QString& percorso : PercorsiRecupero()) {
+        if (const auto recuperati = LeggiRecupero(percorso)) {
+            motore_->Recupera(*recuperati);
+            letti << percorso;
+        }
+    }
+    if (letti.isEmpty())
+        return;
+    // Each entry is added once: what got written leaves the file now, what
+    // did not stays pending and is kept again at exit.
+    static_cast<void>(motore_->RiprovaScritture());
+    QString motivo;
+    const bool resta = !motore_->InAttesa().Vuoto();
+    if (resta && ScriviRecupero(letti.first(), motore_->InAttesa(), &motivo))
+        letti.removeFirst();
+    for (const QString& percorso : letti)
+        QFile::remove(percorso);
+}
+
+QString Applicazione::DomandaScrittureInAttesa() const
+{
+    const Pendenti& p = motore_->InAttesa();
+    const TotaliGiorno scatti = p.TotaleScatti();
+    return QStringLiteral("Non è stato possibile registrare %1 scatti (Lire %2) e %3 connessioni.\n"
+                          "Uscendo ora saranno conservati a parte e aggiunti al prossimo avvio.\n"
+                          "Riprovare la scrittura ?")
+        .arg(scatti.scatti)
+        .arg(FormattaNumero(scatti.importo, QStringLiteral("#,##0")))
+        .arg(p.log.size());
+}
+
+int Applicazione::Termina(bool chiedi)
+{
+    int codice = 0;
+    // Writes that failed during the run get their last chances here; with
+    // nobody to answer, one.
+    while (!motore_->RiprovaScritture() && chiedi && d_.messaggi.Domanda(DomandaScrittureInAttesa())) {
+    }
+    if (!motore_->InAttesa().Vuoto()) {
+        QStringList motivi;
+        bool conservati = false;
+        for (const QString& percorso : PercorsiRecupero()) {
+            QString motivo;
+            if ((conservati = ScriviRecupero(percorso, motore_->InAttesa(), &motivo)))
+                break;
+            motivi << motivo;
+        }
+        if (!conservati) {
+            codice = CodicePerdita;
+            if (chiedi)
+                d_.messaggi.Errore(QStringLiteral("Impossibile conservare gli scatti e le connessioni non registrati: "
+                                                  "andranno persi.\n%1")
+                                       .arg(motivi.join(QLatin1Char('\n'))));
+        }
+    }
+    if (imp_.SlvImp) {
+        const QPointF posizione = finestra_->PosizioneTwip();
+        QString motivo;
+        if (!ScriviUscita(*archivio_, imp_, posizione.y(), posizione.x(), QLocale(), &motivo) && chiedi)
+            d_.messaggi.Avviso(QStringLiteral("Impossibile salvare le impostazioni: %1").arg(motivo));
+    }
+    db_->Chiudi();
+    return codice;
+}
+
+void Applicazione::RicaricaTotali()
+{
+    const auto totali = motore_->CaricaTotali();
+    if (!totali)
+        d_.messaggi.Avviso(QStringLiteral("Errore %1 nella lettura degli scatti.").arg(totali.Errore().numero));
+    finestra_->AggiornaImporto();
 }
 
 int Applicazione::Esegui(const QStringList& argomenti)

@@ -52,10 +52,24 @@ public:
     // The program itself: real clock, sound, links and message boxes.
     static int Esegui(const QStringList& argomenti);
 
+    // Exit status when pulses or records could be neither written nor kept.
+    static constexpr int CodicePerdita = 3;
+
 private:
+    // The end of the run, once no count runs: pending writes (retried, else
+    // kept for the next start), settings on exit, database closed. Gives the
+    // exit status.
+    int Termina(bool chiedi);
+    // Adds what an earlier run kept, once.
+    void Recupera();
+    void RicaricaTotali();
+    QStringList PercorsiRecupero() const;
+    QString DomandaScrittureInAttesa() const;
+
     Dipendenze d_;
     Impostazioni imp_;
     QString cartellaDati_;
+    QString cartellaImpostazioni_;
     std::unique_ptr<IstanzaUnica> istanza_;
     std::unique_ptr<ArchivioImpostazioni> archivio_;
     std::unique_ptr<DatabaseScatti> db_;

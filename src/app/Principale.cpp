@@ -8,8 +8,7 @@
 #include "common/Interlocutore.h"
 #include "engine/Motore.h"
 #include "engine/Rilevamento.h"
-#include "pulses/DatabaseScatti.h"
-#include "settings/CaricaImpostazioni.h"
+#include "settings/PosizioneFinestra.h"
 #include "settings/Impostazioni.h"
 #include "tariffs/Tariffe.h"
 
@@ -225,27 +224,23 @@ void Principale::ApplicaColori()
     Indicatore->ImpostaSfondo(ColoreDaLong(colori[4]));
 }
 
-bool Principale::Carica(const QString& percorsoDatabase, bool primoAvvio, const QStringList& argomenti,
-                        QWidget* splash, QString* errore)
+void Principale::Prepara()
 {
-    Impostazioni& imp = s_.imp;
     Posiziona();
     ApplicaColori();
-    if (primoAvvio) {
-        const double dpi = DpiLogici();
-        const QScreen* primario = QGuiApplication::primaryScreen();
-        const QPoint origine = primario ? primario->geometry().topLeft() : QPoint();
-        QString motivo;
-        if (!ScriviPrimoAvvio(s_.archivio, imp, PixelInTwip(y() - origine.y(), dpi), PixelInTwip(x() - origine.x(), dpi),
-                              ColoriCorrenti(), QLocale(), &motivo))
-            s_.messaggi.Avviso(QStringLiteral("Impossibile salvare le impostazioni: %1").arg(motivo));
-    }
+}
 
-    if (!s_.db.Apri(percorsoDatabase) || !s_.motore.CaricaTotali()) {
-        *errore = QStringLiteral("Errore %1. Impossibile continuare.").arg(s_.db.UltimoErrore().numero);
-        return false;
-    }
+QPointF Principale::PosizioneTwip() const
+{
+    const double dpi = DpiLogici();
+    const QScreen* primario = QGuiApplication::primaryScreen();
+    const QPoint origine = primario ? primario->geometry().topLeft() : QPoint();
+    return {PixelInTwip(x() - origine.x(), dpi), PixelInTwip(y() - origine.y(), dpi)};
+}
 
+void Principale::Mostra(const QStringList& argomenti, QWidget* splash)
+{
+    const Impostazioni& imp = s_.imp;
     AggiornaLetteraPeriodo();
     AggiornaImporto();
     Indicatore->ImpostaPercento(0);
@@ -264,7 +259,6 @@ bool Principale::Carica(const QString& percorsoDatabase, bool primoAvvio, const 
         TimerControllo->start();
     if (argomenti.join(QLatin1Char(' ')).toUpper() == QLatin1String("/START"))
         P_Avvia->click();
-    return true;
 }
 
 void Principale::ApplicaOpzioni()
@@ -281,13 +275,6 @@ void Principale::ApplicaOpzioni()
     if (!s_.motore.ConteggioAttivo())
         MostraLed(imp.CtrAut ? Led::Verde : Led::Spento);
     ApplicaColori();
-}
-
-void Principale::RicaricaTotali()
-{
-    if (!s_.motore.CaricaTotali())
-        s_.messaggi.Avviso(QStringLiteral("Errore %1 nella lettura degli scatti.").arg(s_.db.UltimoErrore().numero));
-    AggiornaImporto();
 }
 
 void Principale::AggiornaImporto()
@@ -420,21 +407,9 @@ bool Principale::Esci(bool chiedi)
     uscito_ = true;
     TimerScatto->stop();
     TimerControllo->stop();
-    m.RiprovaScritture();
-    Impostazioni& imp = s_.imp;
-    if (imp.SlvImp) {
-        const double dpi = DpiLogici();
-        const QScreen* primario = QGuiApplication::primaryScreen();
-        const QPoint origine = primario ? primario->geometry().topLeft() : QPoint();
-        QString motivo;
-        if (!ScriviUscita(s_.archivio, imp, PixelInTwip(y() - origine.y(), dpi), PixelInTwip(x() - origine.x(), dpi),
-                          QLocale(), &motivo)
-            && chiedi)
-            s_.messaggi.Avviso(QStringLiteral("Impossibile salvare le impostazioni: %1").arg(motivo));
-    }
-    s_.db.Chiudi();
+    const int codice = fine_ ? fine_(chiedi) : 0;
     hide();
-    emit Uscita(0);
+    emit Uscita(codice);
     return true;
 }
 
@@ -507,6 +482,9 @@ void Principale::SegnalaErrore(const QString& testo)
     QTimer::singleShot(0, this, [this] {
         const QStringList testi = std::exchange(errori_, {});
         erroreInAttesa_ = false;
+        // After the exit the end itself says what was not written.
+        if (uscito_)
+            return;
         s_.messaggi.Avviso(testi.join(QLatin1Char('\n')));
     });
 }
@@ -554,15 +532,20 @@ void Principale::closeEvent(QCloseEvent* evento)
 
 bool Principale::eventFilter(QObject* oggetto, QEvent* evento)
 {
-    if (oggetto == Importo && evento->type() == QEvent::MouseButtonPress) {
-        if (static_cast<QMouseEvent*>(evento)->button() == Qt::LeftButton) {
+    const QEvent::Type tipo = evento->type();
+    const bool delMouse =
+        tipo == QEvent::MouseButtonPress || tipo == QEvent::MouseMove || tipo == QEvent::MouseButtonRelease;
+    if (!delMouse)
+        return QWidget::eventFilter(oggetto, evento);
+    auto* mouse = static_cast<QMouseEvent*>(evento);
+    if (oggetto == Importo && tipo == QEvent::MouseButtonPress) {
+        if (mouse->button() == Qt::LeftButton) {
             CambiaTipo();
             return true;
         }
     }
     if (oggetto == ValoreIndicatore) {
-        auto* mouse = static_cast<QMouseEvent*>(evento);
-        switch (evento->type()) {
+        switch (tipo) {
         case QEvent::MouseButtonPress:
             if (mouse->button() == Qt::LeftButton) {
                 presa_ = mouse->position().toPoint();

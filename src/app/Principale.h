@@ -3,6 +3,7 @@
 // counts and forwards the user's acts. It computes nothing itself.
 #include "engine/Vista.h"
 
+#include <QPointF>
 #include <QPointer>
 #include <QWidget>
 #include <array>
@@ -13,8 +14,6 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTimer;
-class ArchivioImpostazioni;
-class DatabaseScatti;
 class BarraScatto;
 class PannelloContatore;
 class Interlocutore;
@@ -36,9 +35,7 @@ class Principale : public QWidget, public VistaMotore {
 public:
     struct Servizi {
         Interlocutore& messaggi;
-        ArchivioImpostazioni& archivio;
         Impostazioni& imp;
-        DatabaseScatti& db;
         Motore& motore;
     };
     // The windows opened from the menu; each runs modally and returns.
@@ -52,11 +49,18 @@ public:
     void ImpostaFinestre(Finestre finestre) { finestre_ = std::move(finestre); }
     void ImpostaRilevamento(Rilevamento* rilevamento) { rilevamento_ = rilevamento; }
 
-    // The load: settings already read; places and colours the window, opens
-    // the database, reads the totals, arms the timers and honours "/START".
-    // On failure returns false with the message to show.
-    bool Carica(const QString& percorsoDatabase, bool primoAvvio, const QStringList& argomenti,
-                QWidget* splash, QString* errore);
+    // What ends the program once the count is stopped: pending writes,
+    // settings, database. Gets whether someone can answer, gives the exit
+    // status.
+    void ImpostaFine(std::function<int(bool chiedi)> fine) { fine_ = std::move(fine); }
+
+    // The load, in two steps around the program's own: first places and
+    // colours the window by the settings; then shows it, arms the timers and
+    // honours "/START".
+    void Prepara();
+    void Mostra(const QStringList& argomenti, QWidget* splash);
+    // Top-left corner in twips from the primary screen's, as stored.
+    QPointF PosizioneTwip() const;
 
     void EseguiFunzione(int codiceTasto, int maiuscole);
     // The two timers' ticks.
@@ -64,8 +68,8 @@ public:
     void TimerScatto_Timer();
     void AggiornaLetteraPeriodo();
     void ApriPopup(int pulsante, const QPoint& posizione);
-    // Exit: asks while counting (unless the session is ending), stores
-    // position and display choice when asked to, closes the database, ends.
+    // Exit: asks while counting (unless the session is ending), then runs
+    // the program's end and emits Uscita with its status.
     bool Esci(bool chiedi = true);
 
     // Display choices driven by clicks and the menu.
@@ -75,8 +79,6 @@ public:
     void ScegliTipo(int tipo);
     // Applies what Opzioni changed: timers, topmost, LED, colours.
     void ApplicaOpzioni();
-    // Recomputes the day and bill totals after the bill window wrote.
-    void RicaricaTotali();
 
     // VistaMotore
     void ConteggioIniziato() override;
@@ -134,6 +136,7 @@ private:
 
     Servizi s_;
     Finestre finestre_;
+    std::function<int(bool)> fine_;
     Rilevamento* rilevamento_ = nullptr;
     PannelloContatore* Pannello = nullptr;
     Led led_ = Led::Spento;

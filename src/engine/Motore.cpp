@@ -50,31 +50,37 @@ Totali Motore::TotaliDelPeriodo(int periodo) const
     }
 }
 
-Totali Motore::SommaConPendenti(const QDate& primo, const QDate& ultimo, bool* ok)
+Totali Motore::SommaConPendenti(const QDate& primo, const QDate& ultimo, ErroreDatabase* errore)
 {
     Totali t;
     const auto somma = db_.Somma(primo, ultimo);
-    *ok = somma.has_value();
     if (somma) {
         t.scatti = somma->scatti;
         t.importo = somma->importo;
+    } else if (errore) {
+        *errore = somma.Errore();
     }
     // Pulses still waiting for the disk belong to the totals all the same.
-    for (auto it = pendenti_.lower_bound(primo); it != pendenti_.end() && it->first <= ultimo; ++it) {
+    const auto& scatti = pendenti_.scatti;
+    for (auto it = scatti.lower_bound(primo); it != scatti.end() && it->first <= ultimo; ++it) {
         t.scatti += it->second.scatti;
         t.importo += it->second.importo;
     }
     return t;
 }
 
-bool Motore::CaricaTotali()
+EsitoDb<> Motore::CaricaTotali()
 {
-    bool okPeriodo = false, okOggi = false;
-    periodo_ = SommaConPendenti(imp_.DatIPB, imp_.DatFPB, &okPeriodo);
+    ErroreDatabase errorePeriodo, erroreOggi;
+    periodo_ = SommaConPendenti(imp_.DatIPB, imp_.DatFPB, &errorePeriodo);
     if (!dataOggi_.isValid())
         dataOggi_ = orologio_.Adesso().date();
-    oggi_ = SommaConPendenti(dataOggi_, dataOggi_, &okOggi);
-    return okPeriodo && okOggi;
+    oggi_ = SommaConPendenti(dataOggi_, dataOggi_, &erroreOggi);
+    if (errorePeriodo.numero != 0)
+        return errorePeriodo;
+    if (erroreOggi.numero != 0)
+        return erroreOggi;
+    return std::monostate{};
 }
 
 void Motore::Suona(Suono s)
@@ -147,10 +153,10 @@ void Motore::RegistraScatto(bool primoScatto)
 
     if (data != dataOggi_) {
         dataOggi_ = data;
-        bool ok = false;
-        oggi_ = SommaConPendenti(data, data, &ok);
-        if (!ok)
-            SegnalaErroreDatabase();
+        ErroreDatabase errore;
+        oggi_ = SommaConPendenti(data, data, &errore);
+        if (errore.numero != 0)
+            SegnalaErroreDatabase(errore);
         messaggioDato_[2] = false;
     }
     oggi_.scatti += passo.scatti;
@@ -159,7 +165,7 @@ void Motore::RegistraScatto(bool primoScatto)
         periodo_.scatti += passo.scatti;
         periodo_.importo += passo.importo;
     }
-    Totali& daScrivere = pendenti_[data];
+    TotaliGiorno& daScrivere = pendenti_.scatti[data];
     daScrivere.scatti += passo.scatti;
     daScrivere.importo += passo.importo;
 
@@ -196,12 +202,11 @@ void Motore::AggiornaConteggio()
         ControllaCosti();
 }
 
-void Motore::SegnalaErroreDatabase()
+void Motore::SegnalaErroreDatabase(const ErroreDatabase& errore)
 {
     if (erroreSegnalato_)
         return;
     erroreSegnalato_ = true;
-    const auto errore = db_.UltimoErrore();
     vista_->SegnalaErrore(QStringLiteral("Errore %1 nella scrittura degli scatti: %2.\n"
                                         "Il conteggio continua e la scrittura sarà ritentata.")
                              .arg(errore.numero)
@@ -210,13 +215,15 @@ void Motore::SegnalaErroreDatabase()
 
 bool Motore::ScriviPendenti()
 {
-    while (!pendenti_.empty()) {
-        const auto it = pendenti_.begin();
-        if (!db_.AggiungiScatti(it->first, it->second.scatti, it->second.importo)) {
-            SegnalaErroreDatabase();
+    auto& scatti = pendenti_.scatti;
+    while (!scatti.empty()) {
+        const auto it = scatti.begin();
+        const auto scritto = db_.AggiungiScatti(it->first, it->second.scatti, it->second.importo);
+        if (!scritto) {
+            SegnalaErroreDatabase(scritto.Errore());
             return false;
         }
-        pendenti_.erase(it);
+        scatti.erase(it);
     }
     erroreSegnalato_ = false;
     return true;
@@ -224,16 +231,21 @@ bool Motore::ScriviPendenti()
 
 bool Motore::ScriviLogPendenti()
 {
-    while (!logPendenti_.empty()) {
+    auto& log = pendenti_.log;
+    while (!log.empty()) {
         QString motivo;
-        if (!log_.Aggiungi(logPendenti_.front(), &motivo)) {
-            vista_->SegnalaErrore(QStringLiteral("Impossibile scrivere il riepilogo connessioni: %1.\n"
-                                                "La connessione sarà registrata al prossimo tentativo.")
-                                     .arg(motivo));
+        if (!log_.Aggiungi(log.front(), &motivo)) {
+            if (!erroreLogSegnalato_) {
+                erroreLogSegnalato_ = true;
+                vista_->SegnalaErrore(QStringLiteral("Impossibile scrivere il riepilogo connessioni: %1.\n"
+                                                    "La connessione sarà registrata al prossimo tentativo.")
+                                         .arg(motivo));
+            }
             return false;
         }
-        logPendenti_.erase(logPendenti_.begin());
+        log.erase(log.begin());
     }
+    erroreLogSegnalato_ = false;
     return true;
 }
 
@@ -244,19 +256,24 @@ bool Motore::RiprovaScritture()
     return scatti && log;
 }
 
+void Motore::Recupera(const Pendenti& recuperati)
+{
+    pendenti_.Unisci(recuperati);
+}
+
 void Motore::TimerScatto_Timer()
 {
     if (attivo_) {
         AggiornaConteggio();
         return;
     }
-    if (!pendenti_.empty() || !logPendenti_.empty())
-        RiprovaScritture();
+    // A failure has been reported already; the next tick tries again.
+    if (!pendenti_.Vuoto())
+        static_cast<void>(RiprovaScritture());
     const QDate oggi = orologio_.Adesso().date();
     if (oggi != dataOggi_) {
         dataOggi_ = oggi;
-        bool ok = false;
-        oggi_ = SommaConPendenti(oggi, oggi, &ok);
+        oggi_ = SommaConPendenti(oggi, oggi, nullptr);
         vista_->AggiornaImporto();
     }
 }
@@ -316,7 +333,7 @@ bool Motore::FermaContatore(TipoArresto tipo)
         record.Scatti = connessione_.scatti;
         record.Importo = connessione_.importo;
         record.Connessione = nomeConnessione_;
-        logPendenti_.push_back(record);
+        pendenti_.log.push_back(record);
         ScriviLogPendenti();
     }
     nomeConnessione_.clear();

@@ -4,6 +4,7 @@
 #include "engine/Allarmi.h"
 #include "engine/Orologio.h"
 #include "engine/Totali.h"
+#include "engine/Recupero.h"
 #include "engine/Vista.h"
 #include "settings/Impostazioni.h"
 
@@ -15,7 +16,6 @@
 #include <map>
 #include <vector>
 
-class DatabaseScatti;
 class Interlocutore;
 
 // How a count is stopped.
@@ -44,8 +44,8 @@ public:
     void ImpostaConnessioneSeguita(ConnessioneSeguita* seguita) { seguita_ = seguita; }
 
     // Day and bill totals from the database: at start-up and when the bill
-    // window closes. False when the database could not be read.
-    bool CaricaTotali();
+    // window closes. On failure, the first error met.
+    EsitoDb<> CaricaTotali();
 
     // Start button, F2, menu, "/START" or a connection coming up; the name
     // goes into the count's log record.
@@ -54,8 +54,12 @@ public:
     // One tick of the pulse timer.
     void TimerScatto_Timer();
     // Writes still pending after a failure (a pulse or a log record); tried at
-    // every step, and once more at exit.
-    bool RiprovaScritture();
+    // every step, and once more at exit. True when nothing is left.
+    [[nodiscard]] bool RiprovaScritture();
+    const Pendenti& InAttesa() const { return pendenti_; }
+    // Entries kept from an earlier run: they join the pending ones, count in
+    // the totals and are written by the next retry.
+    void Recupera(const Pendenti& recuperati);
 
     bool ConteggioAttivo() const { return attivo_; }
     bool RiduzioneAttiva() const { return riduzione_; }
@@ -79,10 +83,10 @@ public:
 private:
     void AggiornaConteggio();
     void RegistraScatto(bool primoScatto);
-    Totali SommaConPendenti(const QDate& primo, const QDate& ultimo, bool* ok);
+    Totali SommaConPendenti(const QDate& primo, const QDate& ultimo, ErroreDatabase* errore);
     bool ScriviPendenti();
     bool ScriviLogPendenti();
-    void SegnalaErroreDatabase();
+    void SegnalaErroreDatabase(const ErroreDatabase& errore);
     void Suona(Suono s);
     void ControllaCosti();
     void MostraMessaggio(int n);
@@ -115,7 +119,9 @@ private:
 
     // Pulses counted but not yet on disk, by day; and log records not yet
     // appended. Both are retried until written.
-    std::map<QDate, Totali> pendenti_;
-    std::vector<RecordLog> logPendenti_;
+    Pendenti pendenti_;
+    // One warning per failure streak of each store: set when it is shown,
+    // cleared once everything of that store got written.
     bool erroreSegnalato_ = false;
+    bool erroreLogSegnalato_ = false;
 };

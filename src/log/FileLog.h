@@ -25,9 +25,9 @@ public:
     // Writes the record after the last whole one (over a partial tail) and
     // has it on disk before returning. On failure the file keeps its whole
     // records and nothing else, and `motivo` says why.
-    bool Aggiungi(const RecordLog& record, QString* motivo = nullptr);
+    [[nodiscard]] bool Aggiungi(const RecordLog& record, QString* motivo = nullptr);
     // Leaves a file of zero records, creating it when missing.
-    bool Azzera(QString* motivo = nullptr);
+    [[nodiscard]] bool Azzera(QString* motivo = nullptr);
 
 private:
     QString percorso_;

@@ -236,19 +236,33 @@ QByteArray IntestazioneEsportazione(TipoEsportazione tipo)
     return riga.toUtf8() + FineRiga;
 }
 
+namespace {
+// A damaged record may hold control bytes in its name: as '?', the way a
+// name is stored, they cannot split a line or shift a column.
+QString NomeEsportato(const QString& nome)
+{
+    QString out = nome;
+    for (QChar& c : out)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = QLatin1Char('?');
+    return out;
+}
+} // namespace
+
 QByteArray RigaEsportazione(const RecordLog& r, TipoEsportazione tipo, const FormatiLog& f)
 {
+    const QString nome = NomeEsportato(r.Connessione);
     QStringList campi = DateEOre(r, f);
     campi << FormattaTempo(r.Durata) << FormattaNumero(r.Scatti, QStringLiteral("0"), f.Locale())
           << FormattaNumero(r.Importo, QStringLiteral("0"), f.Locale());
     QString riga;
     if (tipo == TipoEsportazione::Tabulazione) {
-        campi << r.Connessione.trimmed();
+        campi << nome.trimmed();
         riga = campi.join(Tab);
     } else {
         for (int i = 0; i < 7; ++i)
             riga += AllineaADestra(campi.at(i), Larghezze[i]);
-        riga += QStringLiteral("  ") + r.Connessione.leftJustified(LunghezzaConnessione, QLatin1Char(' '), true);
+        riga += QStringLiteral("  ") + nome.leftJustified(LunghezzaConnessione, QLatin1Char(' '), true);
     }
     return riga.toUtf8() + FineRiga;
 }

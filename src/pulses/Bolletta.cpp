@@ -263,8 +263,6 @@ void Bolletta::CreaRiquadroStima(QWidget* p)
     stima->addStretch();
 }
 
-void Bolletta::SegnalaErrore(const QString& operazione) { SegnalaErrore(operazione, db_.UltimoErrore()); }
-
 void Bolletta::SegnalaErrore(const QString& operazione, const ErroreDatabase& errore)
 {
     messaggi_.Avviso(QStringLiteral("Errore %1 nella %2 degli scatti.").arg(errore.numero).arg(operazione));
@@ -273,14 +271,13 @@ void Bolletta::SegnalaErrore(const QString& operazione, const ErroreDatabase& er
 void Bolletta::MostraCalendario(int giornoSel)
 {
     const GrigliaMese griglia(AnnoMostrabile(AA), MM);
-    auto righe = db_.GiorniDelMese(griglia.Primo());
-    if (!righe) {
-        SegnalaErrore(QStringLiteral("lettura"));
-        righe.emplace();
-    }
-    SceltaGiorni->Mostra(griglia.Anno(), griglia.Mese(), *righe);
+    const auto lette = db_.GiorniDelMese(griglia.Primo());
+    if (!lette)
+        SegnalaErrore(QStringLiteral("lettura"), lette.Errore());
+    const QMap<QDate, TotaliGiorno> righe = lette.ValoreO({});
+    SceltaGiorni->Mostra(griglia.Anno(), griglia.Mese(), righe);
     AA = SceltaGiorni->Anno();
-    const TestiMese t = TestiDelMese(SommaMese(griglia, *righe));
+    const TestiMese t = TestiDelMese(SommaMese(griglia, righe));
     ScattiMese->setText(t.scatti);
     ImpMese->setText(t.importo);
     MediaScattiGiorno->setText(t.mediaScatti);
@@ -293,11 +290,10 @@ void Bolletta::MostraScatti(int giornoSel)
     const QDate giorno(AA, MM, std::clamp(giornoSel, 1, QDate(AA, MM, 1).daysInMonth()));
     selezionato_ = giorno;
     DataSelezionata->setText(TestoData(giorno));
-    bool errore = false;
-    const auto riga = db_.TrovaGiorno(giorno, &errore);
-    if (errore)
-        SegnalaErrore(QStringLiteral("lettura"));
-    const TestiGiorno t = TestiDelGiorno(riga.value_or(TotaliGiorno{}));
+    const auto riga = db_.TrovaGiorno(giorno);
+    if (!riga)
+        SegnalaErrore(QStringLiteral("lettura"), riga.Errore());
+    const TestiGiorno t = TestiDelGiorno(riga.ValoreO({}).value_or(TotaliGiorno{}));
     ScattiGiorno->setText(t.scatti);
     ImpGiorno->setText(t.importo);
     SceltaGiorni->Seleziona(giorno);
@@ -305,12 +301,12 @@ void Bolletta::MostraScatti(int giornoSel)
 
 void Bolletta::CambiaScatti(const QDate& giorno)
 {
-    bool errore = false;
-    const TotaliGiorno vecchi = db_.TrovaGiorno(giorno, &errore).value_or(TotaliGiorno{});
-    if (errore) {
-        SegnalaErrore(QStringLiteral("lettura"));
+    const auto riga = db_.TrovaGiorno(giorno);
+    if (!riga) {
+        SegnalaErrore(QStringLiteral("lettura"), riga.Errore());
         return;  // correcting values never read could overwrite the stored ones
     }
+    const TotaliGiorno vecchi = riga->value_or(TotaliGiorno{});
     ValoreScambio = TestoScambioScatti(vecchi, locale());
     ModificaScatti editor(giorno, vecchi, this);
     // Only "OK" hands values back; a cancel never writes.
@@ -319,10 +315,10 @@ void Bolletta::CambiaScatti(const QDate& giorno)
     const QString* scambio = std::get_if<QString>(&ValoreScambio);
     if (!scambio)
         return;
-    EsitoImpostazione esito = EsitoImpostazione::Nulla;
-    if (!db_.ImpostaGiorno(giorno, vecchi, LeggiScambioScatti(*scambio, locale()), &esito))
-        SegnalaErrore(QStringLiteral("scrittura"));
-    if (esito != EsitoImpostazione::Nulla) {
+    const auto esito = db_.ImpostaGiorno(giorno, vecchi, LeggiScambioScatti(*scambio, locale()));
+    if (!esito)
+        SegnalaErrore(QStringLiteral("scrittura"), esito.Errore());
+    else if (*esito != EsitoImpostazione::Nulla) {
         AA = giorno.year();
         MM = giorno.month();
         MostraCalendario(giorno.day());
@@ -377,8 +373,8 @@ void Bolletta::P_AzzeraScatti_Click()
     const QDate giorno = selezionato_;
     if (!messaggi_.Conferma(DomandaAzzeramento(giorno, locale())))
         return;
-    if (!db_.AzzeraMese(giorno)) {
-        SegnalaErrore(QStringLiteral("scrittura"));
+    if (const auto azzerati = db_.AzzeraMese(giorno); !azzerati) {
+        SegnalaErrore(QStringLiteral("scrittura"), azzerati.Errore());
         return;
     }
     MostraCalendario(giorno.day());

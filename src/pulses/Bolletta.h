@@ -20,6 +20,7 @@ class QPushButton;
 class QTabWidget;
 class ArchivioImpostazioni;
 class DatabaseScatti;
+struct ErroreDatabase;
 class SceltaMese;
 struct Impostazioni;
 
@@ -84,7 +85,6 @@ private:
     // The period's two dates and its totals.
     void MostraPeriodo();
     // "lettura" or "scrittura".
-    void SegnalaErrore(const QString& operazione);
     void SegnalaErrore(const QString& operazione, const ErroreDatabase& errore);
 
     Impostazioni& imp_;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -55,6 +56,35 @@ QDate PrimoDelMese(const QDate& giorno)
 
 const QString FuoriLimite = QStringLiteral("gli scatti superano il limite di 2147483647");
 
+ErroreDatabase DataNonValida()
+{
+    return {DatabaseScatti::ErroreValoreNonValido, QStringLiteral("data non valida")};
+}
+
+ErroreDatabase ValoriNonValidi()
+{
+    return {DatabaseScatti::ErroreValoreNonValido, QStringLiteral("scatti o importo non validi")};
+}
+
+ErroreDatabase TotaleFuoriLimite()
+{
+    return {DatabaseScatti::ErroreTotaleFuoriLimite, FuoriLimite};
+}
+
+ErroreDatabase Estraneo()
+{
+    return {DatabaseScatti::ErroreNonDatabaseScatti, QStringLiteral("il file non è un database degli scatti")};
+}
+
+// Device and inode of the file at the path; nothing when there is none.
+std::optional<std::pair<quint64, quint64>> Identita(const QString& percorso)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(percorso).constData(), &st) != 0)
+        return std::nullopt;
+    return std::pair{quint64(st.st_dev), quint64(st.st_ino)};
+}
+
 } // namespace
 
 QString ChiaveGiorno(const QDate& giorno)
@@ -69,42 +99,28 @@ DatabaseScatti::~DatabaseScatti()
     Chiudi();
 }
 
-bool DatabaseScatti::Errore(int numero, const QString& testo)
-{
-    errore_ = {numero, testo};
-    return false;
-}
-
-bool DatabaseScatti::ErroreSqlite(int codice)
+ErroreDatabase DatabaseScatti::ErroreSqlite(int codice) const
 {
     const char* testo = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(codice);
-    return Errore(codice, QString::fromUtf8(testo));
+    return {codice, QString::fromUtf8(testo)};
 }
 
-bool DatabaseScatti::ControllaAperto()
+std::optional<ErroreDatabase> DatabaseScatti::Esegui(const char* sql)
 {
-    if (db_) {
-        errore_ = {};
-        return true;
-    }
-    return Errore(ErroreNonAperto, QStringLiteral("il database degli scatti non è aperto"));
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK)
+        return std::nullopt;
+    return ErroreSqlite(sqlite3_extended_errcode(db_));
 }
 
-bool DatabaseScatti::Esegui(const char* sql)
+std::optional<ErroreDatabase> DatabaseScatti::Prepara(sqlite3_stmt** istruzione, const char* sql)
 {
-    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
-    return rc == SQLITE_OK || ErroreSqlite(sqlite3_extended_errcode(db_));
+    if (sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, istruzione, nullptr) == SQLITE_OK)
+        return std::nullopt;
+    return ErroreSqlite(sqlite3_extended_errcode(db_));
 }
 
-bool DatabaseScatti::Prepara(sqlite3_stmt** istruzione, const char* sql)
+std::optional<ErroreDatabase> DatabaseScatti::TabellaValida()
 {
-    const int rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, istruzione, nullptr);
-    return rc == SQLITE_OK || ErroreSqlite(sqlite3_extended_errcode(db_));
-}
-
-bool DatabaseScatti::TabellaValida()
-{
-    const QString estraneo = QStringLiteral("il file non è un database degli scatti");
     // A view or an index named Scatti is not the table.
     sqlite3_stmt* info = nullptr;
     if (sqlite3_prepare_v2(db_, "SELECT type FROM sqlite_schema WHERE name = 'Scatti'", -1, &info, nullptr) != SQLITE_OK)
@@ -116,7 +132,7 @@ bool DatabaseScatti::TabellaValida()
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         return ErroreSqlite(sqlite3_extended_errcode(db_));
     if (!tabella)
-        return Errore(ErroreNonDatabaseScatti, estraneo);
+        return Estraneo();
 
     // The key is the day alone, and every other column is one that an insert
     // of the three fields may leave out.
@@ -143,10 +159,12 @@ bool DatabaseScatti::TabellaValida()
     if (rc != SQLITE_DONE)
         return ErroreSqlite(sqlite3_extended_errcode(db_));
     if (!(data && scatti && importo && altre))
-        return Errore(ErroreNonDatabaseScatti, estraneo);
+        return Estraneo();
 
-    // A damaged file is refused before anything is written into it.
-    if (sqlite3_prepare_v2(db_, "PRAGMA quick_check", -1, &info, nullptr) != SQLITE_OK)
+    // A damaged file is refused before anything is written into it. The full
+    // check also compares every index with its table, which the quick one
+    // skips; one row a day keeps it short.
+    if (sqlite3_prepare_v2(db_, "PRAGMA integrity_check(1)", -1, &info, nullptr) != SQLITE_OK)
         return ErroreSqlite(sqlite3_extended_errcode(db_));
     rc = sqlite3_step(info);
     const QString esito =
@@ -155,70 +173,83 @@ bool DatabaseScatti::TabellaValida()
     if (rc != SQLITE_ROW)
         return ErroreSqlite(sqlite3_extended_errcode(db_));
     if (esito != QLatin1String("ok"))
-        return Errore(SQLITE_CORRUPT, QStringLiteral("il database degli scatti è danneggiato: %1").arg(esito));
-    return true;
+        return ErroreDatabase{SQLITE_CORRUPT, QStringLiteral("il database degli scatti è danneggiato: %1").arg(esito)};
+    return std::nullopt;
 }
 
-bool DatabaseScatti::Apri(const QString& percorso)
+std::optional<ErroreDatabase> DatabaseScatti::PreparaIstruzioni()
+{
+    struct { sqlite3_stmt** s; const char* sql; } const istruzioni[] = {
+        {&somma_, "SELECT COALESCE(SUM(NumeroScatti),0), COALESCE(SUM(Importo),0) FROM Scatti "
+                  "WHERE DataScatti BETWEEN ?1 AND ?2"},
+        {&aggiungi_, "INSERT INTO Scatti (DataScatti, NumeroScatti, Importo) VALUES (?1, ?2, ?3) "
+                     "ON CONFLICT(DataScatti) DO UPDATE SET NumeroScatti = coalesce(NumeroScatti, 0) + ?2, "
+                     "Importo = coalesce(Importo, 0) + ?3 "
+                     "WHERE coalesce(NumeroScatti, 0) + ?2 <= 2147483647"},
+        {&trova_, "SELECT NumeroScatti, Importo FROM Scatti WHERE DataScatti = ?1"},
+        {&imposta_, "INSERT INTO Scatti (DataScatti, NumeroScatti, Importo) VALUES (?1, ?2, ?3) "
+                    "ON CONFLICT(DataScatti) DO UPDATE SET NumeroScatti = ?2, Importo = ?3"},
+        {&elimina_, "DELETE FROM Scatti WHERE DataScatti = ?1"},
+        {&azzera_, "DELETE FROM Scatti WHERE DataScatti BETWEEN ?1 AND ?2"},
+        {&giorni_, "SELECT DataScatti, NumeroScatti, Importo FROM Scatti "
+                   "WHERE DataScatti BETWEEN ?1 AND ?2 ORDER BY DataScatti"},
+    };
+    for (const auto& i : istruzioni)
+        if (auto e = Prepara(i.s, i.sql))
+            return e;
+    return std::nullopt;
+}
+
+EsitoDb<> DatabaseScatti::Apri(const QString& percorso)
 {
     Chiudi();
-    errore_ = {};
     const QFileInfo info(percorso);
     const bool nuovo = !info.exists() || info.size() == 0;
     if (!nuovo) {
         // Look before the store touches it: a file of another kind is left
-        // exactly as it is.
+        // exactly as it is, and gets the store's own answer for it.
         QFile f(percorso);
         if (!f.open(QIODevice::ReadOnly))
-            return Errore(SQLITE_CANTOPEN, f.errorString());
+            return ErroreDatabase{SQLITE_CANTOPEN, f.errorString()};
         if (f.read(16) != QByteArray("SQLite format 3\0", 16))
-            return Errore(ErroreNonDatabaseScatti, QStringLiteral("il file non è un database degli scatti"));
+            return ErroreDatabase{SQLITE_NOTADB, QString::fromUtf8(sqlite3_errstr(SQLITE_NOTADB))};
     }
     const int flags = SQLITE_OPEN_READWRITE | (nuovo ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
     const int rc = sqlite3_open_v2(QFile::encodeName(percorso).constData(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
-        ErroreSqlite(rc);
+        const ErroreDatabase e = ErroreSqlite(rc);
         Rilascia();
-        return false;
+        return e;
     }
     sqlite3_extended_result_codes(db_, 1);
-    // Closing a file in WAL mode folds its log back into it: not before the
-    // file is known to be ours, so a foreign one stays as it was.
+    // Closing a file in write-ahead mode folds its log back into it: not
+    // before the first write, so a file refused at start-up stays as it was.
     sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    // Held exclusively for the whole run; write-ahead log with a full sync,
-    // so every committed step survives a crash or a power cut.
-    bool ok = Esegui("PRAGMA locking_mode=EXCLUSIVE");
-    if (ok && nuovo)
-        ok = Esegui("CREATE TABLE IF NOT EXISTS Scatti (DataScatti TEXT PRIMARY KEY NOT NULL, "
-                    "NumeroScatti INTEGER NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0)");
-    ok = ok && TabellaValida();
-    if (ok)
-        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
-    ok = ok && Esegui("PRAGMA journal_mode=WAL") && Esegui("PRAGMA synchronous=FULL")
-        && Esegui("BEGIN EXCLUSIVE") && Esegui("COMMIT");
-    ok = ok
-        && Prepara(&somma_, "SELECT COALESCE(SUM(NumeroScatti),0), COALESCE(SUM(Importo),0) FROM Scatti "
-                            "WHERE DataScatti BETWEEN ?1 AND ?2")
-        && Prepara(&aggiungi_, "INSERT INTO Scatti (DataScatti, NumeroScatti, Importo) VALUES (?1, ?2, ?3) "
-                               "ON CONFLICT(DataScatti) DO UPDATE SET NumeroScatti = coalesce(NumeroScatti, 0) + ?2, "
-                               "Importo = coalesce(Importo, 0) + ?3 "
-                               "WHERE coalesce(NumeroScatti, 0) + ?2 <= 2147483647")
-        && Prepara(&trova_, "SELECT NumeroScatti, Importo FROM Scatti WHERE DataScatti = ?1")
-        && Prepara(&imposta_, "INSERT INTO Scatti (DataScatti, NumeroScatti, Importo) VALUES (?1, ?2, ?3) "
-                              "ON CONFLICT(DataScatti) DO UPDATE SET NumeroScatti = ?2, Importo = ?3")
-        && Prepara(&elimina_, "DELETE FROM Scatti WHERE DataScatti = ?1")
-        && Prepara(&azzera_, "DELETE FROM Scatti WHERE DataScatti BETWEEN ?1 AND ?2")
-        && Prepara(&giorni_, "SELECT DataScatti, NumeroScatti, Importo FROM Scatti "
-                             "WHERE DataScatti BETWEEN ?1 AND ?2 ORDER BY DataScatti");
-    if (!ok) {
-        const ErroreDatabase e = errore_;
+    // Held exclusively for the whole run: the empty transaction takes the
+    // lock and writes nothing.
+    std::optional<ErroreDatabase> e = Esegui("PRAGMA locking_mode=EXCLUSIVE");
+    if (!e && nuovo)
+        e = Esegui("CREATE TABLE IF NOT EXISTS Scatti (DataScatti TEXT PRIMARY KEY NOT NULL, "
+                   "NumeroScatti INTEGER NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0)");
+    if (!e)
+        e = TabellaValida();
+    if (!e)
+        e = Esegui("BEGIN EXCLUSIVE");
+    if (!e)
+        e = Esegui("COMMIT");
+    if (!e)
+        e = PreparaIstruzioni();
+    const auto identita = Identita(percorso);
+    if (!e && !identita)
+        e = ErroreDatabase{SQLITE_CANTOPEN, QStringLiteral("il file è scomparso durante l'apertura")};
+    if (e) {
         Rilascia();
-        errore_ = e.numero ? e : ErroreDatabase{ErroreNonDatabaseScatti, QStringLiteral("apertura non riuscita")};
-        if (errore_.numero == SQLITE_NOTADB || errore_.numero == SQLITE_CORRUPT)
-            errore_.numero = ErroreNonDatabaseScatti;
-        return false;
+        return *e;
     }
-    return true;
+    percorso_ = percorso;
+    dispositivo_ = identita->first;
+    inode_ = identita->second;
+    return std::monostate{};
 }
 
 void DatabaseScatti::Rilascia()
@@ -230,6 +261,8 @@ void DatabaseScatti::Rilascia()
     if (db_)
         sqlite3_close_v2(db_);
     db_ = nullptr;
+    inScrittura_ = false;
+    percorso_.clear();
 }
 
 void DatabaseScatti::Chiudi()
@@ -237,54 +270,56 @@ void DatabaseScatti::Chiudi()
     Rilascia();
 }
 
-bool DatabaseScatti::LegaIntervallo(sqlite3_stmt* istruzione, QDate primo, QDate ultimo)
+std::optional<ErroreDatabase> DatabaseScatti::ControllaAperto(bool scrittura)
 {
-    if (!ControllaAperto())
-        return false;
-    const QString d1 = ChiaveGiorno(primo), d2 = ChiaveGiorno(ultimo);
-    if (d1.isEmpty() || d2.isEmpty())
-        return Errore(ErroreValoreNonValido, QStringLiteral("data non valida"));
-    Lega(istruzione, 1, d1);
-    Lega(istruzione, 2, d2);
-    return true;
+    if (!db_)
+        return ErroreDatabase{ErroreNonAperto, QStringLiteral("il database degli scatti non è aperto")};
+    if (!scrittura)
+        return std::nullopt;
+    // A write into a file nobody can reach any more is a write lost.
+    if (Identita(percorso_) != std::pair{dispositivo_, inode_})
+        return ErroreDatabase{ErroreFileSostituito,
+                              QStringLiteral("il file %1 non è più al suo posto").arg(percorso_)};
+    if (inScrittura_)
+        return std::nullopt;
+    // Write-ahead log with a full sync, so every committed step survives a
+    // crash or a power cut.
+    if (auto e = Esegui("PRAGMA journal_mode=WAL"))
+        return e;
+    if (auto e = Esegui("PRAGMA synchronous=FULL"))
+        return e;
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+    inScrittura_ = true;
+    return std::nullopt;
 }
 
-std::optional<TotaliGiorno> DatabaseScatti::Somma(QDate primo, QDate ultimo)
+EsitoDb<TotaliGiorno> DatabaseScatti::Somma(QDate primo, QDate ultimo)
 {
+    if (auto e = ControllaAperto(false))
+        return *e;
+    const QString d1 = ChiaveGiorno(primo), d2 = ChiaveGiorno(ultimo);
+    if (d1.isEmpty() || d2.isEmpty())
+        return DataNonValida();
     Uso uso{somma_};
-    if (!LegaIntervallo(somma_, primo, ultimo))
-        return std::nullopt;
-    if (sqlite3_step(somma_) != SQLITE_ROW) {
-        ErroreSqlite(sqlite3_extended_errcode(db_));
-        return std::nullopt;
-    }
+    Lega(somma_, 1, d1);
+    Lega(somma_, 2, d2);
+    if (sqlite3_step(somma_) != SQLITE_ROW)
+        return ErroreSqlite(sqlite3_extended_errcode(db_));
     const std::optional<qint32> scatti = LeggiScatti(somma_, 0);
-    if (!scatti) {
-        Errore(ErroreTotaleFuoriLimite, FuoriLimite);
-        return std::nullopt;
-    }
+    if (!scatti)
+        return TotaleFuoriLimite();
     return TotaliGiorno{*scatti, sqlite3_column_double(somma_, 1)};
 }
 
-qint32 DatabaseScatti::SommaScatti(QDate primo, QDate ultimo)
+EsitoDb<> DatabaseScatti::AggiungiScatti(QDate giorno, qint32 scatti, double importo)
 {
-    return Somma(primo, ultimo).value_or(TotaliGiorno{}).scatti;
-}
-
-double DatabaseScatti::SommaImporto(QDate primo, QDate ultimo)
-{
-    return Somma(primo, ultimo).value_or(TotaliGiorno{}).importo;
-}
-
-bool DatabaseScatti::AggiungiScatti(QDate giorno, qint32 scatti, double importo)
-{
-    if (!ControllaAperto())
-        return false;
     const QString chiave = ChiaveGiorno(giorno);
     if (chiave.isEmpty())
-        return Errore(ErroreValoreNonValido, QStringLiteral("data non valida"));
+        return DataNonValida();
     if (!ValoriValidi(scatti, importo))
-        return Errore(ErroreValoreNonValido, QStringLiteral("scatti o importo non validi"));
+        return ValoriNonValidi();
+    if (auto e = ControllaAperto(true))
+        return *e;
     Uso uso{aggiungi_};
     Lega(aggiungi_, 1, chiave);
     sqlite3_bind_int64(aggiungi_, 2, scatti);
@@ -293,127 +328,104 @@ bool DatabaseScatti::AggiungiScatti(QDate giorno, qint32 scatti, double importo)
         return ErroreSqlite(sqlite3_extended_errcode(db_));
     // The update's guard held: the row is left as it was.
     if (sqlite3_changes(db_) == 0)
-        return Errore(ErroreTotaleFuoriLimite, FuoriLimite);
-    return true;
+        return TotaleFuoriLimite();
+    return std::monostate{};
 }
 
-std::optional<TotaliGiorno> DatabaseScatti::TrovaGiorno(QDate giorno, bool* errore)
+EsitoDb<std::optional<TotaliGiorno>> DatabaseScatti::TrovaGiorno(QDate giorno)
 {
-    if (errore)
-        *errore = false;
-    if (!ControllaAperto()) {
-        if (errore)
-            *errore = true;
-        return std::nullopt;
-    }
+    if (auto e = ControllaAperto(false))
+        return *e;
     const QString chiave = ChiaveGiorno(giorno);
-    std::optional<TotaliGiorno> riga;
-    if (chiave.isEmpty()) {
-        Errore(ErroreValoreNonValido, QStringLiteral("data non valida"));
-    } else {
-        Uso uso{trova_};
-        Lega(trova_, 1, chiave);
-        const int rc = sqlite3_step(trova_);
-        if (rc == SQLITE_ROW) {
-            const std::optional<qint32> scatti = LeggiScatti(trova_, 0);
-            if (scatti)
-                riga = TotaliGiorno{*scatti, sqlite3_column_double(trova_, 1)};
-            else
-                Errore(ErroreTotaleFuoriLimite, FuoriLimite);
-        } else if (rc != SQLITE_DONE) {
-            ErroreSqlite(sqlite3_extended_errcode(db_));
-        }
-    }
-    if (errore)
-        *errore = errore_.numero != 0;
-    return riga;
+    if (chiave.isEmpty())
+        return DataNonValida();
+    Uso uso{trova_};
+    Lega(trova_, 1, chiave);
+    const int rc = sqlite3_step(trova_);
+    if (rc == SQLITE_DONE)
+        return std::optional<TotaliGiorno>();
+    if (rc != SQLITE_ROW)
+        return ErroreSqlite(sqlite3_extended_errcode(db_));
+    const std::optional<qint32> scatti = LeggiScatti(trova_, 0);
+    if (!scatti)
+        return TotaleFuoriLimite();
+    return std::optional<TotaliGiorno>(TotaliGiorno{*scatti, sqlite3_column_double(trova_, 1)});
 }
 
-bool DatabaseScatti::ImpostaGiorno(QDate giorno, TotaliGiorno vecchi, TotaliGiorno nuovi, EsitoImpostazione* esito)
+EsitoDb<EsitoImpostazione> DatabaseScatti::ImpostaGiorno(QDate giorno, TotaliGiorno vecchi, TotaliGiorno nuovi)
 {
-    if (esito)
-        *esito = EsitoImpostazione::Nulla;
     if (!ValoriValidi(nuovi.scatti, nuovi.importo))
-        return Errore(ErroreValoreNonValido, QStringLiteral("scatti o importo non validi"));
-    if (nuovi == vecchi) {
-        errore_ = {};
-        return true;
-    }
-    bool errore = false;
-    const auto riga = TrovaGiorno(giorno, &errore);
-    if (errore)
-        return false;
+        return ValoriNonValidi();
+    if (nuovi == vecchi)
+        return EsitoImpostazione::Nulla;
+    const auto trovato = TrovaGiorno(giorno);
+    if (!trovato)
+        return trovato.Errore();
+    const std::optional<TotaliGiorno> riga = *trovato;
     const QString chiave = ChiaveGiorno(giorno);
     const bool zero = nuovi.scatti == 0 && nuovi.importo == 0;
-    if (!riga && !(nuovi.scatti > 0 || nuovi.importo > 0))
-        return true;
+    if ((!riga && !(nuovi.scatti > 0 || nuovi.importo > 0)) || (riga && *riga == nuovi))
+        return EsitoImpostazione::Nulla;
+    if (auto e = ControllaAperto(true))
+        return *e;
     if (riga && zero) {
         Uso uso{elimina_};
         Lega(elimina_, 1, chiave);
         if (sqlite3_step(elimina_) != SQLITE_DONE)
             return ErroreSqlite(sqlite3_extended_errcode(db_));
-        if (esito)
-            *esito = EsitoImpostazione::Eliminato;
-        return true;
+        return EsitoImpostazione::Eliminato;
     }
-    if (riga && *riga == nuovi)
-        return true;
     Uso uso{imposta_};
     Lega(imposta_, 1, chiave);
     sqlite3_bind_int64(imposta_, 2, nuovi.scatti);
     sqlite3_bind_double(imposta_, 3, nuovi.importo);
     if (sqlite3_step(imposta_) != SQLITE_DONE)
         return ErroreSqlite(sqlite3_extended_errcode(db_));
-    if (esito)
-        *esito = riga ? EsitoImpostazione::Aggiornato : EsitoImpostazione::Creato;
-    return true;
+    return riga ? EsitoImpostazione::Aggiornato : EsitoImpostazione::Creato;
 }
 
-bool DatabaseScatti::AzzeraMese(QDate qualsiasiGiorno, int* righeEliminate)
+EsitoDb<int> DatabaseScatti::AzzeraMese(QDate qualsiasiGiorno)
 {
-    if (righeEliminate)
-        *righeEliminate = 0;
-    if (!ControllaAperto())
-        return false;
     const QDate primo = PrimoDelMese(qualsiasiGiorno);
     if (ChiaveGiorno(primo).isEmpty())
-        return Errore(ErroreValoreNonValido, QStringLiteral("data non valida"));
+        return DataNonValida();
+    if (auto e = ControllaAperto(true))
+        return *e;
     Uso uso{azzera_};
     Lega(azzera_, 1, ChiaveGiorno(primo));
     Lega(azzera_, 2, ChiaveGiorno(primo.addMonths(1).addDays(-1)));
     if (sqlite3_step(azzera_) != SQLITE_DONE)
         return ErroreSqlite(sqlite3_extended_errcode(db_));
-    if (righeEliminate)
-        *righeEliminate = sqlite3_changes(db_);
-    return true;
+    return sqlite3_changes(db_);
 }
 
-std::optional<QMap<QDate, TotaliGiorno>> DatabaseScatti::Giorni(QDate primo, QDate ultimo)
+EsitoDb<QMap<QDate, TotaliGiorno>> DatabaseScatti::Giorni(QDate primo, QDate ultimo)
 {
+    if (auto e = ControllaAperto(false))
+        return *e;
+    const QString d1 = ChiaveGiorno(primo), d2 = ChiaveGiorno(ultimo);
+    if (d1.isEmpty() || d2.isEmpty())
+        return DataNonValida();
     Uso uso{giorni_};
-    if (!LegaIntervallo(giorni_, primo, ultimo))
-        return std::nullopt;
+    Lega(giorni_, 1, d1);
+    Lega(giorni_, 2, d2);
     QMap<QDate, TotaliGiorno> giorni;
     int rc;
     while ((rc = sqlite3_step(giorni_)) == SQLITE_ROW) {
         const QDate d = QDate::fromString(
             QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(giorni_, 0))), QStringLiteral("yyyy-MM-dd"));
         const std::optional<qint32> scatti = LeggiScatti(giorni_, 1);
-        if (!scatti) {
-            Errore(ErroreTotaleFuoriLimite, FuoriLimite);
-            return std::nullopt;
-        }
+        if (!scatti)
+            return TotaleFuoriLimite();
         if (d.isValid())
             giorni.insert(d, {*scatti, sqlite3_column_double(giorni_, 2)});
     }
-    if (rc != SQLITE_DONE) {
-        ErroreSqlite(sqlite3_extended_errcode(db_));
-        return std::nullopt;
-    }
+    if (rc != SQLITE_DONE)
+        return ErroreSqlite(sqlite3_extended_errcode(db_));
     return giorni;
 }
 
-std::optional<QMap<QDate, TotaliGiorno>> DatabaseScatti::GiorniDelMese(QDate qualsiasiGiorno)
+EsitoDb<QMap<QDate, TotaliGiorno>> DatabaseScatti::GiorniDelMese(QDate qualsiasiGiorno)
 {
     const QDate primo = PrimoDelMese(qualsiasiGiorno);
     return Giorni(primo, primo.addMonths(1).addDays(-1));

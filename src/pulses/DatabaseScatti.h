@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QString>
 #include <optional>
+#include <variant>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -17,11 +18,32 @@ struct TotaliGiorno {
     friend bool operator==(const TotaliGiorno&, const TotaliGiorno&) = default;
 };
 
-// numero is 0 when the last operation succeeded; otherwise the store's
-// extended result code or one of the fixed numbers below.
+// numero is the store's extended result code or one of the fixed numbers of
+// DatabaseScatti.
 struct ErroreDatabase {
     int numero = 0;
     QString testo;
+};
+
+// The outcome of one operation: its value, or the error that stopped it.
+// Each call carries its own error, so a later success can never hide an
+// earlier failure.
+template <class T = std::monostate>
+class [[nodiscard]] EsitoDb {
+public:
+    EsitoDb(T valore) : valore_(std::move(valore)) {}
+    EsitoDb(ErroreDatabase errore) : errore_(std::move(errore)) {}
+    explicit operator bool() const { return valore_.has_value(); }
+    const T& operator*() const { return *valore_; }
+    const T* operator->() const { return &*valore_; }
+    T ValoreO(T altrimenti) const { return valore_.value_or(std::move(altrimenti)); }
+    const ErroreDatabase& Errore() const { return errore_; }
+    template <class U>
+    friend bool operator==(const EsitoDb& e, const U& v) { return e.valore_ && *e.valore_ == v; }
+
+private:
+    std::optional<T> valore_;
+    ErroreDatabase errore_;
 };
 
 // What ImpostaGiorno did, so the window knows whether to redraw.
@@ -34,6 +56,7 @@ public:
     static constexpr int ErroreValoreNonValido = 9002;
     static constexpr int ErroreNonAperto = 9003;
     static constexpr int ErroreTotaleFuoriLimite = 9004;
+    static constexpr int ErroreFileSostituito = 9005;
 
     DatabaseScatti() = default;
     ~DatabaseScatti();
@@ -41,58 +64,57 @@ public:
     DatabaseScatti& operator=(const DatabaseScatti&) = delete;
 
     // Opens the file for exclusive use, creating it with its table when it
-    // does not exist (or is empty). A file that is not a pulse database is
-    // left exactly as it is and the open fails.
-    bool Apri(const QString& percorso);
+    // does not exist (or is empty), and checks all of it. Nothing in an
+    // existing file changes until the first write: a file refused now, or
+    // whose totals cannot be read, stays exactly as it was.
+    EsitoDb<> Apri(const QString& percorso);
     void Chiudi();
     bool Aperto() const { return db_ != nullptr; }
 
-    ErroreDatabase UltimoErrore() const { return errore_; }
-
     // Totals over primo..ultimo, both included; 0 and 0 without rows (also
-    // when primo is after ultimo). Nothing on an error.
-    std::optional<TotaliGiorno> Somma(QDate primo, QDate ultimo);
-    // Thin wrappers: 0 on an error, which UltimoErrore then tells.
-    qint32 SommaScatti(QDate primo, QDate ultimo);
-    double SommaImporto(QDate primo, QDate ultimo);
+    // when primo is after ultimo).
+    EsitoDb<TotaliGiorno> Somma(QDate primo, QDate ultimo);
 
     // One counting step on the day's row, created with 0 and 0 when missing;
     // one durable transaction. Negative or non-finite values, and a day total
-    // that would pass 32 bits, are refused and leave the row as it was.
-    bool AggiungiScatti(QDate giorno, qint32 scatti, double importo);
+    // that would pass 32 bits, are refused and leave the row as it was. So
+    // is a step when the file at the path is no longer the one opened (its
+    // folder was removed or replaced): it would be written nowhere.
+    EsitoDb<> AggiungiScatti(QDate giorno, qint32 scatti, double importo);
 
-    // The day's row; nothing when it has none or on an error (*errore tells
-    // which, and so does UltimoErrore).
-    std::optional<TotaliGiorno> TrovaGiorno(QDate giorno, bool* errore = nullptr);
+    // The day's row, or nothing when it has none.
+    EsitoDb<std::optional<TotaliGiorno>> TrovaGiorno(QDate giorno);
 
     // The manual correction of one day. vecchi are the values shown before
     // the editor opened (0 and 0 for a day without a row). Unchanged values
     // write nothing; 0 and 0 deletes the row; a missing row is created only
     // when either new value is above 0. Negative or non-finite new values
     // are refused.
-    bool ImpostaGiorno(QDate giorno, TotaliGiorno vecchi, TotaliGiorno nuovi, EsitoImpostazione* esito = nullptr);
+    EsitoDb<EsitoImpostazione> ImpostaGiorno(QDate giorno, TotaliGiorno vecchi, TotaliGiorno nuovi);
 
-    // Deletes every row from the first to the last day of that month.
-    bool AzzeraMese(QDate qualsiasiGiorno, int* righeEliminate = nullptr);
+    // Deletes every row from the first to the last day of that month; gives
+    // how many.
+    EsitoDb<int> AzzeraMese(QDate qualsiasiGiorno);
 
     // The rows of primo..ultimo by day, in one query: the calendar marks and
     // the month totals come from it.
-    std::optional<QMap<QDate, TotaliGiorno>> Giorni(QDate primo, QDate ultimo);
-    std::optional<QMap<QDate, TotaliGiorno>> GiorniDelMese(QDate qualsiasiGiorno);
+    EsitoDb<QMap<QDate, TotaliGiorno>> Giorni(QDate primo, QDate ultimo);
+    EsitoDb<QMap<QDate, TotaliGiorno>> GiorniDelMese(QDate qualsiasiGiorno);
 
 private:
-    bool ErroreSqlite(int codice);
-    bool Errore(int numero, const QString& testo);
-    bool ControllaAperto();
-    // Binds the two day keys of a range query; false (and the error set) when
-    // the store is closed or a date cannot be a key.
-    bool LegaIntervallo(sqlite3_stmt* istruzione, QDate primo, QDate ultimo);
-    bool Esegui(const char* sql);
-    bool Prepara(sqlite3_stmt** istruzione, const char* sql);
-    bool TabellaValida();
+    ErroreDatabase ErroreSqlite(int codice) const;
+    // The store open, and ready for writing when asked.
+    std::optional<ErroreDatabase> ControllaAperto(bool scrittura);
+    std::optional<ErroreDatabase> Esegui(const char* sql);
+    std::optional<ErroreDatabase> Prepara(sqlite3_stmt** istruzione, const char* sql);
+    std::optional<ErroreDatabase> TabellaValida();
+    std::optional<ErroreDatabase> PreparaIstruzioni();
     void Rilascia();
 
     sqlite3* db_ = nullptr;
+    QString percorso_;
+    quint64 dispositivo_ = 0, inode_ = 0;   // the file opened, to notice a replaced one
+    bool inScrittura_ = false;              // write-ahead log and lock in place
     sqlite3_stmt* somma_ = nullptr;
     sqlite3_stmt* aggiungi_ = nullptr;
     sqlite3_stmt* trova_ = nullptr;
@@ -100,7 +122,6 @@ private:
     sqlite3_stmt* elimina_ = nullptr;
     sqlite3_stmt* azzera_ = nullptr;
     sqlite3_stmt* giorni_ = nullptr;
-    ErroreDatabase errore_;
 };
 
 // The day as stored in the key: "yyyy-MM-dd". Empty for a date the key

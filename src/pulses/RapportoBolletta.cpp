@@ -92,7 +92,7 @@ std::optional<RapportoBolletta> LeggiRapporto(DatabaseScatti& db, QDate inizio, 
     const auto righe = db.Giorni(inizio, fine);
     if (!righe) {
         if (errore)
-            *errore = db.UltimoErrore();
+            *errore = righe.Errore();
         return std::nullopt;
     }
     auto r = CreaRapporto(*righe, inizio, fine, oggi, percentualeIva);

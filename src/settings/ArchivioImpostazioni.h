@@ -28,7 +28,7 @@ public:
 
     // Stores the pending writes. On failure the previous file is left as it
     // was, the writes stay pending for a later Salva, and `errore` says why.
-    bool Salva(QString* errore);
+    [[nodiscard]] bool Salva(QString* errore);
 
     // Set when the file could not be parsed in full at opening; the first
     // Salva then keeps a copy of it beside the new one.

@@ -3,6 +3,7 @@
 // window, and the writers that store each window's keys on confirmation.
 #include "settings/ArchivioImpostazioni.h"
 #include "settings/Impostazioni.h"
+#include "settings/PosizioneFinestra.h"
 
 #include <QDate>
 #include <QList>
@@ -40,33 +41,22 @@ void NormalizzaImpostazioni(Impostazioni& imp, const QDate& oggi);
 QDate InizioPeriodoPredefinito(const QDate& oggi);
 QDate FinePeriodoPredefinita(const QDate& oggi);
 
-// Top-left of the main window, in twips, from the stored edges (nothing for
-// "None"): clamped from above only, so the window is not pushed past the
-// bottom or right edge; an unsaved left edge centres it.
-QPointF PosizioneFinestra(std::optional<double> topTwp, std::optional<double> lftTwp, const QSizeF& schermoTwp,
-                          const QSizeF& finestraTwp);
-
-// Whether the frameless window would show at least partly on some screen;
-// when not, it could never be dragged back, and the caller places it as if
-// nothing had been saved.
-bool PosizioneRaggiungibile(const QRectF& finestraTwp, const QList<QRectF>& schermiTwp);
-
 // The writers. Each stores its keys and saves; on failure the store's file is
 // unchanged and `errore` says why. The caller has already updated `imp`.
 
 // First start: every key except the four reduction keys, then RegFlg "0".
 // `coloriCorrenti` are the five display colours in key order Clr000..Clr004.
-bool ScriviPrimoAvvio(ArchivioImpostazioni& archivio, const Impostazioni& imp, double topTwp, double lftTwp,
+[[nodiscard]] bool ScriviPrimoAvvio(ArchivioImpostazioni& archivio, const Impostazioni& imp, double topTwp, double lftTwp,
                       const std::array<quint32, 5>& coloriCorrenti, const QLocale& locale, QString* errore);
 // Configuration dialog; a colour left at "None" is stored as "None".
-bool ScriviOpzioni(ArchivioImpostazioni& archivio, const Impostazioni& imp, const QLocale& locale,
+[[nodiscard]] bool ScriviOpzioni(ArchivioImpostazioni& archivio, const Impostazioni& imp, const QLocale& locale,
                    QString* errore);
 // Tariff editor: the tariff model, tariffs 1..MaxTrf and bands 1..MaxFsc only.
-bool ScriviTariffe(ArchivioImpostazioni& archivio, const Impostazioni& imp, const QLocale& locale,
+[[nodiscard]] bool ScriviTariffe(ArchivioImpostazioni& archivio, const Impostazioni& imp, const QLocale& locale,
                    QString* errore);
 // Bill window: DatIPB, DatFPB.
-bool ScriviPeriodoBolletta(ArchivioImpostazioni& archivio, const Impostazioni& imp, const QLocale& locale,
+[[nodiscard]] bool ScriviPeriodoBolletta(ArchivioImpostazioni& archivio, const Impostazioni& imp, const QLocale& locale,
                            QString* errore);
 // Exit, called only while SlvImp is on: window edges and display choice.
-bool ScriviUscita(ArchivioImpostazioni& archivio, const Impostazioni& imp, double topTwp, double lftTwp,
+[[nodiscard]] bool ScriviUscita(ArchivioImpostazioni& archivio, const Impostazioni& imp, double topTwp, double lftTwp,
                   const QLocale& locale, QString* errore);

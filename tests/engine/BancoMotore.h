@@ -20,7 +20,7 @@ struct BancoMotore {
         log = std::make_unique<FileLog>(tmp.filePath("Velatrix.003"));
         motore = std::make_unique<Motore>(imp, db, *log, orologio, utente, suoni);
         motore->ImpostaVista(vista);
-        return motore->CaricaTotali();
+        return bool(motore->CaricaTotali());
     }
     // Ticks once a second for the given time.
     void Conta(double secondi)

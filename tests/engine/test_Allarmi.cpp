@@ -99,7 +99,7 @@ TEST_F(AllarmiTest, AllarmeGiornalieroRiarmatoAMezzanotte)
     imp.Msg[2] = true;
     imp.MsV[2] = 200;
     orologio.muro = QDateTime(QDate(2026, 12, 7), QTime(23, 45, 0));  // 400 s a pulse
-    motore->CaricaTotali();
+    ASSERT_TRUE(motore->CaricaTotali());
     motore->AvviaConteggio();  // 127 on the 7th
     Conta(400);                // 254 on the 7th: raised
     ASSERT_EQ(finestra.mostrati.size(), 1);

@@ -1,6 +1,7 @@
 #include "BancoMotore.h"
 #include "engine/Allarmi.h"
 #include "engine/Motore.h"
+#include "engine/Recupero.h"
 #include "log/FileLog.h"
 #include "pulses/DatabaseScatti.h"
 
@@ -75,7 +76,7 @@ TEST_F(MotoreTest, MezzanotteDivideLeRigheERicaricaIlGiorno)
 {
     ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 8), 5, 500));  // already on the next day
     orologio.muro = QDateTime(QDate(2026, 12, 7), QTime(23, 50, 0));
-    motore->CaricaTotali();
+    ASSERT_TRUE(motore->CaricaTotali());
     // Weekday 23:50 is band 3, tariff 2: 400 s per pulse.
     motore->AvviaConteggio();
     Conta(400);   // 23:56:40, one more pulse on the 7th
@@ -108,7 +109,7 @@ TEST_F(MotoreTest, FuoriDalPeriodoBollettaNonCambiaIlPeriodo)
 {
     imp.DatIPB = QDate(2026, 11, 1);
     imp.DatFPB = QDate(2026, 11, 30);
-    motore->CaricaTotali();
+    ASSERT_TRUE(motore->CaricaTotali());
     motore->AvviaConteggio();
     EXPECT_EQ(motore->ScattiPeriodo(), 0);
     EXPECT_EQ(motore->ScattiOggi(), 2);
@@ -296,6 +297,144 @@ TEST_F(MotoreTest, UnRiepilogoNonScrivibileVieneRitentato)
     ASSERT_TRUE(QDir(tmp.path()).rmdir("Velatrix.003"));
     EXPECT_TRUE(motore->RiprovaScritture());
     EXPECT_EQ(log->NumeroRecord(), 1);
+}
+
+// A log that cannot be written is retried at every tick, but the user hears
+// of it once per failure streak, not once per tick.
+TEST_F(MotoreTest, UnRiepilogoNonScrivibileSiSegnalaUnaVoltaPerSerie)
+{
+    const QString percorso = tmp.filePath("Velatrix.003");
+    // The log set aside and a folder in its place; then back.
+    const auto guasto = [&] {
+        if (QFile::exists(percorso)) {
+            ASSERT_TRUE(QFile::rename(percorso, tmp.filePath("da-parte")));
+        }
+        ASSERT_TRUE(QDir(tmp.path()).mkdir("Velatrix.003"));
+    };
+    const auto ripara = [&] {
+        ASSERT_TRUE(QDir(tmp.path()).rmdir("Velatrix.003"));
+        if (QFile::exists(tmp.filePath("da-parte"))) {
+            ASSERT_TRUE(QFile::rename(tmp.filePath("da-parte"), percorso));
+        }
+    };
+    guasto();
+    motore->AvviaConteggio();
+    ASSERT_TRUE(motore->FermaContatore(TipoArresto::FineConnessione));
+    Conta(30);
+    EXPECT_EQ(vista.errori.size(), 1);
+    EXPECT_EQ(motore->InAttesa().log.size(), 1u);
+
+    ripara();
+    Conta(1);
+    EXPECT_EQ(log->NumeroRecord(), 1);
+    EXPECT_TRUE(motore->InAttesa().Vuoto());
+
+    // A new streak after writes worked again: one more warning, and each
+    // record waits for its turn.
+    guasto();
+    for (int i = 0; i < 2; ++i) {
+        motore->AvviaConteggio();
+        ASSERT_TRUE(motore->FermaContatore(TipoArresto::FineConnessione));
+        Conta(20);
+    }
+    EXPECT_EQ(vista.errori.size(), 2);
+    ripara();
+    Conta(1);
+    EXPECT_EQ(log->NumeroRecord(), 3);
+}
+
+TEST_F(MotoreTest, OgniSerieDiErroriDelDatabaseSiSegnalaUnaVolta)
+{
+    motore->AvviaConteggio();
+    for (int serie = 1; serie <= 2; ++serie) {
+        db.Chiudi();
+        Conta(660);
+        EXPECT_EQ(vista.errori.size(), size_t(serie));
+        ASSERT_TRUE(db.Apri(tmp.filePath("Velatrix.001")));
+        Conta(1);
+        EXPECT_TRUE(motore->InAttesa().Vuoto());
+    }
+    ASSERT_TRUE(motore->FermaContatore(TipoArresto::FineConnessione));
+    EXPECT_EQ(Giorno(orologio.muro.date()).scatti, motore->ScattiOggi());
+}
+
+// The database file taken from its place during a count (its folder removed):
+// the next pulse notices, keeps the pulse pending and says so.
+TEST_F(MotoreTest, UnDatabaseToltoDalSuoPostoSiNotaAlProssimoScatto)
+{
+    motore->AvviaConteggio();
+    ASSERT_TRUE(QFile::rename(tmp.filePath("Velatrix.001"), tmp.filePath("spostato.001")));
+    Conta(220);
+    ASSERT_EQ(vista.errori.size(), 1);
+    EXPECT_TRUE(vista.errori.first().contains("9005"));
+    EXPECT_EQ(motore->InAttesa().scatti.at(orologio.muro.date()).scatti, 1);
+    EXPECT_EQ(motore->ScattiOggi(), 3);
+}
+
+TEST_F(MotoreTest, IRecuperatiEntranoNeiTotaliEVengonoScritti)
+{
+    Pendenti recuperati;
+    recuperati.scatti[QDate(2026, 12, 7)] = {6, 762};
+    recuperati.scatti[QDate(2026, 11, 30)] = {1, 127};
+    RecordLog r;
+    r.Inizio = QDateTime(QDate(2026, 12, 6), QTime(22, 0));
+    r.Durata = 600;
+    r.Scatti = 6;
+    r.Importo = 762;
+    r.Connessione = "Casa";
+    recuperati.log.push_back(r);
+    motore->Recupera(recuperati);
+    ASSERT_TRUE(motore->CaricaTotali());
+    EXPECT_EQ(motore->ScattiOggi(), 6);
+    EXPECT_EQ(motore->ScattiPeriodo(), 6);
+    EXPECT_TRUE(motore->RiprovaScritture());
+    EXPECT_EQ(Giorno(QDate(2026, 11, 30)).scatti, 1);
+    EXPECT_EQ(Giorno(QDate(2026, 12, 7)).scatti, 6);
+    ASSERT_EQ(log->NumeroRecord(), 1);
+    EXPECT_EQ(log->LeggiRecord(1)->ConnessioneSenzaSpazi(), "Casa");
+}
+
+TEST(Recupero, IlFileConservaScattiERecordEScartaIlResto)
+{
+    QTemporaryDir tmp;
+    const QString percorso = tmp.filePath(NomeRecupero);
+    EXPECT_FALSE(LeggiRecupero(percorso).has_value());
+    Pendenti p;
+    p.scatti[QDate(2026, 12, 7)] = {11, 1397.5};
+    RecordLog r;
+    r.Inizio = QDateTime(QDate(2026, 12, 7), QTime(10, 0));
+    r.Durata = 2200;
+    r.Scatti = 11;
+    r.Importo = 1397.5;
+    r.Connessione = "Ufficio";
+    p.log = {r, r};
+    QString motivo;
+    ASSERT_TRUE(ScriviRecupero(percorso, p, &motivo)) << motivo.toStdString();
+    auto letto = LeggiRecupero(percorso);
+    ASSERT_TRUE(letto.has_value());
+    EXPECT_EQ(letto->scatti.at(QDate(2026, 12, 7)), (TotaliGiorno{11, 1397.5}));
+    ASSERT_EQ(letto->log.size(), 2u);
+    EXPECT_EQ(letto->log[1].Inizio, r.Inizio);
+    EXPECT_DOUBLE_EQ(letto->log[1].Importo, 1397.5);
+
+    // Damaged lines are skipped, a file that is not ours is nothing.
+    QFile f(percorso);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("S 2026-13-01 1 1\nS 2026-12-08 -4 1\nS 2026-12-08 1 nan\nL 00ff\nS 2026-12-09 2 254\n");
+    f.close();
+    letto = LeggiRecupero(percorso);
+    ASSERT_TRUE(letto.has_value());
+    EXPECT_EQ(letto->scatti.size(), 2u);
+    EXPECT_EQ(letto->TotaleScatti(), (TotaliGiorno{13, 1651.5}));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("qualcos'altro\nS 2026-12-09 2 254\n");
+    f.close();
+    EXPECT_FALSE(LeggiRecupero(percorso).has_value());
+    // No place to write: a folder in the way.
+    ASSERT_TRUE(QFile::remove(percorso));
+    ASSERT_TRUE(QDir(tmp.path()).mkdir(NomeRecupero));
+    EXPECT_FALSE(ScriviRecupero(percorso, p, &motivo));
+    EXPECT_FALSE(motivo.isEmpty());
 }
 
 TEST_F(MotoreTest, DaFermoSegueIlCambioDiData)

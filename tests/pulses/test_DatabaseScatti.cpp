@@ -1,5 +1,6 @@
 #include "pulses/DatabaseScatti.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -14,7 +15,11 @@ namespace {
 
 class DatabaseTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(db.Apri(Percorso())) << db.UltimoErrore().testo.toStdString(); }
+    void SetUp() override
+    {
+        const auto aperto = db.Apri(Percorso());
+        ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
+    }
     QString Percorso() const { return tmp.filePath("Velatrix.001"); }
     QTemporaryDir tmp;
     DatabaseScatti db;
@@ -29,22 +34,21 @@ TEST_F(DatabaseTest, SommeSuIntervalliInclusi)
     ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 31), 1, 63.5));
     ASSERT_TRUE(db.AggiungiScatti(QDate(2027, 1, 1), 5, 635));
     EXPECT_EQ(db.Somma(QDate(2026, 12, 1), QDate(2026, 12, 31)), (TotaliGiorno{3, 317.5}));
-    EXPECT_EQ(db.SommaScatti(QDate(2026, 12, 31), QDate(2026, 12, 31)), 1);
-    EXPECT_DOUBLE_EQ(db.SommaImporto(QDate(2026, 12, 31), QDate(2027, 1, 1)), 698.5);
+    EXPECT_EQ(db.Somma(QDate(2026, 12, 31), QDate(2026, 12, 31))->scatti, 1);
+    EXPECT_DOUBLE_EQ(db.Somma(QDate(2026, 12, 31), QDate(2027, 1, 1))->importo, 698.5);
     EXPECT_EQ(db.Somma(QDate(2027, 1, 2), QDate(2026, 1, 1)), (TotaliGiorno{0, 0}));  // inverted
 }
 
 TEST_F(DatabaseTest, IlPrimoPassoCreaLaRigaIPassiDopoSommano)
 {
-    EXPECT_FALSE(db.TrovaGiorno(d7).has_value());
+    EXPECT_FALSE(db.TrovaGiorno(d7)->has_value());
     ASSERT_TRUE(db.AggiungiScatti(d7, 2, 254));
     ASSERT_TRUE(db.AggiungiScatti(d7, 1, 63.5));
     ASSERT_TRUE(db.AggiungiScatti(d7.addDays(1), 1, 127));  // after midnight, a row of its own
     EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{3, 317.5}));
     EXPECT_EQ(db.TrovaGiorno(d7.addDays(1)), (TotaliGiorno{1, 127}));
     db.Chiudi();
-    EXPECT_FALSE(db.AggiungiScatti(d7, 1, 1));
-    EXPECT_NE(db.UltimoErrore().numero, 0);
+    EXPECT_EQ(db.AggiungiScatti(d7, 1, 1).Errore().numero, DatabaseScatti::ErroreNonAperto);
     ASSERT_TRUE(db.Apri(Percorso()));
     EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{3, 317.5}));
 }
@@ -61,14 +65,14 @@ TEST_F(DatabaseTest, ImpostareUnGiorno)
         {TotaliGiorno{4, 508}, {4, 508}, TotaliGiorno{4, 508}, EsitoImpostazione::Nulla},
     };
     for (const Caso& c : casi) {
-        db.AzzeraMese(d7);
+        ASSERT_TRUE(db.AzzeraMese(d7));
         if (c.prima) {
             ASSERT_TRUE(db.AggiungiScatti(d7, c.prima->scatti, c.prima->importo));
         }
-        EsitoImpostazione esito{};
-        ASSERT_TRUE(db.ImpostaGiorno(d7, c.prima.value_or(TotaliGiorno{}), c.nuovi, &esito));
-        EXPECT_EQ(esito, c.esito);
-        EXPECT_EQ(db.TrovaGiorno(d7), c.dopo);
+        const auto esito = db.ImpostaGiorno(d7, c.prima.value_or(TotaliGiorno{}), c.nuovi);
+        ASSERT_TRUE(esito);
+        EXPECT_EQ(*esito, c.esito);
+        EXPECT_EQ(*db.TrovaGiorno(d7), c.dopo);
     }
 }
 
@@ -77,18 +81,14 @@ TEST_F(DatabaseTest, AzzerareUnMeseLasciaIVicini)
     for (QDate d : {QDate(2026, 11, 30), QDate(2026, 12, 1), QDate(2026, 12, 31), QDate(2027, 1, 1),
                     QDate(2028, 2, 29), QDate(2028, 3, 1)})
         ASSERT_TRUE(db.AggiungiScatti(d, 1, 127));
-    int eliminate = 0;
-    ASSERT_TRUE(db.AzzeraMese(QDate(2026, 12, 15), &eliminate));
-    EXPECT_EQ(eliminate, 2);
-    EXPECT_TRUE(db.TrovaGiorno(QDate(2026, 11, 30)).has_value());
-    EXPECT_TRUE(db.TrovaGiorno(QDate(2027, 1, 1)).has_value());
-    ASSERT_TRUE(db.AzzeraMese(QDate(2028, 2, 1), &eliminate));
-    EXPECT_EQ(eliminate, 1);
-    EXPECT_TRUE(db.TrovaGiorno(QDate(2028, 3, 1)).has_value());
-    ASSERT_TRUE(db.AzzeraMese(QDate(2026, 6, 1), &eliminate));
-    EXPECT_EQ(eliminate, 0);
+    EXPECT_EQ(db.AzzeraMese(QDate(2026, 12, 15)), 2);
+    EXPECT_TRUE(db.TrovaGiorno(QDate(2026, 11, 30))->has_value());
+    EXPECT_TRUE(db.TrovaGiorno(QDate(2027, 1, 1))->has_value());
+    EXPECT_EQ(db.AzzeraMese(QDate(2028, 2, 1)), 1);
+    EXPECT_TRUE(db.TrovaGiorno(QDate(2028, 3, 1))->has_value());
+    EXPECT_EQ(db.AzzeraMese(QDate(2026, 6, 1)), 0);
     const auto mese = db.GiorniDelMese(QDate(2028, 3, 9));
-    ASSERT_TRUE(mese.has_value());
+    ASSERT_TRUE(mese);
     EXPECT_EQ(mese->keys(), QList<QDate>{QDate(2028, 3, 1)});
 }
 
@@ -96,8 +96,7 @@ TEST_F(DatabaseTest, UnSecondoUtenteNonLoApre)
 {
     ASSERT_TRUE(db.AggiungiScatti(d7, 1, 127));
     DatabaseScatti altro;
-    EXPECT_FALSE(altro.Apri(Percorso()));
-    EXPECT_NE(altro.UltimoErrore().numero, 0);
+    EXPECT_NE(altro.Apri(Percorso()).Errore().numero, 0);
     db.Chiudi();
     EXPECT_TRUE(altro.Apri(Percorso()));
 }
@@ -127,8 +126,8 @@ TEST_F(FileEstraneo, ByteCasualiNonSonoToccati)
         c = char(g());
     Scrivi(casuale);
     DatabaseScatti db;
-    EXPECT_FALSE(db.Apri(tmp.filePath("Velatrix.001")));
-    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
+    // The store's own answer for a file that is not a database.
+    EXPECT_EQ(db.Apri(tmp.filePath("Velatrix.001")).Errore().numero, SQLITE_NOTADB);
     EXPECT_EQ(Leggi(), casuale);
 }
 
@@ -140,8 +139,7 @@ TEST_F(FileEstraneo, UnAltroDatabaseNonVieneRiparato)
     sqlite3_close(altro);
     const QByteArray prima = Leggi();
     DatabaseScatti db;
-    EXPECT_FALSE(db.Apri(tmp.filePath("Velatrix.001")));
-    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
+    EXPECT_EQ(db.Apri(tmp.filePath("Velatrix.001")).Errore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
     EXPECT_EQ(Leggi(), prima);
     EXPECT_FALSE(QFile::exists(tmp.filePath("Velatrix.001-wal")));
 }
@@ -162,24 +160,19 @@ TEST_F(DatabaseTest, ValoriEDateNonValideNonToccanoNulla)
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.nome);
-        EXPECT_FALSE(db.AggiungiScatti(c.giorno, c.scatti, c.importo));
-        EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreValoreNonValido);
-        EXPECT_FALSE(db.ImpostaGiorno(c.giorno, {4, 508}, {c.scatti, c.importo}));
-        EXPECT_NE(db.UltimoErrore().numero, 0);
+        EXPECT_EQ(db.AggiungiScatti(c.giorno, c.scatti, c.importo).Errore().numero,
+                  DatabaseScatti::ErroreValoreNonValido);
+        EXPECT_NE(db.ImpostaGiorno(c.giorno, {4, 508}, {c.scatti, c.importo}).Errore().numero, 0);
         EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{4, 508}));
     }
     // An invalid date is an error, not an empty range.
-    bool errore = false;
-    EXPECT_FALSE(db.Somma(QDate(), d7).has_value());
-    EXPECT_FALSE(db.TrovaGiorno(QDate(), &errore).has_value());
-    EXPECT_TRUE(errore);
-    EXPECT_FALSE(db.AzzeraMese(QDate()));
-    EXPECT_FALSE(db.GiorniDelMese(QDate()).has_value());
-    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreValoreNonValido);
-    // The next call that works clears the error.
-    EXPECT_FALSE(db.TrovaGiorno(d7.addDays(1), &errore).has_value());
-    EXPECT_FALSE(errore);
-    EXPECT_EQ(db.UltimoErrore().numero, 0);
+    EXPECT_EQ(db.Somma(QDate(), d7).Errore().numero, DatabaseScatti::ErroreValoreNonValido);
+    EXPECT_EQ(db.TrovaGiorno(QDate()).Errore().numero, DatabaseScatti::ErroreValoreNonValido);
+    EXPECT_EQ(db.AzzeraMese(QDate()).Errore().numero, DatabaseScatti::ErroreValoreNonValido);
+    EXPECT_EQ(db.GiorniDelMese(QDate()).Errore().numero, DatabaseScatti::ErroreValoreNonValido);
+    const auto vuoto = db.TrovaGiorno(d7.addDays(1));
+    ASSERT_TRUE(vuoto);
+    EXPECT_FALSE(vuoto->has_value());
     EXPECT_EQ(db.Somma(d7, d7), (TotaliGiorno{4, 508}));
 }
 
@@ -188,14 +181,15 @@ TEST_F(DatabaseTest, ScattiOltreI32BitSonoRifiutatiNonTroncati)
     const qint32 massimo = std::numeric_limits<qint32>::max();
     ASSERT_TRUE(db.ImpostaGiorno(d7, {}, {massimo - 1, 100}));
     ASSERT_TRUE(db.AggiungiScatti(d7, 1, 1));
-    EXPECT_FALSE(db.AggiungiScatti(d7, 1, 1));
-    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreTotaleFuoriLimite);
+    EXPECT_EQ(db.AggiungiScatti(d7, 1, 1).Errore().numero, DatabaseScatti::ErroreTotaleFuoriLimite);
     EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{massimo, 101}));
-    // Two full days no longer fit one total: an error, never a wrapped sum.
+    // Two full days no longer fit one total: an error, never a wrapped sum,
+    // and a later sum that works does not hide it.
     ASSERT_TRUE(db.AggiungiScatti(d7.addDays(1), 1, 1));
-    EXPECT_FALSE(db.Somma(d7, d7.addDays(1)).has_value());
-    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreTotaleFuoriLimite);
-    EXPECT_EQ(db.SommaScatti(d7, d7), massimo);
+    const auto troppi = db.Somma(d7, d7.addDays(1));
+    EXPECT_EQ(db.Somma(d7, d7)->scatti, massimo);
+    EXPECT_FALSE(troppi);
+    EXPECT_EQ(troppi.Errore().numero, DatabaseScatti::ErroreTotaleFuoriLimite);
 }
 
 TEST_F(DatabaseTest, IGiorniDelMeseConIValori)
@@ -203,7 +197,7 @@ TEST_F(DatabaseTest, IGiorniDelMeseConIValori)
     for (QDate d : {QDate(2026, 11, 30), QDate(2026, 12, 1), QDate(2026, 12, 31), QDate(2027, 1, 1)})
         ASSERT_TRUE(db.AggiungiScatti(d, d.day(), d.day() * 127.0));
     const auto dicembre = db.GiorniDelMese(QDate(2026, 12, 15));
-    ASSERT_TRUE(dicembre.has_value());
+    ASSERT_TRUE(dicembre);
     EXPECT_EQ(dicembre->keys(), (QList<QDate>{QDate(2026, 12, 1), QDate(2026, 12, 31)}));
     EXPECT_EQ(dicembre->value(QDate(2026, 12, 31)), (TotaliGiorno{31, 3937}));
     EXPECT_TRUE(db.GiorniDelMese(QDate(2026, 10, 1))->isEmpty());
@@ -228,8 +222,10 @@ TEST(DatabaseDurata, UnPassoConfermatoSopravviveAllaMorteDelProgramma)
     ASSERT_TRUE(QFile::exists(percorso + "-wal"));  // the steps are still only in the log
 
     DatabaseScatti db;
-    ASSERT_TRUE(db.Apri(percorso)) << db.UltimoErrore().testo.toStdString();
+    const auto aperto = db.Apri(percorso);
+    ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
     EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{3, 317.5}));
+    ASSERT_TRUE(db.AggiungiScatti(d7, 1, 63.5));
     db.Chiudi();
     // Closed cleanly, the log is folded back and the file says WAL mode.
     EXPECT_FALSE(QFile::exists(percorso + "-wal"));
@@ -248,11 +244,10 @@ TEST(DatabaseNuovo, UnFileVuotoRiceveLaTabella)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
     DatabaseScatti db;
-    ASSERT_TRUE(db.Apri(percorso)) << db.UltimoErrore().testo.toStdString();
+    ASSERT_TRUE(db.Apri(percorso));
     EXPECT_TRUE(db.AggiungiScatti(d7, 1, 127));
     DatabaseScatti mancante;
-    EXPECT_FALSE(mancante.Apri(tmp.filePath("manca/Velatrix.001")));
-    EXPECT_NE(mancante.UltimoErrore().numero, 0);
+    EXPECT_NE(mancante.Apri(tmp.filePath("manca/Velatrix.001")).Errore().numero, 0);
 }
 
 // SQLite files that are not pulse databases, each left byte for byte as it
@@ -283,16 +278,17 @@ TEST_F(FileEstraneo, SoloUnaTabellaScattiValidaVieneUsata)
         const QByteArray prima = Leggi();
 
         DatabaseScatti db;
-        EXPECT_EQ(db.Apri(tmp.filePath("Velatrix.001")), c.valido);
+        const auto aperto = db.Apri(tmp.filePath("Velatrix.001"));
+        EXPECT_EQ(bool(aperto), c.valido);
         if (!c.valido) {
-            EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
+            EXPECT_EQ(aperto.Errore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
             EXPECT_EQ(Leggi(), prima);
             EXPECT_FALSE(QFile::exists(tmp.filePath("Velatrix.001-wal")));
             continue;
         }
         EXPECT_TRUE(db.AggiungiScatti(d7, 2, 254));
         EXPECT_TRUE(db.AggiungiScatti(d7, 1, 127));
-        EXPECT_TRUE(db.ImpostaGiorno(d7.addDays(1), {}, {3, 381}));
+        EXPECT_EQ(db.ImpostaGiorno(d7.addDays(1), {}, {3, 381}), EsitoImpostazione::Creato);
         EXPECT_EQ(db.Somma(d7, d7.addDays(1)), (TotaliGiorno{6, 762}));
     }
 }
@@ -319,8 +315,7 @@ TEST_F(FileEstraneo, UnDatabaseConIlSuoLogRestaComEra)
     ASSERT_FALSE(walPrima.isEmpty());
 
     DatabaseScatti db;
-    EXPECT_FALSE(db.Apri(percorso));
-    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
+    EXPECT_EQ(db.Apri(percorso).Errore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
     EXPECT_EQ(Leggi(), prima);
     ASSERT_TRUE(wal.open(QIODevice::ReadOnly));
     EXPECT_EQ(wal.readAll(), walPrima);
@@ -348,9 +343,94 @@ TEST_F(FileEstraneo, UnDatabaseDanneggiatoNonVieneScritto)
     Scrivi(contenuto);
 
     DatabaseScatti db;
-    EXPECT_FALSE(db.Apri(percorso));
-    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreNonDatabaseScatti) << db.UltimoErrore().testo.toStdString();
+    const auto aperto = db.Apri(percorso);
+    // The store's own code for a damaged file.
+    EXPECT_EQ(aperto.Errore().numero & 0xff, SQLITE_CORRUPT) << aperto.Errore().testo.toStdString();
     EXPECT_EQ(Leggi(), contenuto);
+}
+
+// An index that no longer agrees with its table passes the quick check; the
+// file must be refused all the same, before anything is written into it.
+TEST_F(FileEstraneo, UnIndiceInDisaccordoConLaTabellaVieneRifiutato)
+{
+    const QString percorso = tmp.filePath("Velatrix.001");
+    {
+        DatabaseScatti db;
+        ASSERT_TRUE(db.Apri(percorso));
+        for (int i = 0; i < 50; ++i)
+            ASSERT_TRUE(db.AggiungiScatti(d7.addDays(-i), i + 1, 127.0 * (i + 1)));
+    }
+    sqlite3* altro = nullptr;
+    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(altro, "CREATE INDEX PerScatti ON Scatti(NumeroScatti)", nullptr, nullptr, nullptr), SQLITE_OK);
+    // The index keeps the entries of one column while the schema says another.
+    ASSERT_EQ(sqlite3_exec(altro,
+                           "PRAGMA writable_schema=ON; UPDATE sqlite_schema SET sql = "
+                           "'CREATE INDEX PerScatti ON Scatti(Importo)' WHERE name = 'PerScatti'",
+                           nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(altro);
+    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
+    sqlite3_stmt* controllo = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(altro, "PRAGMA quick_check", -1, &controllo, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(controllo), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(controllo, 0)), "ok");
+    sqlite3_finalize(controllo);
+    sqlite3_close(altro);
+    const QByteArray prima = Leggi();
+
+    DatabaseScatti db;
+    EXPECT_EQ(db.Apri(percorso).Errore().numero, SQLITE_CORRUPT);
+    EXPECT_EQ(Leggi(), prima);
+}
+
+// A sum that cannot be read leaves the file as it was: nothing in it changes
+// before the first write.
+TEST_F(FileEstraneo, AprireELeggereNonCambiaIlFile)
+{
+    const QString percorso = tmp.filePath("Velatrix.001");
+    const qint32 massimo = std::numeric_limits<qint32>::max();
+    {
+        DatabaseScatti db;
+        ASSERT_TRUE(db.Apri(percorso));
+        ASSERT_TRUE(db.ImpostaGiorno(d7, {}, {massimo, 100}));
+        ASSERT_TRUE(db.ImpostaGiorno(d7.addDays(1), {}, {massimo, 100}));
+    }
+    sqlite3* altro = nullptr;
+    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(altro, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(altro);
+    const QByteArray prima = Leggi();
+    ASSERT_EQ(prima.at(18), 1);  // rollback journal
+
+    DatabaseScatti db;
+    ASSERT_TRUE(db.Apri(percorso));
+    EXPECT_EQ(db.Somma(d7, d7.addDays(1)).Errore().numero, DatabaseScatti::ErroreTotaleFuoriLimite);
+    EXPECT_TRUE(db.TrovaGiorno(d7));
+    db.Chiudi();
+    EXPECT_EQ(Leggi(), prima);
+    EXPECT_FALSE(QFile::exists(percorso + "-wal"));
+}
+
+// The data folder removed or replaced while the program holds the file: a
+// step would go into a file nobody can reach, so it is refused.
+TEST(DatabaseSpostato, UnPassoNelFileRimossoVieneRifiutato)
+{
+    QTemporaryDir tmp;
+    QDir(tmp.path()).mkdir("dati");
+    const QString percorso = tmp.filePath("dati/Velatrix.001");
+    DatabaseScatti db;
+    ASSERT_TRUE(db.Apri(percorso));
+    ASSERT_TRUE(db.AggiungiScatti(d7, 2, 254));
+    ASSERT_TRUE(QDir(tmp.path()).rename("dati", "vecchi"));
+    EXPECT_EQ(db.AggiungiScatti(d7, 1, 127).Errore().numero, DatabaseScatti::ErroreFileSostituito);
+    // A new file in its place is not the one opened either.
+    QDir(tmp.path()).mkdir("dati");
+    DatabaseScatti nuovo;
+    ASSERT_TRUE(nuovo.Apri(percorso));
+    nuovo.Chiudi();
+    EXPECT_EQ(db.AggiungiScatti(d7, 1, 127).Errore().numero, DatabaseScatti::ErroreFileSostituito);
+    // Reading what is open is still fine.
+    EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{2, 254}));
 }
 
 } // namespace
@@ -358,8 +438,6 @@ TEST_F(FileEstraneo, UnDatabaseDanneggiatoNonVieneScritto)
 TEST(DatabaseChiuso, OgniLetturaSiRifiutaSenzaCadere)
 {
     DatabaseScatti db;
-    EXPECT_FALSE(db.Somma(QDate(2026, 1, 1), QDate(2026, 1, 31)).has_value());
-    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreNonAperto);
-    EXPECT_FALSE(db.GiorniDelMese(QDate(2026, 1, 1)).has_value());
-    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreNonAperto);
+    EXPECT_EQ(db.Somma(QDate(2026, 1, 1), QDate(2026, 1, 31)).Errore().numero, DatabaseScatti::ErroreNonAperto);
+    EXPECT_EQ(db.GiorniDelMese(QDate(2026, 1, 1)).Errore().numero, DatabaseScatti::ErroreNonAperto);
 }

@@ -201,7 +201,7 @@ TEST_F(FinestreBolletta, CorrezioneDelGiornoScriveSoloValoriCambiatiEConfermati)
 
     w->EseguiDialogo = Editor("0", "0", true);
     w->P_ModificaScatti_Click();
-    EXPECT_FALSE(db.TrovaGiorno(tre).has_value());
+    EXPECT_FALSE(db.TrovaGiorno(tre)->has_value());
     EXPECT_EQ(Cella(w->SceltaGiorni, 0, 3), "3");
     EXPECT_EQ(w->ScattiMese->text(), "0  ");
 }
@@ -301,7 +301,7 @@ TEST_F(FinestreBolletta, AzzeraIlMeseDelGiornoSelezionatoSoloConOK)
     auto w = Apri();
     utente.risposte = {false, true};
     w->P_AzzeraScatti_Click();
-    EXPECT_TRUE(db.TrovaGiorno(QDate(2026, 12, 1)).has_value());
+    EXPECT_TRUE(db.TrovaGiorno(QDate(2026, 12, 1))->has_value());
     ASSERT_EQ(utente.domande.size(), 1);
     EXPECT_EQ(utente.domande[0],
               "Attenzione!!! Gli scatti conteggiati nel mese di dicembre 2026 stanno per essere azzerati: "
@@ -310,9 +310,9 @@ TEST_F(FinestreBolletta, AzzeraIlMeseDelGiornoSelezionatoSoloConOK)
 
     w->P_AzzeraScatti_Click();
     EXPECT_EQ(utente.avvisi, QStringList{"Gli scatti conteggiati nel mese di dicembre 2026 sono stati azzerati."});
-    EXPECT_FALSE(db.TrovaGiorno(QDate(2026, 12, 1)).has_value());
-    EXPECT_FALSE(db.TrovaGiorno(QDate(2026, 12, 31)).has_value());
-    EXPECT_TRUE(db.TrovaGiorno(QDate(2026, 11, 30)).has_value());
+    EXPECT_FALSE(db.TrovaGiorno(QDate(2026, 12, 1))->has_value());
+    EXPECT_FALSE(db.TrovaGiorno(QDate(2026, 12, 31))->has_value());
+    EXPECT_TRUE(db.TrovaGiorno(QDate(2026, 11, 30))->has_value());
     EXPECT_EQ(Cella(w->SceltaGiorni, 0, 1), "1");
     EXPECT_EQ(w->ScattiMese->text(), "0  ");
     EXPECT_EQ(w->MediaImpGiorno->text(), "0,0  ");
