@@ -1,0 +1,2 @@
+velatrix_bench(bench_app bench_app.cpp LIBS velatrix_app)
+target_include_directories(bench_app PRIVATE ${CMAKE_SOURCE_DIR}/tests)
