@@ -69,7 +69,6 @@ public:
     // whose totals cannot be read, stays exactly as it was.
     EsitoDb<> Apri(const QString& percorso);
     void Chiudi();
-    bool Aperto() const { return db_ != nullptr; }
 
     // Totals over primo..ultimo, both included; 0 and 0 without rows (also
     // when primo is after ultimo).
@@ -96,12 +95,12 @@ public:
     // how many.
     EsitoDb<int> AzzeraMese(QDate qualsiasiGiorno);
 
-    // The rows of primo..ultimo by day, in one query: the calendar marks and
-    // the month totals come from it.
-    EsitoDb<QMap<QDate, TotaliGiorno>> Giorni(QDate primo, QDate ultimo);
+    // The month's rows by day, in one query: the calendar marks and the
+    // month totals come from it.
     EsitoDb<QMap<QDate, TotaliGiorno>> GiorniDelMese(QDate qualsiasiGiorno);
 
 private:
+    EsitoDb<QMap<QDate, TotaliGiorno>> Giorni(QDate primo, QDate ultimo);
     ErroreDatabase ErroreSqlite(int codice) const;
     // The store open, and ready for writing when asked.
     std::optional<ErroreDatabase> ControllaAperto(bool scrittura);
@@ -114,7 +113,7 @@ private:
     sqlite3* db_ = nullptr;
     QString percorso_;
     quint64 dispositivo_ = 0, inode_ = 0;   // the file opened, to notice a replaced one
-    bool inScrittura_ = false;              // write-ahead log and lock in place
+    bool inScrittura_ = false;              // switched to the write-ahead log
     sqlite3_stmt* somma_ = nullptr;
     sqlite3_stmt* aggiungi_ = nullptr;
     sqlite3_stmt* trova_ = nullptr;
@@ -123,7 +122,3 @@ private:
     sqlite3_stmt* azzera_ = nullptr;
     sqlite3_stmt* giorni_ = nullptr;
 };
-
-// The day as stored in the key: "yyyy-MM-dd". Empty for a date the key
-// cannot hold (invalid, or a year outside 1..9999).
-QString ChiaveGiorno(const QDate& giorno);
