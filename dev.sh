@@ -38,15 +38,13 @@ build() {
   cmake --build build -j"$(nproc)"
 }
 
-# Every finding is fatal, leaks included; the suppressions cover what the
-# system's own libraries keep for the life of the process.
+# Every finding is fatal, leaks included.
 sanitize() {
   cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DVELATRIX_BENCH=OFF \
         -DCMAKE_CXX_FLAGS="-O1 -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all" \
         -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
   cmake --build build-san -j"$(nproc)"
   ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1" \
-  LSAN_OPTIONS="suppressions=$PWD/.ci/lsan.supp:print_suppressions=0" \
   UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
   QT_QPA_PLATFORM=offscreen ctest --test-dir build-san --output-on-failure -j"$(nproc)"
 }
