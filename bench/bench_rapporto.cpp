@@ -17,9 +17,11 @@ struct DieciAnni {
     const QDate oggi{2026, 12, 7};
     DieciAnni()
     {
-        db.Apri(tmp.filePath("Velatrix.001"));
+        if (!db.Apri(tmp.filePath("Velatrix.001")))
+            std::abort();
         for (int i = 0; i < 3650; ++i)
-            db.AggiungiScatti(oggi.addDays(-i), 20 + i % 7, 2540 + i % 13);
+            if (!db.AggiungiScatti(oggi.addDays(-i), 20 + i % 7, 2540 + i % 13))
+                std::abort();
     }
     std::optional<RapportoBolletta> Anno() { return LeggiRapporto(db, oggi.addDays(-365), oggi, oggi, 20); }
 };

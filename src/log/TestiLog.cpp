@@ -309,7 +309,9 @@ ScrittoreRigheLog::ScrittoreRigheLog(TipoEsportazione tipo, const QLocale& local
     : tipo_(tipo), formati_(locale), meno_(locale.negativeSign().toUtf8())
 {
     for (int b = 0; b < 256; ++b) {
-        const char16_t c = CarattereAnsi(static_cast<unsigned char>(b));
+        // Control bytes as '?', as RigaEsportazione writes them.
+        const bool controllo = b < 0x20 || b == 0x7F;
+        const char16_t c = controllo ? u'?' : CarattereAnsi(static_cast<unsigned char>(b));
         const QByteArray u = QString(QChar(c)).toUtf8();
         lunghezzaAnsi_[b] = quint8(u.size());
         std::memcpy(ansi_[b], u.constData(), size_t(u.size()));

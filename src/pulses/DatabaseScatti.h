@@ -95,12 +95,12 @@ public:
     // how many.
     EsitoDb<int> AzzeraMese(QDate qualsiasiGiorno);
 
-    // The month's rows by day, in one query: the calendar marks and the
-    // month totals come from it.
+    // The rows of primo..ultimo by day, in one query: the calendar marks,
+    // the month totals and the bill report come from it.
+    EsitoDb<QMap<QDate, TotaliGiorno>> Giorni(QDate primo, QDate ultimo);
     EsitoDb<QMap<QDate, TotaliGiorno>> GiorniDelMese(QDate qualsiasiGiorno);
 
 private:
-    EsitoDb<QMap<QDate, TotaliGiorno>> Giorni(QDate primo, QDate ultimo);
     ErroreDatabase ErroreSqlite(int codice) const;
     // The store open, and ready for writing when asked.
     std::optional<ErroreDatabase> ControllaAperto(bool scrittura);

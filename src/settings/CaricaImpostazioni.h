@@ -46,17 +46,17 @@ QDate FinePeriodoPredefinita(const QDate& oggi);
 
 // First start: every key except the four reduction keys, then RegFlg "0".
 // `coloriCorrenti` are the five display colours in key order Clr000..Clr004.
-[[nodiscard]] bool ScriviPrimoAvvio(ArchivioImpostazioni& archivio, const Impostazioni& imp, double topTwp, double lftTwp,
+bool ScriviPrimoAvvio(ArchivioImpostazioni& archivio, const Impostazioni& imp, double topTwp, double lftTwp,
                       const std::array<quint32, 5>& coloriCorrenti, const QLocale& locale, QString* errore);
 // Configuration dialog; a colour left at "None" is stored as "None".
-[[nodiscard]] bool ScriviOpzioni(ArchivioImpostazioni& archivio, const Impostazioni& imp, const QLocale& locale,
+bool ScriviOpzioni(ArchivioImpostazioni& archivio, const Impostazioni& imp, const QLocale& locale,
                    QString* errore);
 // Tariff editor: the tariff model, tariffs 1..MaxTrf and bands 1..MaxFsc only.
-[[nodiscard]] bool ScriviTariffe(ArchivioImpostazioni& archivio, const Impostazioni& imp, const QLocale& locale,
+bool ScriviTariffe(ArchivioImpostazioni& archivio, const Impostazioni& imp, const QLocale& locale,
                    QString* errore);
 // Bill window: DatIPB, DatFPB.
-[[nodiscard]] bool ScriviPeriodoBolletta(ArchivioImpostazioni& archivio, const Impostazioni& imp, const QLocale& locale,
+bool ScriviPeriodoBolletta(ArchivioImpostazioni& archivio, const Impostazioni& imp, const QLocale& locale,
                            QString* errore);
 // Exit, called only while SlvImp is on: window edges and display choice.
-[[nodiscard]] bool ScriviUscita(ArchivioImpostazioni& archivio, const Impostazioni& imp, double topTwp, double lftTwp,
+bool ScriviUscita(ArchivioImpostazioni& archivio, const Impostazioni& imp, double topTwp, double lftTwp,
                   const QLocale& locale, QString* errore);
