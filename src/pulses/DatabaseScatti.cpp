@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 #include <cmath>
 #include <limits>
 #include <sqlite3.h>
@@ -161,10 +162,22 @@ bool DatabaseScatti::TabellaValida()
 
 bool DatabaseScatti::Apri(const QString& percorso)
 {
+    return ApriFile(percorso, false);
+}
+
+bool DatabaseScatti::ApriInLettura(const QString& percorso)
+{
+    return ApriFile(percorso, true);
+}
+
+bool DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
+{
     Chiudi();
     errore_ = {};
     const QFileInfo info(percorso);
     const bool nuovo = !info.exists() || info.size() == 0;
+    if (nuovo && soloLettura)
+        return Errore(SQLITE_CANTOPEN, QStringLiteral("%1 non esiste o è vuoto").arg(percorso));
     if (!nuovo) {
         // Look before the store touches it: a file of another kind is left
         // exactly as it is.
@@ -174,40 +187,62 @@ bool DatabaseScatti::Apri(const QString& percorso)
         if (f.read(16) != QByteArray("SQLite format 3\0", 16))
             return Errore(ErroreNonDatabaseScatti, QStringLiteral("il file non è un database degli scatti"));
     }
-    const int flags = SQLITE_OPEN_READWRITE | (nuovo ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
-    const int rc = sqlite3_open_v2(QFile::encodeName(percorso).constData(), &db_, flags, nullptr);
+    int flags = SQLITE_OPEN_READWRITE | (nuovo ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
+    QByteArray nome = QFile::encodeName(percorso);
+    if (soloLettura) {
+        // A panel holding the file always has its write-ahead log beside it.
+        // Without one nobody writes the file, and it is read as it lies: no
+        // lock, no side file. With one (a panel, or a run that crashed) the
+        // log is read too, under the store's ordinary read lock, which a
+        // panel holding the file refuses.
+        const bool registro = QFileInfo::exists(percorso + QStringLiteral("-wal"));
+        QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
+        url.setQuery(registro ? QStringLiteral("mode=ro") : QStringLiteral("mode=ro&immutable=1"));
+        nome = url.toEncoded();
+        flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
+    }
+    const int rc = sqlite3_open_v2(nome.constData(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         ErroreSqlite(rc);
         Rilascia();
         return false;
     }
     sqlite3_extended_result_codes(db_, 1);
-    // Closing a file in WAL mode folds its log back into it: not before the
-    // file is known to be ours, so a foreign one stays as it was.
-    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    // Held exclusively for the whole run; write-ahead log with a full sync,
-    // so every committed step survives a crash or a power cut.
-    bool ok = Esegui("PRAGMA locking_mode=EXCLUSIVE");
-    if (ok && nuovo)
-        ok = Esegui("CREATE TABLE IF NOT EXISTS Scatti (DataScatti TEXT PRIMARY KEY NOT NULL, "
-                    "NumeroScatti INTEGER NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0)");
-    ok = ok && TabellaValida();
-    if (ok)
-        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
-    ok = ok && Esegui("PRAGMA journal_mode=WAL") && Esegui("PRAGMA synchronous=FULL")
-        && Esegui("BEGIN EXCLUSIVE") && Esegui("COMMIT");
+    bool ok = true;
+    if (soloLettura) {
+        ok = TabellaValida();
+    } else {
+        // A reader that holds the file for a moment delays the start instead
+        // of stopping it.
+        sqlite3_busy_timeout(db_, 500);
+        // Closing a file in WAL mode folds its log back into it: not before
+        // the file is known to be ours, so a foreign one stays as it was.
+        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        // Held exclusively for the whole run; write-ahead log with a full
+        // sync, so every committed step survives a crash or a power cut.
+        ok = Esegui("PRAGMA locking_mode=EXCLUSIVE");
+        if (ok && nuovo)
+            ok = Esegui("CREATE TABLE IF NOT EXISTS Scatti (DataScatti TEXT PRIMARY KEY NOT NULL, "
+                        "NumeroScatti INTEGER NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0)");
+        ok = ok && TabellaValida();
+        if (ok)
+            sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+        ok = ok && Esegui("PRAGMA journal_mode=WAL") && Esegui("PRAGMA synchronous=FULL")
+            && Esegui("BEGIN EXCLUSIVE") && Esegui("COMMIT")
+            && Prepara(&aggiungi_, "INSERT INTO Scatti (DataScatti, NumeroScatti, Importo) VALUES (?1, ?2, ?3) "
+                                   "ON CONFLICT(DataScatti) DO UPDATE SET "
+                                   "NumeroScatti = coalesce(NumeroScatti, 0) + ?2, "
+                                   "Importo = coalesce(Importo, 0) + ?3 "
+                                   "WHERE coalesce(NumeroScatti, 0) + ?2 <= 2147483647")
+            && Prepara(&imposta_, "INSERT INTO Scatti (DataScatti, NumeroScatti, Importo) VALUES (?1, ?2, ?3) "
+                                  "ON CONFLICT(DataScatti) DO UPDATE SET NumeroScatti = ?2, Importo = ?3")
+            && Prepara(&elimina_, "DELETE FROM Scatti WHERE DataScatti = ?1")
+            && Prepara(&azzera_, "DELETE FROM Scatti WHERE DataScatti BETWEEN ?1 AND ?2");
+    }
     ok = ok
         && Prepara(&somma_, "SELECT COALESCE(SUM(NumeroScatti),0), COALESCE(SUM(Importo),0) FROM Scatti "
                             "WHERE DataScatti BETWEEN ?1 AND ?2")
-        && Prepara(&aggiungi_, "INSERT INTO Scatti (DataScatti, NumeroScatti, Importo) VALUES (?1, ?2, ?3) "
-                               "ON CONFLICT(DataScatti) DO UPDATE SET NumeroScatti = coalesce(NumeroScatti, 0) + ?2, "
-                               "Importo = coalesce(Importo, 0) + ?3 "
-                               "WHERE coalesce(NumeroScatti, 0) + ?2 <= 2147483647")
         && Prepara(&trova_, "SELECT NumeroScatti, Importo FROM Scatti WHERE DataScatti = ?1")
-        && Prepara(&imposta_, "INSERT INTO Scatti (DataScatti, NumeroScatti, Importo) VALUES (?1, ?2, ?3) "
-                              "ON CONFLICT(DataScatti) DO UPDATE SET NumeroScatti = ?2, Importo = ?3")
-        && Prepara(&elimina_, "DELETE FROM Scatti WHERE DataScatti = ?1")
-        && Prepara(&azzera_, "DELETE FROM Scatti WHERE DataScatti BETWEEN ?1 AND ?2")
         && Prepara(&giorni_, "SELECT DataScatti, NumeroScatti, Importo FROM Scatti "
                              "WHERE DataScatti BETWEEN ?1 AND ?2 ORDER BY DataScatti");
     if (!ok) {
@@ -216,8 +251,20 @@ bool DatabaseScatti::Apri(const QString& percorso)
         errore_ = e.numero ? e : ErroreDatabase{ErroreNonDatabaseScatti, QStringLiteral("apertura non riuscita")};
         if (errore_.numero == SQLITE_NOTADB || errore_.numero == SQLITE_CORRUPT)
             errore_.numero = ErroreNonDatabaseScatti;
+        else if (soloLettura && ((errore_.numero & 0xff) == SQLITE_BUSY || (errore_.numero & 0xff) == SQLITE_LOCKED))
+            errore_ = {ErroreInUso, QStringLiteral("il database degli scatti è tenuto da Velatrix in esecuzione")};
         return false;
     }
+    soloLettura_ = soloLettura;
+    return true;
+}
+
+bool DatabaseScatti::ControllaScrivibile()
+{
+    if (!ControllaAperto())
+        return false;
+    if (soloLettura_)
+        return Errore(ErroreSoloLettura, QStringLiteral("il database degli scatti è aperto in sola lettura"));
     return true;
 }
 
@@ -230,6 +277,7 @@ void DatabaseScatti::Rilascia()
     if (db_)
         sqlite3_close_v2(db_);
     db_ = nullptr;
+    soloLettura_ = false;
 }
 
 void DatabaseScatti::Chiudi()
@@ -278,7 +326,7 @@ double DatabaseScatti::SommaImporto(QDate primo, QDate ultimo)
 
 bool DatabaseScatti::AggiungiScatti(QDate giorno, qint32 scatti, double importo)
 {
-    if (!ControllaAperto())
+    if (!ControllaScrivibile())
         return false;
     const QString chiave = ChiaveGiorno(giorno);
     if (chiave.isEmpty())
@@ -339,6 +387,8 @@ bool DatabaseScatti::ImpostaGiorno(QDate giorno, TotaliGiorno vecchi, TotaliGior
         errore_ = {};
         return true;
     }
+    if (!ControllaScrivibile())
+        return false;
     bool errore = false;
     const auto riga = TrovaGiorno(giorno, &errore);
     if (errore)
@@ -373,7 +423,7 @@ bool DatabaseScatti::AzzeraMese(QDate qualsiasiGiorno, int* righeEliminate)
 {
     if (righeEliminate)
         *righeEliminate = 0;
-    if (!ControllaAperto())
+    if (!ControllaScrivibile())
         return false;
     const QDate primo = PrimoDelMese(qualsiasiGiorno);
     if (ChiaveGiorno(primo).isEmpty())

@@ -34,6 +34,8 @@ public:
     static constexpr int ErroreValoreNonValido = 9002;
     static constexpr int ErroreNonAperto = 9003;
     static constexpr int ErroreTotaleFuoriLimite = 9004;
+    static constexpr int ErroreInUso = 9005;
+    static constexpr int ErroreSoloLettura = 9006;
 
     DatabaseScatti() = default;
     ~DatabaseScatti();
@@ -44,6 +46,10 @@ public:
     // does not exist (or is empty). A file that is not a pulse database is
     // left exactly as it is and the open fails.
     bool Apri(const QString& percorso);
+    // Opens an existing file only to read it, for a program that runs beside
+    // no panel: never creates, converts or locks it out for long, and leaves
+    // the file byte for byte as it was. Refused while a panel holds it.
+    bool ApriInLettura(const QString& percorso);
     void Chiudi();
     bool Aperto() const { return db_ != nullptr; }
 
@@ -84,15 +90,18 @@ private:
     bool ErroreSqlite(int codice);
     bool Errore(int numero, const QString& testo);
     bool ControllaAperto();
+    bool ControllaScrivibile();
     // Binds the two day keys of a range query; false (and the error set) when
     // the store is closed or a date cannot be a key.
     bool LegaIntervallo(sqlite3_stmt* istruzione, QDate primo, QDate ultimo);
     bool Esegui(const char* sql);
     bool Prepara(sqlite3_stmt** istruzione, const char* sql);
     bool TabellaValida();
+    bool ApriFile(const QString& percorso, bool soloLettura);
     void Rilascia();
 
     sqlite3* db_ = nullptr;
+    bool soloLettura_ = false;
     sqlite3_stmt* somma_ = nullptr;
     sqlite3_stmt* aggiungi_ = nullptr;
     sqlite3_stmt* trova_ = nullptr;

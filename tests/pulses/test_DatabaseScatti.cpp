@@ -1,5 +1,6 @@
 #include "pulses/DatabaseScatti.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -362,4 +363,102 @@ TEST(DatabaseChiuso, OgniLetturaSiRifiutaSenzaCadere)
     EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreNonAperto);
     EXPECT_FALSE(db.GiorniDelMese(QDate(2026, 1, 1)).has_value());
     EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreNonAperto);
+}
+
+namespace {
+
+QByteArray LeggiFile(const QString& percorso)
+{
+    QFile f(percorso);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList FileNellaCartella(const QTemporaryDir& tmp)
+{
+    return QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+} // namespace
+
+TEST(DatabaseInLettura, LeggeSenzaToccareNullaERifiutaOgniScrittura)
+{
+    QTemporaryDir tmp;
+    const QString percorso = tmp.filePath("Velatrix.001");
+    {
+        DatabaseScatti db;
+        ASSERT_TRUE(db.Apri(percorso));
+        ASSERT_TRUE(db.AggiungiScatti(d7, 3, 381));
+        ASSERT_TRUE(db.AggiungiScatti(d7.addDays(1), 1, 63.5));
+    }
+    const QByteArray prima = LeggiFile(percorso);
+    const QStringList filePrima = FileNellaCartella(tmp);
+
+    DatabaseScatti db;
+    ASSERT_TRUE(db.ApriInLettura(percorso)) << db.UltimoErrore().testo.toStdString();
+    EXPECT_EQ(db.Somma(d7, d7.addDays(1)), (TotaliGiorno{4, 444.5}));
+    const auto giorni = db.Giorni(d7, d7.addDays(5));
+    ASSERT_TRUE(giorni);
+    EXPECT_EQ(giorni->size(), 2);
+    EXPECT_FALSE(db.AggiungiScatti(d7, 1, 1));
+    EXPECT_EQ(db.UltimoErrore().numero, DatabaseScatti::ErroreSoloLettura);
+    EXPECT_FALSE(db.ImpostaGiorno(d7, {3, 381}, {0, 0}));
+    EXPECT_FALSE(db.AzzeraMese(d7));
+    db.Chiudi();
+
+    EXPECT_EQ(LeggiFile(percorso), prima);
+    EXPECT_EQ(FileNellaCartella(tmp), filePrima);
+}
+
+TEST(DatabaseInLettura, NonCreaUnFileMancante)
+{
+    QTemporaryDir tmp;
+    DatabaseScatti db;
+    EXPECT_FALSE(db.ApriInLettura(tmp.filePath("Velatrix.001")));
+    EXPECT_NE(db.UltimoErrore().numero, 0);
+    EXPECT_TRUE(FileNellaCartella(tmp).isEmpty());
+}
+
+TEST(DatabaseInLettura, UnPannelloCheLoTieneLoRifiutaEResta)
+{
+    QTemporaryDir tmp;
+    const QString percorso = tmp.filePath("Velatrix.001");
+    DatabaseScatti pannello;
+    ASSERT_TRUE(pannello.Apri(percorso));
+    ASSERT_TRUE(pannello.AggiungiScatti(d7, 1, 127));
+
+    DatabaseScatti lettore;
+    EXPECT_FALSE(lettore.ApriInLettura(percorso));
+    EXPECT_EQ(lettore.UltimoErrore().numero, DatabaseScatti::ErroreInUso);
+    // The panel goes on counting as if nothing happened.
+    EXPECT_TRUE(pannello.AggiungiScatti(d7, 1, 127));
+    EXPECT_EQ(pannello.TrovaGiorno(d7), (TotaliGiorno{2, 254}));
+}
+
+TEST(DatabaseInLettura, DopoUnaMorteImprovvisaLeggeAncheIlRegistro)
+{
+    QTemporaryDir tmp;
+    const QString percorso = tmp.filePath("Velatrix.001");
+    const pid_t figlio = fork();
+    ASSERT_GE(figlio, 0);
+    if (figlio == 0) {
+        DatabaseScatti db;
+        const bool ok = db.Apri(percorso) && db.AggiungiScatti(d7, 2, 254);
+        _exit(ok ? 0 : 1);
+    }
+    int stato = 0;
+    ASSERT_EQ(waitpid(figlio, &stato, 0), figlio);
+    ASSERT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0);
+    ASSERT_TRUE(QFile::exists(percorso + "-wal"));
+    const QByteArray prima = LeggiFile(percorso);
+
+    DatabaseScatti db;
+    ASSERT_TRUE(db.ApriInLettura(percorso)) << db.UltimoErrore().testo.toStdString();
+    EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{2, 254}));
+    db.Chiudi();
+    EXPECT_EQ(LeggiFile(percorso), prima);
+
+    // The panel's next start still finds the steps.
+    DatabaseScatti pannello;
+    ASSERT_TRUE(pannello.Apri(percorso));
+    EXPECT_EQ(pannello.TrovaGiorno(d7), (TotaliGiorno{2, 254}));
 }
