@@ -7,6 +7,7 @@
 #include "app/Risorse.h"
 #include "app/SegnaliTerminazione.h"
 #include "app/Vassoio.h"
+#include "app/ServizioLocale.h"
 #include "common/CartellaDati.h"
 #include "common/Interlocutore.h"
 #include "common/MessaggiQt.h"
@@ -36,7 +37,8 @@ Applicazione::Applicazione(Dipendenze dipendenze) : d_(dipendenze) {}
 
 Applicazione::~Applicazione()
 {
-    // The windows and detection refer to the rest: they go first.
+    // The socket, the windows and detection refer to the rest: they go first.
+    servizio_.reset();
     finestraAllarme_.reset();
     vassoio_.reset();
     finestra_.reset();
@@ -46,8 +48,11 @@ Applicazione::~Applicazione()
 bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi, int* codice)
 {
     *codice = 0;
+    const RigaComando riga = LeggiRigaComando(argomenti);
     istanza_ = std::make_unique<IstanzaUnica>(percorsi.blocco);
     if (!istanza_->Acquisisci()) {
+        // The panel already running comes forward behind the notice.
+        ChiediMostra(NomeServizio(ScegliCartellaDati(riga.cartellaDati, percorsi.cartellaProgramma)));
         d_.messaggi.Informazione(QStringLiteral("Velatrix è già in esecuzione."));
         return false;
     }
@@ -57,7 +62,6 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
         return false;
     };
 
-    const RigaComando riga = LeggiRigaComando(argomenti);
     if (!riga.errore.isEmpty()) {
         d_.messaggi.Errore(riga.errore);
         *codice = 2;
@@ -134,7 +138,35 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
         *codice = 1;
         return false;
     }
+    AvviaServizio();
     return true;
+}
+
+void Applicazione::AvviaServizio()
+{
+    servizio_ = std::make_unique<ServizioLocale>(NomeServizio(cartellaDati_));
+    Principale* w = finestra_.get();
+    servizio_->Mostra = [w] {
+        w->show();
+        w->raise();
+        w->activateWindow();
+    };
+    // Straight from the open database, with any pulse still waiting for the
+    // disk, so the figures are the panel's own.
+    servizio_->Rapporto = [this](QDate da, QDate a, QString* errore) {
+        QMap<QDate, TotaliGiorno> inAttesa;
+        for (const auto& [giorno, t] : motore_->ScattiInAttesa())
+            inAttesa.insert(giorno, {t.scatti, t.importo});
+        ErroreDatabase e;
+        auto dati = RaccogliDatiRapporto(*db_, imp_, da, a, d_.orologio.Adesso().date(), inAttesa, &e);
+        if (!dati)
+            *errore = QStringLiteral("errore %1 nella lettura degli scatti: %2").arg(e.numero).arg(e.testo);
+        return dati;
+    };
+    // Without the socket the panel works all the same; reports and a second
+    // start then cannot reach it.
+    if (!servizio_->Ascolta())
+        servizio_.reset();
 }
 
 int Applicazione::Esegui(const QStringList& argomenti)

@@ -75,6 +75,8 @@ public:
     bool MessaggioDato(int n) const { return messaggioDato_[size_t(n)]; }
     // Totals of the period 1 connection, 2 day, 3 bill.
     Totali TotaliDelPeriodo(int periodo) const;
+    // Pulses counted but not yet on disk after a failed write, by day.
+    const std::map<QDate, Totali>& ScattiInAttesa() const { return pendenti_; }
 
 private:
     void AggiornaConteggio();
