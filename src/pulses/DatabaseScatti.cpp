@@ -177,7 +177,7 @@ bool DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
     const QFileInfo info(percorso);
     const bool nuovo = !info.exists() || info.size() == 0;
     if (nuovo && soloLettura)
-        return Errore(SQLITE_CANTOPEN, QStringLiteral("%1 non esiste o è vuoto").arg(percorso));
+        return Errore(SQLITE_CANTOPEN, QStringLiteral("il file non esiste o è vuoto"));
     if (!nuovo) {
         // Look before the store touches it: a file of another kind is left
         // exactly as it is.
