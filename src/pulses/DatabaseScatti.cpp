@@ -191,11 +191,12 @@ bool DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
     QByteArray nome = QFile::encodeName(percorso);
     if (soloLettura) {
         // A panel holding the file always has its write-ahead log beside it.
-        // Without one nobody writes the file, and it is read as it lies: no
-        // lock, no side file. With one (a panel, or a run that crashed) the
-        // log is read too, under the store's ordinary read lock, which a
-        // panel holding the file refuses.
-        const bool registro = QFileInfo::exists(percorso + QStringLiteral("-wal"));
+        // Without a log or journal nobody writes the file, and it is read as
+        // it lies: no lock, no side file. With one (a panel, or a run that
+        // crashed) it is read too, under the store's ordinary read lock,
+        // which a panel holding the file refuses.
+        const bool registro = QFileInfo::exists(percorso + QStringLiteral("-wal"))
+            || QFileInfo::exists(percorso + QStringLiteral("-journal"));
         QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
         url.setQuery(registro ? QStringLiteral("mode=ro") : QStringLiteral("mode=ro&immutable=1"));
         nome = url.toEncoded();
