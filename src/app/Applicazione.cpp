@@ -147,6 +147,7 @@ void Applicazione::AvviaServizio()
     servizio_ = std::make_unique<ServizioLocale>(NomeServizio(cartellaDati_));
     Principale* w = finestra_.get();
     servizio_->Mostra = [w] {
+        w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
         w->show();
         w->raise();
         w->activateWindow();

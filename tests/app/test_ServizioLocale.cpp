@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <cstring>
 #include <future>
 #include <sys/socket.h>
 #include <sys/un.h>
