@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <future>
@@ -70,12 +71,14 @@ void UnAnnoSulSocket(benchmark::State& stato)
 {
     ServizioLocale& s = Servizio();
     for (auto _ : stato) {
+        QEventLoop ciclo;
         auto futuro = std::async(std::launch::async, [&] {
             EsitoRichiesta esito;
-            return ChiediRapporto(s.Nome(), Inizio, Oggi, &esito, nullptr);
+            auto dati = ChiediRapporto(s.Nome(), Inizio, Oggi, &esito, nullptr);
+            QMetaObject::invokeMethod(&ciclo, &QEventLoop::quit, Qt::QueuedConnection);
+            return dati;
         });
-        while (futuro.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1);
+        ciclo.exec();
         auto dati = futuro.get();
         if (!dati || dati->righe.size() != 365)
             stato.SkipWithError("risposta sbagliata");
