@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <cstdio>
 
 namespace {
 
@@ -17,6 +18,16 @@ void Nomina()
 {
     QCoreApplication::setApplicationName(QStringLiteral("Velatrix"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELATRIX_VERSIONE));
+}
+
+// Whether the window system has somewhere to show the panel: a display of
+// its own, or a platform named by the user.
+bool SchermoDisponibile(const QStringList& argomenti)
+{
+    for (const char* variabile : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(variabile))
+            return true;
+    return argomenti.contains(QLatin1String("-platform")) || argomenti.contains(QLatin1String("--platform"));
 }
 
 } // namespace
@@ -42,6 +53,13 @@ int main(int argc, char** argv)
         return EseguiComando(LeggiRigaComando(argomenti), PercorsiComando::Predefiniti(), out, err);
     }
 
+    if (!SchermoDisponibile(argomenti)) {
+        // Qt would abort here without a word of why.
+        std::fputs("velatrix: nessuno schermo disponibile (DISPLAY e WAYLAND_DISPLAY non sono impostati).\n"
+                   "Per un rapporto senza schermo: velatrix --report\n",
+                   stderr);
+        return UscitaFallita;
+    }
     QApplication app(argc, argv);
     Nomina();
     QApplication::setQuitOnLastWindowClosed(false);

@@ -137,6 +137,15 @@ TEST_F(RigaDiComando, UnaRigaSbagliataEsceConDueEUnMessaggio)
     EXPECT_EQ(Contenuto(), prima);
 }
 
+TEST_F(RigaDiComando, SenzaSchermoIlPannelloLoDiceInveceDiCadere)
+{
+    const auto prima = Contenuto();
+    const Esito e = Esegui({"--data-dir", Dati()});
+    EXPECT_EQ(e.codice, 1);
+    EXPECT_TRUE(e.err.contains("DISPLAY")) << e.err.toStdString();
+    EXPECT_EQ(Contenuto(), prima);
+}
+
 TEST_F(RigaDiComando, RapportoSenzaDatabaseNonCreaNulla)
 {
     const auto prima = Contenuto();
