@@ -24,7 +24,7 @@ const QByteArray ParolaErrore = "errore ";
 
 QByteArray Iso(const QDate& d)
 {
-    return d.toString(QStringLiteral("yyyy-MM-dd")).toLatin1();
+    return ChiaveGiorno(d).toLatin1();
 }
 
 // The shortest text that reads back as the same double.
