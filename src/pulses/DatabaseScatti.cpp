@@ -54,6 +54,23 @@ QDate PrimoDelMese(const QDate& giorno)
     return giorno.isValid() ? QDate(giorno.year(), giorno.month(), 1) : QDate();
 }
 
+// The day of a key as ChiaveGiorno writes it; invalid for any other text.
+// Read by hand: a report of years reads one per row.
+QDate GiornoDaChiave(const char* testo, int lunghezza)
+{
+    if (!testo || lunghezza != 10 || testo[4] != '-' || testo[7] != '-')
+        return {};
+    int campi[3] = {0, 0, 0};
+    const int inizi[3] = {0, 5, 8}, cifre[3] = {4, 2, 2};
+    for (int c = 0; c < 3; ++c)
+        for (int i = inizi[c]; i < inizi[c] + cifre[c]; ++i) {
+            if (testo[i] < '0' || testo[i] > '9')
+                return {};
+            campi[c] = campi[c] * 10 + (testo[i] - '0');
+        }
+    return QDate(campi[0], campi[1], campi[2]);
+}
+
 const QString FuoriLimite = QStringLiteral("gli scatti superano il limite di 2147483647");
 
 } // namespace
@@ -447,8 +464,8 @@ std::optional<QMap<QDate, TotaliGiorno>> DatabaseScatti::Giorni(QDate primo, QDa
     QMap<QDate, TotaliGiorno> giorni;
     int rc;
     while ((rc = sqlite3_step(giorni_)) == SQLITE_ROW) {
-        const QDate d = QDate::fromString(
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(giorni_, 0))), QStringLiteral("yyyy-MM-dd"));
+        const QDate d = GiornoDaChiave(reinterpret_cast<const char*>(sqlite3_column_text(giorni_, 0)),
+                                       sqlite3_column_bytes(giorni_, 0));
         const std::optional<qint32> scatti = LeggiScatti(giorni_, 1);
         if (!scatti) {
             Errore(ErroreTotaleFuoriLimite, FuoriLimite);

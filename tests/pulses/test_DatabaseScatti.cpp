@@ -210,6 +210,29 @@ TEST_F(DatabaseTest, IGiorniDelMeseConIValori)
     EXPECT_TRUE(db.GiorniDelMese(QDate(2026, 10, 1))->isEmpty());
 }
 
+TEST(DatabaseGiorni, UnaChiaveCheNonEUnGiornoVieneSaltata)
+{
+    QTemporaryDir tmp;
+    const QString percorso = tmp.filePath("Velatrix.001");
+    {
+        DatabaseScatti db;
+        ASSERT_TRUE(db.Apri(percorso));
+        ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 5), 5, 635));
+    }
+    sqlite3* altro = nullptr;
+    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(altro, "INSERT INTO Scatti VALUES ('2026-12-1x', 1, 1), ('2026-12-32', 1, 1), "
+                                  "('2026-12-06 ', 1, 1), ('2026-12-00', 1, 1), ('2026-12-09', 9, 9)",
+                           nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(altro);
+
+    DatabaseScatti db;
+    ASSERT_TRUE(db.Apri(percorso));
+    const auto dicembre = db.GiorniDelMese(QDate(2026, 12, 1));
+    ASSERT_TRUE(dicembre);
+    EXPECT_EQ(dicembre->keys(), (QList<QDate>{QDate(2026, 12, 5), QDate(2026, 12, 9)}));
+}
+
 // A step committed before the program dies (no close, no checkpoint) is
 // there at the next start, and the dead run's lock does not keep it out.
 TEST(DatabaseDurata, UnPassoConfermatoSopravviveAllaMorteDelProgramma)
