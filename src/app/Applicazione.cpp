@@ -7,6 +7,7 @@
 #include "app/Risorse.h"
 #include "app/SegnaliTerminazione.h"
 #include "app/Vassoio.h"
+#include "app/ServizioLocale.h"
 #include "common/CartellaDati.h"
 #include "common/Interlocutore.h"
 #include "common/MessaggiQt.h"
@@ -40,7 +41,8 @@ Applicazione::Applicazione(Dipendenze dipendenze) : d_(dipendenze) {}
 
 Applicazione::~Applicazione()
 {
-    // The windows and detection refer to the rest: they go first.
+    // The socket, the windows and detection refer to the rest: they go first.
+    servizio_.reset();
     finestraAllarme_.reset();
     vassoio_.reset();
     finestra_.reset();
@@ -50,8 +52,11 @@ Applicazione::~Applicazione()
 bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi, int* codice)
 {
     *codice = 0;
+    const RigaComando riga = LeggiRigaComando(argomenti);
     istanza_ = std::make_unique<IstanzaUnica>(percorsi.blocco);
     if (!istanza_->Acquisisci()) {
+        // The panel already running comes forward behind the notice.
+        ChiediMostra(NomeServizio(ScegliCartellaDati(riga.cartellaDati, percorsi.cartellaProgramma)));
         d_.messaggi.Informazione(QStringLiteral("Velatrix è già in esecuzione."));
         return false;
     }
@@ -61,7 +66,6 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
         return false;
     };
 
-    const RigaComando riga = LeggiRigaComando(argomenti);
     if (!riga.errore.isEmpty()) {
         d_.messaggi.Errore(riga.errore);
         *codice = 2;
@@ -152,6 +156,7 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
         return fallisci(totali.Errore().numero);
     }
     w->Mostra(riga.argomenti, &splash);
+    AvviaServizio();
     return true;
 }
 
@@ -235,6 +240,34 @@ void Applicazione::RicaricaTotali()
     if (!totali)
         d_.messaggi.Avviso(QStringLiteral("Errore %1 nella lettura degli scatti.").arg(totali.Errore().numero));
     finestra_->AggiornaImporto();
+}
+
+void Applicazione::AvviaServizio()
+{
+    servizio_ = std::make_unique<ServizioLocale>(NomeServizio(cartellaDati_));
+    Principale* w = finestra_.get();
+    servizio_->Mostra = [w] {
+        w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+        w->show();
+        w->raise();
+        w->activateWindow();
+    };
+    // Straight from the open database, with any pulse still waiting for the
+    // disk, so the figures are the panel's own.
+    servizio_->Rapporto = [this](QDate da, QDate a, QString* errore) {
+        QMap<QDate, TotaliGiorno> inAttesa;
+        for (const auto& [giorno, t] : motore_->InAttesa().scatti)
+            inAttesa.insert(giorno, t);
+        ErroreDatabase e;
+        auto dati = RaccogliDatiRapporto(*db_, imp_, da, a, d_.orologio.Adesso().date(), inAttesa, &e);
+        if (!dati)
+            *errore = QStringLiteral("errore %1 nella lettura degli scatti: %2").arg(e.numero).arg(e.testo);
+        return dati;
+    };
+    // Without the socket the panel works all the same; reports and a second
+    // start then cannot reach it.
+    if (!servizio_->Ascolta())
+        servizio_.reset();
 }
 
 int Applicazione::Esegui(const QStringList& argomenti)

@@ -20,6 +20,7 @@ class Riproduttore;
 class Rilevamento;
 class SorgenteConnessioni;
 class Vassoio;
+class ServizioLocale;
 
 class Applicazione {
 public:
@@ -39,12 +40,15 @@ public:
     ~Applicazione();
 
     // Runs the start-up; true when the main window is up. Otherwise *codice
-    // holds the exit status: 0 when another copy already runs, non-zero after
-    // a failure (the message has been shown).
+    // holds the exit status: 0 when another copy already runs (it is asked
+    // to come forward), non-zero after a failure (the message has been
+    // shown).
     bool Avvia(const QStringList& argomenti, const Percorsi& percorsi, int* codice);
 
     Principale* Finestra() const { return finestra_.get(); }
     Vassoio* IconaVassoio() const { return vassoio_.get(); }
+    // Answers later starts of the program; null when it could not listen.
+    ServizioLocale* Servizio() const { return servizio_.get(); }
     Motore* MotoreConteggio() const { return motore_.get(); }
     Impostazioni& Valori() { return imp_; }
     QString CartellaDati() const { return cartellaDati_; }
@@ -65,6 +69,7 @@ private:
     void RicaricaTotali();
     QStringList PercorsiRecupero() const;
     QString DomandaScrittureInAttesa() const;
+    void AvviaServizio();
 
     Dipendenze d_;
     Impostazioni imp_;
@@ -79,4 +84,5 @@ private:
     std::unique_ptr<Principale> finestra_;
     std::unique_ptr<Vassoio> vassoio_;
     std::unique_ptr<FinestraAllarme> finestraAllarme_;
+    std::unique_ptr<ServizioLocale> servizio_;
 };

@@ -15,10 +15,13 @@ bool IstanzaUnica::Acquisisci()
     return blocco_->tryLock(0);
 }
 
+QString IstanzaUnica::CartellaEsecuzione()
+{
+    const QString cartella = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return cartella.isEmpty() ? QDir::tempPath() : cartella;
+}
+
 QString IstanzaUnica::PercorsoPredefinito()
 {
-    QString cartella = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (cartella.isEmpty())
-        cartella = QDir::tempPath();
-    return QDir(cartella).filePath(QStringLiteral("Velatrix.lock"));
+    return QDir(CartellaEsecuzione()).filePath(QStringLiteral("Velatrix.lock"));
 }

@@ -10,6 +10,9 @@ public:
     explicit IstanzaUnica(const QString& percorsoBlocco = PercorsoPredefinito());
     bool Acquisisci();
     static QString PercorsoPredefinito();
+    // The user's runtime folder, which holds the lock and the running copy's
+    // socket.
+    static QString CartellaEsecuzione();
 
 private:
     std::unique_ptr<QLockFile> blocco_;

@@ -3,17 +3,65 @@
 // prices every pulse, stores it at once and tells the window what to draw.
 // Windows only show state and forward the user's acts.
 #include "app/Applicazione.h"
+#include "app/Comandi.h"
 #include "common/FusoOrario.h"
+#include "common/RigaComando.h"
 #include "common/TraduzioneQt.h"
 
 #include <QApplication>
+#include <QFile>
+#include <cstdio>
+
+namespace {
+
+void Nomina()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Velatrix"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELATRIX_VERSIONE));
+}
+
+// Whether the window system has somewhere to show the panel: a display of
+// its own, or a platform named by the user.
+bool SchermoDisponibile(const QStringList& argomenti)
+{
+    for (const char* variabile : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(variabile))
+            return true;
+    return argomenti.contains(QLatin1String("-platform")) || argomenti.contains(QLatin1String("--platform"));
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     FissaFusoOrario();
+    QStringList argomenti;
+    for (int i = 1; i < argc; ++i)
+        argomenti << QString::fromLocal8Bit(argv[i]);
+
+    // Read before any window exists: help, version, a report or a mistake
+    // need no display and touch no file of the panel.
+    const RigaComando riga = LeggiRigaComando(argomenti);
+    if (riga.comando != Comando::Avvia || !riga.errore.isEmpty()) {
+        QCoreApplication app(argc, argv);
+        Nomina();
+        InstallaTraduzioneQt(&app);
+        QFile out, err;
+        out.open(stdout, QIODevice::WriteOnly);
+        err.open(stderr, QIODevice::WriteOnly);
+        // Read again so its messages come in the translator's language.
+        return EseguiComando(LeggiRigaComando(argomenti), PercorsiComando::Predefiniti(), out, err);
+    }
+
+    if (!SchermoDisponibile(argomenti)) {
+        // Qt would abort here without a word of why.
+        std::fputs("velatrix: nessuno schermo disponibile (DISPLAY e WAYLAND_DISPLAY non sono impostati).\n"
+                   "Per un rapporto senza schermo: velatrix --report\n",
+                   stderr);
+        return UscitaFallita;
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Velatrix"));
-    QApplication::setApplicationVersion(QStringLiteral(VELATRIX_VERSIONE));
+    Nomina();
     QApplication::setQuitOnLastWindowClosed(false);
     InstallaTraduzioneQt(&app);
     return Applicazione::Esegui(app.arguments().mid(1));

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 #include <cmath>
 #include <limits>
 #include <sqlite3.h>
@@ -52,6 +53,23 @@ bool ValoriValidi(qint32 scatti, double importo)
 QDate PrimoDelMese(const QDate& giorno)
 {
     return giorno.isValid() ? QDate(giorno.year(), giorno.month(), 1) : QDate();
+}
+
+// The day of a key as ChiaveGiorno writes it; invalid for any other text.
+// Read by hand: a report of years reads one per row.
+QDate GiornoDaChiave(const char* testo, int lunghezza)
+{
+    if (!testo || lunghezza != 10 || testo[4] != '-' || testo[7] != '-')
+        return {};
+    int campi[3] = {0, 0, 0};
+    const int inizi[3] = {0, 5, 8}, cifre[3] = {4, 2, 2};
+    for (int c = 0; c < 3; ++c)
+        for (int i = inizi[c]; i < inizi[c] + cifre[c]; ++i) {
+            if (testo[i] < '0' || testo[i] > '9')
+                return {};
+            campi[c] = campi[c] * 10 + (testo[i] - '0');
+        }
+    return QDate(campi[0], campi[1], campi[2]);
 }
 
 const QString FuoriLimite = QStringLiteral("gli scatti superano il limite di 2147483647");
@@ -205,9 +223,21 @@ std::optional<ErroreDatabase> DatabaseScatti::PreparaIstruzioni()
 
 EsitoDb<> DatabaseScatti::Apri(const QString& percorso)
 {
+    return ApriFile(percorso, false);
+}
+
+EsitoDb<> DatabaseScatti::ApriInLettura(const QString& percorso)
+{
+    return ApriFile(percorso, true);
+}
+
+EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
+{
     Chiudi();
     const QFileInfo info(percorso);
     const bool nuovo = !info.exists() || info.size() == 0;
+    if (nuovo && soloLettura)
+        return ErroreDatabase{SQLITE_CANTOPEN, QStringLiteral("il file non esiste o è vuoto")};
     if (!nuovo) {
         // Look before the store touches it: a file of another kind is left
         // exactly as it is, and gets the store's own answer for it.
@@ -217,31 +247,52 @@ EsitoDb<> DatabaseScatti::Apri(const QString& percorso)
         if (f.read(16) != QByteArray("SQLite format 3\0", 16))
             return ErroreDatabase{SQLITE_NOTADB, QString::fromUtf8(sqlite3_errstr(SQLITE_NOTADB))};
     }
-    const int flags = SQLITE_OPEN_READWRITE | (nuovo ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
-    const int rc = sqlite3_open_v2(QFile::encodeName(percorso).constData(), &db_, flags, nullptr);
+    int flags = SQLITE_OPEN_READWRITE | (nuovo ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
+    QByteArray nome = QFile::encodeName(percorso);
+    if (soloLettura) {
+        // Without a log or journal beside it nobody writes the file, and it
+        // is read as it lies: no lock, no side file. With one (a panel that
+        // has written, or a run that crashed) it is read under the store's
+        // ordinary read lock, which a panel holding the file refuses.
+        const bool registro = QFileInfo::exists(percorso + QStringLiteral("-wal"))
+            || QFileInfo::exists(percorso + QStringLiteral("-journal"));
+        QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
+        url.setQuery(registro ? QStringLiteral("mode=ro") : QStringLiteral("mode=ro&immutable=1"));
+        nome = url.toEncoded();
+        flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
+    }
+    const int rc = sqlite3_open_v2(nome.constData(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         const ErroreDatabase e = ErroreSqlite(rc);
         Rilascia();
         return e;
     }
     sqlite3_extended_result_codes(db_, 1);
-    // Closing a file in write-ahead mode folds its log back into it: not
-    // before the first write, so a file refused at start-up stays as it was.
-    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    // Held exclusively for the whole run: the empty transaction takes the
-    // lock and writes nothing.
-    std::optional<ErroreDatabase> e = Esegui("PRAGMA locking_mode=EXCLUSIVE");
-    if (!e && nuovo)
-        e = Esegui("CREATE TABLE IF NOT EXISTS Scatti (DataScatti TEXT PRIMARY KEY NOT NULL, "
-                   "NumeroScatti INTEGER NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0)");
+    std::optional<ErroreDatabase> e;
+    if (!soloLettura) {
+        // A reader that holds the file for a moment delays the start
+        // instead of stopping it.
+        sqlite3_busy_timeout(db_, 500);
+        // Closing a file in write-ahead mode folds its log back into it: not
+        // before the first write, so a file refused at start-up stays as it was.
+        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        // Held exclusively for the whole run: the empty transaction takes the
+        // lock and writes nothing.
+        e = Esegui("PRAGMA locking_mode=EXCLUSIVE");
+        if (!e && nuovo)
+            e = Esegui("CREATE TABLE IF NOT EXISTS Scatti (DataScatti TEXT PRIMARY KEY NOT NULL, "
+                       "NumeroScatti INTEGER NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0)");
+    }
     if (!e)
         e = TabellaValida();
-    if (!e)
+    if (!e && !soloLettura)
         e = Esegui("BEGIN EXCLUSIVE");
-    if (!e)
+    if (!e && !soloLettura)
         e = Esegui("COMMIT");
     if (!e)
         e = PreparaIstruzioni();
+    if (e && soloLettura && ((e->numero & 0xff) == SQLITE_BUSY || (e->numero & 0xff) == SQLITE_LOCKED))
+        e = ErroreDatabase{ErroreInUso, QStringLiteral("il database degli scatti è tenuto da Velatrix in esecuzione")};
     const auto identita = Identita(percorso);
     if (!e && !identita)
         e = ErroreDatabase{SQLITE_CANTOPEN, QStringLiteral("il file è scomparso durante l'apertura")};
@@ -250,6 +301,7 @@ EsitoDb<> DatabaseScatti::Apri(const QString& percorso)
         return *e;
     }
     percorso_ = percorso;
+    soloLettura_ = soloLettura;
     dispositivo_ = identita->first;
     inode_ = identita->second;
     return std::monostate{};
@@ -265,6 +317,7 @@ void DatabaseScatti::Rilascia()
         sqlite3_close_v2(db_);
     db_ = nullptr;
     inScrittura_ = false;
+    soloLettura_ = false;
     percorso_.clear();
 }
 
@@ -279,6 +332,8 @@ std::optional<ErroreDatabase> DatabaseScatti::ControllaAperto(bool scrittura)
         return ErroreDatabase{ErroreNonAperto, QStringLiteral("il database degli scatti non è aperto")};
     if (!scrittura)
         return std::nullopt;
+    if (soloLettura_)
+        return ErroreDatabase{ErroreSoloLettura, QStringLiteral("il database degli scatti è aperto in sola lettura")};
     // A write into a file nobody can reach any more is a write lost.
     if (Identita(percorso_) != std::pair{dispositivo_, inode_})
         return ErroreDatabase{ErroreFileSostituito,
@@ -415,8 +470,8 @@ EsitoDb<QMap<QDate, TotaliGiorno>> DatabaseScatti::Giorni(QDate primo, QDate ult
     QMap<QDate, TotaliGiorno> giorni;
     int rc;
     while ((rc = sqlite3_step(giorni_)) == SQLITE_ROW) {
-        const QDate d = QDate::fromString(
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(giorni_, 0))), QStringLiteral("yyyy-MM-dd"));
+        const QDate d = GiornoDaChiave(reinterpret_cast<const char*>(sqlite3_column_text(giorni_, 0)),
+                                       sqlite3_column_bytes(giorni_, 0));
         const std::optional<qint32> scatti = LeggiScatti(giorni_, 1);
         if (!scatti)
             return TotaleFuoriLimite();

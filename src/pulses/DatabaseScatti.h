@@ -57,6 +57,8 @@ public:
     static constexpr int ErroreNonAperto = 9003;
     static constexpr int ErroreTotaleFuoriLimite = 9004;
     static constexpr int ErroreFileSostituito = 9005;
+    static constexpr int ErroreInUso = 9006;
+    static constexpr int ErroreSoloLettura = 9007;
 
     DatabaseScatti() = default;
     ~DatabaseScatti();
@@ -68,6 +70,10 @@ public:
     // existing file changes until the first write: a file refused now, or
     // whose totals cannot be read, stays exactly as it was.
     EsitoDb<> Apri(const QString& percorso);
+    // Opens an existing file only to read it, for a program that runs beside
+    // no panel: never creates, converts or locks it out for long, and leaves
+    // the file byte for byte as it was. Refused while a panel holds it.
+    EsitoDb<> ApriInLettura(const QString& percorso);
     void Chiudi();
 
     // Totals over primo..ultimo, both included; 0 and 0 without rows (also
@@ -108,12 +114,14 @@ private:
     std::optional<ErroreDatabase> Prepara(sqlite3_stmt** istruzione, const char* sql);
     std::optional<ErroreDatabase> TabellaValida();
     std::optional<ErroreDatabase> PreparaIstruzioni();
+    EsitoDb<> ApriFile(const QString& percorso, bool soloLettura);
     void Rilascia();
 
     sqlite3* db_ = nullptr;
     QString percorso_;
     quint64 dispositivo_ = 0, inode_ = 0;   // the file opened, to notice a replaced one
     bool inScrittura_ = false;              // switched to the write-ahead log
+    bool soloLettura_ = false;
     sqlite3_stmt* somma_ = nullptr;
     sqlite3_stmt* aggiungi_ = nullptr;
     sqlite3_stmt* trova_ = nullptr;

@@ -1,6 +1,7 @@
 #include "Finti.h"
 #include "app/Applicazione.h"
 #include "app/Principale.h"
+#include "app/ServizioLocale.h"
 #include "engine/Motore.h"
 #include "settings/ArchivioImpostazioni.h"
 
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <future>
 #include <memory>
 #include <random>
 
@@ -84,11 +86,41 @@ TEST_F(AvvioTest, UnaSecondaIstanzaSiFerma)
     auto prima = Nuova();
     int codice = -1;
     ASSERT_TRUE(prima->Avvia(Argomenti(), Percorsi(), &codice));
+    ASSERT_NE(prima->Servizio(), nullptr);
+    prima->Finestra()->hide();
     auto seconda = Nuova();
     EXPECT_FALSE(seconda->Avvia(Argomenti(), Percorsi(), &codice));
     EXPECT_EQ(codice, 0);
     EXPECT_EQ(utente.avvisi, QStringList{"Velatrix è già in esecuzione."});
-    EXPECT_TRUE(prima->Finestra()->isVisible());
+    // The running panel comes forward as soon as it gets to the request.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return prima->Finestra()->isVisible(); }, 5000));
+}
+
+TEST_F(AvvioTest, IlRapportoDalPannelloComprendeLaChiamataInCorso)
+{
+    auto app = Nuova();
+    int codice = -1;
+    ASSERT_TRUE(app->Avvia(Argomenti({"/START"}), Percorsi(), &codice));
+    ASSERT_NE(app->Servizio(), nullptr);
+    const qint32 scatti = app->MotoreConteggio()->ScattiOggi();
+    ASSERT_GT(scatti, 0);
+
+    // Asked from outside, as a later start asks, while the panel serves.
+    const QDate oggi = orologio.Adesso().date();
+    EsitoRichiesta esito = EsitoRichiesta::NessunServizio;
+    QString errore;
+    auto futuro = std::async(std::launch::async, [&] {
+        return ChiediRapporto(NomeServizio(tmp.filePath("dati")), oggi, oggi, &esito, &errore);
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return futuro.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                                30000));
+    const auto dati = futuro.get();
+    ASSERT_EQ(esito, EsitoRichiesta::Risposta) << errore.toStdString();
+    ASSERT_TRUE(dati);
+    EXPECT_EQ(dati->oggi, oggi);
+    EXPECT_EQ(dati->righe.value(oggi).scatti, scatti);
+    EXPECT_DOUBLE_EQ(dati->righe.value(oggi).importo, app->MotoreConteggio()->ImportoOggi());
+    app->MotoreConteggio()->FermaContatore(TipoArresto::FineConnessione);
 }
 
 TEST_F(AvvioTest, UnDatabaseDanneggiatoFermaLAvvioSenzaToccarlo)

@@ -5,15 +5,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-TEST(RigaComando, SeparaLaCartellaDagliArgomenti)
-{
-    auto r = LeggiRigaComando({"--data-dir", "/tmp/x", "/start"});
-    EXPECT_EQ(r.cartellaDati, "/tmp/x");
-    EXPECT_EQ(r.argomenti, QStringList{"/start"});
-    EXPECT_EQ(LeggiRigaComando({"--data-dir=/y"}).cartellaDati, "/y");
-    EXPECT_FALSE(LeggiRigaComando({"--data-dir"}).errore.isEmpty());
-}
-
 TEST(CartellaDati, OrdineDiScelta)
 {
     QTemporaryDir tmp;
@@ -35,4 +26,12 @@ TEST(CartellaDati, OrdineDiScelta)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
     EXPECT_EQ(CartellaDati({}, programma, &errore), programma);
+}
+
+TEST(CartellaDati, LaSceltaSenzaCreareNulla)
+{
+    QTemporaryDir tmp;
+    EXPECT_EQ(ScegliCartellaDati(tmp.filePath("a/../nuova"), {}), tmp.filePath("nuova"));
+    EXPECT_FALSE(QDir(tmp.filePath("nuova")).exists());
+    EXPECT_TRUE(ScegliCartellaDati({}, tmp.filePath("bin")).endsWith("/Velatrix"));
 }

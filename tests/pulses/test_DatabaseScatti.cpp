@@ -203,6 +203,29 @@ TEST_F(DatabaseTest, IGiorniDelMeseConIValori)
     EXPECT_TRUE(db.GiorniDelMese(QDate(2026, 10, 1))->isEmpty());
 }
 
+TEST(DatabaseGiorni, UnaChiaveCheNonEUnGiornoVieneSaltata)
+{
+    QTemporaryDir tmp;
+    const QString percorso = tmp.filePath("Velatrix.001");
+    {
+        DatabaseScatti db;
+        ASSERT_TRUE(db.Apri(percorso));
+        ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 5), 5, 635));
+    }
+    sqlite3* altro = nullptr;
+    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(altro, "INSERT INTO Scatti VALUES ('2026-12-1x', 1, 1), ('2026-12-32', 1, 1), "
+                                  "('2026-12-06 ', 1, 1), ('2026-12-00', 1, 1), ('2026-12-09', 9, 9)",
+                           nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(altro);
+
+    DatabaseScatti db;
+    ASSERT_TRUE(db.Apri(percorso));
+    const auto dicembre = db.GiorniDelMese(QDate(2026, 12, 1));
+    ASSERT_TRUE(dicembre);
+    EXPECT_EQ(dicembre->keys(), (QList<QDate>{QDate(2026, 12, 5), QDate(2026, 12, 9)}));
+}
+
 // A step committed before the program dies (no close, no checkpoint) is
 // there at the next start, and the dead run's lock does not keep it out.
 TEST(DatabaseDurata, UnPassoConfermatoSopravviveAllaMorteDelProgramma)
@@ -440,4 +463,111 @@ TEST(DatabaseChiuso, OgniLetturaSiRifiutaSenzaCadere)
     DatabaseScatti db;
     EXPECT_EQ(db.Somma(QDate(2026, 1, 1), QDate(2026, 1, 31)).Errore().numero, DatabaseScatti::ErroreNonAperto);
     EXPECT_EQ(db.GiorniDelMese(QDate(2026, 1, 1)).Errore().numero, DatabaseScatti::ErroreNonAperto);
+}
+
+namespace {
+
+QByteArray LeggiFile(const QString& percorso)
+{
+    QFile f(percorso);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList FileNellaCartella(const QTemporaryDir& tmp)
+{
+    return QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+} // namespace
+
+TEST(DatabaseInLettura, LeggeSenzaToccareNullaERifiutaOgniScrittura)
+{
+    QTemporaryDir tmp;
+    const QString percorso = tmp.filePath("Velatrix.001");
+    {
+        DatabaseScatti db;
+        ASSERT_TRUE(db.Apri(percorso));
+        ASSERT_TRUE(db.AggiungiScatti(d7, 3, 381));
+        ASSERT_TRUE(db.AggiungiScatti(d7.addDays(1), 1, 63.5));
+    }
+    const QByteArray prima = LeggiFile(percorso);
+    const QStringList filePrima = FileNellaCartella(tmp);
+
+    DatabaseScatti db;
+    {
+        const auto aperto = db.ApriInLettura(percorso);
+        ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
+    }
+    EXPECT_EQ(db.Somma(d7, d7.addDays(1)), (TotaliGiorno{4, 444.5}));
+    const auto giorni = db.Giorni(d7, d7.addDays(5));
+    ASSERT_TRUE(giorni);
+    EXPECT_EQ(giorni->size(), 2);
+    const auto scritto = db.AggiungiScatti(d7, 1, 1);
+    EXPECT_FALSE(scritto);
+    EXPECT_EQ(scritto.Errore().numero, DatabaseScatti::ErroreSoloLettura);
+    EXPECT_FALSE(db.ImpostaGiorno(d7, {3, 381}, {0, 0}));
+    EXPECT_FALSE(db.AzzeraMese(d7));
+    db.Chiudi();
+
+    EXPECT_EQ(LeggiFile(percorso), prima);
+    EXPECT_EQ(FileNellaCartella(tmp), filePrima);
+}
+
+TEST(DatabaseInLettura, NonCreaUnFileMancante)
+{
+    QTemporaryDir tmp;
+    DatabaseScatti db;
+    const auto aperto = db.ApriInLettura(tmp.filePath("Velatrix.001"));
+    EXPECT_FALSE(aperto);
+    EXPECT_NE(aperto.Errore().numero, 0);
+    EXPECT_TRUE(FileNellaCartella(tmp).isEmpty());
+}
+
+TEST(DatabaseInLettura, UnPannelloCheLoTieneLoRifiutaEResta)
+{
+    QTemporaryDir tmp;
+    const QString percorso = tmp.filePath("Velatrix.001");
+    DatabaseScatti pannello;
+    ASSERT_TRUE(pannello.Apri(percorso));
+    ASSERT_TRUE(pannello.AggiungiScatti(d7, 1, 127));
+
+    DatabaseScatti lettore;
+    const auto aperto = lettore.ApriInLettura(percorso);
+    EXPECT_FALSE(aperto);
+    EXPECT_EQ(aperto.Errore().numero, DatabaseScatti::ErroreInUso);
+    // The panel goes on counting as if nothing happened.
+    EXPECT_TRUE(pannello.AggiungiScatti(d7, 1, 127));
+    EXPECT_EQ(pannello.TrovaGiorno(d7), (TotaliGiorno{2, 254}));
+}
+
+TEST(DatabaseInLettura, DopoUnaMorteImprovvisaLeggeAncheIlRegistro)
+{
+    QTemporaryDir tmp;
+    const QString percorso = tmp.filePath("Velatrix.001");
+    const pid_t figlio = fork();
+    ASSERT_GE(figlio, 0);
+    if (figlio == 0) {
+        DatabaseScatti db;
+        const bool ok = db.Apri(percorso) && db.AggiungiScatti(d7, 2, 254);
+        _exit(ok ? 0 : 1);
+    }
+    int stato = 0;
+    ASSERT_EQ(waitpid(figlio, &stato, 0), figlio);
+    ASSERT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0);
+    ASSERT_TRUE(QFile::exists(percorso + "-wal"));
+    const QByteArray prima = LeggiFile(percorso);
+
+    DatabaseScatti db;
+    {
+        const auto aperto = db.ApriInLettura(percorso);
+        ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
+    }
+    EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{2, 254}));
+    db.Chiudi();
+    EXPECT_EQ(LeggiFile(percorso), prima);
+
+    // The panel's next start still finds the steps.
+    DatabaseScatti pannello;
+    ASSERT_TRUE(pannello.Apri(percorso));
+    EXPECT_EQ(pannello.TrovaGiorno(d7), (TotaliGiorno{2, 254}));
 }

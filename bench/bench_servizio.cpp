@@ -1,0 +1,151 @@
+// A report of a year of days: what the running panel spends answering it,
+// the whole trip over its socket, and the reading and writing on the side
+// that asks. The plain query of the same rows is printed beside them.
+#include "app/ServizioLocale.h"
+#include "pulses/RapportoBolletta.h"
+#include "settings/Impostazioni.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <future>
+#include <sqlite3.h>
+
+namespace {
+
+const QDate Oggi(2026, 12, 7);
+const QDate Inizio = Oggi.addDays(-364);
+
+// Ten years of days, each with a row, on the real disk.
+struct DieciAnni {
+    QTemporaryDir tmp{QDir::currentPath() + "/bench-XXXXXX"};
+    DatabaseScatti db;
+    Impostazioni imp;
+    DieciAnni()
+    {
+        static_cast<void>(db.Apri(Percorso()));
+        for (int i = 0; i < 3650; ++i)
+            static_cast<void>(db.AggiungiScatti(Oggi.addDays(-i), 20 + i % 7, 2540 + (i % 13) * 63.5));
+        imp.DatIPB = Inizio;
+        imp.DatFPB = Oggi;
+    }
+    QString Percorso() const { return tmp.filePath("Velatrix.001"); }
+};
+
+DieciAnni& Dati()
+{
+    static DieciAnni d;
+    return d;
+}
+
+ServizioLocale& Servizio()
+{
+    static ServizioLocale* s = [] {
+        auto* s = new ServizioLocale(Dati().tmp.filePath("s"));
+        s->Rapporto = [](QDate da, QDate a, QString*) {
+            return RaccogliDatiRapporto(Dati().db, Dati().imp, da, a, Oggi);
+        };
+        s->Ascolta();
+        return s;
+    }();
+    return *s;
+}
+
+const QByteArray Richiesta = "rapporto " + Inizio.toString(Qt::ISODate).toLatin1() + ' '
+    + Oggi.toString(Qt::ISODate).toLatin1();
+
+// What the panel does for one request: the time it does nothing else.
+void PannelloRispondeUnAnno(benchmark::State& stato)
+{
+    ServizioLocale& s = Servizio();
+    for (auto _ : stato)
+        benchmark::DoNotOptimize(s.Rispondi(Richiesta));
+}
+BENCHMARK(PannelloRispondeUnAnno)->Unit(benchmark::kMillisecond);
+
+// Asked from another thread as another process asks; the panel's thread
+// serves it.
+void UnAnnoSulSocket(benchmark::State& stato)
+{
+    ServizioLocale& s = Servizio();
+    for (auto _ : stato) {
+        QEventLoop ciclo;
+        auto futuro = std::async(std::launch::async, [&] {
+            EsitoRichiesta esito;
+            auto dati = ChiediRapporto(s.Nome(), Inizio, Oggi, &esito, nullptr);
+            QMetaObject::invokeMethod(&ciclo, &QEventLoop::quit, Qt::QueuedConnection);
+            return dati;
+        });
+        ciclo.exec();
+        auto dati = futuro.get();
+        if (!dati || dati->righe.size() != 365)
+            stato.SkipWithError("risposta sbagliata");
+    }
+}
+BENCHMARK(UnAnnoSulSocket)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The asking side: the answer read back, the report made and written.
+void ChiedenteScriveUnAnno(benchmark::State& stato)
+{
+    const QByteArray risposta = Servizio().Rispondi(Richiesta);
+    for (auto _ : stato) {
+        const auto dati = DecodificaDati(risposta);
+        const auto r = CreaRapporto(dati->righe, dati->inizio, dati->fine, dati->oggi, dati->percentualeIva);
+        switch (stato.range(0)) {
+        case 0: benchmark::DoNotOptimize(RapportoCsv(*r)); break;
+        case 1: benchmark::DoNotOptimize(RapportoJson(*r)); break;
+        default: benchmark::DoNotOptimize(RapportoTesto(*r)); break;
+        }
+    }
+}
+BENCHMARK(ChiedenteScriveUnAnno)->Arg(0)->Arg(1)->Arg(2)->ArgName("csv0_json1_testo2")->Unit(benchmark::kMillisecond);
+
+// With no panel: the file opened read-only, read and closed.
+void SenzaPannelloLeggeUnAnno(benchmark::State& stato)
+{
+    Dati().db.Chiudi();
+    for (auto _ : stato) {
+        DatabaseScatti db;
+        static_cast<void>(db.ApriInLettura(Dati().Percorso()));
+        benchmark::DoNotOptimize(RaccogliDatiRapporto(db, Dati().imp, Inizio, Oggi, Oggi));
+    }
+    static_cast<void>(Dati().db.Apri(Dati().Percorso()));
+}
+BENCHMARK(SenzaPannelloLeggeUnAnno)->Unit(benchmark::kMillisecond);
+
+// The floor: the same rows by a bare prepared query.
+void InterrogazioneNuda(benchmark::State& stato)
+{
+    Dati().db.Chiudi();
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QDir::toNativeSeparators(Dati().Percorso()).toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db, "SELECT DataScatti, NumeroScatti, Importo FROM Scatti WHERE DataScatti BETWEEN ?1 AND ?2",
+                       -1, &s, nullptr);
+    const QByteArray d1 = Inizio.toString(Qt::ISODate).toLatin1(), d2 = Oggi.toString(Qt::ISODate).toLatin1();
+    for (auto _ : stato) {
+        sqlite3_bind_text(s, 1, d1.constData(), -1, SQLITE_STATIC);
+        sqlite3_bind_text(s, 2, d2.constData(), -1, SQLITE_STATIC);
+        double somma = 0;
+        while (sqlite3_step(s) == SQLITE_ROW)
+            somma += sqlite3_column_double(s, 2);
+        sqlite3_reset(s);
+        benchmark::DoNotOptimize(somma);
+    }
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    static_cast<void>(Dati().db.Apri(Dati().Percorso()));
+}
+BENCHMARK(InterrogazioneNuda)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+}

@@ -1,0 +1,1 @@
+velatrix_bench(bench_servizio bench_servizio.cpp LIBS velatrix_app_servizio)

@@ -1,0 +1,26 @@
+#pragma once
+// What the program does from the command line without a window: help,
+// version, mistakes in the line, and reports.
+#include "common/RigaComando.h"
+
+#include <QDate>
+#include <QString>
+
+class QIODevice;
+
+struct PercorsiComando {
+    QString impostazioni;       // the settings file
+    QString cartellaProgramma;  // where a portable install keeps its data
+    QString esecuzione;         // the running copy's socket folder; empty: the user's runtime folder
+    QDate oggi;                 // the day a report is asked on
+
+    static PercorsiComando Predefiniti();
+};
+
+// Exit statuses of the command line.
+inline constexpr int UscitaRiuscita = 0;
+inline constexpr int UscitaFallita = 1;   // a report could not be had
+inline constexpr int UscitaUso = 2;       // the line was not understood
+
+// Runs every command but Avvia; out and err take the texts.
+int EseguiComando(const RigaComando& riga, const PercorsiComando& percorsi, QIODevice& out, QIODevice& err);

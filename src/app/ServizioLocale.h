@@ -1,0 +1,93 @@
+#pragma once
+// The running panel answers later starts of the program on a local socket
+// that only the user can reach, one request line per connection:
+//   "mostra"                    brings the panel forward; answer "ok"
+//   "rapporto [DA A]"           the figures of a report over DA..A (ISO
+//                               days), else over the stored bill period
+// An answer that goes wrong is one line "errore TEXT".
+#include "pulses/DatabaseScatti.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class QLocalServer;
+class QLocalSocket;
+struct Impostazioni;
+
+// What a report is made of: the range, the day it is asked on, the VAT rate
+// and the stored rows of the range.
+struct DatiRapporto {
+    QDate inizio, fine, oggi;
+    int percentualeIva = 0;
+    QMap<QDate, TotaliGiorno> righe;
+
+    friend bool operator==(const DatiRapporto&, const DatiRapporto&) = default;
+};
+
+// The rows of da..a (the bill period of imp when both are invalid) from db,
+// with inAttesa (pulses counted but not yet on disk) added to their days.
+// Nothing on a read error, which *errore then tells.
+std::optional<DatiRapporto> RaccogliDatiRapporto(DatabaseScatti& db, const Impostazioni& imp, QDate da, QDate a,
+                                                 QDate oggi, const QMap<QDate, TotaliGiorno>& inAttesa = {},
+                                                 ErroreDatabase* errore = nullptr);
+
+// The wire form: numbers written so they read back exactly.
+QByteArray CodificaDati(const DatiRapporto& dati);
+std::optional<DatiRapporto> DecodificaDati(const QByteArray& testo);
+
+// The socket of the copy that runs on cartellaDati: in the user's runtime
+// folder, named after the folder.
+QString NomeServizio(const QString& cartellaDati, const QString& cartellaEsecuzione);
+QString NomeServizio(const QString& cartellaDati);
+
+class ServizioLocale : public QObject {
+    Q_OBJECT
+public:
+    explicit ServizioLocale(const QString& nome, QObject* genitore = nullptr);
+    ~ServizioLocale() override;
+
+    // Starts listening. A socket left behind by a run that died is taken
+    // over; one where a live server answers is left alone (false).
+    bool Ascolta(QString* errore = nullptr);
+    const QString& Nome() const { return nome_; }
+
+    std::function<void()> Mostra;
+    std::function<std::optional<DatiRapporto>(QDate da, QDate a, QString* errore)> Rapporto;
+
+    // The answer to one request line, without its line end.
+    QByteArray Rispondi(const QByteArray& richiesta);
+
+    // Longest request line accepted, and how long a client may take to send it.
+    static constexpr int RigaMassima = 256;
+    static constexpr int AttesaRichiestaMs = 5000;
+
+private:
+    void NuovaConnessione();
+    void Leggi(QLocalSocket* s);
+
+    QString nome_;
+    QLocalServer* server_;
+};
+
+// The client side, for later starts of the program.
+enum class EsitoRichiesta { NessunServizio, Risposta, Errore };
+struct RispostaServizio {
+    EsitoRichiesta esito = EsitoRichiesta::NessunServizio;
+    QByteArray testo;   // the whole answer
+    QString errore;     // with Errore
+};
+
+// Sends one request and waits for the whole answer, at most attesaMs.
+RispostaServizio ChiediServizio(const QString& nome, const QByteArray& richiesta, int attesaMs);
+// Hands the running copy "mostra" without waiting for it: true when it was
+// delivered.
+bool ChiediMostra(const QString& nome);
+// The figures of a report from the running copy; da and a both invalid for
+// the bill period. NessunServizio when none runs on that socket.
+std::optional<DatiRapporto> ChiediRapporto(const QString& nome, QDate da, QDate a, EsitoRichiesta* esito,
+                                           QString* errore);

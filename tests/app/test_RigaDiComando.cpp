@@ -1,0 +1,225 @@
+// The program itself, run as a user runs it from a shell: no display, its
+// own home and XDG folders.
+#include "app/ServizioLocale.h"
+#include "pulses/DatabaseScatti.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Esito {
+    int codice = -1;
+    QByteArray out, err;
+};
+
+class RigaDiComando : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(casa.isValid());
+        for (const char* c : {"config", "data", "run", "tmp"})
+            QDir().mkpath(casa.filePath(c));
+        QFile::setPermissions(casa.filePath("run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    QProcessEnvironment Ambiente(bool schermo = false) const
+    {
+        QProcessEnvironment env;
+        env.insert("PATH", "/usr/bin:/bin");
+        env.insert("HOME", casa.path());
+        env.insert("XDG_CONFIG_HOME", casa.filePath("config"));
+        env.insert("XDG_DATA_HOME", casa.filePath("data"));
+        env.insert("XDG_RUNTIME_DIR", casa.filePath("run"));
+        env.insert("TMPDIR", casa.filePath("tmp"));
+        env.insert("LANG", "it_IT.UTF-8");
+        if (schermo)
+            env.insert("QT_QPA_PLATFORM", "offscreen");
+        return env;
+    }
+
+    Esito Esegui(const QStringList& argomenti) const
+    {
+        QProcess p;
+        p.setProcessEnvironment(Ambiente());
+        p.start(VELATRIX_PROGRAMMA, argomenti);
+        Esito e;
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished();
+            return e;
+        }
+        e.codice = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        e.out = p.readAllStandardOutput();
+        e.err = p.readAllStandardError();
+        return e;
+    }
+
+    // Every file under the home, with its content.
+    QMap<QString, QByteArray> Contenuto() const
+    {
+        QMap<QString, QByteArray> tutto;
+        QDirIterator it(casa.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString nome = it.next();
+            QFile f(nome);
+            tutto.insert(nome, f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("?"));
+        }
+        return tutto;
+    }
+
+    QString Dati() const { return casa.filePath("dati"); }
+
+    // March 2025 as the stored bill period, VAT 20 %, three days with pulses.
+    void PreparaDati()
+    {
+        QDir().mkpath(Dati());
+        DatabaseScatti db;
+        ASSERT_TRUE(db.Apri(Dati() + "/Velatrix.001"));
+        ASSERT_TRUE(db.AggiungiScatti(QDate(2025, 3, 1), 3, 381));
+        ASSERT_TRUE(db.AggiungiScatti(QDate(2025, 3, 15), 12, 1524));
+        ASSERT_TRUE(db.AggiungiScatti(QDate(2025, 3, 15), 1, 63.5));
+        ASSERT_TRUE(db.AggiungiScatti(QDate(2025, 4, 2), 2, 254));
+        ASSERT_TRUE(db.AggiungiScatti(QDate::currentDate(), 5, 635));
+        db.Chiudi();
+        QDir().mkpath(casa.filePath("config/Velatrix"));
+        QFile conf(casa.filePath("config/Velatrix/Velatrix.conf"));
+        ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+        conf.write("[Settings]\nDatIPB=01/03/2025\nDatFPB=31/03/2025\nPrcIva=20\nRegFlg=0\n");
+    }
+
+    QTemporaryDir casa;
+};
+
+const QStringList Marzo = {"--from", "2025-03-01", "--to", "2025-03-03"};
+
+TEST_F(RigaDiComando, AiutoEVersioneSenzaSchermoNeFile)
+{
+    const auto prima = Contenuto();
+    for (const char* opzione : {"--help", "-h"}) {
+        const Esito e = Esegui({opzione});
+        EXPECT_EQ(e.codice, 0) << e.err.toStdString();
+        EXPECT_TRUE(e.out.contains("--report")) << e.out.toStdString();
+        EXPECT_TRUE(e.out.contains("--data-dir"));
+        EXPECT_TRUE(e.out.contains("/START"));
+        EXPECT_TRUE(e.err.isEmpty()) << e.err.toStdString();
+    }
+    for (const char* opzione : {"--version", "-v"}) {
+        const Esito e = Esegui({opzione});
+        EXPECT_EQ(e.codice, 0) << e.err.toStdString();
+        EXPECT_TRUE(e.out.startsWith("Velatrix ")) << e.out.toStdString();
+    }
+    EXPECT_EQ(Contenuto(), prima);
+}
+
+TEST_F(RigaDiComando, UnaRigaSbagliataEsceConDueEUnMessaggio)
+{
+    const auto prima = Contenuto();
+    Esito e = Esegui({"--nessuna"});
+    EXPECT_EQ(e.codice, 2);
+    EXPECT_TRUE(e.out.isEmpty());
+    EXPECT_TRUE(e.err.contains("nessuna")) << e.err.toStdString();
+    EXPECT_TRUE(e.err.contains("--report")) << "the usage follows the message";
+
+    for (const QStringList& riga : {QStringList{"--report", "--from", "2025-02-30", "--to", "2025-03-01"},
+                                    QStringList{"--report", "--from", "2025-03-02", "--to", "2025-03-01"},
+                                    QStringList{"--report", "--format", "xml"}, QStringList{"--data-dir"}}) {
+        e = Esegui(riga);
+        EXPECT_EQ(e.codice, 2) << riga.join(' ').toStdString();
+        EXPECT_TRUE(e.out.isEmpty());
+        EXPECT_TRUE(e.err.startsWith("velatrix: ")) << e.err.toStdString();
+    }
+    EXPECT_EQ(Contenuto(), prima);
+}
+
+TEST_F(RigaDiComando, SenzaSchermoIlPannelloLoDiceInveceDiCadere)
+{
+    const auto prima = Contenuto();
+    const Esito e = Esegui({"--data-dir", Dati()});
+    EXPECT_EQ(e.codice, 1);
+    EXPECT_TRUE(e.err.contains("DISPLAY")) << e.err.toStdString();
+    EXPECT_EQ(Contenuto(), prima);
+}
+
+TEST_F(RigaDiComando, RapportoSenzaDatabaseNonCreaNulla)
+{
+    const auto prima = Contenuto();
+    const Esito e = Esegui({"--report", "--data-dir", Dati()});
+    EXPECT_EQ(e.codice, 1);
+    EXPECT_TRUE(e.err.contains("Velatrix.001")) << e.err.toStdString();
+    EXPECT_EQ(Contenuto(), prima);
+}
+
+TEST_F(RigaDiComando, RapportiConESenzaIlPannello)
+{
+    PreparaDati();
+    const auto prima = Contenuto();
+    const QStringList dati = {"--data-dir", Dati()};
+    const QDate oggi = QDate::currentDate();
+    const QStringList questoMese = {"--from", QDate(oggi.year(), oggi.month(), 1).toString(Qt::ISODate), "--to",
+                                    QDate(oggi.year(), oggi.month(), oggi.daysInMonth()).toString(Qt::ISODate)};
+    const QList<QStringList> richieste = {
+        dati + QStringList{"--report", "--format", "csv"} + Marzo,
+        dati + QStringList{"--report", "--format", "json"} + Marzo,
+        dati + QStringList{"--report", "--format", "text"} + Marzo,
+        dati + QStringList{"--report"},
+        dati + QStringList{"--report", "--format", "json"} + questoMese,
+    };
+
+    // No panel runs: the files are read, and left exactly as they were.
+    QList<QByteArray> senza;
+    for (const QStringList& r : richieste) {
+        const Esito e = Esegui(r);
+        ASSERT_EQ(e.codice, 0) << r.join(' ').toStdString() << ": " << e.err.toStdString();
+        EXPECT_TRUE(e.err.isEmpty()) << e.err.toStdString();
+        senza << e.out;
+    }
+    EXPECT_EQ(Contenuto(), prima);
+
+    EXPECT_EQ(senza[0], "voce,dal,al,scatti,netto,iva,totale\n"
+                        "giorno,2025-03-01,2025-03-01,3,381,76.2,457.2\n"
+                        "giorno,2025-03-02,2025-03-02,0,0,0,0\n"
+                        "giorno,2025-03-03,2025-03-03,0,0,0,0\n"
+                        "periodo,2025-03-01,2025-03-03,3,381,76.2,457.2\n");
+    EXPECT_TRUE(senza[1].contains("\"dal\": \"2025-03-01\"")) << senza[1].toStdString();
+    EXPECT_TRUE(senza[1].contains("{\"data\": \"2025-03-01\", \"scatti\": 3, \"netto\": 381, \"iva\": 76.2, "
+                                  "\"totale\": 457.2}"))
+        << senza[1].toStdString();
+    EXPECT_TRUE(senza[1].contains("\"stima\": null"));
+    // The user's locale: day first, a dot groups thousands.
+    EXPECT_TRUE(senza[2].contains("01/03/2025")) << senza[2].toStdString();
+    EXPECT_TRUE(senza[3].contains("15/03/2025")) << "the stored bill period";
+    EXPECT_TRUE(senza[3].contains("1.588")) << senza[3].toStdString();
+    EXPECT_FALSE(senza[3].contains("02/04/2025"));
+    EXPECT_FALSE(senza[4].contains("\"stima\": null")) << "today lies in this month";
+
+    // The panel runs and holds the database: the same questions get the
+    // same answers, now from the panel over its socket.
+    QProcess pannello;
+    pannello.setProcessEnvironment(Ambiente(true));
+    pannello.start(VELATRIX_PROGRAMMA, dati);
+    ASSERT_TRUE(pannello.waitForStarted());
+    const QString socket = NomeServizio(Dati(), casa.filePath("run"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(socket); }, 60000))
+        << pannello.readAllStandardError().toStdString();
+    DatabaseScatti lettore;
+    const auto aperto = lettore.ApriInLettura(Dati() + "/Velatrix.001");
+    EXPECT_FALSE(aperto);
+    EXPECT_EQ(aperto.Errore().numero, DatabaseScatti::ErroreInUso);
+    for (qsizetype i = 0; i < richieste.size(); ++i) {
+        const Esito e = Esegui(richieste[i]);
+        EXPECT_EQ(e.codice, 0) << e.err.toStdString();
+        EXPECT_EQ(e.out, senza[i]) << richieste[i].join(' ').toStdString();
+    }
+    pannello.terminate();
+    EXPECT_TRUE(pannello.waitForFinished(30000));
+    EXPECT_EQ(pannello.exitStatus(), QProcess::NormalExit);
+    EXPECT_FALSE(QFile::exists(socket)) << "the socket goes with the panel";
+}
+
+} // namespace

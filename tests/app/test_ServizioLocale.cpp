@@ -1,0 +1,221 @@
+#include "app/ServizioLocale.h"
+#include "settings/Impostazioni.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <cstring>
+#include <future>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+const QDate d1(2026, 12, 1), d7(2026, 12, 7), d31(2026, 12, 31);
+
+DatiRapporto Esempio()
+{
+    DatiRapporto d{d1, d31, d7, 20, {}};
+    d.righe.insert(d1, {3, 381});
+    d.righe.insert(d7, {7, 0.1 + 0.2});         // not a short decimal
+    d.righe.insert(d31, {1, 63.5});
+    return d;
+}
+
+// Runs a blocking client on its own thread while this one serves.
+template <typename F>
+auto DalCliente(F&& cliente)
+{
+    auto futuro = std::async(std::launch::async, std::forward<F>(cliente));
+    while (futuro.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return futuro.get();
+}
+
+class ServizioTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        servizio.Mostra = [this] { ++mostrato; };
+        servizio.Rapporto = [this](QDate da, QDate a, QString* errore) -> std::optional<DatiRapporto> {
+            richieste << qMakePair(da, a);
+            if (!risposta)
+                *errore = QStringLiteral("disco rotto");
+            return risposta;
+        };
+    }
+    QTemporaryDir tmp;
+    ServizioLocale servizio{tmp.filePath("s")};
+    int mostrato = 0;
+    QList<QPair<QDate, QDate>> richieste;
+    std::optional<DatiRapporto> risposta = Esempio();
+};
+
+} // namespace
+
+TEST(DatiRapporto, LaFormaDiTrasmissioneRestituisceGliStessiNumeri)
+{
+    const DatiRapporto d = Esempio();
+    const QByteArray testo = CodificaDati(d);
+    EXPECT_EQ(DecodificaDati(testo), d);
+    EXPECT_EQ(DecodificaDati(CodificaDati(DatiRapporto{d1, d1, d7, 0, {}})), (DatiRapporto{d1, d1, d7, 0, {}}));
+
+    // Anything cut short or garbled is refused, never half read.
+    for (const QByteArray& rotto : {testo.left(testo.size() - 1), testo.left(testo.size() - 6), QByteArray("fine\n"),
+                                    QByteArray(testo).replace("2026-12-07", "2026-13-07"),
+                                    QByteArray(testo).replace(" 7 ", " sette "), QByteArray("errore no\n"),
+                                    QByteArray(testo).replace("63.5", "nan")})
+        EXPECT_FALSE(DecodificaDati(rotto)) << rotto.toStdString();
+}
+
+TEST(DatiRapporto, DalDatabaseConIlPeriodoEGliScattiInAttesa)
+{
+    QTemporaryDir tmp;
+    DatabaseScatti db;
+    ASSERT_TRUE(db.Apri(tmp.filePath("Velatrix.001")));
+    ASSERT_TRUE(db.AggiungiScatti(d1, 3, 381));
+    ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 11, 30), 9, 900));
+    Impostazioni imp;
+    imp.DatIPB = d1;
+    imp.DatFPB = d31;
+    imp.Tariffe.PrcIva = 10;
+    QMap<QDate, TotaliGiorno> inAttesa;
+    inAttesa.insert(d1, {1, 127});
+    inAttesa.insert(d7, {2, 254});
+    inAttesa.insert(QDate(2027, 1, 1), {5, 5});   // outside the period
+
+    const auto dati = RaccogliDatiRapporto(db, imp, {}, {}, d7, inAttesa);
+    ASSERT_TRUE(dati);
+    EXPECT_EQ(dati->inizio, d1);
+    EXPECT_EQ(dati->fine, d31);
+    EXPECT_EQ(dati->oggi, d7);
+    EXPECT_EQ(dati->percentualeIva, 10);
+    QMap<QDate, TotaliGiorno> attese;
+    attese.insert(d1, {4, 508});
+    attese.insert(d7, {2, 254});
+    EXPECT_EQ(dati->righe, attese);
+
+    const auto novembre = RaccogliDatiRapporto(db, imp, QDate(2026, 11, 1), QDate(2026, 11, 30), d7);
+    ASSERT_TRUE(novembre);
+    EXPECT_EQ(novembre->righe.size(), 1);
+    EXPECT_EQ(novembre->inizio, QDate(2026, 11, 1));
+
+    db.Chiudi();
+    ErroreDatabase e;
+    EXPECT_FALSE(RaccogliDatiRapporto(db, imp, {}, {}, d7, {}, &e));
+    EXPECT_NE(e.numero, 0);
+}
+
+TEST(NomeServizio, UnoPerCartellaNellaCartellaDiEsecuzione)
+{
+    QTemporaryDir tmp;
+    QDir().mkpath(tmp.filePath("a"));
+    const QString nome = NomeServizio(tmp.filePath("a"), tmp.filePath("run"));
+    EXPECT_TRUE(nome.startsWith(tmp.filePath("run") + "/velatrix-"));
+    EXPECT_EQ(NomeServizio(tmp.filePath("b/../a"), tmp.filePath("run")), nome);
+    EXPECT_NE(NomeServizio(tmp.filePath("b"), tmp.filePath("run")), nome);
+    // A folder too deep for a socket path falls back to a short name.
+    const QString profonda = NomeServizio(tmp.filePath("a"), "/tmp/" + QString(120, 'x'));
+    EXPECT_FALSE(profonda.contains('/'));
+    EXPECT_TRUE(profonda.startsWith("velatrix-"));
+}
+
+TEST_F(ServizioTest, RisposteAOgniRichiesta)
+{
+    EXPECT_EQ(servizio.Rispondi("mostra"), "ok\n");
+    EXPECT_EQ(mostrato, 1);
+    EXPECT_EQ(servizio.Rispondi("rapporto"), CodificaDati(Esempio()));
+    EXPECT_EQ(servizio.Rispondi("rapporto  2026-12-01 2026-12-31 "), CodificaDati(Esempio()));
+    ASSERT_EQ(richieste.size(), 2);
+    EXPECT_FALSE(richieste[0].first.isValid());
+    EXPECT_EQ(richieste[1], qMakePair(d1, d31));
+
+    for (const QByteArray& sbagliata : {QByteArray("rapporto 2026-12-31 2026-12-01"), QByteArray("rapporto 2026-12-01"),
+                                        QByteArray("rapporto ieri oggi"), QByteArray("mostra subito"),
+                                        QByteArray("MOSTRA"), QByteArray(""), QByteArray("chiudi")})
+        EXPECT_TRUE(servizio.Rispondi(sbagliata).startsWith("errore ")) << sbagliata.toStdString();
+    EXPECT_EQ(mostrato, 1);
+    EXPECT_EQ(richieste.size(), 2);
+
+    risposta.reset();
+    EXPECT_EQ(servizio.Rispondi("rapporto"), "errore disco rotto\n");
+}
+
+TEST_F(ServizioTest, SulSocket)
+{
+    ASSERT_TRUE(servizio.Ascolta());
+    const QString nome = servizio.Nome();
+
+    EsitoRichiesta esito = EsitoRichiesta::NessunServizio;
+    QString errore;
+    const auto dati = DalCliente([&] { return ChiediRapporto(nome, d1, d31, &esito, &errore); });
+    EXPECT_EQ(esito, EsitoRichiesta::Risposta) << errore.toStdString();
+    EXPECT_EQ(dati, Esempio());
+
+    risposta.reset();
+    EXPECT_FALSE(DalCliente([&] { return ChiediRapporto(nome, {}, {}, &esito, &errore); }));
+    EXPECT_EQ(esito, EsitoRichiesta::Errore);
+    EXPECT_EQ(errore, "disco rotto");
+
+    // The second start does not wait for the panel: the request is served
+    // when the panel gets to it.
+    EXPECT_TRUE(ChiediMostra(nome));
+    EXPECT_EQ(mostrato, 0);
+    for (int i = 0; i < 100 && mostrato == 0; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(mostrato, 1);
+}
+
+TEST_F(ServizioTest, NessunoInAscoltoEClientiMaleducati)
+{
+    EsitoRichiesta esito = EsitoRichiesta::Risposta;
+    EXPECT_FALSE(ChiediRapporto(servizio.Nome(), {}, {}, &esito, nullptr));
+    EXPECT_EQ(esito, EsitoRichiesta::NessunServizio);
+    EXPECT_FALSE(ChiediMostra(servizio.Nome()));
+
+    ASSERT_TRUE(servizio.Ascolta());
+    // An endless line is cut off, and the service still answers the next one.
+    const RispostaServizio lunga =
+        DalCliente([&] { return ChiediServizio(servizio.Nome(), QByteArray(100000, 'x'), 5000); });
+    EXPECT_NE(lunga.esito, EsitoRichiesta::Risposta);
+    const RispostaServizio buona = DalCliente([&] { return ChiediServizio(servizio.Nome(), "mostra", 5000); });
+    EXPECT_EQ(buona.esito, EsitoRichiesta::Risposta);
+    EXPECT_EQ(buona.testo, "ok\n");
+}
+
+TEST(ServizioLocale, PrendeIlPostoDiUnoMortoNonDiUnoVivo)
+{
+    QTemporaryDir tmp;
+    const QString nome = tmp.filePath("s");
+    // A socket file nobody listens on, as a killed run leaves it.
+    {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_GE(fd, 0);
+        sockaddr_un indirizzo{};
+        indirizzo.sun_family = AF_UNIX;
+        const QByteArray percorso = QFile::encodeName(nome);
+        std::memcpy(indirizzo.sun_path, percorso.constData(), size_t(percorso.size()));
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&indirizzo), sizeof indirizzo), 0);
+        ::close(fd);
+        ASSERT_TRUE(QFile::exists(nome));
+    }
+    ServizioLocale primo(nome);
+    QString errore;
+    EXPECT_TRUE(primo.Ascolta(&errore)) << errore.toStdString();
+
+    ServizioLocale secondo(nome);
+    EXPECT_FALSE(secondo.Ascolta(&errore));
+    EXPECT_FALSE(errore.isEmpty());
+    int mostrato = 0;
+    primo.Mostra = [&] { ++mostrato; };
+    EXPECT_TRUE(ChiediMostra(nome));
+    for (int i = 0; i < 100 && mostrato == 0; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(mostrato, 1);
+}
