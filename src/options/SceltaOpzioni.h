@@ -2,6 +2,7 @@
 // What the configuration dialog holds, and how its "OK" turns it into the
 // new settings. No window here.
 #include "settings/Impostazioni.h"
+#include "settings/TabellaImpostazioni.h"
 
 #include <QString>
 #include <array>
@@ -13,9 +14,9 @@ double NumeroSoglia(const QString& testo);
 // The field rewritten as that number without separators; empty for 0.
 QString TestoSoglia(const QString& testo);
 
-// The interval sliders run from 1 to 5 seconds.
-inline constexpr int CursoreMinimo = 1;
-inline constexpr int CursoreMassimo = 5;
+// The interval sliders run over the timers' range in whole seconds.
+inline constexpr int CursoreMinimo = int(IntervalloChiave("IntRfr").minimo) / 1000;
+inline constexpr int CursoreMassimo = int(IntervalloChiave("IntRfr").massimo) / 1000;
 // Slider position for a timer interval: whole seconds, dropping the fraction.
 int CursoreDaMillisecondi(int millisecondi);
 int MillisecondiDaCursore(int secondi);

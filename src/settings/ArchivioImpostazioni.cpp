@@ -8,7 +8,14 @@
 #include <QTemporaryFile>
 #include <QVariant>
 
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <memory>
 
 namespace {
@@ -21,6 +28,88 @@ QString Testo(const QVariant& v)
     if (v.typeId() == QMetaType::QStringList)
         return v.toStringList().join(QLatin1Char(','));
     return v.toString();
+}
+
+// Whether a value read from the file comes back the same once rewritten: a
+// NUL inside a text does not, nor a stored NaN, which never equals itself.
+bool Sopravvive(const QVariant& v)
+{
+    const auto senzaNul = [](const QString& t) { return !t.contains(QChar(0)); };
+    switch (v.typeId()) {
+    case QMetaType::QString:
+        return senzaNul(v.toString());
+    case QMetaType::QStringList: {
+        const QStringList l = v.toStringList();
+        return std::all_of(l.begin(), l.end(), senzaNul);
+    }
+    case QMetaType::QVariantList: {
+        const QVariantList l = v.toList();
+        return std::all_of(l.begin(), l.end(), Sopravvive);
+    }
+    default:
+        return v == v;
+    }
+}
+
+// Only text is a setting; anything else keeps its key's default.
+bool Testuale(const QVariant& v)
+{
+    return (v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QStringList) && Sopravvive(v);
+}
+
+// Why a system call failed, in the user's words.
+QString Causa(int codice)
+{
+    switch (codice) {
+    case 0: return QStringLiteral("errore di scrittura");
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("disco pieno");
+    case EACCES:
+    case EPERM: return QStringLiteral("permesso negato");
+    case EROFS: return QStringLiteral("disco in sola lettura");
+    case EFBIG: return QStringLiteral("file troppo grande");
+    case EIO: return QStringLiteral("errore di lettura o scrittura del disco");
+    default: return QString::fromLocal8Bit(std::strerror(codice));
+    }
+}
+
+// The writer of the INI text does not report a short write; writing a little
+// more to the same file brings back the error that cut it short.
+QString CausaScritturaCorta(const QString& nome)
+{
+    const int fd = ::open(QFile::encodeName(nome).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0)
+        return Causa(errno);
+    static const char zeri[1 << 16] = {};
+    size_t scritti = 0;
+    int codice = 0;
+    while (scritti < sizeof zeri) {
+        const ssize_t n = ::write(fd, zeri + scritti, sizeof zeri - scritti);
+        if (n <= 0) {
+            codice = n < 0 ? errno : EIO;
+            break;
+        }
+        scritti += size_t(n);
+    }
+    if (codice == 0 && ::fsync(fd) != 0)
+        codice = errno;
+    ::close(fd);
+    return codice ? Causa(codice) : QStringLiteral("il file scritto non si rilegge uguale");
+}
+
+// What a save killed half-way leaves beside the file: its temporary copy
+// and that copy's lock, and the private copy a reading makes.
+void RimuoviResidui(const QString& percorso)
+{
+    const QFileInfo info(percorso);
+    const QString nome = QRegularExpression::escape(info.fileName());
+    const QRegularExpression residuo(QStringLiteral("^(\\.%1\\.[A-Za-z0-9]{6}(\\.[A-Za-z0-9]{6})?(\\.lock)?"
+                                                    "|\\.velatrix-[A-Za-z0-9]{6}\\.conf)$").arg(nome));
+    QDir cartella = info.absoluteDir();
+    const QStringList voci = cartella.entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& f : voci)
+        if (residuo.match(f).hasMatch())
+            cartella.remove(f);
 }
 
 // Removes the temporary files of a save unless the save went through.
@@ -72,9 +161,15 @@ Lettura LeggiIni(const QString& percorso, QMap<QString, QVariant>& valori)
     QSettings ini(copia->fileName(), QSettings::IniFormat);
     if (ini.status() == QSettings::AccessError)
         return Lettura::Impossibile;
-    for (const QString& k : ini.allKeys())
-        valori.insert(k, ini.value(k));
-    return ini.status() == QSettings::FormatError ? Lettura::Danneggiata : Lettura::Letta;
+    bool perso = false;
+    for (const QString& k : ini.allKeys()) {
+        const QVariant v = ini.value(k);
+        if (Sopravvive(v))
+            valori.insert(k, v);
+        else
+            perso = true;
+    }
+    return ini.status() == QSettings::FormatError || perso ? Lettura::Danneggiata : Lettura::Letta;
 }
 
 } // namespace
@@ -82,13 +177,14 @@ Lettura LeggiIni(const QString& percorso, QMap<QString, QVariant>& valori)
 ArchivioImpostazioni::ArchivioImpostazioni(const QString& percorso)
     : percorso_(percorso)
 {
+    RimuoviResidui(percorso_);
     // An unreadable file reads as empty here; Salva then refuses to replace it.
     QMap<QString, QVariant> tutto;
     danneggiato_ = LeggiIni(percorso_, tutto) == Lettura::Danneggiata;
     const QString prefisso = Gruppo + QLatin1Char('/');
     for (auto it = tutto.cbegin(); it != tutto.cend(); ++it) {
         const QString k = it.key();
-        if (k.startsWith(prefisso) && !k.mid(prefisso.size()).contains(QLatin1Char('/')))
+        if (k.startsWith(prefisso) && !k.mid(prefisso.size()).contains(QLatin1Char('/')) && Testuale(*it))
             valori_.insert(k.mid(prefisso.size()), Testo(*it));
     }
 }
@@ -131,9 +227,10 @@ bool ArchivioImpostazioni::Salva(QString* errore)
             *errore = motivo;
         return false;
     };
-    const QString nonSalvato = QStringLiteral(
-        "Impossibile salvare le impostazioni in %1 (disco pieno o file non scrivibile); "
-        "il file precedente è rimasto invariato.").arg(nome);
+    auto nonSalvato = [&nome](const QString& causa) {
+        return QStringLiteral("Impossibile salvare le impostazioni in %1 (%2); il file precedente è rimasto "
+                              "invariato.").arg(nome, causa);
+    };
 
     const QFileInfo info(percorso_);
     const QString cartella = info.absolutePath();
@@ -146,7 +243,7 @@ bool ArchivioImpostazioni::Salva(QString* errore)
     QFile::Permissions permessi = QFile::ReadOwner | QFile::WriteOwner;
     if (info.exists()) {
         if (!info.isFile())
-            return fallito(nonSalvato);
+            return fallito(nonSalvato(QStringLiteral("non è un file")));
         const Lettura lettura = LeggiIni(percorso_, atteso);
         if (lettura == Lettura::Impossibile)
             return fallito(QStringLiteral("Impossibile leggere il file delle impostazioni %1: "
@@ -170,8 +267,9 @@ bool ArchivioImpostazioni::Salva(QString* errore)
     {
         QTemporaryFile t(cartella + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
         t.setAutoRemove(false);
+        errno = 0;
         if (!t.open())
-            return fallito(nonSalvato);
+            return fallito(nonSalvato(Causa(errno)));
         scritto = t.fileName();
         provvisori.nomi << scritto;
     }
@@ -179,18 +277,19 @@ bool ArchivioImpostazioni::Salva(QString* errore)
         QSettings nuovo(scritto, QSettings::IniFormat);
         for (auto it = atteso.cbegin(); it != atteso.cend(); ++it)
             nuovo.setValue(it.key(), it.value());
+        errno = 0;
         nuovo.sync();
         if (nuovo.status() != QSettings::NoError)
-            return fallito(nonSalvato);
+            return fallito(nonSalvato(Causa(errno)));
     }
 
     // A short write can go unreported, so read back what reached the disk.
     QMap<QString, QVariant> letto;
     if (LeggiIni(scritto, letto) != Lettura::Letta || letto != atteso)
-        return fallito(nonSalvato);
+        return fallito(nonSalvato(CausaScritturaCorta(scritto)));
     QFile::setPermissions(scritto, permessi);
     if (std::rename(QFile::encodeName(scritto).constData(), QFile::encodeName(percorso_).constData()) != 0)
-        return fallito(nonSalvato);
+        return fallito(nonSalvato(Causa(errno)));
 
     provvisori.nomi.clear();
     sospese_.clear();

@@ -307,7 +307,7 @@ void ModificaTariffe::P_Salva_Click()
 {
     leggiCampi();
     QString errore;
-    if (!SalvaModelloTariffe(imp_, archivio_, bozza_.Componi(), locale(), &errore)) {
+    if (!SalvaModelloTariffe(imp_, archivio_, bozza_.Componi(), &errore)) {
         // Nothing changed: the user may try again or cancel.
         messaggi_.Avviso(QStringLiteral("Impossibile salvare le tariffe: %1").arg(errore));
         return;
