@@ -13,7 +13,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cctype>
 #include <cstring>
+#include <string>
+#include <string_view>
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 #include <memory>
@@ -99,17 +103,42 @@ QString CausaScritturaCorta(const QString& nome)
 
 // What a save killed half-way leaves beside the file: its temporary copy
 // and that copy's lock, and the private copy a reading makes.
+// Six letters or digits, as a temporary file's name gets, then `resto`.
+bool SeiCaratteri(std::string_view t, std::string_view resto)
+{
+    return t.size() == 6 + resto.size() && t.substr(6) == resto
+        && std::all_of(t.begin(), t.begin() + 6, [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+bool Residuo(std::string_view nome, std::string_view file)
+{
+    const std::string copia = "." + std::string(file) + ".";
+    if (nome.substr(0, copia.size()) == copia) {
+        std::string_view t = nome.substr(copia.size());
+        if (t.size() >= 5 && t.substr(t.size() - 5) == ".lock")
+            t.remove_suffix(5);
+        return SeiCaratteri(t, "") || (t.size() == 13 && SeiCaratteri(t.substr(0, 6), "") && t[6] == '.'
+                                       && SeiCaratteri(t.substr(7), ""));
+    }
+    constexpr std::string_view lettura = ".velatrix-";
+    return nome.substr(0, lettura.size()) == lettura && SeiCaratteri(nome.substr(lettura.size()), ".conf");
+}
+
 void RimuoviResidui(const QString& percorso)
 {
     const QFileInfo info(percorso);
-    const QString nome = QRegularExpression::escape(info.fileName());
-    const QRegularExpression residuo(QStringLiteral("^(\\.%1\\.[A-Za-z0-9]{6}(\\.[A-Za-z0-9]{6})?(\\.lock)?"
-                                                    "|\\.velatrix-[A-Za-z0-9]{6}\\.conf)$").arg(nome));
-    QDir cartella = info.absoluteDir();
-    const QStringList voci = cartella.entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& f : voci)
-        if (residuo.match(f).hasMatch())
-            cartella.remove(f);
+    const QByteArray file = QFile::encodeName(info.fileName());
+    // Names only, no regular expression: this runs at every start.
+    DIR* d = ::opendir(QFile::encodeName(info.absolutePath()).constData());
+    if (!d)
+        return;
+    QStringList trovati;
+    while (const dirent* voce = ::readdir(d))
+        if (Residuo(voce->d_name, std::string_view(file.constData(), size_t(file.size()))))
+            trovati << QFile::decodeName(voce->d_name);
+    ::closedir(d);
+    for (const QString& f : trovati)
+        QFile::remove(info.absolutePath() + QLatin1Char('/') + f);
 }
 
 // Removes the temporary files of a save unless the save went through.
@@ -163,8 +192,13 @@ Lettura LeggiIni(const QString& percorso, QMap<QString, QVariant>& valori)
         return Lettura::Impossibile;
     bool perso = false;
     for (const QString& k : ini.allKeys()) {
+        // An empty section name lists its keys with a leading slash, under
+        // which no value can be found again or written back.
+        const bool normale = !k.startsWith(QLatin1Char('/')) && !k.endsWith(QLatin1Char('/'))
+            && !k.contains(QLatin1String("//"));
+        // In our own group anything but text would come back changed.
         const QVariant v = ini.value(k);
-        if (Sopravvive(v))
+        if (normale && (k.startsWith(Gruppo + QLatin1Char('/')) ? Testuale(v) : Sopravvive(v)))
             valori.insert(k, v);
         else
             perso = true;

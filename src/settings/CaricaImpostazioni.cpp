@@ -56,13 +56,15 @@ Impostazioni CaricaImpostazioni(const ArchivioImpostazioni& archivio, const QDat
     imp.SchedaAudio = schedaAudio;
     const bool giornoPrima = GiornoPrimaNelFile(archivio, locale);
     bool regFlg = true;
+    // The store never holds a NUL, so this stands for an absent key.
+    const QString assente(QChar(0));
     for (const VoceImpostazione& v : TabellaImpostazioni) {
         for (int i = v.primo; i <= v.ultimo; ++i) {
-            const QString chiave = NomeChiave(v, i);
-            if (!archivio.Contiene(chiave))
+            const QString testo = archivio.Leggi(NomeChiave(v, i), assente);
+            if (testo == assente)
                 continue;
             const Riferimento campo = HaCampo(v) ? CampoDi(v, imp, i) : Riferimento(&regFlg);
-            LeggiValore(v, archivio.Leggi(chiave, QString()), campo, giornoPrima);
+            LeggiValore(v, testo, campo, giornoPrima);
         }
     }
     NormalizzaImpostazioni(imp, oggi);

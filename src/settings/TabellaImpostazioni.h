@@ -61,7 +61,7 @@ struct VoceImpostazione {
     const char* chiave;           // the key, or a family's stem
     int primo, ultimo;            // a family's indices; -1, -1 for a single key
     Forma forma;
-    // Default per index as stored text; a missing one repeats the first.
+    // Default as stored text, per index of a family; one alone holds for all.
     std::array<const char*, 5> predefinito;
     // Numbers: the valid range. Texts: the longest length, 0 for any.
     Intervallo intervallo;
@@ -76,8 +76,7 @@ struct VoceImpostazione {
     constexpr bool Famiglia() const { return primo >= 0; }
     constexpr const char* Predefinito(int i) const
     {
-        const char* p = Famiglia() ? predefinito[size_t(i - primo)] : predefinito[0];
-        return p ? p : predefinito[0];
+        return Famiglia() && predefinito[1] ? predefinito[size_t(i - primo)] : predefinito[0];
     }
 };
 
@@ -118,14 +117,14 @@ inline constexpr VoceImpostazione TabellaImpostazioni[] = {
     {"PrcIva", -1, -1,   Forma::Intero,       {"20"},                                           {0, 99},          tabella::P|tabella::T,  InUso::Tutte,   false, VELATRIX_MODELLO(m.PrcIva), nullptr},
     {"SctAgg", -1, -1,   Forma::Booleano,     {"-1"},                                           tabella::Nessuno, tabella::P|tabella::T,  InUso::Tutte,   false, VELATRIX_MODELLO(m.SctAgg), nullptr},
     {"MaxTrf", -1, -1,   Forma::Intero,       {"2"},                                            {1, MassimoTariffe}, tabella::P|tabella::T, InUso::Tutte, false, VELATRIX_MODELLO(m.MaxTrf), nullptr},
-    {"DscTr",   1,  5,   Forma::Testo,        {"Ordinaria", "Ridotta", ""},                     {0, 20},          tabella::P|tabella::T,  InUso::Tariffe, false, VELATRIX_MODELLO(m.tariffa(i).Descrizione), nullptr},
-    {"SPSTr",   1,  5,   Forma::Singolo,      {"220", "400", "0"},                              {1, 3600},        tabella::P|tabella::T,  InUso::Tariffe, false, VELATRIX_MODELLO(m.tariffa(i).SecondiPerScatto), nullptr},
-    {"ClrTr",   1,  5,   Forma::Colore,       {"8454143", "16744576", "0"},                     tabella::Colori,  tabella::P|tabella::T,  InUso::Tariffe, false, VELATRIX_MODELLO(m.tariffa(i).Colore), nullptr},
+    {"DscTr",   1,  5,   Forma::Testo,        {"Ordinaria", "Ridotta", "", "", ""},             {0, 20},          tabella::P|tabella::T,  InUso::Tariffe, false, VELATRIX_MODELLO(m.tariffa(i).Descrizione), nullptr},
+    {"SPSTr",   1,  5,   Forma::Singolo,      {"220", "400", "0", "0", "0"},                     {1, 3600},        tabella::P|tabella::T,  InUso::Tariffe, false, VELATRIX_MODELLO(m.tariffa(i).SecondiPerScatto), nullptr},
+    {"ClrTr",   1,  5,   Forma::Colore,       {"8454143", "16744576", "0", "0", "0"},            tabella::Colori,  tabella::P|tabella::T,  InUso::Tariffe, false, VELATRIX_MODELLO(m.tariffa(i).Colore), nullptr},
     {"MaxFsc", -1, -1,   Forma::Intero,       {"3"},                                            {1, MassimoFasce}, tabella::P|tabella::T, InUso::Tutte,   false, VELATRIX_MODELLO(m.MaxFsc), nullptr},
-    {"InzFs",   1,  5,   Forma::Testo,        {"8.00", "13.00", "18.30", ""},                   tabella::Nessuno, tabella::P|tabella::T,  InUso::Fasce,   false, VELATRIX_MODELLO(m.fascia(i).Inizio), nullptr},
-    {"TrfFr",   1,  5,   Forma::Intero,       {"1", "1", "2", "0"},                             {1, MassimoTariffe}, tabella::P|tabella::T, InUso::Fasce, true,  VELATRIX_MODELLO(m.fascia(i).TariffaFeriali), nullptr},
-    {"TrfSb",   1,  5,   Forma::Intero,       {"1", "2", "2", "0"},                             {1, MassimoTariffe}, tabella::P|tabella::T, InUso::Fasce, true,  VELATRIX_MODELLO(m.fascia(i).TariffaSabato), nullptr},
-    {"TrfFs",   1,  5,   Forma::Intero,       {"2", "2", "2", "0"},                             {1, MassimoTariffe}, tabella::P|tabella::T, InUso::Fasce, true,  VELATRIX_MODELLO(m.fascia(i).TariffaFestivi), nullptr},
+    {"InzFs",   1,  5,   Forma::Testo,        {"8.00", "13.00", "18.30", "", ""},                tabella::Nessuno, tabella::P|tabella::T,  InUso::Fasce,   false, VELATRIX_MODELLO(m.fascia(i).Inizio), nullptr},
+    {"TrfFr",   1,  5,   Forma::Intero,       {"1", "1", "2", "0", "0"},                         {1, MassimoTariffe}, tabella::P|tabella::T, InUso::Fasce, true,  VELATRIX_MODELLO(m.fascia(i).TariffaFeriali), nullptr},
+    {"TrfSb",   1,  5,   Forma::Intero,       {"1", "2", "2", "0", "0"},                         {1, MassimoTariffe}, tabella::P|tabella::T, InUso::Fasce, true,  VELATRIX_MODELLO(m.fascia(i).TariffaSabato), nullptr},
+    {"TrfFs",   1,  5,   Forma::Intero,       {"2", "2", "2", "0", "0"},                         {1, MassimoTariffe}, tabella::P|tabella::T, InUso::Fasce, true,  VELATRIX_MODELLO(m.fascia(i).TariffaFestivi), nullptr},
     {"RidTrf", -1, -1,   Forma::Booleano,     {"0"},                                            tabella::Nessuno, tabella::T,             InUso::Tutte,   false, VELATRIX_MODELLO(m.RidTrf), nullptr},
     {"PrcRid", -1, -1,   Forma::Intero,       {"50"},                                           {1, 99},          tabella::T,             InUso::Tutte,   false, VELATRIX_MODELLO(m.PrcRid), nullptr},
     {"LimRid", -1, -1,   Forma::Intero,       {"1"},                                            {0, 9999},        tabella::T,             InUso::Tutte,   false, VELATRIX_MODELLO(m.LimRid), nullptr},

@@ -80,6 +80,18 @@ TEST_F(Tabella, PredefinitoDiOgniChiave)
         EXPECT_EQ(TestoDelCampo(c, caricate), QString::fromUtf8(c.voce->Predefinito(c.indice)));
         EXPECT_EQ(TestoDelCampo(c, costruite), QString::fromUtf8(c.voce->Predefinito(c.indice)));
     }
+    // The table's defaults themselves, where a family's entries differ.
+    const ModelloTariffe& m = costruite.Tariffe;
+    EXPECT_EQ(m.tariffa(2).Descrizione, "Ridotta");
+    EXPECT_EQ(m.tariffa(3).Descrizione, "");
+    EXPECT_EQ(m.tariffa(5).SecondiPerScatto, 0.0f);
+    EXPECT_EQ(m.tariffa(2).Colore, 16744576u);
+    EXPECT_EQ(m.fascia(3).Inizio, "18.30");
+    EXPECT_EQ(m.fascia(4).Inizio, "");
+    EXPECT_EQ(m.fascia(1).TariffaFestivi, 2);
+    EXPECT_EQ(m.fascia(5).TariffaFeriali, 0);
+    EXPECT_EQ(costruite.Wav[4], "");
+    EXPECT_EQ(costruite.IntCtr, 1000);
 }
 
 // A value of each form other than its default, stored and read back.
