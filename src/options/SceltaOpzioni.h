@@ -21,7 +21,7 @@ inline constexpr int CursoreMassimo = int(IntervalloChiave("IntRfr").massimo) / 
 int CursoreDaMillisecondi(int millisecondi);
 int MillisecondiDaCursore(int secondi);
 
-// The colour list's entries 3 and 4 stand for Clr004 and Clr003.
+// The colour list's entries 3 and 4 stand for settings colours 4 and 3.
 inline constexpr int VociColori = 5;
 int ChiaveDellaVoce(int voce);
 
@@ -36,7 +36,7 @@ struct SceltaOpzioni {
     bool primoPiano = true, confermaStop = false, creaLog = true, salvaImpostazioni = true;
     bool automatico = true, avviaSeConnesso = false;
 
-    // Preview colours in key order Clr000..Clr004; the fill (index 2) is
+    // Preview colours in the order of Impostazioni::Clr; the fill (index 2) is
     // not kept here but worked out by Colore().
     std::array<quint32, 5> colori{};
     bool coloreTariffa = true;

@@ -42,16 +42,17 @@ bool PosizioneRaggiungibile(const QRectF& finestraTwp, const QList<QRectF>& sche
 // first, and saves; on failure the store's file is unchanged and `errore`
 // says why. The caller has already updated `imp`.
 
-// First start: every key except the four reduction keys, then RegFlg "0".
+// First start: every key the table gives this writer, the first-start flag
+// stored as done.
 // `coloriCorrenti` are the five display colours in key order.
 bool ScriviPrimoAvvio(ArchivioImpostazioni& archivio, const Impostazioni& imp, double topTwp, double lftTwp,
                       const std::array<quint32, 5>& coloriCorrenti, QString* errore);
 // Configuration dialog; a colour left at "None" is stored as "None".
 bool ScriviOpzioni(ArchivioImpostazioni& archivio, const Impostazioni& imp, QString* errore);
-// Tariff editor: the tariff model, tariffs 1..MaxTrf and bands 1..MaxFsc only.
+// Tariff editor: the tariff model, only the tariffs and bands in use.
 bool ScriviTariffe(ArchivioImpostazioni& archivio, const Impostazioni& imp, QString* errore);
 // Bill window: the bill period.
 bool ScriviPeriodoBolletta(ArchivioImpostazioni& archivio, const Impostazioni& imp, QString* errore);
-// Exit, called only while SlvImp is on: window edges and display choice.
+// Exit, when the user keeps them: window edges and display choice.
 bool ScriviUscita(ArchivioImpostazioni& archivio, const Impostazioni& imp, double topTwp, double lftTwp,
                   QString* errore);

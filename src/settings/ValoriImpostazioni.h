@@ -12,7 +12,7 @@ QString NomeChiave(const VoceImpostazione& v, int i);
 QString TestoBooleano(bool valore);  // "-1" / "0"
 
 Riferimento CampoDi(const VoceImpostazione& v, Impostazioni& imp, int i);
-// Whether index i of a family is in use (tariffs up to MaxTrf, bands up to MaxFsc).
+// Whether index i of a family is in use (the tariffs and bands counted).
 bool IndiceInUso(const VoceImpostazione& v, const ModelloTariffe& m, int i);
 
 // Reads a stored text into the field; false, leaving the field alone, when it
