@@ -12,22 +12,20 @@ bool HaCampo(const VoceImpostazione& v)
 
 // Earlier versions wrote dates in the user's order: a day above 12 in any
 // stored date tells it; else the locale's order is the best guess.
-bool GiornoPrimaNelFile(const ArchivioImpostazioni& archivio, const QLocale& locale)
+OrdineData OrdineNelFile(const ArchivioImpostazioni& archivio, const QLocale& locale)
 {
     for (const VoceImpostazione& v : TabellaImpostazioni) {
         if (v.forma != Forma::Data)
             continue;
         for (int i = v.primo; i <= v.ultimo; ++i) {
-            const auto c = CampiDataArchivio(archivio.Leggi(NomeChiave(v, i), QString()));
-            if (!c || c->annoPrima)
-                continue;
-            if (c->primo > 12 && c->secondo <= 12)
-                return true;
-            if (c->secondo > 12 && c->primo <= 12)
-                return false;
+            const QString testo = archivio.Leggi(NomeChiave(v, i), QString());
+            const bool giornoPrima = LeggiDataNumerica(testo, OrdineData::GiornoMeseAnno).has_value();
+            const bool mesePrima = LeggiDataNumerica(testo, OrdineData::MeseGiornoAnno).has_value();
+            if (giornoPrima != mesePrima)
+                return giornoPrima ? OrdineData::GiornoMeseAnno : OrdineData::MeseGiornoAnno;
         }
     }
-    return GiornoPrimaNelLocale(locale);
+    return OrdineDelLocale(locale);
 }
 
 bool Scrivi(ArchivioImpostazioni& archivio, Impostazioni imp, unsigned scrittore, QString* errore)
@@ -54,7 +52,7 @@ Impostazioni CaricaImpostazioni(const ArchivioImpostazioni& archivio, const QDat
 {
     Impostazioni imp;  // the defaults
     imp.SchedaAudio = schedaAudio;
-    const bool giornoPrima = GiornoPrimaNelFile(archivio, locale);
+    const OrdineData ordine = OrdineNelFile(archivio, locale);
     bool regFlg = true;
     // The store never holds a NUL, so this stands for an absent key.
     const QString assente(QChar(0));
@@ -64,7 +62,7 @@ Impostazioni CaricaImpostazioni(const ArchivioImpostazioni& archivio, const QDat
             if (testo == assente)
                 continue;
             const Riferimento campo = HaCampo(v) ? CampoDi(v, imp, i) : Riferimento(&regFlg);
-            LeggiValore(v, testo, campo, giornoPrima);
+            LeggiValore(v, testo, campo, ordine);
         }
     }
     NormalizzaImpostazioni(imp, oggi);

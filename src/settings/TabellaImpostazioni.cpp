@@ -114,42 +114,6 @@ QString TestoDataArchivio(const QDate& data)
     return data.isValid() ? data.toString(Qt::ISODate) : QString();
 }
 
-std::optional<CampiData> CampiDataArchivio(const QString& testo)
-{
-    static const QRegularExpression forma(QStringLiteral("^\\s*(\\d{1,4})\\D{1,3}(\\d{1,2})\\D{1,3}(\\d{1,4})\\D{0,3}$"));
-    const auto m = forma.match(testo);
-    if (!m.hasMatch())
-        return std::nullopt;
-    CampiData c{m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
-                m.capturedLength(1) >= 3, m.capturedLength(3) <= 2};
-    if (c.annoPrima && m.capturedLength(3) > 2)
-        return std::nullopt;
-    return c;
-}
-
-std::optional<QDate> LeggiDataArchivio(const QString& testo, bool giornoPrima)
-{
-    const auto c = CampiDataArchivio(testo);
-    if (!c)
-        return std::nullopt;
-    QDate d;
-    if (c->annoPrima) {
-        d = QDate(c->primo, c->secondo, c->terzo);
-    } else {
-        // A two-digit year of a hand-edited file lands in 2000..2099.
-        const int anno = c->annoBreve ? 2000 + c->terzo : c->terzo;
-        d = giornoPrima ? QDate(anno, c->secondo, c->primo) : QDate(anno, c->primo, c->secondo);
-    }
-    return d.isValid() ? std::optional<QDate>(d) : std::nullopt;
-}
-
-bool GiornoPrimaNelLocale(const QLocale& locale)
-{
-    const QString f = locale.dateFormat(QLocale::ShortFormat);
-    const auto g = f.indexOf(QLatin1Char('d')), m = f.indexOf(QLatin1Char('M'));
-    return g < 0 || m < 0 || g < m;
-}
-
 QString ChiaveFamiglia(const char* radice, int indice)
 {
     return QString::fromLatin1(radice) + QString::number(indice);
@@ -170,7 +134,7 @@ Riferimento CampoDi(const VoceImpostazione& v, Impostazioni& imp, int i)
     return v.campoModello ? v.campoModello(imp.Tariffe, i) : v.campo(imp, i);
 }
 
-bool LeggiValore(const VoceImpostazione& v, const QString& testo, Riferimento r, bool giornoPrima)
+bool LeggiValore(const VoceImpostazione& v, const QString& testo, Riferimento r, OrdineData ordine)
 {
     switch (v.forma) {
     case Forma::Booleano: {
@@ -223,7 +187,7 @@ bool LeggiValore(const VoceImpostazione& v, const QString& testo, Riferimento r,
         *std::get<std::optional<quint32>*>(r) = LeggiColore(testo);
         return true;
     case Forma::Data: {
-        const auto d = LeggiDataArchivio(testo, giornoPrima);
+        const auto d = LeggiDataNumerica(testo, ordine);
         if (d)
             *std::get<QDate*>(r) = *d;
         return d.has_value();
@@ -360,7 +324,7 @@ void Predefiniti(T& destinazione, Riferimento (*VoceImpostazione::*campo)(T&, in
         if (!(v.*campo) || v.forma == Forma::Data)
             continue;
         for (int i = v.primo; i <= v.ultimo; ++i)
-            LeggiValore(v, QString::fromUtf8(v.Predefinito(i)), (v.*campo)(destinazione, i), true);
+            LeggiValore(v, QString::fromUtf8(v.Predefinito(i)), (v.*campo)(destinazione, i), OrdineData::AnnoMeseGiorno);
     }
 }
 

@@ -3,6 +3,8 @@
 // loader and the writers.
 #include "settings/TabellaImpostazioni.h"
 
+#include "common/FormeTesto.h"
+
 #include <QLocale>
 #include <optional>
 
@@ -16,9 +18,9 @@ Riferimento CampoDi(const VoceImpostazione& v, Impostazioni& imp, int i);
 bool IndiceInUso(const VoceImpostazione& v, const ModelloTariffe& m, int i);
 
 // Reads a stored text into the field; false, leaving the field alone, when it
-// cannot be read. `giornoPrima` orders the day and month of a date written
-// by an earlier version.
-bool LeggiValore(const VoceImpostazione& v, const QString& testo, Riferimento r, bool giornoPrima);
+// cannot be read. `ordine` orders the fields of a date written by an earlier
+// version.
+bool LeggiValore(const VoceImpostazione& v, const QString& testo, Riferimento r, OrdineData ordine);
 // The text the field is stored as.
 QString TestoValore(const VoceImpostazione& v, Riferimento r);
 // Brings the field into the entry's range; tariff numbers up to `tariffeInUso`.
@@ -30,17 +32,8 @@ QString TestoNumeroArchivio(double valore);
 QString TestoSingoloArchivio(float valore);
 
 // Dates: "2026-12-01"; earlier versions wrote the user's short date, as
-// "01/12/2026" or "12/1/2026".
+// "01/12/2026" or "12/1/2026", read with LeggiDataNumerica in `ordine`.
 QString TestoDataArchivio(const QDate& data);
-struct CampiData {
-    int primo, secondo, terzo;
-    bool annoPrima;  // year-month-day
-    bool annoBreve;  // two digits of the year last
-};
-std::optional<CampiData> CampiDataArchivio(const QString& testo);
-std::optional<QDate> LeggiDataArchivio(const QString& testo, bool giornoPrima);
-// Whether the locale's short date puts the day before the month.
-bool GiornoPrimaNelLocale(const QLocale& locale);
 
 // Interface names as stored: separated by blanks or commas. Names the kernel
 // could never give (too long, with '/', ':' or control characters) are
