@@ -14,8 +14,8 @@ QString StorePieno(const QTemporaryDir& tmp)
     const QString percorso = tmp.filePath("Velatrix.conf");
     ArchivioImpostazioni a(percorso);
     Impostazioni imp = CaricaImpostazioni(a, QDate(2026, 5, 14), Italiano, true, nullptr);
-    ScriviPrimoAvvio(a, imp, 0, 8100, ColoriProgettati, Italiano, nullptr);
-    ScriviTariffe(a, imp, Italiano, nullptr);
+    ScriviPrimoAvvio(a, imp, 0, 8100, ColoriProgettati, nullptr);
+    ScriviTariffe(a, imp, nullptr);
     return percorso;
 }
 
@@ -37,7 +37,7 @@ void SalvataggioOpzioni(benchmark::State& stato)
     Impostazioni imp;
     for (auto _ : stato) {
         imp.IntRfr = imp.IntRfr == 1000 ? 2000 : 1000;
-        benchmark::DoNotOptimize(ScriviOpzioni(a, imp, Italiano, nullptr));
+        benchmark::DoNotOptimize(ScriviOpzioni(a, imp, nullptr));
     }
 }
 BENCHMARK(SalvataggioOpzioni)->Unit(benchmark::kMicrosecond);

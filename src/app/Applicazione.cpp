@@ -140,7 +140,7 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     if (primoAvvio) {
         const QPointF posizione = w->PosizioneTwip();
         QString motivo;
-        if (!ScriviPrimoAvvio(*archivio_, imp_, posizione.y(), posizione.x(), w->ColoriCorrenti(), QLocale(), &motivo))
+        if (!ScriviPrimoAvvio(*archivio_, imp_, posizione.y(), posizione.x(), w->ColoriCorrenti(), &motivo))
             d_.messaggi.Avviso(QStringLiteral("Impossibile salvare le impostazioni: %1").arg(motivo));
     }
     const auto aperto = db_->Apri(QDir(cartellaDati_).filePath(NomeDatabase));
@@ -227,7 +227,7 @@ int Applicazione::Termina(bool chiedi)
     if (imp_.SlvImp) {
         const QPointF posizione = finestra_->PosizioneTwip();
         QString motivo;
-        if (!ScriviUscita(*archivio_, imp_, posizione.y(), posizione.x(), QLocale(), &motivo) && chiedi)
+        if (!ScriviUscita(*archivio_, imp_, posizione.y(), posizione.x(), &motivo) && chiedi)
             d_.messaggi.Avviso(QStringLiteral("Impossibile salvare le impostazioni: %1").arg(motivo));
     }
     db_->Chiudi();

@@ -125,8 +125,13 @@ void Principale::CreaMenu()
         {10, "-", ""}, {11, "Configurazione...", "F8"}, {12, "-", ""}, {13, "Guida in linea", "F1"},
         {14, "Informazioni su...", "Ctrl+I"}, {15, "-", ""}, {16, "Esci", "Ctrl+E"},
     };
-    const char* periodi[] = {"Connessione attiva", "Giornaliero", "Periodo bolletta"};
-    const char* tipi[] = {"Costo (Lire)", "Costo (Lire+IVA)", "Scatti", "Tempo "};
+    const std::pair<PeriodoImporto, const char*> periodi[] = {{PeriodoImporto::Connessione, "Connessione attiva"},
+                                                              {PeriodoImporto::Giorno, "Giornaliero"},
+                                                              {PeriodoImporto::Bolletta, "Periodo bolletta"}};
+    const std::pair<TipoImporto, const char*> tipi[] = {{TipoImporto::Importo, "Costo (Lire)"},
+                                                        {TipoImporto::ImportoIva, "Costo (Lire+IVA)"},
+                                                        {TipoImporto::Scatti, "Scatti"},
+                                                        {TipoImporto::Tempo, "Tempo "}};
 
     for (const Voce& v : voci) {
         const QString testo = QString::fromUtf8(v.testo);
@@ -139,13 +144,13 @@ void Principale::CreaMenu()
             const bool periodo = v.indice == 4;
             const int quanti = periodo ? 3 : 4;
             for (int i = 1; i <= quanti; ++i) {
-                QAction* a = sotto->addAction(QString::fromUtf8(periodo ? periodi[i - 1] : tipi[i - 1]));
+                QAction* a = sotto->addAction(QString::fromUtf8(periodo ? periodi[i - 1].second : tipi[i - 1].second));
                 if (periodo) {
                     mnuPeriodoImporto[size_t(i)] = a;
-                    connect(a, &QAction::triggered, this, [this, i] { ScegliPeriodo(i); });
+                    connect(a, &QAction::triggered, this, [this, p = periodi[i - 1].first] { ScegliPeriodo(p); });
                 } else {
                     mnuTipoImporto[size_t(i)] = a;
-                    connect(a, &QAction::triggered, this, [this, i] { ScegliTipo(i); });
+                    connect(a, &QAction::triggered, this, [this, t = tipi[i - 1].first] { ScegliTipo(t); });
                 }
             }
         } else {
@@ -246,7 +251,7 @@ void Principale::Mostra(const QStringList& argomenti, QWidget* splash)
     Indicatore->ImpostaPercento(0);
     ValoreIndicatore->clear();
     ValoreIndicatore->setCursor(Qt::SizeAllCursor);
-    mnuTipoImporto[4]->setEnabled(imp.PerImp == 1);
+    mnuTipoImporto[4]->setEnabled(imp.PerImp == PeriodoImporto::Connessione);
     MostraLed(imp.CtrAut ? Led::Verde : Led::Spento);
     setWindowFlag(Qt::WindowStaysOnTopHint, imp.TopWin);
     TimerScatto->setInterval(imp.IntRfr);
@@ -289,40 +294,53 @@ void Principale::AggiornaImporto()
 
 void Principale::AggiornaLetteraPeriodo()
 {
-    static const QString lettere[] = {QStringLiteral("C"), QStringLiteral("G"), QStringLiteral("B")};
-    const int p = s_.imp.PerImp;
-    if (p >= 1 && p <= 3) {
-        P_Periodo->setText(lettere[p - 1]);
+    static const std::pair<PeriodoImporto, const char*> lettere[] = {
+        {PeriodoImporto::Connessione, "C"}, {PeriodoImporto::Giorno, "G"}, {PeriodoImporto::Bolletta, "B"}};
+    for (size_t i = 0; i < std::size(lettere); ++i) {
+        if (lettere[i].first != s_.imp.PerImp)
+            continue;
+        P_Periodo->setText(QString::fromLatin1(lettere[i].second));
         // The letter read out as the period it stands for.
-        P_Periodo->setAccessibleDescription(mnuPeriodoImporto[size_t(p)]->text());
+        P_Periodo->setAccessibleDescription(mnuPeriodoImporto[i + 1]->text());
     }
 }
 
 void Principale::CambiaTipo()
 {
     Impostazioni& imp = s_.imp;
-    const int ultimo = imp.PerImp == 1 ? 4 : 3;
-    imp.TipImp = imp.TipImp >= ultimo ? 1 : imp.TipImp + 1;
+    switch (imp.TipImp) {
+    case TipoImporto::Importo: imp.TipImp = TipoImporto::ImportoIva; break;
+    case TipoImporto::ImportoIva: imp.TipImp = TipoImporto::Scatti; break;
+    case TipoImporto::Scatti:
+        // Time is shown only for the current connection.
+        imp.TipImp = imp.PerImp == PeriodoImporto::Connessione ? TipoImporto::Tempo : TipoImporto::Importo;
+        break;
+    case TipoImporto::Tempo: imp.TipImp = TipoImporto::Importo; break;
+    }
     AggiornaImporto();
 }
 
 void Principale::CambiaPeriodo()
 {
-    ScegliPeriodo(s_.imp.PerImp >= 3 ? 1 : s_.imp.PerImp + 1);
+    switch (s_.imp.PerImp) {
+    case PeriodoImporto::Connessione: ScegliPeriodo(PeriodoImporto::Giorno); break;
+    case PeriodoImporto::Giorno: ScegliPeriodo(PeriodoImporto::Bolletta); break;
+    case PeriodoImporto::Bolletta: ScegliPeriodo(PeriodoImporto::Connessione); break;
+    }
 }
 
-void Principale::ScegliPeriodo(int periodo)
+void Principale::ScegliPeriodo(PeriodoImporto periodo)
 {
     Impostazioni& imp = s_.imp;
     imp.PerImp = periodo;
     AggiornaLetteraPeriodo();
-    if (imp.TipImp == 4 && imp.PerImp >= 2)
-        imp.TipImp = 1;
+    if (imp.TipImp == TipoImporto::Tempo && imp.PerImp != PeriodoImporto::Connessione)
+        imp.TipImp = TipoImporto::Importo;
     AggiornaImporto();
-    mnuTipoImporto[4]->setEnabled(imp.PerImp == 1);
+    mnuTipoImporto[4]->setEnabled(imp.PerImp == PeriodoImporto::Connessione);
 }
 
-void Principale::ScegliTipo(int tipo)
+void Principale::ScegliTipo(TipoImporto tipo)
 {
     s_.imp.TipImp = tipo;
     AggiornaImporto();

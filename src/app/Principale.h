@@ -2,6 +2,7 @@
 // The main window: a small frameless panel that shows what the engine
 // counts and forwards the user's acts. It computes nothing itself.
 #include "engine/Vista.h"
+#include "settings/Impostazioni.h"
 
 #include <QPointF>
 #include <QPointer>
@@ -75,8 +76,8 @@ public:
     // Display choices driven by clicks and the menu.
     void CambiaTipo();          // left click on the value
     void CambiaPeriodo();       // P_Periodo
-    void ScegliPeriodo(int periodo);
-    void ScegliTipo(int tipo);
+    void ScegliPeriodo(PeriodoImporto periodo);
+    void ScegliTipo(TipoImporto tipo);
     // Applies what Opzioni changed: timers, topmost, LED, colours.
     void ApplicaOpzioni();
 

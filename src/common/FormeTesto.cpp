@@ -187,13 +187,14 @@ QString Breve(T valore, const QLocale& locale)
 {
     if (!std::isfinite(valore))
         return QStringLiteral("0");
-    char buf[64];
+    // Room for every digit of the largest double written out in full.
+    char buf[std::numeric_limits<double>::max_exponent10 + 64];
     auto r = std::to_chars(buf, buf + sizeof buf, valore);
-    QString testo = QString::fromLatin1(buf, int(r.ptr - buf));
-    if (testo.contains('e')) {
+    if (r.ec == std::errc() && std::find(buf, r.ptr, 'e') != r.ptr)
         r = std::to_chars(buf, buf + sizeof buf, valore, std::chars_format::fixed);
-        testo = QString::fromLatin1(buf, int(r.ptr - buf));
-    }
+    if (r.ec != std::errc())
+        return QStringLiteral("0");
+    QString testo = QString::fromLatin1(buf, int(r.ptr - buf));
     testo.replace('.', locale.decimalPoint());
     testo.replace('-', locale.negativeSign());
     return testo;

@@ -4,15 +4,12 @@
 #include "common/Interlocutore.h"
 #include "log/FileLog.h"
 #include "pulses/DatabaseScatti.h"
+#include "settings/TabellaImpostazioni.h"
 #include "tariffs/Tariffe.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace {
-// A tariff that somehow has no positive length must not make catch-up spin.
-constexpr float DurataMinima = 1.0f;
-}
 
 namespace {
 // Draws nothing: the engine before a window is attached.
@@ -41,13 +38,14 @@ Motore::Motore(Impostazioni& imp, DatabaseScatti& db, FileLog& log, const Orolog
 
 Motore::~Motore() = default;
 
-Totali Motore::TotaliDelPeriodo(int periodo) const
+Totali Motore::TotaliDelPeriodo(PeriodoImporto periodo) const
 {
     switch (periodo) {
-    case 2: return oggi_;
-    case 3: return periodo_;
-    default: return connessione_;
+    case PeriodoImporto::Giorno: return oggi_;
+    case PeriodoImporto::Bolletta: return periodo_;
+    case PeriodoImporto::Connessione: break;
     }
+    return connessione_;
 }
 
 Totali Motore::SommaConPendenti(const QDate& primo, const QDate& ultimo, ErroreDatabase* errore)
@@ -141,7 +139,8 @@ void Motore::RegistraScatto(bool primoScatto)
 
     const ModelloTariffe& modello = imp_.Tariffe;
     const int k = TariffaInVigore(modello, data, adesso.time());
-    durataScatto_ = std::max(modello.tariffa(k).SecondiPerScatto, DurataMinima);
+    // A tariff that somehow has no positive length must not make catch-up spin.
+    durataScatto_ = IntervalloChiave("SPSTr").Limita(modello.tariffa(k).SecondiPerScatto);
 
     const PassoScatto passo =
         PrezzaScatto(modello, primoScatto, connessione_.scatti, secondiConnessione_, riduzione_);
@@ -187,7 +186,7 @@ void Motore::AggiornaConteggio()
         if (e < durataScatto_) {
             if (attivo_) {
                 vista_->MostraIntervallo(100 - int(e * 100 / durataScatto_), FormattaTempo(durataScatto_ - e));
-                if (imp_.TipImp == 4)
+                if (imp_.TipImp == TipoImporto::Tempo)
                     vista_->AggiornaImporto();
             }
             break;

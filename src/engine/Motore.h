@@ -77,8 +77,8 @@ public:
     QString NomeConnessione() const { return nomeConnessione_; }
     // Alarm n (1..4) already raised in this count.
     bool MessaggioDato(int n) const { return messaggioDato_[size_t(n)]; }
-    // Totals of the period 1 connection, 2 day, 3 bill.
-    Totali TotaliDelPeriodo(int periodo) const;
+    // Totals of the period: connection, day or bill.
+    Totali TotaliDelPeriodo(PeriodoImporto periodo) const;
 
 private:
     void AggiornaConteggio();

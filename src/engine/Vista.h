@@ -2,6 +2,7 @@
 // What the engine tells the main window. The window only draws; every rule
 // about when and what lives in the engine.
 #include "engine/Totali.h"
+#include "settings/Impostazioni.h"
 
 #include <QString>
 #include <optional>
@@ -21,9 +22,8 @@ inline QString NomeLed(Led led)
     return {};
 }
 
-// The value display's text for value type `tipo` (1 lire, 2 lire with VAT,
-// 3 pulses, 4 time) from the period's totals; nothing for another type.
-std::optional<QString> TestoImporto(int tipo, const Totali& totali, float secondiConnessione, int prcIva);
+// The value display's text for value type `tipo` from the period's totals.
+std::optional<QString> TestoImporto(TipoImporto tipo, const Totali& totali, float secondiConnessione, int prcIva);
 
 class VistaMotore {
 public:

@@ -412,11 +412,11 @@ void Opzioni::P_Salva_Click()
 
     const Impostazioni nuove = ApplicaScelta(imp_, scelta_);
     QString motivo;
-    if (!ScriviOpzioni(archivio_, nuove, QLocale(), &motivo)) {
+    if (!ScriviOpzioni(archivio_, nuove, &motivo)) {
         // The store keeps unsaved writes for the next save of any window;
         // put the values in memory back in their place, so a later save
         // cannot store what the user was told was not saved.
-        ScriviOpzioni(archivio_, imp_, QLocale(), nullptr);
+        ScriviOpzioni(archivio_, imp_, nullptr);
         messaggi_.Avviso(motivo + QStringLiteral("\nLa configurazione non è stata modificata."));
         return;
     }

@@ -27,7 +27,7 @@ class Riproduttore;
 class Opzioni : public QDialog {
     Q_OBJECT
 public:
-    // coloriCorrenti: the main window's colours in key order Clr000..Clr004;
+    // coloriCorrenti: the main window's colours in the order of Impostazioni::Clr;
     // riempimentoCorrente: the fill it shows now.
     Opzioni(Impostazioni& imp, ArchivioImpostazioni& archivio, Interlocutore& messaggi, Riproduttore& suoni,
             std::array<quint32, 5> coloriCorrenti, quint32 riempimentoCorrente, std::function<QDateTime()> adesso,

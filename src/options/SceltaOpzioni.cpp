@@ -20,8 +20,7 @@ double NumeroSoglia(const QString& testo)
     }
     bool ok = false;
     const double v = t.left(i).toDouble(&ok);
-    // Beyond 15 digits a double no longer holds whole numbers exactly.
-    return ok && std::isfinite(v) ? std::clamp(std::round(v), -1e15, 1e15) : 0;
+    return ok && std::isfinite(v) ? IntervalloChiave("MsV00").Limita(std::round(v)) : 0;
 }
 
 QString TestoSoglia(const QString& testo)

@@ -2,6 +2,7 @@
 // What the configuration dialog holds, and how its "OK" turns it into the
 // new settings. No window here.
 #include "settings/Impostazioni.h"
+#include "settings/TabellaImpostazioni.h"
 
 #include <QString>
 #include <array>
@@ -13,14 +14,14 @@ double NumeroSoglia(const QString& testo);
 // The field rewritten as that number without separators; empty for 0.
 QString TestoSoglia(const QString& testo);
 
-// The interval sliders run from 1 to 5 seconds.
-inline constexpr int CursoreMinimo = 1;
-inline constexpr int CursoreMassimo = 5;
+// The interval sliders run over the timers' range in whole seconds.
+inline constexpr int CursoreMinimo = int(IntervalloChiave("IntRfr").minimo) / 1000;
+inline constexpr int CursoreMassimo = int(IntervalloChiave("IntRfr").massimo) / 1000;
 // Slider position for a timer interval: whole seconds, dropping the fraction.
 int CursoreDaMillisecondi(int millisecondi);
 int MillisecondiDaCursore(int secondi);
 
-// The colour list's entries 3 and 4 stand for Clr004 and Clr003.
+// The colour list's entries 3 and 4 stand for settings colours 4 and 3.
 inline constexpr int VociColori = 5;
 int ChiaveDellaVoce(int voce);
 
@@ -35,7 +36,7 @@ struct SceltaOpzioni {
     bool primoPiano = true, confermaStop = false, creaLog = true, salvaImpostazioni = true;
     bool automatico = true, avviaSeConnesso = false;
 
-    // Preview colours in key order Clr000..Clr004; the fill (index 2) is
+    // Preview colours in the order of Impostazioni::Clr; the fill (index 2) is
     // not kept here but worked out by Colore().
     std::array<quint32, 5> colori{};
     bool coloreTariffa = true;

@@ -456,7 +456,7 @@ void Bolletta::P_Chiudi_Click()
         Pannelli->setCurrentIndex(1);
         if (messaggi_.Domanda(QStringLiteral("Mantenere il nuovo periodo bolletta impostato ?"))) {
             QString errore;
-            if (!SalvaPeriodoBolletta(imp_, archivio_, inizio_, fine_, locale(), &errore))
+            if (!SalvaPeriodoBolletta(imp_, archivio_, inizio_, fine_, &errore))
                 messaggi_.Avviso(QStringLiteral("Impossibile salvare il periodo bolletta: %1").arg(errore));
         }
     }

@@ -103,8 +103,8 @@ std::optional<std::pair<quint64, quint64>> Identita(const QString& percorso)
     return std::pair{quint64(st.st_dev), quint64(st.st_ino)};
 }
 
-// The day as stored in the key: "yyyy-MM-dd". Empty for a date the key
-// cannot hold (invalid, or a year outside 1..9999).
+} // namespace
+
 QString ChiaveGiorno(const QDate& giorno)
 {
     if (!giorno.isValid() || giorno.year() < 1 || giorno.year() > 9999)
@@ -112,7 +112,6 @@ QString ChiaveGiorno(const QDate& giorno)
     return giorno.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
-} // namespace
 
 
 DatabaseScatti::~DatabaseScatti()

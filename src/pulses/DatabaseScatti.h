@@ -130,3 +130,7 @@ private:
     sqlite3_stmt* azzera_ = nullptr;
     sqlite3_stmt* giorni_ = nullptr;
 };
+
+// The day as stored in the key: "yyyy-MM-dd". Empty for a date the key
+// cannot hold (invalid, or a year outside 1..9999).
+QString ChiaveGiorno(const QDate& giorno);

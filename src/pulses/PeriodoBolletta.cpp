@@ -8,15 +8,15 @@ bool PeriodoCambiato(const Impostazioni& imp, QDate inizio, QDate fine)
 }
 
 bool SalvaPeriodoBolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, QDate inizio, QDate fine,
-                          const QLocale& locale, QString* errore)
+                          QString* errore)
 {
     Impostazioni prova = imp;
     prova.DatIPB = inizio;
     prova.DatFPB = fine;
-    if (!ScriviPeriodoBolletta(archivio, prova, locale, errore)) {
+    if (!ScriviPeriodoBolletta(archivio, prova, errore)) {
         // The store keeps refused writes for its next save: queue the period
         // still in force after them, so no later save brings the refused one back.
-        ScriviPeriodoBolletta(archivio, imp, locale, nullptr);
+        ScriviPeriodoBolletta(archivio, imp, nullptr);
         return false;
     }
     imp.DatIPB = inizio;

@@ -1,7 +1,6 @@
 #pragma once
 // Adopting the bill period chosen in the bill window.
 #include <QDate>
-#include <QLocale>
 #include <QString>
 
 class ArchivioImpostazioni;
@@ -13,4 +12,4 @@ bool PeriodoCambiato(const Impostazioni& imp, QDate inizio, QDate fine);
 // Stores inizio..fine as DatIPB/DatFPB and makes it the program's period.
 // On a failed save the program keeps its old period and *errore says why.
 bool SalvaPeriodoBolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, QDate inizio, QDate fine,
-                          const QLocale& locale, QString* errore);
+                          QString* errore);

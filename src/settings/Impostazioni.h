@@ -1,7 +1,8 @@
 #pragma once
 // The program-wide values of every setting, as loaded at start-up and kept in
 // step by each writer. Every reader takes them from here; nothing rereads the
-// store after start-up.
+// store after start-up. Keys, defaults and ranges are those of
+// TabellaImpostazioni.h; a default-constructed value holds the defaults.
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -12,37 +13,34 @@ inline constexpr int MassimoTariffe = 5;
 inline constexpr int MassimoFasce = 5;
 
 struct Tariffa {
-    QString Descrizione;          // DscTr n
-    float SecondiPerScatto = 0;   // SPSTr n
-    quint32 Colore = 0;           // ClrTr n, red + 256 x green + 65536 x blue
+    QString Descrizione;
+    float SecondiPerScatto = 0;
+    quint32 Colore = 0;           // red + 256 x green + 65536 x blue
 };
 
 struct Fascia {
-    QString Inizio;               // InzFs n, "h.mm"
-    int TariffaFeriali = 0;       // TrfFr n
-    int TariffaSabato = 0;        // TrfSb n
-    int TariffaFestivi = 0;       // TrfFs n
+    QString Inizio;               // "h.mm"
+    int TariffaFeriali = 0;
+    int TariffaSabato = 0;
+    int TariffaFestivi = 0;
 };
 
 // The whole tariff structure; replaced as a whole by the tariff editor.
 struct ModelloTariffe {
-    int CstSct = 127;
-    int PrcIva = 20;
-    bool SctAgg = true;
-    int MaxTrf = 2;
-    std::array<Tariffa, MassimoTariffe> Tariffe{{
-        {QStringLiteral("Ordinaria"), 220, 8454143},
-        {QStringLiteral("Ridotta"), 400, 16744576},
-        {}, {}, {}}};
-    int MaxFsc = 3;
-    std::array<Fascia, MassimoFasce> Fasce{{
-        {QStringLiteral("8.00"), 1, 1, 2},
-        {QStringLiteral("13.00"), 1, 2, 2},
-        {QStringLiteral("18.30"), 2, 2, 2},
-        {}, {}}};
+    ModelloTariffe();
+    struct Vuoto {};
+    explicit ModelloTariffe(Vuoto) {}
+
+    int CstSct = 0;
+    int PrcIva = 0;
+    bool SctAgg = false;
+    int MaxTrf = 1;
+    std::array<Tariffa, MassimoTariffe> Tariffe{};
+    int MaxFsc = 1;
+    std::array<Fascia, MassimoFasce> Fasce{};
     bool RidTrf = false;
-    int PrcRid = 50;
-    int LimRid = 1;
+    int PrcRid = 0;
+    int LimRid = 0;
     int TipRid = 0;               // 0: LimRid counts pulses, 1: seconds
 
     // 1-based, as the keys are numbered.
@@ -64,29 +62,37 @@ inline bool operator==(const Fascia& a, const Fascia& b)
         && a.TariffaFestivi == b.TariffaFestivi;
 }
 
-inline constexpr int NumeroSuoni = 5;    // Wav000..Wav004
-inline constexpr int NumeroAllarmi = 4;  // Msg001..Msg004
+inline constexpr int NumeroSuoni = 5;    // index = sound event 0..4
+inline constexpr int NumeroAllarmi = 4;  // alarms 1..4
+
+// The value the main window shows, and over which period.
+enum class TipoImporto { Importo, ImportoIva, Scatti, Tempo };
+enum class PeriodoImporto { Connessione, Giorno, Bolletta };
 
 struct Impostazioni {
-    int IntRfr = 1000;
-    int IntCtr = 1000;
-    bool TopWin = true;
+    Impostazioni();
+    struct Vuoto {};
+    explicit Impostazioni(Vuoto) : Tariffe(ModelloTariffe::Vuoto{}) {}
+
+    int IntRfr = 0;
+    int IntCtr = 0;
+    bool TopWin = false;
     bool CnfStp = false;
-    bool SlvImp = true;
-    bool CtrAut = true;
+    bool SlvImp = false;
+    bool CtrAut = false;
     bool CtrCon = false;
-    // Clr000..Clr004; nothing means "None": the designed colour stays.
+    // Nothing means "None": the designed colour stays.
     std::array<std::optional<quint32>, 5> Clr{};
-    bool ClrTar = true;
+    bool ClrTar = false;
     std::optional<double> TopTwp;  // nothing means "None"
     std::optional<double> LftTwp;
-    int TipImp = 1;
-    int PerImp = 1;
+    TipoImporto TipImp = TipoImporto::Importo;
+    PeriodoImporto PerImp = PeriodoImporto::Connessione;
     QDate DatIPB;
     QDate DatFPB;
     ModelloTariffe Tariffe;
-    bool LogCon = true;
-    std::array<QString, NumeroSuoni> Wav{};          // index = sound event 0..4
+    bool LogCon = false;
+    std::array<QString, NumeroSuoni> Wav{};
     std::array<bool, NumeroAllarmi + 1> Msg{};       // index 1..4, [0] unused
     std::array<double, NumeroAllarmi + 1> MsV{};     // index 1..4, [0] unused
     std::array<bool, NumeroAllarmi> MsI{};           // index 1..3, [0] unused

@@ -2,20 +2,21 @@
 
 #include "common/FormeTesto.h"
 #include "settings/CaricaImpostazioni.h"
+#include "settings/TabellaImpostazioni.h"
 
 #include <algorithm>
 #include <cmath>
 
 QString CorreggiDescrizione(const QString& testo)
 {
-    return testo.left(20);
+    return testo.left(qsizetype(IntervalloChiave("DscTr").massimo));
 }
 
 QString CorreggiSecondi(const QString& testo, const QLocale& locale)
 {
     const std::optional<double> letto = LeggiNumero(testo, locale);
     double v = letto && std::isfinite(*letto) ? ArrotondaMezzi(*letto * 10) / 10 : 0;
-    if (v < 1 || v > 3600)
+    if (constexpr Intervallo secondi = IntervalloChiave("SPSTr"); !secondi.Contiene(v))
         v = 1;
     return TestoNumeroSingolo(float(v), locale);
 }
@@ -26,10 +27,20 @@ QString CorreggiIntero(const QString& testo, int minimo, int massimo, int sostit
     return QString::number(v >= minimo && v <= massimo ? int(v) : sostituto);
 }
 
-QString CorreggiCostoScatto(const QString& testo) { return CorreggiIntero(testo, 0, 9999, 0); }
-QString CorreggiPercentualeIva(const QString& testo) { return CorreggiIntero(testo, 0, 99, 0); }
-QString CorreggiPercentualeRiduzione(const QString& testo) { return CorreggiIntero(testo, 1, 99, 1); }
-QString CorreggiLimiteRiduzione(const QString& testo) { return CorreggiIntero(testo, 0, 9999, 0); }
+namespace {
+QString CorreggiChiave(const QString& testo, Intervallo campo, int sostituto)
+{
+    return CorreggiIntero(testo, int(campo.minimo), int(campo.massimo), sostituto);
+}
+} // namespace
+
+QString CorreggiCostoScatto(const QString& testo) { return CorreggiChiave(testo, IntervalloChiave("CstSct"), 0); }
+QString CorreggiPercentualeIva(const QString& testo) { return CorreggiChiave(testo, IntervalloChiave("PrcIva"), 0); }
+QString CorreggiPercentualeRiduzione(const QString& testo)
+{
+    return CorreggiChiave(testo, IntervalloChiave("PrcRid"), 1);
+}
+QString CorreggiLimiteRiduzione(const QString& testo) { return CorreggiChiave(testo, IntervalloChiave("LimRid"), 0); }
 
 BozzaTariffe::BozzaTariffe(const ModelloTariffe& modello, const QLocale& locale)
     : originale_(modello), locale_(locale)
@@ -112,15 +123,15 @@ ModelloTariffe BozzaTariffe::Componi() const
 }
 
 bool SalvaModelloTariffe(Impostazioni& imp, ArchivioImpostazioni& archivio, const ModelloTariffe& nuovo,
-                         const QLocale& locale, QString* errore)
+                         QString* errore)
 {
     Impostazioni prova = imp;
     prova.Tariffe = nuovo;
-    if (!ScriviTariffe(archivio, prova, locale, errore)) {
+    if (!ScriviTariffe(archivio, prova, errore)) {
         // The store keeps failed writes for its next save; queue the values
         // still in memory after them, so that save cannot bring back the
         // refused model behind the program's back.
-        ScriviTariffe(archivio, imp, locale, nullptr);
+        ScriviTariffe(archivio, imp, nullptr);
         return false;
     }
     imp.Tariffe = nuovo;

@@ -12,14 +12,16 @@
 class ArchivioImpostazioni;
 
 // Field corrections; each returns the text to write back.
-QString CorreggiDescrizione(const QString& testo);                      // first 20 characters
-QString CorreggiSecondi(const QString& testo, const QLocale& locale);   // one decimal, 1..3600, else 1
+// Each keeps its key's range from the settings table; a value outside it is
+// replaced as noted.
+QString CorreggiDescrizione(const QString& testo);                      // cut to the longest
+QString CorreggiSecondi(const QString& testo, const QLocale& locale);   // one decimal, else 1
 // Whole part in minimo..massimo, else `sostituto`.
 QString CorreggiIntero(const QString& testo, int minimo, int massimo, int sostituto);
-QString CorreggiCostoScatto(const QString& testo);            // 0..9999, else 0
-QString CorreggiPercentualeIva(const QString& testo);         // 0..99, else 0
-QString CorreggiPercentualeRiduzione(const QString& testo);   // 1..99, else 1
-QString CorreggiLimiteRiduzione(const QString& testo);        // 0..9999, else 0
+QString CorreggiCostoScatto(const QString& testo);            // else 0
+QString CorreggiPercentualeIva(const QString& testo);         // else 0
+QString CorreggiPercentualeRiduzione(const QString& testo);   // else 1
+QString CorreggiLimiteRiduzione(const QString& testo);        // else 0
 
 struct RigaTariffa {
     QString Descrizione;
@@ -69,4 +71,4 @@ private:
 // Stores `nuovo` and, only once it is stored, puts it in `imp`. On failure
 // `imp` is unchanged and the store's pending values are those of `imp`.
 bool SalvaModelloTariffe(Impostazioni& imp, ArchivioImpostazioni& archivio, const ModelloTariffe& nuovo,
-                         const QLocale& locale, QString* errore);
+                         QString* errore);

@@ -185,7 +185,7 @@ ModificaTariffe::ModificaTariffe(Impostazioni& imp, ArchivioImpostazioni& archiv
         Descrizione[size_t(i - 1)]->setText(bozza_.Riga(i).Descrizione);
         SecondiPerScatto[size_t(i - 1)]->setText(bozza_.Riga(i).Secondi);
     }
-    mostraTariffe();
+    MostraTariffe();
     M_Riduzione->setChecked(bozza_.Riduzione);
     M_PercentualeRiduzione->setText(bozza_.PercentualeRiduzione);
     M_LimiteRiduzione->setText(bozza_.LimiteRiduzione);
@@ -193,7 +193,7 @@ ModificaTariffe::ModificaTariffe(Impostazioni& imp, ArchivioImpostazioni& archiv
     M_Riduzione_Click();
 }
 
-void ModificaTariffe::mostraTariffe()
+void ModificaTariffe::MostraTariffe()
 {
     const int n = bozza_.NumeroTariffe();
     for (int i = 1; i <= MassimoTariffe; ++i) {
@@ -266,14 +266,14 @@ void ModificaTariffe::P_AggiungiTariffa_Click()
     const int n = bozza_.NumeroTariffe();
     Descrizione[size_t(n - 1)]->setText(bozza_.Riga(n).Descrizione);
     SecondiPerScatto[size_t(n - 1)]->setText(bozza_.Riga(n).Secondi);
-    mostraTariffe();
+    MostraTariffe();
 }
 
 void ModificaTariffe::P_RimuoviTariffa_Click()
 {
     Griglia->ControllaCelle();
     if (bozza_.RimuoviTariffa())
-        mostraTariffe();
+        MostraTariffe();
 }
 
 void ModificaTariffe::CambiaColore(int i)
@@ -286,7 +286,7 @@ void ModificaTariffe::CambiaColore(int i)
     Griglia->Aggiorna();
 }
 
-void ModificaTariffe::leggiCampi()
+void ModificaTariffe::LeggiCampi()
 {
     // OK can be pressed without the field in hand losing the focus.
     for (int i = 1; i <= bozza_.NumeroTariffe(); ++i) {
@@ -305,9 +305,9 @@ void ModificaTariffe::leggiCampi()
 
 void ModificaTariffe::P_Salva_Click()
 {
-    leggiCampi();
+    LeggiCampi();
     QString errore;
-    if (!SalvaModelloTariffe(imp_, archivio_, bozza_.Componi(), locale(), &errore)) {
+    if (!SalvaModelloTariffe(imp_, archivio_, bozza_.Componi(), &errore)) {
         // Nothing changed: the user may try again or cancel.
         messaggi_.Avviso(QStringLiteral("Impossibile salvare le tariffe: %1").arg(errore));
         return;

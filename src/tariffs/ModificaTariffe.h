@@ -58,8 +58,8 @@ public:
     const BozzaTariffe& Bozza() const { return bozza_; }
 
 private:
-    void mostraTariffe();
-    void leggiCampi();
+    void MostraTariffe();
+    void LeggiCampi();
 
     Impostazioni& imp_;
     ArchivioImpostazioni& archivio_;

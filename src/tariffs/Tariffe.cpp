@@ -119,12 +119,6 @@ int TariffaInVigore(const ModelloTariffe& modello, const QDate& data, const QTim
     return TariffaDellaFascia(modello, FasciaInVigore(modello, ora), TipoDelGiorno(data));
 }
 
-float SecondiPerScattoInVigore(const ModelloTariffe& modello, const QDate& data, const QTime& ora)
-{
-    const float s = TariffaAttuale(modello, data, ora).SecondiPerScatto;
-    return std::isnan(s) ? 1.0f : std::clamp(s, 1.0f, 3600.0f);
-}
-
 quint32 ColoreInVigore(const ModelloTariffe& modello, const QDate& data, const QTime& ora)
 {
     return TariffaAttuale(modello, data, ora).Colore;

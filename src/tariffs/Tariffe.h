@@ -38,9 +38,6 @@ int FasciaInVigore(const ModelloTariffe& modello, const QTime& ora);
 // the tariff table.
 int TariffaDellaFascia(const ModelloTariffe& modello, int fascia, TipoGiorno tipo);
 int TariffaInVigore(const ModelloTariffe& modello, const QDate& data, const QTime& ora);
-// Seconds per pulse in force, kept within 1..3600 (a stored 0 or NaN would
-// make every instant a pulse).
-float SecondiPerScattoInVigore(const ModelloTariffe& modello, const QDate& data, const QTime& ora);
 quint32 ColoreInVigore(const ModelloTariffe& modello, const QDate& data, const QTime& ora);
 
 // One pulse of a count: the pulses to add (2 for the first with the extra

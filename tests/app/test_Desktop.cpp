@@ -81,7 +81,7 @@ TEST_F(DesktopTest, IlVassoioSegueLaSpiaEIlValoreDelPannello)
     EXPECT_EQ(v->LedMostrato(), w->LedCorrente());
     EXPECT_EQ(icona->toolTip(), w->Importo->text());
     EXPECT_EQ(icona->toolTip(), "Lire  254 ");
-    w->ScegliTipo(3);
+    w->ScegliTipo(TipoImporto::Scatti);
     EXPECT_EQ(icona->toolTip(), "Scatti  2 ");
     w->MostraTesto("Connessione... ");
     EXPECT_EQ(icona->toolTip(), "Connessione... ");

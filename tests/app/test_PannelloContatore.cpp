@@ -20,12 +20,12 @@ QStringList TestiEstremi()
     constexpr int ivaMassima = 99;
     QStringList testi{TestoConnessione};
     for (double importo : {0.0, 63.5, 12827762.0, importoMassimo, importoMassimo + 0.5})
-        for (int tipo : {1, 2})
+        for (TipoImporto tipo : {TipoImporto::Importo, TipoImporto::ImportoIva})
             testi << *TestoImporto(tipo, {0, importo}, 0, ivaMassima);
     for (qint32 scatti : {0, massimo, minimo})
-        testi << *TestoImporto(3, {scatti, 0}, 0, 0);
+        testi << *TestoImporto(TipoImporto::Scatti, {scatti, 0}, 0, 0);
     for (float secondi : {0.0f, 3895.0f, 359999.0f, float(massimo)})
-        testi << *TestoImporto(4, {}, secondi, 0);
+        testi << *TestoImporto(TipoImporto::Tempo, {}, secondi, 0);
     return testi;
 }
 

@@ -70,33 +70,37 @@ TEST_F(PrincipaleTest, TestiDelValoreInOgniTipoEPeriodo)
     Impostazioni& imp = app->Valori();
     Tasto(Qt::Key_F2);  // 2 pulses, 254 lire
     ASSERT_TRUE(m->ConteggioAttivo());
-    struct Caso { int periodo; int tipo; const char* testo; };
+    using P = PeriodoImporto;
+    using T = TipoImporto;
+    struct Caso { P periodo; T tipo; const char* testo; };
     const Caso casi[] = {
-        {1, 1, "Lire  254 "}, {1, 2, "L.+Iva  305 "}, {1, 3, "Scatti  2 "}, {1, 4, "Tempo  0\" "},
-        {2, 1, "Lire  254 "}, {3, 3, "Scatti  2 "},
+        {P::Connessione, T::Importo, "Lire  254 "}, {P::Connessione, T::ImportoIva, "L.+Iva  305 "},
+        {P::Connessione, T::Scatti, "Scatti  2 "},  {P::Connessione, T::Tempo, "Tempo  0\" "},
+        {P::Giorno, T::Importo, "Lire  254 "},      {P::Bolletta, T::Scatti, "Scatti  2 "},
     };
     for (const Caso& c : casi) {
         w->ScegliPeriodo(c.periodo);
         w->ScegliTipo(c.tipo);
-        EXPECT_EQ(Testo(), QString::fromUtf8(c.testo)) << c.periodo << "/" << c.tipo;
+        EXPECT_EQ(Testo(), QString::fromUtf8(c.testo)) << int(c.periodo) << "/" << int(c.tipo);
     }
-    EXPECT_EQ(imp.PerImp, 3);
+    EXPECT_EQ(imp.PerImp, P::Bolletta);
     EXPECT_EQ(w->P_Periodo->text(), "B");
 }
 
 TEST_F(PrincipaleTest, ClicSulValoreEsulPeriodo)
 {
     Impostazioni& imp = app->Valori();
-    std::vector<int> tipi;
+    using T = TipoImporto;
+    std::vector<T> tipi;
     for (int i = 0; i < 5; ++i) {
         QTest::mouseClick(w->Importo, Qt::LeftButton);
         tipi.push_back(imp.TipImp);
     }
-    EXPECT_EQ(tipi, (std::vector<int>{2, 3, 4, 1, 2}));
-    w->ScegliTipo(4);
+    EXPECT_EQ(tipi, (std::vector<T>{T::ImportoIva, T::Scatti, T::Tempo, T::Importo, T::ImportoIva}));
+    w->ScegliTipo(T::Tempo);
     QTest::mouseClick(w->P_Periodo, Qt::LeftButton);  // to "G": time is not shown there
-    EXPECT_EQ(imp.PerImp, 2);
-    EXPECT_EQ(imp.TipImp, 1);
+    EXPECT_EQ(imp.PerImp, PeriodoImporto::Giorno);
+    EXPECT_EQ(imp.TipImp, T::Importo);
     EXPECT_EQ(w->P_Periodo->text(), "G");
     EXPECT_FALSE(w->mnuTipoImporto[4]->isEnabled());
     tipi.clear();
@@ -104,7 +108,7 @@ TEST_F(PrincipaleTest, ClicSulValoreEsulPeriodo)
         QTest::mouseClick(w->Importo, Qt::LeftButton);
         tipi.push_back(imp.TipImp);
     }
-    EXPECT_EQ(tipi, (std::vector<int>{2, 3, 1, 2}));
+    EXPECT_EQ(tipi, (std::vector<T>{T::ImportoIva, T::Scatti, T::Importo, T::ImportoIva}));
     QTest::mouseClick(w->P_Periodo, Qt::LeftButton);
     QTest::mouseClick(w->P_Periodo, Qt::LeftButton);
     EXPECT_EQ(w->P_Periodo->text(), "C");
@@ -273,8 +277,8 @@ TEST_F(PrincipaleBolletta, UnGiornoCorrettoArrivaAlPannelloAllaChiusura)
     utente.risposte = {true};
     QTest::keyClick(w, Qt::Key_F3);
     ASSERT_FALSE(m->ConteggioAttivo());
-    w->ScegliTipo(1);
-    w->ScegliPeriodo(2);  // the day
+    w->ScegliTipo(TipoImporto::Importo);
+    w->ScegliPeriodo(PeriodoImporto::Giorno);
     EXPECT_EQ(w->Importo->text(), "Lire  254 ");
 
     QString mese, giorno;
@@ -297,7 +301,7 @@ TEST_F(PrincipaleBolletta, UnGiornoCorrettoArrivaAlPannelloAllaChiusura)
     EXPECT_EQ(mese, "Dicembre");
     EXPECT_EQ(giorno, "40  ");
     EXPECT_EQ(w->Importo->text(), "Lire  5.080 ");
-    w->ScegliPeriodo(3);
+    w->ScegliPeriodo(PeriodoImporto::Bolletta);
     EXPECT_EQ(w->Importo->text(), "Lire  5.080 ");
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
+
 namespace {
 const QLocale italiano(QLocale::Italian, QLocale::Italy);
 const QLocale inglese(QLocale::English, QLocale::UnitedStates);
@@ -67,6 +69,11 @@ TEST(TestoNumero, FormaPiuBreveEAndataRitorno)
     EXPECT_EQ(TestoNumeroSingolo(220.f, italiano), "220");
     EXPECT_EQ(TestoNumeroSingolo(0.1f, italiano), "0,1");
     EXPECT_EQ(TestoNumero(1e21, italiano), "1000000000000000000000");
+    // Written out in full, never cut short by the buffer.
+    EXPECT_EQ(TestoNumero(1e100, QLocale::c()).size(), 101);
+    EXPECT_EQ(*LeggiNumero(TestoNumero(1e100, QLocale::c()), QLocale::c()), 1e100);
+    EXPECT_EQ(TestoNumero(-DBL_MAX, QLocale::c()).size(), 310);
+    EXPECT_EQ(*LeggiNumero(TestoNumero(DBL_MAX, QLocale::c()), QLocale::c()), DBL_MAX);
     EXPECT_EQ(TestoNumero(-3.25, italiano), "-3,25");
     for (double v : {0.0, 72.5, 1234.75, -3.25, 1e-3}) {
         auto letto = LeggiNumero(TestoNumero(v, italiano), italiano);

@@ -30,7 +30,7 @@ QMap<QString, QString> TestiOpzioni(const Impostazioni& imp)
 {
     QTemporaryDir d;
     ArchivioImpostazioni a(d.filePath("x.conf"));
-    ScriviOpzioni(a, imp, QLocale(), nullptr);
+    ScriviOpzioni(a, imp, nullptr);
     QMap<QString, QString> m;
     for (const QString& k : a.Chiavi())
         m.insert(k, a.Leggi(k, {}));
@@ -151,7 +151,7 @@ TEST_F(OpzioniTest, OkSenzaModificheRiscriveGliStessiValoriEIColoriComeNumeri)
     imp.MsI = {false, true, false, true};
     imp.Wav = {"a.wav", "", "", "", "m.wav"};
     imp.Clr = {};  // "None": the designed colours are shown
-    ScriviOpzioni(*archivio, imp, QLocale(), nullptr);
+    ScriviOpzioni(*archivio, imp, nullptr);
     const QMap<QString, QString> prima = TestiOpzioni(imp);
     EXPECT_EQ(prima.value("Clr002"), "None");
 
@@ -436,7 +436,7 @@ TEST_F(OpzioniTest, UnSalvataggioFallitoSiDiceELasciaMemoriaEArchivioConcordi)
 
     // The next save, by whichever window, stores what memory holds.
     QDir().rmdir(percorso);
-    ASSERT_TRUE(ScriviPeriodoBolletta(*archivio, imp, QLocale(), nullptr));
+    ASSERT_TRUE(ScriviPeriodoBolletta(*archivio, imp, nullptr));
     EXPECT_EQ(Salvato("TopWin"), "-1");
 
     Clic(d.P_Salva);

@@ -127,15 +127,15 @@ TEST(PeriodoBolletta, SalvatoOppureRifiutatoSenzaCambiareNulla)
 
     ArchivioImpostazioni buono(dir.filePath("Velatrix.conf"));
     QString errore;
-    ASSERT_TRUE(SalvaPeriodoBolletta(imp, buono, QDate(2026, 12, 15), QDate(2027, 2, 14), it, &errore));
+    ASSERT_TRUE(SalvaPeriodoBolletta(imp, buono, QDate(2026, 12, 15), QDate(2027, 2, 14), &errore));
     EXPECT_EQ(imp.DatFPB, QDate(2027, 2, 14));
-    EXPECT_EQ(ArchivioImpostazioni(dir.filePath("Velatrix.conf")).Leggi("DatIPB", ""), "15/12/2026");
+    EXPECT_EQ(ArchivioImpostazioni(dir.filePath("Velatrix.conf")).Leggi("DatIPB", ""), "2026-12-15");
 
     // A folder where the file should be: the save fails and nothing changes.
     ASSERT_TRUE(QDir(dir.path()).mkdir("cartella"));
     ArchivioImpostazioni cattivo(dir.filePath("cartella"));
-    EXPECT_FALSE(SalvaPeriodoBolletta(imp, cattivo, QDate(2020, 1, 1), QDate(2020, 1, 31), it, &errore));
+    EXPECT_FALSE(SalvaPeriodoBolletta(imp, cattivo, QDate(2020, 1, 1), QDate(2020, 1, 31), &errore));
     EXPECT_FALSE(errore.isEmpty());
     EXPECT_EQ(imp.DatIPB, QDate(2026, 12, 15));
-    EXPECT_EQ(cattivo.Leggi("DatIPB", ""), "15/12/2026");
+    EXPECT_EQ(cattivo.Leggi("DatIPB", ""), "2026-12-15");
 }

@@ -411,8 +411,8 @@ TEST_F(FinestreBolletta, ChiudiChiedeSoloSeIlPeriodoECambiato)
         utente.risposte = {true};
         QTest::mouseClick(w->P_Chiudi, Qt::LeftButton);
         EXPECT_EQ(imp.DatFPB, QDate(2027, 1, 1));
-        EXPECT_EQ(ArchivioImpostazioni(tmp.filePath("Velatrix.conf")).Leggi("DatFPB", ""), "01/01/2027");
-        EXPECT_EQ(ArchivioImpostazioni(tmp.filePath("Velatrix.conf")).Leggi("DatIPB", ""), "15/11/2026");
+        EXPECT_EQ(ArchivioImpostazioni(tmp.filePath("Velatrix.conf")).Leggi("DatFPB", ""), "2027-01-01");
+        EXPECT_EQ(ArchivioImpostazioni(tmp.filePath("Velatrix.conf")).Leggi("DatIPB", ""), "2026-11-15");
     }
     // Esc and the frame skip the question but still reload the totals.
     auto w = Apri();

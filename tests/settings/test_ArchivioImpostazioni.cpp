@@ -118,6 +118,7 @@ TEST_F(Archivio, SalvataggioFallitoLasciaIlFileDiPrimaESiPuoRiprovare)
 
     EXPECT_FALSE(riuscito);
     EXPECT_TRUE(errore.contains(percorso)) << errore.toStdString();
+    EXPECT_TRUE(errore.contains("file troppo grande")) << "the real cause: " << errore.toUtf8().constData();
     EXPECT_EQ(Contenuto(percorso), prima);
     EXPECT_TRUE(AltriFile().isEmpty()) << AltriFile().join(' ').toStdString();
     EXPECT_TRUE(a.InSospeso());
@@ -191,6 +192,54 @@ TEST(ArchivioPercorso, SegueLaCartellaDiConfigurazioneDellUtente)
 {
     EXPECT_EQ(ArchivioImpostazioni::PercorsoPredefinito(),
               qEnvironmentVariable("XDG_CONFIG_HOME") + "/Velatrix/Velatrix.conf");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Archivio, UnValoreCheNonSopravviveAllaRiscritturaPrendeIlPredefinito)
+{
+    {
+        // A NaN, a list holding a NUL, a text holding one, a foreign NaN.
+        ScriviFile(percorso, "[Settings]\n"
+                             "MsV001=@Variant(\\0\\0\\0\\x6\\x7f\\xf8\\0\\0\\0\\0\\0\\0)\n"
+                             "Wav001=a, @String(\\0\\x62)\n"
+                             "Wav002=@String(x\\0y)\n"
+                             "CstSct=150\n"
+                             "[Altro]\n"
+                             "Numero=@Variant(\\0\\0\\0\\x6\\x7f\\xf8\\0\\0\\0\\0\\0\\0)\n");
+    }
+    const QByteArray prima = Contenuto(percorso);
+    ArchivioImpostazioni a(percorso);
+    EXPECT_FALSE(a.Contiene("MsV001"));
+    EXPECT_FALSE(a.Contiene("Wav001"));
+    EXPECT_FALSE(a.Contiene("Wav002"));
+    EXPECT_EQ(a.Leggi("CstSct", ""), "150");
+    a.Scrivi("RegFlg", "0");
+    QString errore;
+    ASSERT_TRUE(a.Salva(&errore)) << errore.toStdString();
+    EXPECT_EQ(Contenuto(percorso + ".danneggiato"), prima) << "what was dropped is kept aside";
+    ArchivioImpostazioni b(percorso);
+    EXPECT_EQ(b.Leggi("CstSct", ""), "150");
+    b.Scrivi("RegFlg", "-1");
+    ASSERT_TRUE(b.Salva(&errore)) << errore.toStdString();
+}
+
+TEST_F(Archivio, IResiduiDiUnSalvataggioInterrottoSiTolgonoAllAvvio)
+{
+    const QString cartella = tmp.filePath("Velatrix");
+    const QStringList residui{".Velatrix.conf.aB3dE9", ".Velatrix.conf.aB3dE9.lock", ".Velatrix.conf.Zz0011",
+                              ".velatrix-Qw12Er.conf"};
+    const QStringList altri{"Velatrix.conf", "Velatrix.conf.danneggiato", "note.txt", ".Velatrix.conf.nota"};
+    for (const QString& f : residui + altri)
+        ScriviFile(cartella + "/" + f, "[Settings]\nCstSct=1\n");
+    ArchivioImpostazioni a(percorso);
+    QStringList rimasti = QDir(cartella).entryList(QDir::Files | QDir::Hidden);
+    rimasti.sort();
+    QStringList attesi = altri;
+    attesi.sort();
+    EXPECT_EQ(rimasti, attesi);
 }
 
 } // namespace

@@ -91,8 +91,8 @@ TEST_F(Caricamento, ArchivioVuotoDaIPredefiniti)
     for (const auto& c : imp.Clr)
         EXPECT_FALSE(c.has_value());
     EXPECT_FALSE(imp.TopTwp || imp.LftTwp);
-    EXPECT_EQ(imp.TipImp, 1);
-    EXPECT_EQ(imp.PerImp, 1);
+    EXPECT_EQ(imp.TipImp, TipoImporto::Importo);
+    EXPECT_EQ(imp.PerImp, PeriodoImporto::Connessione);
     EXPECT_EQ(imp.DatIPB, QDate(2026, 12, 1));
     EXPECT_EQ(imp.DatFPB, QDate(2026, 12, 31));
     EXPECT_EQ(imp.Tariffe, ModelloTariffe{});
@@ -108,12 +108,12 @@ TEST_F(Caricamento, PrimoAvvioSalvaOgniChiaveTranneLaRiduzione)
         ArchivioImpostazioni a(percorso);
         const Impostazioni imp = Carica(a);
         QString errore;
-        ASSERT_TRUE(ScriviPrimoAvvio(a, imp, 0, 8100.5, ColoriProgettati, Italiano, &errore))
+        ASSERT_TRUE(ScriviPrimoAvvio(a, imp, 0, 8100.5, ColoriProgettati, &errore))
             << errore.toStdString();
     }
     QSet<QString> attese{"RegFlg", "IntRfr", "IntCtr", "TopWin", "CnfStp", "SlvImp", "CtrAut", "CtrCon",
                          "ClrTar", "TopTwp", "LftTwp", "TipImp", "PerImp", "DatIPB", "DatFPB", "CstSct",
-                         "PrcIva", "SctAgg", "MaxTrf", "MaxFsc", "LogCon"};
+                         "PrcIva", "SctAgg", "MaxTrf", "MaxFsc", "LogCon", "IfcPtp"};
     attese += Famiglia("Clr00", 0, 4) + Famiglia("Wav00", 0, 4) + Famiglia("Msg00", 1, 4)
         + Famiglia("MsV00", 1, 4) + Famiglia("MsI00", 1, 3);
     attese += Famiglia("DscTr", 1, 2) + Famiglia("SPSTr", 1, 2) + Famiglia("ClrTr", 1, 2);
@@ -127,8 +127,8 @@ TEST_F(Caricamento, PrimoAvvioSalvaOgniChiaveTranneLaRiduzione)
     } valori[] = {
         {"RegFlg", "0"},        {"TopWin", "-1"},       {"CnfStp", "0"},      {"CstSct", "127"},
         {"SPSTr1", "220"},      {"DscTr2", "Ridotta"},  {"ClrTr1", "8454143"}, {"InzFs3", "18.30"},
-        {"TrfFs1", "2"},        {"TopTwp", "0"},        {"LftTwp", "8100,5"},  {"DatIPB", "01/05/2026"},
-        {"DatFPB", "31/05/2026"}, {"Clr000", "8454016"}, {"Clr004", "16777215"}, {"MsV004", "0"},
+        {"TrfFs1", "2"},        {"TopTwp", "0"},        {"LftTwp", "8100.5"},  {"DatIPB", "2026-05-01"},
+        {"DatFPB", "2026-05-31"}, {"Clr000", "8454016"}, {"Clr004", "16777215"}, {"MsV004", "0"},
         {"Wav004", ""},
     };
     for (const auto& v : valori)
@@ -209,8 +209,8 @@ TEST_F(Caricamento, ValoriFuoriCampoPrendonoIlPiuVicino)
     } casi[] = {
         {"IntRfr", [](auto& i) { return i.IntRfr; }, {1000, 1000, 5000, 1000, 5000}},
         {"IntCtr", [](auto& i) { return i.IntCtr; }, {1000, 1000, 5000, 1000, 5000}},
-        {"TipImp", [](auto& i) { return i.TipImp; }, {1, 1, 4, 1, 4}},
-        {"PerImp", [](auto& i) { return i.PerImp; }, {1, 1, 3, 1, 3}},
+        {"TipImp", [](auto& i) { return NumeroDi(i.TipImp); }, {1, 1, 4, 1, 4}},
+        {"PerImp", [](auto& i) { return NumeroDi(i.PerImp); }, {1, 1, 3, 1, 3}},
         {"CstSct", [](auto& i) { return i.Tariffe.CstSct; }, {0, 127, 9999, 0, 9999}},
         {"PrcIva", [](auto& i) { return i.Tariffe.PrcIva; }, {0, 20, 99, 0, 99}},
         {"PrcRid", [](auto& i) { return i.Tariffe.PrcRid; }, {1, 50, 99, 1, 99}},
@@ -246,9 +246,9 @@ TEST_F(Caricamento, TariffaDiFasciaOltreLeTariffeInUso)
 
 TEST_F(Caricamento, IlTempoSiMostraSoloPerLaConnessione)
 {
-    EXPECT_EQ(CaricaDa({{"TipImp", "4"}, {"PerImp", "1"}}).TipImp, 4);
-    EXPECT_EQ(CaricaDa({{"TipImp", "4"}, {"PerImp", "2"}}).TipImp, 1);
-    EXPECT_EQ(CaricaDa({{"TipImp", "9"}, {"PerImp", "3"}}).TipImp, 1);
+    EXPECT_EQ(CaricaDa({{"TipImp", "4"}, {"PerImp", "1"}}).TipImp, TipoImporto::Tempo);
+    EXPECT_EQ(CaricaDa({{"TipImp", "4"}, {"PerImp", "2"}}).TipImp, TipoImporto::Importo);
+    EXPECT_EQ(CaricaDa({{"TipImp", "9"}, {"PerImp", "3"}}).TipImp, TipoImporto::Importo);
 }
 
 TEST_F(Caricamento, DescrizioneTagliataAVentiCaratteri)
@@ -295,7 +295,7 @@ TEST_F(Scrittori, OgniScrittoreSalvaSoloLeSueChiavi)
     imp.DatIPB = QDate(2026, 5, 1);
     imp.DatFPB = QDate(2026, 5, 31);
     const QSet<QString> opzioni = QSet<QString>{"IntRfr", "CnfStp", "TopWin", "LogCon", "CtrAut", "IntCtr",
-                                                "CtrCon", "SlvImp", "ClrTar"}
+                                                "CtrCon", "SlvImp", "ClrTar", "IfcPtp"}
         + Famiglia("Clr00", 0, 4) + Famiglia("Wav00", 0, 4) + Famiglia("Msg00", 1, 4) + Famiglia("MsV00", 1, 4)
         + Famiglia("MsI00", 1, 3);
     const QSet<QString> tariffe = QSet<QString>{"CstSct", "PrcIva", "SctAgg", "MaxTrf", "MaxFsc", "RidTrf",
@@ -308,11 +308,11 @@ TEST_F(Scrittori, OgniScrittoreSalvaSoloLeSueChiavi)
         Scrittore scrivi;
         QSet<QString> chiavi;
     } casi[] = {
-        {"Opzioni", [&](auto& a, auto* e) { return ScriviOpzioni(a, imp, Italiano, e); }, opzioni},
-        {"Tariffe", [&](auto& a, auto* e) { return ScriviTariffe(a, imp, Italiano, e); }, tariffe},
-        {"Bolletta", [&](auto& a, auto* e) { return ScriviPeriodoBolletta(a, imp, Italiano, e); },
+        {"Opzioni", [&](auto& a, auto* e) { return ScriviOpzioni(a, imp, e); }, opzioni},
+        {"Tariffe", [&](auto& a, auto* e) { return ScriviTariffe(a, imp, e); }, tariffe},
+        {"Bolletta", [&](auto& a, auto* e) { return ScriviPeriodoBolletta(a, imp, e); },
          {"DatIPB", "DatFPB"}},
-        {"Uscita", [&](auto& a, auto* e) { return ScriviUscita(a, imp, 10, 20, Italiano, e); },
+        {"Uscita", [&](auto& a, auto* e) { return ScriviUscita(a, imp, 10, 20, e); },
          {"TopTwp", "LftTwp", "TipImp", "PerImp"}},
     };
     for (const auto& c : casi) {
@@ -338,8 +338,8 @@ TEST_F(Scrittori, IValoriTornanoUgualiAllaLettura)
     imp.Msg[4] = true;
     imp.MsV[4] = 72.5;
     imp.MsI[3] = true;
-    imp.TipImp = 3;
-    imp.PerImp = 2;
+    imp.TipImp = TipoImporto::Scatti;
+    imp.PerImp = PeriodoImporto::Giorno;
     imp.DatIPB = QDate(2026, 4, 15);
     imp.DatFPB = QDate(2026, 5, 14);
     ModelloTariffe& m = imp.Tariffe;
@@ -352,18 +352,18 @@ TEST_F(Scrittori, IValoriTornanoUgualiAllaLettura)
     m.PrcRid = 30;
     m.TipRid = 1;
     ArchivioImpostazioni a(percorso);
-    ASSERT_TRUE(ScriviOpzioni(a, imp, Italiano, nullptr));
-    ASSERT_TRUE(ScriviTariffe(a, imp, Italiano, nullptr));
-    ASSERT_TRUE(ScriviPeriodoBolletta(a, imp, Italiano, nullptr));
-    ASSERT_TRUE(ScriviUscita(a, imp, -45, 1234.5, Italiano, nullptr));
+    ASSERT_TRUE(ScriviOpzioni(a, imp, nullptr));
+    ASSERT_TRUE(ScriviTariffe(a, imp, nullptr));
+    ASSERT_TRUE(ScriviPeriodoBolletta(a, imp, nullptr));
+    ASSERT_TRUE(ScriviUscita(a, imp, -45, 1234.5, nullptr));
 
     ArchivioImpostazioni b(percorso);
     EXPECT_EQ(b.Leggi("CnfStp", ""), "-1");
-    EXPECT_EQ(b.Leggi("MsV004", ""), "72,5");
-    EXPECT_EQ(b.Leggi("SPSTr3", ""), "1,5");
+    EXPECT_EQ(b.Leggi("MsV004", ""), "72.5");
+    EXPECT_EQ(b.Leggi("SPSTr3", ""), "1.5");
     EXPECT_EQ(b.Leggi("Clr001", ""), "None");
-    EXPECT_EQ(b.Leggi("DatIPB", ""), "15/04/2026");
-    EXPECT_EQ(b.Leggi("LftTwp", ""), "1234,5");
+    EXPECT_EQ(b.Leggi("DatIPB", ""), "2026-04-15");
+    EXPECT_EQ(b.Leggi("LftTwp", ""), "1234.5");
 
     const Impostazioni letto = Carica(b);
     EXPECT_EQ(letto.Tariffe, m);
@@ -376,8 +376,8 @@ TEST_F(Scrittori, IValoriTornanoUgualiAllaLettura)
     EXPECT_EQ(letto.Msg, imp.Msg);
     EXPECT_EQ(letto.MsV, imp.MsV);
     EXPECT_EQ(letto.MsI, imp.MsI);
-    EXPECT_EQ(letto.TipImp, 3);
-    EXPECT_EQ(letto.PerImp, 2);
+    EXPECT_EQ(letto.TipImp, TipoImporto::Scatti);
+    EXPECT_EQ(letto.PerImp, PeriodoImporto::Giorno);
     EXPECT_EQ(letto.DatIPB, imp.DatIPB);
     EXPECT_EQ(letto.DatFPB, imp.DatFPB);
     EXPECT_EQ(letto.TopTwp, -45);
@@ -390,10 +390,10 @@ TEST_F(Scrittori, MenoTariffeLascianoQuelleOltreNellArchivio)
     Impostazioni imp;
     imp.Tariffe.MaxTrf = 3;
     imp.Tariffe.tariffa(3) = {"Notturna", 600, 255};
-    ASSERT_TRUE(ScriviTariffe(a, imp, Italiano, nullptr));
+    ASSERT_TRUE(ScriviTariffe(a, imp, nullptr));
     imp.Tariffe.MaxTrf = 2;
     imp.Tariffe.tariffa(3) = {"Cambiata", 1, 1};
-    ASSERT_TRUE(ScriviTariffe(a, imp, Italiano, nullptr));
+    ASSERT_TRUE(ScriviTariffe(a, imp, nullptr));
 
     ArchivioImpostazioni b(percorso);
     EXPECT_EQ(b.Leggi("MaxTrf", ""), "2");
@@ -411,10 +411,14 @@ TEST_F(Scrittori, UnConteggioFuoriMisuraNonEsceDallaTabella)
     Impostazioni imp;
     imp.Tariffe.MaxTrf = 9;
     imp.Tariffe.MaxFsc = -1;
-    ASSERT_TRUE(ScriviTariffe(a, imp, Italiano, nullptr));
+    ASSERT_TRUE(ScriviTariffe(a, imp, nullptr));
     EXPECT_TRUE(a.Contiene("DscTr5"));
     EXPECT_FALSE(a.Contiene("DscTr6"));
-    EXPECT_FALSE(a.Contiene("InzFs1"));
+    // The counts are stored in range, with just the entries they cover.
+    EXPECT_EQ(a.Leggi("MaxTrf", ""), "5");
+    EXPECT_EQ(a.Leggi("MaxFsc", ""), "1");
+    EXPECT_TRUE(a.Contiene("InzFs1"));
+    EXPECT_FALSE(a.Contiene("InzFs2"));
 }
 
 TEST_F(Scrittori, UnSalvataggioFallitoSiSegnala)
@@ -424,7 +428,7 @@ TEST_F(Scrittori, UnSalvataggioFallitoSiSegnala)
     f.close();
     ArchivioImpostazioni a(tmp.filePath("file/Velatrix.conf"));
     QString errore;
-    EXPECT_FALSE(ScriviUscita(a, Impostazioni{}, 0, 0, Italiano, &errore));
+    EXPECT_FALSE(ScriviUscita(a, Impostazioni{}, 0, 0, &errore));
     EXPECT_FALSE(errore.isEmpty());
     EXPECT_TRUE(a.InSospeso());
 }

@@ -280,12 +280,12 @@ TEST(SalvaModelloTariffe, ScriveSoloLeTariffeInUsoELasciaLeAltreChiavi)
     b.Riga(1).Secondi = "10,5";
     const ModelloTariffe nuovo = b.Componi();
     QString errore;
-    ASSERT_TRUE(SalvaModelloTariffe(imp, a, nuovo, QLocale(), &errore)) << errore.toStdString();
+    ASSERT_TRUE(SalvaModelloTariffe(imp, a, nuovo, &errore)) << errore.toStdString();
     EXPECT_EQ(imp.Tariffe, nuovo);
 
     ArchivioImpostazioni riletto(percorso);
     EXPECT_EQ(riletto.Leggi("MaxTrf", ""), "3");
-    EXPECT_EQ(riletto.Leggi("SPSTr1", ""), "10,5");
+    EXPECT_EQ(riletto.Leggi("SPSTr1", ""), "10.5");
     EXPECT_TRUE(riletto.Contiene("DscTr3"));
     EXPECT_FALSE(riletto.Contiene("SPSTr4"));
     EXPECT_EQ(riletto.Leggi("DscTr5", ""), "vecchia");
@@ -302,7 +302,7 @@ TEST(SalvaModelloTariffe, UnaScritturaFallitaLasciaInvariataLaMemoria)
     ModelloTariffe nuovo;
     nuovo.CstSct = 200;
     QString errore;
-    EXPECT_FALSE(SalvaModelloTariffe(imp, a, nuovo, QLocale(), &errore));
+    EXPECT_FALSE(SalvaModelloTariffe(imp, a, nuovo, &errore));
     EXPECT_FALSE(errore.isEmpty());
     EXPECT_EQ(imp.Tariffe, ModelloTariffe{});
     // A later save by another window stores what memory holds.

@@ -49,7 +49,7 @@ protected:
         percorso = dir.filePath("Velatrix.conf");
         archivio = std::make_unique<ArchivioImpostazioni>(percorso);
         // A stored starting point, so that what a save changes shows.
-        ASSERT_TRUE(ScriviTariffe(*archivio, imp, QLocale(), nullptr));
+        ASSERT_TRUE(ScriviTariffe(*archivio, imp, nullptr));
         archivio->Scrivi("DscTr5", "avanzata");
         ASSERT_TRUE(archivio->Salva(nullptr));
         archivio = std::make_unique<ArchivioImpostazioni>(percorso);
@@ -182,7 +182,7 @@ TEST_F(FinestreTariffe, OkSalvaCampiNonLasciatiEAggiornaIlVisualizzatore)
     ArchivioImpostazioni riletto(percorso);
     EXPECT_EQ(riletto.Leggi("CstSct", ""), "200");
     EXPECT_EQ(riletto.Leggi("MaxTrf", ""), "1");
-    EXPECT_EQ(riletto.Leggi("SPSTr1", ""), "72,5");
+    EXPECT_EQ(riletto.Leggi("SPSTr1", ""), "72.5");
     EXPECT_EQ(riletto.Leggi("TrfFr3", ""), "1");
     EXPECT_EQ(riletto.Leggi("RidTrf", ""), "-1");
     // Keys past the counts stay as they were.

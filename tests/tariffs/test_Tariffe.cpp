@@ -1,3 +1,4 @@
+#include "settings/TabellaImpostazioni.h"
 #include "tariffs/Tariffe.h"
 
 #include <gtest/gtest.h>
@@ -137,8 +138,8 @@ TEST(TariffaInVigore, FasceEGiorniDelleImpostazioniPredefinite)
         EXPECT_EQ(FasciaInVigore(m, c.ora), c.fascia) << Testo(c.ora);
         EXPECT_EQ(TariffaInVigore(m, c.data, c.ora), c.tariffa) << Testo(c.data) << " " << Testo(c.ora);
     }
-    EXPECT_EQ(SecondiPerScattoInVigore(m, Lunedi, QTime(10, 0)), 220.0f);
-    EXPECT_EQ(SecondiPerScattoInVigore(m, Domenica, QTime(10, 0)), 400.0f);
+    EXPECT_EQ(m.tariffa(TariffaInVigore(m, Lunedi, QTime(10, 0))).SecondiPerScatto, 220.0f);
+    EXPECT_EQ(m.tariffa(TariffaInVigore(m, Domenica, QTime(10, 0))).SecondiPerScatto, 400.0f);
     EXPECT_EQ(ColoreInVigore(m, Lunedi, QTime(10, 0)), 8454143u);
     EXPECT_EQ(ColoreInVigore(m, Lunedi, QTime(20, 0)), 16744576u);
 }
@@ -215,7 +216,7 @@ TEST(TariffaInVigore, NumeriFuoriTabellaRestanoNeiLimiti)
     for (const Secondi& s : secondi) {
         ModelloTariffe m;
         m.tariffa(1).SecondiPerScatto = s.memorizzati;
-        EXPECT_EQ(SecondiPerScattoInVigore(m, Lunedi, QTime(10, 0)), s.inVigore) << s.memorizzati;
+        EXPECT_EQ(IntervalloChiave("SPSTr").Limita(m.tariffa(TariffaInVigore(m, Lunedi, QTime(10, 0))).SecondiPerScatto), s.inVigore) << s.memorizzati;
     }
 }
 

@@ -1,0 +1,128 @@
+#include "settings/CaricaImpostazioni.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDate Oggi(2026, 5, 14);
+const QLocale Italiano(QLocale::Italian, QLocale::Italy);
+const QLocale Inglese(QLocale::English, QLocale::UnitedStates);
+const QLocale Tedesco(QLocale::German, QLocale::Germany);
+
+// The process locale for one block, as a changed LANG would set it.
+struct LocaleDelProcesso {
+    explicit LocaleDelProcesso(const QLocale& l) { QLocale::setDefault(l); }
+    ~LocaleDelProcesso() { QLocale::setDefault(Italiano); }
+};
+
+// Every key's text as loaded, so two loads can be compared whole.
+QStringList Valori(Impostazioni imp)
+{
+    QStringList t;
+    for (const VoceImpostazione& v : TabellaImpostazioni)
+        if (v.campo || v.campoModello)
+            for (int i = v.primo; i <= v.ultimo; ++i)
+                t << NomeChiave(v, i) + "=" + TestoValore(v, CampoDi(v, imp, i));
+    return t;
+}
+
+class LocaleImpostazioni : public ::testing::Test {
+protected:
+    QTemporaryDir tmp;
+    QString percorso = tmp.filePath("Velatrix.conf");
+
+    Impostazioni CaricaSotto(const QLocale& l)
+    {
+        LocaleDelProcesso sotto(l);
+        ArchivioImpostazioni a(percorso);
+        return CaricaImpostazioni(a, Oggi, QLocale(), true, nullptr);
+    }
+
+    void FileDellaVersionePrecedente(std::initializer_list<std::pair<const char*, const char*>> valori)
+    {
+        ArchivioImpostazioni a(percorso);
+        for (const auto& [k, v] : valori)
+            a.Scrivi(k, v);
+        ASSERT_TRUE(a.Salva(nullptr));
+    }
+};
+
+TEST_F(LocaleImpostazioni, UnFileScrittoInItalianoSiLeggeUgualeOvunque)
+{
+    {
+        LocaleDelProcesso sotto(Italiano);
+        ArchivioImpostazioni a(percorso);
+        Impostazioni imp = CaricaImpostazioni(a, Oggi, QLocale(), true, nullptr);
+        imp.DatIPB = QDate(2026, 12, 1);
+        imp.DatFPB = QDate(2027, 1, 31);
+        imp.MsV[1] = 72.5;
+        imp.MsV[2] = -1234.25;
+        imp.Tariffe.tariffa(1).SecondiPerScatto = 5.25f;
+        ASSERT_TRUE(ScriviPrimoAvvio(a, imp, -45.5, 8100.5, ColoriProgettati, nullptr));
+        ASSERT_TRUE(ScriviTariffe(a, imp, nullptr));
+    }
+    const QStringList italiano = Valori(CaricaSotto(Italiano));
+    EXPECT_TRUE(italiano.contains("DatIPB=2026-12-01"));
+    EXPECT_TRUE(italiano.contains("MsV001=72.5"));
+    EXPECT_TRUE(italiano.contains("SPSTr1=5.25"));
+    for (const QLocale& l : {Inglese, QLocale::c(), Tedesco})
+        EXPECT_EQ(Valori(CaricaSotto(l)), italiano) << l.name().toStdString();
+}
+
+TEST_F(LocaleImpostazioni, INumeriDellaVersionePrecedenteSonoGiustiOvunque)
+{
+    FileDellaVersionePrecedente({{"MsV001", "72,5"}, {"SPSTr1", "5,25"}, {"LftTwp", "8100,5"}, {"TopTwp", "-45"},
+                                 {"MsV002", "1234.5"}, {"CtrCon", "-1"}});
+    for (const QLocale& l : {Inglese, QLocale::c(), Tedesco, Italiano}) {
+        SCOPED_TRACE(l.name().toStdString());
+        const Impostazioni imp = CaricaSotto(l);
+        EXPECT_EQ(imp.MsV[1], 72.5);
+        EXPECT_EQ(imp.Tariffe.tariffa(1).SecondiPerScatto, 5.25f);
+        EXPECT_EQ(imp.LftTwp, 8100.5);
+        EXPECT_EQ(imp.TopTwp, -45);
+        EXPECT_EQ(imp.MsV[2], 1234.5);
+        EXPECT_TRUE(imp.CtrCon);
+    }
+}
+
+TEST_F(LocaleImpostazioni, LeDateDellaVersionePrecedenteNellOrdineCheIlFileDice)
+{
+    const struct {
+        const char* caso;
+        const char* inizio;
+        const char* fine;
+    } casi[] = {
+        {"italiano", "01/12/2026", "31/12/2026"},
+        {"americano", "12/1/2026", "12/31/2026"},
+        {"tedesco", "01.12.2026", "31.12.2026"},
+    };
+    for (const auto& c : casi) {
+        FileDellaVersionePrecedente({{"DatIPB", c.inizio}, {"DatFPB", c.fine}});
+        for (const QLocale& l : {Inglese, Italiano, QLocale::c()}) {
+            SCOPED_TRACE(std::string(c.caso) + " sotto " + l.name().toStdString());
+            const Impostazioni imp = CaricaSotto(l);
+            EXPECT_EQ(imp.DatIPB, QDate(2026, 12, 1));
+            EXPECT_EQ(imp.DatFPB, QDate(2026, 12, 31));
+        }
+    }
+    // Nothing in the file tells the order: the user's locale decides, as before.
+    FileDellaVersionePrecedente({{"DatIPB", "01/12/2026"}, {"DatFPB", "05/12/2026"}});
+    EXPECT_EQ(CaricaSotto(Italiano).DatIPB, QDate(2026, 12, 1));
+    EXPECT_EQ(CaricaSotto(Inglese).DatIPB, QDate(2026, 1, 12));
+    // Unreadable either way: the default, as before.
+    FileDellaVersionePrecedente({{"DatIPB", "31/31/2026"}, {"DatFPB", "abc"}});
+    EXPECT_EQ(CaricaSotto(Inglese).DatIPB, QDate(2026, 5, 1));
+    EXPECT_EQ(CaricaSotto(Inglese).DatFPB, QDate(2026, 5, 31));
+}
+
+TEST_F(LocaleImpostazioni, UnNumeroIllegibileInOgniFormaPrendeIlPredefinito)
+{
+    FileDellaVersionePrecedente({{"MsV001", "1.234,5"}, {"SPSTr1", "1,2,3"}, {"MsV002", "72,5 lire"}});
+    const Impostazioni imp = CaricaSotto(Inglese);
+    EXPECT_EQ(imp.MsV[1], 0);
+    EXPECT_EQ(imp.Tariffe.tariffa(1).SecondiPerScatto, 220.0f);
+    EXPECT_EQ(imp.MsV[2], 0);
+}
+
+} // namespace

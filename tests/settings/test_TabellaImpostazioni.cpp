@@ -1,0 +1,241 @@
+#include "settings/CaricaImpostazioni.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <functional>
+#include <map>
+
+namespace {
+
+const QDate Oggi(2026, 5, 14);
+
+// Every key of the table with its entry and index.
+struct Chiave {
+    const VoceImpostazione* voce;
+    int indice;
+    QString nome;
+};
+
+std::vector<Chiave> TutteLeChiavi()
+{
+    std::vector<Chiave> k;
+    for (const VoceImpostazione& v : TabellaImpostazioni)
+        for (int i = v.primo; i <= v.ultimo; ++i)
+            k.push_back({&v, i, NomeChiave(v, i)});
+    return k;
+}
+
+bool HaCampo(const VoceImpostazione& v) { return v.campo || v.campoModello; }
+
+QString TestoDelCampo(const Chiave& c, Impostazioni& imp)
+{
+    return TestoValore(*c.voce, CampoDi(*c.voce, imp, c.indice));
+}
+
+class Tabella : public ::testing::Test {
+protected:
+    QTemporaryDir tmp;
+    QString percorso = tmp.filePath("Velatrix.conf");
+
+    Impostazioni CaricaDa(const QString& chiave, const QString& testo)
+    {
+        QFile::remove(percorso);
+        ArchivioImpostazioni a(percorso);
+        a.Scrivi(chiave, testo);
+        return CaricaImpostazioni(a, Oggi, QLocale(), true, nullptr);
+    }
+};
+
+TEST_F(Tabella, OgniChiaveUnaVoltaConIlSuoScrittore)
+{
+    std::map<QString, int> visti;
+    for (const Chiave& c : TutteLeChiavi()) {
+        EXPECT_EQ(++visti[c.nome], 1) << c.nome.toStdString();
+        EXPECT_NE(c.voce->scrittori, 0u) << c.nome.toStdString();
+        // Only the reduction keys wait for the tariff editor.
+        const bool riduzione = c.nome == "RidTrf" || c.nome == "PrcRid" || c.nome == "LimRid" || c.nome == "TipRid";
+        EXPECT_EQ(bool(c.voce->scrittori & ScritturaPrimoAvvio), !riduzione) << c.nome.toStdString();
+    }
+    EXPECT_EQ(visti.size(), 82u);
+}
+
+TEST_F(Tabella, PredefinitoDiOgniChiave)
+{
+    ArchivioImpostazioni vuoto(percorso);
+    bool primo = false;
+    Impostazioni caricate = CaricaImpostazioni(vuoto, Oggi, QLocale(), true, &primo);
+    Impostazioni costruite;
+    EXPECT_TRUE(primo);
+    for (const Chiave& c : TutteLeChiavi()) {
+        SCOPED_TRACE(c.nome.toStdString());
+        if (!HaCampo(*c.voce))
+            continue;
+        if (c.voce->dataPredefinita) {
+            EXPECT_EQ(*std::get<QDate*>(CampoDi(*c.voce, caricate, c.indice)), c.voce->dataPredefinita(Oggi));
+            continue;
+        }
+        EXPECT_EQ(TestoDelCampo(c, caricate), QString::fromUtf8(c.voce->Predefinito(c.indice)));
+        EXPECT_EQ(TestoDelCampo(c, costruite), QString::fromUtf8(c.voce->Predefinito(c.indice)));
+    }
+    // The table's defaults themselves, where a family's entries differ.
+    const ModelloTariffe& m = costruite.Tariffe;
+    EXPECT_EQ(m.tariffa(2).Descrizione, "Ridotta");
+    EXPECT_EQ(m.tariffa(3).Descrizione, "");
+    EXPECT_EQ(m.tariffa(5).SecondiPerScatto, 0.0f);
+    EXPECT_EQ(m.tariffa(2).Colore, 16744576u);
+    EXPECT_EQ(m.fascia(3).Inizio, "18.30");
+    EXPECT_EQ(m.fascia(4).Inizio, "");
+    EXPECT_EQ(m.fascia(1).TariffaFestivi, 2);
+    EXPECT_EQ(m.fascia(5).TariffaFeriali, 0);
+    EXPECT_EQ(costruite.Wav[4], "");
+    EXPECT_EQ(costruite.IntCtr, 1000);
+}
+
+// A value of each form other than its default, stored and read back.
+QString Campione(const VoceImpostazione& v)
+{
+    switch (v.forma) {
+    case Forma::Booleano: return QString::fromUtf8(v.predefinito[0]) == "0" ? "-1" : "0";
+    case Forma::Intero:
+        if (v.finoATariffe)
+            return "2";  // of the two tariffs in use
+        return QString::number(int(v.intervallo.massimo) == 1 ? 1 : int(v.intervallo.massimo) - 1);
+    case Forma::Singolo: return "72.5";
+    case Forma::Doppio: return "-1234567.25";
+    case Forma::SingoloONone: return "-45.5";
+    case Forma::Colore:
+    case Forma::ColoreONone: return "1193046";
+    case Forma::Data: return "2027-02-28";
+    case Forma::Testo: return v.intervallo.massimo > 0 ? "Serale, ridotta" : "/home/u/Suoni/a b=c;d \"x\".wav";
+    case Forma::Elenco: return "ppp0 wwan1 tun3";
+    }
+    return {};
+}
+
+TEST_F(Tabella, OgniFormaTornaUgualeDalFile)
+{
+    for (const Chiave& c : TutteLeChiavi()) {
+        if (!HaCampo(*c.voce))
+            continue;
+        SCOPED_TRACE(c.nome.toStdString());
+        const QString testo = Campione(*c.voce);
+        Impostazioni imp = CaricaDa(c.nome, testo);
+        EXPECT_EQ(TestoDelCampo(c, imp), testo);
+
+        // Through the writer that owns it and back.
+        QFile::remove(percorso);
+        ArchivioImpostazioni a(percorso);
+        const unsigned s = c.voce->scrittori & ~unsigned(ScritturaPrimoAvvio);
+        QString errore;
+        const bool ok = s == ScritturaOpzioni ? ScriviOpzioni(a, imp, &errore)
+            : s == ScritturaTariffe          ? ScriviTariffe(a, imp, &errore)
+            : s == ScritturaBolletta         ? ScriviPeriodoBolletta(a, imp, &errore)
+                                             : ScriviUscita(a, imp, -45.5, -45.5, &errore);
+        ASSERT_TRUE(ok) << errore.toStdString();
+        if (IndiceInUso(*c.voce, imp.Tariffe, c.indice)) {
+            EXPECT_EQ(ArchivioImpostazioni(percorso).Leggi(c.nome, "assente"), testo);
+        }
+    }
+}
+
+TEST_F(Tabella, OgniNumeroSiFermaAgliEstremiDelCampo)
+{
+    for (const Chiave& c : TutteLeChiavi()) {
+        const VoceImpostazione& v = *c.voce;
+        const Intervallo campo = v.intervallo;
+        if (!HaCampo(v) || campo.minimo == campo.massimo || c.indice > 1)
+            continue;
+        SCOPED_TRACE(c.nome.toStdString());
+        switch (v.forma) {
+        case Forma::Intero: {
+            const double massimo = v.finoATariffe ? 2 : campo.massimo;  // two tariffs in use
+            for (auto [testo, atteso] : {std::pair{"-99999999999", campo.minimo}, {"99999999999", massimo}}) {
+                Impostazioni imp = CaricaDa(c.nome, testo);
+                EXPECT_EQ(TestoDelCampo(c, imp), QString::number(atteso)) << testo;
+            }
+            break;
+        }
+        case Forma::Singolo:
+        case Forma::Doppio:
+        case Forma::SingoloONone:
+            for (auto [testo, atteso] : {std::pair{"-1e300", campo.minimo}, {"1e300", campo.massimo}}) {
+                Impostazioni imp = CaricaDa(c.nome, testo);
+                const double letto = *LeggiNumeroArchivio(TestoDelCampo(c, imp));
+                if (v.forma == Forma::Doppio)
+                    EXPECT_EQ(letto, atteso) << testo;
+                else
+                    EXPECT_EQ(float(letto), float(atteso)) << testo;
+            }
+            break;
+        case Forma::Testo: {
+            const QString lungo(int(campo.massimo) + 5, QLatin1Char('x'));
+            Impostazioni imp = CaricaDa(c.nome, lungo);
+            EXPECT_EQ(TestoDelCampo(c, imp).size(), int(campo.massimo));
+            break;
+        }
+        case Forma::Colore:
+        case Forma::ColoreONone: {
+            // A colour beyond white cannot be told from a mistake: default.
+            Impostazioni imp = CaricaDa(c.nome, "16777216");
+            EXPECT_EQ(TestoDelCampo(c, imp), QString::fromUtf8(v.Predefinito(c.indice)));
+            break;
+        }
+        default:
+            ADD_FAILURE() << "range on a form without one";
+        }
+    }
+}
+
+TEST_F(Tabella, UnValoreFuoriCampoInMemoriaSiScriveAlSuoEstremo)
+{
+    Impostazioni imp;
+    imp.MsV[1] = 1e100;
+    imp.MsV[2] = -std::numeric_limits<double>::infinity();
+    imp.IntRfr = 0;
+    imp.Clr[0] = 0xFFFFFFFFu;
+    imp.Tariffe.tariffa(1).SecondiPerScatto = std::nanf("");
+    imp.Tariffe.PrcRid = 500;
+    imp.Tariffe.fascia(1).TariffaFeriali = 7;
+    imp.Tariffe.tariffa(1).Descrizione = QString(40, QLatin1Char('d'));
+    imp.IfcPtp = {"ppp0", "", "a,b"};
+    ArchivioImpostazioni a(percorso);
+    ASSERT_TRUE(ScriviOpzioni(a, imp, nullptr));
+    ASSERT_TRUE(ScriviTariffe(a, imp, nullptr));
+
+    ArchivioImpostazioni b(percorso);
+    EXPECT_EQ(b.Leggi("MsV001", ""), "1000000000000000");
+    EXPECT_EQ(b.Leggi("MsV002", ""), "0");
+    EXPECT_EQ(b.Leggi("IntRfr", ""), "1000");
+    EXPECT_EQ(b.Leggi("Clr000", ""), "16777215");
+    EXPECT_EQ(b.Leggi("SPSTr1", ""), "1");
+    EXPECT_EQ(b.Leggi("PrcRid", ""), "99");
+    EXPECT_EQ(b.Leggi("TrfFr1", ""), "2");
+    EXPECT_EQ(b.Leggi("DscTr1", "").size(), 20);
+    EXPECT_EQ(b.Leggi("IfcPtp", ""), "ppp0 a b");
+    QFile f(percorso);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    for (char ch : f.readAll())
+        EXPECT_TRUE(ch == '\n' || (ch >= 0x20 && ch < 0x7F)) << int(ch);
+}
+
+TEST_F(Tabella, InterfacceSeparateDaSpaziOVirgole)
+{
+    EXPECT_EQ(CaricaDa("IfcPtp", " ppp0, wwan1  tun3,,").IfcPtp, (QStringList{"ppp0", "wwan1", "tun3"}));
+    EXPECT_TRUE(CaricaDa("IfcPtp", " , ").IfcPtp.isEmpty());
+}
+
+TEST(TabellaIntervalli, GliEditorLeggonoIlCampoDallaTabella)
+{
+    static_assert(IntervalloChiave("SPSTr").minimo == 1 && IntervalloChiave("SPSTr").massimo == 3600);
+    EXPECT_EQ(IntervalloChiave("SPSTr").Limita(std::nanf("")), 1.0f);
+    EXPECT_EQ(IntervalloChiave("SPSTr").Limita(0.5f), 1.0f);
+    EXPECT_EQ(IntervalloChiave("SPSTr").Limita(7200.0f), 3600.0f);
+    EXPECT_EQ(TipoImportoDaNumero(9), TipoImporto::Tempo);
+    EXPECT_EQ(PeriodoImportoDaNumero(-1), PeriodoImporto::Connessione);
+    EXPECT_EQ(NumeroDi(PeriodoImporto::Bolletta), 3);
+}
+
+} // namespace
