@@ -84,56 +84,12 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     bool primoAvvio = false;
     imp_ = CaricaImpostazioni(*archivio_, QDate::currentDate(), QLocale(), d_.suoni.NumeroDispositivi() > 0,
                               &primoAvvio);
-    db_ = std::make_unique<DatabaseScatti>();
-    log_ = std::make_unique<FileLog>(QDir(cartellaDati_).filePath(NomeLog));
-    motore_ = std::make_unique<Motore>(imp_, *db_, *log_, d_.orologio, d_.messaggi, d_.suoni);
-    finestra_ = std::make_unique<Principale>(Principale::Servizi{d_.messaggi, imp_, *motore_});
-    motore_->ImpostaVista(*finestra_);
-    vassoio_ = std::make_unique<Vassoio>(*finestra_, *finestra_->mnuPrincipale);
-    QObject::connect(finestra_.get(), &Principale::LedCambiato, vassoio_.get(), &Vassoio::MostraLed);
-    QObject::connect(finestra_.get(), &Principale::ValoreCambiato, vassoio_.get(), &Vassoio::MostraValore);
-    rilevamento_ = std::make_unique<Rilevamento>(imp_, *motore_, d_.connessioni, *finestra_, d_.suoni, d_.orologio);
-    motore_->ImpostaConnessioneSeguita(rilevamento_.get());
-    finestraAllarme_ = std::make_unique<FinestraAllarme>(imp_, d_.suoni);
-    motore_->ImpostaFinestraMessaggio(finestraAllarme_.get());
-    finestra_->ImpostaRilevamento(rilevamento_.get());
-
-    Principale* w = finestra_.get();
-    Principale::Finestre finestre;
-    finestre.Guida = [w] { MostraGuida(w); };
-    finestre.Info = [w] { MostraInfo(w); };
-    finestre.Tariffe = [this, w] {
-        Tariffe finestra(
-            imp_, *archivio_, d_.messaggi,
-            [this, w] { return motore_->ConteggioAttivo() || w->TestoMostrato() == TestoConnessione; },
-            [this] { return d_.orologio.Adesso(); }, w);
-        finestra.AggiornaImporto = [w] { w->AggiornaImporto(); };
-        finestra.setWindowModality(Qt::WindowModal);
-        finestra.exec();
-    };
-    finestre.Bolletta = [this, w] {
-        Bolletta finestra(imp_, *archivio_, *db_, d_.messaggi, [this] { return d_.orologio.Adesso().date(); }, w);
-        finestra.RicaricaTotali = [this] { RicaricaTotali(); };
-        finestra.setWindowModality(Qt::WindowModal);
-        finestra.exec();
-    };
-    finestre.Log = [this, w] {
-        Log finestra(cartellaDati_, d_.messaggi, w);
-        finestra.setWindowModality(Qt::WindowModal);
-        finestra.exec();
-    };
+    CreaParti();
     // Started with the session, the program keeps the data folder it was given.
     const QStringList argomentiSessione =
         riga.cartellaDati.isEmpty() ? QStringList() : QStringList{QStringLiteral("--data-dir"), cartellaDati_};
-    finestre.Opzioni = [this, w, argomentiSessione] {
-        Opzioni dialogo(imp_, *archivio_, d_.messaggi, d_.suoni, w->ColoriCorrenti(),
-                        LongDaColore(w->Indicatore->Riempimento()), [this] { return d_.orologio.Adesso(); }, w);
-        dialogo.ImpostaAvvioSessione(AvvioSessione::Predefinito(argomentiSessione));
-        dialogo.setWindowModality(Qt::WindowModal);
-        if (dialogo.exec() == QDialog::Accepted)
-            w->ApplicaOpzioni();
-    };
-    w->ImpostaFinestre(finestre);
+    Principale* w = finestra_.get();
+    w->ImpostaFinestre(CreaFinestre(argomentiSessione));
     w->ImpostaFine([this](bool chiedi) { return Termina(chiedi); });
 
     w->Prepara();
@@ -158,6 +114,61 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     w->Mostra(riga.argomenti, &splash);
     AvviaServizio();
     return true;
+}
+
+void Applicazione::CreaParti()
+{
+    db_ = std::make_unique<DatabaseScatti>();
+    log_ = std::make_unique<FileLog>(QDir(cartellaDati_).filePath(NomeLog));
+    motore_ = std::make_unique<Motore>(imp_, *db_, *log_, d_.orologio, d_.messaggi, d_.suoni);
+    finestra_ = std::make_unique<Principale>(Principale::Servizi{d_.messaggi, imp_, *motore_});
+    motore_->ImpostaVista(*finestra_);
+    vassoio_ = std::make_unique<Vassoio>(*finestra_, *finestra_->mnuPrincipale);
+    QObject::connect(finestra_.get(), &Principale::LedCambiato, vassoio_.get(), &Vassoio::MostraLed);
+    QObject::connect(finestra_.get(), &Principale::ValoreCambiato, vassoio_.get(), &Vassoio::MostraValore);
+    rilevamento_ = std::make_unique<Rilevamento>(imp_, *motore_, d_.connessioni, *finestra_, d_.suoni, d_.orologio);
+    motore_->ImpostaConnessioneSeguita(rilevamento_.get());
+    finestraAllarme_ = std::make_unique<FinestraAllarme>(imp_, d_.suoni);
+    motore_->ImpostaFinestraMessaggio(finestraAllarme_.get());
+    finestra_->ImpostaRilevamento(rilevamento_.get());
+
+}
+
+Principale::Finestre Applicazione::CreaFinestre(const QStringList& argomentiSessione)
+{
+    Principale* w = finestra_.get();
+    Principale::Finestre finestre;
+    finestre.Guida = [w] { MostraGuida(w); };
+    finestre.Info = [w] { MostraInfo(w); };
+    finestre.Tariffe = [this, w] {
+        Tariffe finestra(
+            imp_, *archivio_, d_.messaggi,
+            [this, w] { return motore_->ConteggioAttivo() || w->TestoMostrato() == TestoConnessione; },
+            [this] { return d_.orologio.Adesso(); }, w);
+        finestra.AggiornaImporto = [w] { w->AggiornaImporto(); };
+        finestra.setWindowModality(Qt::WindowModal);
+        finestra.exec();
+    };
+    finestre.Bolletta = [this, w] {
+        Bolletta finestra(imp_, *archivio_, *db_, d_.messaggi, [this] { return d_.orologio.Adesso().date(); }, w);
+        finestra.RicaricaTotali = [this] { RicaricaTotali(); };
+        finestra.setWindowModality(Qt::WindowModal);
+        finestra.exec();
+    };
+    finestre.Log = [this, w] {
+        Log finestra(cartellaDati_, d_.messaggi, w);
+        finestra.setWindowModality(Qt::WindowModal);
+        finestra.exec();
+    };
+    finestre.Opzioni = [this, w, argomentiSessione] {
+        Opzioni dialogo(imp_, *archivio_, d_.messaggi, d_.suoni, w->ColoriCorrenti(),
+                        LongDaColore(w->Indicatore->Riempimento()), [this] { return d_.orologio.Adesso(); }, w);
+        dialogo.ImpostaAvvioSessione(AvvioSessione::Predefinito(argomentiSessione));
+        dialogo.setWindowModality(Qt::WindowModal);
+        if (dialogo.exec() == QDialog::Accepted)
+            w->ApplicaOpzioni();
+    };
+    return finestre;
 }
 
 QStringList Applicazione::PercorsiRecupero() const

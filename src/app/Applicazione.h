@@ -1,6 +1,7 @@
 #pragma once
 // Puts the program together: settings, database, log, engine, detection and
 // the main window, in the order the start-up needs them.
+#include "app/Principale.h"
 #include "engine/Orologio.h"
 #include "settings/Impostazioni.h"
 
@@ -60,6 +61,11 @@ public:
     static constexpr int CodicePerdita = 3;
 
 private:
+    // Store, log, engine, main window, tray, detection and alarm window, tied
+    // to each other; nothing is opened yet.
+    void CreaParti();
+    // What the main window's menu opens.
+    Principale::Finestre CreaFinestre(const QStringList& argomentiSessione);
     // The end of the run, once no count runs: pending writes (retried, else
     // kept for the next start), settings on exit, database closed. Gives the
     // exit status.
