@@ -1,3 +1,4 @@
+#include "BancoApplicazione.h"
 #include "Finti.h"
 #include "app/Applicazione.h"
 #include "app/Principale.h"
@@ -19,17 +20,8 @@
 
 namespace {
 
-class DesktopTest : public ::testing::Test {
+class DesktopTest : public BancoApplicazione {
 protected:
-    void SetUp() override
-    {
-        app = std::make_unique<Applicazione>(Applicazione::Dipendenze{utente, suoni, orologio, sorgente});
-        int codice = 0;
-        ASSERT_TRUE(app->Avvia({"--data-dir", tmp.filePath("dati")},
-                               {tmp.filePath("Velatrix.conf"), tmp.filePath("p"), tmp.filePath("Velatrix.lock")},
-                               &codice));
-        w = app->Finestra();
-    }
     // A tray that the test platform does not have, fed as the program feeds it.
     std::unique_ptr<Vassoio> ConVassoio(std::function<bool()> disponibile = [] { return true; })
     {
@@ -44,14 +36,6 @@ protected:
         w->mnuPrincipale->hide();
         return aperto;
     }
-
-    QTemporaryDir tmp;
-    UtenteFinto utente;
-    SuoniFinti suoni;
-    OrologioFinto orologio;
-    SorgenteFinta sorgente;
-    std::unique_ptr<Applicazione> app;
-    Principale* w = nullptr;
 };
 
 TEST_F(DesktopTest, SenzaVassoioNonCambiaNulla)

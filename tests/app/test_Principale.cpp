@@ -1,3 +1,4 @@
+#include "BancoApplicazione.h"
 #include "Finti.h"
 #include "app/Applicazione.h"
 #include "app/Guida.h"
@@ -27,18 +28,12 @@
 
 namespace {
 
-class PrincipaleTest : public ::testing::Test {
+class PrincipaleTest : public BancoApplicazione {
 protected:
     void SetUp() override
     {
-        app = std::make_unique<Applicazione>(Applicazione::Dipendenze{utente, suoni, orologio, sorgente});
-        int codice = 0;
-        ASSERT_TRUE(app->Avvia({"--data-dir", tmp.filePath("dati")},
-                               {tmp.filePath("Velatrix.conf"), tmp.filePath("p"), tmp.filePath("Velatrix.lock")},
-                               &codice));
-        w = app->Finestra();
-        m = app->MotoreConteggio();
-        if (!FinestreFinte())
+        BancoApplicazione::SetUp();
+        if (HasFatalFailure() || !FinestreFinte())
             return;
         Principale::Finestre finestre;
         finestre.Tariffe = [this] { ++aperte["Tariffe"]; };
@@ -54,14 +49,6 @@ protected:
     void Tasto(Qt::Key tasto, Qt::KeyboardModifiers mod = Qt::NoModifier) { QTest::keyClick(w, tasto, mod); }
     QString Testo() const { return w->Importo->text(); }
 
-    QTemporaryDir tmp;
-    UtenteFinto utente;
-    SuoniFinti suoni;
-    OrologioFinto orologio;
-    SorgenteFinta sorgente;
-    std::unique_ptr<Applicazione> app;
-    Principale* w = nullptr;
-    Motore* m = nullptr;
     std::map<std::string, int> aperte;
 };
 
@@ -329,17 +316,6 @@ protected:
         w->TimerScatto_Timer();
         ASSERT_EQ(m->ScattiOggi(), 5);
     }
-    void Riavvia()
-    {
-        app.reset();
-        app = std::make_unique<Applicazione>(Applicazione::Dipendenze{utente, suoni, orologio, sorgente});
-        int codice = 0;
-        ASSERT_TRUE(app->Avvia({"--data-dir", tmp.filePath("dati")},
-                               {tmp.filePath("Velatrix.conf"), tmp.filePath("p"), tmp.filePath("Velatrix.lock")},
-                               &codice));
-        w = app->Finestra();
-        m = app->MotoreConteggio();
-    }
     qint64 RecordNelLog() const { return FileLog(tmp.filePath("dati/Velatrix.003")).NumeroRecord(); }
 };
 
@@ -357,7 +333,7 @@ TEST_F(UscitaConScrittureInSospeso, LUtenteSceglieEIlProssimoAvvioAggiungeUnaVol
 
     ASSERT_TRUE(QDir(tmp.path()).rename("via", "dati"));
     for (int avvio = 0; avvio < 2; ++avvio) {
-        Riavvia();
+        Avvia();
         EXPECT_EQ(m->ScattiOggi(), 5);
         EXPECT_EQ(RecordNelLog(), 1);
         EXPECT_FALSE(QFile::exists(tmp.filePath("Velatrix.rec")));
@@ -393,7 +369,7 @@ TEST_F(UscitaConScrittureInSospeso, RiprovareQuandoIlDiscoTornaScriveTutto)
     EXPECT_FALSE(QFile::exists(tmp.filePath("Velatrix.rec")));
     EXPECT_FALSE(QFile::exists(tmp.filePath("dati/Velatrix.rec")));
     EXPECT_EQ(RecordNelLog(), 1);
-    Riavvia();
+    Avvia();
     EXPECT_EQ(m->ScattiOggi(), 5);
 }
 

@@ -1,0 +1,36 @@
+#pragma once
+#include "Finti.h"
+#include "app/Applicazione.h"
+#include "app/Principale.h"
+#include "engine/Motore.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+// The whole program on stand-ins, its files in a folder of its own.
+class BancoApplicazione : public ::testing::Test {
+protected:
+    void SetUp() override { Avvia(); }
+    // Starts the program, or starts it again on the same files.
+    void Avvia()
+    {
+        app.reset();
+        app = std::make_unique<Applicazione>(Applicazione::Dipendenze{utente, suoni, orologio, sorgente});
+        int codice = 0;
+        ASSERT_TRUE(app->Avvia({"--data-dir", tmp.filePath("dati")},
+                               {tmp.filePath("Velatrix.conf"), tmp.filePath("p"), tmp.filePath("Velatrix.lock")},
+                               &codice));
+        w = app->Finestra();
+        m = app->MotoreConteggio();
+    }
+
+    QTemporaryDir tmp;
+    UtenteFinto utente;
+    SuoniFinti suoni;
+    OrologioFinto orologio;
+    SorgenteFinta sorgente;
+    std::unique_ptr<Applicazione> app;
+    Principale* w = nullptr;
+    Motore* m = nullptr;
+};
