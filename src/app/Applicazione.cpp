@@ -202,7 +202,7 @@ void Applicazione::Recupera()
 QString Applicazione::DomandaScrittureInAttesa() const
 {
     const Pendenti& p = motore_->InAttesa();
-    const TotaliGiorno scatti = p.TotaleScatti();
+    const Totali scatti = p.TotaleScatti();
     return QStringLiteral("Non è stato possibile registrare %1 scatti (Lire %2) e %3 connessioni.\n"
                           "Uscendo ora saranno conservati a parte e aggiunti al prossimo avvio.\n"
                           "Riprovare la scrittura ?")
@@ -266,7 +266,7 @@ void Applicazione::AvviaServizio()
     // Straight from the open database, with any pulse still waiting for the
     // disk, so the figures are the panel's own.
     servizio_->Rapporto = [this](QDate da, QDate a, QString* errore) {
-        QMap<QDate, TotaliGiorno> inAttesa;
+        QMap<QDate, Totali> inAttesa;
         for (const auto& [giorno, t] : motore_->InAttesa().scatti)
             inAttesa.insert(giorno, t);
         ErroreDatabase e;

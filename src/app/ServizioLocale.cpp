@@ -47,7 +47,7 @@ constexpr int LunghezzaMassimaSocket = 100;
 } // namespace
 
 std::optional<DatiRapporto> RaccogliDatiRapporto(DatabaseScatti& db, const Impostazioni& imp, QDate da, QDate a,
-                                                 QDate oggi, const QMap<QDate, TotaliGiorno>& inAttesa,
+                                                 QDate oggi, const QMap<QDate, Totali>& inAttesa,
                                                  ErroreDatabase* errore)
 {
     DatiRapporto dati;
@@ -64,7 +64,7 @@ std::optional<DatiRapporto> RaccogliDatiRapporto(DatabaseScatti& db, const Impos
     }
     dati.righe = std::move(*righe);
     for (auto it = inAttesa.lowerBound(dati.inizio); it != inAttesa.end() && it.key() <= dati.fine; ++it) {
-        TotaliGiorno& riga = dati.righe[it.key()];
+        Totali& riga = dati.righe[it.key()];
         riga.scatti += it->scatti;
         riga.importo += it->importo;
     }

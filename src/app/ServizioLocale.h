@@ -24,7 +24,7 @@ struct Impostazioni;
 struct DatiRapporto {
     QDate inizio, fine, oggi;
     int percentualeIva = 0;
-    QMap<QDate, TotaliGiorno> righe;
+    QMap<QDate, Totali> righe;
 
     friend bool operator==(const DatiRapporto&, const DatiRapporto&) = default;
 };
@@ -33,7 +33,7 @@ struct DatiRapporto {
 // with inAttesa (pulses counted but not yet on disk) added to their days.
 // Nothing on a read error, which *errore then tells.
 std::optional<DatiRapporto> RaccogliDatiRapporto(DatabaseScatti& db, const Impostazioni& imp, QDate da, QDate a,
-                                                 QDate oggi, const QMap<QDate, TotaliGiorno>& inAttesa = {},
+                                                 QDate oggi, const QMap<QDate, Totali>& inAttesa = {},
                                                  ErroreDatabase* errore = nullptr);
 
 // The wire form: numbers written so they read back exactly.

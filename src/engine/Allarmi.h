@@ -1,7 +1,7 @@
 #pragma once
 // Cost and duration alarms: when each is due and what it says. The engine
 // keeps which ones were raised and decides what is shown.
-#include "engine/Totali.h"
+#include "common/Totali.h"
 #include "settings/Impostazioni.h"
 
 #include <QString>

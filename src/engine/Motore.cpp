@@ -164,7 +164,7 @@ void Motore::RegistraScatto(bool primoScatto)
         periodo_.scatti += passo.scatti;
         periodo_.importo += passo.importo;
     }
-    TotaliGiorno& daScrivere = pendenti_.scatti[data];
+    Totali& daScrivere = pendenti_.scatti[data];
     daScrivere.scatti += passo.scatti;
     daScrivere.importo += passo.importo;
 

@@ -3,7 +3,7 @@
 // keeps the connection, day and bill totals, and stores every pulse at once.
 #include "engine/Allarmi.h"
 #include "engine/Orologio.h"
-#include "engine/Totali.h"
+#include "common/Totali.h"
 #include "engine/Recupero.h"
 #include "engine/Vista.h"
 #include "settings/Impostazioni.h"

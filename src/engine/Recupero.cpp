@@ -11,9 +11,9 @@ const QByteArray Intestazione = "Velatrix recupero 1";
 const QString FormaGiorno = QStringLiteral("yyyy-MM-dd");
 } // namespace
 
-TotaliGiorno Pendenti::TotaleScatti() const
+Totali Pendenti::TotaleScatti() const
 {
-    TotaliGiorno t;
+    Totali t;
     for (const auto& [giorno, valori] : scatti) {
         t.scatti += valori.scatti;
         t.importo += valori.importo;
@@ -24,7 +24,7 @@ TotaliGiorno Pendenti::TotaleScatti() const
 void Pendenti::Unisci(const Pendenti& altri)
 {
     for (const auto& [giorno, valori] : altri.scatti) {
-        TotaliGiorno& t = scatti[giorno];
+        Totali& t = scatti[giorno];
         t.scatti += valori.scatti;
         t.importo += valori.importo;
     }
@@ -73,7 +73,7 @@ std::optional<Pendenti> LeggiRecupero(const QString& percorso)
             const double importo = campi[3].toDouble(&okI);
             if (!giorno.isValid() || !okS || !okI || scatti < 0 || !std::isfinite(importo) || importo < 0)
                 continue;
-            TotaliGiorno& t = p.scatti[giorno];
+            Totali& t = p.scatti[giorno];
             if (scatti > std::numeric_limits<qint32>::max() - qint64(t.scatti))
                 continue;
             t.scatti += qint32(scatti);

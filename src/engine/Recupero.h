@@ -12,11 +12,11 @@
 #include <vector>
 
 struct Pendenti {
-    std::map<QDate, TotaliGiorno> scatti;   // by day
+    std::map<QDate, Totali> scatti;   // by day
     std::vector<RecordLog> log;       // in the order they ended
 
     bool Vuoto() const { return scatti.empty() && log.empty(); }
-    TotaliGiorno TotaleScatti() const;
+    Totali TotaleScatti() const;
     // Adds another set: pulses of the same day add up, records follow.
     void Unisci(const Pendenti& altri);
 };

@@ -1,7 +1,7 @@
 #pragma once
 // What the engine tells the main window. The window only draws; every rule
 // about when and what lives in the engine.
-#include "engine/Totali.h"
+#include "common/Totali.h"
 #include "settings/Impostazioni.h"
 
 #include <QString>

@@ -274,7 +274,7 @@ void Bolletta::MostraCalendario(int giornoSel)
     const auto lette = db_.GiorniDelMese(griglia.Primo());
     if (!lette)
         SegnalaErrore(QStringLiteral("lettura"), lette.Errore());
-    const QMap<QDate, TotaliGiorno> righe = lette.ValoreO({});
+    const QMap<QDate, Totali> righe = lette.ValoreO({});
     SceltaGiorni->Mostra(griglia.Anno(), griglia.Mese(), righe);
     AA = SceltaGiorni->Anno();
     const TestiMese t = TestiDelMese(SommaMese(griglia, righe));
@@ -293,7 +293,7 @@ void Bolletta::MostraScatti(int giornoSel)
     const auto riga = db_.TrovaGiorno(giorno);
     if (!riga)
         SegnalaErrore(QStringLiteral("lettura"), riga.Errore());
-    const TestiGiorno t = TestiDelGiorno(riga.ValoreO({}).value_or(TotaliGiorno{}));
+    const TestiGiorno t = TestiDelGiorno(riga.ValoreO({}).value_or(Totali{}));
     ScattiGiorno->setText(t.scatti);
     ImpGiorno->setText(t.importo);
     SceltaGiorni->Seleziona(giorno);
@@ -306,7 +306,7 @@ void Bolletta::CambiaScatti(const QDate& giorno)
         SegnalaErrore(QStringLiteral("lettura"), riga.Errore());
         return;  // correcting values never read could overwrite the stored ones
     }
-    const TotaliGiorno vecchi = riga->value_or(TotaliGiorno{});
+    const Totali vecchi = riga->value_or(Totali{});
     ValoreScambio = TestoScambioScatti(vecchi, locale());
     ModificaScatti editor(giorno, vecchi, this);
     // Only "OK" hands values back; a cancel never writes.

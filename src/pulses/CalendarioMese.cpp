@@ -31,7 +31,7 @@ QString TestoGiorno(const QDate& giorno, bool conRiga)
     return conRiga ? QStringLiteral("( ") + n + QStringLiteral(" )") : n;
 }
 
-TotaliMese SommaMese(const GrigliaMese& mese, const QMap<QDate, TotaliGiorno>& righe)
+TotaliMese SommaMese(const GrigliaMese& mese, const QMap<QDate, Totali>& righe)
 {
     TotaliMese t;
     for (auto it = righe.lowerBound(mese.Primo()); it != righe.end() && it.key() <= mese.Ultimo(); ++it) {
@@ -49,22 +49,22 @@ TestiMese TestiDelMese(const TotaliMese& t)
             FormattaNumero(t.mediaScatti, "0.0  "), FormattaNumero(t.mediaImporto, "#,##0.0  ")};
 }
 
-TestiGiorno TestiDelGiorno(const TotaliGiorno& t)
+TestiGiorno TestiDelGiorno(const Totali& t)
 {
     return {FormattaNumero(t.scatti, "0  "), FormattaNumero(t.importo, "#,##0  ")};
 }
 
-QString TestoScambioScatti(const TotaliGiorno& t, const QLocale& locale)
+QString TestoScambioScatti(const Totali& t, const QLocale& locale)
 {
     return QString::number(t.scatti) + QLatin1Char('/') + TestoNumero(t.importo, locale);
 }
 
-TotaliGiorno LeggiScambioScatti(const QString& testo, const QLocale& locale)
+Totali LeggiScambioScatti(const QString& testo, const QLocale& locale)
 {
     const qsizetype p = testo.indexOf(QLatin1Char('/'));
     const auto scatti = LeggiNumero(p < 0 ? testo : testo.left(p), locale);
     const auto importo = p < 0 ? std::nullopt : LeggiNumero(testo.mid(p + 1), locale);
-    TotaliGiorno t;
+    Totali t;
     if (scatti && std::abs(*scatti) <= std::numeric_limits<qint32>::max())
         t.scatti = qint32(ArrotondaMezzi(*scatti));
     t.importo = importo.value_or(0);

@@ -53,7 +53,7 @@ struct TotaliMese {
     double mediaScatti = 0;
     double mediaImporto = 0;
 };
-TotaliMese SommaMese(const GrigliaMese& mese, const QMap<QDate, TotaliGiorno>& righe);
+TotaliMese SommaMese(const GrigliaMese& mese, const QMap<QDate, Totali>& righe);
 
 struct TestiMese {
     QString scatti, importo, mediaScatti, mediaImporto;
@@ -64,14 +64,14 @@ TestiMese TestiDelMese(const TotaliMese& t);
 struct TestiGiorno {
     QString scatti, importo;
 };
-TestiGiorno TestiDelGiorno(const TotaliGiorno& t);
+TestiGiorno TestiDelGiorno(const Totali& t);
 
 // The day editor's exchange text: pulses "/" amount, each in its shortest
 // exact form (120/15240, 3/1234,5 in Italian).
-QString TestoScambioScatti(const TotaliGiorno& t, const QLocale& locale = QLocale());
+QString TestoScambioScatti(const Totali& t, const QLocale& locale = QLocale());
 // Pulses to the nearest whole number, amount in the locale's form; a part
 // that cannot be read counts as 0.
-TotaliGiorno LeggiScambioScatti(const QString& testo, const QLocale& locale = QLocale());
+Totali LeggiScambioScatti(const QString& testo, const QLocale& locale = QLocale());
 
 // The two messages of "Azzera...".
 QString DomandaAzzeramento(const QDate& giorno, const QLocale& locale = QLocale());

@@ -350,7 +350,7 @@ std::optional<ErroreDatabase> DatabaseScatti::ControllaAperto(bool scrittura)
     return std::nullopt;
 }
 
-EsitoDb<TotaliGiorno> DatabaseScatti::Somma(QDate primo, QDate ultimo)
+EsitoDb<Totali> DatabaseScatti::Somma(QDate primo, QDate ultimo)
 {
     if (auto e = ControllaAperto(false))
         return *e;
@@ -365,7 +365,7 @@ EsitoDb<TotaliGiorno> DatabaseScatti::Somma(QDate primo, QDate ultimo)
     const std::optional<qint32> scatti = LeggiScatti(somma_, 0);
     if (!scatti)
         return TotaleFuoriLimite();
-    return TotaliGiorno{*scatti, sqlite3_column_double(somma_, 1)};
+    return Totali{*scatti, sqlite3_column_double(somma_, 1)};
 }
 
 EsitoDb<> DatabaseScatti::AggiungiScatti(QDate giorno, qint32 scatti, double importo)
@@ -389,7 +389,7 @@ EsitoDb<> DatabaseScatti::AggiungiScatti(QDate giorno, qint32 scatti, double imp
     return std::monostate{};
 }
 
-EsitoDb<std::optional<TotaliGiorno>> DatabaseScatti::TrovaGiorno(QDate giorno)
+EsitoDb<std::optional<Totali>> DatabaseScatti::TrovaGiorno(QDate giorno)
 {
     if (auto e = ControllaAperto(false))
         return *e;
@@ -400,16 +400,16 @@ EsitoDb<std::optional<TotaliGiorno>> DatabaseScatti::TrovaGiorno(QDate giorno)
     Lega(trova_, 1, chiave);
     const int rc = sqlite3_step(trova_);
     if (rc == SQLITE_DONE)
-        return std::optional<TotaliGiorno>();
+        return std::optional<Totali>();
     if (rc != SQLITE_ROW)
         return ErroreSqlite(sqlite3_extended_errcode(db_));
     const std::optional<qint32> scatti = LeggiScatti(trova_, 0);
     if (!scatti)
         return TotaleFuoriLimite();
-    return std::optional<TotaliGiorno>(TotaliGiorno{*scatti, sqlite3_column_double(trova_, 1)});
+    return std::optional<Totali>(Totali{*scatti, sqlite3_column_double(trova_, 1)});
 }
 
-EsitoDb<EsitoImpostazione> DatabaseScatti::ImpostaGiorno(QDate giorno, TotaliGiorno vecchi, TotaliGiorno nuovi)
+EsitoDb<EsitoImpostazione> DatabaseScatti::ImpostaGiorno(QDate giorno, Totali vecchi, Totali nuovi)
 {
     if (!ValoriValidi(nuovi.scatti, nuovi.importo))
         return ValoriNonValidi();
@@ -418,7 +418,7 @@ EsitoDb<EsitoImpostazione> DatabaseScatti::ImpostaGiorno(QDate giorno, TotaliGio
     const auto trovato = TrovaGiorno(giorno);
     if (!trovato)
         return trovato.Errore();
-    const std::optional<TotaliGiorno> riga = *trovato;
+    const std::optional<Totali> riga = *trovato;
     const QString chiave = ChiaveGiorno(giorno);
     const bool zero = nuovi.scatti == 0 && nuovi.importo == 0;
     if ((!riga && !(nuovi.scatti > 0 || nuovi.importo > 0)) || (riga && *riga == nuovi))
@@ -456,7 +456,7 @@ EsitoDb<int> DatabaseScatti::AzzeraMese(QDate qualsiasiGiorno)
     return sqlite3_changes(db_);
 }
 
-EsitoDb<QMap<QDate, TotaliGiorno>> DatabaseScatti::Giorni(QDate primo, QDate ultimo)
+EsitoDb<QMap<QDate, Totali>> DatabaseScatti::Giorni(QDate primo, QDate ultimo)
 {
     if (auto e = ControllaAperto(false))
         return *e;
@@ -466,7 +466,7 @@ EsitoDb<QMap<QDate, TotaliGiorno>> DatabaseScatti::Giorni(QDate primo, QDate ult
     Uso uso{giorni_};
     Lega(giorni_, 1, d1);
     Lega(giorni_, 2, d2);
-    QMap<QDate, TotaliGiorno> giorni;
+    QMap<QDate, Totali> giorni;
     int rc;
     while ((rc = sqlite3_step(giorni_)) == SQLITE_ROW) {
         const QDate d = GiornoDaChiave(reinterpret_cast<const char*>(sqlite3_column_text(giorni_, 0)),
@@ -482,7 +482,7 @@ EsitoDb<QMap<QDate, TotaliGiorno>> DatabaseScatti::Giorni(QDate primo, QDate ult
     return giorni;
 }
 
-EsitoDb<QMap<QDate, TotaliGiorno>> DatabaseScatti::GiorniDelMese(QDate qualsiasiGiorno)
+EsitoDb<QMap<QDate, Totali>> DatabaseScatti::GiorniDelMese(QDate qualsiasiGiorno)
 {
     const QDate primo = PrimoDelMese(qualsiasiGiorno);
     return Giorni(primo, primo.addMonths(1).addDays(-1));

@@ -2,6 +2,8 @@
 // The pulse database: one row per day with the day's pulses and net amount.
 // Opened once for the whole run and held exclusively, so no second program
 // writes it meanwhile; every counting step is committed durably on its own.
+#include "common/Totali.h"
+
 #include <QDate>
 #include <QMap>
 #include <QString>
@@ -10,13 +12,6 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
-
-struct TotaliGiorno {
-    qint32 scatti = 0;
-    double importo = 0;
-
-    friend bool operator==(const TotaliGiorno&, const TotaliGiorno&) = default;
-};
 
 // numero is the store's extended result code or one of the fixed numbers of
 // DatabaseScatti.
@@ -78,7 +73,7 @@ public:
 
     // Totals over primo..ultimo, both included; 0 and 0 without rows (also
     // when primo is after ultimo).
-    EsitoDb<TotaliGiorno> Somma(QDate primo, QDate ultimo);
+    EsitoDb<Totali> Somma(QDate primo, QDate ultimo);
 
     // One counting step on the day's row, created with 0 and 0 when missing;
     // one durable transaction. Negative or non-finite values, and a day total
@@ -88,14 +83,14 @@ public:
     EsitoDb<> AggiungiScatti(QDate giorno, qint32 scatti, double importo);
 
     // The day's row, or nothing when it has none.
-    EsitoDb<std::optional<TotaliGiorno>> TrovaGiorno(QDate giorno);
+    EsitoDb<std::optional<Totali>> TrovaGiorno(QDate giorno);
 
     // The manual correction of one day. vecchi are the values shown before
     // the editor opened (0 and 0 for a day without a row). Unchanged values
     // write nothing; 0 and 0 deletes the row; a missing row is created only
     // when either new value is above 0. Negative or non-finite new values
     // are refused.
-    EsitoDb<EsitoImpostazione> ImpostaGiorno(QDate giorno, TotaliGiorno vecchi, TotaliGiorno nuovi);
+    EsitoDb<EsitoImpostazione> ImpostaGiorno(QDate giorno, Totali vecchi, Totali nuovi);
 
     // Deletes every row from the first to the last day of that month; gives
     // how many.
@@ -103,8 +98,8 @@ public:
 
     // The rows of primo..ultimo by day, in one query: the calendar marks,
     // the month totals and the bill report come from it.
-    EsitoDb<QMap<QDate, TotaliGiorno>> Giorni(QDate primo, QDate ultimo);
-    EsitoDb<QMap<QDate, TotaliGiorno>> GiorniDelMese(QDate qualsiasiGiorno);
+    EsitoDb<QMap<QDate, Totali>> Giorni(QDate primo, QDate ultimo);
+    EsitoDb<QMap<QDate, Totali>> GiorniDelMese(QDate qualsiasiGiorno);
 
 private:
     ErroreDatabase ErroreSqlite(int codice) const;

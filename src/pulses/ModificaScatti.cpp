@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-ModificaScatti::ModificaScatti(const QDate& giorno, const TotaliGiorno& valori, QWidget* genitore)
+ModificaScatti::ModificaScatti(const QDate& giorno, const Totali& valori, QWidget* genitore)
     : QDialog(genitore)
 {
     setWindowTitle(QStringLiteral("Modifica Scatti"));

@@ -11,7 +11,7 @@ class QPushButton;
 
 class ModificaScatti : public QDialog {
 public:
-    ModificaScatti(const QDate& giorno, const TotaliGiorno& valori, QWidget* genitore = nullptr);
+    ModificaScatti(const QDate& giorno, const Totali& valori, QWidget* genitore = nullptr);
 
     QLabel* M_DataScatti;
     QLineEdit* M_NumeroScatti;

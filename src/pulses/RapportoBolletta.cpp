@@ -47,7 +47,7 @@ bool Fallito(QString* motivo, const QString& percorso, const QString& causa)
 
 } // namespace
 
-std::optional<RapportoBolletta> CreaRapporto(const QMap<QDate, TotaliGiorno>& righe, QDate inizio, QDate fine,
+std::optional<RapportoBolletta> CreaRapporto(const QMap<QDate, Totali>& righe, QDate inizio, QDate fine,
                                              QDate oggi, int percentualeIva)
 {
     RapportoBolletta r;

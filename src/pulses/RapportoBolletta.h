@@ -33,7 +33,7 @@ struct RapportoBolletta {
 
 // The report over inizio..fine from the stored rows (rows outside the
 // period are ignored). Nothing when the period's pulses pass 32 bits.
-std::optional<RapportoBolletta> CreaRapporto(const QMap<QDate, TotaliGiorno>& righe, QDate inizio, QDate fine,
+std::optional<RapportoBolletta> CreaRapporto(const QMap<QDate, Totali>& righe, QDate inizio, QDate fine,
                                              QDate oggi, int percentualeIva);
 
 // The same, read from the database in one query. Nothing on a read error or

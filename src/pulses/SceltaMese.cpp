@@ -62,7 +62,7 @@ SceltaMese::SceltaMese(const QStringList& intestazioni, QWidget* genitore) : QWi
     tutto->addWidget(GrigliaGiorni, 1);
 }
 
-void SceltaMese::Mostra(int anno, int mese, const QMap<QDate, TotaliGiorno>& righe)
+void SceltaMese::Mostra(int anno, int mese, const QMap<QDate, Totali>& righe)
 {
     anno_ = AnnoMostrabile(anno);
     mese_ = mese;

@@ -16,7 +16,7 @@ public:
     SceltaMese(const QStringList& intestazioni, QWidget* genitore = nullptr);
 
     // Draws the month; a day found in `righe` is shown in parentheses.
-    void Mostra(int anno, int mese, const QMap<QDate, TotaliGiorno>& righe = {});
+    void Mostra(int anno, int mese, const QMap<QDate, Totali>& righe = {});
     int Anno() const { return anno_; }
     int Mese() const { return mese_; }
 

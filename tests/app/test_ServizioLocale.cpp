@@ -85,7 +85,7 @@ TEST(DatiRapporto, DalDatabaseConIlPeriodoEGliScattiInAttesa)
     imp.DatIPB = d1;
     imp.DatFPB = d31;
     imp.Tariffe.PrcIva = 10;
-    QMap<QDate, TotaliGiorno> inAttesa;
+    QMap<QDate, Totali> inAttesa;
     inAttesa.insert(d1, {1, 127});
     inAttesa.insert(d7, {2, 254});
     inAttesa.insert(QDate(2027, 1, 1), {5, 5});   // outside the period
@@ -96,7 +96,7 @@ TEST(DatiRapporto, DalDatabaseConIlPeriodoEGliScattiInAttesa)
     EXPECT_EQ(dati->fine, d31);
     EXPECT_EQ(dati->oggi, d7);
     EXPECT_EQ(dati->percentualeIva, 10);
-    QMap<QDate, TotaliGiorno> attese;
+    QMap<QDate, Totali> attese;
     attese.insert(d1, {4, 508});
     attese.insert(d7, {2, 254});
     EXPECT_EQ(dati->righe, attese);

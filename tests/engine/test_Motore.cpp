@@ -412,7 +412,7 @@ TEST(Recupero, IlFileConservaScattiERecordEScartaIlResto)
     ASSERT_TRUE(ScriviRecupero(percorso, p, &motivo)) << motivo.toStdString();
     auto letto = LeggiRecupero(percorso);
     ASSERT_TRUE(letto.has_value());
-    EXPECT_EQ(letto->scatti.at(QDate(2026, 12, 7)), (TotaliGiorno{11, 1397.5}));
+    EXPECT_EQ(letto->scatti.at(QDate(2026, 12, 7)), (Totali{11, 1397.5}));
     ASSERT_EQ(letto->log.size(), 2u);
     EXPECT_EQ(letto->log[1].Inizio, r.Inizio);
     EXPECT_DOUBLE_EQ(letto->log[1].Importo, 1397.5);
@@ -425,7 +425,7 @@ TEST(Recupero, IlFileConservaScattiERecordEScartaIlResto)
     letto = LeggiRecupero(percorso);
     ASSERT_TRUE(letto.has_value());
     EXPECT_EQ(letto->scatti.size(), 2u);
-    EXPECT_EQ(letto->TotaleScatti(), (TotaliGiorno{13, 1651.5}));
+    EXPECT_EQ(letto->TotaleScatti(), (Totali{13, 1651.5}));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("qualcos'altro\nS 2026-12-09 2 254\n");
     f.close();

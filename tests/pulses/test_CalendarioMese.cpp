@@ -56,7 +56,7 @@ TEST(GrigliaMese, FebbraioBisestileENon)
 TEST(TotaliMese, SoloIGiorniDelMeseEMedieSuTuttiIGiorni)
 {
     const GrigliaMese febbraio(2027, 2);
-    QMap<QDate, TotaliGiorno> righe{{QDate(2027, 1, 31), {500, 99999}},
+    QMap<QDate, Totali> righe{{QDate(2027, 1, 31), {500, 99999}},
                                     {QDate(2027, 2, 1), {10, 1270}},
                                     {QDate(2027, 2, 28), {4, 1234.5}},
                                     {QDate(2027, 3, 1), {7, 889}}};
@@ -83,12 +83,12 @@ TEST(ScambioScatti, TestoEsattoNeiDueSensi)
     const QLocale it(QLocale::Italian, QLocale::Italy);
     EXPECT_EQ(TestoScambioScatti({120, 15240}, it), "120/15240");
     EXPECT_EQ(TestoScambioScatti({3, 1234.5}, it), "3/1234,5");
-    for (const TotaliGiorno t : {TotaliGiorno{0, 0}, TotaliGiorno{9999, 9999999}, TotaliGiorno{1, 0.1},
-                                 TotaliGiorno{7, 1.0 / 3}})
+    for (const Totali t : {Totali{0, 0}, Totali{9999, 9999999}, Totali{1, 0.1},
+                                 Totali{7, 1.0 / 3}})
         EXPECT_EQ(LeggiScambioScatti(TestoScambioScatti(t, it), it), t) << t.importo;
-    EXPECT_EQ(LeggiScambioScatti("7,6/abc", it), (TotaliGiorno{8, 0}));
-    EXPECT_EQ(LeggiScambioScatti("12", it), (TotaliGiorno{12, 0}));
-    EXPECT_EQ(LeggiScambioScatti("1e30/5", it), (TotaliGiorno{0, 5}));
+    EXPECT_EQ(LeggiScambioScatti("7,6/abc", it), (Totali{8, 0}));
+    EXPECT_EQ(LeggiScambioScatti("12", it), (Totali{12, 0}));
+    EXPECT_EQ(LeggiScambioScatti("1e30/5", it), (Totali{0, 5}));
 }
 
 TEST(Azzeramento, TestiDelleDueFinestre)

@@ -29,14 +29,14 @@ const QDate d7(2026, 12, 7);
 
 TEST_F(DatabaseTest, SommeSuIntervalliInclusi)
 {
-    EXPECT_EQ(db.Somma(d7, d7), (TotaliGiorno{0, 0}));
+    EXPECT_EQ(db.Somma(d7, d7), (Totali{0, 0}));
     ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 1), 2, 254));
     ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 31), 1, 63.5));
     ASSERT_TRUE(db.AggiungiScatti(QDate(2027, 1, 1), 5, 635));
-    EXPECT_EQ(db.Somma(QDate(2026, 12, 1), QDate(2026, 12, 31)), (TotaliGiorno{3, 317.5}));
+    EXPECT_EQ(db.Somma(QDate(2026, 12, 1), QDate(2026, 12, 31)), (Totali{3, 317.5}));
     EXPECT_EQ(db.Somma(QDate(2026, 12, 31), QDate(2026, 12, 31))->scatti, 1);
     EXPECT_DOUBLE_EQ(db.Somma(QDate(2026, 12, 31), QDate(2027, 1, 1))->importo, 698.5);
-    EXPECT_EQ(db.Somma(QDate(2027, 1, 2), QDate(2026, 1, 1)), (TotaliGiorno{0, 0}));  // inverted
+    EXPECT_EQ(db.Somma(QDate(2027, 1, 2), QDate(2026, 1, 1)), (Totali{0, 0}));  // inverted
 }
 
 TEST_F(DatabaseTest, IlPrimoPassoCreaLaRigaIPassiDopoSommano)
@@ -45,31 +45,31 @@ TEST_F(DatabaseTest, IlPrimoPassoCreaLaRigaIPassiDopoSommano)
     ASSERT_TRUE(db.AggiungiScatti(d7, 2, 254));
     ASSERT_TRUE(db.AggiungiScatti(d7, 1, 63.5));
     ASSERT_TRUE(db.AggiungiScatti(d7.addDays(1), 1, 127));  // after midnight, a row of its own
-    EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{3, 317.5}));
-    EXPECT_EQ(db.TrovaGiorno(d7.addDays(1)), (TotaliGiorno{1, 127}));
+    EXPECT_EQ(db.TrovaGiorno(d7), (Totali{3, 317.5}));
+    EXPECT_EQ(db.TrovaGiorno(d7.addDays(1)), (Totali{1, 127}));
     db.Chiudi();
     EXPECT_EQ(db.AggiungiScatti(d7, 1, 1).Errore().numero, DatabaseScatti::ErroreNonAperto);
     ASSERT_TRUE(db.Apri(Percorso()));
-    EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{3, 317.5}));
+    EXPECT_EQ(db.TrovaGiorno(d7), (Totali{3, 317.5}));
 }
 
 TEST_F(DatabaseTest, ImpostareUnGiorno)
 {
-    struct Caso { std::optional<TotaliGiorno> prima; TotaliGiorno nuovi; std::optional<TotaliGiorno> dopo; EsitoImpostazione esito; };
+    struct Caso { std::optional<Totali> prima; Totali nuovi; std::optional<Totali> dopo; EsitoImpostazione esito; };
     const Caso casi[] = {
         {std::nullopt, {0, 0}, std::nullopt, EsitoImpostazione::Nulla},
-        {std::nullopt, {0, 500}, TotaliGiorno{0, 500}, EsitoImpostazione::Creato},
-        {std::nullopt, {3, 0}, TotaliGiorno{3, 0}, EsitoImpostazione::Creato},
-        {TotaliGiorno{4, 508}, {0, 0}, std::nullopt, EsitoImpostazione::Eliminato},
-        {TotaliGiorno{4, 508}, {5, 508}, TotaliGiorno{5, 508}, EsitoImpostazione::Aggiornato},
-        {TotaliGiorno{4, 508}, {4, 508}, TotaliGiorno{4, 508}, EsitoImpostazione::Nulla},
+        {std::nullopt, {0, 500}, Totali{0, 500}, EsitoImpostazione::Creato},
+        {std::nullopt, {3, 0}, Totali{3, 0}, EsitoImpostazione::Creato},
+        {Totali{4, 508}, {0, 0}, std::nullopt, EsitoImpostazione::Eliminato},
+        {Totali{4, 508}, {5, 508}, Totali{5, 508}, EsitoImpostazione::Aggiornato},
+        {Totali{4, 508}, {4, 508}, Totali{4, 508}, EsitoImpostazione::Nulla},
     };
     for (const Caso& c : casi) {
         ASSERT_TRUE(db.AzzeraMese(d7));
         if (c.prima) {
             ASSERT_TRUE(db.AggiungiScatti(d7, c.prima->scatti, c.prima->importo));
         }
-        const auto esito = db.ImpostaGiorno(d7, c.prima.value_or(TotaliGiorno{}), c.nuovi);
+        const auto esito = db.ImpostaGiorno(d7, c.prima.value_or(Totali{}), c.nuovi);
         ASSERT_TRUE(esito);
         EXPECT_EQ(*esito, c.esito);
         EXPECT_EQ(*db.TrovaGiorno(d7), c.dopo);
@@ -163,7 +163,7 @@ TEST_F(DatabaseTest, ValoriEDateNonValideNonToccanoNulla)
         EXPECT_EQ(db.AggiungiScatti(c.giorno, c.scatti, c.importo).Errore().numero,
                   DatabaseScatti::ErroreValoreNonValido);
         EXPECT_NE(db.ImpostaGiorno(c.giorno, {4, 508}, {c.scatti, c.importo}).Errore().numero, 0);
-        EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{4, 508}));
+        EXPECT_EQ(db.TrovaGiorno(d7), (Totali{4, 508}));
     }
     // An invalid date is an error, not an empty range.
     EXPECT_EQ(db.Somma(QDate(), d7).Errore().numero, DatabaseScatti::ErroreValoreNonValido);
@@ -173,7 +173,7 @@ TEST_F(DatabaseTest, ValoriEDateNonValideNonToccanoNulla)
     const auto vuoto = db.TrovaGiorno(d7.addDays(1));
     ASSERT_TRUE(vuoto);
     EXPECT_FALSE(vuoto->has_value());
-    EXPECT_EQ(db.Somma(d7, d7), (TotaliGiorno{4, 508}));
+    EXPECT_EQ(db.Somma(d7, d7), (Totali{4, 508}));
 }
 
 TEST_F(DatabaseTest, ScattiOltreI32BitSonoRifiutatiNonTroncati)
@@ -182,7 +182,7 @@ TEST_F(DatabaseTest, ScattiOltreI32BitSonoRifiutatiNonTroncati)
     ASSERT_TRUE(db.ImpostaGiorno(d7, {}, {massimo - 1, 100}));
     ASSERT_TRUE(db.AggiungiScatti(d7, 1, 1));
     EXPECT_EQ(db.AggiungiScatti(d7, 1, 1).Errore().numero, DatabaseScatti::ErroreTotaleFuoriLimite);
-    EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{massimo, 101}));
+    EXPECT_EQ(db.TrovaGiorno(d7), (Totali{massimo, 101}));
     // Two full days no longer fit one total: an error, never a wrapped sum,
     // and a later sum that works does not hide it.
     ASSERT_TRUE(db.AggiungiScatti(d7.addDays(1), 1, 1));
@@ -199,7 +199,7 @@ TEST_F(DatabaseTest, IGiorniDelMeseConIValori)
     const auto dicembre = db.GiorniDelMese(QDate(2026, 12, 15));
     ASSERT_TRUE(dicembre);
     EXPECT_EQ(dicembre->keys(), (QList<QDate>{QDate(2026, 12, 1), QDate(2026, 12, 31)}));
-    EXPECT_EQ(dicembre->value(QDate(2026, 12, 31)), (TotaliGiorno{31, 3937}));
+    EXPECT_EQ(dicembre->value(QDate(2026, 12, 31)), (Totali{31, 3937}));
     EXPECT_TRUE(db.GiorniDelMese(QDate(2026, 10, 1))->isEmpty());
 }
 
@@ -247,7 +247,7 @@ TEST(DatabaseDurata, UnPassoConfermatoSopravviveAllaMorteDelProgramma)
     DatabaseScatti db;
     const auto aperto = db.Apri(percorso);
     ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
-    EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{3, 317.5}));
+    EXPECT_EQ(db.TrovaGiorno(d7), (Totali{3, 317.5}));
     ASSERT_TRUE(db.AggiungiScatti(d7, 1, 63.5));
     db.Chiudi();
     // Closed cleanly, the log is folded back and the file says WAL mode.
@@ -312,7 +312,7 @@ TEST_F(FileEstraneo, SoloUnaTabellaScattiValidaVieneUsata)
         EXPECT_TRUE(db.AggiungiScatti(d7, 2, 254));
         EXPECT_TRUE(db.AggiungiScatti(d7, 1, 127));
         EXPECT_EQ(db.ImpostaGiorno(d7.addDays(1), {}, {3, 381}), EsitoImpostazione::Creato);
-        EXPECT_EQ(db.Somma(d7, d7.addDays(1)), (TotaliGiorno{6, 762}));
+        EXPECT_EQ(db.Somma(d7, d7.addDays(1)), (Totali{6, 762}));
     }
 }
 
@@ -453,7 +453,7 @@ TEST(DatabaseSpostato, UnPassoNelFileRimossoVieneRifiutato)
     nuovo.Chiudi();
     EXPECT_EQ(db.AggiungiScatti(d7, 1, 127).Errore().numero, DatabaseScatti::ErroreFileSostituito);
     // Reading what is open is still fine.
-    EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{2, 254}));
+    EXPECT_EQ(db.TrovaGiorno(d7), (Totali{2, 254}));
 }
 
 } // namespace
@@ -498,7 +498,7 @@ TEST(DatabaseInLettura, LeggeSenzaToccareNullaERifiutaOgniScrittura)
         const auto aperto = db.ApriInLettura(percorso);
         ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
     }
-    EXPECT_EQ(db.Somma(d7, d7.addDays(1)), (TotaliGiorno{4, 444.5}));
+    EXPECT_EQ(db.Somma(d7, d7.addDays(1)), (Totali{4, 444.5}));
     const auto giorni = db.Giorni(d7, d7.addDays(5));
     ASSERT_TRUE(giorni);
     EXPECT_EQ(giorni->size(), 2);
@@ -537,7 +537,7 @@ TEST(DatabaseInLettura, UnPannelloCheLoTieneLoRifiutaEResta)
     EXPECT_EQ(aperto.Errore().numero, DatabaseScatti::ErroreInUso);
     // The panel goes on counting as if nothing happened.
     EXPECT_TRUE(pannello.AggiungiScatti(d7, 1, 127));
-    EXPECT_EQ(pannello.TrovaGiorno(d7), (TotaliGiorno{2, 254}));
+    EXPECT_EQ(pannello.TrovaGiorno(d7), (Totali{2, 254}));
 }
 
 TEST(DatabaseInLettura, DopoUnaMorteImprovvisaLeggeAncheIlRegistro)
@@ -562,12 +562,12 @@ TEST(DatabaseInLettura, DopoUnaMorteImprovvisaLeggeAncheIlRegistro)
         const auto aperto = db.ApriInLettura(percorso);
         ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
     }
-    EXPECT_EQ(db.TrovaGiorno(d7), (TotaliGiorno{2, 254}));
+    EXPECT_EQ(db.TrovaGiorno(d7), (Totali{2, 254}));
     db.Chiudi();
     EXPECT_EQ(LeggiFile(percorso), prima);
 
     // The panel's next start still finds the steps.
     DatabaseScatti pannello;
     ASSERT_TRUE(pannello.Apri(percorso));
-    EXPECT_EQ(pannello.TrovaGiorno(d7), (TotaliGiorno{2, 254}));
+    EXPECT_EQ(pannello.TrovaGiorno(d7), (Totali{2, 254}));
 }

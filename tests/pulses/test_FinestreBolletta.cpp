@@ -174,7 +174,7 @@ TEST_F(FinestreBolletta, CorrezioneDelGiornoScriveSoloValoriCambiatiEConfermati)
     w->EseguiDialogo = Editor("5", "1234,5", true, &data);
     ClicCella(w->SceltaGiorni->GrigliaGiorni, 0, 3, true);
     EXPECT_EQ(data, QLocale().toString(tre, QLocale::LongFormat));
-    EXPECT_EQ(db.TrovaGiorno(tre), (TotaliGiorno{5, 1234.5}));
+    EXPECT_EQ(db.TrovaGiorno(tre), (Totali{5, 1234.5}));
     EXPECT_EQ(Cella(w->SceltaGiorni, 0, 3), "( 3 )");
     EXPECT_EQ(w->GiornoSelezionato(), tre);
     EXPECT_EQ(w->ScattiGiorno->text(), "5  ");
@@ -192,12 +192,12 @@ TEST_F(FinestreBolletta, CorrezioneDelGiornoScriveSoloValoriCambiatiEConfermati)
     };
     w->P_ModificaScatti_Click();
     EXPECT_EQ(std::get<QString>(ValoreScambio), "5/1234,5");
-    EXPECT_EQ(db.TrovaGiorno(tre), (TotaliGiorno{5, 1234.5}));
+    EXPECT_EQ(db.TrovaGiorno(tre), (Totali{5, 1234.5}));
 
     // Wrong entries are corrected before they are handed back.
     w->EseguiDialogo = Editor("12a", "10000000", true);
     w->P_ModificaScatti_Click();
-    EXPECT_EQ(db.TrovaGiorno(tre), (TotaliGiorno{12, 0}));
+    EXPECT_EQ(db.TrovaGiorno(tre), (Totali{12, 0}));
 
     w->EseguiDialogo = Editor("0", "0", true);
     w->P_ModificaScatti_Click();
@@ -247,7 +247,7 @@ TEST_F(FinestreBolletta, UnGiornoOltreIlLimiteDelCampoNonSiAzzeraConUnOKSenzaMod
     };
     w->P_ModificaScatti_Click();
     EXPECT_EQ(std::get<QString>(ValoreScambio), "12000/1524000");
-    EXPECT_EQ(db.TrovaGiorno(tre), (TotaliGiorno{12000, 1524000}));
+    EXPECT_EQ(db.TrovaGiorno(tre), (Totali{12000, 1524000}));
 
     // Changing the amount alone keeps the pulses as stored.
     w->EseguiDialogo = [](QDialog& d) {
@@ -257,12 +257,12 @@ TEST_F(FinestreBolletta, UnGiornoOltreIlLimiteDelCampoNonSiAzzeraConUnOKSenzaMod
         return e.result();
     };
     w->P_ModificaScatti_Click();
-    EXPECT_EQ(db.TrovaGiorno(tre), (TotaliGiorno{12000, 1500000}));
+    EXPECT_EQ(db.TrovaGiorno(tre), (Totali{12000, 1500000}));
 
     // Typed by the user, the same number is out of range and corrected.
     w->EseguiDialogo = Editor("12001", "1500000", true);
     w->P_ModificaScatti_Click();
-    EXPECT_EQ(db.TrovaGiorno(tre), (TotaliGiorno{0, 1500000}));
+    EXPECT_EQ(db.TrovaGiorno(tre), (Totali{0, 1500000}));
 }
 
 TEST(ModificaScatti, InvioConfermaEscAnnullaEScorciatoie)

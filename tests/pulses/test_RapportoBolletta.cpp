@@ -15,7 +15,7 @@ namespace {
 const QDate Inizio(2026, 12, 1), Fine(2026, 12, 10);
 
 // Three stored days of ten, one before and one after the period.
-QMap<QDate, TotaliGiorno> Righe()
+QMap<QDate, Totali> Righe()
 {
     return {{QDate(2026, 11, 30), {50, 5000}},
             {QDate(2026, 12, 1), {3, 381}},
@@ -77,7 +77,7 @@ TEST(RapportoBolletta, PeriodoVuotoInvertitoEFuoriLimite)
     EXPECT_EQ(RapportoCsv(*invertito), "voce,dal,al,scatti,netto,iva,totale\n"
                                        "periodo,2026-12-10,2026-12-01,0,0,0,0\n");
 
-    const QMap<QDate, TotaliGiorno> troppi{{Inizio, {2000000000, 1}}, {Fine, {2000000000, 1}}};
+    const QMap<QDate, Totali> troppi{{Inizio, {2000000000, 1}}, {Fine, {2000000000, 1}}};
     EXPECT_FALSE(CreaRapporto(troppi, Inizio, Fine, Inizio, 20));
 }
 
