@@ -86,7 +86,7 @@ public:
 
 private:
     struct Campo {
-        const char* testo = nullptr;
+        const char* testo = "";  // never null: an empty field is still copied
         qsizetype lunghezza = 0;
     };
     Campo Data(qint64 giorno, char* spazio);
