@@ -1,6 +1,7 @@
 // Random settings files through load and save: nothing crashes, every value
 // lands in its range, reading changes no file, and what a writer stores reads
 // back the same. Seeded, so a failure repeats.
+#include "SupportoImpostazioni.h"
 #include "settings/CaricaImpostazioni.h"
 
 #include <QDir>
@@ -14,16 +15,6 @@
 namespace {
 
 const QDate Oggi(2026, 5, 14);
-
-QStringList Valori(Impostazioni imp)
-{
-    QStringList t;
-    for (const VoceImpostazione& v : TabellaImpostazioni)
-        if (v.campo || v.campoModello)
-            for (int i = v.primo; i <= v.ultimo; ++i)
-                t << NomeChiave(v, i) + "=" + TestoValore(v, CampoDi(v, imp, i));
-    return t;
-}
 
 class Generatore {
 public:

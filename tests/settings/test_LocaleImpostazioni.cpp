@@ -1,3 +1,4 @@
+#include "SupportoImpostazioni.h"
 #include "settings/CaricaImpostazioni.h"
 
 #include <QTemporaryDir>
@@ -15,17 +16,6 @@ struct LocaleDelProcesso {
     explicit LocaleDelProcesso(const QLocale& l) { QLocale::setDefault(l); }
     ~LocaleDelProcesso() { QLocale::setDefault(Italiano); }
 };
-
-// Every key's text as loaded, so two loads can be compared whole.
-QStringList Valori(Impostazioni imp)
-{
-    QStringList t;
-    for (const VoceImpostazione& v : TabellaImpostazioni)
-        if (v.campo || v.campoModello)
-            for (int i = v.primo; i <= v.ultimo; ++i)
-                t << NomeChiave(v, i) + "=" + TestoValore(v, CampoDi(v, imp, i));
-    return t;
-}
 
 class LocaleImpostazioni : public ::testing::Test {
 protected:
