@@ -1,5 +1,6 @@
 // One durable counting step on a database holding ten years of days, and
 // the start-up's open and totals on that file.
+#include "DieciAnni.h"
 #include "pulses/DatabaseScatti.h"
 
 #include <QDir>
@@ -9,22 +10,6 @@
 #include <sqlite3.h>
 
 namespace {
-
-// Ten years of days before today, on the real disk rather than in memory.
-struct DieciAnni {
-    QTemporaryDir tmp{QDir::currentPath() + "/bench-XXXXXX"};
-    DatabaseScatti db;
-    const QDate oggi{2026, 12, 7};
-    DieciAnni()
-    {
-        if (!db.Apri(Percorso()))
-            std::abort();
-        for (int i = 1; i <= 3650; ++i)
-            if (!db.AggiungiScatti(oggi.addDays(-i), 20, 2540))
-                std::abort();
-    }
-    QString Percorso() const { return tmp.filePath("Velatrix.001"); }
-};
 
 void PassoDiConteggio(benchmark::State& stato)
 {

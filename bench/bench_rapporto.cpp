@@ -1,5 +1,6 @@
 // The bill report of a year read from a database holding ten years of days,
 // its CSV and JSON texts, and the chart drawn for a month and for ten years.
+#include "DieciAnni.h"
 #include "pulses/GraficoBolletta.h"
 #include "pulses/RapportoBolletta.h"
 
@@ -11,24 +12,13 @@
 
 namespace {
 
-struct DieciAnni {
-    QTemporaryDir tmp{QDir::currentPath() + "/bench-XXXXXX"};
-    DatabaseScatti db;
-    const QDate oggi{2026, 12, 7};
-    DieciAnni()
-    {
-        if (!db.Apri(tmp.filePath("Velatrix.001")))
-            std::abort();
-        for (int i = 0; i < 3650; ++i)
-            if (!db.AggiungiScatti(oggi.addDays(-i), 20 + i % 7, 2540 + i % 13))
-                std::abort();
-    }
+struct DieciAnniERapporto : DieciAnni {
     std::optional<RapportoBolletta> Anno() { return LeggiRapporto(db, oggi.addDays(-365), oggi, oggi, 20); }
 };
 
-DieciAnni& Dati()
+DieciAnniERapporto& Dati()
 {
-    static DieciAnni d;
+    static DieciAnniERapporto d;
     return d;
 }
 

@@ -1,6 +1,7 @@
 // A report of a year of days: what the running panel spends answering it,
 // the whole trip over its socket, and the reading and writing on the side
 // that asks. The plain query of the same rows is printed beside them.
+#include "DieciAnni.h"
 #include "app/ServizioLocale.h"
 #include "pulses/RapportoBolletta.h"
 #include "settings/Impostazioni.h"
@@ -18,25 +19,19 @@ namespace {
 const QDate Oggi(2026, 12, 7);
 const QDate Inizio = Oggi.addDays(-364);
 
-// Ten years of days, each with a row, on the real disk.
-struct DieciAnni {
-    QTemporaryDir tmp{QDir::currentPath() + "/bench-XXXXXX"};
-    DatabaseScatti db;
+// The bill period is the last year of the file.
+struct DieciAnniConPeriodo : DieciAnni {
     Impostazioni imp;
-    DieciAnni()
+    DieciAnniConPeriodo()
     {
-        static_cast<void>(db.Apri(Percorso()));
-        for (int i = 0; i < 3650; ++i)
-            static_cast<void>(db.AggiungiScatti(Oggi.addDays(-i), 20 + i % 7, 2540 + (i % 13) * 63.5));
         imp.DatIPB = Inizio;
         imp.DatFPB = Oggi;
     }
-    QString Percorso() const { return tmp.filePath("Velatrix.001"); }
 };
 
-DieciAnni& Dati()
+DieciAnniConPeriodo& Dati()
 {
-    static DieciAnni d;
+    static DieciAnniConPeriodo d;
     return d;
 }
 
