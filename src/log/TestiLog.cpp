@@ -16,10 +16,10 @@ constexpr int Larghezze[7] = {11, 12, 12, 12, 12, 8, 11};
 
 QStringList DateEOre(const RecordLog& r, const FormatiLog& f)
 {
-    if (!r.Inizio.isValid())
+    const TempiRecord t = r.Tempi();
+    if (!t.valido)
         return {QString(), QString(), QString(), QString()};
-    const QDateTime fine = r.Fine();
-    return {f.Data(r.Inizio.date()), f.Ora(r.Inizio.time()), f.Data(fine.date()), f.Ora(fine.time())};
+    return {f.Data(t.inizio.Data()), f.Ora(t.inizio.Ora()), f.Data(t.fine.Data()), f.Ora(t.fine.Ora())};
 }
 
 QString FormatoOra(const QLocale& locale)
@@ -436,7 +436,7 @@ void ScrittoreRigheLog::Aggiungi(const char* byte, QByteArray& uscita)
 {
     const auto lento = [&] { uscita += RigaEsportazione(DecodificaRecordLog(byte), tipo_, formati_); };
     const TempiRecord t = calendario_.Tempi(byte);
-    if ((t.valido && !t.fineValida) || meno_.size() > 8)
+    if (meno_.size() > 8)
         return lento();
 
     char spazio[4][FormatiLog::MassimoTesto];
