@@ -46,6 +46,8 @@ TEST(TestiLog, AllineamentoADestra)
         const char* atteso;
     } casi[] = {
         {"", 3, "   "}, {"ab", 4, "  ab"}, {"abcd", 4, "abcd"}, {"123456h46'39\"", 12, "23456h46'39\""}, {"12345", 2, "45"},
+        {"\U0001E951\U0001E955-\U0001E951", 5, " \U0001E951\U0001E955-\U0001E951"},
+        {"\U0001E951\U0001E955-\U0001E951", 2, "-\U0001E951"},
     };
     for (const auto& c : casi)
         EXPECT_EQ(AllineaADestra(c.testo, c.larghezza), QString::fromUtf8(c.atteso)) << c.testo;
@@ -234,6 +236,35 @@ TEST(TestiLog, OrariAiCambiDellOra)
         EXPECT_TRUE(diretta.startsWith(c.atteso)) << diretta.constData();
         EXPECT_EQ(RigaEsportazione(r, TipoEsportazione::Tabulazione), diretta);
         EXPECT_EQ(ColonneRecordLog(r).mid(0, 4).join('\t'), QString::fromLatin1(c.atteso));
+    }
+}
+
+// Every line of the fixed-column form has the header's number of characters,
+// whatever the name holds and whatever digits the locale writes.
+TEST(TestiLog, ColonneFisseDiUgualiCaratteri)
+{
+    QByteArray tutti(LunghezzaConnessione, ' ');
+    std::vector<QByteArray> record;
+    for (int primo = 0; primo < 256; primo += LunghezzaConnessione) {
+        for (int i = 0; i < LunghezzaConnessione; ++i)
+            tutti[i] = char((primo + i) % 256);
+        QByteArray b(LunghezzaRecordLog, ' ');
+        CodificaRecordLog(RecordProva(QDateTime(QDate(2026, 12, 7), QTime(9, 5)), 999999999, -12, -1e12, "x"), b.data());
+        b.replace(24, LunghezzaConnessione, tutti);
+        record.push_back(b);
+    }
+    record.push_back(QByteArray(LunghezzaRecordLog, ' '));
+    CodificaRecordLog(RecordProva(QDateTime(QDate(1998, 1, 2), QTime(23, 59)), 75, 3, 381, QStringLiteral("Società €")),
+                      record.back().data());
+    const qsizetype caratteri = QString::fromUtf8(IntestazioneEsportazione(TipoEsportazione::Spazi)).toUcs4().size();
+    for (const QLocale& l : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+        ScrittoreRigheLog scrittore(TipoEsportazione::Spazi, l);
+        for (const QByteArray& b : record) {
+            QByteArray riga;
+            scrittore.Aggiungi(b.constData(), riga);
+            ASSERT_EQ(QString::fromUtf8(riga).toUcs4().size(), caratteri) << l.name().toStdString() << " " << riga.constData();
+            ASSERT_FALSE(QString::fromUtf8(riga).contains(QChar::ReplacementCharacter)) << l.name().toStdString();
+        }
     }
 }
 
