@@ -10,17 +10,18 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
+#include <memory>
 
 #include <fcntl.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
-#include <ifaddrs.h>
 #include <net/if.h>
 #include <net/if_arp.h>
 #include <netinet/in.h>
-#include <netpacket/packet.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace {
@@ -84,6 +85,125 @@ bool NomePpp(const QString& nome)
     return std::all_of(nome.begin() + 3, nome.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
+// One dump of the kernel's routing family (links or addresses): `ogni` sees
+// every message of the answer. False when the kernel cannot be asked.
+bool Scarica(int fd, quint16 tipo, quint32 numero, bool* interrotta, const std::function<void(const nlmsghdr*)>& ogni)
+{
+    struct {
+        nlmsghdr h;
+        ifinfomsg corpo;  // the family comes first in both request bodies
+    } richiesta {};
+    richiesta.h.nlmsg_len = NLMSG_LENGTH(tipo == RTM_GETLINK ? sizeof(ifinfomsg) : sizeof(ifaddrmsg));
+    richiesta.h.nlmsg_type = tipo;
+    richiesta.h.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    richiesta.h.nlmsg_seq = numero;
+    richiesta.corpo.ifi_family = AF_UNSPEC;
+    sockaddr_nl kernel {};
+    kernel.nl_family = AF_NETLINK;
+    if (::sendto(fd, &richiesta, richiesta.h.nlmsg_len, 0, reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel) < 0)
+        return false;
+    constexpr size_t Capienza = 65536;
+    const auto buffer = std::make_unique<char[]>(Capienza);
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer.get(), Capienza, MSG_TRUNC);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0 || size_t(n) > Capienza)
+            return false;
+        int resto = int(n);
+        for (auto* h = reinterpret_cast<const nlmsghdr*>(buffer.get()); NLMSG_OK(h, resto); h = NLMSG_NEXT(h, resto)) {
+            if (h->nlmsg_seq != numero)
+                continue;
+            if (h->nlmsg_flags & NLM_F_DUMP_INTR)
+                *interrotta = true;
+            if (h->nlmsg_type == NLMSG_DONE)
+                return true;
+            if (h->nlmsg_type == NLMSG_ERROR)
+                return false;
+            ogni(h);
+        }
+    }
+}
+
+void LinkDaMessaggio(const nlmsghdr* h, QMap<int, InterfacciaRete>* perIndice)
+{
+    if (h->nlmsg_type != RTM_NEWLINK || h->nlmsg_len < NLMSG_LENGTH(sizeof(ifinfomsg)))
+        return;
+    const auto* ifi = static_cast<const ifinfomsg*>(NLMSG_DATA(h));
+    if (ifi->ifi_index <= 0)
+        return;
+    InterfacciaRete& i = (*perIndice)[ifi->ifi_index];
+    i.indice = ifi->ifi_index;
+    // The link type is in every link message, for devices with no hardware
+    // address (ppp, tun) too.
+    i.tipo = ifi->ifi_type;
+    i.flags = ifi->ifi_flags;
+    int resto = int(IFLA_PAYLOAD(h));
+    for (const rtattr* a = IFLA_RTA(ifi); RTA_OK(a, resto); a = RTA_NEXT(a, resto))
+        if (a->rta_type == IFLA_IFNAME) {
+            const char* testo = static_cast<const char*>(RTA_DATA(a));
+            i.nome = QString::fromLocal8Bit(testo, qsizetype(qstrnlen(testo, RTA_PAYLOAD(a))));
+        }
+}
+
+void IndirizzoDaMessaggio(const nlmsghdr* h, QMap<int, InterfacciaRete>* perIndice)
+{
+    if (h->nlmsg_type != RTM_NEWADDR || h->nlmsg_len < NLMSG_LENGTH(sizeof(ifaddrmsg)))
+        return;
+    const auto* ifa = static_cast<const ifaddrmsg*>(NLMSG_DATA(h));
+    const auto i = perIndice->find(int(ifa->ifa_index));
+    if (i == perIndice->end())
+        return;  // a link newer than the list: the next reading has both
+    if (ifa->ifa_family == AF_INET) {
+        i->ipv4 = true;
+        return;
+    }
+    if (ifa->ifa_family != AF_INET6)
+        return;
+    // The local address; a point-to-point one gives the peer's as IFA_ADDRESS.
+    const in6_addr* locale = nullptr;
+    const in6_addr* indirizzo = nullptr;
+    int resto = int(IFA_PAYLOAD(h));
+    for (const rtattr* a = IFA_RTA(ifa); RTA_OK(a, resto); a = RTA_NEXT(a, resto)) {
+        if (RTA_PAYLOAD(a) < sizeof(in6_addr))
+            continue;
+        if (a->rta_type == IFA_LOCAL)
+            locale = static_cast<const in6_addr*>(RTA_DATA(a));
+        else if (a->rta_type == IFA_ADDRESS)
+            indirizzo = static_cast<const in6_addr*>(RTA_DATA(a));
+    }
+    const in6_addr* ind = locale ? locale : indirizzo;
+    if (ind && !IN6_IS_ADDR_LINKLOCAL(ind) && !IN6_IS_ADDR_UNSPECIFIED(ind))
+        i->ipv6 = true;
+}
+
+// Links, then their addresses, as one reading.
+bool LeggiDalKernel(QList<InterfacciaRete>* elenco, bool* interrotta)
+{
+    const int fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+    if (fd < 0)
+        return false;
+    // The kernel answers a dump at once; the limit only guards the timer.
+    const timeval limite {1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limite, sizeof limite);
+    QMap<int, InterfacciaRete> perIndice;
+    const bool ok = Scarica(fd, RTM_GETLINK, 1, interrotta, [&](const nlmsghdr* h) { LinkDaMessaggio(h, &perIndice); })
+        && Scarica(fd, RTM_GETADDR, 2, interrotta, [&](const nlmsghdr* h) { IndirizzoDaMessaggio(h, &perIndice); });
+    ::close(fd);
+    if (!ok)
+        return false;
+    elenco->clear();
+    for (const InterfacciaRete& i : perIndice)
+        if (!i.nome.isEmpty())
+            elenco->append(i);
+    return true;
+}
+
+bool Ppp(const InterfacciaRete& i)
+{
+    return i.tipo == ARPHRD_PPP || (i.tipo < 0 && NomePpp(i.nome));
+}
+
 }  // namespace
 
 ElencoKernel::ElencoKernel(QString radiceSys) : radiceSys_(std::move(radiceSys))
@@ -140,45 +260,17 @@ bool ElencoKernel::Leggi(QList<InterfacciaRete>* elenco)
     riletture_ = 0;
     letto_ = false;
     completate_.clear();
-    ifaddrs* lista = nullptr;
-    if (::getifaddrs(&lista) != 0)
-        return false;
-
-    QMap<QString, InterfacciaRete> perNome;
-    for (const ifaddrs* a = lista; a; a = a->ifa_next) {
-        if (!a->ifa_name)
-            continue;
-        QString nome = QString::fromLocal8Bit(a->ifa_name);
-        // IPv4 alias labels ("ppp0:1") belong to their device; ':' is not
-        // allowed in a real interface name.
-        if (const qsizetype dp = nome.indexOf(QLatin1Char(':')); dp >= 0)
-            nome.truncate(dp);
-        InterfacciaRete& i = perNome[nome];
-        i.nome = nome;
-        i.flags = a->ifa_flags;
-        const sockaddr* sa = a->ifa_addr;
-        if (!sa)
-            continue;
-        if (sa->sa_family == AF_PACKET) {
-            const auto* ll = reinterpret_cast<const sockaddr_ll*>(sa);
-            i.indice = ll->sll_ifindex;
-            i.tipo = ll->sll_hatype;
-        } else if (sa->sa_family == AF_INET) {
-            i.ipv4 = true;
-        } else if (sa->sa_family == AF_INET6) {
-            const in6_addr& ind = reinterpret_cast<const sockaddr_in6*>(sa)->sin6_addr;
-            if (!IN6_IS_ADDR_LINKLOCAL(&ind) && !IN6_IS_ADDR_UNSPECIFIED(&ind))
-                i.ipv6 = true;
+    // A change while the kernel was being read can leave the two dumps out of
+    // step: read both again, a few times at most.
+    for (int tentativo = 0;; ++tentativo) {
+        bool interrotta = false;
+        QList<InterfacciaRete> letti;
+        if (!LeggiDalKernel(&letti, &interrotta))
+            return false;
+        if (!interrotta || tentativo == 2) {
+            *elenco = letti;
+            break;
         }
-    }
-    ::freeifaddrs(lista);
-
-    elenco->clear();
-    for (InterfacciaRete& i : perNome) {
-        if (i.indice <= 0)
-            i.indice = int(::if_nametoindex(QFile::encodeName(i.nome).constData()));
-        if (i.indice > 0)  // else it went away while being read
-            elenco->append(i);
     }
     ultimo_ = *elenco;
     letto_ = true;
@@ -269,15 +361,15 @@ bool LinkPuntoPunto::Candidato(const InterfacciaRete& i, const QStringList& nomi
         return false;
     // Mobile-broadband devices show as point-to-point, as raw IP without a
     // link type, or as Ethernet under a "ww" name.
-    return i.tipo == ARPHRD_PPP || NomePpp(i.nome) || (i.flags & IFF_POINTOPOINT) || i.tipo == ARPHRD_NONE
-        || i.nome.startsWith(QLatin1String("ww")) || nominate.contains(i.nome);
+    return Ppp(i) || (i.flags & IFF_POINTOPOINT) || i.tipo == ARPHRD_NONE || i.nome.startsWith(QLatin1String("ww"))
+        || nominate.contains(i.nome);
 }
 
 bool LinkPuntoPunto::PuntoPunto(const InterfacciaRete& i, const QStringList& nominate)
 {
     if ((i.flags & IFF_LOOPBACK) || i.tipo == ARPHRD_LOOPBACK)
         return false;
-    return i.tipo == ARPHRD_PPP || NomePpp(i.nome) || i.wwan || nominate.contains(i.nome);
+    return Ppp(i) || i.wwan || nominate.contains(i.nome);
 }
 
 StatoLink LinkPuntoPunto::Stato(const InterfacciaRete& i)

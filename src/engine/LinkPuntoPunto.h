@@ -34,9 +34,10 @@ public:
     virtual void Completa(InterfacciaRete* i) { (void)i; }
 };
 
-// getifaddrs() for flags, link types and addresses; the sysfs folder of an
-// interface, when its ifindex agrees, gives the creation identity and the
-// device type.
+// The kernel's routing socket for names, flags, link types and addresses
+// (the link type is there for every device, ppp and tun included, unlike a
+// hardware-address entry); the sysfs folder of an interface, when its ifindex
+// agrees, gives the creation identity and the device type.
 //
 // The kernel announces every change of a link or an address on a netlink
 // socket: while none is announced, the last reading is given again, so an
@@ -92,8 +93,10 @@ public:
 
     // Worth a closer look: could be a link once completed.
     static bool Candidato(const InterfacciaRete& i, const QStringList& nominate);
-    // Whether an interface is a dial-up link: a ppp unit or a mobile-broadband
-    // device by nature, any other (a tun or VPN) only when named.
+    // Whether an interface is a dial-up link: a ppp unit (kernel link type PPP,
+    // whatever its name) or a mobile-broadband device by nature, any other (a
+    // tun, a VPN, a tunnel) only when named. The name pppN stands for the
+    // type only where the type is unknown.
     static bool PuntoPunto(const InterfacciaRete& i, const QStringList& nominate = {});
     // The state of a link that is there.
     static StatoLink Stato(const InterfacciaRete& i);
