@@ -1,9 +1,7 @@
 #include "engine/LinkPuntoPunto.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusVariant>
+#include "engine/NetworkManager.h"
+
 #include <QDir>
 #include <QFile>
 #include <QMap>
@@ -311,7 +309,7 @@ LinkPuntoPunto::LinkPuntoPunto(const QString& radiceSys, QString cartellaRun, QS
       elenco_(*proprio_),
       cartellaRun_(std::move(cartellaRun)),
       radiceProc_(std::move(radiceProc)),
-      nomeNm_(ConnessioneNetworkManager)
+      gestorePredefinito_(true)
 {
 }
 
@@ -320,39 +318,22 @@ LinkPuntoPunto::LinkPuntoPunto(ElencoInterfacce& elenco, QString cartellaRun, QS
 {
 }
 
-QString ConnessioneNetworkManager(const QString& interfaccia)
+LinkPuntoPunto::~LinkPuntoPunto() = default;
+
+void LinkPuntoPunto::ImpostaGestoreRete(GestoreRete* gestore)
 {
-    // Asked once per call, on the control timer's thread: every step gets a
-    // short timeout, so a hung daemon costs a moment, never a frozen panel.
-    constexpr int Attesa = 150;
-    const QString servizio = QStringLiteral("org.freedesktop.NetworkManager");
-    QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected())
-        return {};
-    const auto proprieta = [&](const QString& percorso, const QString& interfacciaDbus, const QString& nome) {
-        QDBusMessage m = QDBusMessage::createMethodCall(servizio, percorso, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                        QStringLiteral("Get"));
-        m << interfacciaDbus << nome;
-        const QDBusMessage r = bus.call(m, QDBus::Block, Attesa);
-        return r.type() == QDBusMessage::ReplyMessage && !r.arguments().isEmpty()
-            ? qvariant_cast<QDBusVariant>(r.arguments().constFirst()).variant()
-            : QVariant();
-    };
-    QDBusMessage m = QDBusMessage::createMethodCall(servizio, QStringLiteral("/org/freedesktop/NetworkManager"), servizio,
-                                                    QStringLiteral("GetDeviceByIpIface"));
-    m << interfaccia;
-    const QDBusMessage r = bus.call(m, QDBus::Block, Attesa);
-    if (r.type() != QDBusMessage::ReplyMessage || r.arguments().isEmpty())
-        return {};
-    const QString dispositivo = qvariant_cast<QDBusObjectPath>(r.arguments().constFirst()).path();
-    if (dispositivo.isEmpty())
-        return {};
-    const QString attiva = qvariant_cast<QDBusObjectPath>(
-                               proprieta(dispositivo, servizio + QStringLiteral(".Device"), QStringLiteral("ActiveConnection")))
-                               .path();
-    if (attiva.isEmpty() || attiva == QLatin1String("/"))
-        return {};
-    return proprieta(attiva, servizio + QStringLiteral(".Connection.Active"), QStringLiteral("Id")).toString();
+    gestore_ = gestore;
+    gestorePredefinito_ = false;
+    proprioGestore_.reset();
+}
+
+GestoreRete* LinkPuntoPunto::Gestore()
+{
+    if (gestorePredefinito_ && !proprioGestore_) {
+        proprioGestore_ = std::make_unique<NetworkManagerDBus>();
+        gestore_ = proprioGestore_.get();
+    }
+    return gestore_;
 }
 
 bool LinkPuntoPunto::Candidato(const InterfacciaRete& i, const QStringList& nominate)
@@ -430,6 +411,11 @@ bool LinkPuntoPunto::Aggiorna()
         nuovi.append({m, i});
     }
     noti_ = nuovi;
+    // A name that comes for a link gone is never given to a later one.
+    for (auto n = nomiNm_.begin(); n != nomiNm_.end();)
+        n = std::any_of(noti_.cbegin(), noti_.cend(), [&](const Noto& k) { return k.maniglia == n.key(); })
+            ? std::next(n)
+            : nomiNm_.erase(n);
     return true;
 }
 
@@ -445,7 +431,7 @@ quint32 LinkPuntoPunto::CercaConnessione(QString* nome)
     if (scelto == noti_.cend())
         scelto = noti_.cbegin();
     if (nome)
-        *nome = NomeVoce(scelto->interfaccia.nome);
+        *nome = NomeVoce(*scelto);
     return scelto->maniglia;
 }
 
@@ -464,14 +450,39 @@ StatoLink LinkPuntoPunto::StatoConnessione(quint32 maniglia)
     return n == noti_.cend() ? StatoLink::Disconnesso : Stato(n->interfaccia);
 }
 
-QString LinkPuntoPunto::NomeVoce(const QString& interfaccia) const
+QString LinkPuntoPunto::NomeConnessione(quint32 maniglia)
 {
-    const QString nome = NomeDaPppd(interfaccia);
-    return nome.isEmpty() ? interfaccia : nome;
+    const auto n = std::find_if(noti_.cbegin(), noti_.cend(), [maniglia](const Noto& k) { return k.maniglia == maniglia; });
+    return n == noti_.cend() ? QString() : NomeVoce(*n);
 }
 
-QString LinkPuntoPunto::NomeDaPppd(const QString& interfaccia) const
+QString LinkPuntoPunto::NomeVoce(const Noto& link)
 {
+    const QString nome = NomeDaPppd(link);
+    return nome.isEmpty() ? link.interfaccia.nome : nome;
+}
+
+QString LinkPuntoPunto::NomeNetworkManager(const Noto& link)
+{
+    if (const auto n = nomiNm_.constFind(link.maniglia); n != nomiNm_.cend())
+        return *n;
+    GestoreRete* gestore = Gestore();
+    if (!gestore)
+        return {};
+    nomiNm_.insert(link.maniglia, QString());
+    gestore->ChiediNome(link.interfaccia.nome,
+                        [this, vivo = std::weak_ptr<char>(vivo_), maniglia = link.maniglia](const QString& nome) {
+                            if (vivo.expired())
+                                return;
+                            if (const auto n = nomiNm_.find(maniglia); n != nomiNm_.end())
+                                *n = Pulito(nome);
+                        });
+    return nomiNm_.value(link.maniglia);  // a stand-in may answer at once
+}
+
+QString LinkPuntoPunto::NomeDaPppd(const Noto& link)
+{
+    const QString& interfaccia = link.interfaccia.nome;
     const QByteArray ifname = QFile::encodeName(interfaccia);
     // pppd writes <ifname>.pid, and with "linkname" also ppp-<linkname>.pid
     // holding the pid and then the interface. Both may be left behind by a
@@ -515,7 +526,5 @@ QString LinkPuntoPunto::NomeDaPppd(const QString& interfaccia) const
         if (!valore.isEmpty())
             return valore;
     }
-    if (daNetworkManager && nomeNm_)
-        return Pulito(nomeNm_(interfaccia));
-    return {};
+    return daNetworkManager ? NomeNetworkManager(link) : QString();
 }

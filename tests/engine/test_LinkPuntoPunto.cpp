@@ -1,4 +1,5 @@
 #include "SpazioDiRete.h"
+#include "engine/GestoreRete.h"
 #include "engine/LinkPuntoPunto.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -347,49 +350,76 @@ TEST_F(LinkFinto, NomeDellaVoceDaPppd)
     }
 }
 
-TEST_F(LinkFinto, UnPercorsoDiNetworkManagerNonEMaiIlNome)
+// Keeps every question until the test answers it.
+struct GestoreFinto : GestoreRete {
+    QStringList chiesti;
+    QList<std::function<void(const QString&)>> inAttesa;
+    void ChiediNome(const QString& i, std::function<void(const QString&)> risposta) override
+    {
+        chiesti << i;
+        inAttesa << std::move(risposta);
+    }
+    void Rispondi(const QString& nome)
+    {
+        for (const auto& r : std::exchange(inAttesa, {}))
+            r(nome);
+    }
+};
+
+TEST_F(LinkFinto, IlNomeDiNetworkManagerSiChiedeUnaVoltaPerLinkSenzaAttenderlo)
 {
     Scrivi("run/ppp0.pid", "321\n");
     Scrivi("proc/321/cmdline", Argomenti({"/usr/sbin/pppd", "plugin", "nm-pppd-plugin.so", "ipparam",
                                           "/org/freedesktop/NetworkManager/PPP/3", "nodetach"}));
-    elenco.interfacce = {Ppp(5, 0)};
-    QStringList chiesti;
-    const struct {
-        const char* caso;
-        QString risposta;
-        QString atteso;
-    } casi[] = {
-        {"NetworkManager names its connection", "Casa \x1b ADSL", "Casa ADSL"},
-        {"NetworkManager does not answer", QString(), "ppp0"},
-    };
-    for (const auto& c : casi) {
-        SCOPED_TRACE(c.caso);
-        link.ImpostaNomeNetworkManager([&](const QString& i) {
-            chiesti << i;
-            return c.risposta;
-        });
-        QString nome;
-        ASSERT_NE(link.CercaConnessione(&nome), 0u);
-        EXPECT_EQ(nome, c.atteso);
+    GestoreFinto nm;
+    link.ImpostaGestoreRete(&nm);
+    elenco.interfacce = {Ppp(5, 0, false, 100)};
+    QString nome;
+    const quint32 m = link.CercaConnessione(&nome);
+    ASSERT_NE(m, 0u);
+    EXPECT_EQ(nome, "ppp0");  // the interface stands in until the answer
+    for (int i = 0; i < 5; ++i) {
+        link.CercaConnessione(&nome);
+        link.StatoConnessione(m);
     }
-    EXPECT_EQ(chiesti, (QStringList{"ppp0", "ppp0"}));
+    EXPECT_EQ(link.NomeConnessione(m), "ppp0");
+    EXPECT_EQ(nm.chiesti, QStringList{"ppp0"});
+    nm.Rispondi("Casa \x1b ADSL");
+    EXPECT_EQ(link.NomeConnessione(m), "Casa ADSL");
+    link.CercaConnessione(&nome);
+    EXPECT_EQ(nome, "Casa ADSL");
+    EXPECT_EQ(nm.chiesti.size(), 1);
+
+    // The link made anew is asked anew; an answer for a link gone is dropped.
+    elenco.interfacce = {Ppp(5, 0, false, 200)};
+    const quint32 n = link.CercaConnessione(&nome);
+    EXPECT_NE(n, m);
+    EXPECT_EQ(nome, "ppp0");
+    EXPECT_EQ(nm.chiesti.size(), 2);
+    elenco.interfacce.clear();
+    EXPECT_EQ(link.StatoConnessione(n), StatoLink::Disconnesso);
+    nm.Rispondi("Vecchia");
+    elenco.interfacce = {Ppp(5, 0, false, 300)};
+    link.CercaConnessione(&nome);
+    EXPECT_EQ(nome, "ppp0");
+    nm.Rispondi(QString());  // no answer, or no connection: never the path
+    link.CercaConnessione(&nome);
+    EXPECT_EQ(nome, "ppp0");
+    EXPECT_EQ(nm.chiesti.size(), 3);
 
     // Nobody to ask: still never the path.
-    link.ImpostaNomeNetworkManager(nullptr);
-    QString nome;
+    link.ImpostaGestoreRete(nullptr);
+    elenco.interfacce = {Ppp(5, 0, false, 400)};
     link.CercaConnessione(&nome);
     EXPECT_EQ(nome, "ppp0");
 
     // Any other ipparam is the user's own name, and NetworkManager is not asked.
-    chiesti.clear();
-    link.ImpostaNomeNetworkManager([&](const QString& i) {
-        chiesti << i;
-        return QStringLiteral("x");
-    });
+    link.ImpostaGestoreRete(&nm);
     Scrivi("proc/321/cmdline", Argomenti({"/usr/sbin/pppd", "ipparam", "/home/casa"}));
+    elenco.interfacce = {Ppp(5, 0, false, 500)};
     link.CercaConnessione(&nome);
     EXPECT_EQ(nome, "/home/casa");
-    EXPECT_TRUE(chiesti.isEmpty());
+    EXPECT_EQ(nm.chiesti.size(), 3);
 }
 
 TEST_F(LinkFinto, FileSpecialiAlPostoDeiPidNonBloccano)
