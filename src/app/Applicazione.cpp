@@ -82,8 +82,9 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     archivio_ = std::make_unique<ArchivioImpostazioni>(percorsi.impostazioni);
     cartellaImpostazioni_ = QFileInfo(percorsi.impostazioni).absolutePath();
     bool primoAvvio = false;
-    imp_ = CaricaImpostazioni(*archivio_, QDate::currentDate(), QLocale(), d_.suoni.NumeroDispositivi() > 0,
-                              &primoAvvio);
+    // Devices are asked for when a sound plays or the sounds' tab opens, not
+    // here: the sound layer would cost the start more than the window.
+    imp_ = CaricaImpostazioni(*archivio_, QDate::currentDate(), QLocale(), true, &primoAvvio);
     CreaParti();
     // Started with the session, the program keeps the data folder it was given.
     const QStringList argomentiSessione =
