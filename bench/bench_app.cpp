@@ -87,9 +87,12 @@ void MemoriaDopoIlLog(benchmark::State& stato)
     const Applicazione::Percorsi percorsi{tmp.filePath("Velatrix.conf"), tmp.filePath("p"), tmp.filePath("lock")};
     // Each viewer is closed as soon as it is up.
     QTimer chiudi;
-    QObject::connect(&chiudi, &QTimer::timeout, [] {
-        if (QWidget* w = QApplication::activeModalWidget())
+    int chiusi = 0;
+    QObject::connect(&chiudi, &QTimer::timeout, [&chiusi] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
             w->close();
+            ++chiusi;
+        }
     });
     chiudi.start(50);
     for (auto _ : stato) {
@@ -104,6 +107,8 @@ void MemoriaDopoIlLog(benchmark::State& stato)
         stato.counters["after_two_viewers_MB"] = RssKb() / 1024.0;
         app.Finestra()->Esci(false);
     }
+    if (chiusi != 2)
+        stato.SkipWithError("the viewer did not open twice");
 }
 // First, before the other runs leave their own heap behind.
 BENCHMARK(MemoriaDopoIlLog)->Iterations(1)->Unit(benchmark::kMillisecond);
