@@ -167,7 +167,7 @@ Principale::Finestre Applicazione::CreaFinestre(const QStringList& argomentiSess
         finestra.exec();
     };
     finestre.Bolletta = [this, w] {
-        Bolletta finestra(imp_, *archivio_, *db_, d_.messaggi, [this] { return d_.orologio.Adesso().date(); }, w);
+        Bolletta finestra(imp_, *archivio_, *db_, d_.messaggi, [this] { return d_.orologio.Adesso(); }, w);
         finestra.RicaricaTotali = [this] { RicaricaTotali(); };
         finestra.setWindowModality(Qt::WindowModal);
         finestra.exec();
@@ -290,8 +290,11 @@ void Applicazione::AvviaServizio()
         for (const auto& [giorno, t] : motore_->InAttesa().scatti)
             inAttesa.insert(giorno, t);
         ErroreDatabase e;
-        auto dati = RaccogliDatiRapporto(*db_, imp_, da, a, d_.orologio.Adesso().date(), inAttesa, &e);
-        if (!dati)
+        const QDateTime adesso = d_.orologio.Adesso();
+        auto dati = RaccogliDatiRapporto(*db_, imp_, da, a, adesso.date(), inAttesa, &e);
+        if (dati)
+            dati->ora = adesso.time();
+        else
             *errore = QStringLiteral("errore %1 nella lettura degli scatti: %2").arg(e.numero).arg(e.testo);
         return dati;
     };
