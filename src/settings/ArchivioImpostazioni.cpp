@@ -1,5 +1,7 @@
 #include "settings/ArchivioImpostazioni.h"
 
+#include "common/FileIntero.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -284,9 +286,16 @@ bool ArchivioImpostazioni::Salva(QString* errore)
                                           "nessuna modifica è stata salvata.").arg(nome));
         if (lettura == Lettura::Danneggiata) {
             // What could not be parsed would be dropped by the rewrite.
-            const QString copia = percorso_ + QStringLiteral(".danneggiato");
-            QFile::remove(copia);
-            if (!QFile::copy(percorso_, copia))
+            QFile originale(percorso_);
+            QByteArray dati;
+            bool letto = originale.open(QIODevice::ReadOnly);
+            if (letto) {
+                dati = originale.readAll();
+                letto = originale.error() == QFileDevice::NoError;
+            }
+            if (!letto
+                || !FileIntero::ScriviTutto(percorso_ + QStringLiteral(".danneggiato"), dati, nullptr,
+                                            {int(0600), false}))
                 return fallito(QStringLiteral("Il file delle impostazioni %1 è danneggiato e non è stato "
                                               "possibile conservarne una copia: nessuna modifica è stata "
                                               "salvata.").arg(nome));
