@@ -32,12 +32,15 @@ std::optional<DatiRapporto> DatiDelRapporto(const RigaComando& riga, const Perco
                                             QString* errore)
 {
     const QString cartella = ScegliCartellaDati(riga.cartellaDati, percorsi.cartellaProgramma);
-    EsitoRichiesta esito = EsitoRichiesta::NessunServizio;
-    const QString esecuzione =
-        percorsi.esecuzione.isEmpty() ? IstanzaUnica::CartellaEsecuzione() : percorsi.esecuzione;
-    auto dati = ChiediRapporto(NomeServizio(cartella, esecuzione), riga.da, riga.a, &esito, errore);
-    if (esito != EsitoRichiesta::NessunServizio)
-        return dati;
+    // Wherever the panel may listen for this user, whatever login asks.
+    const QStringList nomi = percorsi.esecuzione.isEmpty() ? NomiServizio(cartella, false)
+                                                           : QStringList{NomeServizio(cartella, percorsi.esecuzione)};
+    for (const QString& nome : nomi) {
+        EsitoRichiesta esito = EsitoRichiesta::NessunServizio;
+        auto dati = ChiediRapporto(nome, riga.da, riga.a, &esito, errore);
+        if (esito != EsitoRichiesta::NessunServizio)
+            return dati;
+    }
 
     const QString percorso = QDir(cartella).filePath(NomeDatabase);
     DatabaseScatti db;
@@ -50,7 +53,7 @@ std::optional<DatiRapporto> DatiDelRapporto(const RigaComando& riga, const Perco
     bool primoAvvio = false;
     const Impostazioni imp = CaricaImpostazioni(archivio, percorsi.oggi, QLocale(), false, &primoAvvio);
     ErroreDatabase e;
-    dati = RaccogliDatiRapporto(db, imp, riga.da, riga.a, percorsi.oggi, {}, &e);
+    auto dati = RaccogliDatiRapporto(db, imp, riga.da, riga.a, percorsi.oggi, {}, &e);
     if (!dati)
         *errore = QStringLiteral("lettura di %1 non riuscita: %2 (errore %3)").arg(percorso, e.testo).arg(e.numero);
     return dati;
