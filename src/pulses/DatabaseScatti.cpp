@@ -7,7 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <sqlite3.h>
-#include <fcntl.h>
+#include <sys/sysmacros.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,22 +106,32 @@ std::optional<std::pair<quint64, quint64>> Identita(const QString& percorso)
     return std::pair{quint64(st.st_dev), quint64(st.st_ino)};
 }
 
-// Whether another connection holds the file for writing (a panel keeps it
-// so for its whole run), this process included: the store's lock bytes are
-// probed with a lock of the open file itself.
+// Whether a connection holds the file (a panel keeps it locked for its whole
+// run), this process's own included. Read from the kernel's list of locks:
+// opening and closing the file here would drop this process's own locks.
 bool InUso(const QString& percorso)
 {
-    const int fd = ::open(QFile::encodeName(percorso).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    struct stat st {};
+    if (::stat(QFile::encodeName(percorso).constData(), &st) != 0)
         return false;
-    struct flock prova {};
-    prova.l_type = F_RDLCK;
-    prova.l_whence = SEEK_SET;
-    prova.l_start = 0x40000000;   // the store's pending byte, then its reserved and shared bytes
-    prova.l_len = 512;
-    const bool inUso = ::fcntl(fd, F_OFD_GETLK, &prova) == 0 && prova.l_type != F_UNLCK;
-    ::close(fd);
-    return inUso;
+    QFile elenco(QStringLiteral("/proc/locks"));
+    if (!elenco.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    // "1: POSIX  ADVISORY  WRITE 9778 fe:00:10953201 1073741824 1073742335"
+    const QByteArray file = QByteArray::number(major(st.st_dev), 16).rightJustified(2, '0') + ':'
+        + QByteArray::number(minor(st.st_dev), 16).rightJustified(2, '0') + ':' + QByteArray::number(quint64(st.st_ino));
+    constexpr qint64 Primo = 0x40000000, Ultimo = Primo + 511;   // the store's lock bytes
+    for (const QByteArray& riga : elenco.readAll().split('\n')) {
+        const QList<QByteArray> campi = riga.simplified().split(' ');
+        if (campi.size() < 8 || campi[5] != file)
+            continue;
+        bool okInizio = false;
+        const qint64 inizio = campi[6].toLongLong(&okInizio);
+        const qint64 fine = campi[7] == "EOF" ? std::numeric_limits<qint64>::max() : campi[7].toLongLong();
+        if (okInizio && inizio <= Ultimo && fine >= Primo)
+            return true;
+    }
+    return false;
 }
 
 // The files the store may add beside a database, those missing before it
@@ -277,6 +287,12 @@ EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
     const bool nuovo = !info.exists() || info.size() == 0;
     if (nuovo && soloLettura)
         return ErroreDatabase{SQLITE_CANTOPEN, QStringLiteral("il file non esiste o è vuoto")};
+    const bool registro = QFileInfo::exists(percorso + QStringLiteral("-wal"))
+        || QFileInfo::exists(percorso + QStringLiteral("-journal"));
+    // Asked before this process opens the file at all: closing it again
+    // would drop the locks a connection of its own holds.
+    if (soloLettura && registro && InUso(percorso))
+        return ErroreDatabase{ErroreInUso, QStringLiteral("il database degli scatti è tenuto da Velatrix in esecuzione")};
     if (!nuovo) {
         // Look before the store touches it: a file of another kind is left
         // exactly as it is, and gets the store's own answer for it.
@@ -288,15 +304,11 @@ EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
     }
     int flags = SQLITE_OPEN_READWRITE | (nuovo ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
     QByteArray nome = QFile::encodeName(percorso);
-    const bool registro = QFileInfo::exists(percorso + QStringLiteral("-wal"))
-        || QFileInfo::exists(percorso + QStringLiteral("-journal"));
     if (soloLettura && registro) {
         // A panel that has written, or a run that crashed. The store would
         // add its index file beside it, and cannot on a read-only disk: the
         // file and its log are read from a private copy instead, which the
         // store brings up to date as the panel's next start would.
-        if (InUso(percorso))
-            return ErroreDatabase{ErroreInUso, QStringLiteral("il database degli scatti è tenuto da Velatrix in esecuzione")};
         auto copia = CopiaPrivata(percorso);
         if (!copia)
             return copia.Errore();
