@@ -4,15 +4,22 @@
 #include "SupportoFile.h"
 #include "app/Applicazione.h"
 #include "app/Principale.h"
+#include "app/SegnaliTerminazione.h"
+#include "common/MessaggiQt.h"
 #include "engine/Motore.h"
 #include "engine/Recupero.h"
 #include "log/FileLog.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
+#include <QMessageBox>
+#include <QTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+#include <csignal>
 #include <sys/stat.h>
 
 namespace {
@@ -29,11 +36,12 @@ protected:
         QDir().mkpath(QFileInfo(conf).absolutePath());
         Avvia();
     }
-    void Avvia()
+    void Avvia(Interlocutore* messaggi = nullptr)
     {
         app.reset();
         utente.avvisi.clear();
-        app = std::make_unique<Applicazione>(Applicazione::Dipendenze{utente, suoni, orologio, sorgente});
+        app = std::make_unique<Applicazione>(
+            Applicazione::Dipendenze{messaggi ? *messaggi : utente, suoni, orologio, sorgente});
         int codice = 0;
         ASSERT_TRUE(app->Avvia({"--data-dir", Dati()}, {conf, tmp.filePath("p"), tmp.filePath("Velatrix.lock")},
                                &codice));
@@ -184,4 +192,40 @@ TEST_F(RecuperoApp, UnAvvioFinitoDuranteLUnioneNonContaDueVolte)
         EXPECT_EQ(FileLog(Dati() + "/Velatrix.003").NumeroRecord(), fine + 1) << fine;
         EXPECT_FALSE(QFile::exists(Dati() + "/" + NomeRecupero));
     }
+}
+
+// A real SIGTERM while the real retry box is open: the box goes unanswered,
+// the exit goes on and keeps what waits.
+TEST_F(RecuperoApp, SigtermConLaDomandaSulloSchermo)
+{
+    Prepara(false);
+    MessaggiQt schermo;
+    Avvia(&schermo);
+    ContaSuDiscoPieno();
+    SegnaliTerminazione segnali;
+    QObject::connect(&segnali, &SegnaliTerminazione::Terminazione, w, [this] { app->Interrompi(); });
+    QStringList viste;
+    QTimer guarda;
+    QObject::connect(&guarda, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || (!viste.isEmpty() && viste.last() == box->text()))
+            return;
+        if (!box->button(QMessageBox::Yes)) {
+            box->accept();  // the warnings of the failed writes
+            return;
+        }
+        viste << box->text();
+        if (viste.size() == 1) {
+            box->button(QMessageBox::Yes)->click();  // stop and exit
+        } else {
+            std::raise(SIGTERM);
+        }
+    });
+    guarda.start(20);
+    const int codice = Esci(true);
+    guarda.stop();
+    EXPECT_EQ(codice, 0);
+    ASSERT_EQ(viste.size(), 2);
+    EXPECT_TRUE(viste[1].startsWith("Non è stato possibile registrare")) << viste[1].toStdString();
+    ControllaTuttoUnaVolta();
 }
