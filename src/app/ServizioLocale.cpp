@@ -78,7 +78,11 @@ QByteArray CodificaDati(const DatiRapporto& d)
     QByteArray out;
     out.reserve(64 + d.righe.size() * 40);
     out += ParolaRapporto + ' ' + Iso(d.inizio) + ' ' + Iso(d.fine) + ' ' + Iso(d.oggi) + ' '
-        + QByteArray::number(d.percentualeIva) + '\n';
+        + QByteArray::number(d.percentualeIva);
+    // The time, in milliseconds of the day, only when known.
+    if (d.ora.isValid())
+        out += ' ' + QByteArray::number(d.ora.msecsSinceStartOfDay());
+    out += '\n';
     for (auto it = d.righe.cbegin(); it != d.righe.cend(); ++it)
         out += Iso(it.key()) + ' ' + QByteArray::number(it->scatti) + ' ' + Esatto(it->importo) + '\n';
     out += Fine + '\n';
@@ -93,7 +97,7 @@ std::optional<DatiRapporto> DecodificaDati(const QByteArray& testo)
     if (righe.size() < 2 || righe.constLast() != Fine)
         return std::nullopt;
     const QList<QByteArray> testa = righe.constFirst().split(' ');
-    if (testa.size() != 5 || testa[0] != ParolaRapporto)
+    if ((testa.size() != 5 && testa.size() != 6) || testa[0] != ParolaRapporto)
         return std::nullopt;
     DatiRapporto d;
     d.inizio = LeggiDataIso(QString::fromLatin1(testa[1]));
@@ -103,6 +107,12 @@ std::optional<DatiRapporto> DecodificaDati(const QByteArray& testo)
     d.percentualeIva = testa[4].toInt(&ok);
     if (!ok || !d.inizio.isValid() || !d.fine.isValid() || !d.oggi.isValid())
         return std::nullopt;
+    if (testa.size() == 6) {
+        const int ms = testa[5].toInt(&ok);
+        d.ora = QTime::fromMSecsSinceStartOfDay(ms);
+        if (!ok || !d.ora.isValid())
+            return std::nullopt;
+    }
     for (qsizetype i = 1; i + 1 < righe.size(); ++i) {
         const QList<QByteArray> campi = righe[i].split(' ');
         if (campi.size() != 3)

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QTime>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -20,10 +21,12 @@ class QLocalServer;
 class QLocalSocket;
 struct Impostazioni;
 
-// What a report is made of: the range, the day it is asked on, the VAT rate
-// and the stored rows of the range.
+// What a report is made of: the range, the day it is asked on (and the time,
+// when known, which the estimate scales by), the VAT rate and the stored rows
+// of the range.
 struct DatiRapporto {
     QDate inizio, fine, oggi;
+    QTime ora;
     int percentualeIva = 0;
     QMap<QDate, Totali> righe;
 

@@ -9,10 +9,12 @@
 #include "common/TraduzioneQt.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QFile>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -61,9 +63,15 @@ int main(int argc, char** argv)
     // need no display and touch no file of the panel.
     const RigaComando riga = LeggiRigaComando(argomenti);
     if (riga.comando != Comando::Avvia || !riga.errore.isEmpty()) {
-        QCoreApplication app(argc, argv);
+        // The chart's picture needs fonts, not a display.
+        const bool immagine = riga.errore.isEmpty() && riga.comando == Comando::Rapporto &&
+                              riga.formato == FormatoRapporto::Png;
+        if (immagine)
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        std::unique_ptr<QCoreApplication> app = immagine ? std::make_unique<QGuiApplication>(argc, argv)
+                                                         : std::make_unique<QCoreApplication>(argc, argv);
         Nomina();
-        InstallaTraduzioneQt(&app);
+        InstallaTraduzioneQt(app.get());
         QFile out, err;
         out.open(stdout, QIODevice::WriteOnly);
         err.open(stderr, QIODevice::WriteOnly);

@@ -27,6 +27,7 @@
 namespace {
 
 const QDate Oggi(2026, 12, 7);  // a Monday; December 2026 starts on a Tuesday
+const QDateTime Adesso(Oggi, QTime(12, 0));
 
 void ClicCella(QTableWidget* g, int riga, int colonna, bool doppio = false)
 {
@@ -87,7 +88,7 @@ protected:
     }
     std::unique_ptr<Bolletta> Apri()
     {
-        auto w = std::make_unique<Bolletta>(imp, archivio, db, utente, [] { return Oggi; });
+        auto w = std::make_unique<Bolletta>(imp, archivio, db, utente, [] { return Adesso; });
         w->RicaricaTotali = [this] { ++ricariche; };
         w->show();
         return w;
@@ -438,10 +439,13 @@ TEST_F(FinestreBolletta, StimaEGraficoSeguonoIlPeriodo)
     ASSERT_TRUE(w->RiquadroStima->isVisibleTo(w.get()));
     EXPECT_EQ(w->RiquadroStima->title(), "Stima a fine periodo");
     EXPECT_EQ(w->EtichettaIvaStima->text(), "Iva (20%)");
-    // 1.400,5 over the first 7 days, so 6.202,2 over 31.
-    EXPECT_EQ(w->NettoStima->text(), "6.202 ");
-    EXPECT_EQ(w->IvaStima->text(), "1.241 ");
-    EXPECT_EQ(w->TotaleStima->text(), "7.443 ");
+    // 1.400,5 over the first 6 days and a half (noon of the 7th): 215,5 a
+    // day, 6.679,3 over 31.
+    EXPECT_EQ(w->MediaStima->text(), "215,5 ");
+    EXPECT_EQ(w->NettoStima->text(), "6.679 ");
+    EXPECT_EQ(w->IvaStima->text(), "1.336 ");
+    EXPECT_EQ(w->TotaleStima->text(), "8.015 ");
+    EXPECT_EQ(w->MediaImportoBolletta->text(), "74,2 ") << "the period's own average stays over all its days";
     EXPECT_EQ(w->TotaleBolletta->text(), "2.761 ");
 
     const SerieBolletta& s = w->Grafico->Serie();
@@ -459,7 +463,9 @@ TEST_F(FinestreBolletta, StimaEGraficoSeguonoIlPeriodo)
     w->EseguiDialogo = Picker(7);
     w->P_DataFine_Click();
     EXPECT_TRUE(w->RiquadroStima->isVisibleTo(w.get()));
-    EXPECT_EQ(w->TotaleStima->text(), w->TotaleBolletta->text());   // today is the last day
+    // Today is the last day, half gone: the estimate adds its other half.
+    EXPECT_EQ(w->TotaleBolletta->text(), "1.681 ");
+    EXPECT_EQ(w->TotaleStima->text(), "1.810 ");
 
     // A correction on the calendar tab reaches the chart at once.
     w->EseguiDialogo = Editor("1", "100", true);
@@ -514,7 +520,7 @@ TEST_F(FinestreBolletta, EsportaIlPeriodoInteroONiente)
     QFile f(percorso);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray csv = f.readAll();
-    EXPECT_EQ(csv, RapportoCsv(*LeggiRapporto(db, imp.DatIPB, imp.DatFPB, Oggi, 20)));
+    EXPECT_EQ(csv, RapportoCsv(*LeggiRapporto(db, imp.DatIPB, imp.DatFPB, Adesso, 20)));
     EXPECT_TRUE(csv.contains("\ngiorno,2026-11-15,2026-11-15,10,500,100,600\n"));
     EXPECT_EQ(utente.avvisi.last(), "Il riepilogo bolletta è stato esportato nel file " + percorso);
 
