@@ -11,6 +11,7 @@
 
 class ArchivioImpostazioni;
 class FinestraAllarme;
+class GestoreRete;
 class DatabaseScatti;
 class FileLog;
 class Interlocutore;
@@ -20,6 +21,7 @@ class Principale;
 class Riproduttore;
 class Rilevamento;
 class SorgenteConnessioni;
+class TerminatoreChiamata;
 class Vassoio;
 class ServizioLocale;
 
@@ -35,6 +37,9 @@ public:
         Riproduttore& suoni;
         const Orologio& orologio;
         SorgenteConnessioni& connessioni;
+        // What deactivates a connection when the cost cap acts; none, only
+        // the user's command acts.
+        GestoreRete* rete = nullptr;
     };
 
     explicit Applicazione(Dipendenze dipendenze);
@@ -90,5 +95,7 @@ private:
     std::unique_ptr<Principale> finestra_;
     std::unique_ptr<Vassoio> vassoio_;
     std::unique_ptr<FinestraAllarme> finestraAllarme_;
+    // Gone before the engine and the alarm window its answers reach.
+    std::unique_ptr<TerminatoreChiamata> chiusura_;
     std::unique_ptr<ServizioLocale> servizio_;
 };

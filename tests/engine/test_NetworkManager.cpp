@@ -37,6 +37,10 @@ struct GestoreSpia : GestoreRete {
             risposta(nome);
         });
     }
+    void Disattiva(const QString& i, std::function<void(const EsitoDisattivazione&)> esito) override
+    {
+        vero->Disattiva(i, std::move(esito));
+    }
 };
 
 class NetworkManagerSulBus : public ::testing::Test, protected BancoMotore {
