@@ -13,8 +13,10 @@
 #include "common/MessaggiQt.h"
 #include "engine/Motore.h"
 #include "engine/LinkPuntoPunto.h"
+#include "engine/NetworkManager.h"
 #include "engine/Rilevamento.h"
 #include "engine/SuoniQt.h"
+#include "engine/TerminatoreChiamata.h"
 #include "app/Messaggio.h"
 #include "common/BarraScatto.h"
 #include "common/Colori.h"
@@ -151,6 +153,8 @@ void Applicazione::CreaParti()
     motore_->ImpostaConnessioneSeguita(rilevamento_.get());
     finestraAllarme_ = std::make_unique<FinestraAllarme>(imp_, d_.suoni);
     motore_->ImpostaFinestraMessaggio(finestraAllarme_.get());
+    chiusura_ = std::make_unique<TerminatoreChiamata>(imp_, *rilevamento_, d_.connessioni, d_.rete);
+    motore_->ImpostaChiusuraChiamata(chiusura_.get());
     finestra_->ImpostaRilevamento(rilevamento_.get());
 
 }
@@ -383,8 +387,10 @@ int Applicazione::Esegui(const QStringList& argomenti)
     MessaggiQt messaggi;
     SuoniQt suoni;
     OrologioSistema orologio;
+    NetworkManagerDBus rete;
     LinkPuntoPunto connessioni;
-    Applicazione applicazione({messaggi, suoni, orologio, connessioni});
+    connessioni.ImpostaGestoreRete(&rete);
+    Applicazione applicazione({messaggi, suoni, orologio, connessioni, &rete});
     int codice = 0;
     QString errore;
     const Percorsi percorsi{ArchivioImpostazioni::PercorsoPredefinito(), QApplication::applicationDirPath(),

@@ -15,6 +15,7 @@
 
 class ArchivioImpostazioni;
 class FinestraAllarme;
+class GestoreRete;
 class DatabaseScatti;
 class FileLog;
 class Interlocutore;
@@ -24,6 +25,7 @@ class Principale;
 class Riproduttore;
 class Rilevamento;
 class SorgenteConnessioni;
+class TerminatoreChiamata;
 class Vassoio;
 class ServizioLocale;
 
@@ -39,6 +41,9 @@ public:
         Riproduttore& suoni;
         const Orologio& orologio;
         SorgenteConnessioni& connessioni;
+        // What deactivates a connection when the cost cap acts; none, only
+        // the user's command acts.
+        GestoreRete* rete = nullptr;
     };
 
     explicit Applicazione(Dipendenze dipendenze);
@@ -103,6 +108,8 @@ private:
     std::unique_ptr<Principale> finestra_;
     std::unique_ptr<Vassoio> vassoio_;
     std::unique_ptr<FinestraAllarme> finestraAllarme_;
+    // Gone before the engine and the alarm window its answers reach.
+    std::unique_ptr<TerminatoreChiamata> chiusura_;
     std::unique_ptr<ServizioLocale> servizio_;
     std::vector<std::unique_ptr<ServizioLocale>> altriServizi_;   // the same answers, found from other logins
     Pendenti nonUniti_;                                  // recovery files the database refused
