@@ -45,8 +45,9 @@ void RapportoDiUnAnnoInJson(benchmark::State& stato)
 BENCHMARK(RapportoDiUnAnnoInJson)->Unit(benchmark::kMicrosecond);
 
 // The chart as the window paints it: for ten years of days on 560 pixels
-// one bar a pixel column; Arg 1 paints one bar a day however narrow, the
-// way it was drawn before, as the floor of the same run.
+// one bar and one point of the running total a pixel column; Arg 1 paints
+// every day however narrow, the way it was drawn before, as the floor of
+// the same run.
 void GraficoDisegnato(benchmark::State& stato)
 {
     const QDate fine = Dati().oggi.addDays(24);
