@@ -51,6 +51,13 @@ public:
     // goes into the count's log record.
     void AvviaConteggio(const QString& nomeConnessione = {});
     bool FermaContatore(TipoArresto tipo);
+    // A name for the connection being counted that became known during the
+    // call; its record carries it.
+    void RinominaConnessione(const QString& nome)
+    {
+        if (attivo_)
+            nomeConnessione_ = nome;
+    }
     // One tick of the pulse timer.
     void TimerScatto_Timer();
     // Writes still pending after a failure (a pulse or a log record); tried at

@@ -132,16 +132,58 @@ namespace {
 // back) is read by the C library with the offset of whatever it converted
 // last. Converting the moment half a day earlier first makes that the offset
 // in force before the change, so such a time always reads as its first
-// occurrence, as it does in a log read in order.
+// occurrence, as it does in a log read in order. A time the clock skips is
+// kept as stored, at the offset of the day before.
 QDateTime Istante(const GiornoESecondo& g)
 {
-    const QDate d = QDate::fromJulianDay(g.giorno);
+    const QDate d = g.Data();
+    const QTime t = g.Ora();
     const QDateTime prima = g.secondo >= SecondiGiorno / 2
         ? QDateTime(d, QTime::fromMSecsSinceStartOfDay((g.secondo - SecondiGiorno / 2) * 1000))
         : QDateTime(d.addDays(-1), QTime::fromMSecsSinceStartOfDay((g.secondo + SecondiGiorno / 2) * 1000));
+    const QDateTime istante(d, t);
+    if (istante.isValid() && istante.date() == d && istante.time() == t)
+        return istante;
+    const QDateTime giornoPrima(d.addDays(-1), t);
+    const QDateTime fisso(d, t, Qt::OffsetFromUTC, giornoPrima.isValid() ? giornoPrima.offsetFromUtc() : 0);
     Q_UNUSED(prima);
-    return QDateTime(d, QTime::fromMSecsSinceStartOfDay(g.secondo * 1000));
+    return fisso.isValid() ? fisso : QDateTime(d, t, Qt::UTC);
 }
+
+constexpr qint64 GiornoEpoca = 2440588;   // 1/1/1970
+
+// The local clock's offset from UTC at an instant.
+std::optional<qint64> ScartoA(qint64 secondiUtc)
+{
+    const QDateTime t = QDateTime::fromSecsSinceEpoch(secondiUtc, Qt::LocalTime);
+    return t.isValid() ? std::optional<qint64>(t.offsetFromUtc()) : std::nullopt;
+}
+
+} // namespace
+
+GiornoESecondo FineMostrata(const GiornoESecondo& inizio, qint32 durata)
+{
+    // Wall-clock seconds counted as if the clock were UTC.
+    const qint64 muro = (inizio.giorno - GiornoEpoca) * SecondiGiorno + inizio.secondo;
+    qint64 fine = muro + durata;
+    // The offsets a day either side: the start reads under each that gives
+    // it back, the earliest first.
+    std::optional<qint64> scarto;
+    for (const qint64 lato : {-SecondiGiorno, SecondiGiorno}) {
+        const std::optional<qint64> s = ScartoA(muro + lato);
+        if (s && ScartoA(muro - *s) == s && (!scarto || *s > *scarto))
+            scarto = s;
+    }
+    if (scarto) {
+        const qint64 utc = muro - *scarto + durata;
+        if (const std::optional<qint64> s = ScartoA(utc); s && utc + *s >= muro)
+            fine = utc + *s;
+    }
+    const qint64 giorni = DivisioneInGiu(fine, SecondiGiorno);
+    return {GiornoEpoca + giorni, int(fine - giorni * SecondiGiorno)};
+}
+
+namespace {
 
 GiornoESecondo Parti(const QDateTime& istante)
 {
@@ -149,6 +191,14 @@ GiornoESecondo Parti(const QDateTime& istante)
 }
 
 } // namespace
+
+TempiRecord RecordLog::Tempi() const
+{
+    if (!Inizio.isValid())
+        return {};
+    const GiornoESecondo inizio = Parti(Inizio);
+    return {true, inizio, FineMostrata(inizio, Durata)};
+}
 
 QDateTime DaDataSeriale(double giorni)
 {
@@ -204,13 +254,9 @@ TempiRecord CalendarioLocale::Tempi(const char* byte)
         const qint64 giorni = DivisioneInGiu(fine, SecondiGiorno);
         const GiornoESecondo g{inizio->giorno + giorni, int(fine - giorni * SecondiGiorno)};
         if (Scarto(g.giorno) == scarto)
-            return {true, true, *inizio, g};
+            return {true, *inizio, g};
     }
-    const QDateTime i = Istante(*inizio);
-    if (!i.isValid())
-        return {};
-    const QDateTime f = i.addSecs(durata);
-    return {true, f.isValid(), Parti(i), f.isValid() ? Parti(f) : GiornoESecondo{}};
+    return {true, *inizio, FineMostrata(*inizio, durata)};
 }
 
 qint32 DurataInSecondi(float secondi)

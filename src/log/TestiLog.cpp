@@ -16,10 +16,10 @@ constexpr int Larghezze[7] = {11, 12, 12, 12, 12, 8, 11};
 
 QStringList DateEOre(const RecordLog& r, const FormatiLog& f)
 {
-    if (!r.Inizio.isValid())
+    const TempiRecord t = r.Tempi();
+    if (!t.valido)
         return {QString(), QString(), QString(), QString()};
-    const QDateTime fine = r.Fine();
-    return {f.Data(r.Inizio.date()), f.Ora(r.Inizio.time()), f.Data(fine.date()), f.Ora(fine.time())};
+    return {f.Data(t.inizio.Data()), f.Ora(t.inizio.Ora()), f.Data(t.fine.Data()), f.Ora(t.fine.Ora())};
 }
 
 QString FormatoOra(const QLocale& locale)
@@ -220,11 +220,39 @@ QStringList CampioniColonnaLog(int colonna, const QLocale& locale)
     return c;
 }
 
+namespace {
+
+// Characters, not UTF-16 units: a digit outside the basic plane is one.
+qsizetype Caratteri(QStringView testo)
+{
+    qsizetype n = testo.size();
+    for (const QChar c : testo)
+        n -= c.isLowSurrogate();
+    return n;
+}
+
+} // namespace
+
 QString AllineaADestra(const QString& testo, int larghezza)
 {
-    if (testo.size() >= larghezza)
-        return testo.right(larghezza);
-    return QString(larghezza - testo.size(), QLatin1Char(' ')) + testo;
+    qsizetype n = Caratteri(testo);
+    if (n <= larghezza)
+        return QString(larghezza - n, QLatin1Char(' ')) + testo;
+    qsizetype da = 0;
+    for (; n > larghezza; --n)
+        da += testo.at(da).isHighSurrogate() && da + 1 < testo.size() && testo.at(da + 1).isLowSurrogate() ? 2 : 1;
+    return testo.mid(da);
+}
+
+QString AllineaASinistra(const QString& testo, int larghezza)
+{
+    qsizetype n = Caratteri(testo);
+    if (n <= larghezza)
+        return testo + QString(larghezza - n, QLatin1Char(' '));
+    qsizetype fine = testo.size();
+    for (; n > larghezza; --n)
+        fine -= testo.at(fine - 1).isLowSurrogate() && fine > 1 && testo.at(fine - 2).isHighSurrogate() ? 2 : 1;
+    return testo.left(fine);
 }
 
 QByteArray IntestazioneEsportazione(TipoEsportazione tipo)
@@ -232,7 +260,7 @@ QByteArray IntestazioneEsportazione(TipoEsportazione tipo)
     if (tipo == TipoEsportazione::Tabulazione)
         return IntestazioniLog().join(Tab).toUtf8() + FineRiga;
     const QString riga = QStringLiteral("Data Inizio  Ora Inizio   Data Fine    Ora Fine      Durata  Scatti    Importo  ") +
-                         QStringLiteral("Connessione").leftJustified(LunghezzaConnessione, QLatin1Char(' '));
+                         AllineaASinistra(QStringLiteral("Connessione"), LunghezzaConnessione);
     return riga.toUtf8() + FineRiga;
 }
 
@@ -262,7 +290,7 @@ QByteArray RigaEsportazione(const RecordLog& r, TipoEsportazione tipo, const For
     } else {
         for (int i = 0; i < 7; ++i)
             riga += AllineaADestra(campi.at(i), Larghezze[i]);
-        riga += QStringLiteral("  ") + nome.leftJustified(LunghezzaConnessione, QLatin1Char(' '), true);
+        riga += QStringLiteral("  ") + AllineaASinistra(nome, LunghezzaConnessione);
     }
     return riga.toUtf8() + FineRiga;
 }
@@ -291,15 +319,12 @@ std::vector<RigaLog> RichiediRigheLog(const SorgenteRecordLog& sorgente, qint64 
 
 namespace {
 
-// UTF-16 units of a UTF-8 text: what QString::size() would say.
-qsizetype Unita(const char* t, qsizetype n)
+// Characters of a UTF-8 text: its bytes that start one.
+qsizetype CaratteriUtf8(const char* t, qsizetype n)
 {
     qsizetype u = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const auto b = static_cast<unsigned char>(t[i]);
-        u += (b & 0xC0) != 0x80;
-        u += b >= 0xF0;
-    }
+    for (qsizetype i = 0; i < n; ++i)
+        u += (static_cast<unsigned char>(t[i]) & 0xC0) != 0x80;
     return u;
 }
 
@@ -396,7 +421,7 @@ inline char* ScrittoreRigheLog::Tabulati(const Campo (&c)[7], char* d)
 inline char* ScrittoreRigheLog::Incolonnati(const Campo (&c)[7], char* d)
 {
     for (int i = 0; i < 7; ++i) {
-        const qsizetype unita = Unita(c[i].testo, c[i].lunghezza);
+        const qsizetype unita = CaratteriUtf8(c[i].testo, c[i].lunghezza);
         if (unita <= Larghezze[i]) {
             std::memset(d, ' ', size_t(Larghezze[i] - unita));
             d += Larghezze[i] - unita;
@@ -436,7 +461,7 @@ void ScrittoreRigheLog::Aggiungi(const char* byte, QByteArray& uscita)
 {
     const auto lento = [&] { uscita += RigaEsportazione(DecodificaRecordLog(byte), tipo_, formati_); };
     const TempiRecord t = calendario_.Tempi(byte);
-    if ((t.valido && !t.fineValida) || meno_.size() > 8)
+    if (meno_.size() > 8)
         return lento();
 
     char spazio[4][FormatiLog::MassimoTesto];

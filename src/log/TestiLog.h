@@ -66,8 +66,11 @@ QStringList CampioniColonnaLog(int colonna, const QLocale& locale = QLocale());
 
 enum class TipoEsportazione { Tabulazione, Spazi };
 
-// Right-aligned in `larghezza` characters; a longer text keeps its rightmost ones.
+// Right-aligned in `larghezza` characters (a character outside the basic
+// plane counts one); a longer text keeps its rightmost ones. The left-aligned
+// form keeps the leftmost.
 QString AllineaADestra(const QString& testo, int larghezza);
+QString AllineaASinistra(const QString& testo, int larghezza);
 
 // One line of an export, CRLF included, in UTF-8.
 QByteArray IntestazioneEsportazione(TipoEsportazione tipo);

@@ -377,6 +377,10 @@ QWidget* Opzioni::CreaMessaggi()
 
 void Opzioni::Schede_Click(int scheda)
 {
+    // The panel starts without asking for devices; the tab asks. A device
+    // found missing once stays so for the run, as one probed at start did.
+    if (scheda == 2 && imp_.SchedaAudio)
+        imp_.SchedaAudio = suoni_.NumeroDispositivi() > 0;
     if (scheda == 2 && !imp_.SchedaAudio)
         messaggi_.Avviso(QStringLiteral("ATTENZIONE: il sistema non è in grado di riprodurre file audio. "
                                         "Le modifiche apportate alla configurazione dei suoni verranno ignorate."));

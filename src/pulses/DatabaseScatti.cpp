@@ -103,6 +103,57 @@ std::optional<std::pair<quint64, quint64>> Identita(const QString& percorso)
     return std::pair{quint64(st.st_dev), quint64(st.st_ino)};
 }
 
+// What a seal says of the file at the path: its identity, size and times of
+// change, one line. Empty when the file cannot be seen.
+QByteArray StatoFile(const QString& percorso)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(percorso).constData(), &st) != 0)
+        return {};
+    return QByteArray("velatrix-verificato 1 ") + QByteArray::number(quint64(st.st_dev)) + ' '
+        + QByteArray::number(quint64(st.st_ino)) + ' ' + QByteArray::number(qint64(st.st_size)) + ' '
+        + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' + QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ' '
+        + QByteArray::number(qint64(st.st_ctim.tv_sec)) + '.' + QByteArray::number(qint64(st.st_ctim.tv_nsec)) + '\n';
+}
+
+QString PercorsoSigillo(const QString& percorso)
+{
+    return percorso + QStringLiteral("-verificato");
+}
+
+bool ConRegistro(const QString& percorso)
+{
+    return QFileInfo::exists(percorso + QStringLiteral("-wal")) || QFileInfo::exists(percorso + QStringLiteral("-journal"));
+}
+
+// Whether the file is, byte for byte, the one a panel left when it last
+// closed it cleanly. The panel seals a file only when it checked it in full
+// at its open (or found it sealed), wrote it only through the store, and
+// found it untouched by anyone else at its close; any later write, by
+// whatever means, changes the change time, which nobody can set back. Such
+// a file would pass the full check again, so it is not run.
+bool Sigillato(const QString& percorso)
+{
+    if (ConRegistro(percorso))
+        return false;  // not closed cleanly: a crash, or a panel at work
+    QFile sigillo(PercorsoSigillo(percorso));
+    if (!sigillo.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray stato = StatoFile(percorso);
+    return !stato.isEmpty() && sigillo.read(256) == stato;
+}
+
+// The store's automatic checkpoint, done here so the state of the file it
+// leaves is noted as the panel's own.
+int DopoCommit(void* stato, sqlite3* db, const char* nome, int pagine)
+{
+    if (pagine >= 1000) {
+        sqlite3_wal_checkpoint_v2(db, nome, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        *static_cast<QByteArray*>(stato) = StatoFile(QString::fromUtf8(sqlite3_db_filename(db, nome)));
+    }
+    return SQLITE_OK;
+}
+
 } // namespace
 
 QString ChiaveGiorno(const QDate& giorno)
@@ -139,7 +190,7 @@ std::optional<ErroreDatabase> DatabaseScatti::Prepara(sqlite3_stmt** istruzione,
     return ErroreSqlite(sqlite3_extended_errcode(db_));
 }
 
-std::optional<ErroreDatabase> DatabaseScatti::TabellaValida()
+std::optional<ErroreDatabase> DatabaseScatti::TabellaValida(bool integrita)
 {
     // A view or an index named Scatti is not the table.
     sqlite3_stmt* info = nullptr;
@@ -180,6 +231,8 @@ std::optional<ErroreDatabase> DatabaseScatti::TabellaValida()
         return ErroreSqlite(sqlite3_extended_errcode(db_));
     if (!(data && scatti && importo && altre))
         return Estraneo();
+    if (!integrita)
+        return std::nullopt;
 
     // A damaged file is refused before anything is written into it. The full
     // check also compares every index with its table, which the quick one
@@ -253,8 +306,7 @@ EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
         // is read as it lies: no lock, no side file. With one (a panel that
         // has written, or a run that crashed) it is read under the store's
         // ordinary read lock, which a panel holding the file refuses.
-        const bool registro = QFileInfo::exists(percorso + QStringLiteral("-wal"))
-            || QFileInfo::exists(percorso + QStringLiteral("-journal"));
+        const bool registro = ConRegistro(percorso);
         QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
         url.setQuery(registro ? QStringLiteral("mode=ro") : QStringLiteral("mode=ro&immutable=1"));
         nome = url.toEncoded();
@@ -275,6 +327,7 @@ EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
         // Closing a file in write-ahead mode folds its log back into it: not
         // before the first write, so a file refused at start-up stays as it was.
         sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        sqlite3_wal_hook(db_, DopoCommit, &visto_);
         // Held exclusively for the whole run: the empty transaction takes the
         // lock and writes nothing.
         e = Esegui("PRAGMA locking_mode=EXCLUSIVE");
@@ -283,7 +336,7 @@ EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
                        "NumeroScatti INTEGER NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0)");
     }
     if (!e)
-        e = TabellaValida();
+        e = TabellaValida(nuovo || !Sigillato(percorso));
     if (!e && !soloLettura)
         e = Esegui("BEGIN EXCLUSIVE");
     if (!e && !soloLettura)
@@ -303,6 +356,7 @@ EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
     soloLettura_ = soloLettura;
     dispositivo_ = identita->first;
     inode_ = identita->second;
+    visto_ = StatoFile(percorso);
     return std::monostate{};
 }
 
@@ -312,12 +366,31 @@ void DatabaseScatti::Rilascia()
         sqlite3_finalize(*s);
         *s = nullptr;
     }
-    if (db_)
-        sqlite3_close_v2(db_);
+    // Sealed only when nobody but the store has written the file since it
+    // was checked: as this run last saw it, before the closing checkpoint.
+    const bool intatto = db_ && !soloLettura_ && !percorso_.isEmpty() && !visto_.isEmpty()
+        && StatoFile(percorso_) == visto_;
+    const bool chiuso = db_ && sqlite3_close_v2(db_) == SQLITE_OK;
+    if (intatto && chiuso && !ConRegistro(percorso_))
+        Sigilla();
     db_ = nullptr;
     inScrittura_ = false;
     soloLettura_ = false;
     percorso_.clear();
+    visto_.clear();
+}
+
+void DatabaseScatti::Sigilla()
+{
+    const QByteArray stato = StatoFile(percorso_);
+    QFile sigillo(PercorsoSigillo(percorso_));
+    if (stato.isEmpty() || (sigillo.open(QIODevice::ReadOnly) && sigillo.read(256) == stato))
+        return;
+    sigillo.close();
+    // Neither synced nor replaced whole: a seal lost or cut short only
+    // fails to match, which costs the next open a full check.
+    if (sigillo.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        sigillo.write(stato);
 }
 
 void DatabaseScatti::Chiudi()
@@ -346,6 +419,7 @@ std::optional<ErroreDatabase> DatabaseScatti::ControllaAperto(bool scrittura)
     if (auto e = Esegui("PRAGMA synchronous=FULL"))
         return e;
     sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+    visto_ = StatoFile(percorso_);  // the change of mode is written into the file
     inScrittura_ = true;
     return std::nullopt;
 }
@@ -474,8 +548,8 @@ EsitoDb<QMap<QDate, Totali>> DatabaseScatti::Giorni(QDate primo, QDate ultimo)
         const std::optional<qint32> scatti = LeggiScatti(giorni_, 1);
         if (!scatti)
             return TotaleFuoriLimite();
-        if (d.isValid())
-            giorni.insert(d, {*scatti, sqlite3_column_double(giorni_, 2)});
+        if (d.isValid())  // in order: each goes at the end, at no search
+            giorni.insert(giorni.cend(), d, {*scatti, sqlite3_column_double(giorni_, 2)});
     }
     if (rc != SQLITE_DONE)
         return ErroreSqlite(sqlite3_extended_errcode(db_));

@@ -99,7 +99,7 @@ struct Impostazioni {
     // Other point-to-point interfaces that are calls too (a tun or VPN the
     // user dials by hand); ppp and mobile-broadband links always are.
     QStringList IfcPtp;
-    bool SchedaAudio = false;  // at least one sound output device
+    bool SchedaAudio = false;  // false once asked and no sound output device was found
 };
 
 // Designed colours of the five display elements, stored at the first start in

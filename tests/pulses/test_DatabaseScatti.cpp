@@ -401,9 +401,38 @@ TEST_F(FileEstraneo, UnIndiceInDisaccordoConLaTabellaVieneRifiutato)
     sqlite3_close(altro);
     const QByteArray prima = Leggi();
 
+    // Closed cleanly before the change, yet checked in full again: the seal
+    // no longer matches. So is a report's open.
+    ASSERT_TRUE(QFile::exists(percorso + "-verificato"));
     DatabaseScatti db;
     EXPECT_EQ(db.Apri(percorso).Errore().numero, SQLITE_CORRUPT);
+    EXPECT_EQ(db.ApriInLettura(percorso).Errore().numero, SQLITE_CORRUPT);
     EXPECT_EQ(Leggi(), prima);
+}
+
+// Only a file the panel checked, wrote through the store alone and closed
+// cleanly is sealed; touching it while held leaves it unsealed.
+TEST_F(FileEstraneo, UnFileToccatoMentreETenutoNonVieneSigillato)
+{
+    const QString percorso = tmp.filePath("Velatrix.001"), sigillo = percorso + "-verificato";
+    {
+        DatabaseScatti db;
+        ASSERT_TRUE(db.Apri(percorso));
+        ASSERT_TRUE(db.AggiungiScatti(d7, 1, 127));
+        const auto permessi = QFile::permissions(percorso);
+        ASSERT_TRUE(QFile::setPermissions(percorso, permessi | QFile::ExeOwner));
+        ASSERT_TRUE(QFile::setPermissions(percorso, permessi));
+    }
+    EXPECT_FALSE(QFile::exists(sigillo));
+    {
+        DatabaseScatti db;
+        ASSERT_TRUE(db.Apri(percorso));
+        ASSERT_TRUE(db.AggiungiScatti(d7, 1, 127));
+    }
+    EXPECT_TRUE(QFile::exists(sigillo));
+    DatabaseScatti db;
+    ASSERT_TRUE(db.Apri(percorso));
+    EXPECT_EQ(db.TrovaGiorno(d7), (Totali{2, 254}));
 }
 
 // A sum that cannot be read leaves the file as it was: nothing in it changes
