@@ -26,9 +26,9 @@ struct Impostazioni;
 // of the range.
 struct DatiRapporto {
     QDate inizio, fine, oggi;
-    QTime ora;
     int percentualeIva = 0;
     QMap<QDate, Totali> righe;
+    QTime ora;
 
     friend bool operator==(const DatiRapporto&, const DatiRapporto&) = default;
 };

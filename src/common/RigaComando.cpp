@@ -59,7 +59,8 @@ struct Opzioni {
                               QStringLiteral("month|year")};
     QCommandLineOption connessione{QStringLiteral("connection"),
                                    QStringLiteral("Con --log: solo le connessioni con questo nome (maiuscole e "
-                                                  "minuscole non contano)."),
+                                                  "minuscole non contano). Esempio: velatrix --log --connection "
+                                                  "casa --format fixed"),
                                    QStringLiteral("NOME")};
     QCommandLineParser parser;
 

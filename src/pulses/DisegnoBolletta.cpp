@@ -178,8 +178,12 @@ void DisegnoBolletta::DisegnaCumulato(QPainter& p, const Geometria& g) const
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath linea;
     linea.moveTo(g.a.left(), g.a.bottom());
+    // With days narrower than a pixel, one point a pixel column: the last
+    // day centred in it.
+    const bool perColonna = barrePerColonna && g.slot < 1;
     for (int i = 0; i <= serie_.fineCumulato; ++i)
-        linea.lineTo(g.centro(i), g.yD(serie_.cumulato[i]));
+        if (!perColonna || i == serie_.fineCumulato || std::floor(g.centro(i)) != std::floor(g.centro(i + 1)))
+            linea.lineTo(g.centro(i), g.yD(serie_.cumulato[i]));
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(ColoreLinea, 2));
     p.drawPath(linea);

@@ -70,6 +70,11 @@ TEST(DatiRapporto, LaFormaDiTrasmissioneRestituisceGliStessiNumeri)
     const QByteArray testo = CodificaDati(d);
     EXPECT_EQ(DecodificaDati(testo), d);
     EXPECT_EQ(DecodificaDati(CodificaDati(DatiRapporto{d1, d1, d7, 0, {}})), (DatiRapporto{d1, d1, d7, 0, {}}));
+    // The time of day, when the panel sends it, comes back to the millisecond.
+    DatiRapporto conOra = d;
+    conOra.ora = QTime(23, 59, 59, 999);
+    EXPECT_EQ(DecodificaDati(CodificaDati(conOra)), conOra);
+    EXPECT_FALSE(DecodificaDati(QByteArray(CodificaDati(conOra)).replace(" 86399999\n", " 86400000\n")));
 
     // Anything cut short or garbled is refused, never half read.
     for (const QByteArray& rotto : {testo.left(testo.size() - 1), testo.left(testo.size() - 6), QByteArray("fine\n"),

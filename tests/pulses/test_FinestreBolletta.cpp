@@ -4,6 +4,7 @@
 #include "pulses/Bolletta.h"
 #include "pulses/Calendario.h"
 #include "pulses/DatabaseScatti.h"
+#include "pulses/DisegnoBolletta.h"
 #include "pulses/GraficoBolletta.h"
 #include "pulses/ModificaScatti.h"
 #include "pulses/SceltaMese.h"
@@ -16,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -505,6 +507,42 @@ TEST_F(FinestreBolletta, GraficoLeggibileEntroLoSchermo)
     w->Grafico->repaint();
     w->Grafico->Mostra({});
     w->Grafico->repaint();
+}
+
+// Ten years on 560 pixels: every pixel column of the bars is one bar, as
+// high as the highest day in it, and a single peak day is not lost.
+TEST(DisegnoBolletta, GiorniPiuStrettiDiUnPixel)
+{
+    SerieBolletta s;
+    for (int i = 0; i < 3650; ++i) {
+        s.giorni.push_back(QDate(2016, 12, 8).addDays(i));
+        s.barre.push_back(i == 1825 ? 5000 : 100);
+        s.cumulato.push_back(0);
+    }
+    s.fineCumulato = -1;  // no running total over the bars
+    QImage immagine(560, 240, QImage::Format_ARGB32_Premultiplied);
+    const auto disegna = [&](bool perColonna) {
+        immagine.fill(Qt::white);
+        QPainter p(&immagine);
+        DisegnoBolletta d(s, QRectF(0, 0, 560, 240), QFont(), QPalette(), QLocale());
+        d.barrePerColonna = perColonna;
+        d.Disegna(p);
+        return d.Area();
+    };
+    const QRectF a = disegna(true);
+    const QColor barra(70, 130, 180);
+    const int picco = int(a.left() + (1825 + 0.5) * a.width() / 3650);
+    const int cima = int(a.bottom() - 5000 / 6000.0 * a.height()) + 2;  // the scale tops at 6.000
+    EXPECT_EQ(immagine.pixelColor(picco, cima), barra);
+    // Columns fill the area side by side: no gap a merged bar would leave.
+    const int basso = int(a.bottom()) - 1;
+    for (int x = int(a.left()) + 1; x < int(a.right()) - 1; ++x)
+        ASSERT_EQ(immagine.pixelColor(x, basso), barra) << x;
+    // The same picture as a file: a PNG of the size asked.
+    const auto r = CreaRapporto({{QDate(2026, 12, 1), {3, 381}}}, QDate(2026, 12, 1), QDate(2026, 12, 31),
+                                QDateTime(Oggi, QTime(12, 0)), 20);
+    const QImage png = QImage::fromData(GraficoPng(*r, QSize(400, 200)), "PNG");
+    EXPECT_EQ(png.size(), QSize(400, 200));
 }
 
 TEST_F(FinestreBolletta, EsportaIlPeriodoInteroONiente)
