@@ -175,7 +175,17 @@ bool StessiByte()
         EsportaLog(p, a, tipo);
         EsportaC(p, b, tipo);
         QFile fa(a), fb(b);
-        uguali = uguali && fa.open(QIODevice::ReadOnly) && fb.open(QIODevice::ReadOnly) && fa.readAll() == fb.readAll();
+        const QByteArray va = fa.open(QIODevice::ReadOnly) ? fa.readAll() : QByteArray();
+        const QByteArray vb = fb.open(QIODevice::ReadOnly) ? fb.readAll() : QByteArray();
+        if (va.isEmpty() || va != vb) {
+            uguali = false;
+            qsizetype i = 0;
+            while (i < std::min(va.size(), vb.size()) && va[i] == vb[i])
+                ++i;
+            const qsizetype riga = va.lastIndexOf('\n', i - 1) + 1;
+            std::fprintf(stderr, "First difference at byte %lld:\n  %s\n  %s\n", qint64(i),
+                         va.mid(riga, 140).constData(), vb.mid(riga, 140).constData());
+        }
     }
     return uguali;
 }
