@@ -74,7 +74,8 @@ bool AvvioSessione::Imposta(bool attivo, QString* motivo) const
     const QString cartella = QFileInfo(voce_).absolutePath();
     if (!QDir().mkpath(cartella)) {
         if (motivo)
-            *motivo = QStringLiteral("Impossibile creare la cartella %1.").arg(QDir::toNativeSeparators(cartella));
+            *motivo = QStringLiteral("Impossibile scrivere %1: impossibile creare la cartella %2.")
+                          .arg(QDir::toNativeSeparators(voce_), QDir::toNativeSeparators(cartella));
         return false;
     }
     QString causa;
