@@ -271,8 +271,9 @@ TEST(TestiLog, RigheInOgniLocale)
                 QByteArray riga;
                 scrittore.Aggiungi(b.constData(), riga);
                 ASSERT_EQ(riga, RigaEsportazione(DecodificaRecordLog(b.constData()), tipo, formati)) << l.name().toStdString();
-                if (tipo == TipoEsportazione::Spazi)
+                if (tipo == TipoEsportazione::Spazi) {
                     ASSERT_EQ(QString::fromUtf8(riga).toUcs4().size(), caratteri) << l.name().toStdString() << " " << riga.constData();
+                }
                 ASSERT_FALSE(QString::fromUtf8(riga).contains(QChar::ReplacementCharacter)) << l.name().toStdString();
             }
         }
