@@ -239,9 +239,10 @@ TEST(TestiLog, OrariAiCambiDellOra)
     }
 }
 
-// Every line of the fixed-column form has the header's number of characters,
-// whatever the name holds and whatever digits the locale writes.
-TEST(TestiLog, ColonneFisseDiUgualiCaratteri)
+// In every locale Qt knows, the direct lines are those of the decoded record,
+// and every line of the fixed-column form has the header's number of
+// characters, whatever the name holds and whatever digits the locale writes.
+TEST(TestiLog, RigheInOgniLocale)
 {
     QByteArray tutti(LunghezzaConnessione, ' ');
     std::vector<QByteArray> record;
@@ -257,13 +258,24 @@ TEST(TestiLog, ColonneFisseDiUgualiCaratteri)
     CodificaRecordLog(RecordProva(QDateTime(QDate(1998, 1, 2), QTime(23, 59)), 75, 3, 381, QStringLiteral("Società €")),
                       record.back().data());
     const qsizetype caratteri = QString::fromUtf8(IntestazioneEsportazione(TipoEsportazione::Spazi)).toUcs4().size();
+    for (int ora = 0; ora < 24; ++ora) {
+        record.push_back(QByteArray(LunghezzaRecordLog, ' '));
+        CodificaRecordLog(RecordProva(QDateTime(QDate(2026, 12, 7), QTime(ora, 59, 58)), 3, 1, 127, "y"),
+                          record.back().data());
+    }
     for (const QLocale& l : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
-        ScrittoreRigheLog scrittore(TipoEsportazione::Spazi, l);
-        for (const QByteArray& b : record) {
-            QByteArray riga;
-            scrittore.Aggiungi(b.constData(), riga);
-            ASSERT_EQ(QString::fromUtf8(riga).toUcs4().size(), caratteri) << l.name().toStdString() << " " << riga.constData();
-            ASSERT_FALSE(QString::fromUtf8(riga).contains(QChar::ReplacementCharacter)) << l.name().toStdString();
+        const FormatiLog formati(l);
+        for (const TipoEsportazione tipo : {TipoEsportazione::Tabulazione, TipoEsportazione::Spazi}) {
+            ScrittoreRigheLog scrittore(tipo, l);
+            for (const QByteArray& b : record) {
+                QByteArray riga;
+                scrittore.Aggiungi(b.constData(), riga);
+                ASSERT_EQ(riga, RigaEsportazione(DecodificaRecordLog(b.constData()), tipo, formati)) << l.name().toStdString();
+                if (tipo == TipoEsportazione::Spazi) {
+                    ASSERT_EQ(QString::fromUtf8(riga).toUcs4().size(), caratteri) << l.name().toStdString() << " " << riga.constData();
+                }
+                ASSERT_FALSE(QString::fromUtf8(riga).contains(QChar::ReplacementCharacter)) << l.name().toStdString();
+            }
         }
     }
 }
