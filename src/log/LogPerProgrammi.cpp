@@ -13,8 +13,15 @@ constexpr qsizetype BloccoScrittura = 1 << 20;
 // Written first in the JSON, for a script to check what it reads.
 constexpr int VersioneFormato = 1;
 
-QByteArray DataIso(const QDateTime& t) { return t.isValid() ? t.date().toString(Qt::ISODate).toLatin1() : QByteArray(); }
-QByteArray OraIso(const QDateTime& t) { return t.isValid() ? t.time().toString(Qt::ISODate).toLatin1() : QByteArray(); }
+// Empty for a record that holds no date.
+QByteArray DataIso(const TempiRecord& t, const GiornoESecondo& g)
+{
+    return t.valido ? g.Data().toString(Qt::ISODate).toLatin1() : QByteArray();
+}
+QByteArray OraIso(const TempiRecord& t, const GiornoESecondo& g)
+{
+    return t.valido ? g.Ora().toString(Qt::ISODate).toLatin1() : QByteArray();
+}
 
 QByteArray CampoCsv(const QString& testo)
 {
@@ -42,18 +49,19 @@ QByteArray ValoreJson(const QByteArray& iso) { return iso.isEmpty() ? QByteArray
 
 void RigaCsv(const RecordLog& r, QByteArray& out)
 {
-    const QDateTime fine = r.Fine();
-    out += DataIso(r.Inizio) + ',' + OraIso(r.Inizio) + ',' + DataIso(fine) + ',' + OraIso(fine) + ',' +
+    const TempiRecord t = r.Tempi();
+    out += DataIso(t, t.inizio) + ',' + OraIso(t, t.inizio) + ',' + DataIso(t, t.fine) + ',' + OraIso(t, t.fine) + ',' +
            QByteArray::number(r.Durata) + ',' + QByteArray::number(r.Scatti) + ',' +
            NumeroSemplice(r.Importo).toLatin1() + ',' + CampoCsv(r.ConnessioneSenzaSpazi()) + "\r\n";
 }
 
 void RigaJson(const RecordLog& r, bool prima, QByteArray& out)
 {
-    const QDateTime fine = r.Fine();
+    const TempiRecord t = r.Tempi();
     out += prima ? "\n    " : ",\n    ";
-    out += "{\"data_inizio\": " + ValoreJson(DataIso(r.Inizio)) + ", \"ora_inizio\": " + ValoreJson(OraIso(r.Inizio)) +
-           ", \"data_fine\": " + ValoreJson(DataIso(fine)) + ", \"ora_fine\": " + ValoreJson(OraIso(fine)) +
+    out += "{\"data_inizio\": " + ValoreJson(DataIso(t, t.inizio)) + ", \"ora_inizio\": " +
+           ValoreJson(OraIso(t, t.inizio)) + ", \"data_fine\": " + ValoreJson(DataIso(t, t.fine)) +
+           ", \"ora_fine\": " + ValoreJson(OraIso(t, t.fine)) +
            ", \"durata\": " + QByteArray::number(r.Durata) + ", \"scatti\": " + QByteArray::number(r.Scatti) +
            ", \"importo\": " + NumeroSemplice(r.Importo).toLatin1() +
            ", \"connessione\": " + TestoJson(r.ConnessioneSenzaSpazi()) + "}";
