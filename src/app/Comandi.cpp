@@ -38,12 +38,15 @@ std::optional<DatiRapporto> DatiDelRapporto(const QString& cartellaDati, QDate d
                                             const PercorsiComando& percorsi, QString* errore)
 {
     const QString cartella = ScegliCartellaDati(cartellaDati, percorsi.cartellaProgramma);
-    EsitoRichiesta esito = EsitoRichiesta::NessunServizio;
-    const QString esecuzione =
-        percorsi.esecuzione.isEmpty() ? IstanzaUnica::CartellaEsecuzione() : percorsi.esecuzione;
-    auto dati = ChiediRapporto(NomeServizio(cartella, esecuzione), da, a, &esito, errore);
-    if (esito != EsitoRichiesta::NessunServizio)
-        return dati;
+    // Wherever the panel may listen for this user, whatever login asks.
+    const QStringList nomi = percorsi.esecuzione.isEmpty() ? NomiServizio(cartella, false)
+                                                           : QStringList{NomeServizio(cartella, percorsi.esecuzione)};
+    for (const QString& nome : nomi) {
+        EsitoRichiesta esito = EsitoRichiesta::NessunServizio;
+        auto dati = ChiediRapporto(nome, da, a, &esito, errore);
+        if (esito != EsitoRichiesta::NessunServizio)
+            return dati;
+    }
 
     const QString percorso = QDir(cartella).filePath(NomeDatabase);
     DatabaseScatti db;
@@ -56,7 +59,7 @@ std::optional<DatiRapporto> DatiDelRapporto(const QString& cartellaDati, QDate d
     bool primoAvvio = false;
     const Impostazioni imp = CaricaImpostazioni(archivio, percorsi.oggi, QLocale(), false, &primoAvvio);
     ErroreDatabase e;
-    dati = RaccogliDatiRapporto(db, imp, da, a, percorsi.oggi, {}, &e);
+    auto dati = RaccogliDatiRapporto(db, imp, da, a, percorsi.oggi, {}, &e);
     if (dati)
         dati->ora = percorsi.ora;
     else

@@ -12,6 +12,8 @@
 #include <QLocalSocket>
 #include <QTimer>
 #include <cmath>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -135,14 +137,47 @@ QString NomeServizio(const QString& cartellaDati, const QString& cartellaEsecuzi
         QCryptographicHash::hash(cartella.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
     const QString nome = QStringLiteral("velatrix-") + QString::fromLatin1(impronta);
     const QString percorso = QDir(cartellaEsecuzione).filePath(nome);
-    if (!cartellaEsecuzione.isEmpty() && QFile::encodeName(percorso).size() <= LunghezzaMassimaSocket)
-        return percorso;
-    return QStringLiteral("velatrix-%1-%2").arg(::getuid()).arg(QString::fromLatin1(impronta));
+    // A name Qt would place in the shared temporary folder is no name.
+    if (cartellaEsecuzione.isEmpty() || QFile::encodeName(percorso).size() > LunghezzaMassimaSocket)
+        return {};
+    return percorso;
+}
+
+QStringList NomiServizio(const QString& cartellaDati, bool pannello)
+{
+    QStringList cartelle;
+    if (pannello) {
+        // The runtime folder first; the program's own one as well, where a
+        // report from a login without a runtime folder of its own looks.
+        const QString principale = IstanzaUnica::CartellaEsecuzione(nullptr, true);
+        if (!principale.isEmpty())
+            cartelle << principale;
+        if (principale != QStringLiteral("/run/user/%1").arg(::getuid())) {
+            ::mkdir(QFile::encodeName(IstanzaUnica::CartellaPropria()).constData(), 0700);
+            if (IstanzaUnica::CartelleEsecuzione().contains(IstanzaUnica::CartellaPropria()))
+                cartelle << IstanzaUnica::CartellaPropria();
+        }
+    } else {
+        cartelle = IstanzaUnica::CartelleEsecuzione();
+    }
+    QStringList nomi;
+    for (const QString& c : cartelle)
+        if (const QString n = NomeServizio(cartellaDati, c); !n.isEmpty() && !nomi.contains(n))
+            nomi << n;
+    return nomi;
 }
 
 QString NomeServizio(const QString& cartellaDati)
 {
-    return NomeServizio(cartellaDati, IstanzaUnica::CartellaEsecuzione());
+    return NomiServizio(cartellaDati, true).value(0);
+}
+
+bool StessoUtente(qintptr descrittore)
+{
+    ucred credenziali {};
+    socklen_t lunghezza = sizeof credenziali;
+    return ::getsockopt(int(descrittore), SOL_SOCKET, SO_PEERCRED, &credenziali, &lunghezza) == 0
+        && lunghezza == sizeof credenziali && credenziali.uid == ::getuid();
 }
 
 ServizioLocale::ServizioLocale(const QString& nome, QObject* genitore)
@@ -209,6 +244,11 @@ QByteArray ServizioLocale::Rispondi(const QByteArray& richiesta)
 void ServizioLocale::NuovaConnessione()
 {
     while (QLocalSocket* s = server_->nextPendingConnection()) {
+        if (!StessoUtente(s->socketDescriptor())) {
+            s->abort();
+            s->deleteLater();
+            continue;
+        }
         connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
         connect(s, &QLocalSocket::readyRead, this, [this, s] { Leggi(s); });
         // A client that never finishes its line is not kept waiting on.
@@ -244,8 +284,9 @@ RispostaServizio ChiediServizio(const QString& nome, const QByteArray& richiesta
     RispostaServizio r;
     QLocalSocket s;
     s.connectToServer(nome);
-    if (!s.waitForConnected(1000))
-        return r;  // nobody listens there
+    // Nobody listens there, or somebody who is not this user: no answer to believe.
+    if (!s.waitForConnected(1000) || !StessoUtente(s.socketDescriptor()))
+        return r;
     r.esito = EsitoRichiesta::Errore;
     s.write(richiesta + '\n');
     QElapsedTimer tempo;
@@ -275,7 +316,7 @@ bool ChiediMostra(const QString& nome)
 {
     QLocalSocket s;
     s.connectToServer(nome);
-    if (!s.waitForConnected(1000))
+    if (!s.waitForConnected(1000) || !StessoUtente(s.socketDescriptor()))
         return false;
     s.write(ParolaMostra + '\n');
     const bool consegnato = s.waitForBytesWritten(1000) || s.bytesToWrite() == 0;

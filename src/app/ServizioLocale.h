@@ -13,6 +13,7 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -43,10 +44,18 @@ std::optional<DatiRapporto> RaccogliDatiRapporto(DatabaseScatti& db, const Impos
 QByteArray CodificaDati(const DatiRapporto& dati);
 std::optional<DatiRapporto> DecodificaDati(const QByteArray& testo);
 
-// The socket of the copy that runs on cartellaDati: in the user's runtime
-// folder, named after the folder.
+// The socket of the copy that runs on cartellaDati in the runtime folder
+// cartellaEsecuzione, named after the data folder; empty when that path
+// would be too long for a socket.
 QString NomeServizio(const QString& cartellaDati, const QString& cartellaEsecuzione);
+// Where the copy on cartellaDati listens (pannello: creating its own folder
+// when needed), or may be listening, the first place first. Only folders of
+// the user's own that nobody else may enter.
+QStringList NomiServizio(const QString& cartellaDati, bool pannello);
+// The first of the panel's places.
 QString NomeServizio(const QString& cartellaDati);
+// Whether the other end of a local socket runs as this user.
+bool StessoUtente(qintptr descrittore);
 
 class ServizioLocale : public QObject {
     Q_OBJECT

@@ -11,7 +11,9 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QFile>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -30,6 +32,22 @@ bool SchermoDisponibile(const QStringList& argomenti)
         if (!qEnvironmentVariableIsEmpty(variabile))
             return true;
     return argomenti.contains(QLatin1String("-platform")) || argomenti.contains(QLatin1String("--platform"));
+}
+
+// What was printed reached its file, pipe or terminal: a write or close
+// error (a full disk, /dev/full, a closed pipe) fails the command.
+int ChiudiUscita(QFile& out, QFile& err, int codice)
+{
+    out.flush();
+    const bool scritto = out.error() == QFileDevice::NoError && std::fflush(stdout) == 0 && !std::ferror(stdout);
+    const int errore = errno;
+    if (std::fclose(stdout) == 0 && scritto)
+        return codice;
+    err.write(QStringLiteral("velatrix: impossibile scrivere sull'uscita standard: %1\n")
+                  .arg(QString::fromLocal8Bit(std::strerror(scritto ? errno : errore)))
+                  .toUtf8());
+    err.flush();
+    return codice == UscitaRiuscita ? UscitaFallita : codice;
 }
 
 } // namespace
@@ -58,7 +76,8 @@ int main(int argc, char** argv)
         out.open(stdout, QIODevice::WriteOnly);
         err.open(stderr, QIODevice::WriteOnly);
         // Read again so its messages come in the translator's language.
-        return EseguiComando(LeggiRigaComando(argomenti), PercorsiComando::Predefiniti(), out, err);
+        const int codice = EseguiComando(LeggiRigaComando(argomenti), PercorsiComando::Predefiniti(), out, err);
+        return ChiudiUscita(out, err, codice);
     }
 
     if (!SchermoDisponibile(argomenti)) {

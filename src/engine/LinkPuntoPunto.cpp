@@ -450,10 +450,22 @@ StatoLink LinkPuntoPunto::StatoConnessione(quint32 maniglia)
     return n == noti_.cend() ? StatoLink::Disconnesso : Stato(n->interfaccia);
 }
 
-QString LinkPuntoPunto::NomeConnessione(quint32 maniglia)
+const LinkPuntoPunto::Noto* LinkPuntoPunto::Trova(quint32 maniglia) const
 {
     const auto n = std::find_if(noti_.cbegin(), noti_.cend(), [maniglia](const Noto& k) { return k.maniglia == maniglia; });
-    return n == noti_.cend() ? QString() : NomeVoce(*n);
+    return n == noti_.cend() ? nullptr : &*n;
+}
+
+QString LinkPuntoPunto::NomeConnessione(quint32 maniglia)
+{
+    const Noto* n = Trova(maniglia);
+    return n ? NomeVoce(*n) : QString();
+}
+
+QString LinkPuntoPunto::Interfaccia(quint32 maniglia)
+{
+    const Noto* n = Trova(maniglia);
+    return n ? n->interfaccia.nome : QString();
 }
 
 QString LinkPuntoPunto::NomeVoce(const Noto& link)

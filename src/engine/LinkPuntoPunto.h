@@ -90,6 +90,7 @@ public:
     StatoLink StatoConnessione(quint32 maniglia) override;
     void InterfacceNominate(const QStringList& nomi) override { nominate_ = nomi; }
     QString NomeConnessione(quint32 maniglia) override;
+    QString Interfaccia(quint32 maniglia) override;
 
     // Where the name of a NetworkManager call is asked: NetworkManager on the
     // system bus by default, none when null. It must outlive this object.
@@ -114,6 +115,7 @@ private:
     quint32 NuovaManiglia();
     // The entry name of a link: the name pppd knows it by, else the interface
     // name itself.
+    const Noto* Trova(quint32 maniglia) const;
     QString NomeVoce(const Noto& link);
     QString NomeDaPppd(const Noto& link);
     // The NetworkManager name of a link: asked once per link, and empty until

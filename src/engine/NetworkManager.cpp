@@ -43,29 +43,56 @@ void NetworkManagerDBus::Proprieta(const QString& percorso, const QString& inter
     });
 }
 
-void NetworkManagerDBus::ChiediNome(const QString& interfaccia, std::function<void(const QString& nome)> risposta)
+void NetworkManagerDBus::ConnessioneAttiva(const QString& interfaccia,
+                                           std::function<void(const QString& percorso, const QString& errore)> poi)
 {
-    // Device of the interface, its active connection, that connection's id.
     QDBusMessage m = QDBusMessage::createMethodCall(Servizio, QStringLiteral("/org/freedesktop/NetworkManager"), Servizio,
                                                     QStringLiteral("GetDeviceByIpIface"));
     m << interfaccia;
-    Chiama(m, [this, risposta = std::move(risposta)](const QDBusMessage& r) {
-        const QString dispositivo = r.type() == QDBusMessage::ReplyMessage && !r.arguments().isEmpty()
-            ? Percorso(r.arguments().constFirst())
-            : QString();
-        if (dispositivo.isEmpty()) {
+    Chiama(m, [this, poi = std::move(poi)](const QDBusMessage& r) {
+        if (r.type() != QDBusMessage::ReplyMessage || r.arguments().isEmpty()) {
+            // No NetworkManager on the bus, or no device of its own there.
+            const bool assente = r.errorName() == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
+                || r.errorName() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner")
+                || r.errorName() == Servizio + QStringLiteral(".UnknownDevice");
+            poi({}, assente ? QString() : r.errorMessage().isEmpty() ? r.errorName() : r.errorMessage());
+            return;
+        }
+        Proprieta(Percorso(r.arguments().constFirst()), Servizio + QStringLiteral(".Device"),
+                  QStringLiteral("ActiveConnection"), [poi](const QVariant& v) {
+                      const QString attiva = Percorso(v);
+                      poi(attiva == QLatin1String("/") ? QString() : attiva, {});
+                  });
+    });
+}
+
+void NetworkManagerDBus::ChiediNome(const QString& interfaccia, std::function<void(const QString& nome)> risposta)
+{
+    ConnessioneAttiva(interfaccia, [this, risposta = std::move(risposta)](const QString& attiva, const QString&) {
+        if (attiva.isEmpty()) {
             risposta({});
             return;
         }
-        Proprieta(dispositivo, Servizio + QStringLiteral(".Device"), QStringLiteral("ActiveConnection"),
-                  [this, risposta](const QVariant& v) {
-                      const QString attiva = Percorso(v);
-                      if (attiva.isEmpty() || attiva == QLatin1String("/")) {
-                          risposta({});
-                          return;
-                      }
-                      Proprieta(attiva, Servizio + QStringLiteral(".Connection.Active"), QStringLiteral("Id"),
-                                [risposta](const QVariant& id) { risposta(id.toString()); });
-                  });
+        Proprieta(attiva, Servizio + QStringLiteral(".Connection.Active"), QStringLiteral("Id"),
+                  [risposta](const QVariant& id) { risposta(id.toString()); });
+    });
+}
+
+void NetworkManagerDBus::Disattiva(const QString& interfaccia, std::function<void(const EsitoDisattivazione&)> esito)
+{
+    ConnessioneAttiva(interfaccia, [this, esito = std::move(esito)](const QString& attiva, const QString& errore) {
+        if (attiva.isEmpty()) {
+            esito({!errore.isEmpty(), errore});
+            return;
+        }
+        QDBusMessage m = QDBusMessage::createMethodCall(Servizio, QStringLiteral("/org/freedesktop/NetworkManager"),
+                                                        Servizio, QStringLiteral("DeactivateConnection"));
+        m << QVariant::fromValue(QDBusObjectPath(attiva));
+        Chiama(m, [esito](const QDBusMessage& r) {
+            if (r.type() == QDBusMessage::ReplyMessage)
+                esito({true, {}});
+            else
+                esito({true, r.errorMessage().isEmpty() ? r.errorName() : r.errorMessage()});
+        });
     });
 }

@@ -14,6 +14,7 @@ public:
     explicit NetworkManagerDBus(QDBusConnection bus = QDBusConnection::systemBus(), QObject* genitore = nullptr);
 
     void ChiediNome(const QString& interfaccia, std::function<void(const QString& nome)> risposta) override;
+    void Disattiva(const QString& interfaccia, std::function<void(const EsitoDisattivazione&)> esito) override;
 
     // A service that never answers is given up after this long.
     static constexpr int AttesaMassima = 10000;
@@ -24,6 +25,9 @@ private:
     void Chiama(const QDBusMessage& m, std::function<void(const QDBusMessage&)> poi);
     void Proprieta(const QString& percorso, const QString& interfaccia, const QString& nome,
                    std::function<void(const QVariant&)> poi);
+    // The active connection's path on an interface: empty with no error when
+    // there is none, or the service's error.
+    void ConnessioneAttiva(const QString& interfaccia, std::function<void(const QString& percorso, const QString& errore)> poi);
 
     QDBusConnection bus_;
 };

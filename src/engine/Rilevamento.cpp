@@ -80,35 +80,43 @@ void Rilevamento::TimerControllo_Timer()
     if (!cercata && s != StatoLink::Disconnesso)
         AggiornaNome(sorgente_.NomeConnessione(maniglia_));
 
-    if (motore_.ConteggioAttivo()) {
-        // A failed query or a single odd reading must not split a call: only
-        // a link gone, or seen without carrier on consecutive polls, ends it.
-        switch (s) {
-        case StatoLink::Disconnesso:
-            motore_.FermaContatore(TipoArresto::FineConnessione);
-            Lascia();
-            break;
-        case StatoLink::Composizione:
-            if (portante_ && ++senzaPortante_ >= ControlliSenzaPortante) {
-                motore_.FermaContatore(TipoArresto::FineConnessione);
-                // The link is still there: it is not a new call being set up.
-                portante_ = false;
-                senzaPortante_ = 0;
-                allestimento_ = {StatoLink::Composizione, orologio_.Secondi(), true};
-            }
-            break;
-        case StatoLink::Ignoto:
-            senzaPortante_ = 0;
-            break;
-        case StatoLink::Autenticazione:
-        case StatoLink::Connesso:
-            portante_ = true;
-            senzaPortante_ = 0;
-            break;
-        }
-        return;
-    }
+    if (motore_.ConteggioAttivo())
+        DuranteIlConteggio(s);
+    else
+        InAttesa(s);
+}
 
+void Rilevamento::DuranteIlConteggio(StatoLink s)
+{
+    // A failed query or a single odd reading must not split a call: only a
+    // link gone, or seen without carrier on consecutive polls, ends it.
+    switch (s) {
+    case StatoLink::Disconnesso:
+        motore_.FermaContatore(TipoArresto::FineConnessione);
+        Lascia();
+        break;
+    case StatoLink::Composizione:
+        if (portante_ && ++senzaPortante_ >= ControlliSenzaPortante) {
+            motore_.FermaContatore(TipoArresto::FineConnessione);
+            // The link is still there: it is not a new call being set up.
+            portante_ = false;
+            senzaPortante_ = 0;
+            allestimento_ = {StatoLink::Composizione, orologio_.Secondi(), true};
+        }
+        break;
+    case StatoLink::Ignoto:
+        senzaPortante_ = 0;
+        break;
+    case StatoLink::Autenticazione:
+    case StatoLink::Connesso:
+        portante_ = true;
+        senzaPortante_ = 0;
+        break;
+    }
+}
+
+void Rilevamento::InAttesa(StatoLink s)
+{
     senzaPortante_ = 0;
     switch (s) {
     case StatoLink::Composizione:

@@ -50,6 +50,8 @@ private:
 
     void Segui(quint32 maniglia, const QString& nome);
     void AggiornaNome(const QString& nome);
+    void DuranteIlConteggio(StatoLink s);
+    void InAttesa(StatoLink s);
     void TornaInAttesa();
     void InAllestimento(StatoLink s);
 

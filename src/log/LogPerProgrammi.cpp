@@ -13,7 +13,7 @@ constexpr qsizetype BloccoScrittura = 1 << 20;
 // Written first in the JSON, for a script to check what it reads.
 constexpr int VersioneFormato = 1;
 
-// Empty for a record that holds no date.
+// Empty when the record holds no date.
 QByteArray DataIso(const TempiRecord& t, const GiornoESecondo& g)
 {
     return t.valido ? g.Data().toString(Qt::ISODate).toLatin1() : QByteArray();

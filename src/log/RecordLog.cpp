@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <ctime>
 #include <limits>
 
 namespace {
@@ -152,11 +153,15 @@ QDateTime Istante(const GiornoESecondo& g)
 
 constexpr qint64 GiornoEpoca = 2440588;   // 1/1/1970
 
-// The local clock's offset from UTC at an instant.
+// The local clock's offset from UTC at an instant, as Qt's local time takes
+// it from the C library.
 std::optional<qint64> ScartoA(qint64 secondiUtc)
 {
-    const QDateTime t = QDateTime::fromSecsSinceEpoch(secondiUtc, Qt::LocalTime);
-    return t.isValid() ? std::optional<qint64>(t.offsetFromUtc()) : std::nullopt;
+    const time_t t = time_t(secondiUtc);
+    tm locale{};
+    if (!localtime_r(&t, &locale))
+        return std::nullopt;
+    return qint64(locale.tm_gmtoff);
 }
 
 } // namespace
@@ -206,41 +211,28 @@ QDateTime DaDataSeriale(double giorni)
     return g ? Istante(*g) : QDateTime();
 }
 
-qint64 CalendarioLocale::Secondi(qint64 mezzaGiornata)
-{
-    auto trovato = secondi_.find(mezzaGiornata);
-    if (trovato == secondi_.end()) {
-        const QDateTime t(QDate::fromJulianDay(DivisioneInGiu(mezzaGiornata, 2)),
-                          QTime(mezzaGiornata - 2 * DivisioneInGiu(mezzaGiornata, 2) == 0 ? 0 : 12, 0));
-        trovato = secondi_.emplace(mezzaGiornata, t.isValid() ? t.toSecsSinceEpoch() : NonValido).first;
-    }
-    return trovato->second;
-}
-
 std::optional<qint64> CalendarioLocale::Scarto(qint64 giorno)
 {
-    if (giorno == ultimoGiorno_)
-        return ultimoScarto_;
+    // Records go in order: the start's day and the end's are nearly always
+    // one of the last two asked.
+    for (const Ricordo& r : ricordi_)
+        if (r.giorno == giorno)
+            return r.scarto;
     auto trovato = scarti_.find(giorno);
     if (trovato == scarti_.end()) {
-        // From noon of the day before to noon of the day after, in steps of
-        // half a day: the same offset at every step when no change falls in
-        // between (zones never change twice in half a day), and neither
-        // midnight is a time that occurs twice.
-        std::optional<qint64> scarto;
-        const qint64 primo = Secondi(2 * giorno - 1);
-        bool costante = primo != NonValido;
-        for (qint64 k = 1; costante && k <= 4; ++k) {
-            const qint64 t = Secondi(2 * giorno - 1 + k);
-            costante = t != NonValido && t - primo == k * (SecondiGiorno / 2);
-        }
-        if (costante)
-            scarto = (giorno - QDate(1970, 1, 1).toJulianDay()) * SecondiGiorno - Secondi(2 * giorno);
-        trovato = scarti_.emplace(giorno, scarto).first;
+        // The offset from a day before the day's midnight (taken as UTC) to
+        // two days after it: the same at both ends and at noon covers the
+        // whole day in any zone, as no zone changes its offset twice within
+        // a day and a half.
+        const qint64 mezzanotte = (giorno - GiornoEpoca) * SecondiGiorno;
+        const std::optional<qint64> prima = ScartoA(mezzanotte - SecondiGiorno);
+        const bool costante = prima && ScartoA(mezzanotte + SecondiGiorno / 2) == prima
+            && ScartoA(mezzanotte + 2 * SecondiGiorno) == prima;
+        trovato = scarti_.emplace(giorno, costante ? prima : std::nullopt).first;
     }
-    ultimoGiorno_ = giorno;
-    ultimoScarto_ = trovato->second;
-    return ultimoScarto_;
+    ricordi_[1] = ricordi_[0];
+    ricordi_[0] = {giorno, trovato->second};
+    return trovato->second;
 }
 
 TempiRecord CalendarioLocale::Tempi(const char* byte)

@@ -97,14 +97,13 @@ public:
 
 private:
     std::optional<qint64> Scarto(qint64 giorno);
-    // Seconds since the epoch of midnight (even) or noon (odd) of a day.
-    qint64 Secondi(qint64 mezzaGiornata);
-    static constexpr qint64 NonValido = std::numeric_limits<qint64>::min();
 
+    struct Ricordo {
+        qint64 giorno = std::numeric_limits<qint64>::min();
+        std::optional<qint64> scarto;
+    };
+    Ricordo ricordi_[2];
     std::unordered_map<qint64, std::optional<qint64>> scarti_;
-    std::unordered_map<qint64, qint64> secondi_;
-    qint64 ultimoGiorno_ = std::numeric_limits<qint64>::min();
-    std::optional<qint64> ultimoScarto_;
 };
 
 // Elapsed seconds of a count as stored: nearest whole second (59.4 -> 59,

@@ -1,9 +1,9 @@
 #include "pulses/RapportoBolletta.h"
+#include "common/FileIntero.h"
 #include "common/FormeTesto.h"
 
 #include <QDir>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <cmath>
 #include <limits>
 
@@ -36,13 +36,6 @@ QByteArray TotaliJson(const TotaliBolletta& t)
     return "{\"scatti\": " + QByteArray::number(t.scatti) + ", \"media_scatti\": " + Numero(t.mediaScatti) +
            ", \"media_netto\": " + Numero(t.mediaImporto) + ", \"netto\": " + Numero(t.netto) +
            ", \"iva\": " + Numero(Iva(t.netto, t.totale)) + ", \"totale\": " + Numero(t.totale) + "}";
-}
-
-bool Fallito(QString* motivo, const QString& percorso, const QString& causa)
-{
-    if (motivo)
-        *motivo = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(percorso), causa);
-    return false;
 }
 
 std::optional<RapportoBolletta> CreaRapportoAlle(const QMap<QDate, Totali>& righe, QDate inizio, QDate fine,
@@ -245,25 +238,7 @@ QByteArray RapportoRiga(const RapportoBolletta& r)
 
 bool ScriviRapportoCsv(const RapportoBolletta& r, const QString& percorso, QString* motivo)
 {
-    const QByteArray dati = RapportoCsv(r);
-    QSaveFile file(percorso);
-    // Unbuffered, so a failing write reports its own cause.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return Fallito(motivo, percorso, file.errorString());
-    qint64 fatto = 0;
-    while (fatto < dati.size()) {
-        const qint64 n = file.write(dati.constData() + fatto, dati.size() - fatto);
-        if (n <= 0) {
-            const QString causa = file.error() != QFileDevice::NoError ? file.errorString()
-                                                                        : QStringLiteral("scrittura incompleta");
-            file.cancelWriting();
-            return Fallito(motivo, percorso, causa);
-        }
-        fatto += n;
-    }
-    if (!file.commit())
-        return Fallito(motivo, percorso, file.errorString());
-    return true;
+    return FileIntero::ScriviTutto(percorso, RapportoCsv(r), motivo);
 }
 
 SerieBolletta SerieDelRapporto(const RapportoBolletta& r)

@@ -46,10 +46,22 @@ protected:
         return env;
     }
 
-    Esito Esegui(const QStringList& argomenti) const
+    // A login without a runtime folder or a display, as cron or ssh give.
+    QProcessEnvironment AmbienteCron() const
+    {
+        QProcessEnvironment env = Ambiente();
+        env.remove("XDG_RUNTIME_DIR");
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        return env;
+    }
+
+    Esito Esegui(const QStringList& argomenti, const QProcessEnvironment& env = {}, const QString& uscita = {}) const
     {
         QProcess p;
-        p.setProcessEnvironment(Ambiente());
+        p.setProcessEnvironment(env.isEmpty() ? Ambiente() : env);
+        if (!uscita.isEmpty())
+            p.setStandardOutputFile(uscita);
         p.start(VELATRIX_PROGRAMMA, argomenti);
         Esito e;
         if (!p.waitForFinished(60000)) {
@@ -198,6 +210,12 @@ TEST_F(RigaDiComando, RapportiConESenzaIlPannello)
         senza << e.out;
     }
     EXPECT_EQ(Contenuto(), prima);
+    // Output that cannot be written is a failure, whatever the format.
+    for (const QStringList& r : richieste) {
+        const Esito e = Esegui(r, {}, "/dev/full");
+        EXPECT_EQ(e.codice, 1) << r.join(' ').toStdString();
+        EXPECT_TRUE(e.err.contains("uscita standard")) << e.err.toStdString();
+    }
 
     EXPECT_EQ(senza[0], "voce,dal,al,scatti,netto,iva,totale\n"
                         "giorno,2025-03-01,2025-03-01,3,381,76.2,457.2\n"
@@ -238,6 +256,11 @@ TEST_F(RigaDiComando, RapportiConESenzaIlPannello)
         const Esito e = Esegui(richieste[i]);
         EXPECT_EQ(e.codice, 0) << e.err.toStdString();
         EXPECT_EQ(senzaStima(e.out).toStdString(), senzaStima(senza[i]).toStdString())
+            << richieste[i].join(' ').toStdString();
+        // From a login without the panel's runtime folder: the same answer.
+        const Esito cron = Esegui(richieste[i], AmbienteCron());
+        EXPECT_EQ(cron.codice, 0) << cron.err.toStdString();
+        EXPECT_EQ(senzaStima(cron.out).toStdString(), senzaStima(senza[i]).toStdString())
             << richieste[i].join(' ').toStdString();
     }
     pannello.terminate();

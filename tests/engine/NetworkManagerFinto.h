@@ -73,7 +73,9 @@ public:
 
     QMap<QString, QString> connessioni;  // interface -> connection id; empty id: no active connection
     bool trattieni = false;              // keep the questions unanswered
+    bool rifiuta = false;                // refuse to deactivate, as for a user without the right
     int richieste = 0;
+    QStringList disattivate;             // active connections deactivated
 
     // Answers what was held, and from now on at once.
     void Rilascia()
@@ -100,6 +102,16 @@ private:
         const auto percorso = [](const char* dove, const QString& i) {
             return QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/freedesktop/NetworkManager/") + QLatin1String(dove) + i));
         };
+        if (m.member() == QLatin1String("DeactivateConnection")) {
+            if (rifiuta) {
+                bus_.send(m.createErrorReply(QStringLiteral("org.freedesktop.NetworkManager.PermissionDenied"),
+                                             QStringLiteral("Not authorized to deactivate connections")));
+                return;
+            }
+            disattivate << qvariant_cast<QDBusObjectPath>(m.arguments().value(0)).path();
+            bus_.send(m.createReply());
+            return;
+        }
         const QString interfaccia = m.member() == QLatin1String("GetDeviceByIpIface") ? m.arguments().value(0).toString()
                                                                                        : m.path().section(QLatin1Char('/'), -1);
         if (!connessioni.contains(interfaccia)) {

@@ -359,6 +359,7 @@ struct GestoreFinto : GestoreRete {
         chiesti << i;
         inAttesa << std::move(risposta);
     }
+    void Disattiva(const QString&, std::function<void(const EsitoDisattivazione&)> esito) override { esito({}); }
     void Rispondi(const QString& nome)
     {
         for (const auto& r : std::exchange(inAttesa, {}))

@@ -5,12 +5,14 @@
 #include "engine/LinkPuntoPunto.h"
 #include "engine/NetworkManager.h"
 #include "engine/Rilevamento.h"
+#include "engine/TerminatoreChiamata.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <optional>
 
 #include <net/if.h>
 #include <net/if_arp.h>
@@ -36,6 +38,10 @@ struct GestoreSpia : GestoreRete {
             ++risposte;
             risposta(nome);
         });
+    }
+    void Disattiva(const QString& i, std::function<void(const EsitoDisattivazione&)> esito) override
+    {
+        vero->Disattiva(i, std::move(esito));
     }
 };
 
@@ -162,6 +168,74 @@ TEST_F(NetworkManagerSulBus, IlPannelloNonAttendeEUnaRispostaTardivaNonTocca)
     ASSERT_EQ(log->NumeroRecord(), 2);
     EXPECT_EQ(NomeNelRecord(2), "Casa ADSL");
     EXPECT_EQ(nm->richieste, 6);
+}
+
+TEST_F(NetworkManagerSulBus, IlTettoChiudeConNetworkManagerOColComando)
+{
+    TerminatoreChiamata chiusura(imp, *rilevamento, *link, &spia);
+    Collega(100);
+    Tick();
+    ASSERT_TRUE(motore->ConteggioAttivo());
+    const auto chiudi = [&] {
+        std::optional<QString> esito;
+        chiusura.TerminaChiamata([&](const QString& perche) { esito = perche; });
+        EXPECT_FALSE(esito) << "answered inside the step that asked";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return esito.has_value(); }, 10000));
+        return esito.value_or("nessuna risposta");
+    };
+    const QString file = tmp.filePath(QStringLiteral("comando"));
+    const auto scritto = [&] {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    };
+
+    // NetworkManager does not manage ppp0: the user's command ends it.
+    imp.CmdTrm = QStringLiteral("printf '%s %s' \"$VELATRIX_CONNESSIONE\" \"$VELATRIX_INTERFACCIA\" > '") + file + "'";
+    EXPECT_EQ(chiudi(), "");
+    EXPECT_EQ(scritto(), "ppp0 ppp0");
+    imp.CmdTrm = QStringLiteral("exit 3");
+    EXPECT_EQ(chiudi(), "il comando \"exit 3\" è terminato con codice 3.");
+    imp.CmdTrm.clear();
+    EXPECT_TRUE(chiudi().startsWith("NetworkManager non la gestisce e nessun comando"));
+
+    // It does: its connection is deactivated and no command runs.
+    QFile::remove(file);
+    imp.CmdTrm = QStringLiteral("touch '") + file + "'";
+    nm->connessioni = {{QStringLiteral("ppp0"), QStringLiteral("Casa ADSL")}};
+    EXPECT_EQ(chiudi(), "");
+    EXPECT_EQ(nm->disattivate, QStringList{"/org/freedesktop/NetworkManager/ActiveConnection/ppp0"});
+    nm->rifiuta = true;
+    EXPECT_EQ(chiudi(), "NetworkManager: Not authorized to deactivate connections");
+    EXPECT_FALSE(QFile::exists(file));
+}
+
+struct FinestraFinta : FinestraMessaggio {
+    QStringList mostrati;
+    void Mostra(const QString& t) override { mostrati << t; }
+    bool Aperta() const override { return !mostrati.isEmpty(); }
+};
+
+TEST_F(NetworkManagerSulBus, AllAllarmeLaChiamataFinisceEIlRecordSiScrive)
+{
+    TerminatoreChiamata chiusura(imp, *rilevamento, *link, &spia);
+    FinestraFinta finestra;
+    motore->ImpostaFinestraMessaggio(&finestra);
+    motore->ImpostaChiusuraChiamata(&chiusura);
+    imp.TrmAll = true;
+    imp.Msg[1] = true;
+    imp.MsV[1] = 100;
+    nm->connessioni = {{QStringLiteral("ppp0"), QStringLiteral("Casa ADSL")}};
+    Collega(100);
+    Tick();  // the first pulse passes the limit
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !nm->disattivate.isEmpty(); }, 5000));
+    EXPECT_TRUE(motore->ConteggioAttivo());  // detection sees the link go
+    elenco.interfacce.clear();
+    Tick();
+    EXPECT_FALSE(motore->ConteggioAttivo());
+    ASSERT_EQ(log->NumeroRecord(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !finestra.mostrati.isEmpty(); }, 5000));
+    EXPECT_EQ(finestra.mostrati.constFirst(),
+              "Costo connessione corrente maggiore di L. 100 (+ IVA)\nLa chiamata è stata chiusa.");
 }
 
 }  // namespace
