@@ -77,7 +77,9 @@ std::optional<RapportoBolletta> RapportoDi(const QString& cartellaDati, QDate da
         return std::nullopt;
     const auto rapporto =
         dati->ora.isValid()
-            ? CreaRapporto(dati->righe, dati->inizio, dati->fine, QDateTime(dati->oggi, dati->ora), dati->percentualeIva)
+            // In UTC, which skips no hour: only its date and time are read.
+            ? CreaRapporto(dati->righe, dati->inizio, dati->fine, QDateTime(dati->oggi, dati->ora, Qt::UTC),
+                           dati->percentualeIva)
             : CreaRapporto(dati->righe, dati->inizio, dati->fine, dati->oggi, dati->percentualeIva);
     if (!rapporto)
         *errore = QStringLiteral("gli scatti del periodo superano il limite di 2147483647");

@@ -40,7 +40,9 @@ std::optional<DatiRapporto> RaccogliDatiRapporto(DatabaseScatti& db, const Impos
                                                  QDate oggi, const QMap<QDate, Totali>& inAttesa = {},
                                                  ErroreDatabase* errore = nullptr);
 
-// The wire form: numbers written so they read back exactly.
+// The wire form: numbers written so they read back exactly. The first line
+// ends with the time of day in milliseconds when it is known; an answer
+// without it (an earlier panel) counts today whole.
 QByteArray CodificaDati(const DatiRapporto& dati);
 std::optional<DatiRapporto> DecodificaDati(const QByteArray& testo);
 
