@@ -290,10 +290,10 @@ void Applicazione::AvviaServizio()
         for (const auto& [giorno, t] : motore_->InAttesa().scatti)
             inAttesa.insert(giorno, t);
         ErroreDatabase e;
-        auto dati = RaccogliDatiRapporto(*db_, imp_, da, a, d_.orologio.Adesso().date(), inAttesa, &e);
-        if (!dati)
+        auto risposta = CodificaRapporto(*db_, imp_, da, a, d_.orologio.Adesso().date(), inAttesa, &e);
+        if (!risposta)
             *errore = QStringLiteral("errore %1 nella lettura degli scatti: %2").arg(e.numero).arg(e.testo);
-        return dati;
+        return risposta;
     };
     // Without the socket the panel works all the same; reports and a second
     // start then cannot reach it.

@@ -532,6 +532,18 @@ EsitoDb<int> DatabaseScatti::AzzeraMese(QDate qualsiasiGiorno)
 
 EsitoDb<QMap<QDate, Totali>> DatabaseScatti::Giorni(QDate primo, QDate ultimo)
 {
+    QMap<QDate, Totali> giorni;
+    // In order: each goes at the end, at no search.
+    auto esito = PerOgniGiorno(primo, ultimo, [&giorni](const char*, const QDate& d, const Totali& t) {
+        giorni.insert(giorni.cend(), d, t);
+    });
+    if (!esito)
+        return esito.Errore();
+    return giorni;
+}
+
+EsitoDb<> DatabaseScatti::PerOgniGiorno(QDate primo, QDate ultimo, const Riga& riga)
+{
     if (auto e = ControllaAperto(false))
         return *e;
     const QString d1 = ChiaveGiorno(primo), d2 = ChiaveGiorno(ultimo);
@@ -540,20 +552,19 @@ EsitoDb<QMap<QDate, Totali>> DatabaseScatti::Giorni(QDate primo, QDate ultimo)
     Uso uso{giorni_};
     Lega(giorni_, 1, d1);
     Lega(giorni_, 2, d2);
-    QMap<QDate, Totali> giorni;
     int rc;
     while ((rc = sqlite3_step(giorni_)) == SQLITE_ROW) {
-        const QDate d = GiornoDaChiave(reinterpret_cast<const char*>(sqlite3_column_text(giorni_, 0)),
-                                       sqlite3_column_bytes(giorni_, 0));
+        const char* chiave = reinterpret_cast<const char*>(sqlite3_column_text(giorni_, 0));
+        const QDate d = GiornoDaChiave(chiave, sqlite3_column_bytes(giorni_, 0));
         const std::optional<qint32> scatti = LeggiScatti(giorni_, 1);
         if (!scatti)
             return TotaleFuoriLimite();
-        if (d.isValid())  // in order: each goes at the end, at no search
-            giorni.insert(giorni.cend(), d, {*scatti, sqlite3_column_double(giorni_, 2)});
+        if (d.isValid())
+            riga(chiave, d, Totali{*scatti, sqlite3_column_double(giorni_, 2)});
     }
     if (rc != SQLITE_DONE)
         return ErroreSqlite(sqlite3_extended_errcode(db_));
-    return giorni;
+    return std::monostate{};
 }
 
 EsitoDb<QMap<QDate, Totali>> DatabaseScatti::GiorniDelMese(QDate qualsiasiGiorno)

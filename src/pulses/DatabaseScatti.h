@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QMap>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <variant>
 
@@ -103,6 +104,10 @@ public:
     // The rows of primo..ultimo by day, in one query: the calendar marks,
     // the month totals and the bill report come from it.
     EsitoDb<QMap<QDate, Totali>> Giorni(QDate primo, QDate ultimo);
+    // The same rows one by one in order of day, each with its key as stored
+    // ("yyyy-MM-dd", 10 bytes): what a long report streams without a map.
+    using Riga = std::function<void(const char* chiave, const QDate& giorno, const Totali& totali)>;
+    EsitoDb<> PerOgniGiorno(QDate primo, QDate ultimo, const Riga& riga);
     EsitoDb<QMap<QDate, Totali>> GiorniDelMese(QDate qualsiasiGiorno);
 
 private:
