@@ -56,7 +56,7 @@ ServizioLocale& Servizio()
         auto* s = new ServizioLocale(Dati().tmp.filePath("s"));
         s->Rapporto = [](QDate da, QDate a, QString*) {
             const double prima = CpuDelThreadMs();
-            auto risposta = CodificaRapporto(Dati().db, Dati().imp, da, a, Oggi);
+            auto risposta = CodificaRapporto(Dati().db, Dati().imp, da, a, Oggi, QTime(12, 0));
             CpuRisposte() += CpuDelThreadMs() - prima;
             return risposta;
         };

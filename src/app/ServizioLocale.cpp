@@ -15,6 +15,7 @@
 #include <charconv>
 #include <cmath>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -37,10 +38,14 @@ QByteArray Errore(const QString& testo)
     return ParolaErrore + riga.toUtf8() + '\n';
 }
 
-QByteArray Testa(const QDate& inizio, const QDate& fine, const QDate& oggi, int percentualeIva)
+QByteArray Testa(const QDate& inizio, const QDate& fine, const QDate& oggi, const QTime& ora, int percentualeIva)
 {
-    return ParolaRapporto + ' ' + Iso(inizio) + ' ' + Iso(fine) + ' ' + Iso(oggi) + ' '
-        + QByteArray::number(percentualeIva) + '\n';
+    QByteArray testa = ParolaRapporto + ' ' + Iso(inizio) + ' ' + Iso(fine) + ' ' + Iso(oggi) + ' '
+        + QByteArray::number(percentualeIva);
+    // The time, in milliseconds of the day, only when known.
+    if (ora.isValid())
+        testa += ' ' + QByteArray::number(ora.msecsSinceStartOfDay());
+    return testa + '\n';
 }
 
 // One row of an answer: "yyyy-MM-dd scatti importo", the amount in the
@@ -100,7 +105,7 @@ QByteArray CodificaDati(const DatiRapporto& d)
 {
     QByteArray out;
     out.reserve(64 + d.righe.size() * 40);
-    out += Testa(d.inizio, d.fine, d.oggi, d.percentualeIva);
+    out += Testa(d.inizio, d.fine, d.oggi, d.ora, d.percentualeIva);
     for (auto it = d.righe.cbegin(); it != d.righe.cend(); ++it)
         AggiungiRiga(out, it.key(), *it);
     out += Fine + '\n';
@@ -108,13 +113,13 @@ QByteArray CodificaDati(const DatiRapporto& d)
 }
 
 std::optional<QByteArray> CodificaRapporto(DatabaseScatti& db, const Impostazioni& imp, QDate da, QDate a, QDate oggi,
-                                           const QMap<QDate, Totali>& inAttesa, ErroreDatabase* errore)
+                                           QTime ora, const QMap<QDate, Totali>& inAttesa, ErroreDatabase* errore)
 {
     const bool periodo = !da.isValid() && !a.isValid();
     const QDate inizio = periodo ? imp.DatIPB : da, fine = periodo ? imp.DatFPB : a;
     QByteArray out;
     out.reserve(64 + qMax(0, int(inizio.daysTo(fine)) + 1) * 32);
-    out += Testa(inizio, fine, oggi, imp.Tariffe.PrcIva);
+    out += Testa(inizio, fine, oggi, ora, imp.Tariffe.PrcIva);
     // Pending pulses go into their day's row, or make one, in order of day.
     auto attesa = inAttesa.lowerBound(inizio);
     auto prima = [&](const QDate& giorno) {
@@ -148,7 +153,7 @@ std::optional<DatiRapporto> DecodificaDati(const QByteArray& testo)
     if (righe.size() < 2 || righe.constLast() != Fine)
         return std::nullopt;
     const QList<QByteArray> testa = righe.constFirst().split(' ');
-    if (testa.size() != 5 || testa[0] != ParolaRapporto)
+    if ((testa.size() != 5 && testa.size() != 6) || testa[0] != ParolaRapporto)
         return std::nullopt;
     DatiRapporto d;
     d.inizio = LeggiDataIso(QString::fromLatin1(testa[1]));
@@ -158,6 +163,12 @@ std::optional<DatiRapporto> DecodificaDati(const QByteArray& testo)
     d.percentualeIva = testa[4].toInt(&ok);
     if (!ok || !d.inizio.isValid() || !d.fine.isValid() || !d.oggi.isValid())
         return std::nullopt;
+    if (testa.size() == 6) {
+        const int ms = testa[5].toInt(&ok);
+        d.ora = QTime::fromMSecsSinceStartOfDay(ms);
+        if (!ok || !d.ora.isValid())
+            return std::nullopt;
+    }
     for (qsizetype i = 1; i + 1 < righe.size(); ++i) {
         const QList<QByteArray> campi = righe[i].split(' ');
         if (campi.size() != 3)
@@ -182,14 +193,47 @@ QString NomeServizio(const QString& cartellaDati, const QString& cartellaEsecuzi
         QCryptographicHash::hash(cartella.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
     const QString nome = QStringLiteral("velatrix-") + QString::fromLatin1(impronta);
     const QString percorso = QDir(cartellaEsecuzione).filePath(nome);
-    if (!cartellaEsecuzione.isEmpty() && QFile::encodeName(percorso).size() <= LunghezzaMassimaSocket)
-        return percorso;
-    return QStringLiteral("velatrix-%1-%2").arg(::getuid()).arg(QString::fromLatin1(impronta));
+    // A name Qt would place in the shared temporary folder is no name.
+    if (cartellaEsecuzione.isEmpty() || QFile::encodeName(percorso).size() > LunghezzaMassimaSocket)
+        return {};
+    return percorso;
+}
+
+QStringList NomiServizio(const QString& cartellaDati, bool pannello)
+{
+    QStringList cartelle;
+    if (pannello) {
+        // The runtime folder first; the program's own one as well, where a
+        // report from a login without a runtime folder of its own looks.
+        const QString principale = IstanzaUnica::CartellaEsecuzione(nullptr, true);
+        if (!principale.isEmpty())
+            cartelle << principale;
+        if (principale != QStringLiteral("/run/user/%1").arg(::getuid())) {
+            ::mkdir(QFile::encodeName(IstanzaUnica::CartellaPropria()).constData(), 0700);
+            if (IstanzaUnica::CartelleEsecuzione().contains(IstanzaUnica::CartellaPropria()))
+                cartelle << IstanzaUnica::CartellaPropria();
+        }
+    } else {
+        cartelle = IstanzaUnica::CartelleEsecuzione();
+    }
+    QStringList nomi;
+    for (const QString& c : cartelle)
+        if (const QString n = NomeServizio(cartellaDati, c); !n.isEmpty() && !nomi.contains(n))
+            nomi << n;
+    return nomi;
 }
 
 QString NomeServizio(const QString& cartellaDati)
 {
-    return NomeServizio(cartellaDati, IstanzaUnica::CartellaEsecuzione());
+    return NomiServizio(cartellaDati, true).value(0);
+}
+
+bool StessoUtente(qintptr descrittore)
+{
+    ucred credenziali {};
+    socklen_t lunghezza = sizeof credenziali;
+    return ::getsockopt(int(descrittore), SOL_SOCKET, SO_PEERCRED, &credenziali, &lunghezza) == 0
+        && lunghezza == sizeof credenziali && credenziali.uid == ::getuid();
 }
 
 ServizioLocale::ServizioLocale(const QString& nome, QObject* genitore)
@@ -256,6 +300,11 @@ QByteArray ServizioLocale::Rispondi(const QByteArray& richiesta)
 void ServizioLocale::NuovaConnessione()
 {
     while (QLocalSocket* s = server_->nextPendingConnection()) {
+        if (!StessoUtente(s->socketDescriptor())) {
+            s->abort();
+            s->deleteLater();
+            continue;
+        }
         connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
         connect(s, &QLocalSocket::readyRead, this, [this, s] { Leggi(s); });
         // A client that never finishes its line is not kept waiting on.
@@ -303,8 +352,9 @@ RispostaServizio ChiediServizio(const QString& nome, const QByteArray& richiesta
     RispostaServizio r;
     QLocalSocket s;
     s.connectToServer(nome);
-    if (!s.waitForConnected(1000))
-        return r;  // nobody listens there
+    // Nobody listens there, or somebody who is not this user: no answer to believe.
+    if (!s.waitForConnected(1000) || !StessoUtente(s.socketDescriptor()))
+        return r;
     r.esito = EsitoRichiesta::Errore;
     s.write(richiesta + '\n');
     QElapsedTimer tempo;
@@ -334,7 +384,7 @@ bool ChiediMostra(const QString& nome)
 {
     QLocalSocket s;
     s.connectToServer(nome);
-    if (!s.waitForConnected(1000))
+    if (!s.waitForConnected(1000) || !StessoUtente(s.socketDescriptor()))
         return false;
     s.write(ParolaMostra + '\n');
     const bool consegnato = s.waitForBytesWritten(1000) || s.bytesToWrite() == 0;

@@ -9,9 +9,11 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QTime>
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -19,12 +21,14 @@ class QLocalServer;
 class QLocalSocket;
 struct Impostazioni;
 
-// What a report is made of: the range, the day it is asked on, the VAT rate
-// and the stored rows of the range.
+// What a report is made of: the range, the day it is asked on (and the time,
+// when known, which the estimate scales by), the VAT rate and the stored rows
+// of the range.
 struct DatiRapporto {
     QDate inizio, fine, oggi;
     int percentualeIva = 0;
     QMap<QDate, Totali> righe;
+    QTime ora;
 
     friend bool operator==(const DatiRapporto&, const DatiRapporto&) = default;
 };
@@ -38,17 +42,26 @@ std::optional<DatiRapporto> RaccogliDatiRapporto(DatabaseScatti& db, const Impos
 
 // The wire form: numbers written so they read back exactly.
 QByteArray CodificaDati(const DatiRapporto& dati);
-// CodificaDati(RaccogliDatiRapporto(...)) written straight from the rows as
-// the store gives them, with no map between: the panel answers a report of
-// ten years in about the time the bare query takes.
+// CodificaDati of RaccogliDatiRapporto's figures with the time ora, written
+// straight from the rows as the store gives them, with no map between: the
+// panel answers a report of ten years in about twice the bare query's time.
 std::optional<QByteArray> CodificaRapporto(DatabaseScatti& db, const Impostazioni& imp, QDate da, QDate a, QDate oggi,
-                                           const QMap<QDate, Totali>& inAttesa = {}, ErroreDatabase* errore = nullptr);
+                                           QTime ora, const QMap<QDate, Totali>& inAttesa = {},
+                                           ErroreDatabase* errore = nullptr);
 std::optional<DatiRapporto> DecodificaDati(const QByteArray& testo);
 
-// The socket of the copy that runs on cartellaDati: in the user's runtime
-// folder, named after the folder.
+// The socket of the copy that runs on cartellaDati in the runtime folder
+// cartellaEsecuzione, named after the data folder; empty when that path
+// would be too long for a socket.
 QString NomeServizio(const QString& cartellaDati, const QString& cartellaEsecuzione);
+// Where the copy on cartellaDati listens (pannello: creating its own folder
+// when needed), or may be listening, the first place first. Only folders of
+// the user's own that nobody else may enter.
+QStringList NomiServizio(const QString& cartellaDati, bool pannello);
+// The first of the panel's places.
 QString NomeServizio(const QString& cartellaDati);
+// Whether the other end of a local socket runs as this user.
+bool StessoUtente(qintptr descrittore);
 
 class ServizioLocale : public QObject {
     Q_OBJECT

@@ -8,7 +8,10 @@
 #include <QDate>
 #include <QMap>
 #include <QString>
+#include <QTemporaryDir>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <variant>
 
@@ -80,6 +83,11 @@ public:
     // when primo is after ultimo).
     EsitoDb<Totali> Somma(QDate primo, QDate ultimo);
 
+    // The pulses of a recovery file identified by id, in one transaction
+    // with the id and the log's length then (logAttuale). A known id adds
+    // nothing. Gives the log's length stored with the id.
+    EsitoDb<qint64> AggiungiRecupero(const QByteArray& id, const std::map<QDate, Totali>& scatti, qint64 logAttuale);
+
     // One counting step on the day's row, created with 0 and 0 when missing;
     // one durable transaction. Negative or non-finite values, and a day total
     // that would pass 32 bits, are refused and leave the row as it was. So
@@ -120,6 +128,8 @@ private:
     std::optional<ErroreDatabase> TabellaValida(bool integrita);
     std::optional<ErroreDatabase> PreparaIstruzioni();
     EsitoDb<> ApriFile(const QString& percorso, bool soloLettura);
+    // The file and its log or journal copied into a private folder; the copy's path.
+    EsitoDb<QString> CopiaPrivata(const QString& percorso);
     void Rilascia();
     void Sigilla();
 
@@ -128,6 +138,7 @@ private:
     quint64 dispositivo_ = 0, inode_ = 0;   // the file opened, to notice a replaced one
     bool inScrittura_ = false;              // switched to the write-ahead log
     bool soloLettura_ = false;
+    std::unique_ptr<QTemporaryDir> copia_;  // where a read-only open reads a file with its log
     QByteArray visto_;                      // the file as this run last left it (see Sigillato)
     sqlite3_stmt* somma_ = nullptr;
     sqlite3_stmt* aggiungi_ = nullptr;
