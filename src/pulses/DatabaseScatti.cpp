@@ -384,21 +384,8 @@ EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
     }
     sqlite3_extended_result_codes(db_, 1);
     std::optional<ErroreDatabase> e;
-    if (!soloLettura) {
-        // A reader that holds the file for a moment delays the start
-        // instead of stopping it.
-        sqlite3_busy_timeout(db_, 500);
-        // Closing a file in write-ahead mode folds its log back into it: not
-        // before the first write, so a file refused at start-up stays as it was.
-        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-        sqlite3_wal_hook(db_, DopoCommit, &visto_);
-        // Held exclusively for the whole run: the empty transaction takes the
-        // lock and writes nothing.
-        e = Esegui("PRAGMA locking_mode=EXCLUSIVE");
-        if (!e && nuovo)
-            e = Esegui("CREATE TABLE IF NOT EXISTS Scatti (DataScatti TEXT PRIMARY KEY NOT NULL, "
-                       "NumeroScatti INTEGER NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0)");
-    }
+    if (!soloLettura)
+        e = PreparaUsoEsclusivo(nuovo);
     if (!e)
         e = TabellaValida(nuovo || !Sigillato(percorso));
     if (!e && !soloLettura)
@@ -423,6 +410,24 @@ EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
     inode_ = identita->second;
     visto_ = StatoFile(percorso);
     return std::monostate{};
+}
+
+std::optional<ErroreDatabase> DatabaseScatti::PreparaUsoEsclusivo(bool nuovo)
+{
+    // A reader that holds the file for a moment delays the start instead of
+    // stopping it.
+    sqlite3_busy_timeout(db_, 500);
+    // Closing a file in write-ahead mode folds its log back into it: not
+    // before the first write, so a file refused at start-up stays as it was.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_wal_hook(db_, DopoCommit, &visto_);
+    // Held exclusively for the whole run: the empty transaction that follows
+    // takes the lock and writes nothing.
+    auto e = Esegui("PRAGMA locking_mode=EXCLUSIVE");
+    if (!e && nuovo)
+        e = Esegui("CREATE TABLE IF NOT EXISTS Scatti (DataScatti TEXT PRIMARY KEY NOT NULL, "
+                   "NumeroScatti INTEGER NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0)");
+    return e;
 }
 
 EsitoDb<QString> DatabaseScatti::CopiaPrivata(const QString& percorso)

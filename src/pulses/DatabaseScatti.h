@@ -128,6 +128,8 @@ private:
     std::optional<ErroreDatabase> TabellaValida(bool integrita);
     std::optional<ErroreDatabase> PreparaIstruzioni();
     EsitoDb<> ApriFile(const QString& percorso, bool soloLettura);
+    // The panel's own open: the lock for the whole run, the table in a new file.
+    std::optional<ErroreDatabase> PreparaUsoEsclusivo(bool nuovo);
     // The file and its log or journal copied into a private folder; the copy's path.
     EsitoDb<QString> CopiaPrivata(const QString& percorso);
     void Rilascia();
