@@ -210,7 +210,10 @@ void AvvioFinoAllaMappa(benchmark::State& stato)
     }
     const Casa casa;
     const auto ambiente = casa.Ambiente(schermo->Display());
-    const std::vector<std::string> pannello{VELATRIX_PROGRAMMA, "--data-dir", (casa.radice / "dati").string()};
+    // Another build of the program may be compared by naming it.
+    const char* altro = std::getenv("VELATRIX_AVVIO_PROGRAMMA");
+    const std::vector<std::string> pannello{altro ? altro : VELATRIX_PROGRAMMA, "--data-dir",
+                                            (casa.radice / "dati").string()};
     const std::vector<std::string> nuda{VELATRIX_FINESTRA_NUDA};
     auto cpu = [&](const std::vector<std::string>& argomenti) {
         return schermo->CpuFinoAllaMappa(Lancia(argomenti, ambiente));

@@ -360,12 +360,10 @@ void Applicazione::AvviaServizio()
                 inAttesa.insert(giorno, t);
             ErroreDatabase e;
             const QDateTime adesso = d_.orologio.Adesso();
-            auto dati = RaccogliDatiRapporto(*db_, imp_, da, a, adesso.date(), inAttesa, &e);
-            if (dati)
-                dati->ora = adesso.time();
-            else
+            auto risposta = CodificaRapporto(*db_, imp_, da, a, adesso.date(), adesso.time(), inAttesa, &e);
+            if (!risposta)
                 *errore = QStringLiteral("errore %1 nella lettura degli scatti: %2").arg(e.numero).arg(e.testo);
-            return dati;
+            return risposta;
         };
         // Without a socket the panel works all the same; reports and a
         // second start then cannot reach it there.

@@ -11,6 +11,8 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -29,17 +31,43 @@ QByteArray Iso(const QDate& d)
     return ChiaveGiorno(d).toLatin1();
 }
 
-// The shortest text that reads back as the same double.
-QByteArray Esatto(double v)
-{
-    return QByteArray::number(v, 'g', QLocale::FloatingPointShortest);
-}
-
 QByteArray Errore(const QString& testo)
 {
     QString riga = testo;
     riga.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return ParolaErrore + riga.toUtf8() + '\n';
+}
+
+QByteArray Testa(const QDate& inizio, const QDate& fine, const QDate& oggi, const QTime& ora, int percentualeIva)
+{
+    QByteArray testa = ParolaRapporto + ' ' + Iso(inizio) + ' ' + Iso(fine) + ' ' + Iso(oggi) + ' '
+        + QByteArray::number(percentualeIva);
+    // The time, in milliseconds of the day, only when known.
+    if (ora.isValid())
+        testa += ' ' + QByteArray::number(ora.msecsSinceStartOfDay());
+    return testa + '\n';
+}
+
+// One row of an answer: "yyyy-MM-dd scatti importo", the amount in the
+// shortest text that reads back as the same double. Written by hand, as a
+// report of years has one per day; the day is its key as stored.
+void AggiungiRiga(QByteArray& out, QByteArrayView chiave, const Totali& t)
+{
+    char riga[64];
+    const qsizetype lunghezza = qMin(chiave.size(), qsizetype(10));
+    std::copy_n(chiave.data(), lunghezza, riga);
+    char* p = riga + lunghezza;
+    *p++ = ' ';
+    p = std::to_chars(p, riga + sizeof riga, t.scatti).ptr;
+    *p++ = ' ';
+    p = std::to_chars(p, riga + sizeof riga - 1, t.importo).ptr;
+    *p++ = '\n';
+    out.append(riga, p - riga);
+}
+
+void AggiungiRiga(QByteArray& out, const QDate& giorno, const Totali& t)
+{
+    AggiungiRiga(out, QByteArrayView(Iso(giorno)), t);
 }
 
 // A socket path longer than the system takes is named in the temporary
@@ -77,14 +105,42 @@ QByteArray CodificaDati(const DatiRapporto& d)
 {
     QByteArray out;
     out.reserve(64 + d.righe.size() * 40);
-    out += ParolaRapporto + ' ' + Iso(d.inizio) + ' ' + Iso(d.fine) + ' ' + Iso(d.oggi) + ' '
-        + QByteArray::number(d.percentualeIva);
-    // The time, in milliseconds of the day, only when known.
-    if (d.ora.isValid())
-        out += ' ' + QByteArray::number(d.ora.msecsSinceStartOfDay());
-    out += '\n';
+    out += Testa(d.inizio, d.fine, d.oggi, d.ora, d.percentualeIva);
     for (auto it = d.righe.cbegin(); it != d.righe.cend(); ++it)
-        out += Iso(it.key()) + ' ' + QByteArray::number(it->scatti) + ' ' + Esatto(it->importo) + '\n';
+        AggiungiRiga(out, it.key(), *it);
+    out += Fine + '\n';
+    return out;
+}
+
+std::optional<QByteArray> CodificaRapporto(DatabaseScatti& db, const Impostazioni& imp, QDate da, QDate a, QDate oggi,
+                                           QTime ora, const QMap<QDate, Totali>& inAttesa, ErroreDatabase* errore)
+{
+    const bool periodo = !da.isValid() && !a.isValid();
+    const QDate inizio = periodo ? imp.DatIPB : da, fine = periodo ? imp.DatFPB : a;
+    QByteArray out;
+    out.reserve(64 + qMax(0, int(inizio.daysTo(fine)) + 1) * 32);
+    out += Testa(inizio, fine, oggi, ora, imp.Tariffe.PrcIva);
+    // Pending pulses go into their day's row, or make one, in order of day.
+    auto attesa = inAttesa.lowerBound(inizio);
+    auto prima = [&](const QDate& giorno) {
+        for (; attesa != inAttesa.end() && attesa.key() <= fine && attesa.key() < giorno; ++attesa)
+            AggiungiRiga(out, attesa.key(), *attesa);
+    };
+    const auto letto = db.PerOgniGiorno(inizio, fine, [&](const char* chiave, const QDate& giorno, Totali t) {
+        prima(giorno);
+        if (attesa != inAttesa.end() && attesa.key() == giorno) {
+            t.scatti += attesa->scatti;
+            t.importo += attesa->importo;
+            ++attesa;
+        }
+        AggiungiRiga(out, QByteArrayView(chiave, 10), t);
+    });
+    if (!letto) {
+        if (errore)
+            *errore = letto.Errore();
+        return std::nullopt;
+    }
+    prima(fine.addDays(1));
     out += Fine + '\n';
     return out;
 }
@@ -233,10 +289,10 @@ QByteArray ServizioLocale::Rispondi(const QByteArray& richiesta)
         if (!Rapporto)
             return Errore(QStringLiteral("rapporto non disponibile"));
         QString motivo;
-        const auto dati = Rapporto(da, a, &motivo);
-        if (!dati)
+        auto risposta = Rapporto(da, a, &motivo);
+        if (!risposta)
             return Errore(motivo.isEmpty() ? QStringLiteral("lettura non riuscita") : motivo);
-        return CodificaDati(*dati);
+        return std::move(*risposta);
     }
     return Errore(QStringLiteral("richiesta sconosciuta"));
 }
@@ -274,7 +330,19 @@ void ServizioLocale::Leggi(QLocalSocket* s)
         s->abort();
         return;
     }
-    s->write(Rispondi(riga.chopped(1)));
+    const QByteArray risposta = Rispondi(riga.chopped(1));
+    // Straight into the socket as far as the system takes it (a report of
+    // years at once), rather than in Qt's small blocks, one per turn of the
+    // event loop; Qt sends what is left.
+    qsizetype inviati = 0;
+    while (inviati < risposta.size()) {
+        const ssize_t n = ::send(int(s->socketDescriptor()), risposta.constData() + inviati,
+                                 size_t(risposta.size() - inviati), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n <= 0)
+            break;
+        inviati += n;
+    }
+    s->write(risposta.constData() + inviati, risposta.size() - inviati);
     // Closes once the answer is out.
     s->disconnectFromServer();
 }

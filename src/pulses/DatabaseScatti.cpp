@@ -384,21 +384,8 @@ EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
     }
     sqlite3_extended_result_codes(db_, 1);
     std::optional<ErroreDatabase> e;
-    if (!soloLettura) {
-        // A reader that holds the file for a moment delays the start
-        // instead of stopping it.
-        sqlite3_busy_timeout(db_, 500);
-        // Closing a file in write-ahead mode folds its log back into it: not
-        // before the first write, so a file refused at start-up stays as it was.
-        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-        sqlite3_wal_hook(db_, DopoCommit, &visto_);
-        // Held exclusively for the whole run: the empty transaction takes the
-        // lock and writes nothing.
-        e = Esegui("PRAGMA locking_mode=EXCLUSIVE");
-        if (!e && nuovo)
-            e = Esegui("CREATE TABLE IF NOT EXISTS Scatti (DataScatti TEXT PRIMARY KEY NOT NULL, "
-                       "NumeroScatti INTEGER NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0)");
-    }
+    if (!soloLettura)
+        e = PreparaUsoEsclusivo(nuovo);
     if (!e)
         e = TabellaValida(nuovo || !Sigillato(percorso));
     if (!e && !soloLettura)
@@ -423,6 +410,24 @@ EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
     inode_ = identita->second;
     visto_ = StatoFile(percorso);
     return std::monostate{};
+}
+
+std::optional<ErroreDatabase> DatabaseScatti::PreparaUsoEsclusivo(bool nuovo)
+{
+    // A reader that holds the file for a moment delays the start instead of
+    // stopping it.
+    sqlite3_busy_timeout(db_, 500);
+    // Closing a file in write-ahead mode folds its log back into it: not
+    // before the first write, so a file refused at start-up stays as it was.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_wal_hook(db_, DopoCommit, &visto_);
+    // Held exclusively for the whole run: the empty transaction that follows
+    // takes the lock and writes nothing.
+    auto e = Esegui("PRAGMA locking_mode=EXCLUSIVE");
+    if (!e && nuovo)
+        e = Esegui("CREATE TABLE IF NOT EXISTS Scatti (DataScatti TEXT PRIMARY KEY NOT NULL, "
+                   "NumeroScatti INTEGER NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0)");
+    return e;
 }
 
 EsitoDb<QString> DatabaseScatti::CopiaPrivata(const QString& percorso)
@@ -675,6 +680,18 @@ EsitoDb<int> DatabaseScatti::AzzeraMese(QDate qualsiasiGiorno)
 
 EsitoDb<QMap<QDate, Totali>> DatabaseScatti::Giorni(QDate primo, QDate ultimo)
 {
+    QMap<QDate, Totali> giorni;
+    // In order: each goes at the end, at no search.
+    auto esito = PerOgniGiorno(primo, ultimo, [&giorni](const char*, const QDate& d, const Totali& t) {
+        giorni.insert(giorni.cend(), d, t);
+    });
+    if (!esito)
+        return esito.Errore();
+    return giorni;
+}
+
+EsitoDb<> DatabaseScatti::PerOgniGiorno(QDate primo, QDate ultimo, const Riga& riga)
+{
     if (auto e = ControllaAperto(false))
         return *e;
     const QString d1 = ChiaveGiorno(primo), d2 = ChiaveGiorno(ultimo);
@@ -683,20 +700,19 @@ EsitoDb<QMap<QDate, Totali>> DatabaseScatti::Giorni(QDate primo, QDate ultimo)
     Uso uso{giorni_};
     Lega(giorni_, 1, d1);
     Lega(giorni_, 2, d2);
-    QMap<QDate, Totali> giorni;
     int rc;
     while ((rc = sqlite3_step(giorni_)) == SQLITE_ROW) {
-        const QDate d = GiornoDaChiave(reinterpret_cast<const char*>(sqlite3_column_text(giorni_, 0)),
-                                       sqlite3_column_bytes(giorni_, 0));
+        const char* chiave = reinterpret_cast<const char*>(sqlite3_column_text(giorni_, 0));
+        const QDate d = GiornoDaChiave(chiave, sqlite3_column_bytes(giorni_, 0));
         const std::optional<qint32> scatti = LeggiScatti(giorni_, 1);
         if (!scatti)
             return TotaleFuoriLimite();
-        if (d.isValid())  // in order: each goes at the end, at no search
-            giorni.insert(giorni.cend(), d, {*scatti, sqlite3_column_double(giorni_, 2)});
+        if (d.isValid())
+            riga(chiave, d, Totali{*scatti, sqlite3_column_double(giorni_, 2)});
     }
     if (rc != SQLITE_DONE)
         return ErroreSqlite(sqlite3_extended_errcode(db_));
-    return giorni;
+    return std::monostate{};
 }
 
 EsitoDb<QMap<QDate, Totali>> DatabaseScatti::GiorniDelMese(QDate qualsiasiGiorno)

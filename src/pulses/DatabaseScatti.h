@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -111,6 +112,10 @@ public:
     // The rows of primo..ultimo by day, in one query: the calendar marks,
     // the month totals and the bill report come from it.
     EsitoDb<QMap<QDate, Totali>> Giorni(QDate primo, QDate ultimo);
+    // The same rows one by one in order of day, each with its key as stored
+    // ("yyyy-MM-dd", 10 bytes): what a long report streams without a map.
+    using Riga = std::function<void(const char* chiave, const QDate& giorno, const Totali& totali)>;
+    EsitoDb<> PerOgniGiorno(QDate primo, QDate ultimo, const Riga& riga);
     EsitoDb<QMap<QDate, Totali>> GiorniDelMese(QDate qualsiasiGiorno);
 
 private:
@@ -123,6 +128,8 @@ private:
     std::optional<ErroreDatabase> TabellaValida(bool integrita);
     std::optional<ErroreDatabase> PreparaIstruzioni();
     EsitoDb<> ApriFile(const QString& percorso, bool soloLettura);
+    // The panel's own open: the lock for the whole run, the table in a new file.
+    std::optional<ErroreDatabase> PreparaUsoEsclusivo(bool nuovo);
     // The file and its log or journal copied into a private folder; the copy's path.
     EsitoDb<QString> CopiaPrivata(const QString& percorso);
     void Rilascia();

@@ -48,11 +48,11 @@ protected:
     void SetUp() override
     {
         servizio.Mostra = [this] { ++mostrato; };
-        servizio.Rapporto = [this](QDate da, QDate a, QString* errore) -> std::optional<DatiRapporto> {
+        servizio.Rapporto = [this](QDate da, QDate a, QString* errore) -> std::optional<QByteArray> {
             richieste << qMakePair(da, a);
             if (!risposta)
                 *errore = QStringLiteral("disco rotto");
-            return risposta;
+            return risposta ? std::optional(CodificaDati(*risposta)) : std::nullopt;
         };
     }
     QTemporaryDir tmp;
@@ -111,6 +111,19 @@ TEST(DatiRapporto, DalDatabaseConIlPeriodoEGliScattiInAttesa)
     attese.insert(d7, {2, 254});
     EXPECT_EQ(dati->righe, attese);
 
+    // The panel's answer, written straight from the rows, says the same,
+    // with pending days before, between and after the stored ones.
+    inAttesa.insert(QDate(2026, 11, 29), {1, 1});
+    inAttesa.insert(d31, {1, 0.1});
+    ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 5), 1, 1.0 / 3));
+    for (const auto& [da, a] : {std::pair{QDate(), QDate()}, {QDate(2026, 11, 1), d31}, {d7, d7}, {d31, d1}}) {
+        const auto risposta = CodificaRapporto(db, imp, da, a, d7, QTime(9, 30), inAttesa);
+        auto dati = RaccogliDatiRapporto(db, imp, da, a, d7, inAttesa);
+        ASSERT_TRUE(risposta && dati);
+        dati->ora = QTime(9, 30);
+        EXPECT_EQ(*risposta, CodificaDati(*dati));
+    }
+
     const auto novembre = RaccogliDatiRapporto(db, imp, QDate(2026, 11, 1), QDate(2026, 11, 30), d7);
     ASSERT_TRUE(novembre);
     EXPECT_EQ(novembre->righe.size(), 1);
@@ -119,6 +132,9 @@ TEST(DatiRapporto, DalDatabaseConIlPeriodoEGliScattiInAttesa)
     db.Chiudi();
     ErroreDatabase e;
     EXPECT_FALSE(RaccogliDatiRapporto(db, imp, {}, {}, d7, {}, &e));
+    EXPECT_NE(e.numero, 0);
+    e = {};
+    EXPECT_FALSE(CodificaRapporto(db, imp, {}, {}, d7, {}, {}, &e));
     EXPECT_NE(e.numero, 0);
 }
 
