@@ -192,13 +192,24 @@ void CopiaSemplice(benchmark::State& stato)
     stato.SetBytesProcessed(stato.iterations() * NumeroRecord * LunghezzaRecordLog);
 }
 
+// Google Benchmark 1.8 replaced error_occurred with skipped; Debian 12 has
+// 1.7, Debian 13 has 1.9.
+template <class Esito>
+bool Saltato(const Esito& r)
+{
+    if constexpr (requires { r.error_occurred; })
+        return r.error_occurred;
+    else
+        return static_cast<int>(r.skipped) != 0;
+}
+
 // Prints as usual, and at the end each "X/Velatrix" against its "X/C".
 class ConRapporti : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& r : runs)
-            if (!r.error_occurred && r.iterations > 0)
+            if (!Saltato(r) && r.iterations > 0)
                 tempi_[r.benchmark_name()] = {r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
         ConsoleReporter::ReportRuns(runs);
     }

@@ -7,9 +7,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class ArchivioImpostazioni;
+struct RigaComando;
 class FinestraAllarme;
 class DatabaseScatti;
 class FileLog;
@@ -35,6 +37,8 @@ public:
         Riproduttore& suoni;
         const Orologio& orologio;
         SorgenteConnessioni& connessioni;
+        // Desktop notifications; the session bus's service when empty.
+        std::function<void(const QString&)> notifica = {};
     };
 
     explicit Applicazione(Dipendenze dipendenze);
@@ -51,6 +55,7 @@ public:
     // Answers later starts of the program; null when it could not listen.
     ServizioLocale* Servizio() const { return servizio_.get(); }
     Motore* MotoreConteggio() const { return motore_.get(); }
+    FinestraAllarme* Allarme() const { return finestraAllarme_.get(); }
     Impostazioni& Valori() { return imp_; }
     QString CartellaDati() const { return cartellaDati_; }
 
@@ -76,6 +81,9 @@ private:
     QStringList PercorsiRecupero() const;
     QString DomandaScrittureInAttesa() const;
     void AvviaServizio();
+    // Another copy holds the lock: it is asked to come forward (and to count,
+    // with /START), and the user learns which data folder it uses.
+    void SecondoAvvio(const RigaComando& riga, const Percorsi& percorsi);
 
     Dipendenze d_;
     Impostazioni imp_;

@@ -1,6 +1,9 @@
 #include "app/IstanzaUnica.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
 
 IstanzaUnica::IstanzaUnica(const QString& percorsoBlocco)
@@ -24,4 +27,35 @@ QString IstanzaUnica::CartellaEsecuzione()
 QString IstanzaUnica::PercorsoPredefinito()
 {
     return QDir(CartellaEsecuzione()).filePath(QStringLiteral("Velatrix.lock"));
+}
+
+namespace {
+QString PercorsoCartellaInUso(const QString& percorsoBlocco) { return percorsoBlocco + QStringLiteral(".dati"); }
+} // namespace
+
+void ScriviCartellaInUso(const QString& percorsoBlocco, const QString& cartellaDati)
+{
+    // Only a hint for later starts: a failed write costs nothing more.
+    QSaveFile f(PercorsoCartellaInUso(percorsoBlocco));
+    if (f.open(QIODevice::WriteOnly)) {
+        f.write(QFileInfo(cartellaDati).absoluteFilePath().toUtf8());
+        f.commit();
+    }
+}
+
+QString LeggiCartellaInUso(const QString& percorsoBlocco)
+{
+    QFile f(PercorsoCartellaInUso(percorsoBlocco));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.read(4096)).trimmed();
+}
+
+bool StessaCartella(const QString& a, const QString& b)
+{
+    const QFileInfo fa(a), fb(b);
+    const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
+    if (!ca.isEmpty() && !cb.isEmpty())
+        return ca == cb;
+    return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
 }

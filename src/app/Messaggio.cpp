@@ -124,6 +124,8 @@ void FinestraAllarme::Mostra(const QString& testo)
     finestra_->show();
     if (modale)
         Affianca(finestra_, modale);  // the frame is known once shown
+    if (Notifica)
+        Notifica(testo);
 }
 
 FinestraAllarme::~FinestraAllarme()

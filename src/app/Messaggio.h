@@ -2,6 +2,7 @@
 #include "engine/Allarmi.h"
 
 #include <QDialog>
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -29,6 +30,9 @@ public:
     Messaggio* Finestra() const { return finestra_; }
 
     bool MessaggioAperto = false;
+    // Called with each alarm shown, for a notification where the panel
+    // cannot be seen.
+    std::function<void(const QString&)> Notifica;
 
 private:
     const Impostazioni& imp_;

@@ -2,6 +2,7 @@
 // The running panel answers later starts of the program on a local socket
 // that only the user can reach, one request line per connection:
 //   "mostra"                    brings the panel forward; answer "ok"
+//   "avvia"                     the same, and starts a count; answer "ok"
 //   "rapporto [DA A]"           the figures of a report over DA..A (ISO
 //                               days), else over the stored bill period
 // An answer that goes wrong is one line "errore TEXT".
@@ -57,6 +58,7 @@ public:
     const QString& Nome() const { return nome_; }
 
     std::function<void()> Mostra;
+    std::function<void()> Avvia;
     std::function<std::optional<DatiRapporto>(QDate da, QDate a, QString* errore)> Rapporto;
 
     // The answer to one request line, without its line end.
@@ -84,9 +86,9 @@ struct RispostaServizio {
 
 // Sends one request and waits for the whole answer, at most attesaMs.
 RispostaServizio ChiediServizio(const QString& nome, const QByteArray& richiesta, int attesaMs);
-// Hands the running copy "mostra" without waiting for it: true when it was
-// delivered.
-bool ChiediMostra(const QString& nome);
+// Hands the running copy "mostra" (or "avvia" to start a count too) without
+// waiting for it: true when it was delivered.
+bool ChiediMostra(const QString& nome, bool avvia = false);
 // The figures of a report from the running copy; da and a both invalid for
 // the bill period. NessunServizio when none runs on that socket.
 std::optional<DatiRapporto> ChiediRapporto(const QString& nome, QDate da, QDate a, EsitoRichiesta* esito,

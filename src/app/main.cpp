@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QFile>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -28,6 +29,25 @@ bool SchermoDisponibile(const QStringList& argomenti)
         if (!qEnvironmentVariableIsEmpty(variabile))
             return true;
     return argomenti.contains(QLatin1String("-platform")) || argomenti.contains(QLatin1String("--platform"));
+}
+
+// Until the display is open, Qt's own words on failure (a plugin list and an
+// advice to reinstall) give way to one line of the program's, and exit 1
+// instead of an abort.
+void MessaggiApertura(QtMsgType tipo, const QMessageLogContext& contesto, const QString& testo)
+{
+    const QByteArray categoria(contesto.category ? contesto.category : "");
+    if (tipo == QtFatalMsg) {
+        std::fprintf(stderr,
+                     "velatrix: impossibile aprire lo schermo (DISPLAY=%s, WAYLAND_DISPLAY=%s, QT_QPA_PLATFORM=%s).\n"
+                     "Per un rapporto senza schermo: velatrix --report\n",
+                     qgetenv("DISPLAY").constData(), qgetenv("WAYLAND_DISPLAY").constData(),
+                     qgetenv("QT_QPA_PLATFORM").constData());
+        std::_Exit(UscitaFallita);
+    }
+    if (categoria.startsWith("qt.qpa"))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(tipo, contesto, testo)));
 }
 
 } // namespace
@@ -60,7 +80,9 @@ int main(int argc, char** argv)
                    stderr);
         return UscitaFallita;
     }
+    const QtMessageHandler prima = qInstallMessageHandler(MessaggiApertura);
     QApplication app(argc, argv);
+    qInstallMessageHandler(prima);
     Nomina();
     QApplication::setQuitOnLastWindowClosed(false);
     InstallaTraduzioneQt(&app);

@@ -25,3 +25,26 @@ QString CartellaDati(const QString& daRigaComando, const QString& cartellaProgra
     }
     return scelta;
 }
+
+namespace {
+QString& UltimaCartella()
+{
+    static QString cartella;
+    return cartella;
+}
+} // namespace
+
+QString CartellaEsportazione()
+{
+    if (!UltimaCartella().isEmpty() && QFileInfo(UltimaCartella()).isDir())
+        return UltimaCartella();
+    const QString documenti = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documenti.isEmpty() && QFileInfo(documenti).isDir())
+        return documenti;
+    return QDir::homePath();
+}
+
+void RicordaCartellaEsportazione(const QString& fileEsportato)
+{
+    UltimaCartella() = QFileInfo(fileEsportato).absolutePath();
+}

@@ -41,6 +41,10 @@ QString TestoNumeroSingolo(float valore, const QLocale& locale = QLocale());
 // form when the locale's own reading fails. Nothing for blank or junk text.
 std::optional<double> LeggiNumero(const QString& testo, const QLocale& locale = QLocale());
 
+// The locale's long time form without the time zone, blanks as plain spaces,
+// so the time reads the same whichever Qt version drew it.
+QString FormatoOra(const QLocale& locale);
+
 // The locale's short date with a four-digit year, in the locale's field order.
 QString FormatoQuattroCifre(const QLocale& locale);
 QString TestoData(const QDate& data, const QLocale& locale = QLocale());

@@ -144,3 +144,8 @@ QString TestoUso()
     Opzioni o;
     return o.parser.helpText();
 }
+
+bool ChiedeAvvio(const QStringList& argomenti)
+{
+    return argomenti.join(QLatin1Char(' ')).toUpper() == QLatin1String("/START");
+}

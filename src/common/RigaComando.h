@@ -22,6 +22,9 @@ struct RigaComando {
 // window system (-platform NAME, -style NAME, ...) are let through for it.
 RigaComando LeggiRigaComando(const QStringList& argomentiSenzaProgramma);
 
+// Whether the arguments left ask to start a count at once ("/START", any case).
+bool ChiedeAvvio(const QStringList& argomenti);
+
 // A day written YYYY-MM-DD; invalid for any other text or an impossible day.
 QDate LeggiDataIso(const QString& testo);
 

@@ -1,5 +1,7 @@
 #include "EsportazioneLog.h"
 
+#include "common/ErroriSistema.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -34,7 +36,7 @@ bool Scrivi(QSaveFile& file, const QByteArray& dati)
 bool Fallito(QString* motivo, const QString& percorso, const QString& causa)
 {
     if (motivo)
-        *motivo = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(percorso), causa);
+        *motivo = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(percorso), CausaInItaliano(causa));
     return false;
 }
 

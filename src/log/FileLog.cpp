@@ -1,5 +1,7 @@
 #include "FileLog.h"
 
+#include "common/ErroriSistema.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -19,7 +21,7 @@ constexpr int RecordPerScrittura = 8192;
 bool Fallito(QString* motivo, const QString& percorso, const QString& causa)
 {
     if (motivo)
-        *motivo = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(percorso), causa);
+        *motivo = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(percorso), CausaInItaliano(causa));
     return false;
 }
 

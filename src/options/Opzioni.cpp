@@ -421,7 +421,7 @@ void Opzioni::P_Salva_Click()
         return;
     }
     imp_ = nuove;
-    if (M_AvvioSessione->isChecked() != avvio_.Attivo() && !avvio_.Imposta(M_AvvioSessione->isChecked(), &motivo))
+    if (avvio_.DaAggiornare(M_AvvioSessione->isChecked()) && !avvio_.Imposta(M_AvvioSessione->isChecked(), &motivo))
         messaggi_.Avviso(motivo);
     accept();
 }

@@ -1,4 +1,5 @@
 #include "pulses/RapportoBolletta.h"
+#include "common/ErroriSistema.h"
 #include "common/FormeTesto.h"
 
 #include <QDir>
@@ -41,7 +42,7 @@ QByteArray TotaliJson(const TotaliBolletta& t)
 bool Fallito(QString* motivo, const QString& percorso, const QString& causa)
 {
     if (motivo)
-        *motivo = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(percorso), causa);
+        *motivo = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(percorso), CausaInItaliano(causa));
     return false;
 }
 

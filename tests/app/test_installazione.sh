@@ -12,7 +12,8 @@ manca() { echo "missing or wrong: $1" >&2; errori=$((errori + 1)); }
 
 [ -x "$u/bin/velatrix" ] || manca bin/velatrix
 for f in share/applications/velatrix.desktop "share/metainfo/$id.metainfo.xml" \
-         share/icons/hicolor/scalable/apps/velatrix.svg share/man/man1/velatrix.1 share/velatrix/Velatrix.html; do
+         share/icons/hicolor/scalable/apps/velatrix.svg share/man/man1/velatrix.1.gz share/velatrix/Velatrix.html \
+         share/doc/velatrix/copyright share/doc/velatrix/changelog.gz; do
   [ -s "$u/$f" ] || manca "$f"
 done
 # Each PNG is drawn at the size of the folder it sits in.
@@ -38,9 +39,10 @@ appstreamcli validate --no-net "$u/share/metainfo/$id.metainfo.xml" >/dev/null |
 grep -q '<launchable type="desktop-id">velatrix.desktop</launchable>' "$u/share/metainfo/$id.metainfo.xml" ||
   manca "metainfo launchable"
 grep -q '<caption>' "$u/share/metainfo/$id.metainfo.xml" || manca "screenshot caption"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$u/share/metainfo/$id.metainfo.xml" || manca "licence"
 grep -q '<release version="' "$u/share/metainfo/$id.metainfo.xml" || manca "release"
 for sezione in SYNOPSIS OPTIONS FILES ENVIRONMENT EXAMPLES; do
-  grep -q "^\.SH $sezione" "$u/share/man/man1/velatrix.1" || manca "man page section $sezione"
+  zcat "$u/share/man/man1/velatrix.1.gz" | grep -q "^\.SH $sezione" || manca "man page section $sezione"
 done
 [ "$errori" -eq 0 ] && echo "installed tree complete"
 exit "$errori"
