@@ -33,6 +33,7 @@
 #include "settings/CaricaImpostazioni.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
