@@ -56,12 +56,21 @@ echo 'prova ALL=(ALL) NOPASSWD: ALL' > "$radice/etc/sudoers.d/prova"
 
 passo "copy of the source, as the working tree stands"
 for u in prova ospite; do
-  # A build folder from an earlier run stays: make rebuilds what changed.
-  mkdir -p "$radice/home/$u/velatrix"
-  find "$radice/home/$u/velatrix" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
+  # A build folder from an earlier run stays. Only files whose content
+  # changed are replaced, and they get the time of the copy, so make rebuilds
+  # exactly what changed.
+  local nuova="$radice/tmp/velatrix-copia" dest="$radice/home/$u/velatrix"
+  rm -rf "$nuova" && mkdir -p "$nuova" "$dest"
   (cd "$sorgente" && git ls-files -z --cached --others --exclude-standard |
-     xargs -0 -I{} sh -c '[ -e "{}" ] && printf "%s\0" "{}"' | tar --null -T - -cf -) |
-    tar -C "$radice/home/$u/velatrix" -xf -
+     xargs -0 -I{} sh -c '[ -e "{}" ] && printf "%s\0" "{}"' | tar --null -T - -cf -) | tar -C "$nuova" -xf -
+  (cd "$dest" && find . -path ./build -prune -o -type f -print) | while read -r f; do
+    [ -e "$nuova/$f" ] || rm -f "$dest/$f"
+  done
+  (cd "$nuova" && find . -type f -print) | while read -r f; do
+    cmp -s "$nuova/$f" "$dest/$f" || { mkdir -p "$(dirname "$dest/$f")"; cp "$nuova/$f" "$dest/$f"; }
+  done
+  chmod +x "$dest/dev.sh" "$dest/tools/radice-nuova.sh"
+  rm -rf "$nuova"
   dentro chown -R "$u:$u" "/home/$u/velatrix"
 done
 

@@ -108,7 +108,12 @@ bool AvviaSchermo(const std::string& gestore, pid_t* server, pid_t* wm)
         return false;
     }
     setenv("DISPLAY", schermo.c_str(), 1);
-    *wm = gestore == "xfwm4" ? Lancia({gestore, "--compositor=off"}) : Lancia({gestore, "--sm-disable"});
+    // Xfwm4 reads its settings over a session bus, which a test run has none of.
+    const bool bus = !QStandardPaths::findExecutable(QStringLiteral("dbus-run-session")).isEmpty();
+    if (gestore == "xfwm4")
+        *wm = bus ? Lancia({"dbus-run-session", "--", gestore, "--compositor=off"}) : Lancia({gestore, "--compositor=off"});
+    else
+        *wm = Lancia({gestore, "--sm-disable"});
     const bool pronto = Attendi(
         [] { return Xprop({QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}).contains("window id"); },
         15000);
@@ -128,7 +133,9 @@ protected:
         pannello.resize(270, 76);
         pannello.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&pannello));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return Impilate().contains(pannello.winId()); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Impilate().contains(pannello.winId()); }, 10000))
+            << Xprop({QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")}).toStdString() << " 0x"
+            << std::hex << pannello.winId();
     }
 
     // Shows an information box the way the program does, and returns the
