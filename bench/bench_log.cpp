@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long connection log: reading it, opening it in the viewer, filtering and
 // exporting it. The filter and the exports run beside a plain C program doing
 // the same work (pavimento_log.c), and the run ends with their ratios.

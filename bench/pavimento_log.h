@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* The plain C floor of the log benchmark: the filter and the two exports as
  * a C programmer would write them with stdio, for the Italian forms
  * (dd/MM/yyyy, HH:mm:ss). Each writes a temporary file, syncs it and renames

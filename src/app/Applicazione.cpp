@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Applicazione.h"
 
 #include "app/Avvio.h"

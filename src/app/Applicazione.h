@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Puts the program together: settings, database, log, engine, detection and
 // the main window, in the order the start-up needs them.

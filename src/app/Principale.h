@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: a small frameless panel that shows what the engine
 // counts and forwards the user's acts. It computes nothing itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The running panel answers later starts of the program on a local socket
 // that only the user can reach, one request line per connection:

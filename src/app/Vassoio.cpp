@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Vassoio.h"
 
 #include "app/Spie.h"
@@ -58,10 +59,9 @@ void Vassoio::MostraLed(Led led)
 
 void Vassoio::MostraValore(const QString& testo)
 {
-    if (testo == valore_)
-        return;
+    // The same value may now mean another period: the text is built anew.
     valore_ = testo;
-    if (icona_)
+    if (icona_ && icona_->toolTip() != Suggerimento())
         icona_->setToolTip(Suggerimento());
 }
 

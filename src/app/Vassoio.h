@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tray icon, where the desktop has a tray: the LED as its picture, the
 // program's name and the panel's value as its tooltip, "Mostra pannello" and

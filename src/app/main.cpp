@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Data flow: the settings store and the pulse database feed the engine's
 // totals at start-up; the engine, driven by the two timers of the main window,
 // prices every pulse, stores it at once and tells the window what to draw.

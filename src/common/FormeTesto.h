@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text forms shared by every window: number patterns, durations, dates in the
 // user's locale and in the program's fixed forms.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line, read before anything is shown or any file is touched.
 #include <QDate>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Starting with the session: the desktop's autostart entry is the only place
 // the choice lives, so the dialog reads it from the entry itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pulses/Bolletta.h"
 #include "common/CartellaDati.h"
 #include "common/FormeTesto.h"

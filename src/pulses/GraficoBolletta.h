@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The bill period as a picture: one bar a day (the day's amount with VAT),
 // today's bar marked, and the running total on its own scale at the right,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes under a real window manager: each box must stand above the
 // window it concerns in the manager's stacking list, the always-on-top panel
 // included. Runs on its own X server (Xvfb) with the manager named as the

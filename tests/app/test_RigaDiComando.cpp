@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program itself, run as a user runs it from a shell: no display, its
 // own home and XDG folders.
 #include "app/ServizioLocale.h"

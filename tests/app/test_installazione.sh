@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a throw-away root and checks what a desktop and a
 # packager find there. Usage: test_installazione.sh BUILD_DIR APPSTREAM_ID
 set -euo pipefail
