@@ -15,7 +15,7 @@ PROGRAMMA=(build-essential cmake pkg-config file qt6-base-dev qt6-qpa-plugins qt
 # What the tests and benchmarks add: the validators of the installed files,
 # localedef's sources for the Italian child processes, and the X server and
 # window managers the message-box tests stack windows under.
-PROVE=(libgtest-dev libgmock-dev googletest libbenchmark-dev desktop-file-utils appstream locales
+PROVE=(libgtest-dev libgmock-dev googletest libbenchmark-dev desktop-file-utils appstream locales dbus-daemon
        xvfb x11-utils openbox xfwm4)
 
 # Tells how to install the packages as root, and stops.

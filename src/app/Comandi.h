@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QTime>
 
 class QIODevice;
 
@@ -14,6 +15,8 @@ struct PercorsiComando {
     QString cartellaProgramma;  // where a portable install keeps its data
     QString esecuzione;         // the running copy's socket folder; empty: the user's runtime folder
     QDate oggi;                 // the day a report is asked on
+    QTime ora;                  // and the time; invalid counts the day whole
+    bool uscitaTerminale = false;  // out is a terminal, where a picture has no place
 
     static PercorsiComando Predefiniti();
 };
@@ -22,6 +25,7 @@ struct PercorsiComando {
 inline constexpr int UscitaRiuscita = 0;
 inline constexpr int UscitaFallita = 1;   // a report could not be had
 inline constexpr int UscitaUso = 2;       // the line was not understood
+inline constexpr int UscitaLimite = 4;    // --alert: the limit is passed
 
 // Runs every command but Avvia; out and err take the texts.
 int EseguiComando(const RigaComando& riga, const PercorsiComando& percorsi, QIODevice& out, QIODevice& err);

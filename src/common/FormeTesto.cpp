@@ -205,6 +205,12 @@ QString Breve(T valore, const QLocale& locale)
 QString TestoNumero(double valore, const QLocale& locale) { return Breve(valore, locale); }
 QString TestoNumeroSingolo(float valore, const QLocale& locale) { return Breve(valore, locale); }
 
+QString NumeroSemplice(double valore)
+{
+    // + 0.0 turns a negative zero into a plain one.
+    return TestoNumero(std::round(valore * 100) / 100 + 0.0, QLocale::c());
+}
+
 namespace {
 // The text without the locale's thousands separators, when they stand where
 // grouping puts them ("1.500", "12.345.678"); as it is otherwise. Qt 6.8

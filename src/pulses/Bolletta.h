@@ -8,6 +8,7 @@
 #include "pulses/RapportoBolletta.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDialog>
 #include <array>
 #include <functional>
@@ -28,7 +29,7 @@ struct Impostazioni;
 class Bolletta : public QDialog {
 public:
     Bolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, DatabaseScatti& db, Interlocutore& messaggi,
-             std::function<QDate()> oggi, QWidget* genitore = nullptr);
+             std::function<QDateTime()> adesso, QWidget* genitore = nullptr);
 
     // Run however the window closes: corrections and clears are already
     // written, so the main window's totals must be read again.
@@ -68,7 +69,7 @@ public:
     QLabel *ScattiBolletta, *MediaScattiBolletta, *MediaImportoBolletta, *NettoBolletta, *IvaBolletta,
         *TotaleBolletta, *EtichettaIvaBolletta;
     QGroupBox* RiquadroStima;
-    QLabel *NettoStima, *IvaStima, *TotaleStima, *EtichettaIvaStima;
+    QLabel *MediaStima, *NettoStima, *IvaStima, *TotaleStima, *EtichettaIvaStima;
     GraficoBolletta* Grafico;
     QPushButton* P_Esporta;
     QPushButton* P_Chiudi;
@@ -92,7 +93,7 @@ private:
     ArchivioImpostazioni& archivio_;
     DatabaseScatti& db_;
     Interlocutore& messaggi_;
-    std::function<QDate()> oggi_;
+    std::function<QDateTime()> adesso_;
     int MM = 1;
     int AA = 2000;
     QDate selezionato_;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/ArchivioImpostazioni.h"
 
+#include "common/FileIntero.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,8 +10,6 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QVariant>
-
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
@@ -35,31 +35,15 @@ QString Testo(const QVariant& v)
     return v.toString();
 }
 
-// Whether a value read from the file comes back the same once rewritten: a
-// NUL inside a text does not, nor a stored NaN, which never equals itself.
-bool Sopravvive(const QVariant& v)
-{
-    const auto senzaNul = [](const QString& t) { return !t.contains(QChar(0)); };
-    switch (v.typeId()) {
-    case QMetaType::QString:
-        return senzaNul(v.toString());
-    case QMetaType::QStringList: {
-        const QStringList l = v.toStringList();
-        return std::all_of(l.begin(), l.end(), senzaNul);
-    }
-    case QMetaType::QVariantList: {
-        const QVariantList l = v.toList();
-        return std::all_of(l.begin(), l.end(), Sopravvive);
-    }
-    default:
-        return v == v;
-    }
-}
-
-// Only text is a setting; anything else keeps its key's default.
+// Only text without a NUL is a setting: anything else would come back
+// changed once rewritten, so it keeps its key's default.
 bool Testuale(const QVariant& v)
 {
-    return (v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QStringList) && Sopravvive(v);
+    const auto senzaNul = [](const QString& t) { return !t.contains(QChar(0)); };
+    if (v.typeId() == QMetaType::QString)
+        return senzaNul(v.toString());
+    const QStringList l = v.toStringList();
+    return v.typeId() == QMetaType::QStringList && std::all_of(l.begin(), l.end(), senzaNul);
 }
 
 // Why a system call failed, in the user's words.
@@ -156,25 +140,58 @@ struct FileProvvisori {
 
 enum class Lettura { Letta, Danneggiata, Impossibile };
 
-// Parses an INI file through a private copy. QSettings keeps every file it has
-// parsed in a process-wide cache and serves that instead when size and time
-// look unchanged, which the renames of Salva can bring about within one
-// millisecond; a name never seen before always gets parsed.
-Lettura LeggiIni(const QString& percorso, QMap<QString, QVariant>& valori)
+// The whole file; a missing one reads as empty.
+Lettura LeggiFile(const QString& percorso, QByteArray& dati)
 {
-    valori.clear();
+    dati.clear();
     QFile file(percorso);
     if (!file.exists())
         return Lettura::Letta;
     if (!file.open(QIODevice::ReadOnly))
         return Lettura::Impossibile;
-    const QByteArray dati = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return Lettura::Impossibile;
+    dati = file.readAll();
+    return file.error() == QFileDevice::NoError ? Lettura::Letta : Lettura::Impossibile;
+}
 
+// The store owns the [Settings] sections; every other line (comments, other
+// sections, keys before the first section) is kept byte for byte, never parsed
+// and written back, so nothing there can block or change a save.
+struct Parti {
+    QByteArray nostre, estranee;
+};
+
+Parti Dividi(const QByteArray& dati)
+{
+    Parti parti;
+    bool nostra = false;
+    for (qsizetype inizio = 0; inizio < dati.size();) {
+        const qsizetype a = dati.indexOf('\n', inizio);
+        const qsizetype fine = a < 0 ? dati.size() : a + 1;
+        const QByteArrayView riga = QByteArrayView(dati).sliced(inizio, fine - inizio).trimmed();
+        if (riga.startsWith('[')) {
+            // A header without its bracket still opens a section, as the parser has it.
+            const qsizetype chiusa = riga.indexOf(']');
+            nostra = (chiusa < 0 ? riga.sliced(1) : riga.sliced(1, chiusa - 1)).trimmed() == Gruppo.toLatin1();
+        }
+        (nostra ? parti.nostre : parti.estranee).append(dati.constData() + inizio, fine - inizio);
+        inizio = fine;
+    }
+    return parti;
+}
+
+// Parses INI text through a private copy, keeping the keys of our group.
+// QSettings keeps every file it has parsed in a process-wide cache and serves
+// that instead when size and time look unchanged, which the renames of Salva
+// can bring about within one millisecond; a name never seen before always
+// gets parsed.
+Lettura Analizza(const QByteArray& dati, const QString& cartellaRiserva, QMap<QString, QVariant>& valori)
+{
+    valori.clear();
+    if (dati.isEmpty())
+        return Lettura::Letta;
     // In the temporary folder, else beside the file when that one is full.
     std::unique_ptr<QTemporaryFile> copia;
-    for (const QString& cartella : {QDir::tempPath(), QFileInfo(percorso).absolutePath()}) {
+    for (const QString& cartella : {QDir::tempPath(), cartellaRiserva}) {
         auto c = std::make_unique<QTemporaryFile>(cartella + QStringLiteral("/.velatrix-XXXXXX.conf"));
         if (!c->open() || c->write(dati) != dati.size() || !c->flush())
             continue;
@@ -192,20 +209,20 @@ Lettura LeggiIni(const QString& percorso, QMap<QString, QVariant>& valori)
     if (ini.status() == QSettings::AccessError)
         return Lettura::Impossibile;
     bool perso = false;
+    const QString prefisso = Gruppo + QLatin1Char('/');
     for (const QString& k : ini.allKeys()) {
-        // An empty section name lists its keys with a leading slash, under
-        // which no value can be found again or written back.
-        const bool normale = !k.startsWith(QLatin1Char('/')) && !k.endsWith(QLatin1Char('/'))
-            && !k.contains(QLatin1String("//"));
-        // In our own group anything but text would come back changed.
+        if (!k.startsWith(prefisso))
+            continue;
         const QVariant v = ini.value(k);
-        if (normale && (k.startsWith(Gruppo + QLatin1Char('/')) ? Testuale(v) : Sopravvive(v)))
+        if (!k.endsWith(QLatin1Char('/')) && !k.contains(QLatin1String("//")) && Testuale(v))
             valori.insert(k, v);
         else
             perso = true;
     }
     return ini.status() == QSettings::FormatError || perso ? Lettura::Danneggiata : Lettura::Letta;
 }
+
+QString Cartella(const QString& percorso) { return QFileInfo(percorso).absolutePath(); }
 
 } // namespace
 
@@ -214,14 +231,14 @@ ArchivioImpostazioni::ArchivioImpostazioni(const QString& percorso)
 {
     RimuoviResidui(percorso_);
     // An unreadable file reads as empty here; Salva then refuses to replace it.
-    QMap<QString, QVariant> tutto;
-    danneggiato_ = LeggiIni(percorso_, tutto) == Lettura::Danneggiata;
+    QByteArray dati;
+    QMap<QString, QVariant> nostri;
+    if (LeggiFile(percorso_, dati) == Lettura::Letta)
+        danneggiato_ = Analizza(Dividi(dati).nostre, Cartella(percorso_), nostri) == Lettura::Danneggiata;
     const QString prefisso = Gruppo + QLatin1Char('/');
-    for (auto it = tutto.cbegin(); it != tutto.cend(); ++it) {
-        const QString k = it.key();
-        if (k.startsWith(prefisso) && !k.mid(prefisso.size()).contains(QLatin1Char('/')) && Testuale(*it))
-            valori_.insert(k.mid(prefisso.size()), Testo(*it));
-    }
+    for (auto it = nostri.cbegin(); it != nostri.cend(); ++it)
+        if (!it.key().mid(prefisso.size()).contains(QLatin1Char('/')))
+            valori_.insert(it.key().mid(prefisso.size()), Testo(*it));
 }
 
 QString ArchivioImpostazioni::PercorsoPredefinito()
@@ -252,6 +269,72 @@ void ArchivioImpostazioni::Scrivi(const QString& chiave, const QString& testo)
     sospese_.append({chiave, testo});
 }
 
+namespace {
+
+QString NonSalvato(const QString& percorso, const QString& causa)
+{
+    return QStringLiteral("Impossibile salvare le impostazioni in %1 (%2); il file precedente è rimasto "
+                          "invariato.")
+        .arg(QDir::toNativeSeparators(percorso), causa);
+}
+
+// Writes `testo` over the temporary file `nome` and reads it back.
+bool RiscriviProvvisorio(const QString& nome, const QByteArray& testo, QString* causa)
+{
+    QFile f(nome);
+    errno = 0;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) || f.write(testo) != testo.size()
+        || !f.flush()) {
+        *causa = Causa(errno);
+        return false;
+    }
+    f.close();
+    QByteArray letto;
+    if (LeggiFile(nome, letto) != Lettura::Letta || letto != testo) {
+        *causa = CausaScritturaCorta(nome);
+        return false;
+    }
+    return true;
+}
+
+// Writes the new file into the temporary `scritto`: our group as `atteso`,
+// after the lines of others. When those lines would change how our group
+// reads (an open quote or a trailing backslash running into it), they are
+// left out, which `fuoriEstranee` reports; the caller keeps a copy.
+bool ScriviNuovo(const QString& scritto, const QMap<QString, QVariant>& atteso, const QByteArray& estranee,
+                 bool* fuoriEstranee, QString* causa)
+{
+    {
+        QSettings nuovo(scritto, QSettings::IniFormat);
+        for (auto it = atteso.cbegin(); it != atteso.cend(); ++it)
+            nuovo.setValue(it.key(), it.value());
+        errno = 0;
+        nuovo.sync();
+        if (nuovo.status() != QSettings::NoError) {
+            *causa = Causa(errno);
+            return false;
+        }
+    }
+    // A short write can go unreported, so read back what reached the disk.
+    QByteArray nostre;
+    QMap<QString, QVariant> letto;
+    if (LeggiFile(scritto, nostre) != Lettura::Letta || Analizza(nostre, Cartella(scritto), letto) != Lettura::Letta
+        || letto != atteso) {
+        *causa = CausaScritturaCorta(scritto);
+        return false;
+    }
+    if (estranee.isEmpty())
+        return true;
+    QByteArray tutto = estranee;
+    if (!tutto.endsWith('\n'))
+        tutto += '\n';
+    tutto += nostre;
+    *fuoriEstranee = Analizza(tutto, Cartella(scritto), letto) == Lettura::Impossibile || letto != atteso;
+    return *fuoriEstranee || RiscriviProvvisorio(scritto, tutto, causa);
+}
+
+} // namespace
+
 bool ArchivioImpostazioni::Salva(QString* errore)
 {
     if (sospese_.isEmpty())
@@ -262,38 +345,36 @@ bool ArchivioImpostazioni::Salva(QString* errore)
             *errore = motivo;
         return false;
     };
-    auto nonSalvato = [&nome](const QString& causa) {
-        return QStringLiteral("Impossibile salvare le impostazioni in %1 (%2); il file precedente è rimasto "
-                              "invariato.").arg(nome, causa);
-    };
-
     const QFileInfo info(percorso_);
     const QString cartella = info.absolutePath();
     if (!QDir().mkpath(cartella))
         return fallito(QStringLiteral("Impossibile creare la cartella %1 per le impostazioni.")
                            .arg(QDir::toNativeSeparators(cartella)));
+    if (info.exists() && !info.isFile())
+        return fallito(NonSalvato(percorso_, QStringLiteral("non è un file")));
 
-    // Everything the file holds now, in every group, goes into the new one.
+    // Everything our group holds now goes into the new file, beside the lines of others.
+    QByteArray dati;
     QMap<QString, QVariant> atteso;
-    QFile::Permissions permessi = QFile::ReadOwner | QFile::WriteOwner;
-    if (info.exists()) {
-        if (!info.isFile())
-            return fallito(nonSalvato(QStringLiteral("non è un file")));
-        const Lettura lettura = LeggiIni(percorso_, atteso);
-        if (lettura == Lettura::Impossibile)
-            return fallito(QStringLiteral("Impossibile leggere il file delle impostazioni %1: "
-                                          "nessuna modifica è stata salvata.").arg(nome));
-        if (lettura == Lettura::Danneggiata) {
-            // What could not be parsed would be dropped by the rewrite.
-            const QString copia = percorso_ + QStringLiteral(".danneggiato");
-            QFile::remove(copia);
-            if (!QFile::copy(percorso_, copia))
-                return fallito(QStringLiteral("Il file delle impostazioni %1 è danneggiato e non è stato "
-                                              "possibile conservarne una copia: nessuna modifica è stata "
-                                              "salvata.").arg(nome));
-        }
-        permessi = info.permissions();
-    }
+    Lettura lettura = LeggiFile(percorso_, dati);
+    const Parti parti = Dividi(dati);
+    if (lettura == Lettura::Letta)
+        lettura = Analizza(parti.nostre, cartella, atteso);
+    if (lettura == Lettura::Impossibile)
+        return fallito(QStringLiteral("Impossibile leggere il file delle impostazioni %1: "
+                                      "nessuna modifica è stata salvata.")
+                           .arg(nome));
+    const QString copia = percorso_ + QStringLiteral(".danneggiato");
+    auto conservaCopia = [&] {
+        // What could not be parsed would be dropped by the rewrite.
+        return FileIntero::ScriviTutto(copia, dati, nullptr, {0600, false});
+    };
+    const QString copiaImpossibile = QStringLiteral("Il file delle impostazioni %1 è danneggiato e non è stato "
+                                                    "possibile conservarne una copia: nessuna modifica è stata "
+                                                    "salvata.")
+                                         .arg(nome);
+    if (lettura == Lettura::Danneggiata && !conservaCopia())
+        return fallito(copiaImpossibile);
     for (const auto& [k, v] : sospese_)
         atteso.insert(Gruppo + QLatin1Char('/') + k, v);
 
@@ -304,27 +385,19 @@ bool ArchivioImpostazioni::Salva(QString* errore)
         t.setAutoRemove(false);
         errno = 0;
         if (!t.open())
-            return fallito(nonSalvato(Causa(errno)));
+            return fallito(NonSalvato(percorso_, Causa(errno)));
         scritto = t.fileName();
         provvisori.nomi << scritto;
     }
-    {
-        QSettings nuovo(scritto, QSettings::IniFormat);
-        for (auto it = atteso.cbegin(); it != atteso.cend(); ++it)
-            nuovo.setValue(it.key(), it.value());
-        errno = 0;
-        nuovo.sync();
-        if (nuovo.status() != QSettings::NoError)
-            return fallito(nonSalvato(Causa(errno)));
-    }
-
-    // A short write can go unreported, so read back what reached the disk.
-    QMap<QString, QVariant> letto;
-    if (LeggiIni(scritto, letto) != Lettura::Letta || letto != atteso)
-        return fallito(nonSalvato(CausaScritturaCorta(scritto)));
-    QFile::setPermissions(scritto, permessi);
+    bool fuoriEstranee = false;
+    QString causa;
+    if (!ScriviNuovo(scritto, atteso, parti.estranee, &fuoriEstranee, &causa))
+        return fallito(NonSalvato(percorso_, causa));
+    if (fuoriEstranee && lettura != Lettura::Danneggiata && !conservaCopia())
+        return fallito(copiaImpossibile);
+    QFile::setPermissions(scritto, info.exists() ? info.permissions() : QFile::ReadOwner | QFile::WriteOwner);
     if (std::rename(QFile::encodeName(scritto).constData(), QFile::encodeName(percorso_).constData()) != 0)
-        return fallito(nonSalvato(Causa(errno)));
+        return fallito(NonSalvato(percorso_, Causa(errno)));
 
     provvisori.nomi.clear();
     sospese_.clear();

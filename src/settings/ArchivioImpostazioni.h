@@ -2,7 +2,8 @@
 #pragma once
 // The settings store: text values by key in group "Settings" of an INI file.
 // Writes are held until Salva, which replaces the file as a whole or not at
-// all, so a failed save never leaves a half-written file behind.
+// all, so a failed save never leaves a half-written file behind. Lines outside
+// the group belong to others: they are kept as they stand.
 #include <QList>
 #include <QMap>
 #include <QPair>

@@ -244,3 +244,53 @@ TEST_F(Archivio, IResiduiDiUnSalvataggioInterrottoSiTolgonoAllAvvio)
 }
 
 } // namespace
+
+namespace {
+
+// The store owns only its own section: whatever else the file holds is kept
+// as it stands and never blocks a save, however the INI reader takes it.
+TEST_F(Archivio, RigheEstraneeSiConservanoENonBloccanoIlSalvataggio)
+{
+    const struct {
+        QByteArray prima, estranee; // the file, and what of it must stay as it is
+    } casi[] = {
+        {"[Altro]\nFoo=a,@Variant(b\n[Settings]\nCstSct=150\n", "[Altro]\nFoo=a,@Variant(b\n"},
+        {"Foo=@Variant(b\r\n; nota\r\n[Settings]\r\nCstSct=150\r\n", "Foo=@Variant(b\r\n; nota\r\n"},
+        {"[Settings]\nCstSct=150\n[Altro]\nFoo=a, @Rect(1 2 3 4), @Size(1",
+         "[Altro]\nFoo=a, @Rect(1 2 3 4), @Size(1\n"},
+        {"[Altro]\nFoo=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x1\\x7f\\x7f)\n[Settings]\nCstSct=150\n",
+         "[Altro]\nFoo=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x1\\x7f\\x7f)\n"},
+        {"[Altro]\nFoo=1\\\n  2\nBar=@ByteArray(\\0)\n[Settings]\nCstSct=150\n[Altro]\nX=1\n",
+         "[Altro]\nFoo=1\\\n  2\nBar=@ByteArray(\\0)\n[Altro]\nX=1\n"},
+        {"[Altro\nFoo=\"a,@Variant(b\"\n[Settings]\nCstSct=150\n", "[Altro\nFoo=\"a,@Variant(b\"\n"},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.prima.constData());
+        ScriviFile(percorso, c.prima);
+        ArchivioImpostazioni a(percorso);
+        EXPECT_FALSE(a.Danneggiato());
+        EXPECT_EQ(a.Leggi("CstSct", ""), "150");
+        a.Scrivi("CstSct", "200");
+        QString errore;
+        ASSERT_TRUE(a.Salva(&errore)) << errore.toStdString();
+        EXPECT_TRUE(Contenuto(percorso).startsWith(c.estranee)) << Contenuto(percorso).constData();
+        EXPECT_EQ(ArchivioImpostazioni(percorso).Leggi("CstSct", ""), "200");
+        EXPECT_TRUE(AltriFile().isEmpty()) << AltriFile().join(' ').toStdString();
+    }
+}
+
+// An open quote would run into the section written after it: the section
+// wins and the old file is kept aside.
+TEST_F(Archivio, RigheEstraneeCheInghiottirebberoLaSezioneVannoNellaCopia)
+{
+    const QByteArray prima = "[Altro]\nFoo=\"aperta\n[Settings]\nCstSct=150\n";
+    ScriviFile(percorso, prima);
+    ArchivioImpostazioni a(percorso);
+    a.Scrivi("CstSct", "200");
+    QString errore;
+    ASSERT_TRUE(a.Salva(&errore)) << errore.toStdString();
+    EXPECT_EQ(ArchivioImpostazioni(percorso).Leggi("CstSct", ""), "200");
+    EXPECT_EQ(Contenuto(percorso + ".danneggiato"), prima);
+}
+
+} // namespace

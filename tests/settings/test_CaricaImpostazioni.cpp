@@ -114,7 +114,7 @@ TEST_F(Caricamento, PrimoAvvioSalvaOgniChiaveTranneLaRiduzione)
     }
     QSet<QString> attese{"RegFlg", "IntRfr", "IntCtr", "TopWin", "CnfStp", "SlvImp", "CtrAut", "CtrCon",
                          "ClrTar", "TopTwp", "LftTwp", "TipImp", "PerImp", "DatIPB", "DatFPB", "CstSct",
-                         "PrcIva", "SctAgg", "MaxTrf", "MaxFsc", "LogCon", "IfcPtp"};
+                         "PrcIva", "SctAgg", "MaxTrf", "MaxFsc", "LogCon", "IfcPtp", "TrmAll", "CmdTrm"};
     attese += Famiglia("Clr00", 0, 4) + Famiglia("Wav00", 0, 4) + Famiglia("Msg00", 1, 4)
         + Famiglia("MsV00", 1, 4) + Famiglia("MsI00", 1, 3);
     attese += Famiglia("DscTr", 1, 2) + Famiglia("SPSTr", 1, 2) + Famiglia("ClrTr", 1, 2);
@@ -296,7 +296,7 @@ TEST_F(Scrittori, OgniScrittoreSalvaSoloLeSueChiavi)
     imp.DatIPB = QDate(2026, 5, 1);
     imp.DatFPB = QDate(2026, 5, 31);
     const QSet<QString> opzioni = QSet<QString>{"IntRfr", "CnfStp", "TopWin", "LogCon", "CtrAut", "IntCtr",
-                                                "CtrCon", "SlvImp", "ClrTar", "IfcPtp"}
+                                                "CtrCon", "SlvImp", "ClrTar", "IfcPtp", "TrmAll", "CmdTrm"}
         + Famiglia("Clr00", 0, 4) + Famiglia("Wav00", 0, 4) + Famiglia("Msg00", 1, 4) + Famiglia("MsV00", 1, 4)
         + Famiglia("MsI00", 1, 3);
     const QSet<QString> tariffe = QSet<QString>{"CstSct", "PrcIva", "SctAgg", "MaxTrf", "MaxFsc", "RidTrf",

@@ -60,7 +60,7 @@ TEST_F(Tabella, OgniChiaveUnaVoltaConIlSuoScrittore)
         const bool riduzione = c.nome == "RidTrf" || c.nome == "PrcRid" || c.nome == "LimRid" || c.nome == "TipRid";
         EXPECT_EQ(bool(c.voce->scrittori & ScritturaPrimoAvvio), !riduzione) << c.nome.toStdString();
     }
-    EXPECT_EQ(visti.size(), 82u);
+    EXPECT_EQ(visti.size(), 84u);
 }
 
 TEST_F(Tabella, PredefinitoDiOgniChiave)
