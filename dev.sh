@@ -13,7 +13,8 @@ cd "$(dirname "$0")"
 PROGRAMMA=(build-essential cmake pkg-config file qt6-base-dev qt6-qpa-plugins qt6-multimedia-dev libqt6multimedia6
            qt6-translations-l10n libsqlite3-dev)
 # What the tests and benchmarks add: the validators of the installed files,
-# localedef's sources for the Italian child processes, and the X server and
+# localedef's sources for the Italian child processes, a private session bus
+# for the tests that need one, and the X server and
 # window managers the message-box tests stack windows under.
 PROVE=(libgtest-dev libgmock-dev googletest libbenchmark-dev desktop-file-utils appstream locales dbus-daemon
        xvfb x11-utils openbox xfwm4)
