@@ -1,41 +1,54 @@
 #!/usr/bin/env bash
-# Set-up, build and run in one step on Debian 12.
-#   bash dev.sh start [ARGS...]   install what is missing, build, start Velatrix
-#   bash dev.sh test              install what is missing, build, run every test
-#   bash dev.sh sanitize          the same in build-san, with AddressSanitizer and
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Set-up, build and run in one step on Debian 12 or 13.
+#   bash dev.sh start [ARGS...]   install what is missing, build the program, start Velatrix
+#   bash dev.sh test              install what is missing, build everything, run every test
+#   bash dev.sh package           install what is missing, build, make the .deb in build/
+#   bash dev.sh sanitize          the tests in build-san, with AddressSanitizer and
 #                                 UndefinedBehaviorSanitizer; any report fails the run
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-multimedia-dev libqt6multimedia6
-          qt6-translations-l10n libsqlite3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
-          desktop-file-utils appstream dbus-daemon)
+# What the program needs to build and run; `file` and dpkg-dev are cpack's.
+PROGRAMMA=(build-essential cmake pkg-config file qt6-base-dev qt6-qpa-plugins qt6-multimedia-dev libqt6multimedia6
+           qt6-translations-l10n libsqlite3-dev)
+# What the tests and benchmarks add: the validators of the installed files,
+# localedef's sources for the Italian child processes, a private session bus
+# for the tests that need one, and the X server and
+# window managers the message-box tests stack windows under.
+PROVE=(libgtest-dev libgmock-dev googletest libbenchmark-dev desktop-file-utils appstream locales dbus-daemon
+       xvfb x11-utils openbox xfwm4)
+
+# Tells how to install the packages as root, and stops.
+chiedi_root() {
+  echo "dev.sh: these packages are missing: $*" >&2
+  echo "dev.sh: they cannot be installed from here. As root, run:" >&2
+  echo "  apt-get update && apt-get install -y --no-install-recommends $*" >&2
+  echo "dev.sh: then run this command again." >&2
+  exit 1
+}
 
 install_missing() {
   local missing=()
-  for p in "${PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   local sudo=""
   if [ "$(id -u)" -ne 0 ]; then
-    if ! command -v sudo >/dev/null 2>&1; then
-      echo "dev.sh: these packages are missing: ${missing[*]}" >&2
-      echo "dev.sh: without root or sudo they cannot be installed from here. As root, run:" >&2
-      echo "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
-      echo "dev.sh: then run this command again." >&2
-      exit 1
-    fi
+    command -v sudo >/dev/null 2>&1 || { echo "dev.sh: sudo is not installed." >&2; chiedi_root "${missing[@]}"; }
+    # A user whom sudo refuses would see only sudo's own words.
+    sudo -v || { echo "dev.sh: sudo does not let $(id -un) install packages." >&2; chiedi_root "${missing[@]}"; }
     sudo="sudo"
   fi
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-build() {
-  # Configured once; later builds let CMake rerun itself only when a list file changed.
-  [ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build build -j"$(nproc)"
+# Configured every time (quick once the cache exists), so tests appear as soon
+# as their packages are there.
+configure() {
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 }
 
 # Every finding is fatal, leaks included.
@@ -52,9 +65,15 @@ sanitize() {
 cmd="${1:-start}"
 shift || true
 case "$cmd" in
-  start) install_missing; build; exec ./build/src/app/velatrix "$@" ;;
-  test)  install_missing; build
+  start) install_missing "${PROGRAMMA[@]}"; configure
+         cmake --build build -j"$(nproc)" --target velatrix
+         exec ./build/src/app/velatrix "$@" ;;
+  test)  install_missing "${PROGRAMMA[@]}" "${PROVE[@]}"; configure
+         cmake --build build -j"$(nproc)"
          QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$(nproc)" ;;
-  sanitize) install_missing; sanitize ;;
-  *) echo "usage: bash dev.sh start [ARGS...] | bash dev.sh test | bash dev.sh sanitize" >&2; exit 2 ;;
+  package) install_missing "${PROGRAMMA[@]}"; configure
+         cmake --build build -j"$(nproc)" --target velatrix
+         (cd build && cpack -G DEB) ;;
+  sanitize) install_missing "${PROGRAMMA[@]}" "${PROVE[@]}"; sanitize ;;
+  *) echo "usage: bash dev.sh start [ARGS...] | test | package | sanitize" >&2; exit 2 ;;
 esac

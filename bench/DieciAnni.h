@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Ten years of days up to today, each with a row, on the real disk rather
 // than in memory: the file the pulse, report and socket benchmarks share.

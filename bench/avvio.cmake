@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program's start-up against a bare Qt window; both run under Xvfb.
 add_executable(finestra_nuda finestra_nuda.cpp)
 target_link_libraries(finestra_nuda PRIVATE Qt6::Widgets)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole start-up of the program on a pulse database of ten years of days:
 // settings, database open with its full check, totals, main window shown.
 // And the memory the panel keeps after its log viewer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A start of the whole program, from exec to the panel mapped on the screen,
 // beside a bare Qt Widgets window (finestra_nuda.cpp) started the same way,
 // runs interleaved. Each runs on an X server of its own (Xvfb); the time is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of one tick of a running count, and of one priced, stored pulse.
 #include "engine/BancoMotore.h"
 

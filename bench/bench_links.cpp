@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of one poll of the control timer on a host with many ordinary
 // interfaces, beside the same poll reading every interface's sysfs folder.
 // Runs as root in a network namespace of its own, filled with tap devices;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long connection log: reading it, opening it in the viewer, filtering and
 // exporting it. The filter runs beside a plain C program doing the same work
 // (pavimento_log.c), the exports beside a careful C writer of the same bytes
@@ -239,13 +240,24 @@ void CopiaSemplice(benchmark::State& stato)
     stato.SetBytesProcessed(stato.iterations() * NumeroRecord * LunghezzaRecordLog);
 }
 
+// Google Benchmark 1.8 replaced error_occurred with skipped; Debian 12 has
+// 1.7, Debian 13 has 1.9.
+template <class Esito>
+bool Saltato(const Esito& r)
+{
+    if constexpr (requires { r.error_occurred; })
+        return r.error_occurred;
+    else
+        return static_cast<int>(r.skipped) != 0;
+}
+
 // Prints as usual, and at the end each "X/Velatrix" against its "X/C".
 class ConRapporti : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& r : runs)
-            if (!r.error_occurred && r.iterations > 0) {
+            if (!Saltato(r) && r.iterations > 0) {
                 tempi_[r.benchmark_name()] = {r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
                 if (const auto q = r.counters.find("CPU_ratio"); q != r.counters.end())
                     confronti_.push_back({r.benchmark_name(), r.counters.at("Velatrix_CPU_ms"), r.counters.at("C_CPU_ms"),

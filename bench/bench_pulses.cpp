@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One durable counting step on a database holding ten years of days, and
 // the start-up's open and totals on files of one to a hundred years.
 #include "DieciAnni.h"

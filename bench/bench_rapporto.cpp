@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bill report of a year read from a database holding ten years of days,
 // its CSV and JSON texts, and the chart drawn for a month and for ten years.
 #include "DieciAnni.h"

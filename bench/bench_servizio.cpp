@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A report of a year or ten of days: what the running panel spends answering
 // it, the whole trip over its socket, and the reading and writing on the side
 // that asks. The plain query of the same rows runs beside them as the floor.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up reads the whole store once; every confirmation of a dialog saves.
 #include "settings/CaricaImpostazioni.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lookup runs at every pulse and every second in the viewer; the pricing
 // at every pulse.
 #include "tariffs/Tariffe.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floor of a start-up: a bare Qt Widgets window, shown, and nothing else.
 #include <QApplication>
 #include <QLabel>

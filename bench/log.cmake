@@ -1,2 +1,3 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 enable_language(C)
 velatrix_bench(bench_log bench_log.cpp pavimento_log.c pavimento_esporta.c pavimento_log.h LIBS velatrix_log_finestre m)

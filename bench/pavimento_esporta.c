@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* The careful plain C floor of the log exports: the same bytes as the
  * program's Italian forms (dd/MM/yyyy, HH:mm:ss), written the way a careful C
  * programmer would: dates and UTC offsets worked out once a day, digits from

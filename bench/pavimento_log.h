@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* The plain C floors of the log benchmark. Each writes a temporary file,
  * syncs it and renames it over the destination, as the program does. */
 #ifndef PAVIMENTO_LOG_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Stand-ins for the clock, the window, the user and the speakers.
 #include "common/Interlocutore.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Captions with a mnemonic: what the user reads, and whether each button of
 // a window can be pressed with its own Alt+letter.

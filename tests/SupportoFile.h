@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Stand-ins for a read-only folder and a full disk, shared by the tests that
 // write files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Applicazione.h"
 
 #include "app/Avvio.h"
@@ -9,6 +10,7 @@
 #include "app/Vassoio.h"
 #include "app/ServizioLocale.h"
 #include "common/CartellaDati.h"
+#include "common/RigaComando.h"
 #include "common/Interlocutore.h"
 #include "common/MessaggiQt.h"
 #include "engine/Motore.h"
@@ -18,6 +20,7 @@
 #include "engine/SuoniQt.h"
 #include "engine/TerminatoreChiamata.h"
 #include "app/Messaggio.h"
+#include "app/NotificaDesktop.h"
 #include "common/BarraScatto.h"
 #include "common/Colori.h"
 #include "options/AvvioSessione.h"
@@ -33,12 +36,14 @@
 #include "settings/CaricaImpostazioni.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSessionManager>
+#include <cstdio>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -75,15 +80,15 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     const RigaComando riga = LeggiRigaComando(argomenti);
     istanza_ = std::make_unique<IstanzaUnica>(percorsi.blocco);
     if (!istanza_->Acquisisci()) {
-        // The panel already running comes forward behind the notice.
-        for (const QString& nome : NomiServizio(ScegliCartellaDati(riga.cartellaDati, percorsi.cartellaProgramma), false))
-            if (ChiediMostra(nome))
-                break;
-        d_.messaggi.Informazione(QStringLiteral("Velatrix è già in esecuzione."));
+        SecondoAvvio(riga, percorsi);
         return false;
     }
-    auto fallisci = [this, codice](int numero) {
-        d_.messaggi.Errore(QStringLiteral("Errore %1. Impossibile continuare.").arg(numero));
+    // The box names the error; the reason goes to the terminal too, where a
+    // start from a shell or a script can read it.
+    auto fallisci = [this, codice](int numero, const QString& motivo) {
+        const QString testo = QStringLiteral("Errore %1. Impossibile continuare.").arg(numero);
+        std::fprintf(stderr, "velatrix: %s\n", qPrintable(motivo.isEmpty() ? testo : testo + QLatin1Char(' ') + motivo));
+        d_.messaggi.Errore(testo);
         *codice = 1;
         return false;
     };
@@ -96,7 +101,8 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     QString motivo;
     cartellaDati_ = ::CartellaDati(riga.cartellaDati, percorsi.cartellaProgramma, &motivo);
     if (cartellaDati_.isEmpty())
-        return fallisci(76);  // no folder for the data
+        return fallisci(76, motivo);  // no folder for the data
+    ScriviCartellaInUso(percorsi.blocco, cartellaDati_);
 
     Avvio splash;
     splash.MostraSubito();
@@ -125,14 +131,14 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     const auto aperto = db_->Apri(QDir(cartellaDati_).filePath(NomeDatabase));
     if (!aperto) {
         splash.close();
-        return fallisci(aperto.Errore().numero);
+        return fallisci(aperto.Errore().numero, aperto.Errore().testo);
     }
     Recupera();
     const auto totali = motore_->CaricaTotali();
     if (!totali) {
         db_->Chiudi();
         splash.close();
-        return fallisci(totali.Errore().numero);
+        return fallisci(totali.Errore().numero, totali.Errore().testo);
     }
     w->Mostra(riga.argomenti, &splash);
     AvviaServizio();
@@ -148,10 +154,21 @@ void Applicazione::CreaParti()
     motore_->ImpostaVista(*finestra_);
     vassoio_ = std::make_unique<Vassoio>(*finestra_, *finestra_->mnuPrincipale);
     QObject::connect(finestra_.get(), &Principale::LedCambiato, vassoio_.get(), &Vassoio::MostraLed);
+    vassoio_->ImpostaDescrizione([w = finestra_.get()] { return w->DescrizioneValore(); });
     QObject::connect(finestra_.get(), &Principale::ValoreCambiato, vassoio_.get(), &Vassoio::MostraValore);
     rilevamento_ = std::make_unique<Rilevamento>(imp_, *motore_, d_.connessioni, *finestra_, d_.suoni, d_.orologio);
     motore_->ImpostaConnessioneSeguita(rilevamento_.get());
     finestraAllarme_ = std::make_unique<FinestraAllarme>(imp_, d_.suoni);
+    // In the tray or minimised, the panel's alarm window may go unseen: the
+    // desktop is told as well.
+    finestraAllarme_->Notifica = [this, w = finestra_.get()](const QString& testo) {
+        if (w->isVisible() && !w->isMinimized())
+            return;
+        if (d_.notifica)
+            d_.notifica(testo);
+        else
+            NotificaDesktop(testo);
+    };
     motore_->ImpostaFinestraMessaggio(finestraAllarme_.get());
     chiusura_ = std::make_unique<TerminatoreChiamata>(imp_, *rilevamento_, d_.connessioni, d_.rete);
     motore_->ImpostaChiusuraChiamata(chiusura_.get());
@@ -341,16 +358,44 @@ void Applicazione::RicaricaTotali()
     finestra_->AggiornaImporto();
 }
 
+void Applicazione::SecondoAvvio(const RigaComando& riga, const Percorsi& percorsi)
+{
+    const QString nostra = ScegliCartellaDati(riga.cartellaDati, percorsi.cartellaProgramma);
+    const QString inUso = LeggiCartellaInUso(percorsi.blocco);
+    const bool avvia = ChiedeAvvio(riga.argomenti);
+    // The running panel comes forward behind the notice, and counts when asked.
+    bool consegnato = false;
+    for (const QString& nome : NomiServizio(inUso.isEmpty() ? nostra : inUso, false))
+        if ((consegnato = ChiediMostra(nome, avvia)))
+            break;
+    if (!inUso.isEmpty() && !StessaCartella(inUso, nostra)) {
+        const QString testo =
+            QStringLiteral("Velatrix è già in esecuzione e usa la cartella dei dati %1.").arg(QDir::toNativeSeparators(inUso));
+        std::fprintf(stderr, "velatrix: %s\n", qPrintable(testo));
+        d_.messaggi.Informazione(testo);
+    } else if (!(avvia && consegnato)) {
+        // A shortcut with /START that reached the panel needs no box: the count starts.
+        d_.messaggi.Informazione(QStringLiteral("Velatrix è già in esecuzione."));
+    }
+}
+
 void Applicazione::AvviaServizio()
 {
     Principale* w = finestra_.get();
+    const auto mostra = [w] {
+        w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+        w->show();
+        w->raise();
+        w->activateWindow();
+    };
     for (const QString& nome : NomiServizio(cartellaDati_, true)) {
         auto servizio = std::make_unique<ServizioLocale>(nome);
-        servizio->Mostra = [w] {
-            w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
-            w->show();
-            w->raise();
-            w->activateWindow();
+        servizio->Mostra = mostra;
+        // As the start button, which an open dialog keeps out of reach.
+        servizio->Avvia = [this, w, mostra] {
+            mostra();
+            if (!QApplication::activeModalWidget() && !motore_->ConteggioAttivo() && !w->InUscita())
+                w->P_Avvia->click();
         };
         // Straight from the open database, with any pulse still waiting for
         // the disk, so the figures are the panel's own.
@@ -401,6 +446,7 @@ int Applicazione::Esegui(const QStringList& argomenti)
         return codice;
 
     Principale* w = applicazione.Finestra();
+    messaggi.ImpostaPrincipale(w);
     QObject::connect(w, &Principale::Uscita, qApp, &QCoreApplication::exit);
     // A kill or the end of the session takes the same exit path, with nobody
     // left to answer its question.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Puts the program together: settings, database, log, engine, detection and
 // the main window, in the order the start-up needs them.
@@ -14,6 +15,7 @@
 #include <vector>
 
 class ArchivioImpostazioni;
+struct RigaComando;
 class FinestraAllarme;
 class GestoreRete;
 class DatabaseScatti;
@@ -44,6 +46,8 @@ public:
         // What deactivates a connection when the cost cap acts; none, only
         // the user's command acts.
         GestoreRete* rete = nullptr;
+        // Desktop notifications; the session bus's service when empty.
+        std::function<void(const QString&)> notifica = {};
     };
 
     explicit Applicazione(Dipendenze dipendenze);
@@ -60,6 +64,7 @@ public:
     // Answers later starts of the program; null when it could not listen.
     ServizioLocale* Servizio() const { return servizio_.get(); }
     Motore* MotoreConteggio() const { return motore_.get(); }
+    FinestraAllarme* Allarme() const { return finestraAllarme_.get(); }
     Impostazioni& Valori() { return imp_; }
     QString CartellaDati() const { return cartellaDati_; }
 
@@ -94,6 +99,9 @@ private:
     bool ConservaInAttesa(QStringList* motivi);
     QString DomandaScrittureInAttesa() const;
     void AvviaServizio();
+    // Another copy holds the lock: it is asked to come forward (and to count,
+    // with /START), and the user learns which data folder it uses.
+    void SecondoAvvio(const RigaComando& riga, const Percorsi& percorsi);
 
     Dipendenze d_;
     Impostazioni imp_;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the program does from the command line without a window: help,
 // version, mistakes in the line, and reports.

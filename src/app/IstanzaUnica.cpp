@@ -1,7 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/IstanzaUnica.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,4 +83,35 @@ QString IstanzaUnica::PercorsoPredefinito(QString* errore)
 {
     const QString cartella = CartellaEsecuzione(errore);
     return cartella.isEmpty() ? QString() : QDir(cartella).filePath(QStringLiteral("Velatrix.lock"));
+}
+
+namespace {
+QString PercorsoCartellaInUso(const QString& percorsoBlocco) { return percorsoBlocco + QStringLiteral(".dati"); }
+} // namespace
+
+void ScriviCartellaInUso(const QString& percorsoBlocco, const QString& cartellaDati)
+{
+    // Only a hint for later starts: a failed write costs nothing more.
+    QSaveFile f(PercorsoCartellaInUso(percorsoBlocco));
+    if (f.open(QIODevice::WriteOnly)) {
+        f.write(QFileInfo(cartellaDati).absoluteFilePath().toUtf8());
+        f.commit();
+    }
+}
+
+QString LeggiCartellaInUso(const QString& percorsoBlocco)
+{
+    QFile f(PercorsoCartellaInUso(percorsoBlocco));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.read(4096)).trimmed();
+}
+
+bool StessaCartella(const QString& a, const QString& b)
+{
+    const QFileInfo fa(a), fb(b);
+    const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
+    if (!ca.isEmpty() && !cb.isEmpty())
+        return ca == cb;
+    return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QLockFile>
 #include <QString>
@@ -29,3 +30,10 @@ public:
 private:
     std::unique_ptr<QLockFile> blocco_;
 };
+
+// Beside the lock, the running copy names its data folder, so a later start
+// with another --data-dir can say which one is in use. Empty when unknown.
+void ScriviCartellaInUso(const QString& percorsoBlocco, const QString& cartellaDati);
+QString LeggiCartellaInUso(const QString& percorsoBlocco);
+// The same folder, however it was written (relative, with "..", a link).
+bool StessaCartella(const QString& a, const QString& b);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Messaggio.h"
 
 #include "common/Interlocutore.h"
@@ -124,6 +125,8 @@ void FinestraAllarme::Mostra(const QString& testo)
     finestra_->show();
     if (modale)
         Affianca(finestra_, modale);  // the frame is known once shown
+    if (Notifica)
+        Notifica(testo);
 }
 
 FinestraAllarme::~FinestraAllarme()

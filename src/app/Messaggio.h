@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "engine/Allarmi.h"
 
 #include <QDialog>
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -29,6 +31,9 @@ public:
     Messaggio* Finestra() const { return finestra_; }
 
     bool MessaggioAperto = false;
+    // Called with each alarm shown, for a notification where the panel
+    // cannot be seen.
+    std::function<void(const QString&)> Notifica;
 
 private:
     const Impostazioni& imp_;

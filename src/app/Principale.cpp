@@ -1,4 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Principale.h"
+#include "common/RigaComando.h"
 
 #include "app/Spie.h"
 #include "common/BarraScatto.h"
@@ -114,6 +116,29 @@ void Principale::CreaControlli()
     ValoreIndicatore->installEventFilter(this);
 }
 
+namespace {
+// The menu's names of what the panel shows, also the tray's description of it.
+const std::pair<PeriodoImporto, const char*> PeriodiImporto[] = {{PeriodoImporto::Connessione, "Connessione attiva"},
+                                                                 {PeriodoImporto::Giorno, "Giornaliero"},
+                                                                 {PeriodoImporto::Bolletta, "Periodo bolletta"}};
+const std::pair<TipoImporto, const char*> TipiImporto[] = {{TipoImporto::Importo, "Costo (Lire)"},
+                                                           {TipoImporto::ImportoIva, "Costo (Lire+IVA)"},
+                                                           {TipoImporto::Scatti, "Scatti"},
+                                                           {TipoImporto::Tempo, "Tempo "}};
+} // namespace
+
+QString Principale::DescrizioneValore() const
+{
+    QString tipo, periodo;
+    for (const auto& [t, nome] : TipiImporto)
+        if (t == s_.imp.TipImp)
+            tipo = QString::fromUtf8(nome).trimmed();
+    for (const auto& [p, nome] : PeriodiImporto)
+        if (p == s_.imp.PerImp)
+            periodo = QString::fromUtf8(nome);
+    return tipo + QStringLiteral(", ") + periodo.toLower();
+}
+
 void Principale::CreaMenu()
 {
     mnuPrincipale = new QMenu(QStringLiteral("Principale"), this);
@@ -125,13 +150,8 @@ void Principale::CreaMenu()
         {10, "-", ""}, {11, "Configurazione...", "F8"}, {12, "-", ""}, {13, "Guida in linea", "F1"},
         {14, "Informazioni su...", "Ctrl+I"}, {15, "-", ""}, {16, "Esci", "Ctrl+E"},
     };
-    const std::pair<PeriodoImporto, const char*> periodi[] = {{PeriodoImporto::Connessione, "Connessione attiva"},
-                                                              {PeriodoImporto::Giorno, "Giornaliero"},
-                                                              {PeriodoImporto::Bolletta, "Periodo bolletta"}};
-    const std::pair<TipoImporto, const char*> tipi[] = {{TipoImporto::Importo, "Costo (Lire)"},
-                                                        {TipoImporto::ImportoIva, "Costo (Lire+IVA)"},
-                                                        {TipoImporto::Scatti, "Scatti"},
-                                                        {TipoImporto::Tempo, "Tempo "}};
+    const auto& periodi = PeriodiImporto;
+    const auto& tipi = TipiImporto;
 
     for (const Voce& v : voci) {
         const QString testo = QString::fromUtf8(v.testo);
@@ -262,7 +282,7 @@ void Principale::Mostra(const QStringList& argomenti, QWidget* splash)
     TimerScatto->start();
     if (imp.CtrAut)
         TimerControllo->start();
-    if (argomenti.join(QLatin1Char(' ')).toUpper() == QLatin1String("/START"))
+    if (ChiedeAvvio(argomenti))
         P_Avvia->click();
 }
 

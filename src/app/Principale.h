@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: a small frameless panel that shows what the engine
 // counts and forwards the user's acts. It computes nothing itself.
@@ -111,6 +112,8 @@ public:
     std::array<QAction*, 4> mnuPeriodoImporto{};   // 1..3
     std::array<QAction*, 5> mnuTipoImporto{};      // 1..4
     Led LedCorrente() const { return led_; }
+    // What the shown value is, as the menu names it: "Costo (Lire), giornaliero".
+    QString DescrizioneValore() const;
     // Current colours of the five display elements, as stored.
     std::array<quint32, 5> ColoriCorrenti() const;
     void ApplicaColori();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The files shipped beside the program: found in a portable copy's own
 // folder first, then under the prefix the program was installed into.

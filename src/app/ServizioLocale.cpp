@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ServizioLocale.h"
 
 #include "app/IstanzaUnica.h"
@@ -23,6 +24,7 @@ namespace {
 const QByteArray Ok = "ok";
 const QByteArray Fine = "fine";
 const QByteArray ParolaMostra = "mostra";
+const QByteArray ParolaAvvia = "avvia";
 const QByteArray ParolaRapporto = "rapporto";
 const QByteArray ParolaErrore = "errore ";
 
@@ -278,6 +280,11 @@ QByteArray ServizioLocale::Rispondi(const QByteArray& richiesta)
             Mostra();
         return Ok + '\n';
     }
+    if (verbo == ParolaAvvia && parole.size() == 1) {
+        if (Avvia)
+            Avvia();
+        return Ok + '\n';
+    }
     if (verbo == ParolaRapporto && (parole.size() == 1 || parole.size() == 3)) {
         QDate da, a;
         if (parole.size() == 3) {
@@ -380,13 +387,13 @@ RispostaServizio ChiediServizio(const QString& nome, const QByteArray& richiesta
     return r;
 }
 
-bool ChiediMostra(const QString& nome)
+bool ChiediMostra(const QString& nome, bool avvia)
 {
     QLocalSocket s;
     s.connectToServer(nome);
     if (!s.waitForConnected(1000) || !StessoUtente(s.socketDescriptor()))
         return false;
-    s.write(ParolaMostra + '\n');
+    s.write((avvia ? ParolaAvvia : ParolaMostra) + '\n');
     const bool consegnato = s.waitForBytesWritten(1000) || s.bytesToWrite() == 0;
     s.disconnectFromServer();
     return consegnato;

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The running panel answers later starts of the program on a local socket
 // that only the user can reach, one request line per connection:
 //   "mostra"                    brings the panel forward; answer "ok"
+//   "avvia"                     the same, and starts a count; answer "ok"
 //   "rapporto [DA A]"           the figures of a report over DA..A (ISO
 //                               days), else over the stored bill period
 // An answer that goes wrong is one line "errore TEXT".
@@ -77,6 +79,7 @@ public:
     const QString& Nome() const { return nome_; }
 
     std::function<void()> Mostra;
+    std::function<void()> Avvia;
     // The answer to a report over da..a, in the wire form.
     std::function<std::optional<QByteArray>(QDate da, QDate a, QString* errore)> Rapporto;
 
@@ -105,9 +108,9 @@ struct RispostaServizio {
 
 // Sends one request and waits for the whole answer, at most attesaMs.
 RispostaServizio ChiediServizio(const QString& nome, const QByteArray& richiesta, int attesaMs);
-// Hands the running copy "mostra" without waiting for it: true when it was
-// delivered.
-bool ChiediMostra(const QString& nome);
+// Hands the running copy "mostra" (or "avvia" to start a count too) without
+// waiting for it: true when it was delivered.
+bool ChiediMostra(const QString& nome, bool avvia = false);
 // The figures of a report from the running copy; da and a both invalid for
 // the bill period. NessunServizio when none runs on that socket.
 std::optional<DatiRapporto> ChiediRapporto(const QString& nome, QDate da, QDate a, EsitoRichiesta* esito,

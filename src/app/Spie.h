@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The LED pictures: the lamp each state lights, for the panel and the tray.
 #include "engine/Vista.h"

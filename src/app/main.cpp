@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Data flow: the settings store and the pulse database feed the engine's
 // totals at start-up; the engine, driven by the two timers of the main window,
 // prices every pulse, stores it at once and tells the window what to draw.
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -32,6 +34,25 @@ bool SchermoDisponibile(const QStringList& argomenti)
         if (!qEnvironmentVariableIsEmpty(variabile))
             return true;
     return argomenti.contains(QLatin1String("-platform")) || argomenti.contains(QLatin1String("--platform"));
+}
+
+// Until the display is open, Qt's own words on failure (a plugin list and an
+// advice to reinstall) give way to one line of the program's, and exit 1
+// instead of an abort.
+void MessaggiApertura(QtMsgType tipo, const QMessageLogContext& contesto, const QString& testo)
+{
+    const QByteArray categoria(contesto.category ? contesto.category : "");
+    if (tipo == QtFatalMsg) {
+        std::fprintf(stderr,
+                     "velatrix: impossibile aprire lo schermo (DISPLAY=%s, WAYLAND_DISPLAY=%s, QT_QPA_PLATFORM=%s).\n"
+                     "Per un rapporto senza schermo: velatrix --report\n",
+                     qgetenv("DISPLAY").constData(), qgetenv("WAYLAND_DISPLAY").constData(),
+                     qgetenv("QT_QPA_PLATFORM").constData());
+        std::_Exit(UscitaFallita);
+    }
+    if (categoria.startsWith("qt.qpa"))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(tipo, contesto, testo)));
 }
 
 // What was printed reached its file, pipe or terminal: a write or close
@@ -87,7 +108,9 @@ int main(int argc, char** argv)
                    stderr);
         return UscitaFallita;
     }
+    const QtMessageHandler prima = qInstallMessageHandler(MessaggiApertura);
     QApplication app(argc, argv);
+    qInstallMessageHandler(prima);
     Nomina();
     QApplication::setQuitOnLastWindowClosed(false);
     InstallaTraduzioneQt(&app);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "CartellaDati.h"
 
 #include <QDir>
@@ -24,4 +25,27 @@ QString CartellaDati(const QString& daRigaComando, const QString& cartellaProgra
         return {};
     }
     return scelta;
+}
+
+namespace {
+QString& UltimaCartella()
+{
+    static QString cartella;
+    return cartella;
+}
+} // namespace
+
+QString CartellaEsportazione()
+{
+    if (!UltimaCartella().isEmpty() && QFileInfo(UltimaCartella()).isDir())
+        return UltimaCartella();
+    const QString documenti = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documenti.isEmpty() && QFileInfo(documenti).isDir())
+        return documenti;
+    return QDir::homePath();
+}
+
+void RicordaCartellaEsportazione(const QString& fileEsportato)
+{
+    UltimaCartella() = QFileInfo(fileEsportato).absolutePath();
 }

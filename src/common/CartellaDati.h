@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the pulse database and the connection log live.
 #include "common/RigaComando.h"
@@ -16,3 +17,8 @@ QString ScegliCartellaDati(const QString& daRigaComando, const QString& cartella
 inline constexpr const char* NomeDatabase = "Velatrix.001";
 inline constexpr const char* NomeLog = "Velatrix.003";
 inline constexpr const char* NomeLogFiltrato = "Velatrix.T03";
+
+// Where a save dialog of an export opens: the folder of the last export of
+// this run, else the documents folder, else home. Every export shares it.
+QString CartellaEsportazione();
+void RicordaCartellaEsportazione(const QString& fileEsportato);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Colours are stored as one 24-bit number: red + 256 x green + 65536 x blue.
 #include <QColor>

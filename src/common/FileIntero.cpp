@@ -1,4 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/FileIntero.h"
+
+#include "common/ErroriSistema.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +19,7 @@ namespace {
 
 QString TestoErrno(int e)
 {
-    return QString::fromLocal8Bit(std::strerror(e));
+    return CausaInItaliano(QString::fromLocal8Bit(std::strerror(e)));
 }
 
 int Sincronizza(int fd)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every file the program writes whole (the recovery file, the autostart entry,
 // exports, copies) goes through here: the bytes go to a new file beside the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "FormeTesto.h"
 
 #include <QRegularExpression>
@@ -210,18 +211,58 @@ QString NumeroSemplice(double valore)
     return TestoNumero(std::round(valore * 100) / 100 + 0.0, QLocale::c());
 }
 
+namespace {
+// The text without the locale's thousands separators, when they stand where
+// grouping puts them ("1.500", "12.345.678"); as it is otherwise. Qt 6.8
+// reads a grouped number only where its own grouping would write one, so
+// Italian "1.500" no longer reads as 1500 there.
+QString SenzaMigliaia(const QString& t, const QLocale& locale)
+{
+    const QString gruppo = locale.groupSeparator();
+    if (gruppo.isEmpty() || !t.contains(gruppo))
+        return t;
+    const qsizetype punto = t.indexOf(locale.decimalPoint());
+    const QString intera = punto < 0 ? t : t.left(punto);
+    QStringList parti = intera.split(gruppo);
+    qsizetype inizio = 0;
+    while (inizio < parti.first().size() && !parti.first().at(inizio).isDigit())
+        ++inizio;
+    const qsizetype prime = parti.first().size() - inizio;
+    if (prime < 1 || prime > 3)
+        return t;
+    for (qsizetype i = 0; i < parti.size(); ++i) {
+        const QString& p = parti.at(i);
+        if (i > 0 && p.size() != 3)
+            return t;
+        for (qsizetype k = i == 0 ? inizio : 0; k < p.size(); ++k)
+            if (p.at(k) < QLatin1Char('0') || p.at(k) > QLatin1Char('9'))
+                return t;
+    }
+    return parti.join(QString()) + (punto < 0 ? QString() : t.mid(punto));
+}
+} // namespace
+
 std::optional<double> LeggiNumero(const QString& testo, const QLocale& locale)
 {
     const QString t = testo.trimmed();
     if (t.isEmpty())
         return std::nullopt;
     bool ok = false;
-    double v = locale.toDouble(t, &ok);
+    double v = locale.toDouble(SenzaMigliaia(t, locale), &ok);
     if (!ok)
         v = QLocale::c().toDouble(t, &ok);
     if (!ok || !std::isfinite(v))
         return std::nullopt;
     return v;
+}
+
+QString FormatoOra(const QLocale& locale)
+{
+    QString formato = locale.timeFormat(QLocale::LongFormat);
+    formato.remove(QLatin1Char('t'));
+    // Qt 6.8 puts a narrow no-break space before AM/PM where 6.4 has a blank.
+    formato.replace(QChar(0x202F), QLatin1Char(' ')).replace(QChar(0x00A0), QLatin1Char(' '));
+    return formato.trimmed();
 }
 
 QString FormatoQuattroCifre(const QLocale& locale)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text forms shared by every window: number patterns, durations, dates in the
 // user's locale and in the program's fixed forms.
@@ -43,6 +44,10 @@ QString NumeroSemplice(double valore);
 // Reads a number written in the locale's form; also accepts the plain "72.5"
 // form when the locale's own reading fails. Nothing for blank or junk text.
 std::optional<double> LeggiNumero(const QString& testo, const QLocale& locale = QLocale());
+
+// The locale's long time form without the time zone, blanks as plain spaces,
+// so the time reads the same whichever Qt version drew it.
+QString FormatoOra(const QLocale& locale);
 
 // The locale's short date with a four-digit year, in the locale's field order.
 QString FormatoQuattroCifre(const QLocale& locale);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every log record's start is a local time, and the C library looks at the
 // zone file again on each local-time conversion unless TZ is set: on a long

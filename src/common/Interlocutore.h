@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the program talks to the user: message boxes titled "Velatrix".
 // Logic classes ask through this so tests can answer for the user.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The counter panel: value display, LED, period letter, start/stop and menu
 // buttons, and the bar that empties through each pulse interval with the

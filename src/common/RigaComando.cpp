@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/RigaComando.h"
 
 #include <QCommandLineParser>
@@ -275,4 +276,9 @@ QString TestoUso()
 {
     Opzioni o;
     return o.parser.helpText();
+}
+
+bool ChiedeAvvio(const QStringList& argomenti)
+{
+    return argomenti.join(QLatin1Char(' ')).toUpper() == QLatin1String("/START");
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line, read before anything is shown or any file is touched.
 #include <QDate>
@@ -39,6 +40,9 @@ struct RigaComando {
 // window system (-platform NAME, -style NAME, ...) are let through for it.
 // `oggi` is the day "oggi" and "today" stand for.
 RigaComando LeggiRigaComando(const QStringList& argomentiSenzaProgramma, QDate oggi = QDate::currentDate());
+
+// Whether the arguments left ask to start a count at once ("/START", any case).
+bool ChiedeAvvio(const QStringList& argomenti);
 
 // A day written YYYY-MM-DD; invalid for any other text or an impossible day.
 QDate LeggiDataIso(const QString& testo);

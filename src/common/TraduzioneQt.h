@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Qt's own texts (the standard buttons of message boxes, the file and colour
 // dialogs, the edit menus) in Italian like every other text of the program,

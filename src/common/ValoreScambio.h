@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one program-wide value through which a modal dialog takes a value from
 // its caller and hands one back. The caller sets it before opening the dialog;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Cost and duration alarms: when each is due and what it says. The engine
 // keeps which ones were raised and decides what is shown.

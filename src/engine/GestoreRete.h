@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop's network service (NetworkManager on Linux), asked without
 // ever waiting on it: every answer comes later, from the event loop, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Dial-up links on Linux as the kernel shows them: ppp units (pppd: modems,
 // ISDN, PPPoE, mobile modems), mobile-broadband devices, and any other

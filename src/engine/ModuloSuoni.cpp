@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound layer's module: the only code that links Qt Multimedia. The
 // program loads it at run time on the first sound or the first question
 // about devices (SuoniQt), so a start that plays nothing never loads it.

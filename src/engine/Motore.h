@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The counting engine: turns elapsed time into pulses and pulses into lire,
 // keeps the connection, day and bill totals, and stores every pulse at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the engine counted but could not store yet, and the small file that
 // keeps it across an exit nobody could answer: the next start adds it to the

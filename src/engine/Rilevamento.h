@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Automatic mode: follows a dial-up link, shows a call being set up, starts
 // the count when the link is up and stops it when the link is gone or has

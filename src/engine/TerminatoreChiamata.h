@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Ends the call being counted when the cost cap acts: NetworkManager
 // deactivates its connection when it manages the link detection follows;

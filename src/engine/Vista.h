@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the engine tells the main window. The window only draws; every rule
 // about when and what lives in the engine.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The whole log as a text file, tab-delimited or in fixed columns.
 #include "log/FileLog.h"

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileLog.h"
 
+#include "common/ErroriSistema.h"
 #include "common/FileIntero.h"
 
 #include <QDir>
@@ -20,7 +22,7 @@ constexpr int RecordPerScrittura = 8192;
 bool Fallito(QString* motivo, const QString& percorso, const QString& causa)
 {
     if (motivo)
-        *motivo = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(percorso), causa);
+        *motivo = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(percorso), CausaInItaliano(causa));
     return false;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The connection log (Velatrix.003) and its filtered copy (Velatrix.T03):
 // plain sequences of 74-byte records. Record n (from 1) lies at (n - 1) x 74;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Choosing the connections whose value in one field lies in a range, and
 // writing them to the filtered copy.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window that shows the connection log, and from which it is filtered,
 // exported and cleared.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The dialog that narrows the log to the connections whose value in one
 // field lies between two bounds. Its outcome goes to ValoreScambio as qint16:

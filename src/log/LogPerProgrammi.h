@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The connection log written for other programs: the viewer's two exports,
 // or CSV and JSON in forms that do not depend on the locale.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The grid's view of a log file: records are read and formatted only when
 // shown, so a log of any length opens at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One record of the connection log and its fixed 74-byte form on disk:
 //   0  double  Inizio       days from 30/12/1899 00:00, fraction = time of day

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "RiepilogoLog.h"
 
 #include "common/CartellaDati.h"
@@ -9,12 +10,6 @@
 #include <QStandardPaths>
 
 namespace {
-
-QString& UltimaCartella()
-{
-    static QString cartella;
-    return cartella;
-}
 
 } // namespace
 
@@ -51,12 +46,7 @@ QString RiepilogoLog::TestoStato() const
 
 QString RiepilogoLog::CartellaEsportazione()
 {
-    if (!UltimaCartella().isEmpty() && QFileInfo(UltimaCartella()).isDir())
-        return UltimaCartella();
-    const QString documenti = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (!documenti.isEmpty() && QFileInfo(documenti).isDir())
-        return documenti;
-    return QDir::homePath();
+    return ::CartellaEsportazione();
 }
 
 void RiepilogoLog::Carica()
@@ -92,7 +82,7 @@ void RiepilogoLog::Esporta(const SceltaFileEsportazione& scegli, const Progresso
     const std::optional<SceltaEsportazione> scelta = scegli ? scegli() : std::nullopt;
     if (!scelta || scelta->percorso.isEmpty())
         return;
-    UltimaCartella() = QFileInfo(scelta->percorso).absolutePath();
+    RicordaCartellaEsportazione(scelta->percorso);
     if (StessoFile(scelta->percorso, PercorsoLog()) || StessoFile(scelta->percorso, PercorsoFiltrato())) {
         messaggi_.Avviso(QStringLiteral("Il file ") + QDir::toNativeSeparators(scelta->percorso) +
                          QStringLiteral(" contiene il riepilogo delle connessioni: scegliere un altro file."));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the log viewer does, without its window: which file it shows, and
 // clearing, exporting and filtering the log with the user's answers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestiLog.h"
 
 #include "common/FormeTesto.h"
@@ -20,13 +21,6 @@ QStringList DateEOre(const RecordLog& r, const FormatiLog& f)
     if (!t.valido)
         return {QString(), QString(), QString(), QString()};
     return {f.Data(t.inizio.Data()), f.Ora(t.inizio.Ora()), f.Data(t.fine.Data()), f.Ora(t.fine.Ora())};
-}
-
-QString FormatoOra(const QLocale& locale)
-{
-    QString formato = locale.timeFormat(QLocale::LongFormat);
-    formato.remove(QLatin1Char('t'));
-    return formato.trimmed();
 }
 
 } // namespace
@@ -198,7 +192,7 @@ QString FormatiLog::Ora(const QTime& ora) const
 QStringList ColonneRecordLog(const RecordLog& r, const FormatiLog& f)
 {
     QStringList c = DateEOre(r, f);
-    c << FormattaTempo(r.Durata) << f.Locale().toString(r.Scatti)
+    c << FormattaTempo(r.Durata) << FormattaNumero(r.Scatti, QStringLiteral("#,##0"), f.Locale())
       << FormattaNumero(r.Importo, QStringLiteral("#,##0"), f.Locale()) << r.Connessione;
     return c;
 }
@@ -228,7 +222,7 @@ QStringList CampioniColonnaLog(int colonna, const QLocale& locale)
         // Every digit repeated, since digits need not be equally wide.
         for (int cifra = 1; cifra <= 9; ++cifra) {
             const double n = cifra * (colonna == 5 ? 111111.0 : 11111111.0);
-            c << (colonna == 5 ? locale.toString(qint32(n)) : FormattaNumero(n, QStringLiteral("#,##0"), locale));
+            c << FormattaNumero(n, QStringLiteral("#,##0"), locale);
         }
         break;
     default:

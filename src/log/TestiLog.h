@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the log viewer shows of a record and the two text forms of an export.
 #include "log/RecordLog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "options/AvvioSessione.h"
 
 #include "common/FileIntero.h"
@@ -6,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QStandardPaths>
 
 AvvioSessione::AvvioSessione(QString voce, QStringList comando) : voce_(std::move(voce)), comando_(std::move(comando)) {}
@@ -17,9 +19,43 @@ AvvioSessione AvvioSessione::Predefinito(const QStringList& argomenti)
                          QStringList{QCoreApplication::applicationFilePath()} + argomenti);
 }
 
+namespace {
+// The keys of the entry's [Desktop Entry] group, as written.
+QMap<QByteArray, QByteArray> Chiavi(const QString& percorso)
+{
+    QMap<QByteArray, QByteArray> chiavi;
+    QFile f(percorso);
+    if (!f.open(QIODevice::ReadOnly))
+        return chiavi;
+    bool gruppo = false;
+    for (const QByteArray& grezza : f.read(64 * 1024).split('\n')) {
+        const QByteArray riga = grezza.trimmed();
+        if (riga.startsWith('['))
+            gruppo = riga == "[Desktop Entry]";
+        const qsizetype uguale = riga.indexOf('=');
+        if (gruppo && uguale > 0 && !riga.startsWith('#'))
+            chiavi.insert(riga.left(uguale).trimmed(), riga.mid(uguale + 1).trimmed());
+    }
+    return chiavi;
+}
+} // namespace
+
 bool AvvioSessione::Attivo() const
 {
-    return QFileInfo::exists(voce_);
+    if (!QFileInfo::exists(voce_))
+        return false;
+    const auto chiavi = Chiavi(voce_);
+    QByteArray nostro;
+    for (const QByteArray& riga : Testo(comando_).split('\n'))
+        if (riga.startsWith("Exec="))
+            nostro = riga.mid(5);
+    return chiavi.value("Hidden").toLower() != "true"
+        && chiavi.value("X-GNOME-Autostart-enabled", "true").toLower() != "false" && chiavi.value("Exec") == nostro;
+}
+
+bool AvvioSessione::DaAggiornare(bool attivo) const
+{
+    return attivo ? !Attivo() : QFileInfo::exists(voce_);
 }
 
 QString AvvioSessione::ArgomentoExec(const QString& argomento)
@@ -65,7 +101,7 @@ QByteArray AvvioSessione::Testo(const QStringList& comando)
 bool AvvioSessione::Imposta(bool attivo, QString* motivo) const
 {
     if (!attivo) {
-        if (!Attivo() || QFile::remove(voce_))
+        if (!QFileInfo::exists(voce_) || QFile::remove(voce_))
             return true;
         if (motivo)
             *motivo = QStringLiteral("Impossibile eliminare %1.").arg(QDir::toNativeSeparators(voce_));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "options/Opzioni.h"
 
 #include "common/BarraScatto.h"
@@ -448,7 +449,7 @@ void Opzioni::P_Salva_Click()
         return;
     }
     imp_ = nuove;
-    if (M_AvvioSessione->isChecked() != avvio_.Attivo() && !avvio_.Imposta(M_AvvioSessione->isChecked(), &motivo))
+    if (avvio_.DaAggiornare(M_AvvioSessione->isChecked()) && !avvio_.Imposta(M_AvvioSessione->isChecked(), &motivo))
         messaggi_.Avviso(motivo);
     accept();
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The configuration dialog: works on a copy and changes the settings only
 // on "OK".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the configuration dialog holds, and how its "OK" turns it into the
 // new settings. No window here.

@@ -1,4 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pulses/Bolletta.h"
+#include "common/CartellaDati.h"
 #include "common/FormeTesto.h"
 #include "common/ValoreScambio.h"
 #include "pulses/Calendario.h"
@@ -428,6 +430,7 @@ QString Bolletta::DialogoEsporta(const QString& proposto)
     d.setFileMode(QFileDialog::AnyFile);
     d.setNameFilters({QStringLiteral("File CSV (*.csv)"), QStringLiteral("Tutti i file (*)")});
     d.setDefaultSuffix(QStringLiteral("csv"));
+    d.setDirectory(CartellaEsportazione());
     d.selectFile(proposto);
     if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
         return {};
@@ -448,6 +451,7 @@ void Bolletta::P_Esporta_Click()
     const QString percorso = SceltaFileCsv ? SceltaFileCsv(proposto) : DialogoEsporta(proposto);
     if (percorso.isEmpty())
         return;
+    RicordaCartellaEsportazione(percorso);
     QString motivo;
     if (ScriviRapportoCsv(*rapporto, percorso, &motivo))
         messaggi_.Informazione(QStringLiteral("Il riepilogo bolletta è stato esportato nel file ") +

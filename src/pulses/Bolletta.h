@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pulses and bill window: a month calendar of the stored days with the
 // day and month totals, the correction of a day and the clearing of a month;

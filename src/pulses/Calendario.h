@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The date picker: a month calendar that returns one day through
 // ValoreScambio, or the integer 0 when the user cancels.

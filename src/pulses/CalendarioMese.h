@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Month arithmetic and texts shared by the calendar tab and the date picker,
 // independent of any window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pulse database: one row per day with the day's pulses and net amount.
 // Opened once for the whole run and held exclusively, so no second program

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The bill period's chart drawn on any paint device: the window's widget, or
 // a picture written with no display. One bar a day (the day's amount with

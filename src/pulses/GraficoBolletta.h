@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The bill period's chart in a window, drawn by DisegnoBolletta; hovering a
 // bar tells its day.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pulses/ModificaScatti.h"
 #include "common/FormeTesto.h"
 #include "common/ValoreScambio.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Corrects one day's pulses and amount. It touches no data: it shows what its
 // caller gives and, on "OK" only, hands the values back through ValoreScambio.

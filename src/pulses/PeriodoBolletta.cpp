@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pulses/PeriodoBolletta.h"
 #include "settings/CaricaImpostazioni.h"
 #include "settings/Impostazioni.h"

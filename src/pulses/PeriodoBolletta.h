@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Adopting the bill period chosen in the bill window.
 #include <QDate>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pulses/RapportoBolletta.h"
 #include "common/FileIntero.h"
 #include "common/FormeTesto.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The figures of a bill period as one value, and its texts for people and for
 // other programs; no window needed.

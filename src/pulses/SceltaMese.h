@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The month calendar shared by the bill window and the date picker: the
 // month and year lists over a Monday-first grid of the month's days. Days of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings store: text values by key in group "Settings" of an INI file.
 // Writes are held until Salva, which replaces the file as a whole or not at

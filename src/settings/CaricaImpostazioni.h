@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading all settings at start-up, keeping them in range, placing the main
 // window, and the writers that store each window's keys on confirmation. All

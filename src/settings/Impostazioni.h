@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program-wide values of every setting, as loaded at start-up and kept in
 // step by each writer. Every reader takes them from here; nothing rereads the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every settings key, once: its name (or a family's stem and index range),
 // text form, the field it fills, its default, its valid range and the writers

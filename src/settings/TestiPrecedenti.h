@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Values as earlier versions stored them: numbers and dates in the form of
 // whatever locale the writer ran under. Digits of any script, the locale's

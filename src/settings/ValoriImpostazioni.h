@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The stored text of each form and the field of each table entry, used by the
 // loader and the writers.

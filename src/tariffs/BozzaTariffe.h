@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tariff editor's working copy: the field texts as the user leaves them,
 // their silent corrections, tariffs added and removed at the end, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tariff viewer: the whole tariff model at a glance, and each second the
 // date, the time and the tariff in force with the cost of a first hour.

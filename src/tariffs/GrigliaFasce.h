@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The band grid of the tariff editor: band starts moved by half hours, bands
 // added and removed at the end of the day, one tariff number per band and

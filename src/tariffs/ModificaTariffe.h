@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tariff editor: works on a copy and replaces the tariff model, in memory
 // and in the store, only on "OK".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The band grid of the tariff editor: marks along the top, spin buttons
 // under them, three rows of cells coloured by tariff.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tariff in force at a date and time, and the price of each pulse.
 #include "settings/Impostazioni.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tariffs/TestiTariffe.h"
 
 #include "common/FormeTesto.h"
@@ -56,9 +57,7 @@ TestiOra TestiDataOraTariffa(const ModelloTariffe& m, const QDateTime& adesso, c
 {
     const QDate data = adesso.date();
     const QTime ora = adesso.time();
-    QString formatoOra = locale.timeFormat(QLocale::LongFormat);
-    formatoOra.remove(QLatin1Char('t'));
     const float s = m.tariffa(TariffaInVigore(m, data, ora)).SecondiPerScatto;
-    return {locale.toString(data, QStringLiteral("dddd dd/MM/yyyy")), locale.toString(ora, formatoOra.trimmed()),
+    return {locale.toString(data, QStringLiteral("dddd dd/MM/yyyy")), locale.toString(ora, FormatoOra(locale)),
             TestoIntervallo(s, locale), TestoCostoOra(m, s, locale)};
 }

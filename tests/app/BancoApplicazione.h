@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "Finti.h"
 #include "app/Applicazione.h"
@@ -16,7 +17,8 @@ protected:
     void Avvia()
     {
         app.reset();
-        app = std::make_unique<Applicazione>(Applicazione::Dipendenze{utente, suoni, orologio, sorgente});
+        app = std::make_unique<Applicazione>(Applicazione::Dipendenze{
+            utente, suoni, orologio, sorgente, [this](const QString& testo) { notifiche << testo; }});
         int codice = 0;
         ASSERT_TRUE(app->Avvia({"--data-dir", tmp.filePath("dati")},
                                {tmp.filePath("Velatrix.conf"), tmp.filePath("p"), tmp.filePath("Velatrix.lock")},
@@ -26,6 +28,7 @@ protected:
     }
 
     QTemporaryDir tmp;
+    QStringList notifiche;  // what the desktop was told
     UtenteFinto utente;
     SuoniFinti suoni;
     OrologioFinto orologio;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Finti.h"
 #include "app/Applicazione.h"
 #include "app/Principale.h"
@@ -5,6 +6,7 @@
 #include "engine/Motore.h"
 #include "settings/ArchivioImpostazioni.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
@@ -94,6 +96,29 @@ TEST_F(AvvioTest, UnaSecondaIstanzaSiFerma)
     EXPECT_EQ(utente.avvisi, QStringList{"Velatrix è già in esecuzione."});
     // The running panel comes forward as soon as it gets to the request.
     EXPECT_TRUE(QTest::qWaitFor([&] { return prima->Finestra()->isVisible(); }, 5000));
+}
+
+// A desktop shortcut "velatrix /START" once autostart has started the panel:
+// the count starts there, without a box; another data folder is named.
+TEST_F(AvvioTest, UnSecondoAvvioPassaStartEDiceLaCartellaInUso)
+{
+    auto prima = Nuova();
+    int codice = -1;
+    ASSERT_TRUE(prima->Avvia(Argomenti(), Percorsi(), &codice));
+    ASSERT_NE(prima->Servizio(), nullptr);
+    prima->Finestra()->showMinimized();
+    EXPECT_FALSE(Nuova()->Avvia(Argomenti({"/start"}), Percorsi(), &codice));
+    EXPECT_EQ(codice, 0);
+    EXPECT_TRUE(utente.avvisi.isEmpty()) << utente.avvisi.join("|").toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return prima->MotoreConteggio()->ConteggioAttivo(); }, 5000));
+    EXPECT_FALSE(prima->Finestra()->isMinimized());
+    prima->MotoreConteggio()->FermaContatore(TipoArresto::FineConnessione);
+
+    EXPECT_FALSE(Nuova()->Avvia({"--data-dir", tmp.filePath("altri")}, Percorsi(), &codice));
+    EXPECT_EQ(codice, 0);
+    EXPECT_EQ(utente.avvisi, QStringList{"Velatrix è già in esecuzione e usa la cartella dei dati " +
+                                         QDir::toNativeSeparators(tmp.filePath("dati")) + "."});
+    EXPECT_FALSE(QFile::exists(tmp.filePath("altri"))) << "nothing made for the folder not used";
 }
 
 TEST_F(AvvioTest, IlRapportoDalPannelloComprendeLaChiamataInCorso)

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "BancoApplicazione.h"
 #include "Finti.h"
 #include "app/Applicazione.h"
+#include "app/Messaggio.h"
 #include "app/Principale.h"
 #include "app/Risorse.h"
 #include "app/Spie.h"
@@ -26,6 +28,7 @@ protected:
     std::unique_ptr<Vassoio> ConVassoio(std::function<bool()> disponibile = [] { return true; })
     {
         auto v = std::make_unique<Vassoio>(*w, *w->mnuPrincipale, std::move(disponibile));
+        v->ImpostaDescrizione([this] { return w->DescrizioneValore(); });
         QObject::connect(w, &Principale::LedCambiato, v.get(), &Vassoio::MostraLed);
         QObject::connect(w, &Principale::ValoreCambiato, v.get(), &Vassoio::MostraValore);
         return v;
@@ -53,7 +56,7 @@ TEST_F(DesktopTest, IlVassoioSegueLaSpiaEIlValoreDelPannello)
     auto v = ConVassoio();
     QSystemTrayIcon* icona = v->Icona();
     ASSERT_NE(icona, nullptr);
-    EXPECT_EQ(icona->contextMenu(), w->mnuPrincipale);
+    EXPECT_EQ(icona->contextMenu(), &v->Menu());
     EXPECT_FALSE(icona->icon().isNull());
 
     w->MostraLed(Led::Giallo);
@@ -63,12 +66,12 @@ TEST_F(DesktopTest, IlVassoioSegueLaSpiaEIlValoreDelPannello)
     QTest::keyClick(w, Qt::Key_F2);  // a count: red LED, the first pulses priced
     ASSERT_TRUE(app->MotoreConteggio()->ConteggioAttivo());
     EXPECT_EQ(v->LedMostrato(), w->LedCorrente());
-    EXPECT_EQ(icona->toolTip(), w->Importo->text());
-    EXPECT_EQ(icona->toolTip(), "Lire  254 ");
+    w->ScegliPeriodo(PeriodoImporto::Giorno);
+    EXPECT_EQ(icona->toolTip(), "Velatrix – Costo (Lire), giornaliero: Lire 254");
     w->ScegliTipo(TipoImporto::Scatti);
-    EXPECT_EQ(icona->toolTip(), "Scatti  2 ");
+    EXPECT_EQ(icona->toolTip(), "Velatrix – Scatti, giornaliero: Scatti 2");
     w->MostraTesto("Connessione... ");
-    EXPECT_EQ(icona->toolTip(), "Connessione... ");
+    EXPECT_EQ(icona->toolTip(), "Velatrix – Scatti, giornaliero: Connessione...");
 }
 
 TEST_F(DesktopTest, UnVassoioArrivatoDopoRiceveLoStatoDelPannello)
@@ -81,9 +84,9 @@ TEST_F(DesktopTest, UnVassoioArrivatoDopoRiceveLoStatoDelPannello)
     disponibile = true;  // the desktop's tray came up after the program
     ASSERT_TRUE(v->CercaVassoio());
     ASSERT_NE(v->Icona(), nullptr);
-    EXPECT_EQ(v->Icona()->toolTip(), "Lire  254 ");
+    EXPECT_TRUE(v->Icona()->toolTip().endsWith(": Lire 254")) << v->Icona()->toolTip().toStdString();
     EXPECT_EQ(v->Icona()->icon().pixmap(22).toImage(), IconaLed(w->LedCorrente()).pixmap(22).toImage());
-    EXPECT_EQ(v->Icona()->contextMenu(), w->mnuPrincipale);
+    EXPECT_EQ(v->Icona()->contextMenu(), &v->Menu());
 }
 
 TEST_F(DesktopTest, IlClicSinistroMostraENascondeIlPannello)
@@ -96,6 +99,47 @@ TEST_F(DesktopTest, IlClicSinistroMostraENascondeIlPannello)
     EXPECT_FALSE(w->isVisible());
     v->Attivato(QSystemTrayIcon::Trigger);
     EXPECT_TRUE(w->isVisible());
+
+    // Minimised, Qt still calls the panel visible: the click brings it back.
+    w->showMinimized();
+    v->Attivato(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(w->isMinimized());
+}
+
+TEST_F(DesktopTest, IlMenuDelVassoioMostraIlPannelloPoiQuelloDelPannello)
+{
+    auto v = ConVassoio();
+    w->hide();
+    emit v->Menu().aboutToShow();
+    const QList<QAction*> voci = v->Menu().actions();
+    ASSERT_EQ(voci.size(), w->mnuPrincipale->actions().size() + 2);
+    EXPECT_EQ(voci[0]->text(), "Mostra pannello");
+    EXPECT_TRUE(voci[1]->isSeparator());
+    EXPECT_EQ(voci[2], w->mnuPrincipale->actions()[0]);
+    voci[0]->trigger();
+    EXPECT_TRUE(w->isVisible());
+    emit v->Menu().aboutToShow();  // built again, not added to
+    EXPECT_EQ(v->Menu().actions().size(), voci.size());
+}
+
+// An alarm with the panel out of sight also reaches the desktop's
+// notifications; with the panel on screen its window is enough.
+TEST_F(DesktopTest, UnAllarmeColPannelloNascostoSiNotifica)
+{
+    const auto allarme = [this](const QString& testo) {
+        app->Allarme()->Mostra(testo);
+        ASSERT_NE(app->Allarme()->Finestra(), nullptr);
+        app->Allarme()->Finestra()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_FALSE(app->Allarme()->Aperta());
+    };
+    allarme("visibile");
+    w->hide();
+    allarme("nel vassoio");
+    w->showMinimized();
+    allarme("ridotto a icona");
+    EXPECT_EQ(notifiche, (QStringList{"nel vassoio", "ridotto a icona"}));
 }
 
 TEST_F(DesktopTest, MaiuscF10ApreIlMenuComeIlTastoMenu)

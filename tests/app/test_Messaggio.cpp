@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Finti.h"
 #include "Mnemonici.h"
 #include "app/Messaggio.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "BancoApplicazione.h"
 #include "Finti.h"
 #include "app/Applicazione.h"
@@ -270,7 +271,10 @@ TEST_F(PrincipaleBolletta, UnGiornoCorrettoArrivaAlPannelloAllaChiusura)
 
     QString mese, giorno;
     QTimer::singleShot(0, w, [&] {
-        auto* b = w->findChild<Bolletta*>();
+        // Bolletta has no meta-object of its own, which findChild<Bolletta*> needs in Qt 6.8.
+        Bolletta* b = nullptr;
+        for (QDialog* d : w->findChildren<QDialog*>())
+            b = b ? b : dynamic_cast<Bolletta*>(d);
         ASSERT_NE(b, nullptr);
         mese = b->SceltaGiorni->MeseCorrente->currentText();
         b->EseguiDialogo = [](QDialog& d) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a run could not store, kept at exit on a full disk and added once at
 // the next start; recovery files that are not sound are kept aside.
 #include "Finti.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program itself, run as a user runs it from a shell: no display, its
 // own home and XDG folders.
 #include "app/ServizioLocale.h"
@@ -12,6 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,6 +25,25 @@ struct Esito {
 
 class RigaDiComando : public ::testing::Test {
 protected:
+    // The child runs in Italian whether or not the machine has generated that
+    // locale: without it glibc falls back to "C" and Qt says so on stderr.
+    // localedef (with the locales package's sources) builds it into a folder
+    // of the test's own.
+    static void SetUpTestSuite()
+    {
+        localiItaliani = new QTemporaryDir;
+        QProcess p;
+        p.start("localedef", {"-c", "-i", "it_IT", "-f", "UTF-8", localiItaliani->filePath("it_IT.UTF-8")});
+        if (!p.waitForFinished(60000) || !QFile::exists(localiItaliani->filePath("it_IT.UTF-8/LC_CTYPE")))
+            std::fprintf(stderr, "localedef could not build it_IT.UTF-8 (is the locales package there?)\n");
+    }
+    static void TearDownTestSuite()
+    {
+        delete localiItaliani;
+        localiItaliani = nullptr;
+    }
+    static inline QTemporaryDir* localiItaliani = nullptr;
+
     void SetUp() override
     {
         ASSERT_TRUE(casa.isValid());
@@ -41,6 +62,8 @@ protected:
         env.insert("XDG_RUNTIME_DIR", casa.filePath("run"));
         env.insert("TMPDIR", casa.filePath("tmp"));
         env.insert("LANG", "it_IT.UTF-8");
+        if (QFile::exists(localiItaliani->filePath("it_IT.UTF-8/LC_CTYPE")))
+            env.insert("LOCPATH", localiItaliani->path());
         if (schermo)
             env.insert("QT_QPA_PLATFORM", "offscreen");
         return env;
@@ -166,6 +189,17 @@ TEST_F(RigaDiComando, SenzaSchermoIlPannelloLoDiceInveceDiCadere)
     EXPECT_EQ(e.codice, 1);
     EXPECT_TRUE(e.err.contains("DISPLAY")) << e.err.toStdString();
     EXPECT_EQ(Contenuto(), prima);
+
+    // A display named but not there, or a platform without its plugin: the
+    // same one line and exit 1, not Qt's abort and its advice to reinstall.
+    for (const auto& [variabile, valore] : {std::pair{"DISPLAY", ":7391"}, std::pair{"QT_QPA_PLATFORM", "nessuna"}}) {
+        QProcessEnvironment env = Ambiente();
+        env.insert(variabile, valore);
+        const Esito f = Esegui({"--data-dir", Dati()}, env);
+        EXPECT_EQ(f.codice, 1) << variabile;
+        EXPECT_TRUE(f.err.startsWith("velatrix: impossibile aprire lo schermo")) << f.err.toStdString();
+        EXPECT_FALSE(f.err.contains("einstall")) << f.err.toStdString();
+    }
 }
 
 TEST_F(RigaDiComando, RapportoSenzaDatabaseNonCreaNulla)

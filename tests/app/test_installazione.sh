@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a throw-away root and checks what a desktop and a
 # packager find there. Usage: test_installazione.sh BUILD_DIR APPSTREAM_ID
 set -euo pipefail
@@ -15,7 +16,8 @@ manca() { echo "missing or wrong: $1" >&2; errori=$((errori + 1)); }
 modulo="$(find "$u/lib" -path '*/velatrix/velatrix-suoni.so' 2>/dev/null | head -1)"
 [ -n "$modulo" ] || manca "lib/.../velatrix/velatrix-suoni.so"
 for f in share/applications/velatrix.desktop "share/metainfo/$id.metainfo.xml" \
-         share/icons/hicolor/scalable/apps/velatrix.svg share/man/man1/velatrix.1 share/velatrix/Velatrix.html; do
+         share/icons/hicolor/scalable/apps/velatrix.svg share/man/man1/velatrix.1.gz share/velatrix/Velatrix.html \
+         share/doc/velatrix/copyright share/doc/velatrix/changelog.gz; do
   [ -s "$u/$f" ] || manca "$f"
 done
 # Each PNG is drawn at the size of the folder it sits in.
@@ -41,9 +43,10 @@ appstreamcli validate --no-net "$u/share/metainfo/$id.metainfo.xml" >/dev/null |
 grep -q '<launchable type="desktop-id">velatrix.desktop</launchable>' "$u/share/metainfo/$id.metainfo.xml" ||
   manca "metainfo launchable"
 grep -q '<caption>' "$u/share/metainfo/$id.metainfo.xml" || manca "screenshot caption"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$u/share/metainfo/$id.metainfo.xml" || manca "licence"
 grep -q '<release version="' "$u/share/metainfo/$id.metainfo.xml" || manca "release"
 for sezione in SYNOPSIS OPTIONS FILES ENVIRONMENT EXAMPLES; do
-  grep -q "^\.SH $sezione" "$u/share/man/man1/velatrix.1" || manca "man page section $sezione"
+  zcat "$u/share/man/man1/velatrix.1.gz" | grep -q "^\.SH $sezione" || manca "man page section $sezione"
 done
 [ "$errori" -eq 0 ] && echo "installed tree complete"
 exit "$errori"

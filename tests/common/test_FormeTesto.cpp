@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/Colori.h"
 #include "common/FormeTesto.h"
 
@@ -81,6 +82,11 @@ TEST(TestoNumero, FormaPiuBreveEAndataRitorno)
         EXPECT_DOUBLE_EQ(*letto, v);
     }
     EXPECT_DOUBLE_EQ(*LeggiNumero("72.5", italiano), 72.5);  // written elsewhere
+    // Grouped as the user types it, read the same with Qt 6.4 and 6.8.
+    EXPECT_DOUBLE_EQ(*LeggiNumero("1.500", italiano), 1500);
+    EXPECT_DOUBLE_EQ(*LeggiNumero("-12.345.678,5", italiano), -12345678.5);
+    EXPECT_DOUBLE_EQ(*LeggiNumero("1.50", italiano), 1.5);  // no grouping: the plain form
+    EXPECT_DOUBLE_EQ(*LeggiNumero("1,500", QLocale::c()), 1500);
     EXPECT_FALSE(LeggiNumero("abc", italiano).has_value());
     EXPECT_FALSE(LeggiNumero(" ", italiano).has_value());
 }

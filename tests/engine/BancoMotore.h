@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An engine on files in a temporary folder, with stand-ins for the clock,
 // the window, the user and the speakers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A bus of the test's own (dbus-daemon) and a NetworkManager stand-in on it
 // that answers at once, holds its answers until told, or never answers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Real links inside a network namespace of the test's own: tun devices and
 // the child run that holds the namespace.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole calls on real kernel links: detection, engine, database and log
 // together, in a network namespace of the test's own.
 #include "BancoMotore.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // NetworkManager asked over a bus of the test's own, by a panel that never
 // waits for it.
 #include "BancoMotore.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/Recupero.h"
 #include "log/FileLog.h"
 #include "pulses/DatabaseScatti.h"

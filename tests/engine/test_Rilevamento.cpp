@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "BancoMotore.h"
 #include "engine/Motore.h"
 #include "engine/Rilevamento.h"

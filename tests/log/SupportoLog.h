@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the log tests: a log written from records, a user who answers
 // from a script, and the stand-ins for a read-only folder and a full disk.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Random and damaged logs through everything that reads them: the reader,
 // the viewer's model, the filter and both exports. Seeded, so a failure
 // repeats; bounded, so it takes a few seconds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "SupportoLog.h"
 #include "common/FormeTesto.h"
 #include "log/EsportazioneLog.h"
@@ -291,5 +292,11 @@ TEST(TestiLog, CampioniDelleColonne)
     EXPECT_TRUE(CampioniColonnaLog(4).contains("999h59'58\""));
     EXPECT_TRUE(CampioniColonnaLog(6).contains("99.999.999"));
     EXPECT_TRUE(CampioniColonnaLog(5, inglese).contains("999,999"));
+    // Four digits grouped too, and the blank before AM/PM a plain space,
+    // whichever Qt version drew them.
+    RecordLog r;
+    r.Scatti = 1234;
+    EXPECT_EQ(ColonneRecordLog(r, FormatiLog(QLocale(QLocale::Italian, QLocale::Italy)))[5], "1.234");
+    EXPECT_EQ(TestoOraLog(QTime(13, 5, 9), inglese), "1:05:09 PM");
     EXPECT_TRUE(CampioniColonnaLog(7).isEmpty());
 }

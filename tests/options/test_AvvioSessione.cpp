@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Finti.h"
 #include "options/AvvioSessione.h"
 #include "options/Opzioni.h"
@@ -122,8 +123,36 @@ TEST_F(AvvioSessioneOpzioni, AnnullaNonToccaLaVoce)
     Clic(d.P_Annulla);
     EXPECT_FALSE(QFile::exists(voce));
     // A file made meanwhile by another hand is shown at the next opening.
-    ASSERT_TRUE(AvvioSessione(voce, {"velatrix"}).Imposta(true, nullptr));
+    ASSERT_TRUE(AvvioSessione(voce, {"/usr/bin/velatrix"}).Imposta(true, nullptr));
     EXPECT_TRUE(Apri().M_AvvioSessione->isChecked());
+}
+
+// An entry the desktop switched off, or one starting another program, is off
+// for the box; OK with the box checked writes the entry anew.
+TEST_F(AvvioSessioneOpzioni, UnaVoceSpentaOAltruiNonConta)
+{
+    const QByteArray buona = AvvioSessione::Testo({"/usr/bin/velatrix"});
+    const QByteArray spente[] = {buona + "Hidden=true
+", QByteArray(buona).replace("enabled=true", "enabled=false"),
+                                 AvvioSessione::Testo({"/opt/vecchio/velatrix"})};
+    for (const QByteArray& testo : spente) {
+        QFile f(voce);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(testo);
+        f.close();
+        Opzioni& d = Apri();
+        EXPECT_FALSE(d.M_AvvioSessione->isChecked()) << testo.toStdString();
+        Clic(d.M_AvvioSessione);
+        Clic(d.P_Salva);
+        EXPECT_EQ(Leggi(voce).toUtf8(), buona);
+    }
+    // Off with a stale entry: the entry goes, so the desktop starts nothing.
+    QFile f(voce);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(AvvioSessione::Testo({"/opt/vecchio/velatrix"}));
+    f.close();
+    Clic(Apri().P_Salva);
+    EXPECT_FALSE(QFile::exists(voce));
 }
 
 TEST_F(AvvioSessioneOpzioni, UnaVoceCheNonSiPuoScrivereSiDiceMaLeImpostazioniRestano)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Finti.h"
 #include "common/Colori.h"
 #include "options/Opzioni.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Random settings files through load and save: nothing crashes, every value
 // lands in its range, reading changes no file, and what a writer stores reads
 // back the same. Seeded, so a failure repeats.
