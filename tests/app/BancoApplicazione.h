@@ -18,7 +18,7 @@ protected:
     {
         app.reset();
         app = std::make_unique<Applicazione>(Applicazione::Dipendenze{
-            utente, suoni, orologio, sorgente, [this](const QString& testo) { notifiche << testo; }});
+            utente, suoni, orologio, sorgente, nullptr, [this](const QString& testo) { notifiche << testo; }});
         int codice = 0;
         ASSERT_TRUE(app->Avvia({"--data-dir", tmp.filePath("dati")},
                                {tmp.filePath("Velatrix.conf"), tmp.filePath("p"), tmp.filePath("Velatrix.lock")},
