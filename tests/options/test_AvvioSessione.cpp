@@ -132,8 +132,7 @@ TEST_F(AvvioSessioneOpzioni, AnnullaNonToccaLaVoce)
 TEST_F(AvvioSessioneOpzioni, UnaVoceSpentaOAltruiNonConta)
 {
     const QByteArray buona = AvvioSessione::Testo({"/usr/bin/velatrix"});
-    const QByteArray spente[] = {buona + "Hidden=true
-", QByteArray(buona).replace("enabled=true", "enabled=false"),
+    const QByteArray spente[] = {buona + "Hidden=true\n", QByteArray(buona).replace("enabled=true", "enabled=false"),
                                  AvvioSessione::Testo({"/opt/vecchio/velatrix"})};
     for (const QByteArray& testo : spente) {
         QFile f(voce);
