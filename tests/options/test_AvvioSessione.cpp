@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -132,6 +133,7 @@ TEST_F(AvvioSessioneOpzioni, AnnullaNonToccaLaVoce)
 TEST_F(AvvioSessioneOpzioni, UnaVoceSpentaOAltruiNonConta)
 {
     const QByteArray buona = AvvioSessione::Testo({"/usr/bin/velatrix"});
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(voce).path()));
     const QByteArray spente[] = {buona + "Hidden=true\n", QByteArray(buona).replace("enabled=true", "enabled=false"),
                                  AvvioSessione::Testo({"/opt/vecchio/velatrix"})};
     for (const QByteArray& testo : spente) {
