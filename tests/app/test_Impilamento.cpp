@@ -18,6 +18,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <functional>
 #include <spawn.h>
 #include <string>
@@ -74,19 +75,34 @@ pid_t Lancia(const std::vector<std::string>& argomenti)
     for (const std::string& a : argomenti)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    // A group of its own, so the stop reaches what it started (the bus of
+    // dbus-run-session), and no output pipe of ctest's, which a leftover would
+    // hold open.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attr, 0);
+    posix_spawn_file_actions_t azioni;
+    posix_spawn_file_actions_init(&azioni);
+    posix_spawn_file_actions_addopen(&azioni, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&azioni, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    return posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : 0;
+    const bool ok = posix_spawnp(&pid, argv[0], &azioni, &attr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&azioni);
+    posix_spawnattr_destroy(&attr);
+    return ok ? pid : 0;
 }
 
 void Ferma(pid_t pid)
 {
     if (pid <= 0)
         return;
-    kill(pid, SIGTERM);
+    kill(-pid, SIGTERM);
     if (!Attendi([pid] { return waitpid(pid, nullptr, WNOHANG) == pid; }, 5000)) {
-        kill(pid, SIGKILL);
+        kill(-pid, SIGKILL);
         waitpid(pid, nullptr, 0);
     }
+    kill(-pid, SIGKILL);
 }
 
 // Starts Xvfb on a free display and the window manager on it; false (with
