@@ -30,6 +30,9 @@ namespace {
 
 QString motivoSalto;  // why the tests cannot run here; empty when they can
 
+// Generous: a loaded CI machine has taken over 5 s to map a first window.
+constexpr int attesa = 30000;
+
 QString Xprop(const QStringList& argomenti)
 {
     // popen, since the display is set up before any QCoreApplication exists.
@@ -133,9 +136,13 @@ bool AvviaSchermo(const std::string& gestore, pid_t* server, pid_t* wm)
         *wm = bus ? Lancia({"dbus-run-session", "--", gestore, "--compositor=off"}) : Lancia({gestore, "--compositor=off"});
     else
         *wm = Lancia({gestore, "--sm-disable"});
+    // Openbox claims the screen before it loads its theme, and the first font
+    // load on a fresh machine builds the font caches: a window mapped in
+    // between waits for it. _OB_THEME is set once the theme is in.
+    const QString segno = gestore == "openbox" ? QStringLiteral("_OB_THEME") : QStringLiteral("_NET_SUPPORTING_WM_CHECK");
     const bool pronto = Attendi(
-        [] { return Xprop({QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}).contains("window id"); },
-        15000);
+        [&] { return Xprop({QStringLiteral("-root"), segno}).startsWith(segno + QLatin1Char('(')); },
+        60000);
     if (!pronto)
         motivoSalto = QString::fromStdString(gestore) + QStringLiteral(" did not take the display");
     return pronto;
@@ -151,7 +158,7 @@ protected:
         pannello.setWindowFlag(Qt::WindowStaysOnTopHint);
         pannello.resize(270, 76);
         pannello.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&pannello));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&pannello, attesa));
         ASSERT_TRUE(QTest::qWaitFor([&] { return Impilate(QStringLiteral("_NET_CLIENT_LIST")).contains(pannello.winId()); },
                                     10000));
     }
@@ -163,7 +170,7 @@ protected:
         QList<quint64> pila;
         QTimer::singleShot(0, [&] {
             QWidget* box = QApplication::activeModalWidget();
-            if (box && QTest::qWaitForWindowExposed(box)) {
+            if (box && QTest::qWaitForWindowExposed(box, attesa)) {
                 *scatola = box->winId();
                 static_cast<void>(QTest::qWaitFor([&] { return Impilate().contains(*scatola); }, 5000));
                 QTest::qWait(200);  // the manager restacks after mapping
@@ -198,7 +205,7 @@ TEST_F(Impilamento, IlMessaggioDiUnaFinestraStaSopraLeiEDalPannello)
     quint64 box = 0, dialogo = 0;
     QList<quint64> pila;
     QTimer::singleShot(0, [&] {
-        if (QTest::qWaitForWindowExposed(&finestra)) {
+        if (QTest::qWaitForWindowExposed(&finestra, attesa)) {
             dialogo = finestra.winId();
             static_cast<void>(QTest::qWaitFor([&] { return Impilate().contains(dialogo); }, 5000));
             pila = ConUnMessaggio(&box);
