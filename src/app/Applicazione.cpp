@@ -1,34 +1,35 @@
 #include "app/Applicazione.h"
 
 #include "app/Avvio.h"
+#include "app/Comandi.h"
 #include "app/Guida.h"
 #include "app/IstanzaUnica.h"
+#include "app/Messaggio.h"
 #include "app/Principale.h"
 #include "app/Risorse.h"
 #include "app/SegnaliTerminazione.h"
-#include "app/Vassoio.h"
 #include "app/ServizioLocale.h"
+#include "app/Vassoio.h"
+#include "common/BarraScatto.h"
 #include "common/CartellaDati.h"
+#include "common/Colori.h"
+#include "common/FormeTesto.h"
 #include "common/Interlocutore.h"
 #include "common/MessaggiQt.h"
-#include "engine/Motore.h"
 #include "engine/LinkPuntoPunto.h"
+#include "engine/Motore.h"
+#include "engine/Recupero.h"
 #include "engine/Rilevamento.h"
 #include "engine/SuoniQt.h"
-#include "app/Messaggio.h"
-#include "common/BarraScatto.h"
-#include "common/Colori.h"
-#include "options/AvvioSessione.h"
-#include "common/FormeTesto.h"
-#include "engine/Recupero.h"
-#include "options/Opzioni.h"
-#include "log/Log.h"
-#include "pulses/Bolletta.h"
-#include "tariffs/FinestraTariffe.h"
 #include "log/FileLog.h"
+#include "log/Log.h"
+#include "options/AvvioSessione.h"
+#include "options/Opzioni.h"
+#include "pulses/Bolletta.h"
 #include "pulses/DatabaseScatti.h"
 #include "settings/ArchivioImpostazioni.h"
 #include "settings/CaricaImpostazioni.h"
+#include "tariffs/FinestraTariffe.h"
 
 #include <QApplication>
 #include <QDir>
@@ -51,7 +52,7 @@ Applicazione::~Applicazione()
 
 bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi, int* codice)
 {
-    *codice = 0;
+    *codice = UscitaRiuscita;
     const RigaComando riga = LeggiRigaComando(argomenti);
     istanza_ = std::make_unique<IstanzaUnica>(percorsi.blocco);
     if (!istanza_->Acquisisci()) {
@@ -62,13 +63,13 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     }
     auto fallisci = [this, codice](int numero) {
         d_.messaggi.Errore(QStringLiteral("Errore %1. Impossibile continuare.").arg(numero));
-        *codice = 1;
+        *codice = UscitaFallita;
         return false;
     };
 
     if (!riga.errore.isEmpty()) {
         d_.messaggi.Errore(riga.errore);
-        *codice = 2;
+        *codice = UscitaUso;
         return false;
     }
     QString motivo;
@@ -213,7 +214,7 @@ QString Applicazione::DomandaScrittureInAttesa() const
 
 int Applicazione::Termina(bool chiedi)
 {
-    int codice = 0;
+    int codice = UscitaRiuscita;
     // Writes that failed during the run get their last chances here; with
     // nobody to answer, one.
     while (!motore_->RiprovaScritture() && chiedi && d_.messaggi.Domanda(DomandaScrittureInAttesa())) {
@@ -228,7 +229,7 @@ int Applicazione::Termina(bool chiedi)
             motivi << motivo;
         }
         if (!conservati) {
-            codice = CodicePerdita;
+            codice = UscitaPerdita;
             if (chiedi)
                 d_.messaggi.Errore(QStringLiteral("Impossibile conservare gli scatti e le connessioni non registrati: "
                                                   "andranno persi.\n%1")
@@ -266,11 +267,9 @@ void Applicazione::AvviaServizio()
     // Straight from the open database, with any pulse still waiting for the
     // disk, so the figures are the panel's own.
     servizio_->Rapporto = [this](QDate da, QDate a, QString* errore) {
-        QMap<QDate, Totali> inAttesa;
-        for (const auto& [giorno, t] : motore_->InAttesa().scatti)
-            inAttesa.insert(giorno, t);
         ErroreDatabase e;
-        auto dati = RaccogliDatiRapporto(*db_, imp_, da, a, d_.orologio.Adesso().date(), inAttesa, &e);
+        auto dati =
+            RaccogliDatiRapporto(*db_, imp_, da, a, d_.orologio.Adesso().date(), motore_->InAttesa().scatti, &e);
         if (!dati)
             *errore = QStringLiteral("errore %1 nella lettura degli scatti: %2").arg(e.numero).arg(e.testo);
         return dati;

@@ -57,9 +57,6 @@ public:
     // The program itself: real clock, sound, links and message boxes.
     static int Esegui(const QStringList& argomenti);
 
-    // Exit status when pulses or records could be neither written nor kept.
-    static constexpr int CodicePerdita = 3;
-
 private:
     // Store, log, engine, main window, tray, detection and alarm window, tied
     // to each other; nothing is opened yet.

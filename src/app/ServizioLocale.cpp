@@ -47,7 +47,7 @@ constexpr int LunghezzaMassimaSocket = 100;
 } // namespace
 
 std::optional<DatiRapporto> RaccogliDatiRapporto(DatabaseScatti& db, const Impostazioni& imp, QDate da, QDate a,
-                                                 QDate oggi, const QMap<QDate, Totali>& inAttesa,
+                                                 QDate oggi, const std::map<QDate, Totali>& inAttesa,
                                                  ErroreDatabase* errore)
 {
     DatiRapporto dati;
@@ -63,11 +63,8 @@ std::optional<DatiRapporto> RaccogliDatiRapporto(DatabaseScatti& db, const Impos
         return std::nullopt;
     }
     dati.righe = std::move(*righe);
-    for (auto it = inAttesa.lowerBound(dati.inizio); it != inAttesa.end() && it.key() <= dati.fine; ++it) {
-        Totali& riga = dati.righe[it.key()];
-        riga.scatti += it->scatti;
-        riga.importo += it->importo;
-    }
+    PerGiornoInAttesa(inAttesa, dati.inizio, dati.fine,
+                      [&dati](QDate giorno, const Totali& t) { dati.righe[giorno] += t; });
     return dati;
 }
 

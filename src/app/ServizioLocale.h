@@ -5,6 +5,7 @@
 //   "rapporto [DA A]"           the figures of a report over DA..A (ISO
 //                               days), else over the stored bill period
 // An answer that goes wrong is one line "errore TEXT".
+#include "common/Totali.h"
 #include "pulses/DatabaseScatti.h"
 
 #include <QByteArray>
@@ -33,7 +34,7 @@ struct DatiRapporto {
 // with inAttesa (pulses counted but not yet on disk) added to their days.
 // Nothing on a read error, which *errore then tells.
 std::optional<DatiRapporto> RaccogliDatiRapporto(DatabaseScatti& db, const Impostazioni& imp, QDate da, QDate a,
-                                                 QDate oggi, const QMap<QDate, Totali>& inAttesa = {},
+                                                 QDate oggi, const std::map<QDate, Totali>& inAttesa = {},
                                                  ErroreDatabase* errore = nullptr);
 
 // The wire form: numbers written so they read back exactly.

@@ -1,7 +1,6 @@
 #include "engine/Allarmi.h"
 
 #include "common/FormeTesto.h"
-#include "tariffs/Tariffe.h"
 
 #include <cmath>
 

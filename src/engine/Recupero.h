@@ -2,8 +2,8 @@
 // What the engine counted but could not store yet, and the small file that
 // keeps it across an exit nobody could answer: the next start adds it to the
 // pulse database and the connection log.
+#include "common/Totali.h"
 #include "log/RecordLog.h"
-#include "pulses/DatabaseScatti.h"
 
 #include <QDate>
 #include <QString>

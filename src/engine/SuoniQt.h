@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/Vista.h"
+#include "engine/Suoni.h"
 
 #include <memory>
 

@@ -55,7 +55,6 @@ std::optional<RapportoBolletta> CreaRapporto(const QMap<QDate, Totali>& righe, Q
     r.fine = fine;
     r.oggi = oggi;
     r.percentualeIva = percentualeIva;
-    const double fattore = percentualeIva / 100.0 + 1;
     const qint64 giorni = GiorniDelPeriodo(inizio, fine);
     qint64 scatti = 0, scattiFinora = 0;
     double netto = 0, nettoFinora = 0;
@@ -69,7 +68,7 @@ std::optional<RapportoBolletta> CreaRapporto(const QMap<QDate, Totali>& righe, Q
                 d.netto = riga->importo;
                 ++riga;
             }
-            d.totale = d.netto * fattore;
+            d.totale = ConIva(d.netto, percentualeIva);
             scatti += d.scatti;
             netto += d.netto;
             if (g <= oggi) {

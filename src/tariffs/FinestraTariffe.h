@@ -8,7 +8,9 @@
 #include <array>
 #include <functional>
 
+class QDialogButtonBox;
 class QFrame;
+class QGridLayout;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -42,6 +44,10 @@ public:
     void P_Modifica_Click();
 
 private:
+    QGridLayout* CreaGriglia();
+    QGridLayout* CreaLegenda();
+    QDialogButtonBox* CreaPulsanti();
+
     Impostazioni& imp_;
     ArchivioImpostazioni& archivio_;
     Interlocutore& messaggi_;

@@ -11,6 +11,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QDialogButtonBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -58,6 +60,11 @@ public:
     const BozzaTariffe& Bozza() const { return bozza_; }
 
 private:
+    QGroupBox* CreaTariffe();
+    QGroupBox* CreaCosto();
+    QGroupBox* CreaRiduzione();
+    QDialogButtonBox* CreaPulsanti();
+    void Carica();
     void MostraTariffe();
     void LeggiCampi();
 

@@ -85,10 +85,8 @@ TEST(DatiRapporto, DalDatabaseConIlPeriodoEGliScattiInAttesa)
     imp.DatIPB = d1;
     imp.DatFPB = d31;
     imp.Tariffe.PrcIva = 10;
-    QMap<QDate, Totali> inAttesa;
-    inAttesa.insert(d1, {1, 127});
-    inAttesa.insert(d7, {2, 254});
-    inAttesa.insert(QDate(2027, 1, 1), {5, 5});   // outside the period
+    const std::map<QDate, Totali> inAttesa{
+        {d1, {1, 127}}, {d7, {2, 254}}, {QDate(2027, 1, 1), {5, 5}}}; // the last outside the period
 
     const auto dati = RaccogliDatiRapporto(db, imp, {}, {}, d7, inAttesa);
     ASSERT_TRUE(dati);
