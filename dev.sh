@@ -9,7 +9,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-multimedia-dev libqt6multimedia6
           qt6-translations-l10n libsqlite3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
-          desktop-file-utils appstream)
+          desktop-file-utils appstream dbus-daemon)
 
 install_missing() {
   local missing=()

@@ -2,7 +2,11 @@
 // interfaces, beside the same poll reading every interface's sysfs folder.
 // Runs as root in a network namespace of its own, filled with tap devices;
 // elsewhere it says why and does nothing.
+#include "NetworkManagerFinto.h"
 #include "engine/LinkPuntoPunto.h"
+#include "engine/NetworkManager.h"
+
+#include <QElapsedTimer>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,6 +14,7 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdio>
@@ -17,6 +22,7 @@
 #include <fcntl.h>
 #include <linux/if_tun.h>
 #include <net/if.h>
+#include <net/if_arp.h>
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
@@ -108,7 +114,57 @@ void ControlloDopoUnCambio(benchmark::State& stato)
     }
 }
 
+// What the panel does every second for a dormant NetworkManager link, with
+// its name asked of a NetworkManager that never answers: the longest of
+// these polls is the longest the panel ever waits.
+void ControlloConNetworkManagerMuto(benchmark::State& stato)
+{
+    BusPrivato bus;
+    QString perche;
+    if (!bus.Avvia(&perche)) {
+        stato.SkipWithError(perche.toStdString().c_str());
+        return;
+    }
+    NetworkManagerFinto nm(bus.Connetti(QStringLiteral("servizio")));
+    nm.trattieni = true;
+    NetworkManagerDBus cliente(bus.Connetti(QStringLiteral("cliente")));
+    QTemporaryDir tmp;
+    QDir(tmp.path()).mkpath(QStringLiteral("run"));
+    QDir(tmp.path()).mkpath(QStringLiteral("proc/321"));
+    const auto scrivi = [&](const QString& relativo, const QByteArray& dati) {
+        QFile f(tmp.filePath(relativo));
+        return f.open(QIODevice::WriteOnly) && f.write(dati) == dati.size();
+    };
+    if (!nm.Registra() || !scrivi(QStringLiteral("run/ppp0.pid"), "321\n")
+        || !scrivi(QStringLiteral("proc/321/cmdline"), QByteArray("pppd") + '\0' + "ipparam" + '\0'
+                                                           + "/org/freedesktop/NetworkManager/PPP/3" + '\0')) {
+        stato.SkipWithError("cannot set up the stand-in");
+        return;
+    }
+    struct : ElencoInterfacce {
+        bool Leggi(QList<InterfacciaRete>* elenco) override
+        {
+            *elenco = {{QStringLiteral("ppp0"), 5, IFF_POINTOPOINT | IFF_UP, ARPHRD_PPP, true, false, 1, false}};
+            return true;
+        }
+    } elenco;
+    LinkPuntoPunto link(elenco, tmp.filePath(QStringLiteral("run")), tmp.filePath(QStringLiteral("proc")));
+    link.ImpostaGestoreRete(&cliente);
+    qint64 massimo = 0;
+    for (auto _ : stato) {
+        QElapsedTimer orologio;
+        orologio.start();
+        QString nome;
+        benchmark::DoNotOptimize(link.StatoConnessione(link.CercaConnessione(&nome)));
+        QCoreApplication::processEvents();
+        massimo = std::max(massimo, orologio.nsecsElapsed());
+    }
+    stato.counters["poll_piu_lungo_ms"] = double(massimo) / 1e6;
+    stato.counters["domande"] = nm.richieste;
+}
+
 // Registered in this order: the interfaces are only ever added.
+BENCHMARK(ControlloConNetworkManagerMuto)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Controllo)->Arg(4)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ControlloDopoUnCambio)->Arg(4)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ControlloLeggendoTutte)->Arg(4)->Unit(benchmark::kMicrosecond);

@@ -1,5 +1,5 @@
 // One durable counting step on a database holding ten years of days, and
-// the start-up's open and totals on that file.
+// the start-up's open and totals on files of one to a hundred years.
 #include "DieciAnni.h"
 #include "pulses/DatabaseScatti.h"
 
@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
+#include <vector>
 
 namespace {
 
@@ -27,35 +28,52 @@ void SommaPeriodoBolletta(benchmark::State& stato)
 }
 BENCHMARK(SommaPeriodoBolletta)->Unit(benchmark::kMicrosecond);
 
-// The start-up's part: open with the full check, then the bill and day sums.
-void AvvioConControlloCompleto(benchmark::State& stato)
+// The start-up's part on a file of 1, 10 or 100 years: open, then the bill
+// and day sums. As the last run closed it cleanly (sealed: no full check),
+// and as after a crash or a change by another program (the full check).
+void AvvioDatabase(benchmark::State& stato)
 {
-    DieciAnni d;
-    d.db.Chiudi();
+    QTemporaryDir tmp{QDir::currentPath() + "/bench-XXXXXX"};
+    const QString percorso = tmp.filePath("Velatrix.001");
+    const QDate oggi(2026, 12, 7);
+    if (!FileDiAnni(percorso, int(stato.range(0)), oggi))
+        stato.SkipWithError("file non creato");
+    const bool sigillato = stato.range(1) == 1;
     for (auto _ : stato) {
+        if (!sigillato) {
+            stato.PauseTiming();
+            QFile::remove(percorso + "-verificato");
+            stato.ResumeTiming();
+        }
         DatabaseScatti db;
-        if (!db.Apri(d.Percorso()) || !db.Somma(QDate(2026, 12, 1), QDate(2026, 12, 31)) || !db.Somma(d.oggi, d.oggi))
+        if (!db.Apri(percorso) || !db.Somma(QDate(2026, 12, 1), QDate(2026, 12, 31)) || !db.Somma(oggi, oggi))
             stato.SkipWithError("apertura non riuscita");
     }
 }
-BENCHMARK(AvvioConControlloCompleto)->Unit(benchmark::kMicrosecond);
+BENCHMARK(AvvioDatabase)
+    ->ArgsProduct({{1, 10, 100}, {1, 0}})
+    ->ArgNames({"years", "closed_cleanly"})
+    ->Unit(benchmark::kMicrosecond);
 
-// Floor: the same open as plain calls with the quick check the start-up
-// used before, the write-ahead switch and the same two sums.
-void AvvioConControlloRapido(benchmark::State& stato)
+// Floor: the same open as plain calls on the ten-year file, the write-ahead
+// switch and the same two sums, with no check of the pages, and with the
+// quick check the start-up used before.
+void AvvioNudo(benchmark::State& stato)
 {
     DieciAnni d;
     d.db.Chiudi();
     const QByteArray percorso = QFile::encodeName(d.Percorso());
-    const char* passi[] = {
+    std::vector<const char*> passi = {
         "PRAGMA locking_mode=EXCLUSIVE", "SELECT type FROM sqlite_schema WHERE name = 'Scatti'",
-        "PRAGMA table_info(Scatti)", "PRAGMA quick_check", "PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL",
+        "PRAGMA table_info(Scatti)", "PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL",
         "BEGIN EXCLUSIVE", "COMMIT",
         "SELECT COALESCE(SUM(NumeroScatti),0), COALESCE(SUM(Importo),0) FROM Scatti "
         "WHERE DataScatti BETWEEN '2026-12-01' AND '2026-12-31'",
         "SELECT COALESCE(SUM(NumeroScatti),0), COALESCE(SUM(Importo),0) FROM Scatti "
         "WHERE DataScatti BETWEEN '2026-12-07' AND '2026-12-07'",
     };
+    if (stato.range(0) == 1)
+        passi.insert(passi.begin() + 3, "PRAGMA quick_check");
     for (auto _ : stato) {
         sqlite3* db = nullptr;
         if (sqlite3_open_v2(percorso.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
@@ -66,7 +84,7 @@ void AvvioConControlloRapido(benchmark::State& stato)
         sqlite3_close(db);
     }
 }
-BENCHMARK(AvvioConControlloRapido)->Unit(benchmark::kMicrosecond);
+BENCHMARK(AvvioNudo)->Arg(0)->Arg(1)->ArgName("quick_check")->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

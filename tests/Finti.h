@@ -81,6 +81,7 @@ struct SorgenteFinta : SorgenteConnessioni {
         return maniglia;
     }
     StatoLink StatoConnessione(quint32 m) override { return m == maniglia ? stato : StatoLink::Disconnesso; }
+    QString NomeConnessione(quint32 m) override { return m == maniglia ? nome : QString(); }
     QStringList nominate;
     void InterfacceNominate(const QStringList& n) override { nominate = n; }
 };

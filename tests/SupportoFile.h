@@ -1,7 +1,15 @@
 #pragma once
 // Stand-ins for a read-only folder and a full disk, shared by the tests that
 // write files.
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -40,4 +48,53 @@ public:
 private:
     void (*prima_)(int);
     rlimit vecchio_{};
+};
+
+// A small tmpfs mounted on `cartella` in a mount namespace of this thread's
+// own, so nothing of the machine changes: filled up, it is a full disk;
+// remounted read-only, a read-only one. Needs root (Pronto() false otherwise).
+class DiscoPiccolo {
+public:
+    DiscoPiccolo(const QString& cartella, int kilobyte = 256) : cartella_(cartella)
+    {
+        static const bool privato =
+            ::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        QDir().mkpath(cartella);
+        const QByteArray opzioni = "size=" + QByteArray::number(kilobyte) + "k,mode=0755";
+        pronto_ = privato && ::mount("tmpfs", Nome(), "tmpfs", MS_NOSUID | MS_NODEV, opzioni.constData()) == 0;
+    }
+    ~DiscoPiccolo()
+    {
+        if (pronto_)
+            ::umount2(Nome(), MNT_DETACH);
+    }
+    bool Pronto() const { return pronto_; }
+    // Takes every free byte.
+    void Riempi()
+    {
+        const int fd = ::open((QFile::encodeName(cartella_) + "/.riempimento").constData(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        static const char blocco[4096] = {};
+        for (size_t n = sizeof blocco; fd >= 0 && n > 0;)
+            if (::write(fd, blocco, n) < 0) {
+                if (errno != ENOSPC)
+                    break;
+                n /= 2;
+            }
+        ::close(fd);
+    }
+    void Libera() { QFile::remove(cartella_ + "/.riempimento"); }
+    bool SoloLettura(bool si)
+    {
+        return ::mount(nullptr, Nome(), nullptr, MS_REMOUNT | MS_NOSUID | MS_NODEV | (si ? MS_RDONLY : 0), nullptr) == 0;
+    }
+
+private:
+    const char* Nome()
+    {
+        nome_ = QFile::encodeName(cartella_);
+        return nome_.constData();
+    }
+    QString cartella_;
+    QByteArray nome_;
+    bool pronto_ = false;
 };

@@ -18,9 +18,11 @@
 #include "common/MessaggiQt.h"
 #include "engine/LinkPuntoPunto.h"
 #include "engine/Motore.h"
+#include "engine/NetworkManager.h"
 #include "engine/Recupero.h"
 #include "engine/Rilevamento.h"
 #include "engine/SuoniQt.h"
+#include "engine/TerminatoreChiamata.h"
 #include "log/FileLog.h"
 #include "log/Log.h"
 #include "options/AvvioSessione.h"
@@ -32,17 +34,35 @@
 #include "tariffs/FinestraTariffe.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSessionManager>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace {
+
+// A log of a million records leaves tens of megabytes of freed heap that
+// the C library would keep until exit: the viewer gives it back on closing.
+void RestituisciMemoria()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+} // namespace
 
 Applicazione::Applicazione(Dipendenze dipendenze) : d_(dipendenze) {}
 
 Applicazione::~Applicazione()
 {
-    // The socket, the windows and detection refer to the rest: they go first.
+    // The sockets, the windows and detection refer to the rest: they go first.
+    altriServizi_.clear();
     servizio_.reset();
     finestraAllarme_.reset();
     vassoio_.reset();
@@ -57,7 +77,9 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     istanza_ = std::make_unique<IstanzaUnica>(percorsi.blocco);
     if (!istanza_->Acquisisci()) {
         // The panel already running comes forward behind the notice.
-        ChiediMostra(NomeServizio(ScegliCartellaDati(riga.cartellaDati, percorsi.cartellaProgramma)));
+        for (const QString& nome : NomiServizio(ScegliCartellaDati(riga.cartellaDati, percorsi.cartellaProgramma), false))
+            if (ChiediMostra(nome))
+                break;
         d_.messaggi.Informazione(QStringLiteral("Velatrix è già in esecuzione."));
         return false;
     }
@@ -83,8 +105,9 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     archivio_ = std::make_unique<ArchivioImpostazioni>(percorsi.impostazioni);
     cartellaImpostazioni_ = QFileInfo(percorsi.impostazioni).absolutePath();
     bool primoAvvio = false;
-    imp_ = CaricaImpostazioni(*archivio_, QDate::currentDate(), QLocale(), d_.suoni.NumeroDispositivi() > 0,
-                              &primoAvvio);
+    // Devices are asked for when a sound plays or the sounds' tab opens, not
+    // here: the sound layer would cost the start more than the window.
+    imp_ = CaricaImpostazioni(*archivio_, QDate::currentDate(), QLocale(), true, &primoAvvio);
     CreaParti();
     // Started with the session, the program keeps the data folder it was given.
     const QStringList argomentiSessione =
@@ -131,6 +154,8 @@ void Applicazione::CreaParti()
     motore_->ImpostaConnessioneSeguita(rilevamento_.get());
     finestraAllarme_ = std::make_unique<FinestraAllarme>(imp_, d_.suoni);
     motore_->ImpostaFinestraMessaggio(finestraAllarme_.get());
+    chiusura_ = std::make_unique<TerminatoreChiamata>(imp_, *rilevamento_, d_.connessioni, d_.rete);
+    motore_->ImpostaChiusuraChiamata(chiusura_.get());
     finestra_->ImpostaRilevamento(rilevamento_.get());
 
 }
@@ -151,15 +176,18 @@ Principale::Finestre Applicazione::CreaFinestre(const QStringList& argomentiSess
         finestra.exec();
     };
     finestre.Bolletta = [this, w] {
-        Bolletta finestra(imp_, *archivio_, *db_, d_.messaggi, [this] { return d_.orologio.Adesso().date(); }, w);
+        Bolletta finestra(imp_, *archivio_, *db_, d_.messaggi, [this] { return d_.orologio.Adesso(); }, w);
         finestra.RicaricaTotali = [this] { RicaricaTotali(); };
         finestra.setWindowModality(Qt::WindowModal);
         finestra.exec();
     };
     finestre.Log = [this, w] {
-        Log finestra(cartellaDati_, d_.messaggi, w);
-        finestra.setWindowModality(Qt::WindowModal);
-        finestra.exec();
+        {
+            Log finestra(cartellaDati_, d_.messaggi, w);
+            finestra.setWindowModality(Qt::WindowModal);
+            finestra.exec();
+        }
+        RestituisciMemoria();
     };
     finestre.Opzioni = [this, w, argomentiSessione] {
         Opzioni dialogo(imp_, *archivio_, d_.messaggi, d_.suoni, w->ColoriCorrenti(),
@@ -180,61 +208,121 @@ QStringList Applicazione::PercorsiRecupero() const
 
 void Applicazione::Recupera()
 {
-    QStringList letti;
+    const QDate oggi = d_.orologio.Adesso().date();
+    QStringList avvisi;
     for (const QString& percorso : PercorsiRecupero()) {
-        if (const auto recuperati = LeggiRecupero(percorso)) {
-            motore_->Recupera(*recuperati);
-            letti << percorso;
+        const LetturaRecupero letto = LeggiRecupero(percorso, cartellaDati_, oggi);
+        const bool qui = percorso == PercorsiRecupero().first();
+        if (letto.esito == EsitoLettura::Assente || (letto.esito == EsitoLettura::AltraCartella && !qui))
+            continue;  // another data folder's file waits for that folder
+        const QString nome = QDir::toNativeSeparators(percorso);
+        if (letto.esito != EsitoLettura::Valido) {
+            const QString aParte = MettiDaParte(percorso);
+            avvisi << (aParte.isEmpty()
+                           ? QStringLiteral("%1 non è stato aggiunto ai dati (%2) e non è stato possibile "
+                                            "metterlo da parte.").arg(nome, letto.motivo)
+                           : QStringLiteral("%1 non è stato aggiunto ai dati (%2) ed è stato messo da parte come "
+                                            "%3.").arg(nome, letto.motivo, QDir::toNativeSeparators(aParte)));
+            continue;
+        }
+        const EsitoUnione unione = UnisciRecupero(*db_, *log_, letto.file, passoRecupero_);
+        switch (unione.stato) {
+        case EsitoUnione::Completa: QFile::remove(percorso); break;
+        case EsitoUnione::Interrotta: return;
+        case EsitoUnione::NessunoScritto:
+            // Kept whole for a later try; counted nowhere meanwhile, so it is
+            // never added twice.
+            nonUniti_.Unisci(unione.resto);
+            recuperiAperti_.push_back({percorso, false});
+            avvisi << QStringLiteral("%1 non è stato aggiunto ai dati (%2): sarà ritentato al prossimo avvio.")
+                          .arg(nome, unione.errore);
+            break;
+        case EsitoUnione::RecordInSospeso:
+            // Its pulses are in; the records left wait with the run's own.
+            motore_->Recupera(unione.resto);
+            recuperiAperti_.push_back({percorso, true});
+            break;
         }
     }
-    if (letti.isEmpty())
+    if (!avvisi.isEmpty())
+        d_.messaggi.Avviso(QStringLiteral("Scatti e connessioni conservati da un'esecuzione precedente:\n")
+                           + avvisi.join(QLatin1Char('\n')));
+}
+
+bool Applicazione::ConservaInAttesa(QStringList* motivi)
+{
+    const Pendenti& inAttesa = motore_->InAttesa();
+    if (inAttesa.Vuoto()) {
+        // A file whose records were all written since is done with.
+        for (const auto& [percorso, parziale] : recuperiAperti_)
+            if (parziale)
+                QFile::remove(percorso);
+        return true;
+    }
+    Pendenti tutto = nonUniti_;
+    tutto.Unisci(inAttesa);
+    for (const QString& percorso : PercorsiRecupero()) {
+        QString motivo;
+        if (ScriviRecupero(percorso, tutto, cartellaDati_, &motivo)) {
+            // The new file holds what the old ones still had.
+            for (const auto& aperto : recuperiAperti_)
+                if (aperto.first != percorso)
+                    QFile::remove(aperto.first);
+            return true;
+        }
+        *motivi << motivo;
+    }
+    return false;
+}
+
+void Applicazione::Interrompi()
+{
+    interrotto_ = true;
+    if (!inUscita_) {
+        finestra_->Esci(false);
         return;
-    // Each entry is added once: what got written leaves the file now, what
-    // did not stays pending and is kept again at exit.
-    static_cast<void>(motore_->RiprovaScritture());
-    QString motivo;
-    const bool resta = !motore_->InAttesa().Vuoto();
-    if (resta && ScriviRecupero(letti.first(), motore_->InAttesa(), &motivo))
-        letti.removeFirst();
-    for (const QString& percorso : letti)
-        QFile::remove(percorso);
+    }
+    // The exit runs already, held by a question: nobody will answer it.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* dialogo = qobject_cast<QDialog*>(w); dialogo && dialogo->isVisible())
+            dialogo->reject();
 }
 
 QString Applicazione::DomandaScrittureInAttesa() const
 {
     const Pendenti& p = motore_->InAttesa();
     const Totali scatti = p.TotaleScatti();
-    return QStringLiteral("Non è stato possibile registrare %1 scatti (Lire %2) e %3 connessioni.\n"
+    QStringList parti;
+    if (scatti.scatti > 0 || scatti.importo > 0)
+        parti << QStringLiteral("%1 %2 (Lire %3)")
+                     .arg(scatti.scatti)
+                     .arg(scatti.scatti == 1 ? QStringLiteral("scatto") : QStringLiteral("scatti"))
+                     .arg(FormattaNumero(scatti.importo, QStringLiteral("#,##0")));
+    if (!p.log.empty())
+        parti << QStringLiteral("%1 %2").arg(p.log.size()).arg(p.log.size() == 1 ? QStringLiteral("connessione")
+                                                                                 : QStringLiteral("connessioni"));
+    return QStringLiteral("Non è stato possibile registrare %1.\n"
                           "Uscendo ora saranno conservati a parte e aggiunti al prossimo avvio.\n"
                           "Riprovare la scrittura ?")
-        .arg(scatti.scatti)
-        .arg(FormattaNumero(scatti.importo, QStringLiteral("#,##0")))
-        .arg(p.log.size());
+        .arg(parti.join(QStringLiteral(" e ")));
 }
 
 int Applicazione::Termina(bool chiedi)
 {
+    inUscita_ = true;
     int codice = UscitaRiuscita;
     // Writes that failed during the run get their last chances here; with
     // nobody to answer, one.
-    while (!motore_->RiprovaScritture() && chiedi && d_.messaggi.Domanda(DomandaScrittureInAttesa())) {
+    while (!motore_->RiprovaScritture() && chiedi && !interrotto_ && d_.messaggi.Domanda(DomandaScrittureInAttesa())) {
     }
-    if (!motore_->InAttesa().Vuoto()) {
-        QStringList motivi;
-        bool conservati = false;
-        for (const QString& percorso : PercorsiRecupero()) {
-            QString motivo;
-            if ((conservati = ScriviRecupero(percorso, motore_->InAttesa(), &motivo)))
-                break;
-            motivi << motivo;
-        }
-        if (!conservati) {
-            codice = UscitaPerdita;
-            if (chiedi)
-                d_.messaggi.Errore(QStringLiteral("Impossibile conservare gli scatti e le connessioni non registrati: "
-                                                  "andranno persi.\n%1")
-                                       .arg(motivi.join(QLatin1Char('\n'))));
-        }
+    chiedi = chiedi && !interrotto_;
+    QStringList motivi;
+    if (!ConservaInAttesa(&motivi)) {
+        codice = UscitaPerdita;
+        if (chiedi)
+            d_.messaggi.Errore(QStringLiteral("Impossibile conservare gli scatti e le connessioni non registrati: "
+                                              "andranno persi.\n%1")
+                                   .arg(motivi.join(QLatin1Char('\n'))));
     }
     if (imp_.SlvImp) {
         const QPointF posizione = finestra_->PosizioneTwip();
@@ -256,28 +344,36 @@ void Applicazione::RicaricaTotali()
 
 void Applicazione::AvviaServizio()
 {
-    servizio_ = std::make_unique<ServizioLocale>(NomeServizio(cartellaDati_));
     Principale* w = finestra_.get();
-    servizio_->Mostra = [w] {
-        w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
-        w->show();
-        w->raise();
-        w->activateWindow();
-    };
-    // Straight from the open database, with any pulse still waiting for the
-    // disk, so the figures are the panel's own.
-    servizio_->Rapporto = [this](QDate da, QDate a, QString* errore) {
-        ErroreDatabase e;
-        auto dati =
-            RaccogliDatiRapporto(*db_, imp_, da, a, d_.orologio.Adesso().date(), motore_->InAttesa().scatti, &e);
-        if (!dati)
-            *errore = QStringLiteral("errore %1 nella lettura degli scatti: %2").arg(e.numero).arg(e.testo);
-        return dati;
-    };
-    // Without the socket the panel works all the same; reports and a second
-    // start then cannot reach it.
-    if (!servizio_->Ascolta())
-        servizio_.reset();
+    for (const QString& nome : NomiServizio(cartellaDati_, true)) {
+        auto servizio = std::make_unique<ServizioLocale>(nome);
+        servizio->Mostra = [w] {
+            w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+            w->show();
+            w->raise();
+            w->activateWindow();
+        };
+        // Straight from the open database, with any pulse still waiting for
+        // the disk, so the figures are the panel's own.
+        servizio->Rapporto = [this](QDate da, QDate a, QString* errore) {
+            ErroreDatabase e;
+            const QDateTime adesso = d_.orologio.Adesso();
+            auto dati = RaccogliDatiRapporto(*db_, imp_, da, a, adesso.date(), motore_->InAttesa().scatti, &e);
+            if (dati)
+                dati->ora = adesso.time();
+            else
+                *errore = QStringLiteral("errore %1 nella lettura degli scatti: %2").arg(e.numero).arg(e.testo);
+            return dati;
+        };
+        // Without a socket the panel works all the same; reports and a
+        // second start then cannot reach it there.
+        if (!servizio->Ascolta())
+            continue;
+        if (!servizio_)
+            servizio_ = std::move(servizio);
+        else
+            altriServizi_.push_back(std::move(servizio));
+    }
 }
 
 int Applicazione::Esegui(const QStringList& argomenti)
@@ -289,11 +385,18 @@ int Applicazione::Esegui(const QStringList& argomenti)
     MessaggiQt messaggi;
     SuoniQt suoni;
     OrologioSistema orologio;
+    NetworkManagerDBus rete;
     LinkPuntoPunto connessioni;
-    Applicazione applicazione({messaggi, suoni, orologio, connessioni});
+    connessioni.ImpostaGestoreRete(&rete);
+    Applicazione applicazione({messaggi, suoni, orologio, connessioni, &rete});
     int codice = 0;
+    QString errore;
     const Percorsi percorsi{ArchivioImpostazioni::PercorsoPredefinito(), QApplication::applicationDirPath(),
-                            IstanzaUnica::PercorsoPredefinito()};
+                            IstanzaUnica::PercorsoPredefinito(&errore)};
+    if (percorsi.blocco.isEmpty()) {
+        messaggi.Errore(QStringLiteral("Impossibile avviare Velatrix: %1.").arg(errore));
+        return 1;
+    }
     if (!applicazione.Avvia(argomenti, percorsi, &codice))
         return codice;
 
@@ -302,7 +405,7 @@ int Applicazione::Esegui(const QStringList& argomenti)
     // A kill or the end of the session takes the same exit path, with nobody
     // left to answer its question.
     SegnaliTerminazione segnali;
-    QObject::connect(&segnali, &SegnaliTerminazione::Terminazione, w, [w] { w->Esci(false); });
+    QObject::connect(&segnali, &SegnaliTerminazione::Terminazione, w, [&applicazione] { applicazione.Interrompi(); });
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, w, [w](QSessionManager&) { w->Esci(false); });
     return QApplication::exec();
 }

@@ -3,14 +3,19 @@
 // the main window, in the order the start-up needs them.
 #include "app/Principale.h"
 #include "engine/Orologio.h"
+#include "engine/Recupero.h"
 #include "settings/Impostazioni.h"
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class ArchivioImpostazioni;
 class FinestraAllarme;
+class GestoreRete;
 class DatabaseScatti;
 class FileLog;
 class Interlocutore;
@@ -20,6 +25,7 @@ class Principale;
 class Riproduttore;
 class Rilevamento;
 class SorgenteConnessioni;
+class TerminatoreChiamata;
 class Vassoio;
 class ServizioLocale;
 
@@ -35,6 +41,9 @@ public:
         Riproduttore& suoni;
         const Orologio& orologio;
         SorgenteConnessioni& connessioni;
+        // What deactivates a connection when the cost cap acts; none, only
+        // the user's command acts.
+        GestoreRete* rete = nullptr;
     };
 
     explicit Applicazione(Dipendenze dipendenze);
@@ -57,6 +66,12 @@ public:
     // The program itself: real clock, sound, links and message boxes.
     static int Esegui(const QStringList& argomenti);
 
+    // A signal to end: the exit runs at once, or, when it runs already and a
+    // question holds it, the question goes unanswered.
+    void Interrompi();
+    // Asked at each step of adding a recovery file (tests end it there).
+    void ImpostaPassoRecupero(std::function<bool(int)> passo) { passoRecupero_ = std::move(passo); }
+
 private:
     // Store, log, engine, main window, tray, detection and alarm window, tied
     // to each other; nothing is opened yet.
@@ -71,6 +86,9 @@ private:
     void Recupera();
     void RicaricaTotali();
     QStringList PercorsiRecupero() const;
+    // Keeps what is still pending (and what recovery files could not add) in
+    // a recovery file; false, with each place's reason, when none took it.
+    bool ConservaInAttesa(QStringList* motivi);
     QString DomandaScrittureInAttesa() const;
     void AvviaServizio();
 
@@ -87,5 +105,13 @@ private:
     std::unique_ptr<Principale> finestra_;
     std::unique_ptr<Vassoio> vassoio_;
     std::unique_ptr<FinestraAllarme> finestraAllarme_;
+    // Gone before the engine and the alarm window its answers reach.
+    std::unique_ptr<TerminatoreChiamata> chiusura_;
     std::unique_ptr<ServizioLocale> servizio_;
+    std::vector<std::unique_ptr<ServizioLocale>> altriServizi_;   // the same answers, found from other logins
+    Pendenti nonUniti_;                                  // recovery files the database refused
+    std::vector<std::pair<QString, bool>> recuperiAperti_;   // their files; true: records left only
+    std::function<bool(int)> passoRecupero_;
+    bool inUscita_ = false;
+    bool interrotto_ = false;
 };

@@ -12,6 +12,8 @@
 #include <QLocalSocket>
 #include <QTimer>
 #include <cmath>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -73,7 +75,11 @@ QByteArray CodificaDati(const DatiRapporto& d)
     QByteArray out;
     out.reserve(64 + d.righe.size() * 40);
     out += ParolaRapporto + ' ' + Iso(d.inizio) + ' ' + Iso(d.fine) + ' ' + Iso(d.oggi) + ' '
-        + QByteArray::number(d.percentualeIva) + '\n';
+        + QByteArray::number(d.percentualeIva);
+    // The time, in milliseconds of the day, only when known.
+    if (d.ora.isValid())
+        out += ' ' + QByteArray::number(d.ora.msecsSinceStartOfDay());
+    out += '\n';
     for (auto it = d.righe.cbegin(); it != d.righe.cend(); ++it)
         out += Iso(it.key()) + ' ' + QByteArray::number(it->scatti) + ' ' + Esatto(it->importo) + '\n';
     out += Fine + '\n';
@@ -88,7 +94,7 @@ std::optional<DatiRapporto> DecodificaDati(const QByteArray& testo)
     if (righe.size() < 2 || righe.constLast() != Fine)
         return std::nullopt;
     const QList<QByteArray> testa = righe.constFirst().split(' ');
-    if (testa.size() != 5 || testa[0] != ParolaRapporto)
+    if ((testa.size() != 5 && testa.size() != 6) || testa[0] != ParolaRapporto)
         return std::nullopt;
     DatiRapporto d;
     d.inizio = LeggiDataIso(QString::fromLatin1(testa[1]));
@@ -98,6 +104,12 @@ std::optional<DatiRapporto> DecodificaDati(const QByteArray& testo)
     d.percentualeIva = testa[4].toInt(&ok);
     if (!ok || !d.inizio.isValid() || !d.fine.isValid() || !d.oggi.isValid())
         return std::nullopt;
+    if (testa.size() == 6) {
+        const int ms = testa[5].toInt(&ok);
+        d.ora = QTime::fromMSecsSinceStartOfDay(ms);
+        if (!ok || !d.ora.isValid())
+            return std::nullopt;
+    }
     for (qsizetype i = 1; i + 1 < righe.size(); ++i) {
         const QList<QByteArray> campi = righe[i].split(' ');
         if (campi.size() != 3)
@@ -122,14 +134,47 @@ QString NomeServizio(const QString& cartellaDati, const QString& cartellaEsecuzi
         QCryptographicHash::hash(cartella.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
     const QString nome = QStringLiteral("velatrix-") + QString::fromLatin1(impronta);
     const QString percorso = QDir(cartellaEsecuzione).filePath(nome);
-    if (!cartellaEsecuzione.isEmpty() && QFile::encodeName(percorso).size() <= LunghezzaMassimaSocket)
-        return percorso;
-    return QStringLiteral("velatrix-%1-%2").arg(::getuid()).arg(QString::fromLatin1(impronta));
+    // A name Qt would place in the shared temporary folder is no name.
+    if (cartellaEsecuzione.isEmpty() || QFile::encodeName(percorso).size() > LunghezzaMassimaSocket)
+        return {};
+    return percorso;
+}
+
+QStringList NomiServizio(const QString& cartellaDati, bool pannello)
+{
+    QStringList cartelle;
+    if (pannello) {
+        // The runtime folder first; the program's own one as well, where a
+        // report from a login without a runtime folder of its own looks.
+        const QString principale = IstanzaUnica::CartellaEsecuzione(nullptr, true);
+        if (!principale.isEmpty())
+            cartelle << principale;
+        if (principale != QStringLiteral("/run/user/%1").arg(::getuid())) {
+            ::mkdir(QFile::encodeName(IstanzaUnica::CartellaPropria()).constData(), 0700);
+            if (IstanzaUnica::CartelleEsecuzione().contains(IstanzaUnica::CartellaPropria()))
+                cartelle << IstanzaUnica::CartellaPropria();
+        }
+    } else {
+        cartelle = IstanzaUnica::CartelleEsecuzione();
+    }
+    QStringList nomi;
+    for (const QString& c : cartelle)
+        if (const QString n = NomeServizio(cartellaDati, c); !n.isEmpty() && !nomi.contains(n))
+            nomi << n;
+    return nomi;
 }
 
 QString NomeServizio(const QString& cartellaDati)
 {
-    return NomeServizio(cartellaDati, IstanzaUnica::CartellaEsecuzione());
+    return NomiServizio(cartellaDati, true).value(0);
+}
+
+bool StessoUtente(qintptr descrittore)
+{
+    ucred credenziali {};
+    socklen_t lunghezza = sizeof credenziali;
+    return ::getsockopt(int(descrittore), SOL_SOCKET, SO_PEERCRED, &credenziali, &lunghezza) == 0
+        && lunghezza == sizeof credenziali && credenziali.uid == ::getuid();
 }
 
 ServizioLocale::ServizioLocale(const QString& nome, QObject* genitore)
@@ -196,6 +241,11 @@ QByteArray ServizioLocale::Rispondi(const QByteArray& richiesta)
 void ServizioLocale::NuovaConnessione()
 {
     while (QLocalSocket* s = server_->nextPendingConnection()) {
+        if (!StessoUtente(s->socketDescriptor())) {
+            s->abort();
+            s->deleteLater();
+            continue;
+        }
         connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
         connect(s, &QLocalSocket::readyRead, this, [this, s] { Leggi(s); });
         // A client that never finishes its line is not kept waiting on.
@@ -231,8 +281,9 @@ RispostaServizio ChiediServizio(const QString& nome, const QByteArray& richiesta
     RispostaServizio r;
     QLocalSocket s;
     s.connectToServer(nome);
-    if (!s.waitForConnected(1000))
-        return r;  // nobody listens there
+    // Nobody listens there, or somebody who is not this user: no answer to believe.
+    if (!s.waitForConnected(1000) || !StessoUtente(s.socketDescriptor()))
+        return r;
     r.esito = EsitoRichiesta::Errore;
     s.write(richiesta + '\n');
     QElapsedTimer tempo;
@@ -262,7 +313,7 @@ bool ChiediMostra(const QString& nome)
 {
     QLocalSocket s;
     s.connectToServer(nome);
-    if (!s.waitForConnected(1000))
+    if (!s.waitForConnected(1000) || !StessoUtente(s.socketDescriptor()))
         return false;
     s.write(ParolaMostra + '\n');
     const bool consegnato = s.waitForBytesWritten(1000) || s.bytesToWrite() == 0;

@@ -10,9 +10,11 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QTime>
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -20,12 +22,14 @@ class QLocalServer;
 class QLocalSocket;
 struct Impostazioni;
 
-// What a report is made of: the range, the day it is asked on, the VAT rate
-// and the stored rows of the range.
+// What a report is made of: the range, the day it is asked on (and the time,
+// when known, which the estimate scales by), the VAT rate and the stored rows
+// of the range.
 struct DatiRapporto {
     QDate inizio, fine, oggi;
     int percentualeIva = 0;
     QMap<QDate, Totali> righe;
+    QTime ora;
 
     friend bool operator==(const DatiRapporto&, const DatiRapporto&) = default;
 };
@@ -41,10 +45,18 @@ std::optional<DatiRapporto> RaccogliDatiRapporto(DatabaseScatti& db, const Impos
 QByteArray CodificaDati(const DatiRapporto& dati);
 std::optional<DatiRapporto> DecodificaDati(const QByteArray& testo);
 
-// The socket of the copy that runs on cartellaDati: in the user's runtime
-// folder, named after the folder.
+// The socket of the copy that runs on cartellaDati in the runtime folder
+// cartellaEsecuzione, named after the data folder; empty when that path
+// would be too long for a socket.
 QString NomeServizio(const QString& cartellaDati, const QString& cartellaEsecuzione);
+// Where the copy on cartellaDati listens (pannello: creating its own folder
+// when needed), or may be listening, the first place first. Only folders of
+// the user's own that nobody else may enter.
+QStringList NomiServizio(const QString& cartellaDati, bool pannello);
+// The first of the panel's places.
 QString NomeServizio(const QString& cartellaDati);
+// Whether the other end of a local socket runs as this user.
+bool StessoUtente(qintptr descrittore);
 
 class ServizioLocale : public QObject {
     Q_OBJECT

@@ -9,8 +9,12 @@
 #include "common/TraduzioneQt.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QFile>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -30,6 +34,22 @@ bool SchermoDisponibile(const QStringList& argomenti)
     return argomenti.contains(QLatin1String("-platform")) || argomenti.contains(QLatin1String("--platform"));
 }
 
+// What was printed reached its file, pipe or terminal: a write or close
+// error (a full disk, /dev/full, a closed pipe) fails the command.
+int ChiudiUscita(QFile& out, QFile& err, int codice)
+{
+    out.flush();
+    const bool scritto = out.error() == QFileDevice::NoError && std::fflush(stdout) == 0 && !std::ferror(stdout);
+    const int errore = errno;
+    if (std::fclose(stdout) == 0 && scritto)
+        return codice;
+    err.write(QStringLiteral("velatrix: impossibile scrivere sull'uscita standard: %1\n")
+                  .arg(QString::fromLocal8Bit(std::strerror(scritto ? errno : errore)))
+                  .toUtf8());
+    err.flush();
+    return codice == UscitaRiuscita ? UscitaFallita : codice;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -43,14 +63,21 @@ int main(int argc, char** argv)
     // need no display and touch no file of the panel.
     const RigaComando riga = LeggiRigaComando(argomenti);
     if (riga.comando != Comando::Avvia || !riga.errore.isEmpty()) {
-        QCoreApplication app(argc, argv);
+        // The chart's picture needs fonts, not a display.
+        const bool immagine = riga.errore.isEmpty() && riga.comando == Comando::Rapporto &&
+                              riga.formato == FormatoRapporto::Png;
+        if (immagine)
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        std::unique_ptr<QCoreApplication> app = immagine ? std::make_unique<QGuiApplication>(argc, argv)
+                                                         : std::make_unique<QCoreApplication>(argc, argv);
         Nomina();
-        InstallaTraduzioneQt(&app);
+        InstallaTraduzioneQt(app.get());
         QFile out, err;
         out.open(stdout, QIODevice::WriteOnly);
         err.open(stderr, QIODevice::WriteOnly);
         // Read again so its messages come in the translator's language.
-        return EseguiComando(LeggiRigaComando(argomenti), PercorsiComando::Predefiniti(), out, err);
+        const int codice = EseguiComando(LeggiRigaComando(argomenti), PercorsiComando::Predefiniti(), out, err);
+        return ChiudiUscita(out, err, codice);
     }
 
     if (!SchermoDisponibile(argomenti)) {

@@ -199,6 +199,12 @@ QString Breve(T valore, const QLocale& locale)
 QString TestoNumero(double valore, const QLocale& locale) { return Breve(valore, locale); }
 QString TestoNumeroSingolo(float valore, const QLocale& locale) { return Breve(valore, locale); }
 
+QString NumeroSemplice(double valore)
+{
+    // + 0.0 turns a negative zero into a plain one.
+    return TestoNumero(std::round(valore * 100) / 100 + 0.0, QLocale::c());
+}
+
 std::optional<double> LeggiNumero(const QString& testo, const QLocale& locale)
 {
     const QString t = testo.trimmed();

@@ -33,6 +33,9 @@ double ValoreIniziale(const QString& testo);
 // 0.1f come out as written.
 QString TestoNumero(double valore, const QLocale& locale = QLocale());
 QString TestoNumeroSingolo(float valore, const QLocale& locale = QLocale());
+// Plain number for other programs: rounded to hundredths, a dot for the
+// decimals, no grouping, no exponent, no trailing zeros (1202.88, 381, -3.5).
+QString NumeroSemplice(double valore);
 
 // Reads a number written in the locale's form; also accepts the plain "72.5"
 // form when the locale's own reading fails. Nothing for blank or junk text.

@@ -1,26 +1,25 @@
 #include "engine/LinkPuntoPunto.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusVariant>
+#include "engine/NetworkManager.h"
+
 #include <QDir>
 #include <QFile>
 #include <QMap>
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
+#include <memory>
 
 #include <fcntl.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
-#include <ifaddrs.h>
 #include <net/if.h>
 #include <net/if_arp.h>
 #include <netinet/in.h>
-#include <netpacket/packet.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace {
@@ -84,6 +83,125 @@ bool NomePpp(const QString& nome)
     return std::all_of(nome.begin() + 3, nome.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
+// One dump of the kernel's routing family (links or addresses): `ogni` sees
+// every message of the answer. False when the kernel cannot be asked.
+bool Scarica(int fd, quint16 tipo, quint32 numero, bool* interrotta, const std::function<void(const nlmsghdr*)>& ogni)
+{
+    struct {
+        nlmsghdr h;
+        ifinfomsg corpo;  // the family comes first in both request bodies
+    } richiesta {};
+    richiesta.h.nlmsg_len = NLMSG_LENGTH(tipo == RTM_GETLINK ? sizeof(ifinfomsg) : sizeof(ifaddrmsg));
+    richiesta.h.nlmsg_type = tipo;
+    richiesta.h.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    richiesta.h.nlmsg_seq = numero;
+    richiesta.corpo.ifi_family = AF_UNSPEC;
+    sockaddr_nl kernel {};
+    kernel.nl_family = AF_NETLINK;
+    if (::sendto(fd, &richiesta, richiesta.h.nlmsg_len, 0, reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel) < 0)
+        return false;
+    constexpr size_t Capienza = 65536;
+    const auto buffer = std::make_unique<char[]>(Capienza);
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer.get(), Capienza, MSG_TRUNC);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0 || size_t(n) > Capienza)
+            return false;
+        int resto = int(n);
+        for (auto* h = reinterpret_cast<const nlmsghdr*>(buffer.get()); NLMSG_OK(h, resto); h = NLMSG_NEXT(h, resto)) {
+            if (h->nlmsg_seq != numero)
+                continue;
+            if (h->nlmsg_flags & NLM_F_DUMP_INTR)
+                *interrotta = true;
+            if (h->nlmsg_type == NLMSG_DONE)
+                return true;
+            if (h->nlmsg_type == NLMSG_ERROR)
+                return false;
+            ogni(h);
+        }
+    }
+}
+
+void LinkDaMessaggio(const nlmsghdr* h, QMap<int, InterfacciaRete>* perIndice)
+{
+    if (h->nlmsg_type != RTM_NEWLINK || h->nlmsg_len < NLMSG_LENGTH(sizeof(ifinfomsg)))
+        return;
+    const auto* ifi = static_cast<const ifinfomsg*>(NLMSG_DATA(h));
+    if (ifi->ifi_index <= 0)
+        return;
+    InterfacciaRete& i = (*perIndice)[ifi->ifi_index];
+    i.indice = ifi->ifi_index;
+    // The link type is in every link message, for devices with no hardware
+    // address (ppp, tun) too.
+    i.tipo = ifi->ifi_type;
+    i.flags = ifi->ifi_flags;
+    int resto = int(IFLA_PAYLOAD(h));
+    for (const rtattr* a = IFLA_RTA(ifi); RTA_OK(a, resto); a = RTA_NEXT(a, resto))
+        if (a->rta_type == IFLA_IFNAME) {
+            const char* testo = static_cast<const char*>(RTA_DATA(a));
+            i.nome = QString::fromLocal8Bit(testo, qsizetype(qstrnlen(testo, RTA_PAYLOAD(a))));
+        }
+}
+
+void IndirizzoDaMessaggio(const nlmsghdr* h, QMap<int, InterfacciaRete>* perIndice)
+{
+    if (h->nlmsg_type != RTM_NEWADDR || h->nlmsg_len < NLMSG_LENGTH(sizeof(ifaddrmsg)))
+        return;
+    const auto* ifa = static_cast<const ifaddrmsg*>(NLMSG_DATA(h));
+    const auto i = perIndice->find(int(ifa->ifa_index));
+    if (i == perIndice->end())
+        return;  // a link newer than the list: the next reading has both
+    if (ifa->ifa_family == AF_INET) {
+        i->ipv4 = true;
+        return;
+    }
+    if (ifa->ifa_family != AF_INET6)
+        return;
+    // The local address; a point-to-point one gives the peer's as IFA_ADDRESS.
+    const in6_addr* locale = nullptr;
+    const in6_addr* indirizzo = nullptr;
+    int resto = int(IFA_PAYLOAD(h));
+    for (const rtattr* a = IFA_RTA(ifa); RTA_OK(a, resto); a = RTA_NEXT(a, resto)) {
+        if (RTA_PAYLOAD(a) < sizeof(in6_addr))
+            continue;
+        if (a->rta_type == IFA_LOCAL)
+            locale = static_cast<const in6_addr*>(RTA_DATA(a));
+        else if (a->rta_type == IFA_ADDRESS)
+            indirizzo = static_cast<const in6_addr*>(RTA_DATA(a));
+    }
+    const in6_addr* ind = locale ? locale : indirizzo;
+    if (ind && !IN6_IS_ADDR_LINKLOCAL(ind) && !IN6_IS_ADDR_UNSPECIFIED(ind))
+        i->ipv6 = true;
+}
+
+// Links, then their addresses, as one reading.
+bool LeggiDalKernel(QList<InterfacciaRete>* elenco, bool* interrotta)
+{
+    const int fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+    if (fd < 0)
+        return false;
+    // The kernel answers a dump at once; the limit only guards the timer.
+    const timeval limite {1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limite, sizeof limite);
+    QMap<int, InterfacciaRete> perIndice;
+    const bool ok = Scarica(fd, RTM_GETLINK, 1, interrotta, [&](const nlmsghdr* h) { LinkDaMessaggio(h, &perIndice); })
+        && Scarica(fd, RTM_GETADDR, 2, interrotta, [&](const nlmsghdr* h) { IndirizzoDaMessaggio(h, &perIndice); });
+    ::close(fd);
+    if (!ok)
+        return false;
+    elenco->clear();
+    for (const InterfacciaRete& i : perIndice)
+        if (!i.nome.isEmpty())
+            elenco->append(i);
+    return true;
+}
+
+bool Ppp(const InterfacciaRete& i)
+{
+    return i.tipo == ARPHRD_PPP || (i.tipo < 0 && NomePpp(i.nome));
+}
+
 }  // namespace
 
 ElencoKernel::ElencoKernel(QString radiceSys) : radiceSys_(std::move(radiceSys))
@@ -140,45 +258,17 @@ bool ElencoKernel::Leggi(QList<InterfacciaRete>* elenco)
     riletture_ = 0;
     letto_ = false;
     completate_.clear();
-    ifaddrs* lista = nullptr;
-    if (::getifaddrs(&lista) != 0)
-        return false;
-
-    QMap<QString, InterfacciaRete> perNome;
-    for (const ifaddrs* a = lista; a; a = a->ifa_next) {
-        if (!a->ifa_name)
-            continue;
-        QString nome = QString::fromLocal8Bit(a->ifa_name);
-        // IPv4 alias labels ("ppp0:1") belong to their device; ':' is not
-        // allowed in a real interface name.
-        if (const qsizetype dp = nome.indexOf(QLatin1Char(':')); dp >= 0)
-            nome.truncate(dp);
-        InterfacciaRete& i = perNome[nome];
-        i.nome = nome;
-        i.flags = a->ifa_flags;
-        const sockaddr* sa = a->ifa_addr;
-        if (!sa)
-            continue;
-        if (sa->sa_family == AF_PACKET) {
-            const auto* ll = reinterpret_cast<const sockaddr_ll*>(sa);
-            i.indice = ll->sll_ifindex;
-            i.tipo = ll->sll_hatype;
-        } else if (sa->sa_family == AF_INET) {
-            i.ipv4 = true;
-        } else if (sa->sa_family == AF_INET6) {
-            const in6_addr& ind = reinterpret_cast<const sockaddr_in6*>(sa)->sin6_addr;
-            if (!IN6_IS_ADDR_LINKLOCAL(&ind) && !IN6_IS_ADDR_UNSPECIFIED(&ind))
-                i.ipv6 = true;
+    // A change while the kernel was being read can leave the two dumps out of
+    // step: read both again, a few times at most.
+    for (int tentativo = 0;; ++tentativo) {
+        bool interrotta = false;
+        QList<InterfacciaRete> letti;
+        if (!LeggiDalKernel(&letti, &interrotta))
+            return false;
+        if (!interrotta || tentativo == 2) {
+            *elenco = letti;
+            break;
         }
-    }
-    ::freeifaddrs(lista);
-
-    elenco->clear();
-    for (InterfacciaRete& i : perNome) {
-        if (i.indice <= 0)
-            i.indice = int(::if_nametoindex(QFile::encodeName(i.nome).constData()));
-        if (i.indice > 0)  // else it went away while being read
-            elenco->append(i);
     }
     ultimo_ = *elenco;
     letto_ = true;
@@ -219,7 +309,7 @@ LinkPuntoPunto::LinkPuntoPunto(const QString& radiceSys, QString cartellaRun, QS
       elenco_(*proprio_),
       cartellaRun_(std::move(cartellaRun)),
       radiceProc_(std::move(radiceProc)),
-      nomeNm_(ConnessioneNetworkManager)
+      gestorePredefinito_(true)
 {
 }
 
@@ -228,39 +318,22 @@ LinkPuntoPunto::LinkPuntoPunto(ElencoInterfacce& elenco, QString cartellaRun, QS
 {
 }
 
-QString ConnessioneNetworkManager(const QString& interfaccia)
+LinkPuntoPunto::~LinkPuntoPunto() = default;
+
+void LinkPuntoPunto::ImpostaGestoreRete(GestoreRete* gestore)
 {
-    // Asked once per call, on the control timer's thread: every step gets a
-    // short timeout, so a hung daemon costs a moment, never a frozen panel.
-    constexpr int Attesa = 150;
-    const QString servizio = QStringLiteral("org.freedesktop.NetworkManager");
-    QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected())
-        return {};
-    const auto proprieta = [&](const QString& percorso, const QString& interfacciaDbus, const QString& nome) {
-        QDBusMessage m = QDBusMessage::createMethodCall(servizio, percorso, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                        QStringLiteral("Get"));
-        m << interfacciaDbus << nome;
-        const QDBusMessage r = bus.call(m, QDBus::Block, Attesa);
-        return r.type() == QDBusMessage::ReplyMessage && !r.arguments().isEmpty()
-            ? qvariant_cast<QDBusVariant>(r.arguments().constFirst()).variant()
-            : QVariant();
-    };
-    QDBusMessage m = QDBusMessage::createMethodCall(servizio, QStringLiteral("/org/freedesktop/NetworkManager"), servizio,
-                                                    QStringLiteral("GetDeviceByIpIface"));
-    m << interfaccia;
-    const QDBusMessage r = bus.call(m, QDBus::Block, Attesa);
-    if (r.type() != QDBusMessage::ReplyMessage || r.arguments().isEmpty())
-        return {};
-    const QString dispositivo = qvariant_cast<QDBusObjectPath>(r.arguments().constFirst()).path();
-    if (dispositivo.isEmpty())
-        return {};
-    const QString attiva = qvariant_cast<QDBusObjectPath>(
-                               proprieta(dispositivo, servizio + QStringLiteral(".Device"), QStringLiteral("ActiveConnection")))
-                               .path();
-    if (attiva.isEmpty() || attiva == QLatin1String("/"))
-        return {};
-    return proprieta(attiva, servizio + QStringLiteral(".Connection.Active"), QStringLiteral("Id")).toString();
+    gestore_ = gestore;
+    gestorePredefinito_ = false;
+    proprioGestore_.reset();
+}
+
+GestoreRete* LinkPuntoPunto::Gestore()
+{
+    if (gestorePredefinito_ && !proprioGestore_) {
+        proprioGestore_ = std::make_unique<NetworkManagerDBus>();
+        gestore_ = proprioGestore_.get();
+    }
+    return gestore_;
 }
 
 bool LinkPuntoPunto::Candidato(const InterfacciaRete& i, const QStringList& nominate)
@@ -269,15 +342,15 @@ bool LinkPuntoPunto::Candidato(const InterfacciaRete& i, const QStringList& nomi
         return false;
     // Mobile-broadband devices show as point-to-point, as raw IP without a
     // link type, or as Ethernet under a "ww" name.
-    return i.tipo == ARPHRD_PPP || NomePpp(i.nome) || (i.flags & IFF_POINTOPOINT) || i.tipo == ARPHRD_NONE
-        || i.nome.startsWith(QLatin1String("ww")) || nominate.contains(i.nome);
+    return Ppp(i) || (i.flags & IFF_POINTOPOINT) || i.tipo == ARPHRD_NONE || i.nome.startsWith(QLatin1String("ww"))
+        || nominate.contains(i.nome);
 }
 
 bool LinkPuntoPunto::PuntoPunto(const InterfacciaRete& i, const QStringList& nominate)
 {
     if ((i.flags & IFF_LOOPBACK) || i.tipo == ARPHRD_LOOPBACK)
         return false;
-    return i.tipo == ARPHRD_PPP || NomePpp(i.nome) || i.wwan || nominate.contains(i.nome);
+    return Ppp(i) || i.wwan || nominate.contains(i.nome);
 }
 
 StatoLink LinkPuntoPunto::Stato(const InterfacciaRete& i)
@@ -338,6 +411,11 @@ bool LinkPuntoPunto::Aggiorna()
         nuovi.append({m, i});
     }
     noti_ = nuovi;
+    // A name that comes for a link gone is never given to a later one.
+    for (auto n = nomiNm_.begin(); n != nomiNm_.end();)
+        n = std::any_of(noti_.cbegin(), noti_.cend(), [&](const Noto& k) { return k.maniglia == n.key(); })
+            ? std::next(n)
+            : nomiNm_.erase(n);
     return true;
 }
 
@@ -353,7 +431,7 @@ quint32 LinkPuntoPunto::CercaConnessione(QString* nome)
     if (scelto == noti_.cend())
         scelto = noti_.cbegin();
     if (nome)
-        *nome = NomeVoce(scelto->interfaccia.nome);
+        *nome = NomeVoce(*scelto);
     return scelto->maniglia;
 }
 
@@ -372,14 +450,51 @@ StatoLink LinkPuntoPunto::StatoConnessione(quint32 maniglia)
     return n == noti_.cend() ? StatoLink::Disconnesso : Stato(n->interfaccia);
 }
 
-QString LinkPuntoPunto::NomeVoce(const QString& interfaccia) const
+const LinkPuntoPunto::Noto* LinkPuntoPunto::Trova(quint32 maniglia) const
 {
-    const QString nome = NomeDaPppd(interfaccia);
-    return nome.isEmpty() ? interfaccia : nome;
+    const auto n = std::find_if(noti_.cbegin(), noti_.cend(), [maniglia](const Noto& k) { return k.maniglia == maniglia; });
+    return n == noti_.cend() ? nullptr : &*n;
 }
 
-QString LinkPuntoPunto::NomeDaPppd(const QString& interfaccia) const
+QString LinkPuntoPunto::NomeConnessione(quint32 maniglia)
 {
+    const Noto* n = Trova(maniglia);
+    return n ? NomeVoce(*n) : QString();
+}
+
+QString LinkPuntoPunto::Interfaccia(quint32 maniglia)
+{
+    const Noto* n = Trova(maniglia);
+    return n ? n->interfaccia.nome : QString();
+}
+
+QString LinkPuntoPunto::NomeVoce(const Noto& link)
+{
+    const QString nome = NomeDaPppd(link);
+    return nome.isEmpty() ? link.interfaccia.nome : nome;
+}
+
+QString LinkPuntoPunto::NomeNetworkManager(const Noto& link)
+{
+    if (const auto n = nomiNm_.constFind(link.maniglia); n != nomiNm_.cend())
+        return *n;
+    GestoreRete* gestore = Gestore();
+    if (!gestore)
+        return {};
+    nomiNm_.insert(link.maniglia, QString());
+    gestore->ChiediNome(link.interfaccia.nome,
+                        [this, vivo = std::weak_ptr<char>(vivo_), maniglia = link.maniglia](const QString& nome) {
+                            if (vivo.expired())
+                                return;
+                            if (const auto n = nomiNm_.find(maniglia); n != nomiNm_.end())
+                                *n = Pulito(nome);
+                        });
+    return nomiNm_.value(link.maniglia);  // a stand-in may answer at once
+}
+
+QString LinkPuntoPunto::NomeDaPppd(const Noto& link)
+{
+    const QString& interfaccia = link.interfaccia.nome;
     const QByteArray ifname = QFile::encodeName(interfaccia);
     // pppd writes <ifname>.pid, and with "linkname" also ppp-<linkname>.pid
     // holding the pid and then the interface. Both may be left behind by a
@@ -423,7 +538,5 @@ QString LinkPuntoPunto::NomeDaPppd(const QString& interfaccia) const
         if (!valore.isEmpty())
             return valore;
     }
-    if (daNetworkManager && nomeNm_)
-        return Pulito(nomeNm_(interfaccia));
-    return {};
+    return daNetworkManager ? NomeNetworkManager(link) : QString();
 }

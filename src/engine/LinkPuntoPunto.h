@@ -4,11 +4,15 @@
 // interface the user names.
 #include "engine/SorgenteConnessioni.h"
 
+#include <QHash>
+
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
+
+class GestoreRete;
+class NetworkManagerDBus;
 
 // One network interface as the kernel reports it.
 struct InterfacciaRete {
@@ -34,9 +38,10 @@ public:
     virtual void Completa(InterfacciaRete* i) { (void)i; }
 };
 
-// getifaddrs() for flags, link types and addresses; the sysfs folder of an
-// interface, when its ifindex agrees, gives the creation identity and the
-// device type.
+// The kernel's routing socket for names, flags, link types and addresses
+// (the link type is there for every device, ppp and tun included, unlike a
+// hardware-address entry); the sysfs folder of an interface, when its ifindex
+// agrees, gives the creation identity and the device type.
 //
 // The kernel announces every change of a link or an address on a netlink
 // socket: while none is announced, the last reading is given again, so an
@@ -62,10 +67,6 @@ private:
     QList<InterfacciaRete> completate_;
 };
 
-// The id of the NetworkManager connection whose IP interface this is; empty
-// when there is none or NetworkManager does not answer at once.
-QString ConnessioneNetworkManager(const QString& interfaccia);
-
 // States: not up, or up without carrier -> Composizione; up and running
 // without an address -> Autenticazione; with an IPv4 or a global IPv6
 // address -> Connesso; gone -> Disconnesso; kernel unreadable -> Ignoto.
@@ -78,28 +79,32 @@ public:
     explicit LinkPuntoPunto(const QString& radiceSys = QStringLiteral("/sys/class/net"),
                             QString cartellaRun = QStringLiteral("/var/run"),
                             QString radiceProc = QStringLiteral("/proc"));
-    // Any list of interfaces; it must outlive this object.
+    // Any list of interfaces; it must outlive this object. Nobody is asked
+    // for names until ImpostaGestoreRete.
     LinkPuntoPunto(ElencoInterfacce& elenco, QString cartellaRun, QString radiceProc);
+    ~LinkPuntoPunto() override;
 
     // A link with a carrier before one without, then the lowest ifindex; 0
     // and an empty name when there is none or the kernel cannot be asked.
     quint32 CercaConnessione(QString* nome) override;
     StatoLink StatoConnessione(quint32 maniglia) override;
     void InterfacceNominate(const QStringList& nomi) override { nominate_ = nomi; }
+    QString NomeConnessione(quint32 maniglia) override;
+    QString Interfaccia(quint32 maniglia) override;
 
-    // Where the name of a NetworkManager call is asked; D-Bus by default.
-    void ImpostaNomeNetworkManager(std::function<QString(const QString&)> chiedi) { nomeNm_ = std::move(chiedi); }
+    // Where the name of a NetworkManager call is asked: NetworkManager on the
+    // system bus by default, none when null. It must outlive this object.
+    void ImpostaGestoreRete(GestoreRete* gestore);
 
     // Worth a closer look: could be a link once completed.
     static bool Candidato(const InterfacciaRete& i, const QStringList& nominate);
-    // Whether an interface is a dial-up link: a ppp unit or a mobile-broadband
-    // device by nature, any other (a tun or VPN) only when named.
+    // Whether an interface is a dial-up link: a ppp unit (kernel link type PPP,
+    // whatever its name) or a mobile-broadband device by nature, any other (a
+    // tun, a VPN, a tunnel) only when named. The name pppN stands for the
+    // type only where the type is unknown.
     static bool PuntoPunto(const InterfacciaRete& i, const QStringList& nominate = {});
     // The state of a link that is there.
     static StatoLink Stato(const InterfacciaRete& i);
-    // The entry name of an interface: the name pppd knows it by, else the
-    // interface name itself.
-    QString NomeVoce(const QString& interfaccia) const;
 
 private:
     struct Noto {
@@ -108,14 +113,30 @@ private:
     };
     bool Aggiorna();
     quint32 NuovaManiglia();
-    QString NomeDaPppd(const QString& interfaccia) const;
+    // The entry name of a link: the name pppd knows it by, else the interface
+    // name itself.
+    const Noto* Trova(quint32 maniglia) const;
+    QString NomeVoce(const Noto& link);
+    QString NomeDaPppd(const Noto& link);
+    // The NetworkManager name of a link: asked once per link, and empty until
+    // an answer comes.
+    QString NomeNetworkManager(const Noto& link);
+    GestoreRete* Gestore();
 
     std::unique_ptr<ElencoInterfacce> proprio_;
     ElencoInterfacce& elenco_;
     QString cartellaRun_;
     QString radiceProc_;
     QStringList nominate_;
-    std::function<QString(const QString&)> nomeNm_;
     QList<Noto> noti_;  // the links of the last good reading, lowest ifindex first
     quint32 prossima_ = 1;
+
+    GestoreRete* gestore_ = nullptr;
+    bool gestorePredefinito_ = false;  // make the system bus's when first needed
+    std::unique_ptr<NetworkManagerDBus> proprioGestore_;
+    // NetworkManager's names by handle, of links still there; a handle present
+    // was asked, an empty name is still awaited or never came.
+    QHash<quint32, QString> nomiNm_;
+    // Tells an answer that comes late whether this object is still there.
+    std::shared_ptr<char> vivo_ = std::make_shared<char>();
 };

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 
 namespace {
@@ -111,7 +112,32 @@ void Motore::ControllaCosti()
 void Motore::MostraMessaggio(int n)
 {
     messaggioDato_[size_t(n)] = true;
-    finestra_->Mostra(Allarmi::TestoAllarme(imp_, n));
+    const QString testo = Allarmi::TestoAllarme(imp_, n);
+    if (imp_.TrmAll && chiusura_ && (n == 1 || n == 3) && chiusuraDelConteggio_ != numeroConteggio_)
+        ChiudiChiamata(testo);
+    else
+        finestra_->Mostra(testo);
+}
+
+void Motore::ChiudiChiamata(const QString& testoAllarme)
+{
+    // Once per count; the alarm says how it went once that is known.
+    const quint64 conteggio = chiusuraDelConteggio_ = numeroConteggio_;
+    chiusura_->TerminaChiamata([this, testoAllarme, conteggio](const QString& perche) {
+        // With no link followed nobody else sees the call end.
+        if (perche.isEmpty() && attivo_ && numeroConteggio_ == conteggio && !(seguita_ && seguita_->Seguita()))
+            FermaContatore(TipoArresto::FineConnessione);
+        MostraOAttendi(testoAllarme + QLatin1Char('\n')
+                       + (perche.isEmpty() ? TestoChiamataChiusa : TestoChiamataNonChiusa + perche));
+    });
+}
+
+void Motore::MostraOAttendi(const QString& testo)
+{
+    if (finestra_->Aperta())
+        messaggioInAttesa_ = testo;
+    else
+        finestra_->Mostra(testo);
 }
 
 void Motore::RegistraScatto(bool primoScatto)
@@ -257,6 +283,8 @@ void Motore::Recupera(const Pendenti& recuperati)
 
 void Motore::TimerScatto_Timer()
 {
+    if (!messaggioInAttesa_.isEmpty() && !finestra_->Aperta())
+        finestra_->Mostra(std::exchange(messaggioInAttesa_, {}));
     if (attivo_) {
         AggiornaConteggio();
         return;

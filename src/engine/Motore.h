@@ -15,6 +15,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <array>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -34,6 +35,18 @@ public:
     virtual void Lascia() = 0;
 };
 
+// Ends the call being counted, when the user asked the cost cap to act.
+class ChiusuraChiamata {
+public:
+    virtual ~ChiusuraChiamata() = default;
+    // `esito` gets, later or at once, an empty text when the call was ended,
+    // else why it could not be; never after this object is gone.
+    virtual void TerminaChiamata(std::function<void(const QString& perche)> esito) = 0;
+};
+
+inline const QString TestoChiamataChiusa = QStringLiteral("La chiamata è stata chiusa.");
+inline const QString TestoChiamataNonChiusa = QStringLiteral("Impossibile chiudere la chiamata: ");
+
 class Motore {
 public:
     Motore(Impostazioni& imp, DatabaseScatti& db, FileLog& log, const Orologio& orologio, Interlocutore& messaggi,
@@ -45,6 +58,8 @@ public:
     // Where alarms are shown; none, no alarms.
     void ImpostaFinestraMessaggio(FinestraMessaggio* finestra) { finestra_ = finestra; }
     void ImpostaConnessioneSeguita(ConnessioneSeguita* seguita) { seguita_ = seguita; }
+    // What ends a call at the cost alarms when TrmAll is on; none, nothing.
+    void ImpostaChiusuraChiamata(ChiusuraChiamata* chiusura) { chiusura_ = chiusura; }
 
     // Day and bill totals from the database: at start-up and when the bill
     // window closes. On failure, the first error met.
@@ -54,6 +69,13 @@ public:
     // goes into the count's log record.
     void AvviaConteggio(const QString& nomeConnessione = {});
     bool FermaContatore(TipoArresto tipo);
+    // A name for the connection being counted that became known during the
+    // call; its record carries it.
+    void RinominaConnessione(const QString& nome)
+    {
+        if (attivo_)
+            nomeConnessione_ = nome;
+    }
     // One tick of the pulse timer.
     void TimerScatto_Timer();
     // Writes still pending after a failure (a pulse or a log record); tried at
@@ -83,6 +105,8 @@ private:
     void Suona(Suono s);
     void ControllaCosti();
     void MostraMessaggio(int n);
+    void ChiudiChiamata(const QString& testoAllarme);
+    void MostraOAttendi(const QString& testo);
 
     Impostazioni& imp_;
     DatabaseScatti& db_;
@@ -94,6 +118,11 @@ private:
     Allarmi allarmi_;
     FinestraMessaggio* finestra_ = nullptr;
     ConnessioneSeguita* seguita_ = nullptr;
+    ChiusuraChiamata* chiusura_ = nullptr;
+    // The count whose call is being ended, 0 none; and an alarm's text that
+    // waits for the window another alarm holds.
+    quint64 chiusuraDelConteggio_ = 0;
+    QString messaggioInAttesa_;
     AllarmiDati messaggioDato_{};
     QString nomeConnessione_;
 

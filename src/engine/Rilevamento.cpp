@@ -24,8 +24,34 @@ void Rilevamento::Lascia()
     nome_.clear();
     portante_ = false;
     senzaPortante_ = 0;
-    inizioComposizione_ = -1;
-    dormiente_ = false;
+    allestimento_ = {};
+}
+
+void Rilevamento::Segui(quint32 maniglia, const QString& nome)
+{
+    // The minute belongs to the link's own state, not to what detection
+    // looked at meanwhile: a few links at most are ever left so.
+    constexpr qsizetype MassimoLasciati = 16;
+    if (maniglia_ != 0 && allestimento_.dal >= 0) {
+        if (lasciati_.size() >= MassimoLasciati)
+            lasciati_.clear();
+        lasciati_.insert(maniglia_, allestimento_);
+    }
+    Lascia();
+    maniglia_ = maniglia;
+    nome_ = maniglia ? nome : QString();
+    allestimento_ = lasciati_.take(maniglia);
+}
+
+void Rilevamento::AggiornaNome(const QString& nome)
+{
+    // A name can come after the link (pppd's files, NetworkManager's answer):
+    // the count being made carries the latest.
+    if (nome.isEmpty() || nome == nome_)
+        return;
+    nome_ = nome;
+    if (motore_.ConteggioAttivo())
+        motore_.RinominaConnessione(nome_);
 }
 
 void Rilevamento::TornaInAttesa()
@@ -39,69 +65,78 @@ void Rilevamento::TimerControllo_Timer()
 {
     sorgente_.InterfacceNominate(imp_.IfcPtp);
     // A dormant link must not hide a call on another one: look again.
-    if (maniglia_ == 0 || (dormiente_ && !motore_.ConteggioAttivo())) {
+    bool cercata = false;
+    if (maniglia_ == 0 || (allestimento_.dormiente && !motore_.ConteggioAttivo())) {
         QString nome;
         const quint32 trovata = sorgente_.CercaConnessione(&nome);
-        if (trovata != maniglia_) {
-            Lascia();
-            maniglia_ = trovata;
-            nome_ = trovata ? nome : QString();
-        }
+        cercata = true;
+        if (trovata != maniglia_)
+            Segui(trovata, nome);
+        else if (trovata)
+            AggiornaNome(nome);
     }
     if (maniglia_ == 0)
         return;
     const StatoLink s = StatoConnessione(maniglia_);
+    if (!cercata && s != StatoLink::Disconnesso)
+        AggiornaNome(sorgente_.NomeConnessione(maniglia_));
 
-    if (motore_.ConteggioAttivo()) {
-        // A failed query or a single odd reading must not split a call: only
-        // a link gone, or seen without carrier on consecutive polls, ends it.
-        switch (s) {
-        case StatoLink::Disconnesso:
+    if (motore_.ConteggioAttivo())
+        DuranteIlConteggio(s);
+    else
+        InAttesa(s);
+}
+
+void Rilevamento::DuranteIlConteggio(StatoLink s)
+{
+    // A failed query or a single odd reading must not split a call: only a
+    // link gone, or seen without carrier on consecutive polls, ends it.
+    switch (s) {
+    case StatoLink::Disconnesso:
+        motore_.FermaContatore(TipoArresto::FineConnessione);
+        Lascia();
+        break;
+    case StatoLink::Composizione:
+        if (portante_ && ++senzaPortante_ >= ControlliSenzaPortante) {
             motore_.FermaContatore(TipoArresto::FineConnessione);
-            Lascia();
-            break;
-        case StatoLink::Composizione:
-            if (portante_ && ++senzaPortante_ >= ControlliSenzaPortante) {
-                motore_.FermaContatore(TipoArresto::FineConnessione);
-                // The link is still there: it is not a new call being set up.
-                portante_ = false;
-                senzaPortante_ = 0;
-                dormiente_ = true;
-            }
-            break;
-        case StatoLink::Ignoto:
+            // The link is still there: it is not a new call being set up.
+            portante_ = false;
             senzaPortante_ = 0;
-            break;
-        case StatoLink::Autenticazione:
-        case StatoLink::Connesso:
-            portante_ = true;
-            senzaPortante_ = 0;
-            break;
+            allestimento_ = {StatoLink::Composizione, orologio_.Secondi(), true};
         }
-        return;
+        break;
+    case StatoLink::Ignoto:
+        senzaPortante_ = 0;
+        break;
+    case StatoLink::Autenticazione:
+    case StatoLink::Connesso:
+        portante_ = true;
+        senzaPortante_ = 0;
+        break;
     }
+}
 
+void Rilevamento::InAttesa(StatoLink s)
+{
     senzaPortante_ = 0;
     switch (s) {
     case StatoLink::Composizione:
         portante_ = false;
-        Composizione();
+        InAllestimento(s);
         break;
     case StatoLink::Autenticazione:
         portante_ = true;
-        dormiente_ = false;
-        inizioComposizione_ = -1;
+        InAllestimento(s);
         break;
     case StatoLink::Connesso:
         portante_ = true;
-        dormiente_ = false;
-        inizioComposizione_ = -1;
+        allestimento_ = {};
         motore_.AvviaConteggio(nome_);
         break;
     case StatoLink::Ignoto:
         // A link already left idle stays so: one failed query must not show
         // it as a call being set up all over again.
-        if (dormiente_)
+        if (allestimento_.dormiente)
             break;
         [[fallthrough]];
     case StatoLink::Disconnesso:  // or the query failed: the call was given up
@@ -111,20 +146,20 @@ void Rilevamento::TimerControllo_Timer()
     }
 }
 
-void Rilevamento::Composizione()
+void Rilevamento::InAllestimento(StatoLink s)
 {
-    if (dormiente_)
-        return;
     const double adesso = orologio_.Secondi();
-    if (inizioComposizione_ < 0)
-        inizioComposizione_ = adesso;
-    if (adesso - inizioComposizione_ >= SecondiComposizioneMassima) {
+    if (s != allestimento_.stato)
+        allestimento_ = {s, adesso, false};
+    if (allestimento_.dormiente)
+        return;
+    if (adesso - allestimento_.dal >= SecondiComposizioneMassima) {
         // Set-up ends on a real line; a Linux link can stay so for ever.
-        dormiente_ = true;
+        allestimento_.dormiente = true;
         TornaInAttesa();
         return;
     }
-    if (vista_.TestoMostrato() != TestoConnessione) {
+    if (s == StatoLink::Composizione && vista_.TestoMostrato() != TestoConnessione) {
         if (!imp_.Wav[0].isEmpty() && imp_.SchedaAudio)
             suoni_.RiproduciSuono(imp_.Wav[0]);
         vista_.MostraTesto(TestoConnessione);

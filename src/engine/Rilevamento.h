@@ -5,6 +5,8 @@
 #include "engine/Motore.h"
 #include "engine/SorgenteConnessioni.h"
 
+#include <QHash>
+
 class Orologio;
 class Riproduttore;
 class VistaMotore;
@@ -12,7 +14,9 @@ struct Impostazioni;
 
 inline const QString TestoConnessione = QStringLiteral("Connessione... ");
 
-// A link without carrier for this long is not a call being set up any more.
+// A link in set-up (without carrier, or without an address when counting
+// waits for one) for this long in one state is not a call being set up any
+// more.
 inline constexpr double SecondiComposizioneMassima = 60;
 // Polls in a row a counted link must be seen without carrier to end its call.
 inline constexpr int ControlliSenzaPortante = 2;
@@ -35,8 +39,21 @@ public:
     void Lascia() override;
 
 private:
+    // The set-up of a link: the state it has been in since `dal` (monotonic
+    // seconds, negative when not in set-up), and whether it was given up as
+    // no call (dormant) until its state changes.
+    struct Allestimento {
+        StatoLink stato = StatoLink::Ignoto;
+        double dal = -1;
+        bool dormiente = false;
+    };
+
+    void Segui(quint32 maniglia, const QString& nome);
+    void AggiornaNome(const QString& nome);
+    void DuranteIlConteggio(StatoLink s);
+    void InAttesa(StatoLink s);
     void TornaInAttesa();
-    void Composizione();
+    void InAllestimento(StatoLink s);
 
     const Impostazioni& imp_;
     Motore& motore_;
@@ -51,10 +68,8 @@ private:
     // such a link can lose it and end a call.
     bool portante_ = false;
     int senzaPortante_ = 0;
-    // Monotonic seconds at which the link was first seen without carrier
-    // while idle; negative when it is not so.
-    double inizioComposizione_ = -1;
-    // Left without carrier past the limit, or after its call ended so: not a
-    // call in set-up until its state changes.
-    bool dormiente_ = false;
+    Allestimento allestimento_;
+    // Links left for a call on another one while in set-up or dormant: their
+    // minute goes on from where it was when they are followed again.
+    QHash<quint32, Allestimento> lasciati_;
 };

@@ -19,6 +19,11 @@ public:
     // is created anew, and its entry name. Handle 0 when there is none.
     virtual quint32 CercaConnessione(QString* nome) = 0;
     virtual StatoLink StatoConnessione(quint32 maniglia) = 0;
+    // The entry name of a link found before, as now known (a name may come
+    // after the link); empty when it is gone or no better name is known.
+    virtual QString NomeConnessione(quint32 maniglia) { (void)maniglia; return {}; }
+    // The network interface of a link found before; empty when unknown.
+    virtual QString Interfaccia(quint32 maniglia) { (void)maniglia; return {}; }
     // Interfaces the user names as calls besides those that are by nature.
     virtual void InterfacceNominate(const QStringList& nomi) { (void)nomi; }
 };

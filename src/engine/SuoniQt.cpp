@@ -1,27 +1,51 @@
 #include "engine/SuoniQt.h"
 
-#include <QAudioDevice>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#include <QUrl>
+#include <QLibrary>
 
-SuoniQt::SuoniQt() = default;
+SuoniQt::SuoniQt(QStringList moduli) : moduli_(std::move(moduli)) {}
 SuoniQt::~SuoniQt() = default;
+
+QStringList SuoniQt::PercorsiModulo()
+{
+    const QDir programma(QCoreApplication::applicationDirPath());
+    return {programma.filePath(QStringLiteral(VELATRIX_NOME_MODULO_SUONI)),
+            programma.filePath(QStringLiteral(VELATRIX_MODULI_DA_PROGRAMMA "/" VELATRIX_NOME_MODULO_SUONI))};
+}
+
+Riproduttore* SuoniQt::Modulo() const
+{
+    if (caricato_)
+        return modulo_.get();
+    caricato_ = true;  // one try: a module that failed once stays silence
+    using Crea = Riproduttore* (*)();
+    for (const QString& percorso : moduli_) {
+        if (!QFileInfo(percorso).isFile())
+            continue;
+        // Never unloaded: the player it made lives until the program ends.
+        QLibrary libreria(percorso);
+        if (const auto crea = reinterpret_cast<Crea>(libreria.resolve("VelatrixCreaRiproduttore"))) {
+            modulo_.reset(crea());
+            break;
+        }
+        qWarning("Velatrix: modulo dei suoni non caricato: %s", qPrintable(libreria.errorString()));
+    }
+    return modulo_.get();
+}
 
 int SuoniQt::NumeroDispositivi() const
 {
-    return int(QMediaDevices::audioOutputs().size());
+    const Riproduttore* modulo = Modulo();
+    return modulo ? modulo->NumeroDispositivi() : 0;
 }
 
 void SuoniQt::RiproduciSuono(const QString& file)
 {
-    if (!QFileInfo(file).isFile() || NumeroDispositivi() == 0)
+    // A file that is not there needs no device.
+    if (!QFileInfo(file).isFile())
         return;
-    // Created on first use, so a program that never plays opens no device.
-    if (!effetto_)
-        effetto_ = std::make_unique<QSoundEffect>();
-    effetto_->stop();  // a new sound replaces the one playing
-    effetto_->setSource(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()));
-    effetto_->play();
+    if (Riproduttore* modulo = Modulo())
+        modulo->RiproduciSuono(file);
 }

@@ -1,8 +1,9 @@
 #include "EsportazioneLog.h"
 
+#include "common/FileIntero.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -17,25 +18,6 @@ QString Assoluto(const QString& percorso)
     // A missing file in an existing folder: resolve the folder.
     const QString cartella = QFileInfo(info.absolutePath()).canonicalFilePath();
     return cartella.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : cartella + QLatin1Char('/') + info.fileName();
-}
-
-bool Scrivi(QSaveFile& file, const QByteArray& dati)
-{
-    qint64 fatto = 0;
-    while (fatto < dati.size()) {
-        const qint64 n = file.write(dati.constData() + fatto, dati.size() - fatto);
-        if (n <= 0)
-            return false;
-        fatto += n;
-    }
-    return true;
-}
-
-bool Fallito(QString* motivo, const QString& percorso, const QString& causa)
-{
-    if (motivo)
-        *motivo = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(percorso), causa);
-    return false;
 }
 
 } // namespace
@@ -54,15 +36,14 @@ bool EsportaLog(const QString& log, const QString& destinazione, TipoEsportazion
             *motivo = lettore.Errore();
         return false;
     }
-    QSaveFile file(destinazione);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return Fallito(motivo, destinazione, file.errorString());
+    FileIntero file(destinazione);
     const auto annulla = [&] {
-        const QString causa = file.error() != QFileDevice::NoError ? file.errorString()
-                                                                    : QStringLiteral("scrittura incompleta");
-        file.cancelWriting();
-        return Fallito(motivo, destinazione, causa);
+        if (motivo)
+            *motivo = file.Errore();
+        return false;
     };
+    if (!file.Apri())
+        return annulla();
 
     QByteArray attesa = IntestazioneEsportazione(tipo);
     attesa.reserve(BloccoScrittura + 4096);
@@ -71,7 +52,7 @@ bool EsportaLog(const QString& log, const QString& destinazione, TipoEsportazion
     while (const char* byte = lettore.ProssimoByte()) {
         scrittore.Aggiungi(byte, attesa);
         if (attesa.size() >= BloccoScrittura) {
-            if (!Scrivi(file, attesa))
+            if (!file.Scrivi(attesa))
                 return annulla();
             // Emptied, not freed: the next block fills the same memory.
             attesa.resize(0);
@@ -79,21 +60,21 @@ bool EsportaLog(const QString& log, const QString& destinazione, TipoEsportazion
         if (avanzamento)
             avanzamento(lettore.Posizione(), totale);
         if (annullato && annullato()) {
-            file.cancelWriting();
+            file.Annulla();
             if (motivo)
                 motivo->clear();
             return false;
         }
     }
     if (!lettore.Errore().isEmpty()) {
-        file.cancelWriting();
+        file.Annulla();
         if (motivo)
             *motivo = lettore.Errore();
         return false;
     }
-    if (!Scrivi(file, attesa))
+    if (!file.Scrivi(attesa))
         return annulla();
-    if (!file.commit())
-        return Fallito(motivo, destinazione, file.errorString());
+    if (!file.Conferma())
+        return annulla();
     return true;
 }

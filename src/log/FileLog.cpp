@@ -1,8 +1,9 @@
 #include "FileLog.h"
 
+#include "common/FileIntero.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -67,27 +68,11 @@ void SincronizzaCartella(const QString& percorsoFile)
     }
 }
 
-qint64 CopiaFallita(QString* motivo, QSaveFile& copia)
+qint64 CopiaFallita(QString* motivo, const FileIntero& copia)
 {
-    const QString causa = copia.error() != QFileDevice::NoError ? copia.errorString()
-                                                                 : QStringLiteral("scrittura incompleta");
-    copia.cancelWriting();
-    Fallito(motivo, copia.fileName(), causa);
+    if (motivo)
+        *motivo = copia.Errore();
     return -1;
-}
-
-// Unbuffered, so that a short write shows here and not as a commit that
-// seems to succeed; the second try of the rest fetches the reason.
-bool ScriviInCopia(QSaveFile& copia, const QByteArray& dati)
-{
-    qint64 fatto = 0;
-    while (fatto < dati.size()) {
-        const qint64 n = copia.write(dati.constData() + fatto, dati.size() - fatto);
-        if (n <= 0)
-            return false;
-        fatto += n;
-    }
-    return true;
 }
 
 } // namespace
@@ -100,15 +85,23 @@ qint64 FileLog::NumeroRecord() const
 
 std::optional<RecordLog> FileLog::LeggiRecord(qint64 n) const
 {
+    const auto byte = ByteRecord(n);
+    if (!byte)
+        return std::nullopt;
+    return DecodificaRecordLog(byte->constData());
+}
+
+std::optional<QByteArray> FileLog::ByteRecord(qint64 n) const
+{
     if (n < 1)
         return std::nullopt;
     QFile f(percorso_);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || f.size() / L < n || !f.seek((n - 1) * L))
         return std::nullopt;
-    char byte[L];
-    if (f.read(byte, L) != L)
+    QByteArray byte = f.read(L);
+    if (byte.size() != L)
         return std::nullopt;
-    return DecodificaRecordLog(byte);
+    return byte;
 }
 
 bool FileLog::Aggiungi(const RecordLog& record, QString* motivo)
@@ -249,14 +242,14 @@ qint64 ScriviCopiaFiltrata(const QString& sorgente, const QString& destinazione,
             *motivo = lettore.Errore();
         return -1;
     }
-    QSaveFile copia(destinazione);
-    if (!copia.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    FileIntero copia(destinazione);
+    if (!copia.Apri())
         return CopiaFallita(motivo, copia);
 
     QByteArray attesa;
     attesa.reserve(RecordPerScrittura * L);
     const auto svuota = [&] {
-        const bool ok = ScriviInCopia(copia, attesa);
+        const bool ok = copia.Scrivi(attesa);
         attesa.resize(0);   // keeps its memory for the next block
         return ok;
     };
@@ -275,33 +268,29 @@ qint64 ScriviCopiaFiltrata(const QString& sorgente, const QString& destinazione,
             avanzamento(lettore.Posizione(), totale);
     }
     if (!lettore.Errore().isEmpty()) {
-        copia.cancelWriting();
+        copia.Annulla();
         if (motivo)
             *motivo = lettore.Errore();
         return -1;
     }
     if (!scritto || !svuota())
         return CopiaFallita(motivo, copia);
-    if (!copia.commit()) {
-        Fallito(motivo, destinazione, copia.errorString());
-        return -1;
-    }
+    if (!copia.Conferma())
+        return CopiaFallita(motivo, copia);
     return scritti;
 }
 
 qint64 ScriviCopia(const QString& destinazione, const std::vector<RecordLog>& records, QString* motivo)
 {
-    QSaveFile copia(destinazione);
-    if (!copia.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    FileIntero copia(destinazione);
+    if (!copia.Apri())
         return CopiaFallita(motivo, copia);
     QByteArray dati(qsizetype(records.size()) * L, Qt::Uninitialized);
     for (size_t i = 0; i < records.size(); ++i)
         CodificaRecordLog(records[i], dati.data() + qsizetype(i) * L);
-    if (!ScriviInCopia(copia, dati))
+    if (!copia.Scrivi(dati))
         return CopiaFallita(motivo, copia);
-    if (!copia.commit()) {
-        Fallito(motivo, destinazione, copia.errorString());
-        return -1;
-    }
+    if (!copia.Conferma())
+        return CopiaFallita(motivo, copia);
     return qint64(records.size());
 }

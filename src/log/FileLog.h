@@ -21,6 +21,8 @@ public:
     qint64 NumeroRecord() const;
     // Nothing when n is out of range or the file cannot be read.
     std::optional<RecordLog> LeggiRecord(qint64 n) const;
+    // Record n as stored.
+    std::optional<QByteArray> ByteRecord(qint64 n) const;
 
     // Writes the record after the last whole one (over a partial tail) and
     // has it on disk before returning. On failure the file keeps its whole

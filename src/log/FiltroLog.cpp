@@ -186,16 +186,18 @@ bool LimitiFiltro::CorrispondeNome(const QString& connessione) const
 
 bool LimitiFiltro::Corrisponde(const RecordLog& r) const
 {
-    const auto istante = [](const QDateTime& t) {
-        return t.isValid() ? Istante{true, t.date().toJulianDay(), t.time().msecsSinceStartOfDay() / 1000} : Istante{};
+    const auto istante = [&](bool inizio) {
+        const TempiRecord t = r.Tempi();
+        const GiornoESecondo& g = inizio ? t.inizio : t.fine;
+        return t.valido ? Istante{true, g.giorno, g.secondo} : Istante{};
     };
     switch (campo_) {
     case CampoLog::DataInizio:
     case CampoLog::OraInizio:
-        return CorrispondeIstante(istante(r.Inizio));
+        return CorrispondeIstante(istante(true));
     case CampoLog::DataFine:
     case CampoLog::OraFine:
-        return CorrispondeIstante(istante(r.Fine()));
+        return CorrispondeIstante(istante(false));
     case CampoLog::Durata:
         return CorrispondeNumero(r.Durata);
     case CampoLog::Scatti:
@@ -217,7 +219,7 @@ bool LimitiFiltro::Corrisponde(const char* byte, CalendarioLocale& calendario) c
     case CampoLog::OraFine: {
         const TempiRecord t = calendario.Tempi(byte);
         const bool inizio = campo_ == CampoLog::DataInizio || campo_ == CampoLog::OraInizio;
-        if (!t.valido || (!inizio && !t.fineValida))
+        if (!t.valido)
             return false;
         const GiornoESecondo& g = inizio ? t.inizio : t.fine;
         return CorrispondeIstante({true, g.giorno, g.secondo});

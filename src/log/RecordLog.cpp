@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <ctime>
 #include <limits>
 
 namespace {
@@ -132,16 +133,62 @@ namespace {
 // back) is read by the C library with the offset of whatever it converted
 // last. Converting the moment half a day earlier first makes that the offset
 // in force before the change, so such a time always reads as its first
-// occurrence, as it does in a log read in order.
+// occurrence, as it does in a log read in order. A time the clock skips is
+// kept as stored, at the offset of the day before.
 QDateTime Istante(const GiornoESecondo& g)
 {
-    const QDate d = QDate::fromJulianDay(g.giorno);
+    const QDate d = g.Data();
+    const QTime t = g.Ora();
     const QDateTime prima = g.secondo >= SecondiGiorno / 2
         ? QDateTime(d, QTime::fromMSecsSinceStartOfDay((g.secondo - SecondiGiorno / 2) * 1000))
         : QDateTime(d.addDays(-1), QTime::fromMSecsSinceStartOfDay((g.secondo + SecondiGiorno / 2) * 1000));
+    const QDateTime istante(d, t);
+    if (istante.isValid() && istante.date() == d && istante.time() == t)
+        return istante;
+    const QDateTime giornoPrima(d.addDays(-1), t);
+    const QDateTime fisso(d, t, Qt::OffsetFromUTC, giornoPrima.isValid() ? giornoPrima.offsetFromUtc() : 0);
     Q_UNUSED(prima);
-    return QDateTime(d, QTime::fromMSecsSinceStartOfDay(g.secondo * 1000));
+    return fisso.isValid() ? fisso : QDateTime(d, t, Qt::UTC);
 }
+
+constexpr qint64 GiornoEpoca = 2440588;   // 1/1/1970
+
+// The local clock's offset from UTC at an instant, as Qt's local time takes
+// it from the C library.
+std::optional<qint64> ScartoA(qint64 secondiUtc)
+{
+    const time_t t = time_t(secondiUtc);
+    tm locale{};
+    if (!localtime_r(&t, &locale))
+        return std::nullopt;
+    return qint64(locale.tm_gmtoff);
+}
+
+} // namespace
+
+GiornoESecondo FineMostrata(const GiornoESecondo& inizio, qint32 durata)
+{
+    // Wall-clock seconds counted as if the clock were UTC.
+    const qint64 muro = (inizio.giorno - GiornoEpoca) * SecondiGiorno + inizio.secondo;
+    qint64 fine = muro + durata;
+    // The offsets a day either side: the start reads under each that gives
+    // it back, the earliest first.
+    std::optional<qint64> scarto;
+    for (const qint64 lato : {-SecondiGiorno, SecondiGiorno}) {
+        const std::optional<qint64> s = ScartoA(muro + lato);
+        if (s && ScartoA(muro - *s) == s && (!scarto || *s > *scarto))
+            scarto = s;
+    }
+    if (scarto) {
+        const qint64 utc = muro - *scarto + durata;
+        if (const std::optional<qint64> s = ScartoA(utc); s && utc + *s >= muro)
+            fine = utc + *s;
+    }
+    const qint64 giorni = DivisioneInGiu(fine, SecondiGiorno);
+    return {GiornoEpoca + giorni, int(fine - giorni * SecondiGiorno)};
+}
+
+namespace {
 
 GiornoESecondo Parti(const QDateTime& istante)
 {
@@ -150,47 +197,42 @@ GiornoESecondo Parti(const QDateTime& istante)
 
 } // namespace
 
+TempiRecord RecordLog::Tempi() const
+{
+    if (!Inizio.isValid())
+        return {};
+    const GiornoESecondo inizio = Parti(Inizio);
+    return {true, inizio, FineMostrata(inizio, Durata)};
+}
+
 QDateTime DaDataSeriale(double giorni)
 {
     const std::optional<GiornoESecondo> g = DaDataSerialeGrezza(giorni);
     return g ? Istante(*g) : QDateTime();
 }
 
-qint64 CalendarioLocale::Secondi(qint64 mezzaGiornata)
-{
-    auto trovato = secondi_.find(mezzaGiornata);
-    if (trovato == secondi_.end()) {
-        const QDateTime t(QDate::fromJulianDay(DivisioneInGiu(mezzaGiornata, 2)),
-                          QTime(mezzaGiornata - 2 * DivisioneInGiu(mezzaGiornata, 2) == 0 ? 0 : 12, 0));
-        trovato = secondi_.emplace(mezzaGiornata, t.isValid() ? t.toSecsSinceEpoch() : NonValido).first;
-    }
-    return trovato->second;
-}
-
 std::optional<qint64> CalendarioLocale::Scarto(qint64 giorno)
 {
-    if (giorno == ultimoGiorno_)
-        return ultimoScarto_;
+    // Records go in order: the start's day and the end's are nearly always
+    // one of the last two asked.
+    for (const Ricordo& r : ricordi_)
+        if (r.giorno == giorno)
+            return r.scarto;
     auto trovato = scarti_.find(giorno);
     if (trovato == scarti_.end()) {
-        // From noon of the day before to noon of the day after, in steps of
-        // half a day: the same offset at every step when no change falls in
-        // between (zones never change twice in half a day), and neither
-        // midnight is a time that occurs twice.
-        std::optional<qint64> scarto;
-        const qint64 primo = Secondi(2 * giorno - 1);
-        bool costante = primo != NonValido;
-        for (qint64 k = 1; costante && k <= 4; ++k) {
-            const qint64 t = Secondi(2 * giorno - 1 + k);
-            costante = t != NonValido && t - primo == k * (SecondiGiorno / 2);
-        }
-        if (costante)
-            scarto = (giorno - QDate(1970, 1, 1).toJulianDay()) * SecondiGiorno - Secondi(2 * giorno);
-        trovato = scarti_.emplace(giorno, scarto).first;
+        // The offset from a day before the day's midnight (taken as UTC) to
+        // two days after it: the same at both ends and at noon covers the
+        // whole day in any zone, as no zone changes its offset twice within
+        // a day and a half.
+        const qint64 mezzanotte = (giorno - GiornoEpoca) * SecondiGiorno;
+        const std::optional<qint64> prima = ScartoA(mezzanotte - SecondiGiorno);
+        const bool costante = prima && ScartoA(mezzanotte + SecondiGiorno / 2) == prima
+            && ScartoA(mezzanotte + 2 * SecondiGiorno) == prima;
+        trovato = scarti_.emplace(giorno, costante ? prima : std::nullopt).first;
     }
-    ultimoGiorno_ = giorno;
-    ultimoScarto_ = trovato->second;
-    return ultimoScarto_;
+    ricordi_[1] = ricordi_[0];
+    ricordi_[0] = {giorno, trovato->second};
+    return trovato->second;
 }
 
 TempiRecord CalendarioLocale::Tempi(const char* byte)
@@ -204,13 +246,9 @@ TempiRecord CalendarioLocale::Tempi(const char* byte)
         const qint64 giorni = DivisioneInGiu(fine, SecondiGiorno);
         const GiornoESecondo g{inizio->giorno + giorni, int(fine - giorni * SecondiGiorno)};
         if (Scarto(g.giorno) == scarto)
-            return {true, true, *inizio, g};
+            return {true, *inizio, g};
     }
-    const QDateTime i = Istante(*inizio);
-    if (!i.isValid())
-        return {};
-    const QDateTime f = i.addSecs(durata);
-    return {true, f.isValid(), Parti(i), f.isValid() ? Parti(f) : GiornoESecondo{}};
+    return {true, *inizio, FineMostrata(*inizio, durata)};
 }
 
 qint32 DurataInSecondi(float secondi)

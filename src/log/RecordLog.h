@@ -18,8 +18,33 @@
 inline constexpr int LunghezzaRecordLog = 74;
 inline constexpr int LunghezzaConnessione = 50;
 
+// A wall clock as a Julian day and a second of that day.
+struct GiornoESecondo {
+    qint64 giorno = 0;
+    int secondo = 0;
+    QDate Data() const { return QDate::fromJulianDay(giorno); }
+    QTime Ora() const { return QTime::fromMSecsSinceStartOfDay(secondo * 1000); }
+};
+
+// Start and end of a record as the log shows them.
+struct TempiRecord {
+    bool valido = false;       // false when the record holds no date
+    GiornoESecondo inizio, fine;
+};
+
+// The end shown for a call started at `inizio` on the wall clock: the start
+// plus the duration, on the clock as it went (a change of summer time during
+// the call moves it). A start the clock shows twice (the hour repeated when
+// summer time ends) is taken as its first occurrence, unless that would show
+// the end before the start; a start the clock skipped (written under another
+// zone) simply adds the duration.
+GiornoESecondo FineMostrata(const GiornoESecondo& inizio, qint32 durata);
+
 struct RecordLog {
-    QDateTime Inizio;          // local wall clock, whole seconds; invalid when the file holds no date
+    // Local wall clock, whole seconds; invalid when the file holds no date. A
+    // time the local clock skips is kept at the offset before the skip, so its
+    // date and time are still the stored ones.
+    QDateTime Inizio;
     qint32 Durata = 0;         // seconds
     qint32 Scatti = 0;
     double Importo = 0;
@@ -27,8 +52,8 @@ struct RecordLog {
 
     // The name without the padding (only blanks are removed).
     QString ConnessioneSenzaSpazi() const;
-    // The end is never stored.
-    QDateTime Fine() const { return Inizio.addSecs(Durata); }
+    // Start and end as shown; the end is never stored.
+    TempiRecord Tempi() const;
 };
 
 // Writes exactly LunghezzaRecordLog bytes.
@@ -59,37 +84,26 @@ double DataSeriale(const QDateTime& istante);
 // Local date-time to the nearest second; invalid for what is not a date
 // between the years 100 and 9999 (NaN, infinities, damaged bytes).
 QDateTime DaDataSeriale(double giorni);
-// The same wall clock as a Julian day and a second of that day.
-struct GiornoESecondo {
-    qint64 giorno = 0;
-    int secondo = 0;
-};
 std::optional<GiornoESecondo> DaDataSerialeGrezza(double giorni);
 
-// Start and end of a record as its decoded form gives them (Inizio and
-// Fine()), without building a QDateTime for the usual record: on a day whose
-// offset from UTC stays the same all day (asked of QDateTime once per day and
+// Start and end of a record as its decoded form gives them (Tempi()),
+// without building a QDateTime for the usual record: on a day whose offset
+// from UTC stays the same all day (asked of QDateTime once per day and
 // remembered) the end is plain arithmetic; a day with a change of offset goes
-// through QDateTime as the decoded record does.
-struct TempiRecord {
-    bool valido = false;       // false when the record holds no date
-    bool fineValida = false;
-    GiornoESecondo inizio, fine;
-};
+// through FineMostrata.
 class CalendarioLocale {
 public:
     TempiRecord Tempi(const char* byte);
 
 private:
     std::optional<qint64> Scarto(qint64 giorno);
-    // Seconds since the epoch of midnight (even) or noon (odd) of a day.
-    qint64 Secondi(qint64 mezzaGiornata);
-    static constexpr qint64 NonValido = std::numeric_limits<qint64>::min();
 
+    struct Ricordo {
+        qint64 giorno = std::numeric_limits<qint64>::min();
+        std::optional<qint64> scarto;
+    };
+    Ricordo ricordi_[2];
     std::unordered_map<qint64, std::optional<qint64>> scarti_;
-    std::unordered_map<qint64, qint64> secondi_;
-    qint64 ultimoGiorno_ = std::numeric_limits<qint64>::min();
-    std::optional<qint64> ultimoScarto_;
 };
 
 // Elapsed seconds of a count as stored: nearest whole second (59.4 -> 59,

@@ -16,10 +16,10 @@ constexpr int Larghezze[7] = {11, 12, 12, 12, 12, 8, 11};
 
 QStringList DateEOre(const RecordLog& r, const FormatiLog& f)
 {
-    if (!r.Inizio.isValid())
+    const TempiRecord t = r.Tempi();
+    if (!t.valido)
         return {QString(), QString(), QString(), QString()};
-    const QDateTime fine = r.Fine();
-    return {f.Data(r.Inizio.date()), f.Ora(r.Inizio.time()), f.Data(fine.date()), f.Ora(fine.time())};
+    return {f.Data(t.inizio.Data()), f.Ora(t.inizio.Ora()), f.Data(t.fine.Data()), f.Ora(t.fine.Ora())};
 }
 
 QString FormatoOra(const QLocale& locale)
@@ -104,8 +104,12 @@ char* Cifre(int v, int larghezza, char* d)
     return d + (fine - buf);
 }
 
-char* Componi(const std::vector<FormatiLog::Pezzo>& pezzi, int anno, int mese, int giorno, int secondo, char* d)
+// `posizioni`, when given, receives where the minutes and the seconds were
+// written, or -1 for a field that is not there or not two digits.
+char* Componi(const std::vector<FormatiLog::Pezzo>& pezzi, int anno, int mese, int giorno, int secondo, char* d,
+              int* posizioni = nullptr)
 {
+    char* const inizio = d;
     const int ora = secondo / 3600;
     // With AM/PM "h" counts 12, 1 ... 11; "H" always counts to 23.
     bool dodici = false;
@@ -132,6 +136,8 @@ char* Componi(const std::vector<FormatiLog::Pezzo>& pezzi, int anno, int mese, i
         case 'm': v = secondo / 60 % 60; break;
         case 's': v = secondo % 60; break;
         }
+        if (posizioni && (p.lettera == 'm' || p.lettera == 's'))
+            posizioni[p.lettera == 's'] = p.larghezza == 2 && posizioni[p.lettera == 's'] == -1 ? int(d - inizio) : -2;
         d = Cifre(v, p.larghezza, d);
     }
     return d;
@@ -159,6 +165,17 @@ char* FormatiLog::ScriviOra(int secondo, char* dest) const
     if (!pezziOra_ || secondo < 0 || secondo >= 86400)
         return nullptr;
     return Componi(*pezziOra_, 0, 0, 0, secondo, dest);
+}
+
+char* FormatiLog::ScriviModelloOra(int ora, char* dest, int& minuti, int& secondi) const
+{
+    int posizioni[2] = {-1, -1};
+    if (!pezziOra_ || ora < 0 || ora > 23)
+        return nullptr;
+    char* fine = Componi(*pezziOra_, 0, 0, 0, ora * 3600, dest, posizioni);
+    minuti = posizioni[0];
+    secondi = posizioni[1];
+    return minuti >= 0 && secondi >= 0 ? fine : nullptr;
 }
 
 QString FormatiLog::Data(const QDate& data) const
@@ -220,11 +237,39 @@ QStringList CampioniColonnaLog(int colonna, const QLocale& locale)
     return c;
 }
 
+namespace {
+
+// Characters, not UTF-16 units: a digit outside the basic plane is one.
+qsizetype Caratteri(QStringView testo)
+{
+    qsizetype n = testo.size();
+    for (const QChar c : testo)
+        n -= c.isLowSurrogate();
+    return n;
+}
+
+} // namespace
+
 QString AllineaADestra(const QString& testo, int larghezza)
 {
-    if (testo.size() >= larghezza)
-        return testo.right(larghezza);
-    return QString(larghezza - testo.size(), QLatin1Char(' ')) + testo;
+    qsizetype n = Caratteri(testo);
+    if (n <= larghezza)
+        return QString(larghezza - n, QLatin1Char(' ')) + testo;
+    qsizetype da = 0;
+    for (; n > larghezza; --n)
+        da += testo.at(da).isHighSurrogate() && da + 1 < testo.size() && testo.at(da + 1).isLowSurrogate() ? 2 : 1;
+    return testo.mid(da);
+}
+
+QString AllineaASinistra(const QString& testo, int larghezza)
+{
+    qsizetype n = Caratteri(testo);
+    if (n <= larghezza)
+        return testo + QString(larghezza - n, QLatin1Char(' '));
+    qsizetype fine = testo.size();
+    for (; n > larghezza; --n)
+        fine -= testo.at(fine - 1).isLowSurrogate() && fine > 1 && testo.at(fine - 2).isHighSurrogate() ? 2 : 1;
+    return testo.left(fine);
 }
 
 QByteArray IntestazioneEsportazione(TipoEsportazione tipo)
@@ -232,7 +277,7 @@ QByteArray IntestazioneEsportazione(TipoEsportazione tipo)
     if (tipo == TipoEsportazione::Tabulazione)
         return IntestazioniLog().join(Tab).toUtf8() + FineRiga;
     const QString riga = QStringLiteral("Data Inizio  Ora Inizio   Data Fine    Ora Fine      Durata  Scatti    Importo  ") +
-                         QStringLiteral("Connessione").leftJustified(LunghezzaConnessione, QLatin1Char(' '));
+                         AllineaASinistra(QStringLiteral("Connessione"), LunghezzaConnessione);
     return riga.toUtf8() + FineRiga;
 }
 
@@ -262,7 +307,7 @@ QByteArray RigaEsportazione(const RecordLog& r, TipoEsportazione tipo, const For
     } else {
         for (int i = 0; i < 7; ++i)
             riga += AllineaADestra(campi.at(i), Larghezze[i]);
-        riga += QStringLiteral("  ") + nome.leftJustified(LunghezzaConnessione, QLatin1Char(' '), true);
+        riga += QStringLiteral("  ") + AllineaASinistra(nome, LunghezzaConnessione);
     }
     return riga.toUtf8() + FineRiga;
 }
@@ -291,15 +336,12 @@ std::vector<RigaLog> RichiediRigheLog(const SorgenteRecordLog& sorgente, qint64 
 
 namespace {
 
-// UTF-16 units of a UTF-8 text: what QString::size() would say.
-qsizetype Unita(const char* t, qsizetype n)
+// Characters of a UTF-8 text: its bytes that start one.
+qsizetype CaratteriUtf8(const char* t, qsizetype n)
 {
     qsizetype u = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const auto b = static_cast<unsigned char>(t[i]);
-        u += (b & 0xC0) != 0x80;
-        u += b >= 0xF0;
-    }
+    for (qsizetype i = 0; i < n; ++i)
+        u += (static_cast<unsigned char>(t[i]) & 0xC0) != 0x80;
     return u;
 }
 
@@ -308,6 +350,7 @@ qsizetype Unita(const char* t, qsizetype n)
 ScrittoreRigheLog::ScrittoreRigheLog(TipoEsportazione tipo, const QLocale& locale)
     : tipo_(tipo), formati_(locale), meno_(locale.negativeSign().toUtf8())
 {
+    caratteriMeno_ = int(CaratteriUtf8(meno_.constData(), meno_.size()));
     for (int b = 0; b < 256; ++b) {
         // Control bytes as '?', as RigaEsportazione writes them.
         const bool controllo = b < 0x20 || b == 0x7F;
@@ -317,36 +360,78 @@ ScrittoreRigheLog::ScrittoreRigheLog(TipoEsportazione tipo, const QLocale& local
         std::memcpy(ansi_[b], u.constData(), size_t(u.size()));
         spazio_[b] = QChar::isSpace(c);
     }
+    // Every hour's form, when minutes and seconds are two digits wherever it
+    // puts them (the usual case, AM/PM included).
+    orePerModello_ = true;
+    for (int h = 0; h < 24 && orePerModello_; ++h) {
+        ModelloOra& o = ore_[h];
+        const char* fine = formati_.ScriviModelloOra(h, o.modello.testo, o.minuti, o.secondi);
+        orePerModello_ = fine != nullptr;
+        if (fine) {
+            o.modello.byte = int(fine - o.modello.testo);
+            o.modello.caratteri = int(CaratteriUtf8(o.modello.testo, o.modello.byte));
+        }
+    }
 }
 
-ScrittoreRigheLog::Campo ScrittoreRigheLog::Data(qint64 giorno, char* spazio)
+namespace {
+
+bool Riempi(ScrittoreRigheLog::Testo& t, const char* testo, qsizetype byte)
 {
-    const QDate d = QDate::fromJulianDay(giorno);
-    if (const char* fine = formati_.ScriviData(d, spazio))
-        return {spazio, fine - spazio};
-    auto t = dateLocale_.find(giorno);
-    if (t == dateLocale_.end())
-        t = dateLocale_.emplace(giorno, formati_.Data(d).toUtf8()).first;
-    return {t->second.constData(), t->second.size()};
+    if (byte > FormatiLog::MassimoTesto)
+        return false;
+    std::memcpy(t.testo, testo, size_t(byte));
+    t.byte = int(byte);
+    t.caratteri = int(CaratteriUtf8(testo, byte));
+    return true;
 }
 
-ScrittoreRigheLog::Campo ScrittoreRigheLog::Ora(int secondo, char* spazio)
+} // namespace
+
+bool ScrittoreRigheLog::Data(qint64 giorno, DataDelGiorno& posto, Campo& campo)
 {
-    if (const char* fine = formati_.ScriviOra(secondo, spazio))
-        return {spazio, fine - spazio};
+    // Calls go in order, so the day is nearly always the one before.
+    if (posto.giorno != giorno) {
+        const DataDelGiorno& altro = &posto == &giorni_[0] ? giorni_[1] : giorni_[0];
+        if (altro.giorno == giorno) {
+            posto = altro;
+        } else {
+            posto.giorno = giorno;
+            posto.data.byte = -1;
+            const QDate d = QDate::fromJulianDay(giorno);
+            char testo[FormatiLog::MassimoTesto];
+            if (const char* fine = formati_.ScriviData(d, testo))
+                Riempi(posto.data, testo, fine - testo);
+            else if (const QByteArray t = formati_.Data(d).toUtf8(); !t.isEmpty())
+                Riempi(posto.data, t.constData(), t.size());
+        }
+    }
+    campo = {posto.data.testo, posto.data.byte, posto.data.caratteri};
+    return posto.data.byte >= 0;
+}
+
+bool ScrittoreRigheLog::Ora(int secondo, char* spazio, Campo& campo)
+{
+    if (orePerModello_) {
+        const ModelloOra& o = ore_[secondo / 3600];
+        std::memcpy(spazio, o.modello.testo, size_t(std::max(o.modello.byte, Lettura)));
+        const int m = secondo / 60 % 60, s = secondo % 60;
+        spazio[o.minuti] = char('0' + m / 10);
+        spazio[o.minuti + 1] = char('0' + m % 10);
+        spazio[o.secondi] = char('0' + s / 10);
+        spazio[o.secondi + 1] = char('0' + s % 10);
+        campo = {spazio, o.modello.byte, o.modello.caratteri};
+        return true;
+    }
     auto t = oreLocale_.find(secondo);
     if (t == oreLocale_.end())
         t = oreLocale_.emplace(secondo, formati_.Ora(QTime::fromMSecsSinceStartOfDay(secondo * 1000)).toUtf8()).first;
-    return {t->second.constData(), t->second.size()};
-}
-
-void ScrittoreRigheLog::Riserva(QByteArray& uscita, qsizetype quanto)
-{
-    // Grown by doubling and never shrunk, so a long export allocates a few
-    // times in all.
-    const qsizetype serve = uscita.size() + quanto;
-    if (serve > uscita.capacity())
-        uscita.reserve(std::max(serve, 2 * uscita.capacity()));
+    const qsizetype n = t->second.size();
+    if (n > FormatiLog::MassimoTesto)
+        return false;
+    std::memcpy(spazio, t->second.constData(), size_t(n));
+    campo = {spazio, int(n), int(CaratteriUtf8(spazio, n))};
+    return true;
 }
 
 // The helpers below are the export's inner loop: inline, and only called here.
@@ -360,14 +445,17 @@ inline char* ScrittoreRigheLog::Segno(char* d) const
 inline ScrittoreRigheLog::Campo ScrittoreRigheLog::Scatti(qint64 s, char* spazio) const
 {
     char* fine = s < 0 ? Segno(spazio) : spazio;
-    return {spazio, std::to_chars(fine, fine + 12, s < 0 ? -s : s).ptr - spazio};
+    const int n = int(std::to_chars(fine, fine + 12, s < 0 ? -s : s).ptr - spazio);
+    return {spazio, n, s < 0 ? n - int(meno_.size()) + caratteriMeno_ : n};
 }
 
 // Out of the way of the common case.
 ScrittoreRigheLog::Campo ScrittoreRigheLog::ImportoEnorme(double x)
 {
     importoLento_ = FormattaNumero(x, QStringLiteral("0"), formati_.Locale()).toUtf8();
-    return {importoLento_.constData(), importoLento_.size()};
+    importoLento_.reserve(importoLento_.size() + Lettura);
+    return {importoLento_.constData(), int(importoLento_.size()),
+            int(CaratteriUtf8(importoLento_.constData(), importoLento_.size()))};
 }
 
 inline ScrittoreRigheLog::Campo ScrittoreRigheLog::Importo(double x, char* spazio)
@@ -377,17 +465,33 @@ inline ScrittoreRigheLog::Campo ScrittoreRigheLog::Importo(double x, char* spazi
     const double assoluto = std::fabs(x);
     if (assoluto < 4503599627370496.0) {
         const auto lire = qint64(std::round(assoluto));
-        char* fine = lire != 0 && x < 0 ? Segno(spazio) : spazio;
-        return {spazio, std::to_chars(fine, fine + 17, lire).ptr - spazio};
+        const bool segno = lire != 0 && x < 0;
+        char* fine = segno ? Segno(spazio) : spazio;
+        const int n = int(std::to_chars(fine, fine + 17, lire).ptr - spazio);
+        return {spazio, n, segno ? n - int(meno_.size()) + caratteriMeno_ : n};
     }
     return ImportoEnorme(x);
 }
 
+namespace {
+
+// Short texts move in one fixed-size copy; the bytes past the end are
+// overwritten by what follows.
+inline char* Copia(char* d, const ScrittoreRigheLog::Campo& c)
+{
+    if (c.byte <= ScrittoreRigheLog::Lettura)
+        std::memcpy(d, c.testo, ScrittoreRigheLog::Lettura);
+    else
+        std::memcpy(d, c.testo, size_t(c.byte));
+    return d + c.byte;
+}
+
+} // namespace
+
 inline char* ScrittoreRigheLog::Tabulati(const Campo (&c)[7], char* d)
 {
     for (const Campo& k : c) {
-        std::memcpy(d, k.testo, size_t(k.lunghezza));
-        d += k.lunghezza;
+        d = Copia(d, k);
         *d++ = '\t';
     }
     return d;
@@ -396,15 +500,13 @@ inline char* ScrittoreRigheLog::Tabulati(const Campo (&c)[7], char* d)
 inline char* ScrittoreRigheLog::Incolonnati(const Campo (&c)[7], char* d)
 {
     for (int i = 0; i < 7; ++i) {
-        const qsizetype unita = Unita(c[i].testo, c[i].lunghezza);
-        if (unita <= Larghezze[i]) {
-            std::memset(d, ' ', size_t(Larghezze[i] - unita));
-            d += Larghezze[i] - unita;
-            std::memcpy(d, c[i].testo, size_t(c[i].lunghezza));
-            d += c[i].lunghezza;
-        } else if (unita == c[i].lunghezza) {
+        const int vuoti = Larghezze[i] - c[i].caratteri;
+        if (vuoti >= 0) {
+            std::memset(d, ' ', 16);
+            d = Copia(d + vuoti, c[i]);
+        } else if (c[i].caratteri == c[i].byte) {
             // Plain ASCII too long for its field keeps its rightmost characters.
-            std::memcpy(d, c[i].testo + c[i].lunghezza - Larghezze[i], size_t(Larghezze[i]));
+            std::memcpy(d, c[i].testo + c[i].byte - Larghezze[i], size_t(Larghezze[i]));
             d += Larghezze[i];
         } else {
             return nullptr;
@@ -426,7 +528,7 @@ inline char* ScrittoreRigheLog::Connessione(const char* byte, char* d) const
             --ultimo;
     }
     for (int i = primo; i < ultimo; ++i) {
-        std::memcpy(d, ansi_[nome[i]], 3);
+        std::memcpy(d, ansi_[nome[i]], 4);
         d += lunghezzaAnsi_[nome[i]];
     }
     return d;
@@ -435,30 +537,29 @@ inline char* ScrittoreRigheLog::Connessione(const char* byte, char* d) const
 void ScrittoreRigheLog::Aggiungi(const char* byte, QByteArray& uscita)
 {
     const auto lento = [&] { uscita += RigaEsportazione(DecodificaRecordLog(byte), tipo_, formati_); };
-    const TempiRecord t = calendario_.Tempi(byte);
-    if ((t.valido && !t.fineValida) || meno_.size() > 8)
+    if (meno_.size() > 8)
         return lento();
-
-    char spazio[4][FormatiLog::MassimoTesto];
-    char durata[16], scatti[32], importo[32];
+    const TempiRecord t = calendario_.Tempi(byte);
+    char ore[2][FormatiLog::MassimoTesto + Lettura];
+    char durata[16 + Lettura], scatti[32 + Lettura], importo[32 + Lettura];
     Campo c[7];
-    if (t.valido) {
-        c[0] = Data(t.inizio.giorno, spazio[0]);
-        c[1] = Ora(t.inizio.secondo, spazio[1]);
-        c[2] = Data(t.fine.giorno, spazio[2]);
-        c[3] = Ora(t.fine.secondo, spazio[3]);
-    }
-    c[4] = {durata, ScriviTempo(DurataGrezza(byte), durata) - durata};
+    if (t.valido && !(Data(t.inizio.giorno, giorni_[0], c[0]) && Ora(t.inizio.secondo, ore[0], c[1]) &&
+                      Data(t.fine.giorno, giorni_[1], c[2]) && Ora(t.fine.secondo, ore[1], c[3])))
+        return lento();
+    c[4].testo = durata;
+    c[4].byte = c[4].caratteri = int(ScriviTempo(DurataGrezza(byte), durata) - durata);
     c[5] = Scatti(ScattiGrezzi(byte), scatti);
     c[6] = Importo(ImportoGrezzo(byte), importo);
 
-    // Room for the longest line these fields can make, trimmed to fit after.
+    // Room for the longest line these fields can make (and the fixed-size
+    // copies' overrun), trimmed to fit after.
     qsizetype totale = 0;
     for (const Campo& k : c)
-        totale += k.lunghezza;
+        totale += k.byte;
     const qsizetype prima = uscita.size();
-    const qsizetype massimo = totale + 7 * 12 + 3 * LunghezzaConnessione + 4;
-    Riserva(uscita, massimo);
+    const qsizetype massimo = totale + 7 * 16 + 4 * LunghezzaConnessione + Lettura;
+    if (prima + massimo > uscita.capacity())
+        uscita.reserve(std::max(prima + massimo, 2 * uscita.capacity()));
     uscita.resize(prima + massimo);
     char* d = uscita.data() + prima;
     if (tipo_ == TipoEsportazione::Tabulazione) {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -36,6 +37,9 @@ public:
     // locale has to fill in this form or this date.
     char* ScriviData(const QDate& data, char* dest) const;
     char* ScriviOra(int secondoDelGiorno, char* dest) const;
+    // The time of a whole hour, with where its minutes and its seconds stand
+    // (two digits each); nullptr unless the form writes them so.
+    char* ScriviModelloOra(int ora, char* dest, int& minuti, int& secondi) const;
 
     // One field of a numeric form: a letter of the pattern (d M y h H m s),
     // 'a' for the AM/PM text, or literal text (lettera 0), with its width.
@@ -66,8 +70,11 @@ QStringList CampioniColonnaLog(int colonna, const QLocale& locale = QLocale());
 
 enum class TipoEsportazione { Tabulazione, Spazi };
 
-// Right-aligned in `larghezza` characters; a longer text keeps its rightmost ones.
+// Right-aligned in `larghezza` characters (a character outside the basic
+// plane counts one); a longer text keeps its rightmost ones. The left-aligned
+// form keeps the leftmost.
 QString AllineaADestra(const QString& testo, int larghezza);
+QString AllineaASinistra(const QString& testo, int larghezza);
 
 // One line of an export, CRLF included, in UTF-8.
 QByteArray IntestazioneEsportazione(TipoEsportazione tipo);
@@ -84,14 +91,32 @@ public:
     // Appends the line of the record stored at `byte`, CRLF included.
     void Aggiungi(const char* byte, QByteArray& uscita);
 
-private:
+    // A field's text in a buffer that may always be read 32 bytes past its
+    // start, so short fields copy in one fixed-size move.
+    static constexpr int Lettura = 32;
+    static constexpr char Vuoto[Lettura] = {};
     struct Campo {
-        const char* testo = "";  // never null: an empty field is still copied
-        qsizetype lunghezza = 0;
+        const char* testo = Vuoto;
+        int byte = 0;
+        int caratteri = 0;
     };
-    Campo Data(qint64 giorno, char* spazio);
-    Campo Ora(int secondo, char* spazio);
-    void Riserva(QByteArray& uscita, qsizetype quanto);
+    struct Testo {
+        char testo[FormatiLog::MassimoTesto + Lettura];
+        int byte = -1;        // -1: not filled, or too long for the direct path
+        int caratteri = 0;
+    };
+
+private:
+    struct DataDelGiorno {
+        qint64 giorno = std::numeric_limits<qint64>::min();
+        Testo data;
+    };
+    struct ModelloOra {
+        Testo modello;         // the hour, its minutes and seconds as 00
+        int minuti = -1, secondi = -1;
+    };
+    bool Data(qint64 giorno, DataDelGiorno& posto, Campo& campo);
+    bool Ora(int secondo, char* spazio, Campo& campo);
     char* Segno(char* d) const;
     Campo Scatti(qint64 s, char* spazio) const;
     Campo Importo(double x, char* spazio);
@@ -105,11 +130,15 @@ private:
     FormatiLog formati_;
     CalendarioLocale calendario_;
     QByteArray meno_;                                   // the locale's minus sign in UTF-8
-    char ansi_[256][3];                                 // each stored byte in UTF-8
+    int caratteriMeno_ = 1;
+    char ansi_[256][4];                                 // each stored byte in UTF-8
     quint8 lunghezzaAnsi_[256];
     bool spazio_[256];                                  // what trimming removes
-    std::unordered_map<qint64, QByteArray> dateLocale_;  // texts of forms the locale fills in
-    std::unordered_map<int, QByteArray> oreLocale_;
+    // Dates of the start's and the end's day; the hours' time forms.
+    DataDelGiorno giorni_[2];
+    ModelloOra ore_[24];
+    bool orePerModello_ = false;
+    std::unordered_map<int, QByteArray> oreLocale_;     // times the locale fills in
     QByteArray importoLento_;
 };
 

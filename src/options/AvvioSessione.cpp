@@ -1,10 +1,11 @@
 #include "options/AvvioSessione.h"
 
+#include "common/FileIntero.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 AvvioSessione::AvvioSessione(QString voce, QStringList comando) : voce_(std::move(voce)), comando_(std::move(comando)) {}
@@ -71,12 +72,15 @@ bool AvvioSessione::Imposta(bool attivo, QString* motivo) const
         return false;
     }
     const QString cartella = QFileInfo(voce_).absolutePath();
-    QSaveFile file(voce_);
-    if (!QDir().mkpath(cartella) || !file.open(QIODevice::WriteOnly) || file.write(Testo(comando_)) < 0
-        || !file.commit()) {
+    if (!QDir().mkpath(cartella)) {
         if (motivo)
-            *motivo = QStringLiteral("Impossibile scrivere %1: %2")
-                          .arg(QDir::toNativeSeparators(voce_), file.errorString());
+            *motivo = QStringLiteral("Impossibile creare la cartella %1.").arg(QDir::toNativeSeparators(cartella));
+        return false;
+    }
+    QString causa;
+    if (!FileIntero::ScriviTutto(voce_, Testo(comando_), &causa)) {
+        if (motivo)
+            *motivo = QStringLiteral("Impossibile scrivere %1").arg(causa);
         return false;
     }
     return true;

@@ -116,6 +116,9 @@ void Opzioni::AssegnaNomi()
         {ValoreIndicatore, "ValoreIndicatore"},
         {LedStato, "LedStato"},
         {CorniceLed, "CorniceLed"},
+        {M_TerminaChiamata, "M_TerminaChiamata"},
+        {L_ComandoTermina, "L_ComandoTermina"},
+        {M_ComandoTermina, "M_ComandoTermina"},
         {P_Salva, "P_Salva"},
         {P_Annulla, "P_Annulla"},
     };
@@ -372,12 +375,34 @@ QWidget* Opzioni::CreaMessaggi()
         connect(M_MsgVal[n], &QLineEdit::editingFinished, this,
                 [this, n] { M_MsgVal[n]->setText(TestoSoglia(M_MsgVal[n]->text())); });
     }
-    g->setRowStretch(NumeroAllarmi + 1, 1);
+    // Off by default: the alarms only warn unless the user asks for more.
+    M_TerminaChiamata = new QCheckBox(
+        QStringLiteral("Termina la chiamata all'allarme di costo della connessione o del periodo bolletta"), pagina);
+    M_TerminaChiamata->setChecked(scelta_.terminaChiamata);
+    L_ComandoTermina = new QLabel(QStringLiteral("Comando per terminarla (se non la gestisce NetworkManager):"), pagina);
+    M_ComandoTermina = new QLineEdit(scelta_.comandoTermina, pagina);
+    M_ComandoTermina->setPlaceholderText(QStringLiteral("poff"));
+    M_ComandoTermina->setMaxLength(int(Chiave<"CmdTrm">::intervallo.massimo));
+    L_ComandoTermina->setBuddy(M_ComandoTermina);
+    L_ComandoTermina->setEnabled(scelta_.terminaChiamata);
+    M_ComandoTermina->setEnabled(scelta_.terminaChiamata);
+    connect(M_TerminaChiamata, &QCheckBox::toggled, this, [this](bool on) {
+        L_ComandoTermina->setEnabled(on);
+        M_ComandoTermina->setEnabled(on);
+    });
+    g->addWidget(M_TerminaChiamata, NumeroAllarmi + 1, 0, 1, 3);
+    g->addWidget(L_ComandoTermina, NumeroAllarmi + 2, 0, 1, 3);
+    g->addWidget(M_ComandoTermina, NumeroAllarmi + 3, 0, 1, 3);
+    g->setRowStretch(NumeroAllarmi + 4, 1);
     return pagina;
 }
 
 void Opzioni::Schede_Click(int scheda)
 {
+    // The panel starts without asking for devices; the tab asks. A device
+    // found missing once stays so for the run, as one probed at start did.
+    if (scheda == 2 && imp_.SchedaAudio)
+        imp_.SchedaAudio = suoni_.NumeroDispositivi() > 0;
     if (scheda == 2 && !imp_.SchedaAudio)
         messaggi_.Avviso(QStringLiteral("ATTENZIONE: il sistema non è in grado di riprodurre file audio. "
                                         "Le modifiche apportate alla configurazione dei suoni verranno ignorate."));
@@ -402,6 +427,8 @@ void Opzioni::LeggiControlli()
         if (n < M_MsgIva.size())
             scelta_.msgIva[n] = M_MsgIva[n]->isChecked();
     }
+    scelta_.terminaChiamata = M_TerminaChiamata->isChecked();
+    scelta_.comandoTermina = M_ComandoTermina->text();
 }
 
 void Opzioni::P_Salva_Click()

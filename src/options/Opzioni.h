@@ -60,6 +60,9 @@ public:
     std::array<QCheckBox*, NumeroAllarmi + 1> M_Msg{};
     std::array<QLineEdit*, NumeroAllarmi + 1> M_MsgVal{};
     std::array<QCheckBox*, NumeroAllarmi> M_MsgIva{};  // 1..3: alarm 4 has no VAT flag
+    QCheckBox* M_TerminaChiamata = nullptr;
+    QLabel* L_ComandoTermina = nullptr;
+    QLineEdit* M_ComandoTermina = nullptr;
     QPushButton *P_Salva = nullptr, *P_Annulla = nullptr;
 
     void P_Salva_Click();

@@ -76,6 +76,8 @@ SceltaOpzioni SceltaOpzioni::Da(const Impostazioni& imp, const std::array<quint3
         if (n < s.msgIva.size())
             s.msgIva[n] = imp.MsI[n];
     }
+    s.terminaChiamata = imp.TrmAll;
+    s.comandoTermina = imp.CmdTrm;
     return s;
 }
 
@@ -122,5 +124,7 @@ Impostazioni ApplicaScelta(const Impostazioni& vecchie, const SceltaOpzioni& s)
         if (n < imp.MsI.size())
             imp.MsI[n] = s.msgIva[n];
     }
+    imp.TrmAll = s.terminaChiamata;
+    imp.CmdTrm = s.comandoTermina.trimmed();
     return imp;
 }

@@ -58,6 +58,8 @@ struct SceltaOpzioni {
     std::array<bool, NumeroAllarmi + 1> msg{};        // 1..4
     std::array<QString, NumeroAllarmi + 1> msgVal{};  // 1..4, the fields' texts
     std::array<bool, NumeroAllarmi> msgIva{};         // 1..3
+    bool terminaChiamata = false;
+    QString comandoTermina;
 
     // The dialog as it opens on these settings and the main window's
     // colours (key order) and fill now shown.

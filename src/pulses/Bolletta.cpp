@@ -66,8 +66,8 @@ QGroupBox* Riquadro(const QString& titolo, std::initializer_list<std::pair<QStri
 } // namespace
 
 Bolletta::Bolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, DatabaseScatti& db, Interlocutore& messaggi,
-                   std::function<QDate()> oggi, QWidget* genitore)
-    : QDialog(genitore), imp_(imp), archivio_(archivio), db_(db), messaggi_(messaggi), oggi_(std::move(oggi))
+                   std::function<QDateTime()> adesso, QWidget* genitore)
+    : QDialog(genitore), imp_(imp), archivio_(archivio), db_(db), messaggi_(messaggi), adesso_(std::move(adesso))
 {
     setWindowTitle(QStringLiteral("Scatti e bolletta"));
     Pannelli = new QTabWidget(this);
@@ -235,12 +235,13 @@ QGridLayout* Bolletta::CreaGrigliaTotali(QWidget* p)
     return valori;
 }
 
-// The estimate in one row, shown only while today is in the period; its
-// total as bold as the period's.
+// The estimate in one row, shown only while today is in the period, after
+// the rate per day it stands on; its total as bold as the period's.
 void Bolletta::CreaRiquadroStima(QWidget* p)
 {
     const TestiBolletta etichette = EtichetteBolletta(0);
     const QFont grassetto = TotaleBolletta->font();
+    MediaStima = Valore("MediaStima", p);
     NettoStima = Valore("NettoStima", p);
     IvaStima = Valore("IvaStima", p);
     TotaleStima = Valore("TotaleStima", p);
@@ -252,6 +253,9 @@ void Bolletta::CreaRiquadroStima(QWidget* p)
     auto* totaleStima = new QLabel(etichette.totale, RiquadroStima);
     totaleStima->setFont(grassetto);
     auto* stima = new QHBoxLayout(RiquadroStima);
+    stima->addWidget(new QLabel(etichette.mediaImporto, RiquadroStima));
+    stima->addWidget(MediaStima);
+    stima->addSpacing(12);
     stima->addWidget(new QLabel(etichette.netto, RiquadroStima));
     stima->addWidget(NettoStima);
     stima->addSpacing(12);
@@ -330,10 +334,11 @@ void Bolletta::MostraBolletta()
 {
     const int iva = imp_.Tariffe.PrcIva;
     ErroreDatabase errore;
-    auto rapporto = LeggiRapporto(db_, inizio_, fine_, oggi_(), iva, &errore);
+    const QDateTime adesso = adesso_();
+    auto rapporto = LeggiRapporto(db_, inizio_, fine_, adesso, iva, &errore);
     if (!rapporto) {
         SegnalaErrore(QStringLiteral("lettura"), errore);
-        rapporto = CreaRapporto({}, inizio_, fine_, oggi_(), iva);
+        rapporto = CreaRapporto({}, inizio_, fine_, adesso, iva);
     }
     const TestiBolletta t = TestiDiBolletta(rapporto->totali);
     ScattiBolletta->setText(t.scatti);
@@ -345,6 +350,7 @@ void Bolletta::MostraBolletta()
 
     RiquadroStima->setVisible(rapporto->stima.has_value());
     const TestiBolletta s = rapporto->stima ? TestiDiBolletta(*rapporto->stima) : TestiBolletta{};
+    MediaStima->setText(s.mediaImporto);
     NettoStima->setText(s.netto);
     IvaStima->setText(s.iva);
     TotaleStima->setText(s.totale);
@@ -360,7 +366,7 @@ void Bolletta::MostraPeriodo()
 
 void Bolletta::P_SelezionaOggi_Click()
 {
-    const QDate oggi = oggi_();
+    const QDate oggi = adesso_().date();
     AA = oggi.year();
     MM = oggi.month();
     MostraCalendario(oggi.day());
@@ -432,7 +438,7 @@ void Bolletta::P_Esporta_Click()
 {
     // Read again, so a read that failed earlier is never written out as zeros.
     ErroreDatabase errore;
-    const auto rapporto = LeggiRapporto(db_, inizio_, fine_, oggi_(), imp_.Tariffe.PrcIva, &errore);
+    const auto rapporto = LeggiRapporto(db_, inizio_, fine_, adesso_(), imp_.Tariffe.PrcIva, &errore);
     if (!rapporto) {
         SegnalaErrore(QStringLiteral("lettura"), errore);
         return;

@@ -7,6 +7,7 @@
 #include "pulses/RapportoBolletta.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDialog>
 #include <array>
 #include <functional>
@@ -27,7 +28,7 @@ struct Impostazioni;
 class Bolletta : public QDialog {
 public:
     Bolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, DatabaseScatti& db, Interlocutore& messaggi,
-             std::function<QDate()> oggi, QWidget* genitore = nullptr);
+             std::function<QDateTime()> adesso, QWidget* genitore = nullptr);
 
     // Run however the window closes: corrections and clears are already
     // written, so the main window's totals must be read again.
@@ -67,7 +68,7 @@ public:
     QLabel *ScattiBolletta, *MediaScattiBolletta, *MediaImportoBolletta, *NettoBolletta, *IvaBolletta,
         *TotaleBolletta, *EtichettaIvaBolletta;
     QGroupBox* RiquadroStima;
-    QLabel *NettoStima, *IvaStima, *TotaleStima, *EtichettaIvaStima;
+    QLabel *MediaStima, *NettoStima, *IvaStima, *TotaleStima, *EtichettaIvaStima;
     GraficoBolletta* Grafico;
     QPushButton* P_Esporta;
     QPushButton* P_Chiudi;
@@ -91,7 +92,7 @@ private:
     ArchivioImpostazioni& archivio_;
     DatabaseScatti& db_;
     Interlocutore& messaggi_;
-    std::function<QDate()> oggi_;
+    std::function<QDateTime()> adesso_;
     int MM = 1;
     int AA = 2000;
     QDate selezionato_;

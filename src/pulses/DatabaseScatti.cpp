@@ -1,12 +1,15 @@
 #include "pulses/DatabaseScatti.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QFileInfo>
 #include <QUrl>
 #include <cmath>
 #include <limits>
 #include <sqlite3.h>
+#include <sys/sysmacros.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -103,6 +106,104 @@ std::optional<std::pair<quint64, quint64>> Identita(const QString& percorso)
     return std::pair{quint64(st.st_dev), quint64(st.st_ino)};
 }
 
+// Whether a connection holds the file (a panel keeps it locked for its whole
+// run), this process's own included. Read from the kernel's list of locks:
+// opening and closing the file here would drop this process's own locks.
+bool InUso(const QString& percorso)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(percorso).constData(), &st) != 0)
+        return false;
+    QFile elenco(QStringLiteral("/proc/locks"));
+    if (!elenco.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    // "1: POSIX  ADVISORY  WRITE 9778 fe:00:10953201 1073741824 1073742335"
+    const QByteArray file = QByteArray::number(major(st.st_dev), 16).rightJustified(2, '0') + ':'
+        + QByteArray::number(minor(st.st_dev), 16).rightJustified(2, '0') + ':' + QByteArray::number(quint64(st.st_ino));
+    constexpr qint64 Primo = 0x40000000, Ultimo = Primo + 511;   // the store's lock bytes
+    for (const QByteArray& riga : elenco.readAll().split('\n')) {
+        const QList<QByteArray> campi = riga.simplified().split(' ');
+        if (campi.size() < 8 || campi[5] != file)
+            continue;
+        bool okInizio = false;
+        const qint64 inizio = campi[6].toLongLong(&okInizio);
+        const qint64 fine = campi[7] == "EOF" ? std::numeric_limits<qint64>::max() : campi[7].toLongLong();
+        if (okInizio && inizio <= Ultimo && fine >= Primo)
+            return true;
+    }
+    return false;
+}
+
+// The files the store may add beside a database, those missing before it
+// is opened; Rimuovi takes them away again.
+struct FileAccanto {
+    QStringList nuovi;
+    explicit FileAccanto(const QString& percorso)
+    {
+        if (percorso.isEmpty())
+            return;
+        for (const char* suffisso : {"-wal", "-shm", "-journal"})
+            if (!QFileInfo::exists(percorso + QLatin1String(suffisso)))
+                nuovi << percorso + QLatin1String(suffisso);
+    }
+    void Rimuovi() const
+    {
+        for (const QString& f : nuovi)
+            QFile::remove(f);
+    }
+};
+
+// What a seal says of the file at the path: its identity, size and times of
+// change, one line. Empty when the file cannot be seen.
+QByteArray StatoFile(const QString& percorso)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(percorso).constData(), &st) != 0)
+        return {};
+    return QByteArray("velatrix-verificato 1 ") + QByteArray::number(quint64(st.st_dev)) + ' '
+        + QByteArray::number(quint64(st.st_ino)) + ' ' + QByteArray::number(qint64(st.st_size)) + ' '
+        + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' + QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ' '
+        + QByteArray::number(qint64(st.st_ctim.tv_sec)) + '.' + QByteArray::number(qint64(st.st_ctim.tv_nsec)) + '\n';
+}
+
+QString PercorsoSigillo(const QString& percorso)
+{
+    return percorso + QStringLiteral("-verificato");
+}
+
+bool ConRegistro(const QString& percorso)
+{
+    return QFileInfo::exists(percorso + QStringLiteral("-wal")) || QFileInfo::exists(percorso + QStringLiteral("-journal"));
+}
+
+// Whether the file is, byte for byte, the one a panel left when it last
+// closed it cleanly. The panel seals a file only when it checked it in full
+// at its open (or found it sealed), wrote it only through the store, and
+// found it untouched by anyone else at its close; any later write, by
+// whatever means, changes the change time, which nobody can set back. Such
+// a file would pass the full check again, so it is not run.
+bool Sigillato(const QString& percorso)
+{
+    if (ConRegistro(percorso))
+        return false;  // not closed cleanly: a crash, or a panel at work
+    QFile sigillo(PercorsoSigillo(percorso));
+    if (!sigillo.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray stato = StatoFile(percorso);
+    return !stato.isEmpty() && sigillo.read(256) == stato;
+}
+
+// The store's automatic checkpoint, done here so the state of the file it
+// leaves is noted as the panel's own.
+int DopoCommit(void* stato, sqlite3* db, const char* nome, int pagine)
+{
+    if (pagine >= 1000) {
+        sqlite3_wal_checkpoint_v2(db, nome, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        *static_cast<QByteArray*>(stato) = StatoFile(QString::fromUtf8(sqlite3_db_filename(db, nome)));
+    }
+    return SQLITE_OK;
+}
+
 } // namespace
 
 QString ChiaveGiorno(const QDate& giorno)
@@ -139,7 +240,7 @@ std::optional<ErroreDatabase> DatabaseScatti::Prepara(sqlite3_stmt** istruzione,
     return ErroreSqlite(sqlite3_extended_errcode(db_));
 }
 
-std::optional<ErroreDatabase> DatabaseScatti::TabellaValida()
+std::optional<ErroreDatabase> DatabaseScatti::TabellaValida(bool integrita)
 {
     // A view or an index named Scatti is not the table.
     sqlite3_stmt* info = nullptr;
@@ -180,6 +281,8 @@ std::optional<ErroreDatabase> DatabaseScatti::TabellaValida()
         return ErroreSqlite(sqlite3_extended_errcode(db_));
     if (!(data && scatti && importo && altre))
         return Estraneo();
+    if (!integrita)
+        return std::nullopt;
 
     // A damaged file is refused before anything is written into it. The full
     // check also compares every index with its table, which the quick one
@@ -230,6 +333,40 @@ EsitoDb<> DatabaseScatti::ApriInLettura(const QString& percorso)
     return ApriFile(percorso, true);
 }
 
+// The connection just opened made ready: its mode, the table checked, the
+// statements prepared.
+std::optional<ErroreDatabase> DatabaseScatti::PreparaConnessione(const QString& percorso, bool nuovo, bool soloLettura)
+{
+    sqlite3_extended_result_codes(db_, 1);
+    std::optional<ErroreDatabase> e;
+    if (!soloLettura) {
+        // A reader that holds the file for a moment delays the start
+        // instead of stopping it.
+        sqlite3_busy_timeout(db_, 500);
+        // Closing a file in write-ahead mode folds its log back into it: not
+        // before the first write, so a file refused at start-up stays as it was.
+        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        sqlite3_wal_hook(db_, DopoCommit, &visto_);
+        // Held exclusively for the whole run: the empty transaction takes the
+        // lock and writes nothing.
+        e = Esegui("PRAGMA locking_mode=EXCLUSIVE");
+        if (!e && nuovo)
+            e = Esegui("CREATE TABLE IF NOT EXISTS Scatti (DataScatti TEXT PRIMARY KEY NOT NULL, "
+                       "NumeroScatti INTEGER NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0)");
+    }
+    if (!e)
+        e = TabellaValida(nuovo || !Sigillato(percorso));
+    if (!e && !soloLettura)
+        e = Esegui("BEGIN EXCLUSIVE");
+    if (!e && !soloLettura)
+        e = Esegui("COMMIT");
+    if (!e)
+        e = PreparaIstruzioni();
+    if (e && soloLettura && ((e->numero & 0xff) == SQLITE_BUSY || (e->numero & 0xff) == SQLITE_LOCKED))
+        e = ErroreDatabase{ErroreInUso, QStringLiteral("il database degli scatti è tenuto da Velatrix in esecuzione")};
+    return e;
+}
+
 EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
 {
     Chiudi();
@@ -237,6 +374,11 @@ EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
     const bool nuovo = !info.exists() || info.size() == 0;
     if (nuovo && soloLettura)
         return ErroreDatabase{SQLITE_CANTOPEN, QStringLiteral("il file non esiste o è vuoto")};
+    const bool registro = ConRegistro(percorso);
+    // Asked before this process opens the file at all: closing it again
+    // would drop the locks a connection of its own holds.
+    if (soloLettura && registro && InUso(percorso))
+        return ErroreDatabase{ErroreInUso, QStringLiteral("il database degli scatti è tenuto da Velatrix in esecuzione")};
     if (!nuovo) {
         // Look before the store touches it: a file of another kind is left
         // exactly as it is, and gets the store's own answer for it.
@@ -248,62 +390,67 @@ EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
     }
     int flags = SQLITE_OPEN_READWRITE | (nuovo ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
     QByteArray nome = QFile::encodeName(percorso);
-    if (soloLettura) {
-        // Without a log or journal beside it nobody writes the file, and it
-        // is read as it lies: no lock, no side file. With one (a panel that
-        // has written, or a run that crashed) it is read under the store's
-        // ordinary read lock, which a panel holding the file refuses.
-        const bool registro = QFileInfo::exists(percorso + QStringLiteral("-wal"))
-            || QFileInfo::exists(percorso + QStringLiteral("-journal"));
+    if (soloLettura && registro) {
+        // A panel that has written, or a run that crashed. The store would
+        // add its index file beside it, and cannot on a read-only disk: the
+        // file and its log are read from a private copy instead, which the
+        // store brings up to date as the panel's next start would.
+        auto copia = CopiaPrivata(percorso);
+        if (!copia)
+            return copia.Errore();
+        nome = QFile::encodeName(*copia);
+        flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+    } else if (soloLettura) {
+        // Nobody writes it: read as it lies, no lock, no side file.
         QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
-        url.setQuery(registro ? QStringLiteral("mode=ro") : QStringLiteral("mode=ro&immutable=1"));
+        url.setQuery(QStringLiteral("mode=ro&immutable=1"));
         nome = url.toEncoded();
         flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
     }
+    // What the store adds beside a file it refuses goes again.
+    const FileAccanto accanto(soloLettura ? QString() : percorso);
     const int rc = sqlite3_open_v2(nome.constData(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         const ErroreDatabase e = ErroreSqlite(rc);
         Rilascia();
+        accanto.Rimuovi();
         return e;
     }
-    sqlite3_extended_result_codes(db_, 1);
-    std::optional<ErroreDatabase> e;
-    if (!soloLettura) {
-        // A reader that holds the file for a moment delays the start
-        // instead of stopping it.
-        sqlite3_busy_timeout(db_, 500);
-        // Closing a file in write-ahead mode folds its log back into it: not
-        // before the first write, so a file refused at start-up stays as it was.
-        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-        // Held exclusively for the whole run: the empty transaction takes the
-        // lock and writes nothing.
-        e = Esegui("PRAGMA locking_mode=EXCLUSIVE");
-        if (!e && nuovo)
-            e = Esegui("CREATE TABLE IF NOT EXISTS Scatti (DataScatti TEXT PRIMARY KEY NOT NULL, "
-                       "NumeroScatti INTEGER NOT NULL DEFAULT 0, Importo REAL NOT NULL DEFAULT 0)");
-    }
-    if (!e)
-        e = TabellaValida();
-    if (!e && !soloLettura)
-        e = Esegui("BEGIN EXCLUSIVE");
-    if (!e && !soloLettura)
-        e = Esegui("COMMIT");
-    if (!e)
-        e = PreparaIstruzioni();
-    if (e && soloLettura && ((e->numero & 0xff) == SQLITE_BUSY || (e->numero & 0xff) == SQLITE_LOCKED))
-        e = ErroreDatabase{ErroreInUso, QStringLiteral("il database degli scatti è tenuto da Velatrix in esecuzione")};
+    std::optional<ErroreDatabase> e = PreparaConnessione(percorso, nuovo, soloLettura);
     const auto identita = Identita(percorso);
     if (!e && !identita)
         e = ErroreDatabase{SQLITE_CANTOPEN, QStringLiteral("il file è scomparso durante l'apertura")};
     if (e) {
         Rilascia();
+        accanto.Rimuovi();
         return *e;
     }
     percorso_ = percorso;
     soloLettura_ = soloLettura;
     dispositivo_ = identita->first;
     inode_ = identita->second;
+    visto_ = StatoFile(percorso);
     return std::monostate{};
+}
+
+EsitoDb<QString> DatabaseScatti::CopiaPrivata(const QString& percorso)
+{
+    copia_ = std::make_unique<QTemporaryDir>();
+    const QString copia = copia_->filePath(QStringLiteral("Velatrix.001"));
+    // The copies are the reader's own, writable whatever the originals' modes.
+    const auto copiaFile = [](const QString& da, const QString& a) {
+        return QFile::copy(da, a) && QFile::setPermissions(a, QFile::ReadOwner | QFile::WriteOwner);
+    };
+    bool ok = copia_->isValid() && copiaFile(percorso, copia);
+    for (const QString& suffisso : {QStringLiteral("-wal"), QStringLiteral("-journal")})
+        if (ok && QFileInfo::exists(percorso + suffisso))
+            ok = copiaFile(percorso + suffisso, copia + suffisso);
+    if (!ok) {
+        copia_.reset();
+        return ErroreDatabase{SQLITE_CANTOPEN,
+                              QStringLiteral("impossibile copiarlo in una cartella temporanea per leggerlo")};
+    }
+    return copia;
 }
 
 void DatabaseScatti::Rilascia()
@@ -312,12 +459,32 @@ void DatabaseScatti::Rilascia()
         sqlite3_finalize(*s);
         *s = nullptr;
     }
-    if (db_)
-        sqlite3_close_v2(db_);
+    // Sealed only when nobody but the store has written the file since it
+    // was checked: as this run last saw it, before the closing checkpoint.
+    const bool intatto = db_ && !soloLettura_ && !percorso_.isEmpty() && !visto_.isEmpty()
+        && StatoFile(percorso_) == visto_;
+    const bool chiuso = db_ && sqlite3_close_v2(db_) == SQLITE_OK;
+    if (intatto && chiuso && !ConRegistro(percorso_))
+        Sigilla();
     db_ = nullptr;
+    copia_.reset();
     inScrittura_ = false;
     soloLettura_ = false;
     percorso_.clear();
+    visto_.clear();
+}
+
+void DatabaseScatti::Sigilla()
+{
+    const QByteArray stato = StatoFile(percorso_);
+    QFile sigillo(PercorsoSigillo(percorso_));
+    if (stato.isEmpty() || (sigillo.open(QIODevice::ReadOnly) && sigillo.read(256) == stato))
+        return;
+    sigillo.close();
+    // Neither synced nor replaced whole: a seal lost or cut short only
+    // fails to match, which costs the next open a full check.
+    if (sigillo.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        sigillo.write(stato);
 }
 
 void DatabaseScatti::Chiudi()
@@ -346,6 +513,7 @@ std::optional<ErroreDatabase> DatabaseScatti::ControllaAperto(bool scrittura)
     if (auto e = Esegui("PRAGMA synchronous=FULL"))
         return e;
     sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+    visto_ = StatoFile(percorso_);  // the change of mode is written into the file
     inScrittura_ = true;
     return std::nullopt;
 }
@@ -387,6 +555,63 @@ EsitoDb<> DatabaseScatti::AggiungiScatti(QDate giorno, qint32 scatti, double imp
     if (sqlite3_changes(db_) == 0)
         return TotaleFuoriLimite();
     return std::monostate{};
+}
+
+EsitoDb<qint64> DatabaseScatti::AggiungiRecupero(const QByteArray& id, const std::map<QDate, Totali>& scatti,
+                                                qint64 logAttuale)
+{
+    for (const auto& [giorno, t] : scatti) {
+        if (ChiaveGiorno(giorno).isEmpty())
+            return DataNonValida();
+        if (!ValoriValidi(t.scatti, t.importo))
+            return ValoriNonValidi();
+    }
+    if (auto e = ControllaAperto(true))
+        return *e;
+    if (auto e = Esegui("BEGIN"))
+        return *e;
+    std::optional<ErroreDatabase> e = Esegui("CREATE TABLE IF NOT EXISTS Recuperi "
+                                             "(Id TEXT PRIMARY KEY NOT NULL, Log INTEGER NOT NULL)");
+    sqlite3_stmt* trova = nullptr;
+    if (!e)
+        e = Prepara(&trova, "SELECT Log FROM Recuperi WHERE Id = ?1");
+    std::optional<qint64> noto;
+    if (!e) {
+        sqlite3_bind_text(trova, 1, id.constData(), int(id.size()), SQLITE_TRANSIENT);
+        const int rc = sqlite3_step(trova);
+        if (rc == SQLITE_ROW)
+            noto = sqlite3_column_int64(trova, 0);
+        else if (rc != SQLITE_DONE)
+            e = ErroreSqlite(sqlite3_extended_errcode(db_));
+    }
+    sqlite3_finalize(trova);
+    for (auto it = scatti.begin(); !e && !noto && it != scatti.end(); ++it) {
+        Uso uso{aggiungi_};
+        Lega(aggiungi_, 1, ChiaveGiorno(it->first));
+        sqlite3_bind_int64(aggiungi_, 2, it->second.scatti);
+        sqlite3_bind_double(aggiungi_, 3, it->second.importo);
+        if (sqlite3_step(aggiungi_) != SQLITE_DONE)
+            e = ErroreSqlite(sqlite3_extended_errcode(db_));
+        else if (sqlite3_changes(db_) == 0)
+            e = TotaleFuoriLimite();
+    }
+    sqlite3_stmt* segna = nullptr;
+    if (!e && !noto)
+        e = Prepara(&segna, "INSERT INTO Recuperi (Id, Log) VALUES (?1, ?2)");
+    if (!e && !noto) {
+        sqlite3_bind_text(segna, 1, id.constData(), int(id.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int64(segna, 2, logAttuale);
+        if (sqlite3_step(segna) != SQLITE_DONE)
+            e = ErroreSqlite(sqlite3_extended_errcode(db_));
+    }
+    sqlite3_finalize(segna);
+    if (!e)
+        e = Esegui("COMMIT");
+    if (e) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        return *e;
+    }
+    return noto.value_or(logAttuale);
 }
 
 EsitoDb<std::optional<Totali>> DatabaseScatti::TrovaGiorno(QDate giorno)
@@ -474,8 +699,8 @@ EsitoDb<QMap<QDate, Totali>> DatabaseScatti::Giorni(QDate primo, QDate ultimo)
         const std::optional<qint32> scatti = LeggiScatti(giorni_, 1);
         if (!scatti)
             return TotaleFuoriLimite();
-        if (d.isValid())
-            giorni.insert(d, {*scatti, sqlite3_column_double(giorni_, 2)});
+        if (d.isValid())  // in order: each goes at the end, at no search
+            giorni.insert(giorni.cend(), d, {*scatti, sqlite3_column_double(giorni_, 2)});
     }
     if (rc != SQLITE_DONE)
         return ErroreSqlite(sqlite3_extended_errcode(db_));

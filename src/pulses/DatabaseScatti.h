@@ -5,9 +5,13 @@
 #include "common/Totali.h"
 #include "pulses/EsitoDb.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QMap>
 #include <QString>
+#include <QTemporaryDir>
+#include <map>
+#include <memory>
 #include <optional>
 
 struct sqlite3;
@@ -35,17 +39,25 @@ public:
     // Opens the file for exclusive use, creating it with its table when it
     // does not exist (or is empty), and checks all of it. Nothing in an
     // existing file changes until the first write: a file refused now, or
-    // whose totals cannot be read, stays exactly as it was.
+    // whose totals cannot be read, stays exactly as it was. The full check
+    // is skipped for a file that is still exactly as a clean close left it,
+    // which the close records beside it in "<file>-verificato".
     EsitoDb<> Apri(const QString& percorso);
     // Opens an existing file only to read it, for a program that runs beside
     // no panel: never creates, converts or locks it out for long, and leaves
     // the file byte for byte as it was. Refused while a panel holds it.
     EsitoDb<> ApriInLettura(const QString& percorso);
+    // Closes; after an open for writing, seals the file (see Apri).
     void Chiudi();
 
     // Totals over primo..ultimo, both included; 0 and 0 without rows (also
     // when primo is after ultimo).
     EsitoDb<Totali> Somma(QDate primo, QDate ultimo);
+
+    // The pulses of a recovery file identified by id, in one transaction
+    // with the id and the log's length then (logAttuale). A known id adds
+    // nothing. Gives the log's length stored with the id.
+    EsitoDb<qint64> AggiungiRecupero(const QByteArray& id, const std::map<QDate, Totali>& scatti, qint64 logAttuale);
 
     // One counting step on the day's row, created with 0 and 0 when missing;
     // one durable transaction. Negative or non-finite values, and a day total
@@ -79,16 +91,23 @@ private:
     std::optional<ErroreDatabase> ControllaAperto(bool scrittura);
     std::optional<ErroreDatabase> Esegui(const char* sql);
     std::optional<ErroreDatabase> Prepara(sqlite3_stmt** istruzione, const char* sql);
-    std::optional<ErroreDatabase> TabellaValida();
+    // The table's shape, and with integrita the full integrity check.
+    std::optional<ErroreDatabase> TabellaValida(bool integrita);
     std::optional<ErroreDatabase> PreparaIstruzioni();
     EsitoDb<> ApriFile(const QString& percorso, bool soloLettura);
+    std::optional<ErroreDatabase> PreparaConnessione(const QString& percorso, bool nuovo, bool soloLettura);
+    // The file and its log or journal copied into a private folder; the copy's path.
+    EsitoDb<QString> CopiaPrivata(const QString& percorso);
     void Rilascia();
+    void Sigilla();
 
     sqlite3* db_ = nullptr;
     QString percorso_;
     quint64 dispositivo_ = 0, inode_ = 0;   // the file opened, to notice a replaced one
     bool inScrittura_ = false;              // switched to the write-ahead log
     bool soloLettura_ = false;
+    std::unique_ptr<QTemporaryDir> copia_;  // where a read-only open reads a file with its log
+    QByteArray visto_;                      // the file as this run last left it (see Sigillato)
     sqlite3_stmt* somma_ = nullptr;
     sqlite3_stmt* aggiungi_ = nullptr;
     sqlite3_stmt* trova_ = nullptr;

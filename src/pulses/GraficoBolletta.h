@@ -1,12 +1,9 @@
 #pragma once
-// The bill period as a picture: one bar a day (the day's amount with VAT),
-// today's bar marked, and the running total on its own scale at the right,
-// continued by a dashed line to the estimate when today is in the period.
+// The bill period's chart in a window, drawn by DisegnoBolletta; hovering a
+// bar tells its day.
 #include "pulses/RapportoBolletta.h"
 
 #include <QWidget>
-
-class QPainter;
 
 class GraficoBolletta : public QWidget {
 public:
@@ -26,15 +23,5 @@ protected:
     bool event(QEvent* e) override;
 
 private:
-    // The plotting area, inside the axes' labels.
-    QRectF Area() const;
-
-    struct Geometria;
-    void DisegnaScale(QPainter& p, const Geometria& g) const;
-    void DisegnaBarre(QPainter& p, const Geometria& g) const;
-    void DisegnaCumulato(QPainter& p, const Geometria& g) const;
-    void DisegnaGiorni(QPainter& p, const Geometria& g) const;
-    void DisegnaLegenda(QPainter& p, const Geometria& g) const;
-
     SerieBolletta serie_;
 };

@@ -21,13 +21,19 @@ TotaliBolletta CalcolaBolletta(qint32 scatti, double netto, qint64 giorni, int p
 }
 
 std::optional<TotaliBolletta> StimaBolletta(QDate inizio, QDate fine, QDate oggi, qint32 scattiFinora,
-                                            double nettoFinora, int percentualeIva)
+                                            double nettoFinora, int percentualeIva, double parteDiOggi)
 {
     if (!inizio.isValid() || !fine.isValid() || oggi < inizio || oggi > fine) return std::nullopt;
-    const qint64 finora = inizio.daysTo(oggi) + 1;
-    const double fattore = double(inizio.daysTo(fine) + 1) / double(finora);
+    const double parte = std::isfinite(parteDiOggi) ? std::clamp(parteDiOggi, 0.0, 1.0) : 1.0;
+    const double finora = std::max(1.0, double(inizio.daysTo(oggi)) + parte);
+    const double fattore = double(inizio.daysTo(fine) + 1) / finora;
     const double scatti = std::min(std::round(scattiFinora * fattore), double(std::numeric_limits<qint32>::max()));
     return CalcolaBolletta(qint32(scatti), nettoFinora * fattore, inizio.daysTo(fine) + 1, percentualeIva);
+}
+
+double ParteDelGiorno(const QTime& ora)
+{
+    return ora.isValid() ? ora.msecsSinceStartOfDay() / 86400000.0 : 1.0;
 }
 
 TestiBolletta TestiDiBolletta(const TotaliBolletta& t)

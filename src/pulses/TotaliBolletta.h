@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QDate>
+#include <QTime>
 #include <QtGlobal>
 #include <optional>
 
@@ -17,11 +18,19 @@ struct TotaliBolletta {
 // giorni <= 0 (an inverted period) gives zero averages instead of dividing by it.
 TotaliBolletta CalcolaBolletta(qint32 scatti, double netto, qint64 giorni, int percentualeIva);
 
-// The period's totals if each day left costs the average of the days so far
-// (inizio..oggi, today included); finora are the sums over those days. Nothing
-// when oggi lies outside inizio..fine.
+// The period's totals if the rest of it costs what the time so far cost, at
+// the same rate; finora are the sums over inizio..oggi. The time so far is
+// the days before today plus `parteDiOggi` of today (0..1; 1 counts today
+// whole), so the estimate moves smoothly through a day and across midnight.
+// It counts as one day at least: the first hour's call is no hourly rate.
+// The estimate's averages (mediaScatti, mediaImporto) are the rates per day
+// it used. Nothing when oggi lies outside inizio..fine.
 std::optional<TotaliBolletta> StimaBolletta(QDate inizio, QDate fine, QDate oggi, qint32 scattiFinora,
-                                            double nettoFinora, int percentualeIva);
+                                            double nettoFinora, int percentualeIva, double parteDiOggi = 1);
+
+// How much of its day has passed at `ora`, 0 at midnight; an invalid time
+// counts the whole day (1).
+double ParteDelGiorno(const QTime& ora);
 
 struct TestiBolletta {
     QString scatti, mediaScatti, mediaImporto, netto, iva, totale;

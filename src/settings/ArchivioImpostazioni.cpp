@@ -1,5 +1,7 @@
 #include "settings/ArchivioImpostazioni.h"
 
+#include "common/FileIntero.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -364,8 +366,7 @@ bool ArchivioImpostazioni::Salva(QString* errore)
     const QString copia = percorso_ + QStringLiteral(".danneggiato");
     auto conservaCopia = [&] {
         // What could not be parsed would be dropped by the rewrite.
-        QFile::remove(copia);
-        return QFile::copy(percorso_, copia);
+        return FileIntero::ScriviTutto(copia, dati, nullptr, {0600, false});
     };
     const QString copiaImpossibile = QStringLiteral("Il file delle impostazioni %1 è danneggiato e non è stato "
                                                     "possibile conservarne una copia: nessuna modifica è stata "

@@ -1,5 +1,7 @@
 #include "settings/CaricaImpostazioni.h"
 
+#include "settings/TestiPrecedenti.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -19,8 +21,8 @@ OrdineData OrdineNelFile(const ArchivioImpostazioni& archivio, const QLocale& lo
             continue;
         for (int i = v.primo; i <= v.ultimo; ++i) {
             const QString testo = archivio.Leggi(NomeChiave(v, i), QString());
-            const bool giornoPrima = LeggiDataNumerica(testo, OrdineData::GiornoMeseAnno).has_value();
-            const bool mesePrima = LeggiDataNumerica(testo, OrdineData::MeseGiornoAnno).has_value();
+            const bool giornoPrima = LeggiDataPrecedente(testo, OrdineData::GiornoMeseAnno).has_value();
+            const bool mesePrima = LeggiDataPrecedente(testo, OrdineData::MeseGiornoAnno).has_value();
             if (giornoPrima != mesePrima)
                 return giornoPrima ? OrdineData::GiornoMeseAnno : OrdineData::MeseGiornoAnno;
         }

@@ -106,7 +106,11 @@ struct Impostazioni {
     // Other point-to-point interfaces that are calls too (a tun or VPN the
     // user dials by hand); ppp and mobile-broadband links always are.
     QStringList IfcPtp;
-    bool SchedaAudio = false;  // at least one sound output device
+    // End the call when the connection's or the bill period's cost alarm
+    // fires; CmdTrm ends it where NetworkManager does not manage the link.
+    bool TrmAll = false;
+    QString CmdTrm;
+    bool SchedaAudio = false;  // false once asked and no sound output device was found
 };
 
 // Designed colours of the five display elements, stored at the first start in

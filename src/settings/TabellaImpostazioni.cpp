@@ -1,6 +1,7 @@
 #include "settings/TabellaImpostazioni.h"
 
 #include "common/FormeTesto.h"
+#include "settings/TestiPrecedenti.h"
 #include "settings/ValoriImpostazioni.h"
 
 #include <QFile>
@@ -81,22 +82,7 @@ QString TestoNomiInterfacce(const QStringList& nomi)
 
 std::optional<double> LeggiNumeroArchivio(const QString& testo)
 {
-    QString t = testo.trimmed();
-    t.replace(QChar(0x2212), QLatin1Char('-'));
-    // Files of earlier versions hold the writer's decimal comma; none of
-    // them ever grouped digits, so a single comma can only be that.
-    if (t.contains(QLatin1Char(','))) {
-        if (t.count(QLatin1Char(',')) > 1 || t.contains(QLatin1Char('.')))
-            return std::nullopt;
-        t.replace(QLatin1Char(','), QLatin1Char('.'));
-    }
-    if (t.isEmpty())
-        return std::nullopt;
-    bool ok = false;
-    const double v = QLocale::c().toDouble(t, &ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
+    return LeggiNumeroPrecedente(testo);
 }
 
 QString TestoNumeroArchivio(double valore)
@@ -187,7 +173,7 @@ bool LeggiValore(const VoceImpostazione& v, const QString& testo, Riferimento r,
         *std::get<std::optional<quint32>*>(r) = LeggiColore(testo);
         return true;
     case Forma::Data: {
-        const auto d = LeggiDataNumerica(testo, ordine);
+        const auto d = LeggiDataPrecedente(testo, ordine);
         if (d)
             *std::get<QDate*>(r) = *d;
         return d.has_value();

@@ -135,6 +135,8 @@ inline constexpr VoceImpostazione TabellaImpostazioni[] = {
     {"MsV00",   1,  4,   Forma::Doppio,       {"0"},                                            tabella::Soglia,  tabella::P|tabella::O,  InUso::Tutte,   false, VELATRIX_CAMPO(s.MsV[size_t(i)]), nullptr},
     {"MsI00",   1,  3,   Forma::Booleano,     {"0"},                                            tabella::Nessuno, tabella::P|tabella::O,  InUso::Tutte,   false, VELATRIX_CAMPO(s.MsI[size_t(i)]), nullptr},
     {"IfcPtp", -1, -1,   Forma::Elenco,       {""},                                             tabella::Nessuno, tabella::P|tabella::O,  InUso::Tutte,   false, VELATRIX_CAMPO(s.IfcPtp), nullptr},
+    {"TrmAll", -1, -1,   Forma::Booleano,     {"0"},                                            tabella::Nessuno, tabella::P|tabella::O,  InUso::Tutte,   false, VELATRIX_CAMPO(s.TrmAll), nullptr},
+    {"CmdTrm", -1, -1,   Forma::Testo,        {""},                                             {0, 1024},        tabella::P|tabella::O,  InUso::Tutte,   false, VELATRIX_CAMPO(s.CmdTrm), nullptr},
     // clang-format on
 };
 

@@ -26,13 +26,14 @@ QString TestoValore(const VoceImpostazione& v, Riferimento r);
 // Brings the field into the entry's range; tariff numbers up to `tariffeInUso`.
 void LimitaValore(const VoceImpostazione& v, Riferimento r, int tariffeInUso);
 
-// Numbers: "72.5"; earlier versions wrote the user's decimal mark ("72,5").
+// Numbers: "72.5"; what earlier versions wrote ("72,5") reads too, as
+// LeggiNumeroPrecedente tells.
 std::optional<double> LeggiNumeroArchivio(const QString& testo);
 QString TestoNumeroArchivio(double valore);
 QString TestoSingoloArchivio(float valore);
 
 // Dates: "2026-12-01"; earlier versions wrote the user's short date, as
-// "01/12/2026" or "12/1/2026", read with LeggiDataNumerica in `ordine`.
+// "01/12/2026" or "12/1/2026", read with LeggiDataPrecedente in `ordine`.
 QString TestoDataArchivio(const QDate& data);
 
 // Interface names as stored: separated by blanks or commas. Names the kernel

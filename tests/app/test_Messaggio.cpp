@@ -92,12 +92,15 @@ TEST(FinestraAllarme, UnaDomandaChiusaPrimaDellAllarmeNonLoPortaConSe)
     EXPECT_TRUE(finestra.Finestra()->isVisible());
 }
 
-TEST(SuoniQt, UnFileMancanteESilenzio)
+TEST(SuoniQt, UnFileOUnModuloMancanteESilenzio)
 {
-    SuoniQt suoni;
+    SuoniQt suoni({VELATRIX_MODULO_SUONI});
     EXPECT_GE(suoni.NumeroDispositivi(), 0);
     suoni.RiproduciSuono("/non/esiste.wav");
     suoni.RiproduciSuono("");
+    SuoniQt senzaModulo({"/non/esiste.so"});
+    EXPECT_EQ(senzaModulo.NumeroDispositivi(), 0);
+    senzaModulo.RiproduciSuono(VELATRIX_MODULO_SUONI);  // a file that is there, and no module to play it
 }
 
 } // namespace

@@ -327,7 +327,7 @@ TEST_F(UscitaConScrittureInSospeso, LUtenteSceglieEIlProssimoAvvioAggiungeUnaVol
     EXPECT_EQ(Esci(true), 0);
     ASSERT_EQ(utente.domande.size(), 3);
     EXPECT_EQ(utente.domande[1], utente.domande[2]);
-    EXPECT_TRUE(utente.domande[1].startsWith("Non è stato possibile registrare 3 scatti (Lire 381) e 1 connessioni."))
+    EXPECT_TRUE(utente.domande[1].startsWith("Non è stato possibile registrare 3 scatti (Lire 381) e 1 connessione."))
         << utente.domande[1].toStdString();
     // The data folder is gone: the settings folder keeps them.
     ASSERT_TRUE(QFile::exists(tmp.filePath("Velatrix.rec")));

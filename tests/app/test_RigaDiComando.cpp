@@ -1,11 +1,14 @@
 // The program itself, run as a user runs it from a shell: no display, its
 // own home and XDG folders.
 #include "app/ServizioLocale.h"
+#include "log/FileLog.h"
 #include "pulses/DatabaseScatti.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QImage>
+#include <QRegularExpression>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,10 +46,22 @@ protected:
         return env;
     }
 
-    Esito Esegui(const QStringList& argomenti) const
+    // A login without a runtime folder or a display, as cron or ssh give.
+    QProcessEnvironment AmbienteCron() const
+    {
+        QProcessEnvironment env = Ambiente();
+        env.remove("XDG_RUNTIME_DIR");
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        return env;
+    }
+
+    Esito Esegui(const QStringList& argomenti, const QProcessEnvironment& env = {}, const QString& uscita = {}) const
     {
         QProcess p;
-        p.setProcessEnvironment(Ambiente());
+        p.setProcessEnvironment(env.isEmpty() ? Ambiente() : env);
+        if (!uscita.isEmpty())
+            p.setStandardOutputFile(uscita);
         p.start(VELATRIX_PROGRAMMA, argomenti);
         Esito e;
         if (!p.waitForFinished(60000)) {
@@ -87,6 +102,13 @@ protected:
         ASSERT_TRUE(db.AggiungiScatti(QDate(2025, 4, 2), 2, 254));
         ASSERT_TRUE(db.AggiungiScatti(QDate::currentDate(), 5, 635));
         db.Chiudi();
+        RecordLog chiamata;
+        chiamata.Inizio = QDateTime(QDate(2025, 3, 15), QTime(9, 30));
+        chiamata.Durata = 600;
+        chiamata.Scatti = 13;
+        chiamata.Importo = 1587.5;
+        chiamata.Connessione = "Casa";
+        ASSERT_EQ(ScriviCopia(Dati() + "/Velatrix.003", {chiamata}), 1);
         QDir().mkpath(casa.filePath("config/Velatrix"));
         QFile conf(casa.filePath("config/Velatrix/Velatrix.conf"));
         ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
@@ -169,6 +191,14 @@ TEST_F(RigaDiComando, RapportiConESenzaIlPannello)
         dati + QStringList{"--report", "--format", "text"} + Marzo,
         dati + QStringList{"--report"},
         dati + QStringList{"--report", "--format", "json"} + questoMese,
+        dati + QStringList{"--log"},
+        dati + QStringList{"--log", "--format", "json", "--connection", "casa"},
+        dati + QStringList{"--report", "--format", "csv", "--group", "month", "--from", "2025-01-01", "--to",
+                           "2025-12-31"},
+    };
+    // The estimate moves with the clock between two runs; the rest may not.
+    const auto senzaStima = [](const QByteArray& testo) {
+        return QString::fromUtf8(testo).replace(QRegularExpression("\"stima\": \\{[^}]*\\}"), "\"stima\": ...");
     };
 
     // No panel runs: the files are read, and left exactly as they were.
@@ -180,6 +210,12 @@ TEST_F(RigaDiComando, RapportiConESenzaIlPannello)
         senza << e.out;
     }
     EXPECT_EQ(Contenuto(), prima);
+    // Output that cannot be written is a failure, whatever the format.
+    for (const QStringList& r : richieste) {
+        const Esito e = Esegui(r, {}, "/dev/full");
+        EXPECT_EQ(e.codice, 1) << r.join(' ').toStdString();
+        EXPECT_TRUE(e.err.contains("uscita standard")) << e.err.toStdString();
+    }
 
     EXPECT_EQ(senza[0], "voce,dal,al,scatti,netto,iva,totale\n"
                         "giorno,2025-03-01,2025-03-01,3,381,76.2,457.2\n"
@@ -197,6 +233,11 @@ TEST_F(RigaDiComando, RapportiConESenzaIlPannello)
     EXPECT_TRUE(senza[3].contains("1.588")) << senza[3].toStdString();
     EXPECT_FALSE(senza[3].contains("02/04/2025"));
     EXPECT_FALSE(senza[4].contains("\"stima\": null")) << "today lies in this month";
+    EXPECT_TRUE(senza[5].startsWith("Data Inizio\tOra Inizio\t")) << senza[5].toStdString();
+    EXPECT_TRUE(senza[5].contains("\r\n15/03/2025\t09:30:00\t15/03/2025\t09:40:00\t10'00\"\t13\t1588\tCasa\r\n"))
+        << senza[5].toStdString();
+    EXPECT_TRUE(senza[6].contains("\"connessione\": \"Casa\"")) << senza[6].toStdString();
+    EXPECT_TRUE(senza[7].contains("\nmese,2025-03-01,2025-03-31,16,1968.5,393.7,2362.2\n")) << senza[7].toStdString();
 
     // The panel runs and holds the database: the same questions get the
     // same answers, now from the panel over its socket.
@@ -214,12 +255,47 @@ TEST_F(RigaDiComando, RapportiConESenzaIlPannello)
     for (qsizetype i = 0; i < richieste.size(); ++i) {
         const Esito e = Esegui(richieste[i]);
         EXPECT_EQ(e.codice, 0) << e.err.toStdString();
-        EXPECT_EQ(e.out, senza[i]) << richieste[i].join(' ').toStdString();
+        EXPECT_EQ(senzaStima(e.out).toStdString(), senzaStima(senza[i]).toStdString())
+            << richieste[i].join(' ').toStdString();
+        // From a login without the panel's runtime folder: the same answer.
+        const Esito cron = Esegui(richieste[i], AmbienteCron());
+        EXPECT_EQ(cron.codice, 0) << cron.err.toStdString();
+        EXPECT_EQ(senzaStima(cron.out).toStdString(), senzaStima(senza[i]).toStdString())
+            << richieste[i].join(' ').toStdString();
     }
     pannello.terminate();
     EXPECT_TRUE(pannello.waitForFinished(30000));
     EXPECT_EQ(pannello.exitStatus(), QProcess::NormalExit);
     EXPECT_FALSE(QFile::exists(socket)) << "the socket goes with the panel";
+}
+
+TEST_F(RigaDiComando, LimiteRigaEGrafico)
+{
+    PreparaDati();
+    const QStringList dati = {"--data-dir", Dati()};
+    const QStringList marzo = {"--from", "2025-03-01", "--to", "2025-03-31"};
+    // March: 1.968,5 lire net, 2.362,2 with VAT.
+    Esito e = Esegui(dati + QStringList{"--alert", "period:2000"} + marzo);
+    EXPECT_EQ(e.codice, 4) << e.err.toStdString();
+    EXPECT_EQ(e.out, "Totale del periodo dal 01/03/2025 al 31/03/2025: L. 2.362 con Iva, oltre il limite di L. 2.000\n");
+    e = Esegui(dati + QStringList{"--alert", "period:2362"} + marzo);
+    EXPECT_EQ(e.codice, 0) << "the total as shown, 2.362, is not above 2.362";
+    EXPECT_TRUE(e.out.isEmpty());
+    e = Esegui(dati + QStringList{"--alert", "today:700"});
+    EXPECT_EQ(e.codice, 4) << e.err.toStdString();
+    EXPECT_TRUE(e.out.startsWith("Totale di oggi ")) << e.out.toStdString();
+    e = Esegui(dati + QStringList{"--alert", "estimate:1"} + marzo);
+    EXPECT_EQ(e.codice, 1) << "no estimate outside the period";
+    EXPECT_TRUE(e.err.contains("nessuna stima")) << e.err.toStdString();
+
+    e = Esegui(dati + QStringList{"--report", "--format", "oneline"} + marzo);
+    EXPECT_EQ(e.out, "1;2025-03-01;2025-03-31;16;1968.5;2362.2;\n");
+
+    const auto prima = Contenuto();
+    e = Esegui(dati + QStringList{"--report", "--format", "png"} + marzo);
+    EXPECT_EQ(e.codice, 0) << e.err.toStdString();
+    EXPECT_EQ(QImage::fromData(e.out, "PNG").size(), QSize(800, 320));
+    EXPECT_EQ(Contenuto(), prima);
 }
 
 } // namespace

@@ -1,9 +1,11 @@
+#include "app/IstanzaUnica.h"
 #include "app/ServizioLocale.h"
 #include "settings/Impostazioni.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTemporaryDir>
@@ -12,7 +14,10 @@
 #include <cstring>
 #include <future>
 #include <sys/socket.h>
+#include <csignal>
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -65,6 +70,11 @@ TEST(DatiRapporto, LaFormaDiTrasmissioneRestituisceGliStessiNumeri)
     const QByteArray testo = CodificaDati(d);
     EXPECT_EQ(DecodificaDati(testo), d);
     EXPECT_EQ(DecodificaDati(CodificaDati(DatiRapporto{d1, d1, d7, 0, {}})), (DatiRapporto{d1, d1, d7, 0, {}}));
+    // The time of day, when the panel sends it, comes back to the millisecond.
+    DatiRapporto conOra = d;
+    conOra.ora = QTime(23, 59, 59, 999);
+    EXPECT_EQ(DecodificaDati(CodificaDati(conOra)), conOra);
+    EXPECT_FALSE(DecodificaDati(QByteArray(CodificaDati(conOra)).replace(" 86399999\n", " 86400000\n")));
 
     // Anything cut short or garbled is refused, never half read.
     for (const QByteArray& rotto : {testo.left(testo.size() - 1), testo.left(testo.size() - 6), QByteArray("fine\n"),
@@ -118,10 +128,131 @@ TEST(NomeServizio, UnoPerCartellaNellaCartellaDiEsecuzione)
     EXPECT_TRUE(nome.startsWith(tmp.filePath("run") + "/velatrix-"));
     EXPECT_EQ(NomeServizio(tmp.filePath("b/../a"), tmp.filePath("run")), nome);
     EXPECT_NE(NomeServizio(tmp.filePath("b"), tmp.filePath("run")), nome);
-    // A folder too deep for a socket path falls back to a short name.
-    const QString profonda = NomeServizio(tmp.filePath("a"), "/tmp/" + QString(120, 'x'));
-    EXPECT_FALSE(profonda.contains('/'));
-    EXPECT_TRUE(profonda.startsWith("velatrix-"));
+    // A folder too deep for a socket path gives no name: Qt would put a
+    // short one in the shared temporary folder.
+    EXPECT_TRUE(NomeServizio(tmp.filePath("a"), "/tmp/" + QString(120, 'x')).isEmpty());
+}
+
+namespace {
+
+// An environment variable changed for a scope (unset with an empty value).
+class Ambiente {
+public:
+    Ambiente(const char* nome, const QByteArray& valore) : nome_(nome), prima_(qgetenv(nome)), c_era_(qEnvironmentVariableIsSet(nome))
+    {
+        if (valore.isEmpty())
+            qunsetenv(nome);
+        else
+            qputenv(nome, valore);
+    }
+    ~Ambiente()
+    {
+        if (c_era_)
+            qputenv(nome_, prima_);
+        else
+            qunsetenv(nome_);
+    }
+
+private:
+    const char* nome_;
+    QByteArray prima_;
+    bool c_era_;
+};
+
+bool RunUserValida()
+{
+    struct stat st {};
+    const QByteArray run = "/run/user/" + QByteArray::number(::getuid());
+    return ::lstat(run.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+}
+
+} // namespace
+
+// The lock and the socket only ever go in a folder of the user's own that
+// nobody else may enter; one another user made first is refused, not used.
+TEST(CartellaEsecuzione, MaiInUnaCartellaCheAltriPossonoScrivere)
+{
+    if (RunUserValida())
+        GTEST_SKIP() << "/run/user/<uid> exists here and comes first";
+    QTemporaryDir tmp;
+    const Ambiente temp("TMPDIR", tmp.path().toUtf8());
+    QDir().mkpath(tmp.filePath("aperta"));
+    QFile::setPermissions(tmp.filePath("aperta"), QFile::Permissions(0x7777));
+    const Ambiente runtime("XDG_RUNTIME_DIR", tmp.filePath("aperta").toUtf8());
+
+    QString errore;
+    const QString propria = tmp.filePath(QStringLiteral("velatrix-%1").arg(::getuid()));
+    EXPECT_EQ(IstanzaUnica::CartellaEsecuzione(&errore), propria) << "a runtime folder open to others is skipped";
+    EXPECT_EQ(QFileInfo(propria).permissions() & 0x7077, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(IstanzaUnica::PercorsoPredefinito(), propria + "/Velatrix.lock");
+    EXPECT_EQ(NomiServizio(tmp.filePath("dati"), false), QStringList{NomeServizio(tmp.filePath("dati"), propria)});
+
+    // Planted by someone else, with a lock in it.
+    ASSERT_TRUE(QDir(propria).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(propria));
+    QFile::setPermissions(propria, QFile::Permissions(0x7777));
+    QFile piantato(propria + "/Velatrix.lock");
+    ASSERT_TRUE(piantato.open(QIODevice::WriteOnly));
+    piantato.write("1\nvelatrix\naltro\n");
+    piantato.close();
+    EXPECT_TRUE(IstanzaUnica::CartellaEsecuzione(&errore).isEmpty());
+    EXPECT_TRUE(errore.contains("accessibile ad altri")) << errore.toStdString();
+    EXPECT_TRUE(IstanzaUnica::PercorsoPredefinito().isEmpty());
+    EXPECT_TRUE(NomiServizio(tmp.filePath("dati"), false).isEmpty());
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(QFile::encodeName(propria).constData(), 65534, 65534), 0);
+        QFile::setPermissions(propria, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_TRUE(IstanzaUnica::CartellaEsecuzione(&errore).isEmpty());
+        EXPECT_TRUE(errore.contains("un altro utente")) << errore.toStdString();
+    }
+}
+
+// A socket served by another user is never believed: the report reads the
+// files instead.
+TEST(ServizioLocale, UnaRispostaDiUnAltroUtenteNonVieneCreduta)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to serve as another user";
+    QTemporaryDir tmp;
+    QFile::setPermissions(tmp.path(), QFile::Permissions(0x7777));
+    const QString nome = tmp.filePath("s");
+    int pronto[2];
+    ASSERT_EQ(::pipe(pronto), 0);
+    const pid_t figlio = fork();
+    ASSERT_GE(figlio, 0);
+    if (figlio == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            _exit(1);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un indirizzo{};
+        indirizzo.sun_family = AF_UNIX;
+        const QByteArray percorso = QFile::encodeName(nome);
+        std::memcpy(indirizzo.sun_path, percorso.constData(), size_t(percorso.size()));
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&indirizzo), sizeof indirizzo) != 0 || ::listen(fd, 4) != 0)
+            _exit(2);
+        ::chmod(percorso.constData(), 0777);
+        [[maybe_unused]] auto n = ::write(pronto[1], "x", 1);
+        const QByteArray falso = CodificaDati(Esempio());
+        for (int i = 0; i < 2; ++i) {
+            const int c = ::accept(fd, nullptr, nullptr);
+            char b[256];
+            [[maybe_unused]] auto letti = ::read(c, b, sizeof b);
+            [[maybe_unused]] auto scritti = ::write(c, falso.constData(), size_t(falso.size()));
+            ::close(c);
+        }
+        _exit(0);
+    }
+    char c;
+    ASSERT_EQ(::read(pronto[0], &c, 1), 1);
+    EsitoRichiesta esito = EsitoRichiesta::Risposta;
+    QString errore;
+    EXPECT_FALSE(ChiediRapporto(nome, d1, d31, &esito, &errore));
+    EXPECT_EQ(esito, EsitoRichiesta::NessunServizio);
+    EXPECT_FALSE(ChiediMostra(nome));
+    ::kill(figlio, SIGKILL);
+    ::waitpid(figlio, nullptr, 0);
+    ::close(pronto[0]);
+    ::close(pronto[1]);
 }
 
 TEST_F(ServizioTest, RisposteAOgniRichiesta)

@@ -80,3 +80,61 @@ TEST(RigaComando, DataIso)
     EXPECT_FALSE(LeggiDataIso("0000-01-01").isValid());
     EXPECT_FALSE(LeggiDataIso("").isValid());
 }
+
+TEST(RigaComando, RegistroLimiteEForme)
+{
+    const QDate oggi(2026, 12, 7);
+    auto r = LeggiRigaComando({"--log", "--from", "oggi", "--to", "TODAY", "--connection", "Casa", "--format", "fixed"},
+                              oggi);
+    EXPECT_TRUE(r.errore.isEmpty()) << r.errore.toStdString();
+    EXPECT_EQ(r.comando, Comando::Log);
+    EXPECT_EQ(r.da, oggi);
+    EXPECT_EQ(r.a, oggi);
+    EXPECT_EQ(r.connessione, "Casa");
+    EXPECT_EQ(r.formatoLog, FormatoLog::Colonne);
+    EXPECT_EQ(LeggiRigaComando({"--log"}).formatoLog, FormatoLog::Tabulazione);
+    EXPECT_EQ(LeggiRigaComando({"--log", "--format", "json"}).formatoLog, FormatoLog::Json);
+
+    r = LeggiRigaComando({"--report", "--from", "2026-01-01", "--to", "oggi", "--group", "month", "--format", "csv"},
+                         oggi);
+    EXPECT_TRUE(r.errore.isEmpty()) << r.errore.toStdString();
+    EXPECT_EQ(r.a, oggi);
+    EXPECT_EQ(r.gruppo, GruppoRapporto::Mese);
+    EXPECT_EQ(LeggiRigaComando({"--report", "--group", "year"}).gruppo, GruppoRapporto::Anno);
+    EXPECT_EQ(LeggiRigaComando({"--report", "--format", "oneline"}).formato, FormatoRapporto::Riga);
+    EXPECT_EQ(LeggiRigaComando({"--report", "--format", "png"}).formato, FormatoRapporto::Png);
+
+    r = LeggiRigaComando({"--alert", "estimate:50000.5"});
+    EXPECT_TRUE(r.errore.isEmpty()) << r.errore.toStdString();
+    EXPECT_EQ(r.comando, Comando::Allarme);
+    EXPECT_EQ(r.limite.voce, LimiteComando::Voce::Stima);
+    EXPECT_EQ(r.limite.lire, 50000.5);
+    EXPECT_EQ(LeggiRigaComando({"--alert=today:0"}).limite.voce, LimiteComando::Voce::Oggi);
+    r = LeggiRigaComando({"--alert", "period:9", "--from", "2026-11-01", "--to", "2026-11-30"});
+    EXPECT_TRUE(r.errore.isEmpty()) << r.errore.toStdString();
+    EXPECT_EQ(r.da, QDate(2026, 11, 1));
+
+    const QList<QStringList> sbagliate = {
+        {"--log", "--format", "csv", "--report"},            // two commands
+        {"--log", "--format", "text"},                       // a report's form
+        {"--report", "--format", "tab"},                     // a log's form
+        {"--log", "--group", "month"},
+        {"--report", "--connection", "Casa"},
+        {"--report", "--group", "week"},
+        {"--report", "--group", "month", "--format", "oneline"},
+        {"--log", "--connection", "  "},
+        {"--log", "--from", "ieri", "--to", "oggi"},
+        {"--alert", "estimate"},
+        {"--alert", "estimate:"},
+        {"--alert", "estimate:-5"},
+        {"--alert", "bill:5"},
+        {"--alert", "today:5", "--from", "oggi", "--to", "oggi"},
+        {"--alert", "period:5", "--format", "csv"},
+        {"--connection", "Casa"},
+        {"--log", "x"},
+    };
+    for (const QStringList& riga : sbagliate)
+        EXPECT_FALSE(LeggiRigaComando(riga, oggi).errore.isEmpty()) << riga.join(' ').toStdString();
+    for (const char* opzione : {"--log", "--alert", "--group", "--connection", "oneline", "png"})
+        EXPECT_TRUE(TestoUso().contains(opzione)) << opzione;
+}

@@ -6,7 +6,9 @@
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -108,6 +110,96 @@ TEST_F(AllarmiTest, AllarmeGiornalieroRiarmatoAMezzanotte)
     EXPECT_EQ(finestra.mostrati.size(), 1);
     Conta(400);                // 254 on the 8th: raised again
     EXPECT_EQ(finestra.mostrati.size(), 2);
+}
+
+} // namespace
+
+namespace {
+
+// Keeps the request to end the call until the test answers it.
+struct ChiusuraFinta : ChiusuraChiamata {
+    std::vector<std::function<void(const QString&)>> richieste;
+    void TerminaChiamata(std::function<void(const QString&)> esito) override { richieste.push_back(std::move(esito)); }
+};
+
+class TettoTest : public AllarmiTest {
+protected:
+    void SetUp() override
+    {
+        AllarmiTest::SetUp();
+        motore->ImpostaChiusuraChiamata(&chiusura);
+        imp.Msg[1] = imp.Msg[2] = true;
+        imp.MsV[1] = 400;
+        imp.MsV[2] = 200;
+    }
+    ChiusuraFinta chiusura;
+};
+
+TEST_F(TettoTest, SpentoGliAllarmiSoloAvvisano)
+{
+    motore->AvviaConteggio();
+    Conta(660);
+    EXPECT_TRUE(chiusura.richieste.empty());
+    ASSERT_EQ(finestra.mostrati.size(), 1);
+    EXPECT_EQ(finestra.mostrati[0], "Costo giornaliero maggiore di L. 200 (+ IVA)");
+    EXPECT_TRUE(motore->ConteggioAttivo());
+}
+
+TEST_F(TettoTest, AccesoChiudeLaChiamataEDiceComeEAndata)
+{
+    imp.TrmAll = true;
+    motore->AvviaConteggio();
+    Conta(440);  // 381: the daily alarm only warns
+    ASSERT_EQ(finestra.mostrati.size(), 1);
+    EXPECT_TRUE(chiusura.richieste.empty());
+    finestra.aperta = false;
+    Conta(220);  // 508: the connection's alarm ends the call
+    ASSERT_EQ(chiusura.richieste.size(), 1u);
+    EXPECT_EQ(finestra.mostrati.size(), 1);  // the alarm waits for the outcome
+    EXPECT_TRUE(motore->ConteggioAttivo());
+    chiusura.richieste[0]({});
+    // Nobody follows a link here: the engine ends the count itself.
+    EXPECT_FALSE(motore->ConteggioAttivo());
+    ASSERT_EQ(log->NumeroRecord(), 1);
+    EXPECT_EQ(log->LeggiRecord(1)->Scatti, 4);
+    ASSERT_EQ(finestra.mostrati.size(), 2);
+    EXPECT_EQ(finestra.mostrati[1], "Costo connessione corrente maggiore di L. 400 (+ IVA)\nLa chiamata è stata chiusa.");
+}
+
+TEST_F(TettoTest, UnaChiusuraNonRiuscitaLoDiceELaChiamataContinua)
+{
+    imp.TrmAll = true;
+    imp.Msg[2] = false;
+    imp.Msg[3] = true;
+    imp.MsV[3] = 300;
+    motore->AvviaConteggio();
+    Conta(440);  // 381: the bill period's alarm
+    ASSERT_EQ(chiusura.richieste.size(), 1u);
+    chiusura.richieste[0]("il comando \"poff\" è terminato con codice 1.");
+    EXPECT_TRUE(motore->ConteggioAttivo());
+    ASSERT_EQ(finestra.mostrati.size(), 1);
+    EXPECT_EQ(finestra.mostrati[0], "Costo periodo bolletta maggiore di L. 300 (+ IVA)\n"
+                                    "Impossibile chiudere la chiamata: il comando \"poff\" è terminato con codice 1.");
+    // Once per count: the connection's alarm then only warns.
+    finestra.aperta = false;
+    Conta(220);
+    EXPECT_EQ(chiusura.richieste.size(), 1u);
+    ASSERT_EQ(finestra.mostrati.size(), 2);
+    EXPECT_EQ(finestra.mostrati[1], "Costo connessione corrente maggiore di L. 400 (+ IVA)");
+
+    // An outcome that finds the window taken waits for it.
+    motore->FermaContatore(TipoArresto::FineConnessione);
+    finestra.aperta = false;
+    motore->AvviaConteggio();  // the bill period is past its limit at once
+    ASSERT_EQ(chiusura.richieste.size(), 2u);
+    Conta(660);  // the connection's alarm takes the window
+    ASSERT_EQ(finestra.mostrati.size(), 3);
+    chiusura.richieste[1]("no.");
+    EXPECT_EQ(finestra.mostrati.size(), 3);
+    finestra.aperta = false;
+    Conta(1);
+    ASSERT_EQ(finestra.mostrati.size(), 4);
+    EXPECT_TRUE(finestra.mostrati[3].endsWith("Impossibile chiudere la chiamata: no."));
 }
 
 } // namespace

@@ -1,14 +1,17 @@
+#include "SpazioDiRete.h"
+#include "engine/GestoreRete.h"
 #include "engine/LinkPuntoPunto.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,10 +19,8 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <ifaddrs.h>
-#include <linux/if_tun.h>
 #include <net/if.h>
 #include <net/if_arp.h>
-#include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
@@ -119,7 +120,8 @@ TEST_F(LinkFinto, SoloLeChiamateContanoEIlResoSoloSeNominato)
         {Iface("pppbr", 2, IFF_BROADCAST | ATTIVO, ARPHRD_ETHER, true), false},
         {Iface("ppp", 2, IFF_BROADCAST | ATTIVO, ARPHRD_ETHER, true), false},
         {Iface("ppp0", 4, PP | ATTIVO, ARPHRD_PPP, true), true},
-        {Iface("dsl", 4, ATTIVO, ARPHRD_PPP, true), true},
+        // A ppp unit by its kernel type, whatever pppd's ifname called it.
+        {Iface("modem0", 4, PP | ATTIVO, ARPHRD_PPP, true), true},
         {Iface("ppp12", 4, ATTIVO, -1, true), true},
         {Iface("wwan0", 6, IFF_POINTOPOINT | IFF_NOARP | ATTIVO, ARPHRD_NONE, true, false, 0, true), true},
         {Iface("wwp0s20u4", 6, IFF_BROADCAST | ATTIVO, ARPHRD_ETHER, true, false, 0, true), true},
@@ -129,13 +131,17 @@ TEST_F(LinkFinto, SoloLeChiamateContanoEIlResoSoloSeNominato)
         {Iface("wg0", 5, PP | ATTIVO, ARPHRD_NONE, true, true), false},
         {Iface("gre1", 5, PP | ATTIVO, ARPHRD_IPGRE, true), false},
         {Iface("sit1", 5, PP | ATTIVO, ARPHRD_SIT, false, true), false},
+        {Iface("ipip1", 5, PP | ATTIVO, ARPHRD_TUNNEL, true), false},
+        {Iface("ip6tnl1", 5, PP | ATTIVO, ARPHRD_TUNNEL6, false, true), false},
+        {Iface("ppp3", 5, PP | ATTIVO, ARPHRD_NONE, true), false},  // a tun under a ppp unit's name
         {Iface("wwan1", 6, PP | ATTIVO, ARPHRD_NONE, true), false},  // named so, but not a wwan device
         // Named by the user.
         {Iface("tun7", 5, PP | ATTIVO, ARPHRD_NONE, true), true},
         {Iface("vpn-casa", 5, PP | ATTIVO, ARPHRD_NONE, true), true},
+        {Iface("gre9", 5, PP | ATTIVO, ARPHRD_IPGRE, true), true},
         {Iface("tun7", 5, IFF_LOOPBACK | ATTIVO, ARPHRD_LOOPBACK, true), false},
     };
-    link.InterfacceNominate({"tun7", "vpn-casa"});
+    link.InterfacceNominate({"tun7", "vpn-casa", "gre9"});
     for (const auto& c : casi) {
         SCOPED_TRACE(c.i.nome.toStdString() + " " + std::to_string(c.i.flags));
         elenco.interfacce = {c.i};
@@ -344,49 +350,77 @@ TEST_F(LinkFinto, NomeDellaVoceDaPppd)
     }
 }
 
-TEST_F(LinkFinto, UnPercorsoDiNetworkManagerNonEMaiIlNome)
+// Keeps every question until the test answers it.
+struct GestoreFinto : GestoreRete {
+    QStringList chiesti;
+    QList<std::function<void(const QString&)>> inAttesa;
+    void ChiediNome(const QString& i, std::function<void(const QString&)> risposta) override
+    {
+        chiesti << i;
+        inAttesa << std::move(risposta);
+    }
+    void Disattiva(const QString&, std::function<void(const EsitoDisattivazione&)> esito) override { esito({}); }
+    void Rispondi(const QString& nome)
+    {
+        for (const auto& r : std::exchange(inAttesa, {}))
+            r(nome);
+    }
+};
+
+TEST_F(LinkFinto, IlNomeDiNetworkManagerSiChiedeUnaVoltaPerLinkSenzaAttenderlo)
 {
     Scrivi("run/ppp0.pid", "321\n");
     Scrivi("proc/321/cmdline", Argomenti({"/usr/sbin/pppd", "plugin", "nm-pppd-plugin.so", "ipparam",
                                           "/org/freedesktop/NetworkManager/PPP/3", "nodetach"}));
-    elenco.interfacce = {Ppp(5, 0)};
-    QStringList chiesti;
-    const struct {
-        const char* caso;
-        QString risposta;
-        QString atteso;
-    } casi[] = {
-        {"NetworkManager names its connection", "Casa \x1b ADSL", "Casa ADSL"},
-        {"NetworkManager does not answer", QString(), "ppp0"},
-    };
-    for (const auto& c : casi) {
-        SCOPED_TRACE(c.caso);
-        link.ImpostaNomeNetworkManager([&](const QString& i) {
-            chiesti << i;
-            return c.risposta;
-        });
-        QString nome;
-        ASSERT_NE(link.CercaConnessione(&nome), 0u);
-        EXPECT_EQ(nome, c.atteso);
+    GestoreFinto nm;
+    link.ImpostaGestoreRete(&nm);
+    elenco.interfacce = {Ppp(5, 0, false, 100)};
+    QString nome;
+    const quint32 m = link.CercaConnessione(&nome);
+    ASSERT_NE(m, 0u);
+    EXPECT_EQ(nome, "ppp0");  // the interface stands in until the answer
+    for (int i = 0; i < 5; ++i) {
+        link.CercaConnessione(&nome);
+        link.StatoConnessione(m);
     }
-    EXPECT_EQ(chiesti, (QStringList{"ppp0", "ppp0"}));
+    EXPECT_EQ(link.NomeConnessione(m), "ppp0");
+    EXPECT_EQ(nm.chiesti, QStringList{"ppp0"});
+    nm.Rispondi("Casa \x1b ADSL");
+    EXPECT_EQ(link.NomeConnessione(m), "Casa ADSL");
+    link.CercaConnessione(&nome);
+    EXPECT_EQ(nome, "Casa ADSL");
+    EXPECT_EQ(nm.chiesti.size(), 1);
+
+    // The link made anew is asked anew; an answer for a link gone is dropped.
+    elenco.interfacce = {Ppp(5, 0, false, 200)};
+    const quint32 n = link.CercaConnessione(&nome);
+    EXPECT_NE(n, m);
+    EXPECT_EQ(nome, "ppp0");
+    EXPECT_EQ(nm.chiesti.size(), 2);
+    elenco.interfacce.clear();
+    EXPECT_EQ(link.StatoConnessione(n), StatoLink::Disconnesso);
+    nm.Rispondi("Vecchia");
+    elenco.interfacce = {Ppp(5, 0, false, 300)};
+    link.CercaConnessione(&nome);
+    EXPECT_EQ(nome, "ppp0");
+    nm.Rispondi(QString());  // no answer, or no connection: never the path
+    link.CercaConnessione(&nome);
+    EXPECT_EQ(nome, "ppp0");
+    EXPECT_EQ(nm.chiesti.size(), 3);
 
     // Nobody to ask: still never the path.
-    link.ImpostaNomeNetworkManager(nullptr);
-    QString nome;
+    link.ImpostaGestoreRete(nullptr);
+    elenco.interfacce = {Ppp(5, 0, false, 400)};
     link.CercaConnessione(&nome);
     EXPECT_EQ(nome, "ppp0");
 
     // Any other ipparam is the user's own name, and NetworkManager is not asked.
-    chiesti.clear();
-    link.ImpostaNomeNetworkManager([&](const QString& i) {
-        chiesti << i;
-        return QStringLiteral("x");
-    });
+    link.ImpostaGestoreRete(&nm);
     Scrivi("proc/321/cmdline", Argomenti({"/usr/sbin/pppd", "ipparam", "/home/casa"}));
+    elenco.interfacce = {Ppp(5, 0, false, 500)};
     link.CercaConnessione(&nome);
     EXPECT_EQ(nome, "/home/casa");
-    EXPECT_TRUE(chiesti.isEmpty());
+    EXPECT_EQ(nm.chiesti.size(), 3);
 }
 
 TEST_F(LinkFinto, FileSpecialiAlPostoDeiPidNonBloccano)
@@ -452,55 +486,8 @@ TEST(ElencoKernel, LeggeIlKernelEAccettaSysfsSoloSeConcorda)
 
 // Real tun devices, inside a network namespace of the test's own.
 
-constexpr char kDentro[] = "VELATRIX_TEST_SPAZIO_RETE";
-constexpr char kSalta[] = "VELATRIX-SALTA: ";
-
-class TunReale {
-public:
-    ~TunReale() { Chiudi(); }
-    bool Crea(const char* nome)
-    {
-        Chiudi();
-        fd_ = ::open("/dev/net/tun", O_RDWR | O_CLOEXEC);
-        ifreq ifr {};
-        ifr.ifr_flags = IFF_TUN | IFF_NO_PI;
-        std::strncpy(ifr.ifr_name, nome, IFNAMSIZ - 1);
-        return fd_ >= 0 && ::ioctl(fd_, TUNSETIFF, &ifr) == 0;
-    }
-    bool Persistente(bool si) { return ::ioctl(fd_, TUNSETPERSIST, si ? 1 : 0) == 0; }
-    void Chiudi()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_ = -1;
-};
-
-bool Configura(const char* nome, const char* locale, const char* remoto)
-{
-    const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (s < 0)
-        return false;
-    ifreq ifr {};
-    std::strncpy(ifr.ifr_name, nome, IFNAMSIZ - 1);
-    bool ok = ::ioctl(s, SIOCGIFFLAGS, &ifr) == 0;
-    ifr.ifr_flags = short(ifr.ifr_flags | IFF_UP);
-    ok = ok && ::ioctl(s, SIOCSIFFLAGS, &ifr) == 0;
-    const auto indirizzo = [&](unsigned long richiesta, const char* testo) {
-        sockaddr_in sa {};
-        sa.sin_family = AF_INET;
-        ::inet_pton(AF_INET, testo, &sa.sin_addr);
-        std::memcpy(&ifr.ifr_addr, &sa, sizeof sa);
-        return ::ioctl(s, richiesta, &ifr) == 0;
-    };
-    if (locale)
-        ok = ok && indirizzo(SIOCSIFADDR, locale) && indirizzo(SIOCSIFDSTADDR, remoto);
-    ::close(s);
-    return ok;
-}
+using spazio::Configura;
+using spazio::TunReale;
 
 // Carrier and running state go through the kernel's link watch, which may
 // take up to a second.
@@ -547,15 +534,10 @@ struct SysfsPrivato {
     }
 };
 
-TEST(LinkNelKernel, PassiInUnoSpazioDiRete)
+TEST(NelloSpazioDiRete, PassiDiUnTun)
 {
-    if (qEnvironmentVariable(kDentro) != "1")
-        GTEST_SKIP() << "only run by LinkNelKernel.TunInUnoSpazioDiReteProprio, in a namespace of its own";
-    // Nothing below may run in the machine's own namespace.
-    if (::unshare(CLONE_NEWNET | CLONE_NEWNS) != 0) {
-        std::printf("%sunshare(CLONE_NEWNET|CLONE_NEWNS) failed: %s\n", kSalta, std::strerror(errno));
-        GTEST_SKIP();
-    }
+    if (!spazio::Entra())
+        GTEST_SKIP() << spazio::DaFuori;
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
     QDir(tmp.path()).mkpath("sys");
@@ -571,7 +553,7 @@ TEST(LinkNelKernel, PassiInUnoSpazioDiRete)
     // An always-on VPN: a tun with its carrier and address, never a call.
     TunReale vpn;
     if (!vpn.Crea("vpn0")) {
-        std::printf("%scannot create a tun device: %s\n", kSalta, std::strerror(errno));
+        std::printf("%scannot create a tun device: %s\n", spazio::Salta, std::strerror(errno));
         GTEST_SKIP();
     }
     ASSERT_TRUE(Configura("vpn0", "10.9.0.1", "10.9.0.2"));
@@ -649,26 +631,9 @@ TEST(LinkNelKernel, PassiInUnoSpazioDiRete)
     }
 }
 
-TEST(LinkNelKernel, TunInUnoSpazioDiReteProprio)
+TEST(LinkNelKernel, NelloSpazioDiReteProprio)
 {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "needs root to create a network namespace and tun devices";
-    if (::access("/dev/net/tun", R_OK | W_OK) != 0)
-        GTEST_SKIP() << "no usable /dev/net/tun";
-    QProcess figlio;
-    QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
-    ambiente.insert(kDentro, "1");
-    figlio.setProcessEnvironment(ambiente);
-    figlio.setProcessChannelMode(QProcess::MergedChannels);
-    figlio.start(QCoreApplication::applicationFilePath(),
-                 {"--gtest_filter=LinkNelKernel.PassiInUnoSpazioDiRete", "--gtest_color=no"});
-    ASSERT_TRUE(figlio.waitForFinished(60000)) << "the namespace run did not end";
-    const QString uscita = QString::fromLocal8Bit(figlio.readAll());
-    if (const qsizetype k = uscita.indexOf(kSalta); k >= 0)
-        GTEST_SKIP() << uscita.mid(k + qsizetype(std::strlen(kSalta))).section('\n', 0, 0).toStdString();
-    EXPECT_EQ(figlio.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(figlio.exitCode(), 0) << uscita.toStdString();
-    EXPECT_TRUE(uscita.contains("[  PASSED  ] 1 test")) << uscita.toStdString();
+    spazio::EseguiNelFiglio("NelloSpazioDiRete.*");
 }
 
 }  // namespace

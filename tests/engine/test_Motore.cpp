@@ -395,49 +395,6 @@ TEST_F(MotoreTest, IRecuperatiEntranoNeiTotaliEVengonoScritti)
     EXPECT_EQ(log->LeggiRecord(1)->ConnessioneSenzaSpazi(), "Casa");
 }
 
-TEST(Recupero, IlFileConservaScattiERecordEScartaIlResto)
-{
-    QTemporaryDir tmp;
-    const QString percorso = tmp.filePath(NomeRecupero);
-    EXPECT_FALSE(LeggiRecupero(percorso).has_value());
-    Pendenti p;
-    p.scatti[QDate(2026, 12, 7)] = {11, 1397.5};
-    RecordLog r;
-    r.Inizio = QDateTime(QDate(2026, 12, 7), QTime(10, 0));
-    r.Durata = 2200;
-    r.Scatti = 11;
-    r.Importo = 1397.5;
-    r.Connessione = "Ufficio";
-    p.log = {r, r};
-    QString motivo;
-    ASSERT_TRUE(ScriviRecupero(percorso, p, &motivo)) << motivo.toStdString();
-    auto letto = LeggiRecupero(percorso);
-    ASSERT_TRUE(letto.has_value());
-    EXPECT_EQ(letto->scatti.at(QDate(2026, 12, 7)), (Totali{11, 1397.5}));
-    ASSERT_EQ(letto->log.size(), 2u);
-    EXPECT_EQ(letto->log[1].Inizio, r.Inizio);
-    EXPECT_DOUBLE_EQ(letto->log[1].Importo, 1397.5);
-
-    // Damaged lines are skipped, a file that is not ours is nothing.
-    QFile f(percorso);
-    ASSERT_TRUE(f.open(QIODevice::Append));
-    f.write("S 2026-13-01 1 1\nS 2026-12-08 -4 1\nS 2026-12-08 1 nan\nL 00ff\nS 2026-12-09 2 254\n");
-    f.close();
-    letto = LeggiRecupero(percorso);
-    ASSERT_TRUE(letto.has_value());
-    EXPECT_EQ(letto->scatti.size(), 2u);
-    EXPECT_EQ(letto->TotaleScatti(), (Totali{13, 1651.5}));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("qualcos'altro\nS 2026-12-09 2 254\n");
-    f.close();
-    EXPECT_FALSE(LeggiRecupero(percorso).has_value());
-    // No place to write: a folder in the way.
-    ASSERT_TRUE(QFile::remove(percorso));
-    ASSERT_TRUE(QDir(tmp.path()).mkdir(NomeRecupero));
-    EXPECT_FALSE(ScriviRecupero(percorso, p, &motivo));
-    EXPECT_FALSE(motivo.isEmpty());
-}
-
 TEST_F(MotoreTest, DaFermoSegueIlCambioDiData)
 {
     ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 8), 4, 508));

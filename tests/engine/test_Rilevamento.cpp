@@ -169,7 +169,27 @@ TEST_F(RilevamentoTest, UnLinkSenzaPortanteDaUnMinutoNonEPiuUnaChiamata)
     EXPECT_TRUE(motore->ConteggioAttivo());
 }
 
-TEST_F(RilevamentoTest, UnLinkDormienteNonNascondeUnaChiamataSuUnAltro)
+TEST_F(RilevamentoTest, UnLinkSenzaIndirizzoDaUnMinutoNonEPiuUnaChiamata)
+{
+    imp.CtrCon = true;
+    sorgente.maniglia = 8;
+    Tick(StatoLink::Composizione, 50);
+    // Its carrier came: the minute starts again from this change.
+    Tick(StatoLink::Autenticazione, int(SecondiComposizioneMassima));
+    EXPECT_EQ(vista.testo, TestoConnessione);
+    EXPECT_TRUE(vista.chiamata);
+    Tick(StatoLink::Autenticazione);
+    EXPECT_EQ(vista.testo, "valore");
+    EXPECT_EQ(vista.led, Led::Verde);
+    EXPECT_FALSE(vista.chiamata);
+    Tick(StatoLink::Autenticazione, 100);
+    EXPECT_FALSE(vista.chiamata);
+    EXPECT_FALSE(motore->ConteggioAttivo());
+    Tick(StatoLink::Connesso);
+    EXPECT_TRUE(motore->ConteggioAttivo());
+}
+
+TEST_F(RilevamentoTest, UnLinkDormienteNonNascondeUnaChiamataSuUnAltroNeRinasceDopo)
 {
     sorgente.maniglia = 8;
     Tick(StatoLink::Composizione, int(SecondiComposizioneMassima) + 1);
@@ -179,6 +199,32 @@ TEST_F(RilevamentoTest, UnLinkDormienteNonNascondeUnaChiamataSuUnAltro)
     Tick(StatoLink::Connesso);
     EXPECT_TRUE(motore->ConteggioAttivo());
     EXPECT_EQ(motore->NomeConnessione(), "Ufficio");
+    Tick(StatoLink::Connesso, 30);
+
+    // The call ends; the dormant link is found again, still dormant.
+    sorgente.maniglia = 8;
+    sorgente.nome = "Casa";
+    Tick(StatoLink::Composizione, 3);
+    EXPECT_FALSE(motore->ConteggioAttivo());
+    EXPECT_EQ(log->NumeroRecord(), 1);
+    EXPECT_NE(vista.testo, TestoConnessione);
+    EXPECT_FALSE(vista.chiamata);
+    EXPECT_EQ(suoni.suonati.size(), 1);
+}
+
+TEST_F(RilevamentoTest, UnNomeCheArrivaDuranteLaChiamataVaNelRecord)
+{
+    sorgente.maniglia = 3;
+    sorgente.nome = "ppp0";
+    Tick(StatoLink::Connesso);
+    ASSERT_TRUE(motore->ConteggioAttivo());
+    EXPECT_EQ(motore->NomeConnessione(), "ppp0");
+    sorgente.nome = "Casa ADSL";
+    Tick(StatoLink::Connesso, 5);
+    sorgente.maniglia = 0;
+    Tick(StatoLink::Disconnesso);
+    ASSERT_EQ(log->NumeroRecord(), 1);
+    EXPECT_EQ(log->LeggiRecord(1)->Connessione.trimmed(), "Casa ADSL");
 }
 
 TEST_F(RilevamentoTest, LeInterfacceNominateArrivanoAllaSorgente)

@@ -174,7 +174,8 @@ TEST(RecordLog, FineDopoMezzanotte)
         r.Inizio = c.inizio;
         r.Durata = c.durata;
         const RecordLog letto = DecodificaRecordLog(Codifica(r).constData());
-        EXPECT_EQ(letto.Fine(), c.fine);
-        EXPECT_EQ(letto.Fine().date(), c.inizio.date().addDays(1));
+        const TempiRecord t = letto.Tempi();
+        EXPECT_EQ(QDateTime(t.fine.Data(), t.fine.Ora()), c.fine);
+        EXPECT_EQ(t.fine.Data(), c.inizio.date().addDays(1));
     }
 }

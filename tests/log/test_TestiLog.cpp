@@ -46,6 +46,8 @@ TEST(TestiLog, AllineamentoADestra)
         const char* atteso;
     } casi[] = {
         {"", 3, "   "}, {"ab", 4, "  ab"}, {"abcd", 4, "abcd"}, {"123456h46'39\"", 12, "23456h46'39\""}, {"12345", 2, "45"},
+        {"\U0001E951\U0001E955-\U0001E951", 5, " \U0001E951\U0001E955-\U0001E951"},
+        {"\U0001E951\U0001E955-\U0001E951", 2, "-\U0001E951"},
     };
     for (const auto& c : casi)
         EXPECT_EQ(AllineaADestra(c.testo, c.larghezza), QString::fromUtf8(c.atteso)) << c.testo;
@@ -197,6 +199,72 @@ TEST(TestiLog, RigheDiretteUgualiAQuelleDelRecord)
                         << zona << " " << l.name().toStdString() << " " << b.toHex().constData();
                 }
             }
+    }
+}
+
+// Around the changes of summer time in Rome (2026: clocks forward on 29/3 at
+// 2:00, back on 25/10 at 3:00), stored wall clocks are shown as they are and
+// an end is never before its start, in the grid and in both export paths.
+TEST(TestiLog, OrariAiCambiDellOra)
+{
+    FusoOrarioProva fuso("Europe/Rome");
+    const struct {
+        QDate giorno;
+        QTime ora;
+        qint32 durata;
+        const char* atteso;
+    } casi[] = {
+        // A start in the repeated hour: as its second occurrence when the
+        // first would end before it.
+        {QDate(2026, 10, 25), QTime(2, 59, 50), 22, "25/10/2026\t02:59:50\t25/10/2026\t03:00:12"},
+        {QDate(2026, 10, 25), QTime(2, 30), 2400, "25/10/2026\t02:30:00\t25/10/2026\t03:10:00"},
+        // Clocks that change during a call move its end.
+        {QDate(2026, 10, 25), QTime(1, 30), 7200, "25/10/2026\t01:30:00\t25/10/2026\t02:30:00"},
+        {QDate(2026, 3, 29), QTime(1, 50), 1200, "29/03/2026\t01:50:00\t29/03/2026\t03:10:00"},
+        // A start in the skipped hour, written under another zone.
+        {QDate(2026, 3, 29), QTime(2, 30), 600, "29/03/2026\t02:30:00\t29/03/2026\t02:40:00"},
+    };
+    ScrittoreRigheLog scrittore(TipoEsportazione::Tabulazione);
+    for (const auto& c : casi) {
+        QByteArray b(LunghezzaRecordLog, ' ');
+        CodificaRecordLog(RecordProva(QDateTime(), c.durata, 1, 127, QStringLiteral("x")), b.data());
+        const double giorni = double(QDate(1899, 12, 30).daysTo(c.giorno)) + c.ora.msecsSinceStartOfDay() / 86400000.0;
+        qToLittleEndian(std::bit_cast<quint64>(giorni), b.data());
+        const RecordLog r = DecodificaRecordLog(b.constData());
+        QByteArray diretta;
+        scrittore.Aggiungi(b.constData(), diretta);
+        EXPECT_TRUE(diretta.startsWith(c.atteso)) << diretta.constData();
+        EXPECT_EQ(RigaEsportazione(r, TipoEsportazione::Tabulazione), diretta);
+        EXPECT_EQ(ColonneRecordLog(r).mid(0, 4).join('\t'), QString::fromLatin1(c.atteso));
+    }
+}
+
+// Every line of the fixed-column form has the header's number of characters,
+// whatever the name holds and whatever digits the locale writes.
+TEST(TestiLog, ColonneFisseDiUgualiCaratteri)
+{
+    QByteArray tutti(LunghezzaConnessione, ' ');
+    std::vector<QByteArray> record;
+    for (int primo = 0; primo < 256; primo += LunghezzaConnessione) {
+        for (int i = 0; i < LunghezzaConnessione; ++i)
+            tutti[i] = char((primo + i) % 256);
+        QByteArray b(LunghezzaRecordLog, ' ');
+        CodificaRecordLog(RecordProva(QDateTime(QDate(2026, 12, 7), QTime(9, 5)), 999999999, -12, -1e12, "x"), b.data());
+        b.replace(24, LunghezzaConnessione, tutti);
+        record.push_back(b);
+    }
+    record.push_back(QByteArray(LunghezzaRecordLog, ' '));
+    CodificaRecordLog(RecordProva(QDateTime(QDate(1998, 1, 2), QTime(23, 59)), 75, 3, 381, QStringLiteral("Società €")),
+                      record.back().data());
+    const qsizetype caratteri = QString::fromUtf8(IntestazioneEsportazione(TipoEsportazione::Spazi)).toUcs4().size();
+    for (const QLocale& l : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+        ScrittoreRigheLog scrittore(TipoEsportazione::Spazi, l);
+        for (const QByteArray& b : record) {
+            QByteArray riga;
+            scrittore.Aggiungi(b.constData(), riga);
+            ASSERT_EQ(QString::fromUtf8(riga).toUcs4().size(), caratteri) << l.name().toStdString() << " " << riga.constData();
+            ASSERT_FALSE(QString::fromUtf8(riga).contains(QChar::ReplacementCharacter)) << l.name().toStdString();
+        }
     }
 }
 

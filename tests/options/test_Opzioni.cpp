@@ -216,6 +216,24 @@ TEST_F(OpzioniTest, CampiDegliAllarmiRiscrittiLasciandoIlCampo)
     EXPECT_FALSE(imp.Msg[3]);
 }
 
+TEST_F(OpzioniTest, IlTettoCheChiudeLaChiamataESpentoFinoAChiederlo)
+{
+    Opzioni& d = Apri();
+    d.Schede->setCurrentIndex(3);
+    EXPECT_FALSE(d.M_TerminaChiamata->isChecked());
+    EXPECT_FALSE(d.M_ComandoTermina->isEnabled());
+    Clic(d.M_TerminaChiamata);
+    ASSERT_TRUE(d.M_ComandoTermina->isEnabled());
+    d.M_ComandoTermina->setFocus();
+    QTest::keyClicks(d.M_ComandoTermina, "  nmcli connection down id Casa ");
+    QTest::keyClick(&d, Qt::Key_Return);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(Salvato("TrmAll"), "-1");
+    EXPECT_EQ(Salvato("CmdTrm"), "nmcli connection down id Casa");
+    EXPECT_TRUE(imp.TrmAll);
+    EXPECT_EQ(imp.CmdTrm, "nmcli connection down id Casa");
+}
+
 TEST_F(OpzioniTest, ManualeDisabilitaIlControlloMaNeSalvaIValori_CursoriInMillisecondi)
 {
     imp.IntCtr = 3000;

@@ -1,3 +1,4 @@
+#include "SupportoFile.h"
 #include "pulses/DatabaseScatti.h"
 
 #include <QDir>
@@ -401,9 +402,38 @@ TEST_F(FileEstraneo, UnIndiceInDisaccordoConLaTabellaVieneRifiutato)
     sqlite3_close(altro);
     const QByteArray prima = Leggi();
 
+    // Closed cleanly before the change, yet checked in full again: the seal
+    // no longer matches. So is a report's open.
+    ASSERT_TRUE(QFile::exists(percorso + "-verificato"));
     DatabaseScatti db;
     EXPECT_EQ(db.Apri(percorso).Errore().numero, SQLITE_CORRUPT);
+    EXPECT_EQ(db.ApriInLettura(percorso).Errore().numero, SQLITE_CORRUPT);
     EXPECT_EQ(Leggi(), prima);
+}
+
+// Only a file the panel checked, wrote through the store alone and closed
+// cleanly is sealed; touching it while held leaves it unsealed.
+TEST_F(FileEstraneo, UnFileToccatoMentreETenutoNonVieneSigillato)
+{
+    const QString percorso = tmp.filePath("Velatrix.001"), sigillo = percorso + "-verificato";
+    {
+        DatabaseScatti db;
+        ASSERT_TRUE(db.Apri(percorso));
+        ASSERT_TRUE(db.AggiungiScatti(d7, 1, 127));
+        const auto permessi = QFile::permissions(percorso);
+        ASSERT_TRUE(QFile::setPermissions(percorso, permessi | QFile::ExeOwner));
+        ASSERT_TRUE(QFile::setPermissions(percorso, permessi));
+    }
+    EXPECT_FALSE(QFile::exists(sigillo));
+    {
+        DatabaseScatti db;
+        ASSERT_TRUE(db.Apri(percorso));
+        ASSERT_TRUE(db.AggiungiScatti(d7, 1, 127));
+    }
+    EXPECT_TRUE(QFile::exists(sigillo));
+    DatabaseScatti db;
+    ASSERT_TRUE(db.Apri(percorso));
+    EXPECT_EQ(db.TrovaGiorno(d7), (Totali{2, 254}));
 }
 
 // A sum that cannot be read leaves the file as it was: nothing in it changes
@@ -555,7 +585,10 @@ TEST(DatabaseInLettura, DopoUnaMorteImprovvisaLeggeAncheIlRegistro)
     ASSERT_EQ(waitpid(figlio, &stato, 0), figlio);
     ASSERT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0);
     ASSERT_TRUE(QFile::exists(percorso + "-wal"));
+    QFile::remove(percorso + "-shm");
     const QByteArray prima = LeggiFile(percorso);
+    const QByteArray walPrima = LeggiFile(percorso + "-wal");
+    const QStringList filePrima = FileNellaCartella(tmp);
 
     DatabaseScatti db;
     {
@@ -565,9 +598,61 @@ TEST(DatabaseInLettura, DopoUnaMorteImprovvisaLeggeAncheIlRegistro)
     EXPECT_EQ(db.TrovaGiorno(d7), (Totali{2, 254}));
     db.Chiudi();
     EXPECT_EQ(LeggiFile(percorso), prima);
+    EXPECT_EQ(LeggiFile(percorso + "-wal"), walPrima);
+    EXPECT_EQ(FileNellaCartella(tmp), filePrima) << "no index file added beside it";
 
     // The panel's next start still finds the steps.
     DatabaseScatti pannello;
     ASSERT_TRUE(pannello.Apri(percorso));
     EXPECT_EQ(pannello.TrovaGiorno(d7), (Totali{2, 254}));
+}
+
+// The same leftovers on a read-only disk, as a copy of the folder might be.
+TEST(DatabaseInLettura, DopoUnaMorteImprovvisaSuUnDiscoInSolaLettura)
+{
+    QTemporaryDir tmp;
+    DiscoPiccolo disco(tmp.filePath("ro"), 1024);
+    if (!disco.Pronto())
+        GTEST_SKIP() << "needs root to mount a small tmpfs";
+    const QString percorso = tmp.filePath("ro/Velatrix.001");
+    const pid_t figlio = fork();
+    ASSERT_GE(figlio, 0);
+    if (figlio == 0) {
+        DatabaseScatti db;
+        _exit(db.Apri(percorso) && db.AggiungiScatti(d7, 2, 254) ? 0 : 1);
+    }
+    int stato = 0;
+    ASSERT_EQ(waitpid(figlio, &stato, 0), figlio);
+    ASSERT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0);
+    ASSERT_TRUE(QFile::exists(percorso + "-wal"));
+    ASSERT_TRUE(disco.SoloLettura(true));
+
+    DatabaseScatti db;
+    const auto aperto = db.ApriInLettura(percorso);
+    ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
+    EXPECT_EQ(db.TrovaGiorno(d7), (Totali{2, 254}));
+    db.Chiudi();
+    ASSERT_TRUE(disco.SoloLettura(false));
+}
+
+// A file in write-ahead mode that is refused: its folder stays as it was
+// found, without the log the store would leave beside it.
+TEST(DatabaseRifiutato, InModalitaWalNonLasciaNullaAccanto)
+{
+    QTemporaryDir tmp;
+    const QString percorso = tmp.filePath("Velatrix.001");
+    sqlite3* altro = nullptr;
+    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(altro, "PRAGMA journal_mode=WAL; CREATE TABLE Altro (x); INSERT INTO Altro VALUES (1)",
+                           nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(altro);
+    const QStringList prima = FileNellaCartella(tmp);
+    ASSERT_EQ(prima, QStringList{"Velatrix.001"});
+    ASSERT_EQ(LeggiFile(percorso).at(18), 2);  // write-ahead mode
+
+    DatabaseScatti db;
+    EXPECT_EQ(db.Apri(percorso).Errore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
+    EXPECT_EQ(FileNellaCartella(tmp), prima);
+    EXPECT_FALSE(db.ApriInLettura(percorso));
+    EXPECT_EQ(FileNellaCartella(tmp), prima);
 }

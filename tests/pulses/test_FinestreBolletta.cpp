@@ -4,6 +4,7 @@
 #include "pulses/Bolletta.h"
 #include "pulses/Calendario.h"
 #include "pulses/DatabaseScatti.h"
+#include "pulses/DisegnoBolletta.h"
 #include "pulses/GraficoBolletta.h"
 #include "pulses/ModificaScatti.h"
 #include "pulses/SceltaMese.h"
@@ -16,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -27,6 +29,7 @@
 namespace {
 
 const QDate Oggi(2026, 12, 7);  // a Monday; December 2026 starts on a Tuesday
+const QDateTime Adesso(Oggi, QTime(12, 0));
 
 void ClicCella(QTableWidget* g, int riga, int colonna, bool doppio = false)
 {
@@ -87,7 +90,7 @@ protected:
     }
     std::unique_ptr<Bolletta> Apri()
     {
-        auto w = std::make_unique<Bolletta>(imp, archivio, db, utente, [] { return Oggi; });
+        auto w = std::make_unique<Bolletta>(imp, archivio, db, utente, [] { return Adesso; });
         w->RicaricaTotali = [this] { ++ricariche; };
         w->show();
         return w;
@@ -438,10 +441,13 @@ TEST_F(FinestreBolletta, StimaEGraficoSeguonoIlPeriodo)
     ASSERT_TRUE(w->RiquadroStima->isVisibleTo(w.get()));
     EXPECT_EQ(w->RiquadroStima->title(), "Stima a fine periodo");
     EXPECT_EQ(w->EtichettaIvaStima->text(), "Iva (20%)");
-    // 1.400,5 over the first 7 days, so 6.202,2 over 31.
-    EXPECT_EQ(w->NettoStima->text(), "6.202 ");
-    EXPECT_EQ(w->IvaStima->text(), "1.241 ");
-    EXPECT_EQ(w->TotaleStima->text(), "7.443 ");
+    // 1.400,5 over the first 6 days and a half (noon of the 7th): 215,5 a
+    // day, 6.679,3 over 31.
+    EXPECT_EQ(w->MediaStima->text(), "215,5 ");
+    EXPECT_EQ(w->NettoStima->text(), "6.679 ");
+    EXPECT_EQ(w->IvaStima->text(), "1.336 ");
+    EXPECT_EQ(w->TotaleStima->text(), "8.015 ");
+    EXPECT_EQ(w->MediaImportoBolletta->text(), "74,2 ") << "the period's own average stays over all its days";
     EXPECT_EQ(w->TotaleBolletta->text(), "2.761 ");
 
     const SerieBolletta& s = w->Grafico->Serie();
@@ -459,7 +465,9 @@ TEST_F(FinestreBolletta, StimaEGraficoSeguonoIlPeriodo)
     w->EseguiDialogo = Picker(7);
     w->P_DataFine_Click();
     EXPECT_TRUE(w->RiquadroStima->isVisibleTo(w.get()));
-    EXPECT_EQ(w->TotaleStima->text(), w->TotaleBolletta->text());   // today is the last day
+    // Today is the last day, half gone: the estimate adds its other half.
+    EXPECT_EQ(w->TotaleBolletta->text(), "1.681 ");
+    EXPECT_EQ(w->TotaleStima->text(), "1.810 ");
 
     // A correction on the calendar tab reaches the chart at once.
     w->EseguiDialogo = Editor("1", "100", true);
@@ -501,6 +509,42 @@ TEST_F(FinestreBolletta, GraficoLeggibileEntroLoSchermo)
     w->Grafico->repaint();
 }
 
+// Ten years on 560 pixels: every pixel column of the bars is one bar, as
+// high as the highest day in it, and a single peak day is not lost.
+TEST(DisegnoBolletta, GiorniPiuStrettiDiUnPixel)
+{
+    SerieBolletta s;
+    for (int i = 0; i < 3650; ++i) {
+        s.giorni.push_back(QDate(2016, 12, 8).addDays(i));
+        s.barre.push_back(i == 1825 ? 5000 : 100);
+        s.cumulato.push_back(0);
+    }
+    s.fineCumulato = -1;  // no running total over the bars
+    QImage immagine(560, 240, QImage::Format_ARGB32_Premultiplied);
+    const auto disegna = [&](bool perColonna) {
+        immagine.fill(Qt::white);
+        QPainter p(&immagine);
+        DisegnoBolletta d(s, QRectF(0, 0, 560, 240), QFont(), QPalette(), QLocale());
+        d.barrePerColonna = perColonna;
+        d.Disegna(p);
+        return d.Area();
+    };
+    const QRectF a = disegna(true);
+    const QColor barra(70, 130, 180);
+    const int picco = int(a.left() + (1825 + 0.5) * a.width() / 3650);
+    const int cima = int(a.bottom() - 5000 / 6000.0 * a.height()) + 2;  // the scale tops at 6.000
+    EXPECT_EQ(immagine.pixelColor(picco, cima), barra);
+    // Columns fill the area side by side: no gap a merged bar would leave.
+    const int basso = int(a.bottom()) - 1;
+    for (int x = int(a.left()) + 1; x < int(a.right()) - 1; ++x)
+        ASSERT_EQ(immagine.pixelColor(x, basso), barra) << x;
+    // The same picture as a file: a PNG of the size asked.
+    const auto r = CreaRapporto({{QDate(2026, 12, 1), {3, 381}}}, QDate(2026, 12, 1), QDate(2026, 12, 31),
+                                QDateTime(Oggi, QTime(12, 0)), 20);
+    const QImage png = QImage::fromData(GraficoPng(*r, QSize(400, 200)), "PNG");
+    EXPECT_EQ(png.size(), QSize(400, 200));
+}
+
 TEST_F(FinestreBolletta, EsportaIlPeriodoInteroONiente)
 {
     Riga(QDate(2026, 11, 15), 10, 500);
@@ -514,7 +558,7 @@ TEST_F(FinestreBolletta, EsportaIlPeriodoInteroONiente)
     QFile f(percorso);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray csv = f.readAll();
-    EXPECT_EQ(csv, RapportoCsv(*LeggiRapporto(db, imp.DatIPB, imp.DatFPB, Oggi, 20)));
+    EXPECT_EQ(csv, RapportoCsv(*LeggiRapporto(db, imp.DatIPB, imp.DatFPB, Adesso, 20)));
     EXPECT_TRUE(csv.contains("\ngiorno,2026-11-15,2026-11-15,10,500,100,600\n"));
     EXPECT_EQ(utente.avvisi.last(), "Il riepilogo bolletta è stato esportato nel file " + percorso);
 

@@ -132,6 +132,7 @@ TEST(RapportoBolletta, JsonLeggibile)
     QJsonParseError e;
     const QJsonObject o = QJsonDocument::fromJson(RapportoJson(Rapporto(QDate(2026, 12, 4))), &e).object();
     ASSERT_EQ(e.error, QJsonParseError::NoError) << e.errorString().toStdString();
+    EXPECT_EQ(o["versione_formato"].toInt(), 1);
     EXPECT_EQ(o["dal"].toString(), "2026-12-01");
     EXPECT_EQ(o["al"].toString(), "2026-12-10");
     EXPECT_EQ(o["oggi"].toString(), "2026-12-04");
@@ -159,7 +160,9 @@ TEST(RapportoBolletta, TestoNelleFormeDellaFinestra)
     EXPECT_TRUE(t.contains(QRegularExpression("\n04/12/2026 +10 +1\\.002 +1\\.203\n"))) << t.toStdString();
     EXPECT_TRUE(t.contains(QRegularExpression("\nIva \\(20%\\) +302\n"))) << t.toStdString();
     EXPECT_TRUE(t.contains(QRegularExpression("\nTOTALE +1\\.812\n"))) << t.toStdString();
-    EXPECT_TRUE(t.contains("\nStima a fine periodo\n"));
+    // The estimate after the rate per day it stands on.
+    EXPECT_TRUE(t.contains(QRegularExpression("\nStima a fine periodo\nMedia L\\./gg +345,9\nNetto +3\\.459\n")))
+        << t.toStdString();
     EXPECT_FALSE(RapportoTesto(Rapporto(QDate(2027, 1, 1))).contains("Stima"));
 }
 
@@ -260,4 +263,89 @@ TEST(SerieBolletta, EtichetteDeiGiorni)
     EXPECT_EQ(TestoPuntoGrafico(s, 3), "04/12/2026\nL. 1.203 con Iva\nProgressivo L. 1.660");
     EXPECT_EQ(TestoPuntoGrafico(s, -1), "");
     EXPECT_EQ(TestoPuntoGrafico(s, 10), "");
+}
+
+TEST(RapportoBolletta, PerMeseEPerAnno)
+{
+    // 15 November 2026 to 10 January 2028: three months cut by the ends.
+    const QMap<QDate, Totali> righe{{QDate(2026, 11, 20), {2, 254}}, {QDate(2026, 12, 31), {1, 127}},
+                                    {QDate(2027, 12, 1), {4, 508}},  {QDate(2028, 1, 10), {3, 381}}};
+    const auto r = CreaRapporto(righe, QDate(2026, 11, 15), QDate(2028, 1, 10), QDate(2030, 1, 1), 20);
+    ASSERT_TRUE(r);
+    const QVector<GruppoBolletta> mesi = Raggruppa(*r, Raggruppamento::Mese);
+    ASSERT_EQ(mesi.size(), 15);
+    EXPECT_EQ(mesi.front().dal, QDate(2026, 11, 15));
+    EXPECT_EQ(mesi.front().al, QDate(2026, 11, 30));
+    EXPECT_EQ(mesi[1].al, QDate(2026, 12, 31));
+    EXPECT_EQ(mesi.back().dal, QDate(2028, 1, 1));
+    EXPECT_EQ(mesi.back().al, QDate(2028, 1, 10));
+    EXPECT_EQ(mesi.back().scatti, 3);
+
+    const QList<QByteArray> anni = RapportoCsv(*r, Raggruppamento::Anno).split('\n');
+    ASSERT_EQ(anni.size(), 1 + 3 + 1 + 1);
+    EXPECT_EQ(anni[1], "anno,2026-11-15,2026-12-31,3,381,76.2,457.2");
+    EXPECT_EQ(anni[2], "anno,2027-01-01,2027-12-31,4,508,101.6,609.6");
+    EXPECT_EQ(anni[3], "anno,2028-01-01,2028-01-10,3,381,76.2,457.2");
+    EXPECT_EQ(anni[4], "periodo,2026-11-15,2028-01-10,10,1270,254,1524");
+
+    const QJsonObject o = QJsonDocument::fromJson(RapportoJson(*r, Raggruppamento::Mese)).object();
+    EXPECT_FALSE(o.contains("giorni"));
+    const QJsonArray m = o["mesi"].toArray();
+    ASSERT_EQ(m.size(), 15);
+    EXPECT_EQ(m[0].toObject()["dal"].toString(), "2026-11-15");
+    EXPECT_EQ(m[0].toObject()["totale"].toDouble(), 304.8);
+
+    const QString t = RapportoTesto(*r, QLocale(QLocale::Italian, QLocale::Italy), Raggruppamento::Mese);
+    EXPECT_TRUE(t.contains(QRegularExpression("\nMese +Scatti +Netto +TOTALE\nnov 2026 +2 +254 +305\n")))
+        << t.toStdString();
+    EXPECT_TRUE(RapportoTesto(*r, QLocale(QLocale::Italian, QLocale::Italy), Raggruppamento::Anno)
+                    .contains(QRegularExpression("\n2027 +4 +508 +610\n")));
+    // By day, the rows are the days as always.
+    EXPECT_EQ(RapportoCsv(*r, Raggruppamento::Giorno), RapportoCsv(*r));
+}
+
+TEST(RapportoBolletta, UnaRigaPerGliScript)
+{
+    EXPECT_EQ(RapportoRiga(Rapporto(QDate(2026, 12, 4))), "1;2026-12-01;2026-12-10;14;1510.4;1812.48;4150.2\n");
+    EXPECT_EQ(RapportoRiga(Rapporto(QDate(2027, 1, 1))), "1;2026-12-01;2026-12-10;14;1510.4;1812.48;\n");
+}
+
+TEST(SerieBolletta, EtichetteDiPeriodiLunghi)
+{
+    const QLocale it(QLocale::Italian, QLocale::Italy);
+    const auto misura = [](const QString& t) { return 7.0 * t.size(); };
+    const auto giorni = [](QDate dal, QDate al) {
+        QVector<QDate> g;
+        for (QDate d = dal; d <= al; d = d.addDays(1))
+            g.push_back(d);
+        return g;
+    };
+    // A month keeps its day labels.
+    const auto mese = EtichetteGrafico(giorni(QDate(2026, 12, 1), QDate(2026, 12, 31)), 560, misura, it);
+    ASSERT_FALSE(mese.isEmpty());
+    EXPECT_EQ(mese[0], (EtichettaGrafico{0, "01/12"}));
+    EXPECT_EQ(mese[1].indice, PassoEtichette(31, 7 * 5 + 8, 560));
+
+    // A year of days: the month starts, with the year as it spans two.
+    const auto anno = EtichetteGrafico(giorni(QDate(2025, 12, 8), QDate(2026, 12, 8)), 560, misura, it);
+    ASSERT_FALSE(anno.isEmpty());
+    for (const EtichettaGrafico& e : anno)
+        EXPECT_EQ(QDate(2025, 12, 8).addDays(e.indice).day(), 1) << e.testo.toStdString();
+    EXPECT_EQ(anno[0].testo, "gen 2026");
+    EXPECT_EQ(anno[1].testo, "mar 2026");
+    // Within one year, the month alone; wide enough, every month.
+    const auto stessoAnno = EtichetteGrafico(giorni(QDate(2026, 1, 1), QDate(2026, 12, 31)), 1000, misura, it);
+    ASSERT_EQ(stessoAnno.size(), 12);
+    EXPECT_EQ(stessoAnno[11], (EtichettaGrafico{334, "dic"}));
+
+    // Ten years: the year starts.
+    const auto dieci = EtichetteGrafico(giorni(QDate(2016, 12, 8), QDate(2026, 12, 7)), 560, misura, it);
+    ASSERT_EQ(dieci.size(), 10);
+    EXPECT_EQ(dieci[0].testo, "2017");
+    EXPECT_EQ(dieci[9].testo, "2026");
+    // A century on a few pixels: every tenth or fiftieth year, never a crowd.
+    const auto secolo = EtichetteGrafico(giorni(QDate(1900, 1, 1), QDate(1999, 12, 31)), 300, misura, it);
+    ASSERT_FALSE(secolo.isEmpty());
+    EXPECT_LE(secolo.size(), 300 / (7 * 4 + 8));
+    EXPECT_TRUE(EtichetteGrafico({}, 560, misura, it).isEmpty());
 }

@@ -39,6 +39,33 @@ TEST(TotaliBolletta, StimaAFinePeriodo)
     EXPECT_FALSE(StimaBolletta(fine, inizio, QDate(2026, 12, 10), 3, 381, 20));
 }
 
+TEST(TotaliBolletta, StimaSulTempoTrascorso)
+{
+    const QDate inizio(2026, 12, 1), fine(2026, 12, 31);
+    const auto alle = [&](QDate oggi, QTime ora, double netto) {
+        return *StimaBolletta(inizio, fine, oggi, 10, netto, 20, ParteDelGiorno(ora));
+    };
+    // Noon of the 11th: ten days and a half at 1.000 lire a day.
+    const TotaliBolletta meta = alle(QDate(2026, 12, 11), QTime(12, 0), 10500);
+    EXPECT_DOUBLE_EQ(meta.netto, 31000);
+    EXPECT_DOUBLE_EQ(meta.mediaImporto, 1000) << "the rate per day the estimate stands on";
+    // Midnight changes nothing with no new call: a minute before and after
+    // it differ by that minute's share only, never by a day's.
+    const double prima = alle(QDate(2026, 12, 1), QTime(23, 59), 3000).netto;
+    const double dopo = alle(QDate(2026, 12, 2), QTime(0, 1), 3000).netto;
+    EXPECT_NEAR(prima, 93000, 1);
+    EXPECT_NEAR(dopo / prima, 1440.0 / 1441, 1e-9);
+    // The last day has just begun: nearly a whole day is still to come.
+    EXPECT_NEAR(alle(fine, QTime(0, 1), 3000).netto, 3000 * 31 / 30.0, 0.1);
+    EXPECT_DOUBLE_EQ(alle(fine, QTime(23, 59, 59, 999), 3000).netto, 3000 * 31 / (30 + 86399999 / 86400000.0));
+    // Within the first day a call is not taken for a rate per hour: the day counts whole.
+    EXPECT_DOUBLE_EQ(alle(inizio, QTime(0, 5), 127).netto, 127 * 31);
+    // A time not known counts today whole, as a day alone does.
+    EXPECT_DOUBLE_EQ(alle(QDate(2026, 12, 10), QTime(), 10000).netto, 31000);
+    EXPECT_DOUBLE_EQ(ParteDelGiorno(QTime(6, 0)), 0.25);
+    EXPECT_DOUBLE_EQ(ParteDelGiorno(QTime(0, 0)), 0);
+}
+
 TEST(CampiModificaScatti, Regole)
 {
     const struct { const char* testo; qint32 atteso; } scatti[] = {

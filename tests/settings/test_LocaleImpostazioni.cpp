@@ -2,7 +2,9 @@
 #include "settings/CaricaImpostazioni.h"
 
 #include <QTemporaryDir>
+#include <charconv>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -104,6 +106,57 @@ TEST_F(LocaleImpostazioni, LeDateDellaVersionePrecedenteNellOrdineCheIlFileDice)
     FileDellaVersionePrecedente({{"DatIPB", "31/31/2026"}, {"DatFPB", "abc"}});
     EXPECT_EQ(CaricaSotto(Inglese).DatIPB, QDate(2026, 5, 1));
     EXPECT_EQ(CaricaSotto(Inglese).DatFPB, QDate(2026, 5, 31));
+}
+
+// How earlier versions wrote a number and a date under the user's locale.
+template <typename T>
+QString NumeroPrecedente(T valore, const QLocale& l)
+{
+    char buf[64];
+    QString t = QString::fromLatin1(buf, std::to_chars(buf, buf + sizeof buf, valore).ptr - buf);
+    return t.replace('.', l.decimalPoint()).replace('-', l.negativeSign());
+}
+
+QString DataPrecedente(const QDate& d, const QLocale& l)
+{
+    QString f = l.dateFormat(QLocale::ShortFormat);
+    if (!f.contains(QLatin1String("yyyy")))
+        f.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return l.toString(d, f);
+}
+
+TEST_F(LocaleImpostazioni, CioCheOgniLocaleScrivevaSiLeggeUgualeSottoOgniLocale)
+{
+    // A day above 12 in each date, so their order is never a guess.
+    const QDate inizio(2026, 11, 15), fine(2026, 12, 14);
+    std::map<QStringList, QString> file;   // each distinct text once
+    for (const QLocale& l : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory))
+        file.emplace(QStringList{DataPrecedente(inizio, l), DataPrecedente(fine, l), NumeroPrecedente(72.5, l),
+                                 NumeroPrecedente(1234.25, l), NumeroPrecedente(5.25f, l), NumeroPrecedente(-45.5f, l),
+                                 NumeroPrecedente(8100.5f, l)},
+                     l.name());
+    ASSERT_GT(file.size(), 20u);
+    for (const auto& [t, scrittore] : file) {
+        const QByteArray d0 = t[0].toUtf8(), d1 = t[1].toUtf8(), n0 = t[2].toUtf8(), n1 = t[3].toUtf8(),
+                         n2 = t[4].toUtf8(), n3 = t[5].toUtf8(), n4 = t[6].toUtf8();
+        FileDellaVersionePrecedente({{"DatIPB", d0}, {"DatFPB", d1}, {"MsV001", n0}, {"MsV002", n1}, {"SPSTr1", n2},
+                                     {"TopTwp", n3}, {"LftTwp", n4}});
+        for (const QLocale& l : {Italiano, Inglese, Tedesco, QLocale::c()}) {
+            SCOPED_TRACE((scrittore + " " + t.join(' ') + " sotto " + l.name()).toStdString());
+            const Impostazioni imp = CaricaSotto(l);
+            EXPECT_EQ(imp.DatIPB, inizio);
+            EXPECT_EQ(imp.DatFPB, fine);
+            EXPECT_EQ(imp.MsV[1], 72.5);
+            EXPECT_EQ(imp.MsV[2], 1234.25);
+            EXPECT_EQ(imp.Tariffe.tariffa(1).SecondiPerScatto, 5.25f);
+            EXPECT_EQ(imp.TopTwp, -45.5);
+            EXPECT_EQ(imp.LftTwp, 8100.5);
+        }
+    }
+    // A month name of any language, in either place.
+    FileDellaVersionePrecedente({{"DatIPB", "15 novembre 2026"}, {"DatFPB", "2026 Dez. 14"}});
+    EXPECT_EQ(CaricaSotto(Inglese).DatIPB, inizio);
+    EXPECT_EQ(CaricaSotto(QLocale::c()).DatFPB, fine);
 }
 
 TEST_F(LocaleImpostazioni, UnNumeroIllegibileInOgniFormaPrendeIlPredefinito)

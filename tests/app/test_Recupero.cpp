@@ -1,0 +1,232 @@
+// What a run could not store, kept at exit on a full disk and added once at
+// the next start; recovery files that are not sound are kept aside.
+#include "Finti.h"
+#include "SupportoFile.h"
+#include "app/Applicazione.h"
+#include "app/Comandi.h"
+#include "app/Principale.h"
+#include "app/SegnaliTerminazione.h"
+#include "common/MessaggiQt.h"
+#include "engine/Motore.h"
+#include "engine/Recupero.h"
+#include "log/FileLog.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+#include <csignal>
+#include <sys/stat.h>
+
+namespace {
+
+class RecuperoApp : public ::testing::Test {
+protected:
+    // Data and, when asked, settings on a small disk of their own.
+    void Prepara(bool impostazioniSulDisco)
+    {
+        disco = std::make_unique<DiscoPiccolo>(tmp.filePath("disco"), 512);
+        if (!disco->Pronto())
+            GTEST_SKIP() << "needs root to mount a small tmpfs";
+        conf = impostazioniSulDisco ? tmp.filePath("disco/conf/Velatrix.conf") : tmp.filePath("conf/Velatrix.conf");
+        QDir().mkpath(QFileInfo(conf).absolutePath());
+        Avvia();
+    }
+    void Avvia(Interlocutore* messaggi = nullptr)
+    {
+        app.reset();
+        utente.avvisi.clear();
+        app = std::make_unique<Applicazione>(
+            Applicazione::Dipendenze{messaggi ? *messaggi : utente, suoni, orologio, sorgente});
+        int codice = 0;
+        ASSERT_TRUE(app->Avvia({"--data-dir", Dati()}, {conf, tmp.filePath("p"), tmp.filePath("Velatrix.lock")},
+                               &codice));
+        w = app->Finestra();
+        m = app->MotoreConteggio();
+    }
+    QString Dati() const { return tmp.filePath("disco/dati"); }
+    // 2 pulses stored, then the disk fills: 3 pulses and the record wait.
+    void ContaSuDiscoPieno()
+    {
+        m->AvviaConteggio();
+        ASSERT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 2);
+        disco->Riempi();
+        orologio.Avanza(660);
+        w->TimerScatto_Timer();
+        ASSERT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 5);
+        ASSERT_FALSE(m->InAttesa().Vuoto()) << "the full disk took the pulses";
+    }
+    int Esci(bool chiedi)
+    {
+        int codice = -1;
+        QObject::connect(w, &Principale::Uscita, w, [&codice](int c) { codice = c; });
+        w->Esci(chiedi);
+        return codice;
+    }
+    // Free the disk and start again: everything is there, once.
+    void ControllaTuttoUnaVolta()
+    {
+        disco->Libera();
+        for (int avvio = 0; avvio < 2; ++avvio) {
+            Avvia();
+            EXPECT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 5);
+            EXPECT_DOUBLE_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).importo, 635);
+            EXPECT_EQ(FileLog(Dati() + "/Velatrix.003").NumeroRecord(), 1);
+            EXPECT_TRUE(m->InAttesa().Vuoto());
+            EXPECT_FALSE(QFile::exists(Dati() + "/" + NomeRecupero));
+            EXPECT_FALSE(QFile::exists(QFileInfo(conf).absolutePath() + "/" + NomeRecupero));
+        }
+    }
+
+    QTemporaryDir tmp;
+    std::unique_ptr<DiscoPiccolo> disco;
+    QString conf;
+    UtenteFinto utente;
+    SuoniFinti suoni;
+    OrologioFinto orologio;
+    SorgenteFinta sorgente;
+    std::unique_ptr<Applicazione> app;
+    Principale* w = nullptr;
+    Motore* m = nullptr;
+};
+
+} // namespace
+
+TEST_F(RecuperoApp, DiscoPienoRispostaNoConservaTutto)
+{
+    Prepara(false);
+    ContaSuDiscoPieno();
+    utente.risposte = {true, false};  // stop and exit; do not retry
+    EXPECT_EQ(Esci(true), 0);
+    EXPECT_TRUE(utente.domande.last().startsWith("Non è stato possibile registrare 3 scatti (Lire 381) e 1 connessione."))
+        << utente.domande.last().toStdString();
+    EXPECT_TRUE(QFile::exists(tmp.filePath("conf/") + NomeRecupero)) << "the data folder is full: the settings folder keeps them";
+    ControllaTuttoUnaVolta();
+}
+
+TEST_F(RecuperoApp, DiscoPienoUnSegnaleSenzaDomandeConservaTutto)
+{
+    Prepara(false);
+    ContaSuDiscoPieno();
+    const int codice = [&] {
+        int c = -1;
+        QObject::connect(w, &Principale::Uscita, w, [&c](int v) { c = v; });
+        app->Interrompi();  // SIGTERM, SIGHUP: the count ends as if the line dropped
+        return c;
+    }();
+    EXPECT_EQ(codice, 0);
+    EXPECT_TRUE(utente.domande.isEmpty());
+    ControllaTuttoUnaVolta();
+}
+
+TEST_F(RecuperoApp, DiscoPienoUnSegnaleADomandaApertaEsceEConserva)
+{
+    Prepara(false);
+    ContaSuDiscoPieno();
+    // The signal comes while the retry question is open; the answer that
+    // would retry never arrives.
+    utente.durante = [this] { utente.durante = [this] { app->Interrompi(); }; };
+    utente.risposte = {true, true, true};
+    EXPECT_EQ(Esci(true), 0);
+    EXPECT_EQ(utente.domande.size(), 2);
+    ControllaTuttoUnaVolta();
+}
+
+TEST_F(RecuperoApp, AncheLeImpostazioniSulDiscoPienoDannoIlCodice3)
+{
+    Prepara(true);
+    ContaSuDiscoPieno();
+    utente.risposte = {true, false};
+    EXPECT_EQ(Esci(true), UscitaPerdita);
+    ASSERT_EQ(utente.avvisi.size(), 2);
+    EXPECT_TRUE(utente.avvisi[0].startsWith("Impossibile conservare")) << utente.avvisi[0].toStdString();
+    EXPECT_TRUE(utente.avvisi[1].startsWith("Impossibile salvare le impostazioni"));
+    EXPECT_FALSE(QFile::exists(Dati() + "/" + NomeRecupero)) << "no empty file left in its place";
+}
+
+TEST_F(RecuperoApp, UnFileNonValidoVaDaParteConUnSoloMessaggioEUnoDiUnAltraCartellaAspetta)
+{
+    Prepara(false);
+    Pendenti assurdo;
+    assurdo.scatti[orologio.muro.date()] = {2147483647, 1e308};
+    ASSERT_TRUE(ScriviRecupero(Dati() + "/" + NomeRecupero, assurdo, Dati(), nullptr));
+    Pendenti altro;
+    altro.scatti[orologio.muro.date()] = {4, 508};
+    ASSERT_TRUE(ScriviRecupero(tmp.filePath("conf/") + NomeRecupero, altro, tmp.filePath("altri-dati"), nullptr));
+    Avvia();
+    EXPECT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 0);
+    ASSERT_EQ(utente.avvisi.size(), 1);
+    EXPECT_TRUE(utente.avvisi[0].contains("Velatrix.rec.rifiutato")) << utente.avvisi[0].toStdString();
+    EXPECT_TRUE(QFile::exists(Dati() + "/Velatrix.rec.rifiutato"));
+    EXPECT_TRUE(QFile::exists(tmp.filePath("conf/") + NomeRecupero)) << "left for its own data folder";
+    Avvia();
+    EXPECT_TRUE(utente.avvisi.isEmpty()) << "told once";
+    EXPECT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 0);
+}
+
+TEST_F(RecuperoApp, UnAvvioFinitoDuranteLUnioneNonContaDueVolte)
+{
+    Prepara(false);
+    Pendenti p;
+    p.scatti[orologio.muro.date()] = {6, 762};
+    RecordLog r;
+    r.Inizio = orologio.muro.addSecs(-3600);
+    r.Durata = 1200;
+    r.Scatti = 6;
+    r.Importo = 762;
+    p.log = {r};
+    for (int fine = 0; fine < 3; ++fine) {
+        ASSERT_TRUE(ScriviRecupero(Dati() + "/" + NomeRecupero, p, Dati(), nullptr));
+        app.reset();
+        app = std::make_unique<Applicazione>(Applicazione::Dipendenze{utente, suoni, orologio, sorgente});
+        app->ImpostaPassoRecupero([fine](int passo) { return passo != fine; });
+        int codice = 0;
+        ASSERT_TRUE(app->Avvia({"--data-dir", Dati()}, {conf, tmp.filePath("p"), tmp.filePath("Velatrix.lock")}, &codice));
+        app.reset();  // ended there, as by a kill
+        Avvia();
+        EXPECT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 6 * (fine + 1)) << fine;
+        EXPECT_EQ(FileLog(Dati() + "/Velatrix.003").NumeroRecord(), fine + 1) << fine;
+        EXPECT_FALSE(QFile::exists(Dati() + "/" + NomeRecupero));
+    }
+}
+
+// A real SIGTERM while the real retry box is open: the box goes unanswered,
+// the exit goes on and keeps what waits.
+TEST_F(RecuperoApp, SigtermConLaDomandaSulloSchermo)
+{
+    Prepara(false);
+    MessaggiQt schermo;
+    Avvia(&schermo);
+    ContaSuDiscoPieno();
+    SegnaliTerminazione segnali;
+    QObject::connect(&segnali, &SegnaliTerminazione::Terminazione, w, [this] { app->Interrompi(); });
+    QStringList viste;
+    QTimer guarda;
+    QObject::connect(&guarda, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || (!viste.isEmpty() && viste.last() == box->text()))
+            return;
+        if (!box->button(QMessageBox::Yes)) {
+            box->accept();  // the warnings of the failed writes
+            return;
+        }
+        viste << box->text();
+        if (viste.size() == 1) {
+            box->button(QMessageBox::Yes)->click();  // stop and exit
+        } else {
+            std::raise(SIGTERM);
+        }
+    });
+    guarda.start(20);
+    const int codice = Esci(true);
+    guarda.stop();
+    EXPECT_EQ(codice, 0);
+    ASSERT_EQ(viste.size(), 2);
+    EXPECT_TRUE(viste[1].startsWith("Non è stato possibile registrare")) << viste[1].toStdString();
+    ControllaTuttoUnaVolta();
+}

@@ -1,0 +1,241 @@
+// NetworkManager asked over a bus of the test's own, by a panel that never
+// waits for it.
+#include "BancoMotore.h"
+#include "NetworkManagerFinto.h"
+#include "engine/LinkPuntoPunto.h"
+#include "engine/NetworkManager.h"
+#include "engine/Rilevamento.h"
+#include "engine/TerminatoreChiamata.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <optional>
+
+#include <net/if.h>
+#include <net/if_arp.h>
+
+namespace {
+
+struct ElencoFisso : ElencoInterfacce {
+    QList<InterfacciaRete> interfacce;
+    bool Leggi(QList<InterfacciaRete>* elenco) override
+    {
+        *elenco = interfacce;
+        return true;
+    }
+};
+
+// Counts the answers that reach the links, late ones included.
+struct GestoreSpia : GestoreRete {
+    GestoreRete* vero = nullptr;
+    int risposte = 0;
+    void ChiediNome(const QString& i, std::function<void(const QString&)> risposta) override
+    {
+        vero->ChiediNome(i, [this, risposta = std::move(risposta)](const QString& nome) {
+            ++risposte;
+            risposta(nome);
+        });
+    }
+    void Disattiva(const QString& i, std::function<void(const EsitoDisattivazione&)> esito) override
+    {
+        vero->Disattiva(i, std::move(esito));
+    }
+};
+
+class NetworkManagerSulBus : public ::testing::Test, protected BancoMotore {
+protected:
+    void SetUp() override
+    {
+        QString perche;
+        if (!bus.Avvia(&perche))
+            GTEST_SKIP() << perche.toStdString();
+        ASSERT_TRUE(Prepara());
+        nm = std::make_unique<NetworkManagerFinto>(bus.Connetti(QStringLiteral("servizio")));
+        ASSERT_TRUE(nm->Registra());
+        cliente = std::make_unique<NetworkManagerDBus>(bus.Connetti(QStringLiteral("cliente")));
+        spia.vero = cliente.get();
+
+        // pppd as NetworkManager starts it: its ipparam is a D-Bus path.
+        QDir(tmp.path()).mkpath(QStringLiteral("run"));
+        QDir(tmp.path()).mkpath(QStringLiteral("proc/321"));
+        Scrivi(QStringLiteral("run/ppp0.pid"), "321\n");
+        Scrivi(QStringLiteral("proc/321/cmdline"),
+               QByteArray("/usr/sbin/pppd") + '\0' + "ipparam" + '\0' + "/org/freedesktop/NetworkManager/PPP/3" + '\0');
+        link = std::make_unique<LinkPuntoPunto>(elenco, tmp.filePath(QStringLiteral("run")),
+                                                tmp.filePath(QStringLiteral("proc")));
+        link->ImpostaGestoreRete(&spia);
+        rilevamento = std::make_unique<Rilevamento>(imp, *motore, *link, vista, suoni, orologio);
+        motore->ImpostaConnessioneSeguita(rilevamento.get());
+    }
+    void Scrivi(const QString& relativo, const QByteArray& dati)
+    {
+        QFile f(tmp.filePath(relativo));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(dati);
+    }
+    // A ppp unit up with its address; a new identity is a new link.
+    void Collega(quint64 identita)
+    {
+        elenco.interfacce = {{QStringLiteral("ppp0"), 5, IFF_POINTOPOINT | IFF_UP | IFF_RUNNING, ARPHRD_PPP, true,
+                              false, identita, false}};
+    }
+    // One second of the panel: both timers, then whatever the bus brought.
+    void Tick()
+    {
+        orologio.Avanza(1);
+        motore->TimerScatto_Timer();
+        rilevamento->TimerControllo_Timer();
+        QCoreApplication::processEvents();
+    }
+    QString NomeNelRecord(int n) { return log->LeggiRecord(n)->Connessione.trimmed(); }
+
+    BusPrivato bus;
+    std::unique_ptr<NetworkManagerFinto> nm;
+    std::unique_ptr<NetworkManagerDBus> cliente;
+    GestoreSpia spia;
+    ElencoFisso elenco;
+    std::unique_ptr<LinkPuntoPunto> link;
+    std::unique_ptr<Rilevamento> rilevamento;
+};
+
+TEST_F(NetworkManagerSulBus, IlNomeEQuelloDellaConnessioneAttiva)
+{
+    nm->connessioni = {{QStringLiteral("ppp0"), QStringLiteral("Casa ADSL")}, {QStringLiteral("ppp1"), QString()}};
+    QMap<QString, QString> risposte;
+    for (const QString& i : {QStringLiteral("ppp0"), QStringLiteral("ppp1"), QStringLiteral("eth9")})
+        cliente->ChiediNome(i, [&risposte, i](const QString& nome) { risposte[i] = nome; });
+    EXPECT_TRUE(risposte.isEmpty());  // never at once
+    ASSERT_TRUE(QTest::qWaitFor([&] { return risposte.size() == 3; }, 5000));
+    EXPECT_EQ(risposte.value("ppp0"), "Casa ADSL");
+    EXPECT_TRUE(risposte.value("ppp1").isEmpty());  // no active connection
+    EXPECT_TRUE(risposte.value("eth9").isEmpty());  // no such device
+
+    // A client gone before the answer is never called back.
+    nm->trattieni = true;
+    bool chiamato = false;
+    auto breve = std::make_unique<NetworkManagerDBus>(bus.Connetti(QStringLiteral("breve")));
+    breve->ChiediNome(QStringLiteral("ppp0"), [&](const QString&) { chiamato = true; });
+    const int prima = nm->richieste;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return nm->richieste == prima + 1; }, 5000));
+    breve.reset();
+    nm->Rilascia();
+    QTest::qWait(100);
+    EXPECT_FALSE(chiamato);
+
+    // One that never answers leaves the question pending: nothing waits on it.
+    nm->trattieni = true;
+    cliente->ChiediNome(QStringLiteral("ppp0"), [&](const QString&) { chiamato = true; });
+    QTest::qWait(100);
+    EXPECT_FALSE(chiamato);
+}
+
+TEST_F(NetworkManagerSulBus, IlPannelloNonAttendeEUnaRispostaTardivaNonTocca)
+{
+    nm->connessioni = {{QStringLiteral("ppp0"), QStringLiteral("Casa ADSL")}};
+    nm->trattieni = true;
+    Collega(100);
+    Tick();
+    ASSERT_TRUE(motore->ConteggioAttivo());
+    EXPECT_EQ(motore->NomeConnessione(), "ppp0");  // the interface stands in
+    ASSERT_TRUE(QTest::qWaitFor([&] { return nm->richieste == 1; }, 5000));
+    for (int i = 0; i < 30; ++i)
+        Tick();
+    EXPECT_EQ(nm->richieste, 1);  // once for the link, however long the answer takes
+    EXPECT_EQ(motore->NomeConnessione(), "ppp0");
+
+    // The call ends, then NetworkManager answers.
+    elenco.interfacce.clear();
+    Tick();
+    ASSERT_FALSE(motore->ConteggioAttivo());
+    nm->Rilascia();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return spia.risposte == 1; }, 5000));
+    Tick();
+    ASSERT_EQ(log->NumeroRecord(), 1);
+    EXPECT_EQ(NomeNelRecord(1), "ppp0");
+
+    // The next call on that interface is asked anew, and its answer names it.
+    Collega(200);
+    Tick();
+    ASSERT_TRUE(motore->ConteggioAttivo());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return spia.risposte == 2; }, 5000));
+    Tick();
+    EXPECT_EQ(motore->NomeConnessione(), "Casa ADSL");
+    elenco.interfacce.clear();
+    Tick();
+    ASSERT_EQ(log->NumeroRecord(), 2);
+    EXPECT_EQ(NomeNelRecord(2), "Casa ADSL");
+    EXPECT_EQ(nm->richieste, 6);
+}
+
+TEST_F(NetworkManagerSulBus, IlTettoChiudeConNetworkManagerOColComando)
+{
+    TerminatoreChiamata chiusura(imp, *rilevamento, *link, &spia);
+    Collega(100);
+    Tick();
+    ASSERT_TRUE(motore->ConteggioAttivo());
+    const auto chiudi = [&] {
+        std::optional<QString> esito;
+        chiusura.TerminaChiamata([&](const QString& perche) { esito = perche; });
+        EXPECT_FALSE(esito) << "answered inside the step that asked";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return esito.has_value(); }, 10000));
+        return esito.value_or("nessuna risposta");
+    };
+    const QString file = tmp.filePath(QStringLiteral("comando"));
+    const auto scritto = [&] {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    };
+
+    // NetworkManager does not manage ppp0: the user's command ends it.
+    imp.CmdTrm = QStringLiteral("printf '%s %s' \"$VELATRIX_CONNESSIONE\" \"$VELATRIX_INTERFACCIA\" > '") + file + "'";
+    EXPECT_EQ(chiudi(), "");
+    EXPECT_EQ(scritto(), "ppp0 ppp0");
+    imp.CmdTrm = QStringLiteral("exit 3");
+    EXPECT_EQ(chiudi(), "il comando \"exit 3\" è terminato con codice 3.");
+    imp.CmdTrm.clear();
+    EXPECT_TRUE(chiudi().startsWith("NetworkManager non la gestisce e nessun comando"));
+
+    // It does: its connection is deactivated and no command runs.
+    QFile::remove(file);
+    imp.CmdTrm = QStringLiteral("touch '") + file + "'";
+    nm->connessioni = {{QStringLiteral("ppp0"), QStringLiteral("Casa ADSL")}};
+    EXPECT_EQ(chiudi(), "");
+    EXPECT_EQ(nm->disattivate, QStringList{"/org/freedesktop/NetworkManager/ActiveConnection/ppp0"});
+    nm->rifiuta = true;
+    EXPECT_EQ(chiudi(), "NetworkManager: Not authorized to deactivate connections");
+    EXPECT_FALSE(QFile::exists(file));
+}
+
+struct FinestraFinta : FinestraMessaggio {
+    QStringList mostrati;
+    void Mostra(const QString& t) override { mostrati << t; }
+    bool Aperta() const override { return !mostrati.isEmpty(); }
+};
+
+TEST_F(NetworkManagerSulBus, AllAllarmeLaChiamataFinisceEIlRecordSiScrive)
+{
+    TerminatoreChiamata chiusura(imp, *rilevamento, *link, &spia);
+    FinestraFinta finestra;
+    motore->ImpostaFinestraMessaggio(&finestra);
+    motore->ImpostaChiusuraChiamata(&chiusura);
+    imp.TrmAll = true;
+    imp.Msg[1] = true;
+    imp.MsV[1] = 100;
+    nm->connessioni = {{QStringLiteral("ppp0"), QStringLiteral("Casa ADSL")}};
+    Collega(100);
+    Tick();  // the first pulse passes the limit
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !nm->disattivate.isEmpty(); }, 5000));
+    EXPECT_TRUE(motore->ConteggioAttivo());  // detection sees the link go
+    elenco.interfacce.clear();
+    Tick();
+    EXPECT_FALSE(motore->ConteggioAttivo());
+    ASSERT_EQ(log->NumeroRecord(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !finestra.mostrati.isEmpty(); }, 5000));
+    EXPECT_EQ(finestra.mostrati.constFirst(),
+              "Costo connessione corrente maggiore di L. 100 (+ IVA)\nLa chiamata è stata chiusa.");
+}
+
+}  // namespace
