@@ -19,6 +19,8 @@
 #include <map>
 #include <vector>
 
+class DatabaseScatti;
+
 struct Pendenti {
     std::map<QDate, Totali> scatti;   // by day
     std::vector<RecordLog> log;       // in the order they ended
