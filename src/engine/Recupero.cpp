@@ -1,6 +1,7 @@
 #include "engine/Recupero.h"
 
 #include "common/FileIntero.h"
+#include "pulses/DatabaseScatti.h"
 #include "settings/TabellaImpostazioni.h"
 
 #include <QDir>
