@@ -35,7 +35,7 @@ void TickConScatto(benchmark::State& stato)
         b.orologio.Avanza(b.motore->DurataScatto());
         b.motore->TimerScatto_Timer();
     }
-    stato.counters["scatti"] = double(b.motore->ScattiConnessione());
+    stato.counters["scatti"] = double(b.motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti);
 }
 BENCHMARK(TickConScatto)->Unit(benchmark::kMicrosecond);
 

@@ -4,6 +4,7 @@
 #include "common/Interlocutore.h"
 #include "engine/Orologio.h"
 #include "engine/SorgenteConnessioni.h"
+#include "engine/Suoni.h"
 #include "engine/Vista.h"
 
 #include <QStringList>

@@ -2,38 +2,39 @@
 #include "app/Applicazione.h"
 
 #include "app/Avvio.h"
+#include "app/Comandi.h"
 #include "app/Guida.h"
 #include "app/IstanzaUnica.h"
+#include "app/Messaggio.h"
+#include "app/NotificaDesktop.h"
 #include "app/Principale.h"
 #include "app/Risorse.h"
 #include "app/SegnaliTerminazione.h"
-#include "app/Vassoio.h"
 #include "app/ServizioLocale.h"
+#include "app/Vassoio.h"
+#include "common/BarraScatto.h"
 #include "common/CartellaDati.h"
-#include "common/RigaComando.h"
+#include "common/Colori.h"
+#include "common/FormeTesto.h"
 #include "common/Interlocutore.h"
 #include "common/MessaggiQt.h"
-#include "engine/Motore.h"
+#include "common/RigaComando.h"
 #include "engine/LinkPuntoPunto.h"
+#include "engine/Motore.h"
 #include "engine/NetworkManager.h"
+#include "engine/Recupero.h"
 #include "engine/Rilevamento.h"
 #include "engine/SuoniQt.h"
 #include "engine/TerminatoreChiamata.h"
-#include "app/Messaggio.h"
-#include "app/NotificaDesktop.h"
-#include "common/BarraScatto.h"
-#include "common/Colori.h"
-#include "options/AvvioSessione.h"
-#include "common/FormeTesto.h"
-#include "engine/Recupero.h"
-#include "options/Opzioni.h"
-#include "log/Log.h"
-#include "pulses/Bolletta.h"
-#include "tariffs/FinestraTariffe.h"
 #include "log/FileLog.h"
+#include "log/Log.h"
+#include "options/AvvioSessione.h"
+#include "options/Opzioni.h"
+#include "pulses/Bolletta.h"
 #include "pulses/DatabaseScatti.h"
 #include "settings/ArchivioImpostazioni.h"
 #include "settings/CaricaImpostazioni.h"
+#include "tariffs/FinestraTariffe.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -76,7 +77,7 @@ Applicazione::~Applicazione()
 
 bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi, int* codice)
 {
-    *codice = 0;
+    *codice = UscitaRiuscita;
     const RigaComando riga = LeggiRigaComando(argomenti);
     istanza_ = std::make_unique<IstanzaUnica>(percorsi.blocco);
     if (!istanza_->Acquisisci()) {
@@ -89,13 +90,13 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
         const QString testo = QStringLiteral("Errore %1. Impossibile continuare.").arg(numero);
         std::fprintf(stderr, "velatrix: %s\n", qPrintable(motivo.isEmpty() ? testo : testo + QLatin1Char(' ') + motivo));
         d_.messaggi.Errore(testo);
-        *codice = 1;
+        *codice = UscitaFallita;
         return false;
     };
 
     if (!riga.errore.isEmpty()) {
         d_.messaggi.Errore(riga.errore);
-        *codice = 2;
+        *codice = UscitaUso;
         return false;
     }
     QString motivo;
@@ -326,7 +327,7 @@ QString Applicazione::DomandaScrittureInAttesa() const
 int Applicazione::Termina(bool chiedi)
 {
     inUscita_ = true;
-    int codice = 0;
+    int codice = UscitaRiuscita;
     // Writes that failed during the run get their last chances here; with
     // nobody to answer, one.
     while (!motore_->RiprovaScritture() && chiedi && !interrotto_ && d_.messaggi.Domanda(DomandaScrittureInAttesa())) {
@@ -334,7 +335,7 @@ int Applicazione::Termina(bool chiedi)
     chiedi = chiedi && !interrotto_;
     QStringList motivi;
     if (!ConservaInAttesa(&motivi)) {
-        codice = CodicePerdita;
+        codice = UscitaPerdita;
         if (chiedi)
             d_.messaggi.Errore(QStringLiteral("Impossibile conservare gli scatti e le connessioni non registrati: "
                                               "andranno persi.\n%1")
@@ -400,12 +401,10 @@ void Applicazione::AvviaServizio()
         // Straight from the open database, with any pulse still waiting for
         // the disk, so the figures are the panel's own.
         servizio->Rapporto = [this](QDate da, QDate a, QString* errore) {
-            QMap<QDate, Totali> inAttesa;
-            for (const auto& [giorno, t] : motore_->InAttesa().scatti)
-                inAttesa.insert(giorno, t);
             ErroreDatabase e;
             const QDateTime adesso = d_.orologio.Adesso();
-            auto risposta = CodificaRapporto(*db_, imp_, da, a, adesso.date(), adesso.time(), inAttesa, &e);
+            auto risposta =
+                CodificaRapporto(*db_, imp_, da, a, adesso.date(), adesso.time(), motore_->InAttesa().scatti, &e);
             if (!risposta)
                 *errore = QStringLiteral("errore %1 nella lettura degli scatti: %2").arg(e.numero).arg(e.testo);
             return risposta;

@@ -77,9 +77,6 @@ public:
     // Asked at each step of adding a recovery file (tests end it there).
     void ImpostaPassoRecupero(std::function<bool(int)> passo) { passoRecupero_ = std::move(passo); }
 
-    // Exit status when pulses or records could be neither written nor kept.
-    static constexpr int CodicePerdita = 3;
-
 private:
     // Store, log, engine, main window, tray, detection and alarm window, tied
     // to each other; nothing is opened yet.

@@ -21,10 +21,11 @@ struct PercorsiComando {
     static PercorsiComando Predefiniti();
 };
 
-// Exit statuses of the command line.
+// Exit statuses of the program, whichever way it runs.
 inline constexpr int UscitaRiuscita = 0;
-inline constexpr int UscitaFallita = 1;   // a report could not be had
+inline constexpr int UscitaFallita = 1;   // a report could not be had, or the panel could not start
 inline constexpr int UscitaUso = 2;       // the line was not understood
+inline constexpr int UscitaPerdita = 3;   // pulses or records could be neither written nor kept
 inline constexpr int UscitaLimite = 4;    // --alert: the limit is passed
 
 // Runs every command but Avvia; out and err take the texts.

@@ -2,7 +2,7 @@
 #include "app/Messaggio.h"
 
 #include "common/Interlocutore.h"
-#include "engine/Vista.h"
+#include "engine/Suoni.h"
 #include "settings/Impostazioni.h"
 
 #include <QApplication>

@@ -271,7 +271,7 @@ void Principale::Mostra(const QStringList& argomenti, QWidget* splash)
     Indicatore->ImpostaPercento(0);
     ValoreIndicatore->clear();
     ValoreIndicatore->setCursor(Qt::SizeAllCursor);
-    mnuTipoImporto[4]->setEnabled(imp.PerImp == PeriodoImporto::Connessione);
+    mnuTipoImporto[4]->setEnabled(TipoMostrato(TipoImporto::Tempo, imp.PerImp) == TipoImporto::Tempo);
     MostraLed(imp.CtrAut ? Led::Verde : Led::Spento);
     setWindowFlag(Qt::WindowStaysOnTopHint, imp.TopWin);
     TimerScatto->setInterval(imp.IntRfr);
@@ -331,10 +331,7 @@ void Principale::CambiaTipo()
     switch (imp.TipImp) {
     case TipoImporto::Importo: imp.TipImp = TipoImporto::ImportoIva; break;
     case TipoImporto::ImportoIva: imp.TipImp = TipoImporto::Scatti; break;
-    case TipoImporto::Scatti:
-        // Time is shown only for the current connection.
-        imp.TipImp = imp.PerImp == PeriodoImporto::Connessione ? TipoImporto::Tempo : TipoImporto::Importo;
-        break;
+    case TipoImporto::Scatti: imp.TipImp = TipoMostrato(TipoImporto::Tempo, imp.PerImp); break;
     case TipoImporto::Tempo: imp.TipImp = TipoImporto::Importo; break;
     }
     AggiornaImporto();
@@ -354,10 +351,9 @@ void Principale::ScegliPeriodo(PeriodoImporto periodo)
     Impostazioni& imp = s_.imp;
     imp.PerImp = periodo;
     AggiornaLetteraPeriodo();
-    if (imp.TipImp == TipoImporto::Tempo && imp.PerImp != PeriodoImporto::Connessione)
-        imp.TipImp = TipoImporto::Importo;
+    imp.TipImp = TipoMostrato(imp.TipImp, imp.PerImp);
     AggiornaImporto();
-    mnuTipoImporto[4]->setEnabled(imp.PerImp == PeriodoImporto::Connessione);
+    mnuTipoImporto[4]->setEnabled(TipoMostrato(TipoImporto::Tempo, imp.PerImp) == TipoImporto::Tempo);
 }
 
 void Principale::ScegliTipo(TipoImporto tipo)

@@ -79,7 +79,7 @@ constexpr int LunghezzaMassimaSocket = 100;
 } // namespace
 
 std::optional<DatiRapporto> RaccogliDatiRapporto(DatabaseScatti& db, const Impostazioni& imp, QDate da, QDate a,
-                                                 QDate oggi, const QMap<QDate, Totali>& inAttesa,
+                                                 QDate oggi, const std::map<QDate, Totali>& inAttesa,
                                                  ErroreDatabase* errore)
 {
     DatiRapporto dati;
@@ -95,11 +95,8 @@ std::optional<DatiRapporto> RaccogliDatiRapporto(DatabaseScatti& db, const Impos
         return std::nullopt;
     }
     dati.righe = std::move(*righe);
-    for (auto it = inAttesa.lowerBound(dati.inizio); it != inAttesa.end() && it.key() <= dati.fine; ++it) {
-        Totali& riga = dati.righe[it.key()];
-        riga.scatti += it->scatti;
-        riga.importo += it->importo;
-    }
+    PerGiornoInAttesa(inAttesa, dati.inizio, dati.fine,
+                      [&dati](QDate giorno, const Totali& t) { dati.righe[giorno] += t; });
     return dati;
 }
 
@@ -115,7 +112,7 @@ QByteArray CodificaDati(const DatiRapporto& d)
 }
 
 std::optional<QByteArray> CodificaRapporto(DatabaseScatti& db, const Impostazioni& imp, QDate da, QDate a, QDate oggi,
-                                           QTime ora, const QMap<QDate, Totali>& inAttesa, ErroreDatabase* errore)
+                                           QTime ora, const std::map<QDate, Totali>& inAttesa, ErroreDatabase* errore)
 {
     const bool periodo = !da.isValid() && !a.isValid();
     const QDate inizio = periodo ? imp.DatIPB : da, fine = periodo ? imp.DatFPB : a;
@@ -123,16 +120,15 @@ std::optional<QByteArray> CodificaRapporto(DatabaseScatti& db, const Impostazion
     out.reserve(64 + qMax(0, int(inizio.daysTo(fine)) + 1) * 32);
     out += Testa(inizio, fine, oggi, ora, imp.Tariffe.PrcIva);
     // Pending pulses go into their day's row, or make one, in order of day.
-    auto attesa = inAttesa.lowerBound(inizio);
+    auto attesa = inAttesa.lower_bound(inizio);
     auto prima = [&](const QDate& giorno) {
-        for (; attesa != inAttesa.end() && attesa.key() <= fine && attesa.key() < giorno; ++attesa)
-            AggiungiRiga(out, attesa.key(), *attesa);
+        for (; attesa != inAttesa.end() && attesa->first <= fine && attesa->first < giorno; ++attesa)
+            AggiungiRiga(out, attesa->first, attesa->second);
     };
     const auto letto = db.PerOgniGiorno(inizio, fine, [&](const char* chiave, const QDate& giorno, Totali t) {
         prima(giorno);
-        if (attesa != inAttesa.end() && attesa.key() == giorno) {
-            t.scatti += attesa->scatti;
-            t.importo += attesa->importo;
+        if (attesa != inAttesa.end() && attesa->first == giorno) {
+            t += attesa->second;
             ++attesa;
         }
         AggiungiRiga(out, QByteArrayView(chiave, 10), t);

@@ -7,6 +7,7 @@
 //   "rapporto [DA A]"           the figures of a report over DA..A (ISO
 //                               days), else over the stored bill period
 // An answer that goes wrong is one line "errore TEXT".
+#include "common/Totali.h"
 #include "pulses/DatabaseScatti.h"
 
 #include <QByteArray>
@@ -39,7 +40,7 @@ struct DatiRapporto {
 // with inAttesa (pulses counted but not yet on disk) added to their days.
 // Nothing on a read error, which *errore then tells.
 std::optional<DatiRapporto> RaccogliDatiRapporto(DatabaseScatti& db, const Impostazioni& imp, QDate da, QDate a,
-                                                 QDate oggi, const QMap<QDate, Totali>& inAttesa = {},
+                                                 QDate oggi, const std::map<QDate, Totali>& inAttesa = {},
                                                  ErroreDatabase* errore = nullptr);
 
 // The wire form: numbers written so they read back exactly. The first line
@@ -50,7 +51,7 @@ QByteArray CodificaDati(const DatiRapporto& dati);
 // straight from the rows as the store gives them, with no map between: the
 // panel answers a report of ten years in about twice the bare query's time.
 std::optional<QByteArray> CodificaRapporto(DatabaseScatti& db, const Impostazioni& imp, QDate da, QDate a, QDate oggi,
-                                           QTime ora, const QMap<QDate, Totali>& inAttesa = {},
+                                           QTime ora, const std::map<QDate, Totali>& inAttesa = {},
                                            ErroreDatabase* errore = nullptr);
 std::optional<DatiRapporto> DecodificaDati(const QByteArray& testo);
 

@@ -141,11 +141,6 @@ QString FormattaTempo(double secondi)
     return QString::fromLatin1(testo, ScriviTempo(s, testo) - testo);
 }
 
-QString DataSQL(const QDate& data)
-{
-    return QStringLiteral("%1/%2/%3").arg(data.month()).arg(data.day()).arg(data.year());
-}
-
 double ValoreIniziale(const QString& testo)
 {
     QString t;
@@ -356,25 +351,4 @@ QString DataFissa(const QDate& data)
     return data.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
-std::optional<QDate> LeggiDataFissa(const QString& testo)
-{
-    QDate d = QDate::fromString(testo.trimmed(), QStringLiteral("d/M/yyyy"));
-    if (!d.isValid())
-        return std::nullopt;
-    return d;
-}
-
-QString OraFissa(const QTime& ora)
-{
-    return ora.toString(QStringLiteral("H.mm.ss"));
-}
-
-std::optional<QTime> LeggiOraFissa(const QString& testo)
-{
-    QTime t = QTime::fromString(testo.trimmed(), QStringLiteral("H.m.s"));
-    if (!t.isValid())
-        t = QTime::fromString(testo.trimmed(), QStringLiteral("H.m"));
-    if (!t.isValid())
-        return std::nullopt;
-    return t;
-}
+QString OraFissa(const QTime& ora) { return ora.toString(QStringLiteral("H.mm.ss")); }

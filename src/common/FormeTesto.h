@@ -24,9 +24,6 @@ QString FormattaTempo(double secondi);
 // has room for 16 bytes; returns the end.
 char* ScriviTempo(qint32 secondi, char* dest);
 
-// Date literal for queries: month/day/year, no leading zeros (12/5/2026).
-QString DataSQL(const QDate& data);
-
 // Reads a number the way the whole-number fields do: blanks anywhere are
 // ignored, then sign, digits, a point and an exponent; anything else ends
 // it; no number is 0. The fraction is dropped toward zero.
@@ -76,6 +73,4 @@ std::optional<QDate> LeggiData(const QString& testo, const QLocale& locale = QLo
 // The fixed forms the program normalises input to: "dd/mm/yyyy" (day first)
 // and "h.mm.ss".
 QString DataFissa(const QDate& data);
-std::optional<QDate> LeggiDataFissa(const QString& testo);
 QString OraFissa(const QTime& ora);
-std::optional<QTime> LeggiOraFissa(const QString& testo);

@@ -2,7 +2,6 @@
 #include "engine/Allarmi.h"
 
 #include "common/FormeTesto.h"
-#include "tariffs/Tariffe.h"
 
 #include <cmath>
 

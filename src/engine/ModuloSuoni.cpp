@@ -2,7 +2,7 @@
 // The sound layer's module: the only code that links Qt Multimedia. The
 // program loads it at run time on the first sound or the first question
 // about devices (SuoniQt), so a start that plays nothing never loads it.
-#include "engine/Vista.h"
+#include "engine/Suoni.h"
 
 #include <QAudioDevice>
 #include <QFileInfo>

@@ -60,12 +60,7 @@ Totali Motore::SommaConPendenti(const QDate& primo, const QDate& ultimo, ErroreD
     } else if (errore) {
         *errore = somma.Errore();
     }
-    // Pulses still waiting for the disk belong to the totals all the same.
-    const auto& scatti = pendenti_.scatti;
-    for (auto it = scatti.lower_bound(primo); it != scatti.end() && it->first <= ultimo; ++it) {
-        t.scatti += it->second.scatti;
-        t.importo += it->second.importo;
-    }
+    PerGiornoInAttesa(pendenti_.scatti, primo, ultimo, [&t](QDate, const Totali& inAttesa) { t += inAttesa; });
     return t;
 }
 
@@ -167,7 +162,7 @@ void Motore::RegistraScatto(bool primoScatto)
     const ModelloTariffe& modello = imp_.Tariffe;
     const int k = TariffaInVigore(modello, data, adesso.time());
     // A tariff that somehow has no positive length must not make catch-up spin.
-    durataScatto_ = IntervalloChiave("SPSTr").Limita(modello.tariffa(k).SecondiPerScatto);
+    durataScatto_ = Chiave<"SPSTr">::intervallo.Limita(modello.tariffa(k).SecondiPerScatto);
 
     const PassoScatto passo =
         PrezzaScatto(modello, primoScatto, connessione_.scatti, secondiConnessione_, riduzione_);

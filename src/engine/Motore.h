@@ -2,14 +2,16 @@
 #pragma once
 // The counting engine: turns elapsed time into pulses and pulses into lire,
 // keeps the connection, day and bill totals, and stores every pulse at once.
+#include "common/Totali.h"
 #include "engine/Allarmi.h"
 #include "engine/Orologio.h"
-#include "common/Totali.h"
 #include "engine/Recupero.h"
+#include "engine/Suoni.h"
 #include "engine/Vista.h"
 #include "settings/Impostazioni.h"
 
 #include "log/FileLog.h"
+#include "pulses/EsitoDb.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -18,6 +20,7 @@
 #include <map>
 #include <vector>
 
+class DatabaseScatti;
 class Interlocutore;
 
 // How a count is stopped.
@@ -85,21 +88,11 @@ public:
     void Recupera(const Pendenti& recuperati);
 
     bool ConteggioAttivo() const { return attivo_; }
-    bool RiduzioneAttiva() const { return riduzione_; }
-    qint32 ScattiConnessione() const { return connessione_.scatti; }
-    double ImportoConnessione() const { return connessione_.importo; }
     float SecondiConnessione() const { return secondiConnessione_; }
-    qint32 ScattiOggi() const { return oggi_.scatti; }
-    double ImportoOggi() const { return oggi_.importo; }
     QDate DataOggi() const { return dataOggi_; }
-    qint32 ScattiPeriodo() const { return periodo_.scatti; }
-    double ImportoPeriodo() const { return periodo_.importo; }
-    QDateTime InizioConnessione() const { return inizioConnessione_; }
     float DurataScatto() const { return durataScatto_; }
     // Name of the connection being counted; empty while idle.
     QString NomeConnessione() const { return nomeConnessione_; }
-    // Alarm n (1..4) already raised in this count.
-    bool MessaggioDato(int n) const { return messaggioDato_[size_t(n)]; }
     // Totals of the period: connection, day or bill.
     Totali TotaliDelPeriodo(PeriodoImporto periodo) const;
 

@@ -2,6 +2,7 @@
 #include "engine/Recupero.h"
 
 #include "common/FileIntero.h"
+#include "pulses/DatabaseScatti.h"
 #include "settings/TabellaImpostazioni.h"
 
 #include <QDir>
@@ -26,8 +27,8 @@ const QDate PrimoGiorno(1900, 1, 1);
 // plus the first pulse and the extra one; a day at most three pulses a
 // second (a call started, given its extra pulse and ended every second); no
 // pulse dearer than the dearest price.
-const double IntervalloMinimo = IntervalloChiave("SPSTr").minimo;
-const double PrezzoMassimo = IntervalloChiave("CstSct").massimo;
+const double IntervalloMinimo = Chiave<"SPSTr">::intervallo.minimo;
+const double PrezzoMassimo = Chiave<"CstSct">::intervallo.massimo;
 const qint64 ScattiMassimiGiorno = qint64(3 * 86400 / IntervalloMinimo);
 
 bool ImportoCoerente(qint64 scatti, double importo)

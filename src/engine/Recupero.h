@@ -9,9 +9,9 @@
 //             cartella <the data folder's path, UTF-8 in hex>
 //             S <day> <pulses> <amount>           one a day
 //             L <the log record's 74 bytes in hex> one a record
+#include "common/Totali.h"
 #include "log/FileLog.h"
 #include "log/RecordLog.h"
-#include "pulses/DatabaseScatti.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -19,6 +19,8 @@
 #include <functional>
 #include <map>
 #include <vector>
+
+class DatabaseScatti;
 
 struct Pendenti {
     std::map<QDate, Totali> scatti;   // by day

@@ -2,6 +2,7 @@
 #include "engine/Rilevamento.h"
 
 #include "engine/Orologio.h"
+#include "engine/Suoni.h"
 #include "settings/Impostazioni.h"
 
 Rilevamento::Rilevamento(const Impostazioni& imp, Motore& motore, SorgenteConnessioni& sorgente, VistaMotore& vista,

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-#include "engine/Vista.h"
+#include "engine/Suoni.h"
 
 #include <QStringList>
 #include <memory>

@@ -2,7 +2,6 @@
 #include "engine/Vista.h"
 
 #include "common/FormeTesto.h"
-#include "tariffs/Tariffe.h"
 
 std::optional<QString> TestoImporto(TipoImporto tipo, const Totali& totali, float secondiConnessione, int prcIva)
 {

@@ -50,15 +50,3 @@ public:
     // message box opens in the middle of a pulse.
     virtual void SegnalaErrore(const QString& testo) = 0;
 };
-
-// Sound events, by their number.
-enum class Suono { Rilevamento = 0, InizioConteggio = 1, FineConteggio = 2, Scatto = 3, Messaggio = 4 };
-
-class Riproduttore {
-public:
-    virtual ~Riproduttore() = default;
-    // Plays asynchronously; a new sound replaces the one playing. A missing
-    // file or device is silence.
-    virtual void RiproduciSuono(const QString& file) = 0;
-    virtual int NumeroDispositivi() const = 0;
-};

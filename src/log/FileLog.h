@@ -58,7 +58,6 @@ public:
     const char* ProssimoByte();
     // Number of the record Prossimo gave last, 0 before the first.
     qint64 Posizione() const { return posizione_; }
-    void Riavvolgi() { posizione_ = 0; }
 
 private:
     const char* Byte(qint64 n, bool indietro);

@@ -6,6 +6,7 @@
 
 #include "common/Colori.h"
 #include "common/Interlocutore.h"
+#include "engine/Suoni.h"
 #include "engine/Vista.h"
 #include "settings/CaricaImpostazioni.h"
 #include "tariffs/Tariffe.h"
@@ -149,7 +150,7 @@ QWidget* Opzioni::CreaGenerale()
     (scelta_.automatico ? M_Automatico : M_Manuale)->setChecked(true);
     L_IntervalloControllo = new QLabel(QStringLiteral("Frequenza di controllo"), conteggio);
     M_IntervalloControllo = new QSlider(Qt::Horizontal, conteggio);
-    M_IntervalloControllo->setRange(CursoreMinimo, CursoreMassimo);
+    M_IntervalloControllo->setRange(CursoreControllo.minimo, CursoreControllo.massimo);
     M_IntervalloControllo->setValue(scelta_.cursoreControllo);
     M_ValoreControllo = new QLabel(Secondi(scelta_.cursoreControllo), conteggio);
     M_AvviaSeConnesso = new QCheckBox(QStringLiteral("Avvia conteggio solo a connessione stabilita"), conteggio);
@@ -164,7 +165,7 @@ QWidget* Opzioni::CreaGenerale()
 
     auto* aggiornamento = new QGroupBox(QStringLiteral("Frequenza di aggiornamento"), pagina);
     M_IntervalloRefresh = new QSlider(Qt::Horizontal, aggiornamento);
-    M_IntervalloRefresh->setRange(CursoreMinimo, CursoreMassimo);
+    M_IntervalloRefresh->setRange(CursoreRefresh.minimo, CursoreRefresh.massimo);
     M_IntervalloRefresh->setValue(scelta_.cursoreRefresh);
     M_ValoreRefresh = new QLabel(Secondi(scelta_.cursoreRefresh), aggiornamento);
     auto* r = new QHBoxLayout(aggiornamento);
@@ -382,7 +383,7 @@ QWidget* Opzioni::CreaMessaggi()
     L_ComandoTermina = new QLabel(QStringLiteral("Comando per terminarla (se non la gestisce NetworkManager):"), pagina);
     M_ComandoTermina = new QLineEdit(scelta_.comandoTermina, pagina);
     M_ComandoTermina->setPlaceholderText(QStringLiteral("poff"));
-    M_ComandoTermina->setMaxLength(int(IntervalloChiave("CmdTrm").massimo));
+    M_ComandoTermina->setMaxLength(int(Chiave<"CmdTrm">::intervallo.massimo));
     L_ComandoTermina->setBuddy(M_ComandoTermina);
     L_ComandoTermina->setEnabled(scelta_.terminaChiamata);
     M_ComandoTermina->setEnabled(scelta_.terminaChiamata);
@@ -440,15 +441,10 @@ void Opzioni::P_Salva_Click()
 
     const Impostazioni nuove = ApplicaScelta(imp_, scelta_);
     QString motivo;
-    if (!ScriviOpzioni(archivio_, nuove, &motivo)) {
-        // The store keeps unsaved writes for the next save of any window;
-        // put the values in memory back in their place, so a later save
-        // cannot store what the user was told was not saved.
-        ScriviOpzioni(archivio_, imp_, nullptr);
+    if (!SostituisciImpostazioni(imp_, nuove, archivio_, ScritturaOpzioni, &motivo)) {
         messaggi_.Avviso(motivo + QStringLiteral("\nLa configurazione non è stata modificata."));
         return;
     }
-    imp_ = nuove;
     if (avvio_.DaAggiornare(M_AvvioSessione->isChecked()) && !avvio_.Imposta(M_AvvioSessione->isChecked(), &motivo))
         messaggi_.Avviso(motivo);
     accept();

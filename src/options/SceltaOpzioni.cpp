@@ -21,7 +21,7 @@ double NumeroSoglia(const QString& testo)
     }
     bool ok = false;
     const double v = t.left(i).toDouble(&ok);
-    return ok && std::isfinite(v) ? IntervalloChiave("MsV00").Limita(std::round(v)) : 0;
+    return ok && std::isfinite(v) ? Chiave<"MsV00">::intervallo.Limita(std::round(v)) : 0;
 }
 
 QString TestoSoglia(const QString& testo)
@@ -30,15 +30,9 @@ QString TestoSoglia(const QString& testo)
     return v == 0 ? QString() : FormattaNumero(v, QStringLiteral("#"), QLocale::c());
 }
 
-int CursoreDaMillisecondi(int millisecondi)
-{
-    return std::clamp(millisecondi / 1000, CursoreMinimo, CursoreMassimo);
-}
+int Cursore::DaMillisecondi(int millisecondi) const { return std::clamp(millisecondi / 1000, minimo, massimo); }
 
-int MillisecondiDaCursore(int secondi)
-{
-    return std::clamp(secondi, CursoreMinimo, CursoreMassimo) * 1000;
-}
+int Cursore::Millisecondi(int posizione) const { return std::clamp(posizione, minimo, massimo) * 1000; }
 
 int ChiaveDellaVoce(int voce)
 {
@@ -63,8 +57,8 @@ SceltaOpzioni SceltaOpzioni::Da(const Impostazioni& imp, const std::array<quint3
                                 quint32 riempimentoCorrente)
 {
     SceltaOpzioni s;
-    s.cursoreRefresh = CursoreDaMillisecondi(imp.IntRfr);
-    s.cursoreControllo = CursoreDaMillisecondi(imp.IntCtr);
+    s.cursoreRefresh = CursoreRefresh.DaMillisecondi(imp.IntRfr);
+    s.cursoreControllo = CursoreControllo.DaMillisecondi(imp.IntCtr);
     s.primoPiano = imp.TopWin;
     s.confermaStop = imp.CnfStp;
     s.creaLog = imp.LogCon;
@@ -110,13 +104,13 @@ void SceltaOpzioni::CambiaColore(int chiave, quint32 colore)
 Impostazioni ApplicaScelta(const Impostazioni& vecchie, const SceltaOpzioni& s)
 {
     Impostazioni imp = vecchie;
-    imp.IntRfr = MillisecondiDaCursore(s.cursoreRefresh);
+    imp.IntRfr = CursoreRefresh.Millisecondi(s.cursoreRefresh);
     imp.TopWin = s.primoPiano;
     imp.CnfStp = s.confermaStop;
     imp.LogCon = s.creaLog;
     imp.SlvImp = s.salvaImpostazioni;
     imp.CtrAut = s.automatico;
-    imp.IntCtr = MillisecondiDaCursore(s.cursoreControllo);
+    imp.IntCtr = CursoreControllo.Millisecondi(s.cursoreControllo);
     imp.CtrCon = s.avviaSeConnesso;
     for (size_t i = 0; i < imp.Clr.size(); ++i)
         imp.Clr[i] = s.colori[i];

@@ -15,12 +15,19 @@ double NumeroSoglia(const QString& testo);
 // The field rewritten as that number without separators; empty for 0.
 QString TestoSoglia(const QString& testo);
 
-// The interval sliders run over the timers' range in whole seconds.
-inline constexpr int CursoreMinimo = int(IntervalloChiave("IntRfr").minimo) / 1000;
-inline constexpr int CursoreMassimo = int(IntervalloChiave("IntRfr").massimo) / 1000;
-// Slider position for a timer interval: whole seconds, dropping the fraction.
-int CursoreDaMillisecondi(int millisecondi);
-int MillisecondiDaCursore(int secondi);
+// An interval slider runs over its timer key's range in whole seconds.
+struct Cursore {
+    int minimo, massimo;
+    constexpr explicit Cursore(Intervallo millisecondi)
+        : minimo(int(millisecondi.minimo) / 1000), massimo(int(millisecondi.massimo) / 1000)
+    {
+    }
+    // The position for a timer interval: whole seconds, dropping the fraction.
+    int DaMillisecondi(int millisecondi) const;
+    int Millisecondi(int posizione) const;
+};
+inline constexpr Cursore CursoreRefresh{Chiave<"IntRfr">::intervallo};
+inline constexpr Cursore CursoreControllo{Chiave<"IntCtr">::intervallo};
 
 // The colour list's entries 3 and 4 stand for settings colours 4 and 3.
 inline constexpr int VociColori = 5;

@@ -334,6 +334,27 @@ EsitoDb<> DatabaseScatti::ApriInLettura(const QString& percorso)
     return ApriFile(percorso, true);
 }
 
+// The connection just opened made ready: its mode, the table checked, the
+// statements prepared.
+std::optional<ErroreDatabase> DatabaseScatti::PreparaConnessione(const QString& percorso, bool nuovo, bool soloLettura)
+{
+    sqlite3_extended_result_codes(db_, 1);
+    std::optional<ErroreDatabase> e;
+    if (!soloLettura)
+        e = PreparaUsoEsclusivo(nuovo);
+    if (!e)
+        e = TabellaValida(nuovo || !Sigillato(percorso));
+    if (!e && !soloLettura)
+        e = Esegui("BEGIN EXCLUSIVE");
+    if (!e && !soloLettura)
+        e = Esegui("COMMIT");
+    if (!e)
+        e = PreparaIstruzioni();
+    if (e && soloLettura && ((e->numero & 0xff) == SQLITE_BUSY || (e->numero & 0xff) == SQLITE_LOCKED))
+        e = ErroreDatabase{ErroreInUso, QStringLiteral("il database degli scatti è tenuto da Velatrix in esecuzione")};
+    return e;
+}
+
 EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
 {
     Chiudi();
@@ -383,20 +404,7 @@ EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
         accanto.Rimuovi();
         return e;
     }
-    sqlite3_extended_result_codes(db_, 1);
-    std::optional<ErroreDatabase> e;
-    if (!soloLettura)
-        e = PreparaUsoEsclusivo(nuovo);
-    if (!e)
-        e = TabellaValida(nuovo || !Sigillato(percorso));
-    if (!e && !soloLettura)
-        e = Esegui("BEGIN EXCLUSIVE");
-    if (!e && !soloLettura)
-        e = Esegui("COMMIT");
-    if (!e)
-        e = PreparaIstruzioni();
-    if (e && soloLettura && ((e->numero & 0xff) == SQLITE_BUSY || (e->numero & 0xff) == SQLITE_LOCKED))
-        e = ErroreDatabase{ErroreInUso, QStringLiteral("il database degli scatti è tenuto da Velatrix in esecuzione")};
+    std::optional<ErroreDatabase> e = PreparaConnessione(percorso, nuovo, soloLettura);
     const auto identita = Identita(percorso);
     if (!e && !identita)
         e = ErroreDatabase{SQLITE_CANTOPEN, QStringLiteral("il file è scomparso durante l'apertura")};

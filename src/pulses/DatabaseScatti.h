@@ -4,6 +4,7 @@
 // Opened once for the whole run and held exclusively, so no second program
 // writes it meanwhile; every counting step is committed durably on its own.
 #include "common/Totali.h"
+#include "pulses/EsitoDb.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -14,38 +15,9 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <variant>
 
 struct sqlite3;
 struct sqlite3_stmt;
-
-// numero is the store's extended result code or one of the fixed numbers of
-// DatabaseScatti.
-struct ErroreDatabase {
-    int numero = 0;
-    QString testo;
-};
-
-// The outcome of one operation: its value, or the error that stopped it.
-// Each call carries its own error, so a later success can never hide an
-// earlier failure.
-template <class T = std::monostate>
-class [[nodiscard]] EsitoDb {
-public:
-    EsitoDb(T valore) : valore_(std::move(valore)) {}
-    EsitoDb(ErroreDatabase errore) : errore_(std::move(errore)) {}
-    explicit operator bool() const { return valore_.has_value(); }
-    const T& operator*() const { return *valore_; }
-    const T* operator->() const { return &*valore_; }
-    T ValoreO(T altrimenti) const { return valore_.value_or(std::move(altrimenti)); }
-    const ErroreDatabase& Errore() const { return errore_; }
-    template <class U>
-    friend bool operator==(const EsitoDb& e, const U& v) { return e.valore_ && *e.valore_ == v; }
-
-private:
-    std::optional<T> valore_;
-    ErroreDatabase errore_;
-};
 
 // What ImpostaGiorno did, so the window knows whether to redraw.
 enum class EsitoImpostazione { Nulla, Creato, Aggiornato, Eliminato };
@@ -129,6 +101,7 @@ private:
     std::optional<ErroreDatabase> TabellaValida(bool integrita);
     std::optional<ErroreDatabase> PreparaIstruzioni();
     EsitoDb<> ApriFile(const QString& percorso, bool soloLettura);
+    std::optional<ErroreDatabase> PreparaConnessione(const QString& percorso, bool nuovo, bool soloLettura);
     // The panel's own open: the lock for the whole run, the table in a new file.
     std::optional<ErroreDatabase> PreparaUsoEsclusivo(bool nuovo);
     // The file and its log or journal copied into a private folder; the copy's path.

@@ -11,16 +11,8 @@ bool PeriodoCambiato(const Impostazioni& imp, QDate inizio, QDate fine)
 bool SalvaPeriodoBolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, QDate inizio, QDate fine,
                           QString* errore)
 {
-    Impostazioni prova = imp;
-    prova.DatIPB = inizio;
-    prova.DatFPB = fine;
-    if (!ScriviPeriodoBolletta(archivio, prova, errore)) {
-        // The store keeps refused writes for its next save: queue the period
-        // still in force after them, so no later save brings the refused one back.
-        ScriviPeriodoBolletta(archivio, imp, nullptr);
-        return false;
-    }
-    imp.DatIPB = inizio;
-    imp.DatFPB = fine;
-    return true;
+    Impostazioni nuove = imp;
+    nuove.DatIPB = inizio;
+    nuove.DatFPB = fine;
+    return SostituisciImpostazioni(imp, nuove, archivio, ScritturaBolletta, errore);
 }

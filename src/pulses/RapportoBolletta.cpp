@@ -47,7 +47,6 @@ std::optional<RapportoBolletta> CreaRapportoAlle(const QMap<QDate, Totali>& righ
     r.fine = fine;
     r.oggi = oggi;
     r.percentualeIva = percentualeIva;
-    const double fattore = percentualeIva / 100.0 + 1;
     const qint64 giorni = GiorniDelPeriodo(inizio, fine);
     qint64 scatti = 0, scattiFinora = 0;
     double netto = 0, nettoFinora = 0;
@@ -61,7 +60,7 @@ std::optional<RapportoBolletta> CreaRapportoAlle(const QMap<QDate, Totali>& righ
                 d.netto = riga->importo;
                 ++riga;
             }
-            d.totale = d.netto * fattore;
+            d.totale = ConIva(d.netto, percentualeIva);
             scatti += d.scatti;
             netto += d.netto;
             if (g <= oggi) {

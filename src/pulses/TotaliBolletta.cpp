@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TotaliBolletta.h"
 #include "common/FormeTesto.h"
+#include "common/Totali.h"
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -10,7 +11,7 @@ TotaliBolletta CalcolaBolletta(qint32 scatti, double netto, qint64 giorni, int p
     TotaliBolletta t;
     t.scatti = scatti;
     t.netto = netto;
-    t.totale = netto * (percentualeIva / 100.0 + 1);
+    t.totale = ConIva(netto, percentualeIva);
     // Both rounded to whole lire first, so shown net + shown VAT = shown total.
     t.iva = std::round(t.totale) - std::round(netto);
     if (giorni > 0) {

@@ -93,9 +93,7 @@ void NormalizzaImpostazioni(Impostazioni& imp, const QDate& oggi)
             }
         }
     }
-    // Time is shown only for the current connection.
-    if (imp.TipImp == TipoImporto::Tempo && imp.PerImp != PeriodoImporto::Connessione)
-        imp.TipImp = TipoImporto::Importo;
+    imp.TipImp = TipoMostrato(imp.TipImp, imp.PerImp);
 }
 
 QPointF PosizioneFinestra(std::optional<double> topTwp, std::optional<double> lftTwp, const QSizeF& schermoTwp,
@@ -153,4 +151,15 @@ bool ScriviUscita(ArchivioImpostazioni& archivio, const Impostazioni& imp, doubl
     valori.TopTwp = topTwp;
     valori.LftTwp = lftTwp;
     return Scrivi(archivio, valori, ScritturaUscita, errore);
+}
+
+bool SostituisciImpostazioni(Impostazioni& imp, const Impostazioni& nuove, ArchivioImpostazioni& archivio,
+                             unsigned scrittore, QString* errore)
+{
+    if (!Scrivi(archivio, nuove, scrittore, errore)) {
+        Scrivi(archivio, imp, scrittore, nullptr);
+        return false;
+    }
+    imp = nuove;
+    return true;
 }

@@ -47,3 +47,10 @@ bool ScriviPeriodoBolletta(ArchivioImpostazioni& archivio, const Impostazioni& i
 // Exit, when the user keeps them: window edges and display choice.
 bool ScriviUscita(ArchivioImpostazioni& archivio, const Impostazioni& imp, double topTwp, double lftTwp,
                   QString* errore);
+
+// A window's new values: stored by its writer (ScritturaOpzioni, ...Tariffe,
+// ...Bolletta), then put in force in `imp`. On failure `imp` stays as it is and
+// its values are queued after the refused ones, so no later save of the store
+// brings back what the user was told was not saved.
+bool SostituisciImpostazioni(Impostazioni& imp, const Impostazioni& nuove, ArchivioImpostazioni& archivio,
+                             unsigned scrittore, QString* errore);

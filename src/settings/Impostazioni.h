@@ -70,6 +70,13 @@ inline constexpr int NumeroAllarmi = 4;  // alarms 1..4
 enum class TipoImporto { Importo, ImportoIva, Scatti, Tempo };
 enum class PeriodoImporto { Connessione, Giorno, Bolletta };
 
+// Time is shown only for the current connection: what shows instead of `tipo`
+// over `periodo`.
+constexpr TipoImporto TipoMostrato(TipoImporto tipo, PeriodoImporto periodo)
+{
+    return tipo == TipoImporto::Tempo && periodo != PeriodoImporto::Connessione ? TipoImporto::Importo : tipo;
+}
+
 struct Impostazioni {
     Impostazioni();
     struct Vuoto {};

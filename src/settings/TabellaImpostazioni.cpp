@@ -291,15 +291,9 @@ int NumeroDi(PeriodoImporto p)
     return int(p) + 1;
 }
 
-TipoImporto TipoImportoDaNumero(int n)
-{
-    return TipoImporto(IntervalloChiave("TipImp").Limita(n) - 1);
-}
+TipoImporto TipoImportoDaNumero(int n) { return TipoImporto(Chiave<"TipImp">::intervallo.Limita(n) - 1); }
 
-PeriodoImporto PeriodoImportoDaNumero(int n)
-{
-    return PeriodoImporto(IntervalloChiave("PerImp").Limita(n) - 1);
-}
+PeriodoImporto PeriodoImportoDaNumero(int n) { return PeriodoImporto(Chiave<"PerImp">::intervallo.Limita(n) - 1); }
 
 namespace {
 

@@ -144,9 +144,15 @@ inline constexpr VoceImpostazione TabellaImpostazioni[] = {
 #undef VELATRIX_CAMPO
 #undef VELATRIX_MODELLO
 
-// The entry of a key or family stem; a name missing from the table does not
-// compile where the lookup is constant.
-constexpr const VoceImpostazione& VoceTabella(std::string_view chiave)
+// A key's name (a family's stem) as a template argument.
+template <size_t N>
+struct NomeFisso {
+    char testo[N]{};
+    consteval NomeFisso(const char (&nome)[N]) { std::copy_n(nome, N, testo); }
+    constexpr std::string_view Vista() const { return {testo, N - 1}; }
+};
+
+consteval const VoceImpostazione& VoceTabella(std::string_view chiave)
 {
     for (const VoceImpostazione& v : TabellaImpostazioni)
         if (chiave == v.chiave)
@@ -154,7 +160,11 @@ constexpr const VoceImpostazione& VoceTabella(std::string_view chiave)
     throw "chiave assente dalla tabella delle impostazioni";
 }
 
-constexpr Intervallo IntervalloChiave(std::string_view chiave)
-{
-    return VoceTabella(chiave).intervallo;
-}
+// The handle of a key, `Chiave<"CstSct">`: its row, found while compiling, so
+// a name missing from the table does not compile. Range, default and field
+// are the row's; nothing else states them.
+template <NomeFisso N>
+struct Chiave {
+    static constexpr const VoceImpostazione& voce = VoceTabella(N.Vista());
+    static constexpr Intervallo intervallo = voce.intervallo;
+};

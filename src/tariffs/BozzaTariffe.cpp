@@ -2,22 +2,20 @@
 #include "tariffs/BozzaTariffe.h"
 
 #include "common/FormeTesto.h"
+#include "common/Totali.h"
 #include "settings/CaricaImpostazioni.h"
 #include "settings/TabellaImpostazioni.h"
 
 #include <algorithm>
 #include <cmath>
 
-QString CorreggiDescrizione(const QString& testo)
-{
-    return testo.left(qsizetype(IntervalloChiave("DscTr").massimo));
-}
+QString CorreggiDescrizione(const QString& testo) { return testo.left(qsizetype(Chiave<"DscTr">::intervallo.massimo)); }
 
 QString CorreggiSecondi(const QString& testo, const QLocale& locale)
 {
     const std::optional<double> letto = LeggiNumero(testo, locale);
     double v = letto && std::isfinite(*letto) ? ArrotondaMezzi(*letto * 10) / 10 : 0;
-    if (constexpr Intervallo secondi = IntervalloChiave("SPSTr"); !secondi.Contiene(v))
+    if (constexpr Intervallo secondi = Chiave<"SPSTr">::intervallo; !secondi.Contiene(v))
         v = 1;
     return TestoNumeroSingolo(float(v), locale);
 }
@@ -35,13 +33,13 @@ QString CorreggiChiave(const QString& testo, Intervallo campo, int sostituto)
 }
 } // namespace
 
-QString CorreggiCostoScatto(const QString& testo) { return CorreggiChiave(testo, IntervalloChiave("CstSct"), 0); }
-QString CorreggiPercentualeIva(const QString& testo) { return CorreggiChiave(testo, IntervalloChiave("PrcIva"), 0); }
+QString CorreggiCostoScatto(const QString& testo) { return CorreggiChiave(testo, Chiave<"CstSct">::intervallo, 0); }
+QString CorreggiPercentualeIva(const QString& testo) { return CorreggiChiave(testo, Chiave<"PrcIva">::intervallo, 0); }
 QString CorreggiPercentualeRiduzione(const QString& testo)
 {
-    return CorreggiChiave(testo, IntervalloChiave("PrcRid"), 1);
+    return CorreggiChiave(testo, Chiave<"PrcRid">::intervallo, 1);
 }
-QString CorreggiLimiteRiduzione(const QString& testo) { return CorreggiChiave(testo, IntervalloChiave("LimRid"), 0); }
+QString CorreggiLimiteRiduzione(const QString& testo) { return CorreggiChiave(testo, Chiave<"LimRid">::intervallo, 0); }
 
 BozzaTariffe::BozzaTariffe(const ModelloTariffe& modello, const QLocale& locale)
     : originale_(modello), locale_(locale)
@@ -82,7 +80,7 @@ bool BozzaTariffe::RimuoviTariffa()
 QString BozzaTariffe::TotaleScatto() const
 {
     const double costo = ValoreIniziale(CostoScatto), iva = ValoreIniziale(PercentualeIva);
-    return FormattaNumero(costo * (iva / 100 + 1), QStringLiteral("0.0"), locale_);
+    return FormattaNumero(ConIva(costo, iva), QStringLiteral("0.0"), locale_);
 }
 
 void BozzaTariffe::CorreggiTutto()
@@ -126,15 +124,7 @@ ModelloTariffe BozzaTariffe::Componi() const
 bool SalvaModelloTariffe(Impostazioni& imp, ArchivioImpostazioni& archivio, const ModelloTariffe& nuovo,
                          QString* errore)
 {
-    Impostazioni prova = imp;
-    prova.Tariffe = nuovo;
-    if (!ScriviTariffe(archivio, prova, errore)) {
-        // The store keeps failed writes for its next save; queue the values
-        // still in memory after them, so that save cannot bring back the
-        // refused model behind the program's back.
-        ScriviTariffe(archivio, imp, nullptr);
-        return false;
-    }
-    imp.Tariffe = nuovo;
-    return true;
+    Impostazioni nuove = imp;
+    nuove.Tariffe = nuovo;
+    return SostituisciImpostazioni(imp, nuove, archivio, ScritturaTariffe, errore);
 }

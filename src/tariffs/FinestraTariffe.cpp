@@ -53,7 +53,37 @@ Tariffe::Tariffe(Impostazioni& imp, ArchivioImpostazioni& archivio, Interlocutor
     adessoRiga->addWidget(V_Tariffa, 1, 0);
     adessoRiga->addWidget(V_CostoOra, 1, 1, Qt::AlignRight);
 
-    // Boundaries on even columns' left edges: column 2i-1 holds band i.
+    auto* griglia = CreaGriglia();
+
+    auto* legenda = CreaLegenda();
+
+    V_Costo1 = Etichetta(QStringLiteral("V_Costo1"));
+    V_Costo2 = Etichetta(QStringLiteral("V_Costo2"));
+
+    auto* pulsanti = CreaPulsanti();
+
+    auto* tutto = new QVBoxLayout(this);
+    tutto->addLayout(adessoRiga);
+    tutto->addLayout(griglia);
+    tutto->addLayout(legenda);
+    tutto->addWidget(V_Costo1);
+    tutto->addWidget(V_Costo2);
+    tutto->addWidget(pulsanti);
+
+    TimerOra = new QTimer(this);
+    TimerOra->setObjectName(QStringLiteral("TimerOra"));
+    TimerOra->setInterval(1000);
+    connect(TimerOra, &QTimer::timeout, this, [this] { VisualizzaDataOraTariffa(); });
+    TimerOra->start();
+
+    // Always on: a click while a call runs or is being set up says why the
+    // editor stays closed, where a greyed button would not.
+    VisualizzaMaschera();
+}
+
+// Boundaries on even columns' left edges: column 2i-1 holds band i.
+QGridLayout* Tariffe::CreaGriglia()
+{
     auto* griglia = new QGridLayout;
     griglia->setHorizontalSpacing(0);
     for (int i = 1; i <= MassimoFasce + 1; ++i) {
@@ -83,7 +113,11 @@ Tariffe::Tariffe(Impostazioni& imp, ArchivioImpostazioni& archivio, Interlocutor
             griglia->addWidget(c, 2 + r, i);
         }
     }
+    return griglia;
+}
 
+QGridLayout* Tariffe::CreaLegenda()
+{
     auto* legenda = new QGridLayout;
     for (int j = 1; j <= MassimoTariffe; ++j) {
         QLabel* s = Etichetta(QStringLiteral("ColoreTariffa%1").arg(j));
@@ -95,10 +129,11 @@ Tariffe::Tariffe(Impostazioni& imp, ArchivioImpostazioni& archivio, Interlocutor
         legenda->addWidget(Legenda[size_t(j - 1)], j - 1, 1);
     }
     legenda->setColumnStretch(1, 1);
+    return legenda;
+}
 
-    V_Costo1 = Etichetta(QStringLiteral("V_Costo1"));
-    V_Costo2 = Etichetta(QStringLiteral("V_Costo2"));
-
+QDialogButtonBox* Tariffe::CreaPulsanti()
+{
     P_Modifica = new QPushButton(QStringLiteral("&Modifica..."));
     P_Modifica->setObjectName(QStringLiteral("P_Modifica"));
     P_Modifica->setAutoDefault(false);
@@ -110,24 +145,7 @@ Tariffe::Tariffe(Impostazioni& imp, ArchivioImpostazioni& archivio, Interlocutor
     auto* pulsanti = new QDialogButtonBox;
     pulsanti->addButton(P_Modifica, QDialogButtonBox::ActionRole);
     pulsanti->addButton(P_Chiudi, QDialogButtonBox::RejectRole);
-
-    auto* tutto = new QVBoxLayout(this);
-    tutto->addLayout(adessoRiga);
-    tutto->addLayout(griglia);
-    tutto->addLayout(legenda);
-    tutto->addWidget(V_Costo1);
-    tutto->addWidget(V_Costo2);
-    tutto->addWidget(pulsanti);
-
-    TimerOra = new QTimer(this);
-    TimerOra->setObjectName(QStringLiteral("TimerOra"));
-    TimerOra->setInterval(1000);
-    connect(TimerOra, &QTimer::timeout, this, [this] { VisualizzaDataOraTariffa(); });
-    TimerOra->start();
-
-    // Always on: a click while a call runs or is being set up says why the
-    // editor stays closed, where a greyed button would not.
-    VisualizzaMaschera();
+    return pulsanti;
 }
 
 void Tariffe::VisualizzaMaschera()

@@ -9,7 +9,9 @@
 #include <array>
 #include <functional>
 
+class QDialogButtonBox;
 class QFrame;
+class QGridLayout;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -43,6 +45,10 @@ public:
     void P_Modifica_Click();
 
 private:
+    QGridLayout* CreaGriglia();
+    QGridLayout* CreaLegenda();
+    QDialogButtonBox* CreaPulsanti();
+
     Impostazioni& imp_;
     ArchivioImpostazioni& archivio_;
     Interlocutore& messaggi_;

@@ -51,7 +51,29 @@ ModificaTariffe::ModificaTariffe(Impostazioni& imp, ArchivioImpostazioni& archiv
         return c;
     };
 
-    // Tariffs.
+    auto* riquadroTariffe = CreaTariffe();
+    Griglia = new RiquadroFasce(bozza_);
+    auto* riquadroCosto = CreaCosto();
+    auto* riquadroRiduzione = CreaRiduzione();
+    auto* basso = CreaPulsanti();
+
+    auto* destra = new QVBoxLayout;
+    destra->addWidget(riquadroCosto);
+    destra->addStretch();
+    auto* alto = new QHBoxLayout;
+    alto->addWidget(riquadroTariffe, 1);
+    alto->addLayout(destra);
+    auto* tutto = new QVBoxLayout(this);
+    tutto->addLayout(alto);
+    tutto->addWidget(Griglia);
+    tutto->addWidget(riquadroRiduzione);
+    tutto->addWidget(basso);
+
+    Carica();
+}
+
+QGroupBox* ModificaTariffe::CreaTariffe()
+{
     auto* riquadroTariffe = new QGroupBox(QStringLiteral("Tariffe"));
     auto* gt = new QGridLayout(riquadroTariffe);
     gt->addWidget(new QLabel(QStringLiteral("Descrizione")), 0, 1);
@@ -106,10 +128,12 @@ ModificaTariffe::ModificaTariffe(Impostazioni& imp, ArchivioImpostazioni& archiv
     pt->addWidget(P_AggiungiTariffa);
     pt->addWidget(P_RimuoviTariffa);
     gt->addLayout(pt, MassimoTariffe + 1, 0, 1, 5);
+    return riquadroTariffe;
+}
 
-    Griglia = new RiquadroFasce(bozza_);
-
-    // The pulse cost, set out as a sum.
+// The pulse cost, set out as a sum.
+QGroupBox* ModificaTariffe::CreaCosto()
+{
     auto* riquadroCosto = new QGroupBox(QStringLiteral("Costo Scatto"));
     auto* gc = new QGridLayout(riquadroCosto);
     M_CostoScatto = Campo("M_CostoScatto");
@@ -132,8 +156,12 @@ ModificaTariffe::ModificaTariffe(Impostazioni& imp, ArchivioImpostazioni& archiv
     gc->addWidget(M_ScattoAggiuntivo, 5, 0, 1, 3);
     connect(M_CostoScatto, &QLineEdit::editingFinished, this, [this] { M_CostoScatto_LostFocus(); });
     connect(M_PercentualeIva, &QLineEdit::editingFinished, this, [this] { M_PercentualeIva_LostFocus(); });
+    return riquadroCosto;
+}
 
-    // The reduction, on one line.
+// The reduction, on one line.
+QGroupBox* ModificaTariffe::CreaRiduzione()
+{
     auto* riquadroRiduzione = new QGroupBox(QStringLiteral("Tariffe agevolate"));
     auto* lr = new QHBoxLayout(riquadroRiduzione);
     M_Riduzione = new QCheckBox(QStringLiteral("Riduzione tariffe del"));
@@ -152,7 +180,11 @@ ModificaTariffe::ModificaTariffe(Impostazioni& imp, ArchivioImpostazioni& archiv
     connect(M_Riduzione, &QCheckBox::clicked, this, [this] { M_Riduzione_Click(); });
     connect(M_PercentualeRiduzione, &QLineEdit::editingFinished, this, [this] { M_PercentualeRiduzione_LostFocus(); });
     connect(M_LimiteRiduzione, &QLineEdit::editingFinished, this, [this] { M_LimiteRiduzione_LostFocus(); });
+    return riquadroRiduzione;
+}
 
+QDialogButtonBox* ModificaTariffe::CreaPulsanti()
+{
     P_Salva = new QPushButton(QStringLiteral("&OK"));
     P_Salva->setObjectName(QStringLiteral("P_Salva"));
     P_Annulla = new QPushButton(QStringLiteral("&Annulla"));
@@ -164,20 +196,11 @@ ModificaTariffe::ModificaTariffe(Impostazioni& imp, ArchivioImpostazioni& archiv
     auto* basso = new QDialogButtonBox;
     basso->addButton(P_Salva, QDialogButtonBox::AcceptRole);
     basso->addButton(P_Annulla, QDialogButtonBox::RejectRole);
+    return basso;
+}
 
-    auto* destra = new QVBoxLayout;
-    destra->addWidget(riquadroCosto);
-    destra->addStretch();
-    auto* alto = new QHBoxLayout;
-    alto->addWidget(riquadroTariffe, 1);
-    alto->addLayout(destra);
-    auto* tutto = new QVBoxLayout(this);
-    tutto->addLayout(alto);
-    tutto->addWidget(Griglia);
-    tutto->addWidget(riquadroRiduzione);
-    tutto->addWidget(basso);
-
-    // Loading.
+void ModificaTariffe::Carica()
+{
     M_CostoScatto->setText(bozza_.CostoScatto);
     M_PercentualeIva->setText(bozza_.PercentualeIva);
     TotaleScatto->setText(bozza_.TotaleScatto());

@@ -12,6 +12,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QDialogButtonBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -59,6 +61,11 @@ public:
     const BozzaTariffe& Bozza() const { return bozza_; }
 
 private:
+    QGroupBox* CreaTariffe();
+    QGroupBox* CreaCosto();
+    QGroupBox* CreaRiduzione();
+    QDialogButtonBox* CreaPulsanti();
+    void Carica();
     void MostraTariffe();
     void LeggiCampi();
 

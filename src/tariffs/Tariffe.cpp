@@ -120,11 +120,6 @@ int TariffaInVigore(const ModelloTariffe& modello, const QDate& data, const QTim
     return TariffaDellaFascia(modello, FasciaInVigore(modello, ora), TipoDelGiorno(data));
 }
 
-quint32 ColoreInVigore(const ModelloTariffe& modello, const QDate& data, const QTime& ora)
-{
-    return TariffaAttuale(modello, data, ora).Colore;
-}
-
 double PrezzoRidotto(const ModelloTariffe& modello)
 {
     // A hand-edited percentage beyond 100 must not turn pulses into credits.
@@ -157,11 +152,6 @@ PassoScatto PrezzaScatto(const ModelloTariffe& modello, bool primoScatto, qint32
     }
     passo.importo += passo.riduzioneAttiva ? PrezzoRidotto(modello) : double(modello.CstSct);
     return passo;
-}
-
-double ConIva(double importo, int prcIva)
-{
-    return importo * (prcIva / 100.0 + 1);
 }
 
 int ScattiPrimaOra(float secondiPerScatto)

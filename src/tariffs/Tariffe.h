@@ -39,7 +39,6 @@ int FasciaInVigore(const ModelloTariffe& modello, const QTime& ora);
 // the tariff table.
 int TariffaDellaFascia(const ModelloTariffe& modello, int fascia, TipoGiorno tipo);
 int TariffaInVigore(const ModelloTariffe& modello, const QDate& data, const QTime& ora);
-quint32 ColoreInVigore(const ModelloTariffe& modello, const QDate& data, const QTime& ora);
 
 // One pulse of a count: the pulses to add (2 for the first with the extra
 // pulse), what they cost, and the reduction state after it. At the first pulse
@@ -55,7 +54,6 @@ PassoScatto PrezzaScatto(const ModelloTariffe& modello, bool primoScatto, qint32
 
 // The reduced price of one pulse, kept with its fraction (127 at 50 % is 63.5).
 double PrezzoRidotto(const ModelloTariffe& modello);
-double ConIva(double importo, int prcIva);
 
 // Pulses of the first hour of a call: 3600 / s rounded up, with the exact
 // seconds (10.5 s gives 343); 0 for a non-positive interval.

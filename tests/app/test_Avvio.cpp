@@ -127,7 +127,7 @@ TEST_F(AvvioTest, IlRapportoDalPannelloComprendeLaChiamataInCorso)
     int codice = -1;
     ASSERT_TRUE(app->Avvia(Argomenti({"/START"}), Percorsi(), &codice));
     ASSERT_NE(app->Servizio(), nullptr);
-    const qint32 scatti = app->MotoreConteggio()->ScattiOggi();
+    const qint32 scatti = app->MotoreConteggio()->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti;
     ASSERT_GT(scatti, 0);
 
     // Asked from outside, as a later start asks, while the panel serves.
@@ -144,7 +144,8 @@ TEST_F(AvvioTest, IlRapportoDalPannelloComprendeLaChiamataInCorso)
     ASSERT_TRUE(dati);
     EXPECT_EQ(dati->oggi, oggi);
     EXPECT_EQ(dati->righe.value(oggi).scatti, scatti);
-    EXPECT_DOUBLE_EQ(dati->righe.value(oggi).importo, app->MotoreConteggio()->ImportoOggi());
+    EXPECT_DOUBLE_EQ(dati->righe.value(oggi).importo,
+                     app->MotoreConteggio()->TotaliDelPeriodo(PeriodoImporto::Giorno).importo);
     app->MotoreConteggio()->FermaContatore(TipoArresto::FineConnessione);
 }
 

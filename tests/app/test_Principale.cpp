@@ -2,6 +2,7 @@
 #include "BancoApplicazione.h"
 #include "Finti.h"
 #include "app/Applicazione.h"
+#include "app/Comandi.h"
 #include "app/Guida.h"
 #include "app/Principale.h"
 #include "common/CartellaDati.h"
@@ -318,7 +319,7 @@ protected:
         ASSERT_TRUE(QDir(tmp.path()).rename("dati", "via"));
         orologio.Avanza(660);
         w->TimerScatto_Timer();
-        ASSERT_EQ(m->ScattiOggi(), 5);
+        ASSERT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 5);
     }
     qint64 RecordNelLog() const { return FileLog(tmp.filePath("dati/Velatrix.003")).NumeroRecord(); }
 };
@@ -338,7 +339,7 @@ TEST_F(UscitaConScrittureInSospeso, LUtenteSceglieEIlProssimoAvvioAggiungeUnaVol
     ASSERT_TRUE(QDir(tmp.path()).rename("via", "dati"));
     for (int avvio = 0; avvio < 2; ++avvio) {
         Avvia();
-        EXPECT_EQ(m->ScattiOggi(), 5);
+        EXPECT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 5);
         EXPECT_EQ(RecordNelLog(), 1);
         EXPECT_FALSE(QFile::exists(tmp.filePath("Velatrix.rec")));
         EXPECT_TRUE(m->InAttesa().Vuoto());
@@ -357,7 +358,7 @@ TEST_F(UscitaConScrittureInSospeso, QuelloCheNonSiPuoConservareDaUnCodiceDiUscit
 {
     ContaSenzaCartella();
     ASSERT_TRUE(QDir(tmp.path()).mkdir("Velatrix.rec"));  // nowhere to keep them either
-    EXPECT_EQ(Esci(false), Applicazione::CodicePerdita);
+    EXPECT_EQ(Esci(false), UscitaPerdita);
 }
 
 TEST_F(UscitaConScrittureInSospeso, RiprovareQuandoIlDiscoTornaScriveTutto)
@@ -374,7 +375,7 @@ TEST_F(UscitaConScrittureInSospeso, RiprovareQuandoIlDiscoTornaScriveTutto)
     EXPECT_FALSE(QFile::exists(tmp.filePath("dati/Velatrix.rec")));
     EXPECT_EQ(RecordNelLog(), 1);
     Avvia();
-    EXPECT_EQ(m->ScattiOggi(), 5);
+    EXPECT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 5);
 }
 
 // A bill period whose pulses pass 32 bits: the start-up reports the real

@@ -4,6 +4,7 @@
 #include "Finti.h"
 #include "SupportoFile.h"
 #include "app/Applicazione.h"
+#include "app/Comandi.h"
 #include "app/Principale.h"
 #include "app/SegnaliTerminazione.h"
 #include "common/MessaggiQt.h"
@@ -54,11 +55,11 @@ protected:
     void ContaSuDiscoPieno()
     {
         m->AvviaConteggio();
-        ASSERT_EQ(m->ScattiOggi(), 2);
+        ASSERT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 2);
         disco->Riempi();
         orologio.Avanza(660);
         w->TimerScatto_Timer();
-        ASSERT_EQ(m->ScattiOggi(), 5);
+        ASSERT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 5);
         ASSERT_FALSE(m->InAttesa().Vuoto()) << "the full disk took the pulses";
     }
     int Esci(bool chiedi)
@@ -74,8 +75,8 @@ protected:
         disco->Libera();
         for (int avvio = 0; avvio < 2; ++avvio) {
             Avvia();
-            EXPECT_EQ(m->ScattiOggi(), 5);
-            EXPECT_DOUBLE_EQ(m->ImportoOggi(), 635);
+            EXPECT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 5);
+            EXPECT_DOUBLE_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).importo, 635);
             EXPECT_EQ(FileLog(Dati() + "/Velatrix.003").NumeroRecord(), 1);
             EXPECT_TRUE(m->InAttesa().Vuoto());
             EXPECT_FALSE(QFile::exists(Dati() + "/" + NomeRecupero));
@@ -142,7 +143,7 @@ TEST_F(RecuperoApp, AncheLeImpostazioniSulDiscoPienoDannoIlCodice3)
     Prepara(true);
     ContaSuDiscoPieno();
     utente.risposte = {true, false};
-    EXPECT_EQ(Esci(true), Applicazione::CodicePerdita);
+    EXPECT_EQ(Esci(true), UscitaPerdita);
     ASSERT_EQ(utente.avvisi.size(), 2);
     EXPECT_TRUE(utente.avvisi[0].startsWith("Impossibile conservare")) << utente.avvisi[0].toStdString();
     EXPECT_TRUE(utente.avvisi[1].startsWith("Impossibile salvare le impostazioni"));
@@ -159,14 +160,14 @@ TEST_F(RecuperoApp, UnFileNonValidoVaDaParteConUnSoloMessaggioEUnoDiUnAltraCarte
     altro.scatti[orologio.muro.date()] = {4, 508};
     ASSERT_TRUE(ScriviRecupero(tmp.filePath("conf/") + NomeRecupero, altro, tmp.filePath("altri-dati"), nullptr));
     Avvia();
-    EXPECT_EQ(m->ScattiOggi(), 0);
+    EXPECT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 0);
     ASSERT_EQ(utente.avvisi.size(), 1);
     EXPECT_TRUE(utente.avvisi[0].contains("Velatrix.rec.rifiutato")) << utente.avvisi[0].toStdString();
     EXPECT_TRUE(QFile::exists(Dati() + "/Velatrix.rec.rifiutato"));
     EXPECT_TRUE(QFile::exists(tmp.filePath("conf/") + NomeRecupero)) << "left for its own data folder";
     Avvia();
     EXPECT_TRUE(utente.avvisi.isEmpty()) << "told once";
-    EXPECT_EQ(m->ScattiOggi(), 0);
+    EXPECT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 0);
 }
 
 TEST_F(RecuperoApp, UnAvvioFinitoDuranteLUnioneNonContaDueVolte)
@@ -189,7 +190,7 @@ TEST_F(RecuperoApp, UnAvvioFinitoDuranteLUnioneNonContaDueVolte)
         ASSERT_TRUE(app->Avvia({"--data-dir", Dati()}, {conf, tmp.filePath("p"), tmp.filePath("Velatrix.lock")}, &codice));
         app.reset();  // ended there, as by a kill
         Avvia();
-        EXPECT_EQ(m->ScattiOggi(), 6 * (fine + 1)) << fine;
+        EXPECT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 6 * (fine + 1)) << fine;
         EXPECT_EQ(FileLog(Dati() + "/Velatrix.003").NumeroRecord(), fine + 1) << fine;
         EXPECT_FALSE(QFile::exists(Dati() + "/" + NomeRecupero));
     }

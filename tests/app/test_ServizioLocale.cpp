@@ -96,10 +96,8 @@ TEST(DatiRapporto, DalDatabaseConIlPeriodoEGliScattiInAttesa)
     imp.DatIPB = d1;
     imp.DatFPB = d31;
     imp.Tariffe.PrcIva = 10;
-    QMap<QDate, Totali> inAttesa;
-    inAttesa.insert(d1, {1, 127});
-    inAttesa.insert(d7, {2, 254});
-    inAttesa.insert(QDate(2027, 1, 1), {5, 5});   // outside the period
+    std::map<QDate, Totali> inAttesa{
+        {d1, {1, 127}}, {d7, {2, 254}}, {QDate(2027, 1, 1), {5, 5}}}; // the last outside the period
 
     const auto dati = RaccogliDatiRapporto(db, imp, {}, {}, d7, inAttesa);
     ASSERT_TRUE(dati);
@@ -114,8 +112,8 @@ TEST(DatiRapporto, DalDatabaseConIlPeriodoEGliScattiInAttesa)
 
     // The panel's answer, written straight from the rows, says the same,
     // with pending days before, between and after the stored ones.
-    inAttesa.insert(QDate(2026, 11, 29), {1, 1});
-    inAttesa.insert(d31, {1, 0.1});
+    inAttesa[QDate(2026, 11, 29)] = {1, 1};
+    inAttesa[d31] = {1, 0.1};
     ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 5), 1, 1.0 / 3));
     for (const auto& [da, a] : {std::pair{QDate(), QDate()}, {QDate(2026, 11, 1), d31}, {d7, d7}, {d31, d1}}) {
         const auto risposta = CodificaRapporto(db, imp, da, a, d7, QTime(9, 30), inAttesa);

@@ -61,7 +61,7 @@ TEST_F(AllarmiTest, LaFrazioneNonBastaASuperareLaSoglia)
     imp.MsV[1] = 190;   // 127 + 63.5 = 190.5: the fraction is dropped
     motore->AvviaConteggio();
     Conta(220);
-    EXPECT_DOUBLE_EQ(motore->ImportoConnessione(), 190.5);
+    EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo, 190.5);
     EXPECT_TRUE(finestra.mostrati.isEmpty());
     imp.MsV[1] = 189;
     Conta(220);

@@ -67,7 +67,7 @@ TEST(NelloSpazioDiRete, UnModemPppDiNomeQualunqueEUnaChiamata)
     EXPECT_EQ(c.motore->NomeConnessione(), "modem0");
     for (int i = 0; i < 500; ++i)
         c.Tick();
-    EXPECT_GT(c.motore->ScattiConnessione(), 1);
+    EXPECT_GT(c.motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 1);
 
     modem.Chiudi();  // the device goes with its last holder, as a ppp unit with pppd
     ASSERT_TRUE(c.TickFinche([&] { return !c.motore->ConteggioAttivo(); }));

@@ -26,13 +26,13 @@ TEST_F(MotoreTest, ScattoAggiuntivoAllaPartenza)
         motore->AvviaConteggio();
         Conta(100);  // shorter than one interval of 220 s
         ASSERT_TRUE(motore->FermaContatore(TipoArresto::FineConnessione));
-        EXPECT_EQ(motore->ScattiConnessione(), aggiuntivo ? 2 : 1);
-        EXPECT_DOUBLE_EQ(motore->ImportoConnessione(), aggiuntivo ? 254 : 127);
+        EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, aggiuntivo ? 2 : 1);
+        EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo, aggiuntivo ? 254 : 127);
     }
     // Both counts are on the day's row, in memory and on disk alike.
     EXPECT_EQ(Giorno(orologio.muro.date()).scatti, 3);
-    EXPECT_EQ(motore->ScattiOggi(), 3);
-    EXPECT_DOUBLE_EQ(motore->ImportoPeriodo(), 381);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 3);
+    EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Bolletta).importo, 381);
 }
 
 TEST_F(MotoreTest, UnoScattoOgniIntervalloEBarraCheSiSvuota)
@@ -42,11 +42,11 @@ TEST_F(MotoreTest, UnoScattoOgniIntervalloEBarraCheSiSvuota)
     EXPECT_EQ(vista.percento, 50);
     EXPECT_EQ(vista.tempo, "1'50\"");
     Conta(110);
-    EXPECT_EQ(motore->ScattiConnessione(), 3);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 3);
     Conta(219);
-    EXPECT_EQ(motore->ScattiConnessione(), 3);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 3);
     Conta(1);
-    EXPECT_EQ(motore->ScattiConnessione(), 4);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 4);
     EXPECT_EQ(vista.colore, imp.Tariffe.tariffa(1).Colore);
     EXPECT_EQ(vista.led, Led::Rosso);
 }
@@ -57,9 +57,10 @@ TEST_F(MotoreTest, RiduzionePerScattiEPerSecondi)
     imp.Tariffe.LimRid = 1;
     imp.Tariffe.TipRid = 0;
     motore->AvviaConteggio();
-    EXPECT_DOUBLE_EQ(motore->ImportoConnessione(), 254);  // extra and first pulse at full price
+    EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo,
+                     254); // extra and first pulse at full price
     Conta(220);
-    EXPECT_DOUBLE_EQ(motore->ImportoConnessione(), 254 + 63.5);
+    EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo, 254 + 63.5);
     EXPECT_EQ(vista.led, Led::Blu);
     motore->FermaContatore(TipoArresto::FineConnessione);
 
@@ -68,9 +69,9 @@ TEST_F(MotoreTest, RiduzionePerScattiEPerSecondi)
     imp.Tariffe.SctAgg = false;
     motore->AvviaConteggio();
     Conta(220);  // 220 s elapsed: not yet over the limit
-    EXPECT_DOUBLE_EQ(motore->ImportoConnessione(), 254);
+    EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo, 254);
     Conta(220);  // 440 s: reduced from here on
-    EXPECT_DOUBLE_EQ(motore->ImportoConnessione(), 254 + 63.5);
+    EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo, 254 + 63.5);
 }
 
 TEST_F(MotoreTest, MezzanotteDivideLeRigheERicaricaIlGiorno)
@@ -85,9 +86,9 @@ TEST_F(MotoreTest, MezzanotteDivideLeRigheERicaricaIlGiorno)
     EXPECT_EQ(Giorno(QDate(2026, 12, 7)).scatti, 3);
     EXPECT_EQ(Giorno(QDate(2026, 12, 8)).scatti, 6);
     EXPECT_EQ(motore->DataOggi(), QDate(2026, 12, 8));
-    EXPECT_EQ(motore->ScattiOggi(), 6);
-    EXPECT_DOUBLE_EQ(motore->ImportoOggi(), 627);
-    EXPECT_EQ(motore->ScattiConnessione(), 4);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 6);
+    EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).importo, 627);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 4);
 }
 
 TEST_F(MotoreTest, CambioDiTariffaAlProssimoIntervallo)
@@ -101,9 +102,9 @@ TEST_F(MotoreTest, CambioDiTariffaAlProssimoIntervallo)
     EXPECT_FLOAT_EQ(motore->DurataScatto(), 400);
     EXPECT_EQ(vista.colore, imp.Tariffe.tariffa(2).Colore);
     Conta(399);
-    EXPECT_EQ(motore->ScattiConnessione(), 3);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 3);
     Conta(1);
-    EXPECT_EQ(motore->ScattiConnessione(), 4);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 4);
 }
 
 TEST_F(MotoreTest, FuoriDalPeriodoBollettaNonCambiaIlPeriodo)
@@ -112,8 +113,8 @@ TEST_F(MotoreTest, FuoriDalPeriodoBollettaNonCambiaIlPeriodo)
     imp.DatFPB = QDate(2026, 11, 30);
     ASSERT_TRUE(motore->CaricaTotali());
     motore->AvviaConteggio();
-    EXPECT_EQ(motore->ScattiPeriodo(), 0);
-    EXPECT_EQ(motore->ScattiOggi(), 2);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Bolletta).scatti, 0);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 2);
 }
 
 TEST_F(MotoreTest, SospensioneRecuperaGliScattiInUnSoloTick)
@@ -121,7 +122,7 @@ TEST_F(MotoreTest, SospensioneRecuperaGliScattiInUnSoloTick)
     motore->AvviaConteggio();
     orologio.Avanza(1000);  // 1000 s with no tick: 4 intervals of 220 s are over
     motore->TimerScatto_Timer();
-    EXPECT_EQ(motore->ScattiConnessione(), 6);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 6);
     EXPECT_EQ(Giorno(orologio.muro.date()).scatti, 6);
     EXPECT_NEAR(motore->SecondiConnessione(), 1000, 1e-3);
     EXPECT_EQ(vista.tempo, "1'40\"");  // 1100 - 1000
@@ -135,9 +136,9 @@ TEST_F(MotoreTest, UnCambioDellOrologioNonAggiungeScatti)
     Conta(60);
     orologio.muro = orologio.muro.addSecs(-7200);  // and back
     Conta(59);
-    EXPECT_EQ(motore->ScattiConnessione(), 2);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 2);
     Conta(1);
-    EXPECT_EQ(motore->ScattiConnessione(), 3);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 3);
 }
 
 TEST_F(MotoreTest, UnaFineConnessioneDuranteLaDomandaNonFermaDueVolte)
@@ -281,7 +282,7 @@ TEST_F(MotoreTest, UnErroreDelDatabaseSiSegnalaUnaVoltaENonPerdeScatti)
     db.Chiudi();
     Conta(660);
     EXPECT_EQ(vista.errori.size(), 1);
-    EXPECT_EQ(motore->ScattiOggi(), 5);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 5);
     ASSERT_TRUE(db.Apri(tmp.filePath("Velatrix.001")));
     Conta(1);
     motore->FermaContatore(TipoArresto::FineConnessione);
@@ -356,7 +357,7 @@ TEST_F(MotoreTest, OgniSerieDiErroriDelDatabaseSiSegnalaUnaVolta)
         EXPECT_TRUE(motore->InAttesa().Vuoto());
     }
     ASSERT_TRUE(motore->FermaContatore(TipoArresto::FineConnessione));
-    EXPECT_EQ(Giorno(orologio.muro.date()).scatti, motore->ScattiOggi());
+    EXPECT_EQ(Giorno(orologio.muro.date()).scatti, motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti);
 }
 
 // The database file taken from its place during a count (its folder removed):
@@ -369,7 +370,7 @@ TEST_F(MotoreTest, UnDatabaseToltoDalSuoPostoSiNotaAlProssimoScatto)
     ASSERT_EQ(vista.errori.size(), 1);
     EXPECT_TRUE(vista.errori.first().contains("9005"));
     EXPECT_EQ(motore->InAttesa().scatti.at(orologio.muro.date()).scatti, 1);
-    EXPECT_EQ(motore->ScattiOggi(), 3);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 3);
 }
 
 TEST_F(MotoreTest, IRecuperatiEntranoNeiTotaliEVengonoScritti)
@@ -386,8 +387,8 @@ TEST_F(MotoreTest, IRecuperatiEntranoNeiTotaliEVengonoScritti)
     recuperati.log.push_back(r);
     motore->Recupera(recuperati);
     ASSERT_TRUE(motore->CaricaTotali());
-    EXPECT_EQ(motore->ScattiOggi(), 6);
-    EXPECT_EQ(motore->ScattiPeriodo(), 6);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 6);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Bolletta).scatti, 6);
     EXPECT_TRUE(motore->RiprovaScritture());
     EXPECT_EQ(Giorno(QDate(2026, 11, 30)).scatti, 1);
     EXPECT_EQ(Giorno(QDate(2026, 12, 7)).scatti, 6);
@@ -401,7 +402,7 @@ TEST_F(MotoreTest, DaFermoSegueIlCambioDiData)
     orologio.muro = QDateTime(QDate(2026, 12, 8), QTime(0, 0, 1));
     motore->TimerScatto_Timer();
     EXPECT_EQ(motore->DataOggi(), QDate(2026, 12, 8));
-    EXPECT_EQ(motore->ScattiOggi(), 4);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 4);
     EXPECT_GE(vista.aggiornamenti, 1);
 }
 

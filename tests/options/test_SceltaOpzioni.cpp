@@ -40,11 +40,13 @@ TEST(Cursori, SecondiInteriDaUnoACinque)
 {
     const std::pair<int, int> daMillisecondi[] = {
         {1000, 1}, {1999, 1}, {2500, 2}, {3000, 3}, {5000, 5}, {0, 1}, {-4000, 1}, {9000, 5}};
-    for (auto [ms, cursore] : daMillisecondi)
-        EXPECT_EQ(CursoreDaMillisecondi(ms), cursore) << ms;
-    for (int s = CursoreMinimo; s <= CursoreMassimo; ++s)
-        EXPECT_EQ(CursoreDaMillisecondi(MillisecondiDaCursore(s)), s);
-    EXPECT_EQ(MillisecondiDaCursore(0), 1000);
+    for (const Cursore& c : {CursoreRefresh, CursoreControllo}) {
+        for (auto [ms, cursore] : daMillisecondi)
+            EXPECT_EQ(c.DaMillisecondi(ms), cursore) << ms;
+        for (int s = c.minimo; s <= c.massimo; ++s)
+            EXPECT_EQ(c.DaMillisecondi(c.Millisecondi(s)), s);
+        EXPECT_EQ(c.Millisecondi(0), 1000);
+    }
 }
 
 TEST(Applica, IlRiempimentoSalvatoNonEMaiQuelloDellaTariffaSoloMostrato)

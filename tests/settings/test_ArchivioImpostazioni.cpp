@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "SupportoFile.h"
 #include "settings/ArchivioImpostazioni.h"
 
 #include <QDir>
@@ -7,8 +8,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -106,16 +105,12 @@ TEST_F(Archivio, SalvataggioFallitoLasciaIlFileDiPrimaESiPuoRiprovare)
     a.Scrivi("CstSct", "200");
     a.Scrivi("Wav000", QString(20000, 'x'));
 
-    auto vecchioSegnale = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit vecchio{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &vecchio), 0);
-    rlimit stretto = vecchio;
-    stretto.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &stretto), 0);
     QString errore;
-    const bool riuscito = a.Salva(&errore);
-    setrlimit(RLIMIT_FSIZE, &vecchio);
-    std::signal(SIGXFSZ, vecchioSegnale);
+    bool riuscito;
+    {
+        LimiteDimensione limite(4096);
+        riuscito = a.Salva(&errore);
+    }
 
     EXPECT_FALSE(riuscito);
     EXPECT_TRUE(errore.contains(percorso)) << errore.toStdString();

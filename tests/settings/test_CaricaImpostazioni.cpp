@@ -45,11 +45,14 @@ protected:
     }
 };
 
-QSet<QString> Famiglia(const char* radice, int da, int a)
+// The keys the table gives `scrittore`, of the tariffs and bands in use in `m`.
+QSet<QString> ChiaviDi(unsigned scrittore, const ModelloTariffe& m)
 {
     QSet<QString> s;
-    for (int i = da; i <= a; ++i)
-        s << ChiaveFamiglia(radice, i);
+    for (const VoceImpostazione& v : TabellaImpostazioni)
+        for (int i = v.primo; i <= v.ultimo; ++i)
+            if ((v.scrittori & scrittore) && IndiceInUso(v, m, i))
+                s << NomeChiave(v, i);
     return s;
 }
 
@@ -112,14 +115,13 @@ TEST_F(Caricamento, PrimoAvvioSalvaOgniChiaveTranneLaRiduzione)
         ASSERT_TRUE(ScriviPrimoAvvio(a, imp, 0, 8100.5, ColoriProgettati, &errore))
             << errore.toStdString();
     }
-    QSet<QString> attese{"RegFlg", "IntRfr", "IntCtr", "TopWin", "CnfStp", "SlvImp", "CtrAut", "CtrCon",
-                         "ClrTar", "TopTwp", "LftTwp", "TipImp", "PerImp", "DatIPB", "DatFPB", "CstSct",
-                         "PrcIva", "SctAgg", "MaxTrf", "MaxFsc", "LogCon", "IfcPtp", "TrmAll", "CmdTrm"};
-    attese += Famiglia("Clr00", 0, 4) + Famiglia("Wav00", 0, 4) + Famiglia("Msg00", 1, 4)
-        + Famiglia("MsV00", 1, 4) + Famiglia("MsI00", 1, 3);
-    attese += Famiglia("DscTr", 1, 2) + Famiglia("SPSTr", 1, 2) + Famiglia("ClrTr", 1, 2);
-    attese += Famiglia("InzFs", 1, 3) + Famiglia("TrfFr", 1, 3) + Famiglia("TrfSb", 1, 3) + Famiglia("TrfFs", 1, 3);
-    EXPECT_EQ(ChiaviSalvate(), attese);
+    const QSet<QString> salvate = ChiaviSalvate();
+    EXPECT_EQ(salvate, ChiaviDi(ScritturaPrimoAvvio, Impostazioni().Tariffe));
+    // Of the two default tariffs and three bands only; never the reduction.
+    for (const char* k : {"DscTr2", "ClrTr2", "InzFs3", "TrfFs3", "Clr004", "Wav000", "MsI003"})
+        EXPECT_TRUE(salvate.contains(k)) << k;
+    for (const char* k : {"DscTr3", "SPSTr3", "InzFs4", "TrfFr4", "RidTrf", "PrcRid", "LimRid", "TipRid"})
+        EXPECT_FALSE(salvate.contains(k)) << k;
 
     ArchivioImpostazioni b(percorso);
     const struct {
@@ -295,26 +297,33 @@ TEST_F(Scrittori, OgniScrittoreSalvaSoloLeSueChiavi)
     Impostazioni imp;
     imp.DatIPB = QDate(2026, 5, 1);
     imp.DatFPB = QDate(2026, 5, 31);
-    const QSet<QString> opzioni = QSet<QString>{"IntRfr", "CnfStp", "TopWin", "LogCon", "CtrAut", "IntCtr",
-                                                "CtrCon", "SlvImp", "ClrTar", "IfcPtp", "TrmAll", "CmdTrm"}
-        + Famiglia("Clr00", 0, 4) + Famiglia("Wav00", 0, 4) + Famiglia("Msg00", 1, 4) + Famiglia("MsV00", 1, 4)
-        + Famiglia("MsI00", 1, 3);
-    const QSet<QString> tariffe = QSet<QString>{"CstSct", "PrcIva", "SctAgg", "MaxTrf", "MaxFsc", "RidTrf",
-                                                "PrcRid", "LimRid", "TipRid"}
-        + Famiglia("DscTr", 1, 2) + Famiglia("SPSTr", 1, 2) + Famiglia("ClrTr", 1, 2) + Famiglia("InzFs", 1, 3)
-        + Famiglia("TrfFr", 1, 3) + Famiglia("TrfSb", 1, 3) + Famiglia("TrfFs", 1, 3);
     using Scrittore = std::function<bool(ArchivioImpostazioni&, QString*)>;
     const struct {
         const char* nome;
         Scrittore scrivi;
-        QSet<QString> chiavi;
+        unsigned scrittore;
+        QStringList alcune, nessuna; // a few keys it must and must not store
     } casi[] = {
-        {"Opzioni", [&](auto& a, auto* e) { return ScriviOpzioni(a, imp, e); }, opzioni},
-        {"Tariffe", [&](auto& a, auto* e) { return ScriviTariffe(a, imp, e); }, tariffe},
-        {"Bolletta", [&](auto& a, auto* e) { return ScriviPeriodoBolletta(a, imp, e); },
-         {"DatIPB", "DatFPB"}},
-        {"Uscita", [&](auto& a, auto* e) { return ScriviUscita(a, imp, 10, 20, e); },
-         {"TopTwp", "LftTwp", "TipImp", "PerImp"}},
+        {"Opzioni",
+         [&](auto& a, auto* e) { return ScriviOpzioni(a, imp, e); },
+         ScritturaOpzioni,
+         {"IfcPtp", "MsI003", "Clr004"},
+         {"TipImp", "RegFlg"}},
+        {"Tariffe",
+         [&](auto& a, auto* e) { return ScriviTariffe(a, imp, e); },
+         ScritturaTariffe,
+         {"TipRid", "TrfFs3", "DscTr2"},
+         {"TrfFs4", "DscTr3"}},
+        {"Bolletta",
+         [&](auto& a, auto* e) { return ScriviPeriodoBolletta(a, imp, e); },
+         ScritturaBolletta,
+         {"DatIPB", "DatFPB"},
+         {"TipImp"}},
+        {"Uscita",
+         [&](auto& a, auto* e) { return ScriviUscita(a, imp, 10, 20, e); },
+         ScritturaUscita,
+         {"TopTwp", "LftTwp", "TipImp", "PerImp"},
+         {"DatIPB"}},
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(c.nome);
@@ -322,7 +331,12 @@ TEST_F(Scrittori, OgniScrittoreSalvaSoloLeSueChiavi)
         ArchivioImpostazioni a(percorso);
         QString errore;
         ASSERT_TRUE(c.scrivi(a, &errore)) << errore.toStdString();
-        EXPECT_EQ(ChiaviSalvate(), c.chiavi);
+        const QSet<QString> salvate = ChiaviSalvate();
+        EXPECT_EQ(salvate, ChiaviDi(c.scrittore, imp.Tariffe));
+        for (const QString& k : c.alcune)
+            EXPECT_TRUE(salvate.contains(k)) << k.toStdString();
+        for (const QString& k : c.nessuna)
+            EXPECT_FALSE(salvate.contains(k)) << k.toStdString();
     }
 }
 
