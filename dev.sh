@@ -14,9 +14,10 @@ PROGRAMMA=(build-essential cmake pkg-config file qt6-base-dev qt6-qpa-plugins qt
            qt6-translations-l10n libsqlite3-dev)
 # What the tests and benchmarks add: the validators of the installed files,
 # localedef's sources for the Italian child processes, a private session bus
-# for the tests that need one, and the X server and
-# window managers the message-box tests stack windows under.
-PROVE=(libgtest-dev libgmock-dev googletest libbenchmark-dev desktop-file-utils appstream locales dbus-daemon
+# for the tests that need one, the X server and window managers the
+# message-box tests stack windows under, and pppd for a real call where the
+# kernel has PPP.
+PROVE=(libgtest-dev libgmock-dev googletest libbenchmark-dev desktop-file-utils appstream locales dbus-daemon ppp
        xvfb x11-utils openbox xfwm4)
 
 # Tells how to install the packages as root, and stops.
