@@ -2,6 +2,7 @@
 #pragma once
 // Stand-ins for the clock, the window, the user and the speakers.
 #include "common/Interlocutore.h"
+#include "engine/Conteggio.h"
 #include "engine/Orologio.h"
 #include "engine/SorgenteConnessioni.h"
 #include "engine/Suoni.h"
@@ -9,6 +10,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <vector>
 #include <functional>
 
 struct OrologioFinto : Orologio {
@@ -24,7 +26,8 @@ struct OrologioFinto : Orologio {
     }
 };
 
-struct VistaFinta : VistaMotore {
+// The window, and what the engine reports beyond it.
+struct VistaFinta : EventiMotore {
     int iniziati = 0, terminati = 0, aggiornamenti = 0;
     bool chiamata = false, manuale = false;
     Led led = Led::Spento;
@@ -43,6 +46,14 @@ struct VistaFinta : VistaMotore {
     QString TestoMostrato() const override { return testo; }
     void ModalitaManuale() override { manuale = true; }
     void SegnalaErrore(const QString& t) override { errori << t; }
+    std::vector<Suono> suoniDovuti;
+    QList<int> allarmiDovuti;
+    void SuonoDovuto(Suono s) override { suoniDovuti.push_back(s); }
+    bool AllarmeDovuto(int n) override
+    {
+        allarmiDovuti << n;
+        return true;
+    }
 };
 
 // Answers questions from a script; `durante` runs while a question is open,

@@ -3,6 +3,7 @@
 
 #include "app/Avvio.h"
 #include "app/Comandi.h"
+#include "app/Controllore.h"
 #include "app/Guida.h"
 #include "app/IstanzaUnica.h"
 #include "app/Messaggio.h"
@@ -150,15 +151,17 @@ void Applicazione::CreaParti()
 {
     db_ = std::make_unique<DatabaseScatti>();
     log_ = std::make_unique<FileLog>(QDir(cartellaDati_).filePath(NomeLog));
-    motore_ = std::make_unique<Motore>(imp_, *db_, *log_, d_.orologio, d_.messaggi, d_.suoni);
-    finestra_ = std::make_unique<Principale>(Principale::Servizi{d_.messaggi, imp_, *motore_});
-    motore_->ImpostaVista(*finestra_);
+    motore_ = std::make_unique<Motore>(imp_, *db_, *log_, d_.orologio);
+    controllo_ = std::make_unique<Controllore>(imp_, *motore_, d_.messaggi, d_.suoni);
+    finestra_ = std::make_unique<Principale>(Principale::Servizi{d_.messaggi, imp_, *motore_, *controllo_});
+    controllo_->ImpostaVista(*finestra_);
     vassoio_ = std::make_unique<Vassoio>(*finestra_, *finestra_->mnuPrincipale);
     QObject::connect(finestra_.get(), &Principale::LedCambiato, vassoio_.get(), &Vassoio::MostraLed);
     vassoio_->ImpostaDescrizione([w = finestra_.get()] { return w->DescrizioneValore(); });
     QObject::connect(finestra_.get(), &Principale::ValoreCambiato, vassoio_.get(), &Vassoio::MostraValore);
-    rilevamento_ = std::make_unique<Rilevamento>(imp_, *motore_, d_.connessioni, *finestra_, d_.suoni, d_.orologio);
-    motore_->ImpostaConnessioneSeguita(rilevamento_.get());
+    // Detection hears only the controller, which draws through the window.
+    rilevamento_ = std::make_unique<Rilevamento>(imp_, *controllo_, d_.connessioni, *controllo_, d_.suoni, d_.orologio);
+    controllo_->ImpostaConnessioneSeguita(rilevamento_.get());
     finestraAllarme_ = std::make_unique<FinestraAllarme>(imp_, d_.suoni);
     // In the tray or minimised, the panel's alarm window may go unseen: the
     // desktop is told as well.
@@ -170,9 +173,9 @@ void Applicazione::CreaParti()
         else
             NotificaDesktop(testo);
     };
-    motore_->ImpostaFinestraMessaggio(finestraAllarme_.get());
+    controllo_->ImpostaFinestraMessaggio(finestraAllarme_.get());
     chiusura_ = std::make_unique<TerminatoreChiamata>(imp_, *rilevamento_, d_.connessioni, d_.rete);
-    motore_->ImpostaChiusuraChiamata(chiusura_.get());
+    controllo_->ImpostaChiusuraChiamata(chiusura_.get());
     finestra_->ImpostaRilevamento(rilevamento_.get());
 
 }

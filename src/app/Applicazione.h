@@ -22,6 +22,7 @@ class DatabaseScatti;
 class FileLog;
 class Interlocutore;
 class IstanzaUnica;
+class Controllore;
 class Motore;
 class Principale;
 class Riproduttore;
@@ -109,6 +110,7 @@ private:
     std::unique_ptr<DatabaseScatti> db_;
     std::unique_ptr<FileLog> log_;
     std::unique_ptr<Motore> motore_;
+    std::unique_ptr<Controllore> controllo_;
     std::unique_ptr<Rilevamento> rilevamento_;
     std::unique_ptr<Principale> finestra_;
     std::unique_ptr<Vassoio> vassoio_;

@@ -8,6 +8,7 @@
 #include "common/Colori.h"
 #include "common/FormeTesto.h"
 #include "common/Interlocutore.h"
+#include "app/Controllore.h"
 #include "engine/Motore.h"
 #include "engine/Rilevamento.h"
 #include "settings/PosizioneFinestra.h"
@@ -74,7 +75,7 @@ Principale::~Principale() = default;
 
 void Principale::TimerScatto_Timer()
 {
-    s_.motore.TimerScatto_Timer();
+    s_.controllo.TimerScatto_Timer();
 }
 
 void Principale::TimerControllo_Timer()
@@ -104,11 +105,11 @@ void Principale::CreaControlli()
     connect(P_Avvia, &QPushButton::clicked, this, [this] {
         // A count started by hand on a watched link still carries its name.
         if (!s_.motore.ConteggioAttivo())
-            s_.motore.AvviaConteggio(rilevamento_ ? rilevamento_->NomeConnessione() : QString());
+            s_.controllo.AvviaConteggio(rilevamento_ ? rilevamento_->NomeConnessione() : QString());
     });
     connect(P_Ferma, &QPushButton::clicked, this, [this] {
         if (s_.motore.ConteggioAttivo())
-            s_.motore.FermaContatore(TipoArresto::Manuale);
+            s_.controllo.FermaContatore(TipoArresto::Manuale);
     });
     connect(P_Menu, &QPushButton::clicked, this,
             [this] { ApriPopup(2, P_Menu->mapTo(this, QPoint(0, P_Menu->height()))); });
@@ -430,11 +431,10 @@ bool Principale::Esci(bool chiedi)
 {
     if (uscito_)
         return true;
-    Motore& m = s_.motore;
-    if (m.ConteggioAttivo()) {
+    if (s_.motore.ConteggioAttivo()) {
         // With nobody to answer (the session is ending) the count is closed
         // as if the connection had ended, so its record is written.
-        const bool fermato = m.FermaContatore(chiedi ? TipoArresto::Uscita : TipoArresto::FineConnessione);
+        const bool fermato = s_.controllo.FermaContatore(chiedi ? TipoArresto::Uscita : TipoArresto::FineConnessione);
         if (!fermato)
             return false;
     }

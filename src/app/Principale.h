@@ -19,6 +19,7 @@ class QTimer;
 class BarraScatto;
 class PannelloContatore;
 class Interlocutore;
+class Controllore;
 class Motore;
 class Rilevamento;
 struct Impostazioni;
@@ -38,7 +39,8 @@ public:
     struct Servizi {
         Interlocutore& messaggi;
         Impostazioni& imp;
-        Motore& motore;
+        Motore& motore;         // read for what is shown
+        Controllore& controllo;  // given the user's orders
     };
     // The windows opened from the menu; each runs modally and returns.
     struct Finestre {

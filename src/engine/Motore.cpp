@@ -2,7 +2,6 @@
 #include "engine/Motore.h"
 
 #include "common/FormeTesto.h"
-#include "common/Interlocutore.h"
 #include "log/FileLog.h"
 #include "pulses/DatabaseScatti.h"
 #include "settings/TabellaImpostazioni.h"
@@ -14,8 +13,7 @@
 
 
 namespace {
-// Draws nothing: the engine before a window is attached.
-struct VistaAssente : VistaMotore {
+struct EventiAssenti : EventiMotore {
     void ConteggioIniziato() override {}
     void ConteggioTerminato() override {}
     void ChiamataInCorso(bool) override {}
@@ -27,14 +25,19 @@ struct VistaAssente : VistaMotore {
     QString TestoMostrato() const override { return {}; }
     void ModalitaManuale() override {}
     void SegnalaErrore(const QString&) override {}
+    void SuonoDovuto(Suono) override {}
+    bool AllarmeDovuto(int) override { return false; }
 };
-VistaAssente nessunaVista;
 } // namespace
 
-Motore::Motore(Impostazioni& imp, DatabaseScatti& db, FileLog& log, const Orologio& orologio,
-               Interlocutore& messaggi, Riproduttore& suoni)
-    : imp_(imp), db_(db), log_(log), orologio_(orologio), vista_(&nessunaVista), messaggi_(messaggi), suoni_(suoni),
-      allarmi_(imp)
+EventiMotore& NessunAscolto()
+{
+    static EventiAssenti nessuno;
+    return nessuno;
+}
+
+Motore::Motore(Impostazioni& imp, DatabaseScatti& db, FileLog& log, const Orologio& orologio)
+    : imp_(imp), db_(db), log_(log), orologio_(orologio), eventi_(&NessunAscolto()), allarmi_(imp)
 {
 }
 
@@ -78,21 +81,14 @@ EsitoDb<> Motore::CaricaTotali()
     return std::monostate{};
 }
 
-void Motore::Suona(Suono s)
-{
-    const QString& file = imp_.Wav[size_t(s)];
-    if (!file.isEmpty() && imp_.SchedaAudio)
-        suoni_.RiproduciSuono(file);
-}
-
 void Motore::AvviaConteggio(const QString& nomeConnessione)
 {
     if (attivo_)
         return;
     nomeConnessione_ = nomeConnessione;
-    vista_->ConteggioIniziato();
-    vista_->MostraLed(Led::Rosso);
-    Suona(Suono::InizioConteggio);
+    eventi_->ConteggioIniziato();
+    eventi_->MostraLed(Led::Rosso);
+    eventi_->SuonoDovuto(Suono::InizioConteggio);
     messaggioDato_.fill(false);
     attivo_ = true;
     ++numeroConteggio_;
@@ -103,42 +99,16 @@ void Motore::AvviaConteggio(const QString& nomeConnessione)
 
 void Motore::ControllaCosti()
 {
-    // One window at a time: a due alarm stays armed and is tried again later.
-    if (!finestra_ || finestra_->Aperta())
-        return;
     if (const int n = allarmi_.CostoSuperato(connessione_, oggi_, periodo_, messaggioDato_))
-        MostraMessaggio(n);
+        Allarme(n);
 }
 
-void Motore::MostraMessaggio(int n)
+void Motore::Allarme(int n)
 {
+    // Marked before it is reported, as what hears it may end the count.
     messaggioDato_[size_t(n)] = true;
-    const QString testo = Allarmi::TestoAllarme(imp_, n);
-    if (imp_.TrmAll && chiusura_ && (n == 1 || n == 3) && chiusuraDelConteggio_ != numeroConteggio_)
-        ChiudiChiamata(testo);
-    else
-        finestra_->Mostra(testo);
-}
-
-void Motore::ChiudiChiamata(const QString& testoAllarme)
-{
-    // Once per count; the alarm says how it went once that is known.
-    const quint64 conteggio = chiusuraDelConteggio_ = numeroConteggio_;
-    chiusura_->TerminaChiamata([this, testoAllarme, conteggio](const QString& perche) {
-        // With no link followed nobody else sees the call end.
-        if (perche.isEmpty() && attivo_ && numeroConteggio_ == conteggio && !(seguita_ && seguita_->Seguita()))
-            FermaContatore(TipoArresto::FineConnessione);
-        MostraOAttendi(testoAllarme + QLatin1Char('\n')
-                       + (perche.isEmpty() ? TestoChiamataChiusa : TestoChiamataNonChiusa + perche));
-    });
-}
-
-void Motore::MostraOAttendi(const QString& testo)
-{
-    if (finestra_->Aperta())
-        messaggioInAttesa_ = testo;
-    else
-        finestra_->Mostra(testo);
+    if (!eventi_->AllarmeDovuto(n))
+        messaggioDato_[size_t(n)] = false;
 }
 
 void Motore::RegistraScatto(bool primoScatto)
@@ -157,7 +127,7 @@ void Motore::RegistraScatto(bool primoScatto)
         connessione_ = {};
     }
     if (!(primoScatto && !imp_.Wav[size_t(Suono::InizioConteggio)].isEmpty()))
-        Suona(Suono::Scatto);
+        eventi_->SuonoDovuto(Suono::Scatto);
 
     const ModelloTariffe& modello = imp_.Tariffe;
     const int k = TariffaInVigore(modello, data, adesso.time());
@@ -169,7 +139,7 @@ void Motore::RegistraScatto(bool primoScatto)
     connessione_.scatti += passo.scatti;
     connessione_.importo += passo.importo;
     if (passo.riduzioneIniziata)
-        vista_->MostraLed(Led::Blu);
+        eventi_->MostraLed(Led::Blu);
     riduzione_ = passo.riduzioneAttiva;
 
     if (data != dataOggi_) {
@@ -190,9 +160,9 @@ void Motore::RegistraScatto(bool primoScatto)
     daScrivere.scatti += passo.scatti;
     daScrivere.importo += passo.importo;
 
-    vista_->AggiornaImporto();
+    eventi_->AggiornaImporto();
     if (imp_.ClrTar)
-        vista_->ColoreIndicatore(modello.tariffa(k).Colore);
+        eventi_->ColoreIndicatore(modello.tariffa(k).Colore);
 }
 
 void Motore::AggiornaConteggio()
@@ -203,13 +173,13 @@ void Motore::AggiornaConteggio()
     for (;;) {
         const double e = std::max(0.0, orologio_.Secondi() - inizioIntervallo_);
         secondiConnessione_ = float(secondiCompletati_ + e);
-        if (attivo_ && finestra_ && !finestra_->Aperta() && allarmi_.DurataSuperata(secondiConnessione_, messaggioDato_))
-            MostraMessaggio(4);
+        if (attivo_ && allarmi_.DurataSuperata(secondiConnessione_, messaggioDato_))
+            Allarme(4);
         if (e < durataScatto_) {
             if (attivo_) {
-                vista_->MostraIntervallo(100 - int(e * 100 / durataScatto_), FormattaTempo(durataScatto_ - e));
+                eventi_->MostraIntervallo(100 - int(e * 100 / durataScatto_), FormattaTempo(durataScatto_ - e));
                 if (imp_.TipImp == TipoImporto::Tempo)
-                    vista_->AggiornaImporto();
+                    eventi_->AggiornaImporto();
             }
             break;
         }
@@ -228,7 +198,7 @@ void Motore::SegnalaErroreDatabase(const ErroreDatabase& errore)
     if (erroreSegnalato_)
         return;
     erroreSegnalato_ = true;
-    vista_->SegnalaErrore(QStringLiteral("Errore %1 nella scrittura degli scatti: %2.\n"
+    eventi_->SegnalaErrore(QStringLiteral("Errore %1 nella scrittura degli scatti: %2.\n"
                                         "Il conteggio continua e la scrittura sarà ritentata.")
                              .arg(errore.numero)
                              .arg(errore.testo));
@@ -258,7 +228,7 @@ bool Motore::ScriviLogPendenti()
         if (!log_.Aggiungi(log.front(), &motivo)) {
             if (!erroreLogSegnalato_) {
                 erroreLogSegnalato_ = true;
-                vista_->SegnalaErrore(QStringLiteral("Impossibile scrivere il riepilogo connessioni: %1.\n"
+                eventi_->SegnalaErrore(QStringLiteral("Impossibile scrivere il riepilogo connessioni: %1.\n"
                                                     "La connessione sarà registrata al prossimo tentativo.")
                                          .arg(motivo));
             }
@@ -284,8 +254,6 @@ void Motore::Recupera(const Pendenti& recuperati)
 
 void Motore::TimerScatto_Timer()
 {
-    if (!messaggioInAttesa_.isEmpty() && !finestra_->Aperta())
-        finestra_->Mostra(std::exchange(messaggioInAttesa_, {}));
     if (attivo_) {
         AggiornaConteggio();
         return;
@@ -297,58 +265,19 @@ void Motore::TimerScatto_Timer()
     if (oggi != dataOggi_) {
         dataOggi_ = oggi;
         oggi_ = SommaConPendenti(oggi, oggi, nullptr);
-        vista_->AggiornaImporto();
+        eventi_->AggiornaImporto();
     }
 }
 
-bool Motore::FermaContatore(TipoArresto tipo)
+bool Motore::FermaContatore(TipoArresto)
 {
     if (!attivo_)
         return false;
-    const quint64 conteggio = numeroConteggio_;
-    bool stop = false;
-    bool manuale = false;
-    switch (tipo) {
-    case TipoArresto::Manuale:
-        if (!imp_.CtrAut || !seguita_ || !seguita_->Seguita()) {
-            stop = imp_.CnfStp ? messaggi_.Domanda(QStringLiteral("Confermi l'interruzione del conteggio ?")) : true;
-        } else {
-            stop = messaggi_.Domanda(
-                QStringLiteral("ATTENZIONE: per interrompere il conteggio su una connessione attiva \n"
-                               "è necessario disattivare il rilevamento automatico. \n"
-                               "Confermi l'interruzione del conteggio e il passaggio alla modalità manuale ?"));
-            manuale = stop;
-        }
-        break;
-    case TipoArresto::FineConnessione:
-        stop = true;
-        break;
-    case TipoArresto::Uscita:
-        stop = messaggi_.Domanda(QStringLiteral("Conteggio attivo: confermi l'interruzione e l'uscita ?"));
-        break;
-    }
-    // While the question was open the timers ran on: the connection may have
-    // ended the count already, or a new one may have begun. That count was
-    // not what the user was asked about, unless the answer was to exit: then
-    // whatever runs now is closed as well, so its record is written.
-    if (!stop)
-        return false;
-    if (!attivo_)
-        return tipo == TipoArresto::Uscita;
-    if (numeroConteggio_ != conteggio && tipo != TipoArresto::Uscita)
-        return false;
-    if (manuale) {
-        vista_->ModalitaManuale();
-        if (seguita_)
-            seguita_->Lascia();
-        imp_.CtrAut = false;
-    }
-
     attivo_ = false;
     AggiornaConteggio();
-    vista_->ConteggioTerminato();
-    vista_->MostraLed(imp_.CtrAut ? Led::Verde : Led::Spento);
-    Suona(Suono::FineConteggio);
+    eventi_->ConteggioTerminato();
+    eventi_->MostraLed(imp_.CtrAut ? Led::Verde : Led::Spento);
+    eventi_->SuonoDovuto(Suono::FineConteggio);
     if (imp_.LogCon) {
         RecordLog record;
         record.Inizio = inizioConnessione_;

@@ -4,10 +4,9 @@
 // keeps the connection, day and bill totals, and stores every pulse at once.
 #include "common/Totali.h"
 #include "engine/Allarmi.h"
+#include "engine/Conteggio.h"
 #include "engine/Orologio.h"
 #include "engine/Recupero.h"
-#include "engine/Suoni.h"
-#include "engine/Vista.h"
 #include "settings/Impostazioni.h"
 
 #include "log/FileLog.h"
@@ -15,64 +14,28 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <array>
-#include <functional>
 #include <map>
 #include <vector>
 
 class DatabaseScatti;
-class Interlocutore;
 
-// How a count is stopped.
-enum class TipoArresto : qint16 { Manuale = 1, FineConnessione = 2, Uscita = 3 };
-
-// What the engine asks of detection about the connection it follows.
-class ConnessioneSeguita {
+// It never asks anybody: an order to stop stops at once, whatever its kind;
+// the controller asks the user first where that is the rule.
+class Motore : public ComandoConteggio {
 public:
-    virtual ~ConnessioneSeguita() = default;
-    // A connection is being watched (found, and not yet gone).
-    virtual bool Seguita() const = 0;
-    // Forget it: the user stopped its count and left automatic mode.
-    virtual void Lascia() = 0;
-};
+    Motore(Impostazioni& imp, DatabaseScatti& db, FileLog& log, const Orologio& orologio);
+    ~Motore() override;
 
-// Ends the call being counted, when the user asked the cost cap to act.
-class ChiusuraChiamata {
-public:
-    virtual ~ChiusuraChiamata() = default;
-    // `esito` gets, later or at once, an empty text when the call was ended,
-    // else why it could not be; never after this object is gone.
-    virtual void TerminaChiamata(std::function<void(const QString& perche)> esito) = 0;
-};
-
-inline const QString TestoChiamataChiusa = QStringLiteral("La chiamata è stata chiusa.");
-inline const QString TestoChiamataNonChiusa = QStringLiteral("Impossibile chiudere la chiamata: ");
-
-class Motore {
-public:
-    Motore(Impostazioni& imp, DatabaseScatti& db, FileLog& log, const Orologio& orologio, Interlocutore& messaggi,
-           Riproduttore& suoni);
-    ~Motore();
-
-    // The window that draws the engine's state; set once at start-up.
-    void ImpostaVista(VistaMotore& vista) { vista_ = &vista; }
-    // Where alarms are shown; none, no alarms.
-    void ImpostaFinestraMessaggio(FinestraMessaggio* finestra) { finestra_ = finestra; }
-    void ImpostaConnessioneSeguita(ConnessioneSeguita* seguita) { seguita_ = seguita; }
-    // What ends a call at the cost alarms when TrmAll is on; none, nothing.
-    void ImpostaChiusuraChiamata(ChiusuraChiamata* chiusura) { chiusura_ = chiusura; }
+    // Who hears what happens (the controller); set once at start-up.
+    void ImpostaEventi(EventiMotore& eventi) { eventi_ = &eventi; }
 
     // Day and bill totals from the database: at start-up and when the bill
     // window closes. On failure, the first error met.
     EsitoDb<> CaricaTotali();
 
-    // Start button, F2, menu, "/START" or a connection coming up; the name
-    // goes into the count's log record.
-    void AvviaConteggio(const QString& nomeConnessione = {});
-    bool FermaContatore(TipoArresto tipo);
-    // A name for the connection being counted that became known during the
-    // call; its record carries it.
-    void RinominaConnessione(const QString& nome)
+    void AvviaConteggio(const QString& nomeConnessione = {}) override;
+    bool FermaContatore(TipoArresto tipo) override;
+    void RinominaConnessione(const QString& nome) override
     {
         if (attivo_)
             nomeConnessione_ = nome;
@@ -87,7 +50,9 @@ public:
     // the totals and are written by the next retry.
     void Recupera(const Pendenti& recuperati);
 
-    bool ConteggioAttivo() const { return attivo_; }
+    bool ConteggioAttivo() const override { return attivo_; }
+    // Tells a later answer which count it was asked about.
+    quint64 NumeroConteggio() const { return numeroConteggio_; }
     float SecondiConnessione() const { return secondiConnessione_; }
     QDate DataOggi() const { return dataOggi_; }
     float DurataScatto() const { return durataScatto_; }
@@ -103,32 +68,20 @@ private:
     bool ScriviPendenti();
     bool ScriviLogPendenti();
     void SegnalaErroreDatabase(const ErroreDatabase& errore);
-    void Suona(Suono s);
     void ControllaCosti();
-    void MostraMessaggio(int n);
-    void ChiudiChiamata(const QString& testoAllarme);
-    void MostraOAttendi(const QString& testo);
+    void Allarme(int n);
 
     Impostazioni& imp_;
     DatabaseScatti& db_;
     FileLog& log_;
     const Orologio& orologio_;
-    VistaMotore* vista_;
-    Interlocutore& messaggi_;
-    Riproduttore& suoni_;
+    EventiMotore* eventi_;
     Allarmi allarmi_;
-    FinestraMessaggio* finestra_ = nullptr;
-    ConnessioneSeguita* seguita_ = nullptr;
-    ChiusuraChiamata* chiusura_ = nullptr;
-    // The count whose call is being ended, 0 none; and an alarm's text that
-    // waits for the window another alarm holds.
-    quint64 chiusuraDelConteggio_ = 0;
-    QString messaggioInAttesa_;
     AllarmiDati messaggioDato_{};
     QString nomeConnessione_;
 
     bool attivo_ = false;
-    quint64 numeroConteggio_ = 0;   // tells a later answer which count it was asked about
+    quint64 numeroConteggio_ = 0;
     double inizioIntervallo_ = 0;   // monotonic seconds at which the interval began
     double secondiCompletati_ = 0;
     float secondiConnessione_ = 0;

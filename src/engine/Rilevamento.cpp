@@ -5,9 +5,9 @@
 #include "engine/Suoni.h"
 #include "settings/Impostazioni.h"
 
-Rilevamento::Rilevamento(const Impostazioni& imp, Motore& motore, SorgenteConnessioni& sorgente, VistaMotore& vista,
+Rilevamento::Rilevamento(const Impostazioni& imp, ComandoConteggio& conteggio, SorgenteConnessioni& sorgente, VistaMotore& vista,
                          Riproduttore& suoni, const Orologio& orologio)
-    : imp_(imp), motore_(motore), sorgente_(sorgente), vista_(vista), suoni_(suoni), orologio_(orologio)
+    : imp_(imp), conteggio_(conteggio), sorgente_(sorgente), vista_(vista), suoni_(suoni), orologio_(orologio)
 {
 }
 
@@ -51,8 +51,8 @@ void Rilevamento::AggiornaNome(const QString& nome)
     if (nome.isEmpty() || nome == nome_)
         return;
     nome_ = nome;
-    if (motore_.ConteggioAttivo())
-        motore_.RinominaConnessione(nome_);
+    if (conteggio_.ConteggioAttivo())
+        conteggio_.RinominaConnessione(nome_);
 }
 
 void Rilevamento::TornaInAttesa()
@@ -67,7 +67,7 @@ void Rilevamento::TimerControllo_Timer()
     sorgente_.InterfacceNominate(imp_.IfcPtp);
     // A dormant link must not hide a call on another one: look again.
     bool cercata = false;
-    if (maniglia_ == 0 || (allestimento_.dormiente && !motore_.ConteggioAttivo())) {
+    if (maniglia_ == 0 || (allestimento_.dormiente && !conteggio_.ConteggioAttivo())) {
         QString nome;
         const quint32 trovata = sorgente_.CercaConnessione(&nome);
         cercata = true;
@@ -82,7 +82,7 @@ void Rilevamento::TimerControllo_Timer()
     if (!cercata && s != StatoLink::Disconnesso)
         AggiornaNome(sorgente_.NomeConnessione(maniglia_));
 
-    if (motore_.ConteggioAttivo())
+    if (conteggio_.ConteggioAttivo())
         DuranteIlConteggio(s);
     else
         InAttesa(s);
@@ -94,12 +94,12 @@ void Rilevamento::DuranteIlConteggio(StatoLink s)
     // link gone, or seen without carrier on consecutive polls, ends it.
     switch (s) {
     case StatoLink::Disconnesso:
-        motore_.FermaContatore(TipoArresto::FineConnessione);
+        conteggio_.FermaContatore(TipoArresto::FineConnessione);
         Lascia();
         break;
     case StatoLink::Composizione:
         if (portante_ && ++senzaPortante_ >= ControlliSenzaPortante) {
-            motore_.FermaContatore(TipoArresto::FineConnessione);
+            conteggio_.FermaContatore(TipoArresto::FineConnessione);
             // The link is still there: it is not a new call being set up.
             portante_ = false;
             senzaPortante_ = 0;
@@ -132,7 +132,7 @@ void Rilevamento::InAttesa(StatoLink s)
     case StatoLink::Connesso:
         portante_ = true;
         allestimento_ = {};
-        motore_.AvviaConteggio(nome_);
+        conteggio_.AvviaConteggio(nome_);
         break;
     case StatoLink::Ignoto:
         // A link already left idle stays so: one failed query must not show

@@ -3,7 +3,7 @@
 // Automatic mode: follows a dial-up link, shows a call being set up, starts
 // the count when the link is up and stops it when the link is gone or has
 // lost its carrier.
-#include "engine/Motore.h"
+#include "engine/Conteggio.h"
 #include "engine/SorgenteConnessioni.h"
 
 #include <QHash>
@@ -24,7 +24,7 @@ inline constexpr int ControlliSenzaPortante = 2;
 
 class Rilevamento : public ConnessioneSeguita {
 public:
-    Rilevamento(const Impostazioni& imp, Motore& motore, SorgenteConnessioni& sorgente, VistaMotore& vista,
+    Rilevamento(const Impostazioni& imp, ComandoConteggio& conteggio, SorgenteConnessioni& sorgente, VistaMotore& vista,
                 Riproduttore& suoni, const Orologio& orologio);
 
     // One tick of the control timer.
@@ -57,7 +57,7 @@ private:
     void InAllestimento(StatoLink s);
 
     const Impostazioni& imp_;
-    Motore& motore_;
+    ComandoConteggio& conteggio_;
     SorgenteConnessioni& sorgente_;
     VistaMotore& vista_;
     Riproduttore& suoni_;

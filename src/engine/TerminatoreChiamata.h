@@ -5,7 +5,7 @@
 // otherwise the user's command runs (through /bin/sh, with the call's name
 // and interface in VELATRIX_CONNESSIONE and VELATRIX_INTERFACCIA). Nothing
 // here waits: every outcome comes from the event loop.
-#include "engine/Motore.h"
+#include "engine/Conteggio.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An engine on files in a temporary folder, with stand-ins for the clock,
-// the window, the user and the speakers.
+// the window and what hears the engine, and the speakers detection plays.
 #include "Finti.h"
 #include "engine/Motore.h"
 #include "log/FileLog.h"
@@ -19,8 +19,8 @@ struct BancoMotore {
         if (!tmp.isValid() || !db.Apri(tmp.filePath("Velatrix.001")))
             return false;
         log = std::make_unique<FileLog>(tmp.filePath("Velatrix.003"));
-        motore = std::make_unique<Motore>(imp, db, *log, orologio, utente, suoni);
-        motore->ImpostaVista(vista);
+        motore = std::make_unique<Motore>(imp, db, *log, orologio);
+        motore->ImpostaEventi(vista);
         return bool(motore->CaricaTotali());
     }
     // Ticks once a second for the given time.
@@ -38,7 +38,6 @@ struct BancoMotore {
     std::unique_ptr<FileLog> log;
     OrologioFinto orologio;
     VistaFinta vista;
-    UtenteFinto utente;
     SuoniFinti suoni;
     std::unique_ptr<Motore> motore;
 };

@@ -35,7 +35,6 @@ struct ChiamataReale : BancoMotore {
         link = std::make_unique<LinkPuntoPunto>(QStringLiteral("/sys/class/net"),
                                                 cartellaRun.isEmpty() ? run.path() : cartellaRun, QStringLiteral("/proc"));
         rilevamento = std::make_unique<Rilevamento>(imp, *motore, *link, vista, suoni, orologio);
-        motore->ImpostaConnessioneSeguita(rilevamento.get());
         return true;
     }
     void Tick()

@@ -141,104 +141,6 @@ TEST_F(MotoreTest, UnCambioDellOrologioNonAggiungeScatti)
     EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 3);
 }
 
-TEST_F(MotoreTest, UnaFineConnessioneDuranteLaDomandaNonFermaDueVolte)
-{
-    imp.CnfStp = true;
-    imp.CtrAut = false;
-    motore->AvviaConteggio();
-    Conta(30);
-    utente.risposte = {true};
-    utente.durante = [this] { motore->FermaContatore(TipoArresto::FineConnessione); };
-    EXPECT_FALSE(motore->FermaContatore(TipoArresto::Manuale));
-    EXPECT_EQ(log->NumeroRecord(), 1);
-    EXPECT_EQ(vista.terminati, 1);
-    EXPECT_FALSE(vista.manuale);
-
-    // A new count started while the question was open is not the one asked about.
-    motore->AvviaConteggio();
-    utente.risposte = {true};
-    utente.durante = [this] {
-        motore->FermaContatore(TipoArresto::FineConnessione);
-        motore->AvviaConteggio();
-    };
-    motore->FermaContatore(TipoArresto::Manuale);
-    EXPECT_TRUE(motore->ConteggioAttivo());
-    EXPECT_EQ(log->NumeroRecord(), 2);
-
-    // Exit answered Yes still exits, even when the count has gone meanwhile.
-    utente.risposte = {true};
-    utente.durante = [this] { motore->FermaContatore(TipoArresto::FineConnessione); };
-    EXPECT_TRUE(motore->FermaContatore(TipoArresto::Uscita));
-    EXPECT_EQ(log->NumeroRecord(), 3);
-}
-
-TEST_F(MotoreTest, UscitaConUnNuovoConteggioNatoDuranteLaDomanda)
-{
-    motore->AvviaConteggio("prima");
-    Conta(500);  // 4 pulses
-    // The link drops and comes back while the exit question is open.
-    utente.durante = [this] {
-        motore->FermaContatore(TipoArresto::FineConnessione);
-        motore->AvviaConteggio("seconda");
-        Conta(300);  // 3 pulses
-    };
-    utente.risposte = {false};
-    EXPECT_FALSE(motore->FermaContatore(TipoArresto::Uscita));
-    EXPECT_TRUE(motore->ConteggioAttivo());  // No leaves the new count running
-    ASSERT_EQ(log->NumeroRecord(), 1);
-
-    utente.durante = [this] {
-        motore->FermaContatore(TipoArresto::FineConnessione);
-        motore->AvviaConteggio("terza");
-    };
-    utente.risposte = {true};
-    EXPECT_TRUE(motore->FermaContatore(TipoArresto::Uscita));
-    EXPECT_FALSE(motore->ConteggioAttivo());
-    // Every count has its record, once, and the log agrees with the database.
-    ASSERT_EQ(log->NumeroRecord(), 3);
-    qint32 scatti = 0;
-    QStringList nomi;
-    for (int i = 1; i <= 3; ++i) {
-        scatti += log->LeggiRecord(i)->Scatti;
-        nomi << log->LeggiRecord(i)->Connessione.trimmed();
-    }
-    EXPECT_EQ(nomi, (QStringList{"prima", "seconda", "terza"}));
-    EXPECT_EQ(scatti, Giorno(orologio.muro.date()).scatti);
-    EXPECT_EQ(vista.terminati, 3);
-}
-
-struct SeguitaFinta : ConnessioneSeguita {
-    quint32 maniglia = 0;
-    bool Seguita() const override { return maniglia != 0; }
-    void Lascia() override { maniglia = 0; }
-};
-
-TEST_F(MotoreTest, ArrestoManualeConRilevamentoAttivo)
-{
-    SeguitaFinta seguita;
-    motore->ImpostaConnessioneSeguita(&seguita);
-    imp.CtrAut = true;
-    seguita.maniglia = 7;
-    motore->AvviaConteggio("ppp0");
-    utente.risposte = {false};
-    EXPECT_FALSE(motore->FermaContatore(TipoArresto::Manuale));
-    EXPECT_TRUE(motore->ConteggioAttivo());
-    EXPECT_TRUE(imp.CtrAut);
-    ASSERT_EQ(utente.domande.size(), 1);
-    EXPECT_TRUE(utente.domande[0].startsWith("ATTENZIONE: per interrompere il conteggio su una connessione attiva \n"));
-
-    utente.risposte = {true};
-    EXPECT_TRUE(motore->FermaContatore(TipoArresto::Manuale));
-    EXPECT_FALSE(imp.CtrAut);
-    EXPECT_TRUE(vista.manuale);
-    EXPECT_EQ(seguita.maniglia, 0u);
-    EXPECT_EQ(vista.led, Led::Spento);
-    const auto record = log->LeggiRecord(1);
-    ASSERT_TRUE(record.has_value());
-    EXPECT_EQ(record->Connessione.trimmed(), "ppp0");
-    EXPECT_TRUE(motore->NomeConnessione().isEmpty());
-}
-
 TEST_F(MotoreTest, RecordDelRiepilogoESuaAssenza)
 {
     motore->AvviaConteggio();
@@ -259,20 +161,6 @@ TEST_F(MotoreTest, RecordDelRiepilogoESuaAssenza)
     motore->FermaContatore(TipoArresto::FineConnessione);
     EXPECT_EQ(log->NumeroRecord(), 1);
     EXPECT_TRUE(motore->NomeConnessione().isEmpty());
-}
-
-TEST_F(MotoreTest, SuoniDiInizioScattoEFine)
-{
-    imp.SchedaAudio = true;
-    imp.Wav = {"rilevamento.wav", "inizio.wav", "fine.wav", "scatto.wav", "messaggio.wav"};
-    motore->AvviaConteggio();
-    Conta(220);
-    motore->FermaContatore(TipoArresto::FineConnessione);
-    EXPECT_EQ(suoni.suonati, (QStringList{"inizio.wav", "scatto.wav", "fine.wav"}));
-    imp.SchedaAudio = false;
-    motore->AvviaConteggio();
-    motore->FermaContatore(TipoArresto::FineConnessione);
-    EXPECT_EQ(suoni.suonati.size(), 3);
 }
 
 TEST_F(MotoreTest, UnErroreDelDatabaseSiSegnalaUnaVoltaENonPerdeScatti)

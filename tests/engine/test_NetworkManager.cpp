@@ -3,6 +3,7 @@
 // waits for it.
 #include "BancoMotore.h"
 #include "NetworkManagerFinto.h"
+#include "app/Controllore.h"
 #include "engine/LinkPuntoPunto.h"
 #include "engine/NetworkManager.h"
 #include "engine/Rilevamento.h"
@@ -69,7 +70,6 @@ protected:
                                                 tmp.filePath(QStringLiteral("proc")));
         link->ImpostaGestoreRete(&spia);
         rilevamento = std::make_unique<Rilevamento>(imp, *motore, *link, vista, suoni, orologio);
-        motore->ImpostaConnessioneSeguita(rilevamento.get());
     }
     void Scrivi(const QString& relativo, const QByteArray& dati)
     {
@@ -220,8 +220,12 @@ TEST_F(NetworkManagerSulBus, AllAllarmeLaChiamataFinisceEIlRecordSiScrive)
 {
     TerminatoreChiamata chiusura(imp, *rilevamento, *link, &spia);
     FinestraFinta finestra;
-    motore->ImpostaFinestraMessaggio(&finestra);
-    motore->ImpostaChiusuraChiamata(&chiusura);
+    UtenteFinto utente;
+    Controllore controllo(imp, *motore, utente, suoni);
+    controllo.ImpostaVista(vista);
+    controllo.ImpostaFinestraMessaggio(&finestra);
+    controllo.ImpostaChiusuraChiamata(&chiusura);
+    controllo.ImpostaConnessioneSeguita(rilevamento.get());
     imp.TrmAll = true;
     imp.Msg[1] = true;
     imp.MsV[1] = 100;

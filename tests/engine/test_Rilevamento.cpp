@@ -19,7 +19,6 @@ protected:
         imp.SchedaAudio = true;
         imp.Wav[0] = "rilevamento.wav";
         rilevamento = std::make_unique<Rilevamento>(imp, *motore, sorgente, vista, suoni, orologio);
-        motore->ImpostaConnessioneSeguita(rilevamento.get());
     }
     void Tick(StatoLink stato, int volte = 1)
     {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "BancoMotore.h"
+#include "BancoControllo.h"
 #include "engine/Allarmi.h"
 #include "engine/Motore.h"
 #include "log/FileLog.h"
@@ -20,13 +20,13 @@ struct FinestraFinta : FinestraMessaggio {
     bool Aperta() const override { return aperta; }
 };
 
-class AllarmiTest : public ::testing::Test, protected BancoMotore {
+class AllarmiTest : public ::testing::Test, protected BancoControllo {
 protected:
     void SetUp() override
     {
         imp.Tariffe.SctAgg = false;
         ASSERT_TRUE(Prepara());
-        motore->ImpostaFinestraMessaggio(&finestra);
+        controllo->ImpostaFinestraMessaggio(&finestra);
     }
 
     FinestraFinta finestra;
@@ -35,7 +35,7 @@ TEST_F(AllarmiTest, SogliaDiCostoConESenzaIva)
 {
     imp.Msg[1] = true;
     imp.MsV[1] = 400;
-    motore->AvviaConteggio();  // 127
+    controllo->AvviaConteggio();  // 127
     Conta(440);                // 254, 381
     EXPECT_TRUE(finestra.mostrati.isEmpty());
     Conta(220);                // 508
@@ -44,10 +44,10 @@ TEST_F(AllarmiTest, SogliaDiCostoConESenzaIva)
     finestra.aperta = false;
     Conta(660);
     EXPECT_EQ(finestra.mostrati.size(), 1);  // once per count
-    motore->FermaContatore(TipoArresto::FineConnessione);
+    controllo->FermaContatore(TipoArresto::FineConnessione);
 
     imp.MsI[1] = true;  // 381 lire are 457.2 with VAT at 20 %
-    motore->AvviaConteggio();
+    controllo->AvviaConteggio();
     Conta(440);
     ASSERT_EQ(finestra.mostrati.size(), 2);  // re-armed by the new count
     EXPECT_EQ(finestra.mostrati[1], "Costo connessione corrente maggiore di L. 400");
@@ -59,7 +59,7 @@ TEST_F(AllarmiTest, LaFrazioneNonBastaASuperareLaSoglia)
     imp.Tariffe.RidTrf = true;
     imp.Tariffe.LimRid = 1;
     imp.MsV[1] = 190;   // 127 + 63.5 = 190.5: the fraction is dropped
-    motore->AvviaConteggio();
+    controllo->AvviaConteggio();
     Conta(220);
     EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo, 190.5);
     EXPECT_TRUE(finestra.mostrati.isEmpty());
@@ -72,7 +72,7 @@ TEST_F(AllarmiTest, DueAllarmiInsiemeUnoAllaVolta)
 {
     imp.Msg[2] = imp.Msg[3] = true;
     imp.MsV[2] = imp.MsV[3] = 100;
-    motore->AvviaConteggio();
+    controllo->AvviaConteggio();
     ASSERT_EQ(finestra.mostrati.size(), 1);
     EXPECT_TRUE(finestra.mostrati[0].startsWith("Costo periodo bolletta maggiore di L. 100"));
     finestra.aperta = false;
@@ -85,7 +85,7 @@ TEST_F(AllarmiTest, DurataEsuoTesto)
 {
     imp.Msg[4] = true;
     imp.MsV[4] = 10;
-    motore->AvviaConteggio();
+    controllo->AvviaConteggio();
     Conta(600);
     EXPECT_TRUE(finestra.mostrati.isEmpty());
     Conta(1);
@@ -103,7 +103,7 @@ TEST_F(AllarmiTest, AllarmeGiornalieroRiarmatoAMezzanotte)
     imp.MsV[2] = 200;
     orologio.muro = QDateTime(QDate(2026, 12, 7), QTime(23, 45, 0));  // 400 s a pulse
     ASSERT_TRUE(motore->CaricaTotali());
-    motore->AvviaConteggio();  // 127 on the 7th
+    controllo->AvviaConteggio();  // 127 on the 7th
     Conta(400);                // 254 on the 7th: raised
     ASSERT_EQ(finestra.mostrati.size(), 1);
     finestra.aperta = false;
@@ -128,7 +128,7 @@ protected:
     void SetUp() override
     {
         AllarmiTest::SetUp();
-        motore->ImpostaChiusuraChiamata(&chiusura);
+        controllo->ImpostaChiusuraChiamata(&chiusura);
         imp.Msg[1] = imp.Msg[2] = true;
         imp.MsV[1] = 400;
         imp.MsV[2] = 200;
@@ -138,7 +138,7 @@ protected:
 
 TEST_F(TettoTest, SpentoGliAllarmiSoloAvvisano)
 {
-    motore->AvviaConteggio();
+    controllo->AvviaConteggio();
     Conta(660);
     EXPECT_TRUE(chiusura.richieste.empty());
     ASSERT_EQ(finestra.mostrati.size(), 1);
@@ -149,7 +149,7 @@ TEST_F(TettoTest, SpentoGliAllarmiSoloAvvisano)
 TEST_F(TettoTest, AccesoChiudeLaChiamataEDiceComeEAndata)
 {
     imp.TrmAll = true;
-    motore->AvviaConteggio();
+    controllo->AvviaConteggio();
     Conta(440);  // 381: the daily alarm only warns
     ASSERT_EQ(finestra.mostrati.size(), 1);
     EXPECT_TRUE(chiusura.richieste.empty());
@@ -159,7 +159,7 @@ TEST_F(TettoTest, AccesoChiudeLaChiamataEDiceComeEAndata)
     EXPECT_EQ(finestra.mostrati.size(), 1);  // the alarm waits for the outcome
     EXPECT_TRUE(motore->ConteggioAttivo());
     chiusura.richieste[0]({});
-    // Nobody follows a link here: the engine ends the count itself.
+    // Nobody follows a link here: the controller ends the count itself.
     EXPECT_FALSE(motore->ConteggioAttivo());
     ASSERT_EQ(log->NumeroRecord(), 1);
     EXPECT_EQ(log->LeggiRecord(1)->Scatti, 4);
@@ -173,7 +173,7 @@ TEST_F(TettoTest, UnaChiusuraNonRiuscitaLoDiceELaChiamataContinua)
     imp.Msg[2] = false;
     imp.Msg[3] = true;
     imp.MsV[3] = 300;
-    motore->AvviaConteggio();
+    controllo->AvviaConteggio();
     Conta(440);  // 381: the bill period's alarm
     ASSERT_EQ(chiusura.richieste.size(), 1u);
     chiusura.richieste[0]("il comando \"poff\" è terminato con codice 1.");
@@ -189,9 +189,9 @@ TEST_F(TettoTest, UnaChiusuraNonRiuscitaLoDiceELaChiamataContinua)
     EXPECT_EQ(finestra.mostrati[1], "Costo connessione corrente maggiore di L. 400 (+ IVA)");
 
     // An outcome that finds the window taken waits for it.
-    motore->FermaContatore(TipoArresto::FineConnessione);
+    controllo->FermaContatore(TipoArresto::FineConnessione);
     finestra.aperta = false;
-    motore->AvviaConteggio();  // the bill period is past its limit at once
+    controllo->AvviaConteggio();  // the bill period is past its limit at once
     ASSERT_EQ(chiusura.richieste.size(), 2u);
     Conta(660);  // the connection's alarm takes the window
     ASSERT_EQ(finestra.mostrati.size(), 3);
