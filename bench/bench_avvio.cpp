@@ -15,11 +15,11 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <poll.h>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <poll.h>
 #include <unistd.h>
 #include <vector>
 
@@ -56,9 +56,9 @@ public:
         std::vector<std::string> ambiente;
         for (char** e = environ; *e; ++e)
             ambiente.emplace_back(*e);
-        const pid_t server = Lancia({"Xvfb", "-displayfd", std::to_string(tubo[1]), "-nolisten", "tcp", "-screen",
-                                     "0", "1024x768x24"},
-                                    ambiente);
+        const pid_t server =
+            Lancia({"Xvfb", "-displayfd", std::to_string(tubo[1]), "-nolisten", "tcp", "-screen", "0", "1024x768x24"},
+                   ambiente);
         close(tubo[1]);
         std::string numero;
         char c;
@@ -112,8 +112,7 @@ public:
         wait4(pid, &stato, 0, &uso);
         if (!mappata)
             return std::nullopt;
-        return (uso.ru_utime.tv_sec + uso.ru_stime.tv_sec) * 1e3 +
-               (uso.ru_utime.tv_usec + uso.ru_stime.tv_usec) / 1e3;
+        return (uso.ru_utime.tv_sec + uso.ru_stime.tv_sec) * 1e3 + (uso.ru_utime.tv_usec + uso.ru_stime.tv_usec) / 1e3;
     }
 
 private:

@@ -43,7 +43,7 @@ bool NuovoTap(int n)
     const int fd = ::open("/dev/net/tun", O_RDWR | O_CLOEXEC);
     if (fd < 0)
         return false;
-    ifreq ifr {};
+    ifreq ifr{};
     ifr.ifr_flags = IFF_TAP | IFF_NO_PI;
     std::strncpy(ifr.ifr_name, nome.constData(), IFNAMSIZ - 1);
     const bool ok = ::ioctl(fd, TUNSETIFF, &ifr) == 0 && ::ioctl(fd, TUNSETPERSIST, 1) == 0;
@@ -54,7 +54,7 @@ bool NuovoTap(int n)
     bool su = ::ioctl(s, SIOCGIFFLAGS, &ifr) == 0;
     ifr.ifr_flags = short(ifr.ifr_flags | IFF_UP);
     su = su && ::ioctl(s, SIOCSIFFLAGS, &ifr) == 0;
-    sockaddr_in sa {};
+    sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_addr.s_addr = htonl((10u << 24) | (20u << 16) | unsigned(n + 1));
     std::memcpy(&ifr.ifr_addr, &sa, sizeof sa);
@@ -137,8 +137,8 @@ void ControlloConNetworkManagerMuto(benchmark::State& stato)
         return f.open(QIODevice::WriteOnly) && f.write(dati) == dati.size();
     };
     if (!nm.Registra() || !scrivi(QStringLiteral("run/ppp0.pid"), "321\n")
-        || !scrivi(QStringLiteral("proc/321/cmdline"), QByteArray("pppd") + '\0' + "ipparam" + '\0'
-                                                           + "/org/freedesktop/NetworkManager/PPP/3" + '\0')) {
+        || !scrivi(QStringLiteral("proc/321/cmdline"),
+                   QByteArray("pppd") + '\0' + "ipparam" + '\0' + "/org/freedesktop/NetworkManager/PPP/3" + '\0')) {
         stato.SkipWithError("cannot set up the stand-in");
         return;
     }
@@ -178,8 +178,7 @@ BENCHMARK(ControlloLeggendoTutte)->Arg(100)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv)
 {
     // Nothing of this may touch the machine's own interfaces.
-    if (::geteuid() != 0 || ::access("/dev/net/tun", R_OK | W_OK) != 0
-        || ::unshare(CLONE_NEWNET | CLONE_NEWNS) != 0) {
+    if (::geteuid() != 0 || ::access("/dev/net/tun", R_OK | W_OK) != 0 || ::unshare(CLONE_NEWNET | CLONE_NEWNS) != 0) {
         std::printf("needs root and /dev/net/tun for a network namespace of its own: %s\n", std::strerror(errno));
         return 0;
     }

@@ -156,11 +156,12 @@ void Filtro(benchmark::State& stato, bool c)
 bool EsportaC(const QString& sorgente, const QString& destinazione, TipoEsportazione tipo)
 {
     return pavimento_esporta(QFile::encodeName(sorgente).constData(), QFile::encodeName(destinazione).constData(),
-                             tipo == TipoEsportazione::Spazi) == 0;
+                             tipo == TipoEsportazione::Spazi)
+           == 0;
 }
 
 struct Tempi {
-    double cpu = 0, muro = 0;   // seconds
+    double cpu = 0, muro = 0; // seconds
 };
 
 Tempi Adesso()
@@ -260,8 +261,8 @@ public:
             if (!Saltato(r) && r.iterations > 0) {
                 tempi_[r.benchmark_name()] = {r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
                 if (const auto q = r.counters.find("CPU_ratio"); q != r.counters.end())
-                    confronti_.push_back({r.benchmark_name(), r.counters.at("Velatrix_CPU_ms"), r.counters.at("C_CPU_ms"),
-                                          q->second});
+                    confronti_.push_back(
+                        {r.benchmark_name(), r.counters.at("Velatrix_CPU_ms"), r.counters.at("C_CPU_ms"), q->second});
             }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -282,8 +283,8 @@ public:
             const auto c = tempi_.find(nome.substr(0, taglio) + "/C" + nome.substr(taglio + 9));
             if (c != tempi_.end())
                 std::printf("  %-26s %6.0f / %6.0f = %4.2f %6.0f / %6.0f = %4.2f\n", nome.substr(0, taglio).c_str(),
-                            tempo.first, c->second.first, tempo.first / c->second.first, tempo.second,
-                            c->second.second, tempo.second / c->second.second);
+                            tempo.first, c->second.first, tempo.first / c->second.first, tempo.second, c->second.second,
+                            tempo.second / c->second.second);
         }
     }
     bool uguali_ = false;
@@ -293,7 +294,7 @@ private:
         std::string nome;
         double velatrix, c, rapporto;
     };
-    std::map<std::string, std::pair<double, double>> tempi_;   // wall and CPU, ms
+    std::map<std::string, std::pair<double, double>> tempi_; // wall and CPU, ms
     std::vector<Confronto> confronti_;
 };
 
@@ -303,9 +304,13 @@ BENCHMARK(AperturaVisualizzatore)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Filtro, Velatrix, false)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(Filtro, C, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(ConfrontoEsportazione, Tabulazione, TipoEsportazione::Tabulazione)
-    ->Unit(benchmark::kMillisecond)->Iterations(6)->UseRealTime();
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(6)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(ConfrontoEsportazione, Spazi, TipoEsportazione::Spazi)
-    ->Unit(benchmark::kMillisecond)->Iterations(6)->UseRealTime();
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(6)
+    ->UseRealTime();
 BENCHMARK(CopiaSemplice)->Unit(benchmark::kMillisecond);
 BENCHMARK(LetturaConLettore)->Unit(benchmark::kMillisecond);
 BENCHMARK(LetturaGrezza)->Unit(benchmark::kMillisecond);

@@ -65,9 +65,13 @@ void AvvioNudo(benchmark::State& stato)
     d.db.Chiudi();
     const QByteArray percorso = QFile::encodeName(d.Percorso());
     std::vector<const char*> passi = {
-        "PRAGMA locking_mode=EXCLUSIVE", "SELECT type FROM sqlite_schema WHERE name = 'Scatti'",
-        "PRAGMA table_info(Scatti)", "PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL",
-        "BEGIN EXCLUSIVE", "COMMIT",
+        "PRAGMA locking_mode=EXCLUSIVE",
+        "SELECT type FROM sqlite_schema WHERE name = 'Scatti'",
+        "PRAGMA table_info(Scatti)",
+        "PRAGMA journal_mode=WAL",
+        "PRAGMA synchronous=FULL",
+        "BEGIN EXCLUSIVE",
+        "COMMIT",
         "SELECT COALESCE(SUM(NumeroScatti),0), COALESCE(SUM(Importo),0) FROM Scatti "
         "WHERE DataScatti BETWEEN '2026-12-01' AND '2026-12-31'",
         "SELECT COALESCE(SUM(NumeroScatti),0), COALESCE(SUM(Importo),0) FROM Scatti "
@@ -77,7 +81,8 @@ void AvvioNudo(benchmark::State& stato)
         passi.insert(passi.begin() + 3, "PRAGMA quick_check");
     for (auto _ : stato) {
         sqlite3* db = nullptr;
-        if (sqlite3_open_v2(percorso.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
+        if (sqlite3_open_v2(percorso.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr)
+            != SQLITE_OK)
             stato.SkipWithError("apertura non riuscita");
         for (const char* sql : passi)
             if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)

@@ -80,7 +80,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    Dati();  // ten years of durable writes, before anything is timed
+    Dati(); // ten years of durable writes, before anything is timed
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -67,10 +67,7 @@ ServizioLocale& Servizio()
     return *s;
 }
 
-QDate InizioDi(qint64 anni)
-{
-    return anni == 1 ? Inizio : Oggi.addDays(-3649);
-}
+QDate InizioDi(qint64 anni) { return anni == 1 ? Inizio : Oggi.addDays(-3649); }
 
 QByteArray Richiesta(qint64 anni)
 {
@@ -153,7 +150,8 @@ void InterrogazioneNuda(benchmark::State& stato)
 {
     Dati().db.Chiudi();
     sqlite3* db = nullptr;
-    sqlite3_open_v2(QDir::toNativeSeparators(Dati().Percorso()).toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(QDir::toNativeSeparators(Dati().Percorso()).toUtf8().constData(), &db, SQLITE_OPEN_READONLY,
+                    nullptr);
     sqlite3_stmt* s = nullptr;
     sqlite3_prepare_v2(db, "SELECT DataScatti, NumeroScatti, Importo FROM Scatti WHERE DataScatti BETWEEN ?1 AND ?2",
                        -1, &s, nullptr);

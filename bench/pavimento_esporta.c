@@ -23,10 +23,9 @@
 #define GIORNO 86400LL
 #define EPOCA_SERIALE 25569LL /* 1/1/1970 counted from 30/12/1899 */
 
-static const char due_cifre[200] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
+static const char due_cifre[200] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                   "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                   "8081828384858687888990919293949596979899";
 
 static const uint16_t alti[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -69,10 +68,7 @@ static long long scarto_a(long long utc)
     return tm.tm_gmtoff;
 }
 
-static long long giu(long long a, long long b)
-{
-    return a / b - (a % b < 0);
-}
+static long long giu(long long a, long long b) { return a / b - (a % b < 0); }
 
 /* One day, worked out once: its date text and, when the offset from UTC
  * holds all day, that offset. */
@@ -327,7 +323,8 @@ int pavimento_esporta(const char* sorgente, const char* destinazione, int fisso)
             char campi[7][40];
             int lunghezze[7];
             campi_record(blocco + i, &gi, &gf, campi, lunghezze);
-            pieno = (size_t)(riga(campi, lunghezze, (const unsigned char*)blocco + i + 24, fisso, uscita + pieno) - uscita);
+            pieno =
+                (size_t)(riga(campi, lunghezze, (const unsigned char*)blocco + i + 24, fisso, uscita + pieno) - uscita);
             if (pieno >= USCITA) {
                 errore = scrivi_tutto(out, uscita, pieno);
                 pieno = 0;

@@ -10,12 +10,12 @@
 
 #include <QStringList>
 #include <deque>
-#include <vector>
 #include <functional>
+#include <vector>
 
 struct OrologioFinto : Orologio {
     double monotono = 1000;
-    QDateTime muro{QDate(2026, 12, 7), QTime(10, 0, 0)};  // a Monday
+    QDateTime muro{QDate(2026, 12, 7), QTime(10, 0, 0)}; // a Monday
     double Secondi() const override { return monotono; }
     QDateTime Adesso() const override { return muro; }
     // Time passes on both clocks alike.
@@ -39,9 +39,17 @@ struct VistaFinta : EventiMotore {
     void ConteggioTerminato() override { ++terminati; }
     void ChiamataInCorso(bool b) override { chiamata = b; }
     void MostraLed(Led l) override { led = l; }
-    void MostraIntervallo(int p, const QString& t) override { percento = p; tempo = t; }
+    void MostraIntervallo(int p, const QString& t) override
+    {
+        percento = p;
+        tempo = t;
+    }
     void ColoreIndicatore(quint32 c) override { colore = c; }
-    void AggiornaImporto() override { ++aggiornamenti; testo = QStringLiteral("valore"); }
+    void AggiornaImporto() override
+    {
+        ++aggiornamenti;
+        testo = QStringLiteral("valore");
+    }
     void MostraTesto(const QString& t) override { testo = t; }
     QString TestoMostrato() const override { return testo; }
     void ModalitaManuale() override { manuale = true; }

@@ -8,10 +8,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
-inline QString Didascalia(const QAbstractButton* b)
-{
-    return QString(b->text()).remove(QLatin1Char('&'));
-}
+inline QString Didascalia(const QAbstractButton* b) { return QString(b->text()).remove(QLatin1Char('&')); }
 
 inline ::testing::AssertionResult MnemoniciDistinti(const QWidget* finestra)
 {

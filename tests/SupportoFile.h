@@ -58,8 +58,8 @@ class DiscoPiccolo {
 public:
     DiscoPiccolo(const QString& cartella, int kilobyte = 256) : cartella_(cartella)
     {
-        static const bool privato =
-            ::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        static const bool privato = ::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0
+                                    && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
         QDir().mkpath(cartella);
         const QByteArray opzioni = "size=" + QByteArray::number(kilobyte) + "k,mode=0755";
         pronto_ = privato && ::mount("tmpfs", Nome(), "tmpfs", MS_NOSUID | MS_NODEV, opzioni.constData()) == 0;
@@ -73,7 +73,8 @@ public:
     // Takes every free byte.
     void Riempi()
     {
-        const int fd = ::open((QFile::encodeName(cartella_) + "/.riempimento").constData(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        const int fd =
+            ::open((QFile::encodeName(cartella_) + "/.riempimento").constData(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         static const char blocco[4096] = {};
         for (size_t n = sizeof blocco; fd >= 0 && n > 0;)
             if (::write(fd, blocco, n) < 0) {
@@ -86,7 +87,8 @@ public:
     void Libera() { QFile::remove(cartella_ + "/.riempimento"); }
     bool SoloLettura(bool si)
     {
-        return ::mount(nullptr, Nome(), nullptr, MS_REMOUNT | MS_NOSUID | MS_NODEV | (si ? MS_RDONLY : 0), nullptr) == 0;
+        return ::mount(nullptr, Nome(), nullptr, MS_REMOUNT | MS_NOSUID | MS_NODEV | (si ? MS_RDONLY : 0), nullptr)
+               == 0;
     }
 
 private:

@@ -38,12 +38,12 @@
 #include "tariffs/FinestraTariffe.h"
 
 #include <QApplication>
-#include <QPushButton>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QPushButton>
 #include <QSessionManager>
 #include <cstdio>
 #ifdef __GLIBC__
@@ -89,7 +89,8 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     // start from a shell or a script can read it.
     auto fallisci = [this, codice](int numero, const QString& motivo) {
         const QString testo = QStringLiteral("Errore %1. Impossibile continuare.").arg(numero);
-        std::fprintf(stderr, "velatrix: %s\n", qPrintable(motivo.isEmpty() ? testo : testo + QLatin1Char(' ') + motivo));
+        std::fprintf(stderr, "velatrix: %s\n",
+                     qPrintable(motivo.isEmpty() ? testo : testo + QLatin1Char(' ') + motivo));
         d_.messaggi.Errore(testo);
         *codice = UscitaFallita;
         return false;
@@ -103,7 +104,7 @@ bool Applicazione::Avvia(const QStringList& argomenti, const Percorsi& percorsi,
     QString motivo;
     cartellaDati_ = ::CartellaDati(riga.cartellaDati, percorsi.cartellaProgramma, &motivo);
     if (cartellaDati_.isEmpty())
-        return fallisci(76, motivo);  // no folder for the data
+        return fallisci(76, motivo); // no folder for the data
     ScriviCartellaInUso(percorsi.blocco, cartellaDati_);
 
     Avvio splash;
@@ -177,7 +178,6 @@ void Applicazione::CreaParti()
     chiusura_ = std::make_unique<TerminatoreChiamata>(imp_, *rilevamento_, d_.connessioni, d_.rete);
     controllo_->ImpostaChiusuraChiamata(chiusura_.get());
     finestra_->ImpostaRilevamento(rilevamento_.get());
-
 }
 
 Principale::Finestre Applicazione::CreaFinestre(const QStringList& argomentiSessione)
@@ -196,7 +196,8 @@ Principale::Finestre Applicazione::CreaFinestre(const QStringList& argomentiSess
         finestra.exec();
     };
     finestre.Bolletta = [this, w] {
-        Bolletta finestra(imp_, *archivio_, *db_, d_.messaggi, [this] { return d_.orologio.Adesso(); }, w);
+        Bolletta finestra(
+            imp_, *archivio_, *db_, d_.messaggi, [this] { return d_.orologio.Adesso(); }, w);
         finestra.RicaricaTotali = [this] { RicaricaTotali(); };
         finestra.setWindowModality(Qt::WindowModal);
         finestra.exec();
@@ -210,8 +211,9 @@ Principale::Finestre Applicazione::CreaFinestre(const QStringList& argomentiSess
         RestituisciMemoria();
     };
     finestre.Opzioni = [this, w, argomentiSessione] {
-        Opzioni dialogo(imp_, *archivio_, d_.messaggi, d_.suoni, w->ColoriCorrenti(),
-                        LongDaColore(w->Indicatore->Riempimento()), [this] { return d_.orologio.Adesso(); }, w);
+        Opzioni dialogo(
+            imp_, *archivio_, d_.messaggi, d_.suoni, w->ColoriCorrenti(), LongDaColore(w->Indicatore->Riempimento()),
+            [this] { return d_.orologio.Adesso(); }, w);
         dialogo.ImpostaAvvioSessione(AvvioSessione::Predefinito(argomentiSessione));
         dialogo.setWindowModality(Qt::WindowModal);
         if (dialogo.exec() == QDialog::Accepted)
@@ -234,15 +236,17 @@ void Applicazione::Recupera()
         const LetturaRecupero letto = LeggiRecupero(percorso, cartellaDati_, oggi);
         const bool qui = percorso == PercorsiRecupero().first();
         if (letto.esito == EsitoLettura::Assente || (letto.esito == EsitoLettura::AltraCartella && !qui))
-            continue;  // another data folder's file waits for that folder
+            continue; // another data folder's file waits for that folder
         const QString nome = QDir::toNativeSeparators(percorso);
         if (letto.esito != EsitoLettura::Valido) {
             const QString aParte = MettiDaParte(percorso);
             avvisi << (aParte.isEmpty()
                            ? QStringLiteral("%1 non è stato aggiunto ai dati (%2) e non è stato possibile "
-                                            "metterlo da parte.").arg(nome, letto.motivo)
+                                            "metterlo da parte.")
+                                 .arg(nome, letto.motivo)
                            : QStringLiteral("%1 non è stato aggiunto ai dati (%2) ed è stato messo da parte come "
-                                            "%3.").arg(nome, letto.motivo, QDir::toNativeSeparators(aParte)));
+                                            "%3.")
+                                 .arg(nome, letto.motivo, QDir::toNativeSeparators(aParte)));
             continue;
         }
         const EsitoUnione unione = UnisciRecupero(*db_, *log_, letto.file, passoRecupero_);
@@ -319,8 +323,9 @@ QString Applicazione::DomandaScrittureInAttesa() const
                      .arg(scatti.scatti == 1 ? QStringLiteral("scatto") : QStringLiteral("scatti"))
                      .arg(FormattaNumero(scatti.importo, QStringLiteral("#,##0")));
     if (!p.log.empty())
-        parti << QStringLiteral("%1 %2").arg(p.log.size()).arg(p.log.size() == 1 ? QStringLiteral("connessione")
-                                                                                 : QStringLiteral("connessioni"));
+        parti << QStringLiteral("%1 %2")
+                     .arg(p.log.size())
+                     .arg(p.log.size() == 1 ? QStringLiteral("connessione") : QStringLiteral("connessioni"));
     return QStringLiteral("Non è stato possibile registrare %1.\n"
                           "Uscendo ora saranno conservati a parte e aggiunti al prossimo avvio.\n"
                           "Riprovare la scrittura ?")
@@ -373,8 +378,8 @@ void Applicazione::SecondoAvvio(const RigaComando& riga, const Percorsi& percors
         if ((consegnato = ChiediMostra(nome, avvia)))
             break;
     if (!inUso.isEmpty() && !StessaCartella(inUso, nostra)) {
-        const QString testo =
-            QStringLiteral("Velatrix è già in esecuzione e usa la cartella dei dati %1.").arg(QDir::toNativeSeparators(inUso));
+        const QString testo = QStringLiteral("Velatrix è già in esecuzione e usa la cartella dei dati %1.")
+                                  .arg(QDir::toNativeSeparators(inUso));
         std::fprintf(stderr, "velatrix: %s\n", qPrintable(testo));
         d_.messaggi.Informazione(testo);
     } else if (!(avvia && consegnato)) {

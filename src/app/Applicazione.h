@@ -35,9 +35,9 @@ class ServizioLocale;
 class Applicazione {
 public:
     struct Percorsi {
-        QString impostazioni;       // the settings file
-        QString cartellaProgramma;  // where a portable install keeps its data
-        QString blocco;             // the single-instance lock
+        QString impostazioni;      // the settings file
+        QString cartellaProgramma; // where a portable install keeps its data
+        QString blocco;            // the single-instance lock
     };
     struct Dipendenze {
         Interlocutore& messaggi;
@@ -118,9 +118,9 @@ private:
     // Gone before the engine and the alarm window its answers reach.
     std::unique_ptr<TerminatoreChiamata> chiusura_;
     std::unique_ptr<ServizioLocale> servizio_;
-    std::vector<std::unique_ptr<ServizioLocale>> altriServizi_;   // the same answers, found from other logins
-    Pendenti nonUniti_;                                  // recovery files the database refused
-    std::vector<std::pair<QString, bool>> recuperiAperti_;   // their files; true: records left only
+    std::vector<std::unique_ptr<ServizioLocale>> altriServizi_; // the same answers, found from other logins
+    Pendenti nonUniti_;                                         // recovery files the database refused
+    std::vector<std::pair<QString, bool>> recuperiAperti_;      // their files; true: records left only
     std::function<bool(int)> passoRecupero_;
     bool inUscita_ = false;
     bool interrotto_ = false;

@@ -29,9 +29,7 @@ QPixmap DisegnaLogo()
 }
 } // namespace
 
-Avvio::Avvio(QWidget* genitore)
-    : QWidget(genitore, Qt::SplashScreen | Qt::FramelessWindowHint)
-    , Logo(new QLabel(this))
+Avvio::Avvio(QWidget* genitore) : QWidget(genitore, Qt::SplashScreen | Qt::FramelessWindowHint), Logo(new QLabel(this))
 {
     Logo->setPixmap(DisegnaLogo());
     Logo->adjustSize();

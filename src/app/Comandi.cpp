@@ -22,10 +22,7 @@
 
 namespace {
 
-void Scrivi(QIODevice& dove, const QString& testo)
-{
-    dove.write(testo.toUtf8());
-}
+void Scrivi(QIODevice& dove, const QString& testo) { dove.write(testo.toUtf8()); }
 
 int Fallisci(QIODevice& err, const QString& testo)
 {
@@ -76,12 +73,11 @@ std::optional<RapportoBolletta> RapportoDi(const QString& cartellaDati, QDate da
     const auto dati = DatiDelRapporto(cartellaDati, da, a, percorsi, errore);
     if (!dati)
         return std::nullopt;
-    const auto rapporto =
-        dati->ora.isValid()
-            // In UTC, which skips no hour: only its date and time are read.
-            ? CreaRapporto(dati->righe, dati->inizio, dati->fine, QDateTime(dati->oggi, dati->ora, Qt::UTC),
-                           dati->percentualeIva)
-            : CreaRapporto(dati->righe, dati->inizio, dati->fine, dati->oggi, dati->percentualeIva);
+    const auto rapporto = dati->ora.isValid()
+                              // In UTC, which skips no hour: only its date and time are read.
+                              ? CreaRapporto(dati->righe, dati->inizio, dati->fine,
+                                             QDateTime(dati->oggi, dati->ora, Qt::UTC), dati->percentualeIva)
+                              : CreaRapporto(dati->righe, dati->inizio, dati->fine, dati->oggi, dati->percentualeIva);
     if (!rapporto)
         *errore = QStringLiteral("gli scatti del periodo superano il limite di 2147483647");
     return rapporto;
@@ -132,8 +128,8 @@ int Limite(const RigaComando& riga, const PercorsiComando& percorsi, QIODevice& 
     const LimiteComando& limite = riga.limite;
     const bool oggi = limite.voce == LimiteComando::Voce::Oggi;
     QString errore;
-    const auto r = RapportoDi(riga.cartellaDati, oggi ? percorsi.oggi : riga.da, oggi ? percorsi.oggi : riga.a,
-                              percorsi, &errore);
+    const auto r =
+        RapportoDi(riga.cartellaDati, oggi ? percorsi.oggi : riga.da, oggi ? percorsi.oggi : riga.a, percorsi, &errore);
     if (!r)
         return Fallisci(err, errore);
     if (limite.voce == LimiteComando::Voce::Stima && !r->stima)
@@ -143,10 +139,10 @@ int Limite(const RigaComando& riga, const PercorsiComando& percorsi, QIODevice& 
     if (!(std::round(totale) > limite.lire))
         return UscitaRiuscita;
     const QString cosa = limite.voce == LimiteComando::Voce::Periodo ? QStringLiteral("Totale del periodo")
-                         : oggi                                        ? QStringLiteral("Totale di oggi")
-                                                                       : TitoloStima();
-    const QString quando = oggi ? TestoData(r->inizio)
-                                : QStringLiteral("dal %1 al %2").arg(TestoData(r->inizio), TestoData(r->fine));
+                         : oggi                                      ? QStringLiteral("Totale di oggi")
+                                                                     : TitoloStima();
+    const QString quando =
+        oggi ? TestoData(r->inizio) : QStringLiteral("dal %1 al %2").arg(TestoData(r->inizio), TestoData(r->fine));
     const QString schema = QStringLiteral("#,##0");
     Scrivi(out, QStringLiteral("%1 %2: L. %3 con Iva, oltre il limite di L. %4\n")
                     .arg(cosa, quando, FormattaNumero(totale, schema), FormattaNumero(limite.lire, schema)));
@@ -161,8 +157,8 @@ int Registro(const RigaComando& riga, const PercorsiComando& percorsi, QIODevice
     if (!QFileInfo(cartella).isDir())
         return Fallisci(err, QStringLiteral("la cartella dei dati %1 non esiste").arg(cartella));
     QString motivo;
-    if (!ScriviLogPerProgrammi(QDir(cartella).filePath(NomeLog), {riga.da, riga.a, riga.connessione},
-                               riga.formatoLog, out, &motivo))
+    if (!ScriviLogPerProgrammi(QDir(cartella).filePath(NomeLog), {riga.da, riga.a, riga.connessione}, riga.formatoLog,
+                               out, &motivo))
         return Fallisci(err, motivo);
     return UscitaRiuscita;
 }
@@ -174,16 +170,20 @@ PercorsiComando PercorsiComando::Predefiniti()
     // The runtime folder is looked up only by a report: finding it may
     // create it, and help or version create nothing.
     const QDateTime adesso = QDateTime::currentDateTime();
-    return {ArchivioImpostazioni::PercorsoPredefinito(), QCoreApplication::applicationDirPath(), QString(),
-            adesso.date(), adesso.time(), ::isatty(STDOUT_FILENO) == 1};
+    return {ArchivioImpostazioni::PercorsoPredefinito(),
+            QCoreApplication::applicationDirPath(),
+            QString(),
+            adesso.date(),
+            adesso.time(),
+            ::isatty(STDOUT_FILENO) == 1};
 }
 
 int EseguiComando(const RigaComando& riga, const PercorsiComando& percorsi, QIODevice& out, QIODevice& err)
 {
     if (!riga.errore.isEmpty()) {
         Scrivi(err, QStringLiteral("velatrix: %1\n").arg(riga.errore));
-        Scrivi(err, riga.mostraUso ? QStringLiteral("\n") + TestoUso()
-                                   : QStringLiteral("Le opzioni: velatrix --help\n"));
+        Scrivi(err,
+               riga.mostraUso ? QStringLiteral("\n") + TestoUso() : QStringLiteral("Le opzioni: velatrix --help\n"));
         return UscitaUso;
     }
     switch (riga.comando) {

@@ -20,20 +20,11 @@ void Controllore::TimerScatto_Timer()
     motore_.TimerScatto_Timer();
 }
 
-void Controllore::AvviaConteggio(const QString& nomeConnessione)
-{
-    motore_.AvviaConteggio(nomeConnessione);
-}
+void Controllore::AvviaConteggio(const QString& nomeConnessione) { motore_.AvviaConteggio(nomeConnessione); }
 
-void Controllore::RinominaConnessione(const QString& nome)
-{
-    motore_.RinominaConnessione(nome);
-}
+void Controllore::RinominaConnessione(const QString& nome) { motore_.RinominaConnessione(nome); }
 
-bool Controllore::ConteggioAttivo() const
-{
-    return motore_.ConteggioAttivo();
-}
+bool Controllore::ConteggioAttivo() const { return motore_.ConteggioAttivo(); }
 
 bool Controllore::Chiedi(TipoArresto tipo, bool* manuale)
 {
@@ -47,8 +38,7 @@ bool Controllore::Chiedi(TipoArresto tipo, bool* manuale)
                            "è necessario disattivare il rilevamento automatico. \n"
                            "Confermi l'interruzione del conteggio e il passaggio alla modalità manuale ?"));
         return *manuale;
-    case TipoArresto::FineConnessione:
-        return true;
+    case TipoArresto::FineConnessione: return true;
     case TipoArresto::Uscita:
         return messaggi_.Domanda(QStringLiteral("Conteggio attivo: confermi l'interruzione e l'uscita ?"));
     }

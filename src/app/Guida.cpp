@@ -5,11 +5,11 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QTextDocument>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPointer>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 void MostraGuida(QWidget* genitore)
@@ -26,7 +26,8 @@ void MostraGuida(QWidget* genitore)
         auto* testo = new QTextBrowser(guida);
         // The installed page, else the copy built into the program.
         const QString pagina = PercorsoGuida(QApplication::applicationDirPath());
-        testo->setSource(pagina.isEmpty() ? QUrl(QStringLiteral("qrc:/guida/Velatrix.html")) : QUrl::fromLocalFile(pagina));
+        testo->setSource(pagina.isEmpty() ? QUrl(QStringLiteral("qrc:/guida/Velatrix.html"))
+                                          : QUrl::fromLocalFile(pagina));
         testo->setOpenExternalLinks(false);
         auto* pulsanti = new QDialogButtonBox(QDialogButtonBox::Close, guida);
         QObject::connect(pulsanti, &QDialogButtonBox::rejected, guida, &QDialog::reject);

@@ -29,29 +29,19 @@ QString Insicura(const QString& cartella)
     return {};
 }
 
-QString Sicura(const QString& cartella)
-{
-    return Insicura(cartella).isEmpty() ? cartella : QString();
-}
+QString Sicura(const QString& cartella) { return Insicura(cartella).isEmpty() ? cartella : QString(); }
 
 } // namespace
 
-IstanzaUnica::IstanzaUnica(const QString& percorsoBlocco)
-    : blocco_(std::make_unique<QLockFile>(percorsoBlocco))
+IstanzaUnica::IstanzaUnica(const QString& percorsoBlocco) : blocco_(std::make_unique<QLockFile>(percorsoBlocco))
 {
     // Only a live owner counts: age alone never makes a lock stale.
     blocco_->setStaleLockTime(0);
 }
 
-bool IstanzaUnica::Acquisisci()
-{
-    return blocco_->tryLock(0);
-}
+bool IstanzaUnica::Acquisisci() { return blocco_->tryLock(0); }
 
-QString IstanzaUnica::CartellaPropria()
-{
-    return QDir::tempPath() + QStringLiteral("/velatrix-%1").arg(::getuid());
-}
+QString IstanzaUnica::CartellaPropria() { return QDir::tempPath() + QStringLiteral("/velatrix-%1").arg(::getuid()); }
 
 QString IstanzaUnica::CartellaEsecuzione(QString* errore, bool crea)
 {
@@ -65,15 +55,16 @@ QString IstanzaUnica::CartellaEsecuzione(QString* errore, bool crea)
     if (perche.isEmpty())
         return propria;
     if (errore)
-        *errore = QStringLiteral("nessuna cartella di esecuzione sicura: %1 %2").arg(QDir::toNativeSeparators(propria), perche);
+        *errore = QStringLiteral("nessuna cartella di esecuzione sicura: %1 %2")
+                      .arg(QDir::toNativeSeparators(propria), perche);
     return {};
 }
 
 QStringList IstanzaUnica::CartelleEsecuzione()
 {
     QStringList cartelle;
-    for (const QString& c : {qEnvironmentVariable("XDG_RUNTIME_DIR"), QStringLiteral("/run/user/%1").arg(::getuid()),
-                             CartellaPropria()})
+    for (const QString& c :
+         {qEnvironmentVariable("XDG_RUNTIME_DIR"), QStringLiteral("/run/user/%1").arg(::getuid()), CartellaPropria()})
         if (!Sicura(c).isEmpty() && !cartelle.contains(c))
             cartelle << c;
     return cartelle;

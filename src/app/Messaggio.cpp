@@ -9,15 +9,14 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QScreen>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
-Messaggio::Messaggio(QWidget* genitore)
-    : QDialog(genitore, Qt::Dialog | Qt::WindowStaysOnTopHint)
+Messaggio::Messaggio(QWidget* genitore) : QDialog(genitore, Qt::Dialog | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(TitoloApplicazione);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -124,7 +123,7 @@ void FinestraAllarme::Mostra(const QString& testo)
     }
     finestra_->show();
     if (modale)
-        Affianca(finestra_, modale);  // the frame is known once shown
+        Affianca(finestra_, modale); // the frame is known once shown
     if (Notifica)
         Notifica(testo);
 }

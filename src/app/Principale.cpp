@@ -2,17 +2,17 @@
 #include "app/Principale.h"
 #include "common/RigaComando.h"
 
+#include "app/Controllore.h"
 #include "app/Spie.h"
 #include "common/BarraScatto.h"
-#include "common/PannelloContatore.h"
 #include "common/Colori.h"
 #include "common/FormeTesto.h"
 #include "common/Interlocutore.h"
-#include "app/Controllore.h"
+#include "common/PannelloContatore.h"
 #include "engine/Motore.h"
 #include "engine/Rilevamento.h"
-#include "settings/PosizioneFinestra.h"
 #include "settings/Impostazioni.h"
+#include "settings/PosizioneFinestra.h"
 #include "tariffs/Tariffe.h"
 
 #include <QAction>
@@ -42,7 +42,7 @@ int Codice(int tastoQt)
 int Modificatori(Qt::KeyboardModifiers m)
 {
     return (m & Qt::ShiftModifier ? Maiuscolo : 0) | (m & Qt::ControlModifier ? Ctrl : 0)
-        | (m & Qt::AltModifier ? Alt : 0);
+           | (m & Qt::AltModifier ? Alt : 0);
 }
 } // namespace Tasti
 
@@ -58,8 +58,7 @@ void Colora(QWidget* w, QPalette::ColorRole ruolo, const QColor& colore)
 } // namespace
 
 Principale::Principale(Servizi servizi, QWidget* genitore)
-    : QWidget(genitore, Qt::Window | Qt::FramelessWindowHint)
-    , s_(servizi)
+    : QWidget(genitore, Qt::Window | Qt::FramelessWindowHint), s_(servizi)
 {
     setWindowTitle(TitoloApplicazione);
     setFocusPolicy(Qt::StrongFocus);
@@ -73,10 +72,7 @@ Principale::Principale(Servizi servizi, QWidget* genitore)
 
 Principale::~Principale() = default;
 
-void Principale::TimerScatto_Timer()
-{
-    s_.controllo.TimerScatto_Timer();
-}
+void Principale::TimerScatto_Timer() { s_.controllo.TimerScatto_Timer(); }
 
 void Principale::TimerControllo_Timer()
 {
@@ -143,13 +139,28 @@ QString Principale::DescrizioneValore() const
 void Principale::CreaMenu()
 {
     mnuPrincipale = new QMenu(QStringLiteral("Principale"), this);
-    struct Voce { int indice; const char* testo; const char* tasto; };
+    struct Voce {
+        int indice;
+        const char* testo;
+        const char* tasto;
+    };
     const Voce voci[] = {
-        {1, "Inizia conteggio", "F2"}, {2, "Termina conteggio", "F3"}, {3, "-", ""},
-        {4, "Tipo conteggio", ""}, {5, "Valore conteggio", ""}, {6, "-", ""},
-        {7, "Tariffe...", "F5"}, {8, "Scatti e bolletta...", "F6"}, {9, "Riepilogo connessioni...", "F7"},
-        {10, "-", ""}, {11, "Configurazione...", "F8"}, {12, "-", ""}, {13, "Guida in linea", "F1"},
-        {14, "Informazioni su...", "Ctrl+I"}, {15, "-", ""}, {16, "Esci", "Ctrl+E"},
+        {1, "Inizia conteggio", "F2"},
+        {2, "Termina conteggio", "F3"},
+        {3, "-", ""},
+        {4, "Tipo conteggio", ""},
+        {5, "Valore conteggio", ""},
+        {6, "-", ""},
+        {7, "Tariffe...", "F5"},
+        {8, "Scatti e bolletta...", "F6"},
+        {9, "Riepilogo connessioni...", "F7"},
+        {10, "-", ""},
+        {11, "Configurazione...", "F8"},
+        {12, "-", ""},
+        {13, "Guida in linea", "F1"},
+        {14, "Informazioni su...", "Ctrl+I"},
+        {15, "-", ""},
+        {16, "Esci", "Ctrl+E"},
     };
     const auto& periodi = PeriodiImporto;
     const auto& tipi = TipiImporto;
@@ -406,9 +417,7 @@ void Principale::EseguiFunzione(int codiceTasto, int maiuscole)
         if (m.ConteggioAttivo())
             P_Ferma->click();
         break;
-    case Tasti::F5:
-        ApriModale(finestre_.Tariffe, false);
-        break;
+    case Tasti::F5: ApriModale(finestre_.Tariffe, false); break;
     // F6..F8 follow their menu items, which are also off while a call is set up.
     case Tasti::F6:
         if (!m.ConteggioAttivo() && mnuVoce[8]->isEnabled())
@@ -422,8 +431,7 @@ void Principale::EseguiFunzione(int codiceTasto, int maiuscole)
         if (!m.ConteggioAttivo() && mnuVoce[11]->isEnabled())
             ApriModale(finestre_.Opzioni, true);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -490,10 +498,7 @@ void Principale::MostraIntervallo(int percento, const QString& tempoRimasto)
     ValoreIndicatore->setText(tempoRimasto);
 }
 
-void Principale::ColoreIndicatore(quint32 colore)
-{
-    Indicatore->ImpostaRiempimento(ColoreDaLong(colore));
-}
+void Principale::ColoreIndicatore(quint32 colore) { Indicatore->ImpostaRiempimento(ColoreDaLong(colore)); }
 
 void Principale::MostraTesto(const QString& testo)
 {
@@ -501,10 +506,7 @@ void Principale::MostraTesto(const QString& testo)
     emit ValoreCambiato(testo);
 }
 
-QString Principale::TestoMostrato() const
-{
-    return Importo->text();
-}
+QString Principale::TestoMostrato() const { return Importo->text(); }
 
 void Principale::SegnalaErrore(const QString& testo)
 {
@@ -523,10 +525,7 @@ void Principale::SegnalaErrore(const QString& testo)
     });
 }
 
-void Principale::ModalitaManuale()
-{
-    TimerControllo->stop();
-}
+void Principale::ModalitaManuale() { TimerControllo->stop(); }
 
 void Principale::keyPressEvent(QKeyEvent* evento)
 {
@@ -593,11 +592,8 @@ bool Principale::eventFilter(QObject* oggetto, QEvent* evento)
                 return true;
             }
             break;
-        case QEvent::MouseButtonRelease:
-            trascinamento_ = false;
-            break;
-        default:
-            break;
+        case QEvent::MouseButtonRelease: trascinamento_ = false; break;
+        default: break;
         }
     }
     return QWidget::eventFilter(oggetto, evento);

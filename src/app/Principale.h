@@ -40,7 +40,7 @@ public:
         Interlocutore& messaggi;
         Impostazioni& imp;
         Motore& motore;         // read for what is shown
-        Controllore& controllo;  // given the user's orders
+        Controllore& controllo; // given the user's orders
     };
     // The windows opened from the menu; each runs modally and returns.
     struct Finestre {
@@ -77,8 +77,8 @@ public:
     bool Esci(bool chiedi = true);
 
     // Display choices driven by clicks and the menu.
-    void CambiaTipo();          // left click on the value
-    void CambiaPeriodo();       // P_Periodo
+    void CambiaTipo();    // left click on the value
+    void CambiaPeriodo(); // P_Periodo
     void ScegliPeriodo(PeriodoImporto periodo);
     void ScegliTipo(TipoImporto tipo);
     // Applies what Opzioni changed: timers, topmost, LED, colours.
@@ -110,9 +110,9 @@ public:
     QTimer* TimerControllo = nullptr;
     QTimer* TimerScatto = nullptr;
     QMenu* mnuPrincipale = nullptr;
-    std::array<QAction*, 17> mnuVoce{};            // 1..16
-    std::array<QAction*, 4> mnuPeriodoImporto{};   // 1..3
-    std::array<QAction*, 5> mnuTipoImporto{};      // 1..4
+    std::array<QAction*, 17> mnuVoce{};          // 1..16
+    std::array<QAction*, 4> mnuPeriodoImporto{}; // 1..3
+    std::array<QAction*, 5> mnuTipoImporto{};    // 1..4
     Led LedCorrente() const { return led_; }
     // What the shown value is, as the menu names it: "Costo (Lire), giornaliero".
     QString DescrizioneValore() const;

@@ -28,10 +28,7 @@ const QByteArray ParolaAvvia = "avvia";
 const QByteArray ParolaRapporto = "rapporto";
 const QByteArray ParolaErrore = "errore ";
 
-QByteArray Iso(const QDate& d)
-{
-    return ChiaveGiorno(d).toLatin1();
-}
+QByteArray Iso(const QDate& d) { return ChiaveGiorno(d).toLatin1(); }
 
 QByteArray Errore(const QString& testo)
 {
@@ -43,7 +40,7 @@ QByteArray Errore(const QString& testo)
 QByteArray Testa(const QDate& inizio, const QDate& fine, const QDate& oggi, const QTime& ora, int percentualeIva)
 {
     QByteArray testa = ParolaRapporto + ' ' + Iso(inizio) + ' ' + Iso(fine) + ' ' + Iso(oggi) + ' '
-        + QByteArray::number(percentualeIva);
+                       + QByteArray::number(percentualeIva);
     // The time, in milliseconds of the day, only when known.
     if (ora.isValid())
         testa += ' ' + QByteArray::number(ora.msecsSinceStartOfDay());
@@ -221,17 +218,14 @@ QStringList NomiServizio(const QString& cartellaDati, bool pannello)
     return nomi;
 }
 
-QString NomeServizio(const QString& cartellaDati)
-{
-    return NomiServizio(cartellaDati, true).value(0);
-}
+QString NomeServizio(const QString& cartellaDati) { return NomiServizio(cartellaDati, true).value(0); }
 
 bool StessoUtente(qintptr descrittore)
 {
-    ucred credenziali {};
+    ucred credenziali{};
     socklen_t lunghezza = sizeof credenziali;
     return ::getsockopt(int(descrittore), SOL_SOCKET, SO_PEERCRED, &credenziali, &lunghezza) == 0
-        && lunghezza == sizeof credenziali && credenziali.uid == ::getuid();
+           && lunghezza == sizeof credenziali && credenziali.uid == ::getuid();
 }
 
 ServizioLocale::ServizioLocale(const QString& nome, QObject* genitore)
@@ -241,10 +235,7 @@ ServizioLocale::ServizioLocale(const QString& nome, QObject* genitore)
     connect(server_, &QLocalServer::newConnection, this, &ServizioLocale::NuovaConnessione);
 }
 
-ServizioLocale::~ServizioLocale()
-{
-    server_->close();
-}
+ServizioLocale::~ServizioLocale() { server_->close(); }
 
 bool ServizioLocale::Ascolta(QString* errore)
 {

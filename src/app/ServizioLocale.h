@@ -12,11 +12,11 @@
 
 #include <QByteArray>
 #include <QDate>
-#include <QTime>
 #include <QMap>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTime>
 #include <functional>
 #include <optional>
 
@@ -103,8 +103,8 @@ private:
 enum class EsitoRichiesta { NessunServizio, Risposta, Errore };
 struct RispostaServizio {
     EsitoRichiesta esito = EsitoRichiesta::NessunServizio;
-    QByteArray testo;   // the whole answer
-    QString errore;     // with Errore
+    QByteArray testo; // the whole answer
+    QString errore;   // with Errore
 };
 
 // Sends one request and waits for the whole answer, at most attesaMs.

@@ -10,8 +10,8 @@
 #include "common/TraduzioneQt.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -85,12 +85,12 @@ int main(int argc, char** argv)
     const RigaComando riga = LeggiRigaComando(argomenti);
     if (riga.comando != Comando::Avvia || !riga.errore.isEmpty()) {
         // The chart's picture needs fonts, not a display.
-        const bool immagine = riga.errore.isEmpty() && riga.comando == Comando::Rapporto &&
-                              riga.formato == FormatoRapporto::Png;
+        const bool immagine =
+            riga.errore.isEmpty() && riga.comando == Comando::Rapporto && riga.formato == FormatoRapporto::Png;
         if (immagine)
             qputenv("QT_QPA_PLATFORM", "offscreen");
-        std::unique_ptr<QCoreApplication> app = immagine ? std::make_unique<QGuiApplication>(argc, argv)
-                                                         : std::make_unique<QCoreApplication>(argc, argv);
+        std::unique_ptr<QCoreApplication> app =
+            immagine ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
         Nomina();
         InstallaTraduzioneQt(app.get());
         QFile out, err;

@@ -17,10 +17,7 @@
 
 namespace {
 
-QString TestoErrno(int e)
-{
-    return CausaInItaliano(QString::fromLocal8Bit(std::strerror(e)));
-}
+QString TestoErrno(int e) { return CausaInItaliano(QString::fromLocal8Bit(std::strerror(e))); }
 
 int Sincronizza(int fd)
 {
@@ -39,10 +36,7 @@ FileIntero::FileIntero(QString destinazione, Opzioni opzioni)
 {
 }
 
-FileIntero::~FileIntero()
-{
-    Annulla();
-}
+FileIntero::~FileIntero() { Annulla(); }
 
 bool FileIntero::Fallisci(int codice, const QString& percorso)
 {
@@ -70,9 +64,9 @@ bool FileIntero::Apri()
     // system; never one that exists already.
     for (int tentativo = 0; tentativo < 100; ++tentativo) {
         provvisorio_ = info.absolutePath() + QStringLiteral("/.") + info.fileName() + QLatin1Char('.')
-            + QString::number(QRandomGenerator::global()->generate64() & 0xffffffffffull, 36);
-        fd_ = ::open(QFile::encodeName(provvisorio_).constData(),
-                     O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, modo ? mode_t(modo) : mode_t(0666));
+                       + QString::number(QRandomGenerator::global()->generate64() & 0xffffffffffull, 36);
+        fd_ = ::open(QFile::encodeName(provvisorio_).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                     modo ? mode_t(modo) : mode_t(0666));
         if (fd_ >= 0 || errno != EEXIST)
             break;
     }

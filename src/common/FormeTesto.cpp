@@ -44,10 +44,7 @@ void ArrotondaTesto(const std::string& testo, int decimali, std::string& intera,
 
 } // namespace
 
-double ArrotondaMezzi(double x)
-{
-    return std::round(x);
-}
+double ArrotondaMezzi(double x) { return std::round(x); }
 
 QString FormattaNumero(double valore, const QString& schema, const QLocale& locale)
 {
@@ -83,8 +80,8 @@ QString FormattaNumero(double valore, const QString& schema, const QLocale& loca
     if (int(intera.size()) < minimoIntere)
         intera.insert(0, size_t(minimoIntere) - intera.size(), '0');
 
-    const bool zero = intera.find_first_not_of('0') == std::string::npos
-        && frazione.find_first_not_of('0') == std::string::npos;
+    const bool zero =
+        intera.find_first_not_of('0') == std::string::npos && frazione.find_first_not_of('0') == std::string::npos;
 
     QString testo;
     const QString gruppo = locale.groupSeparator();
@@ -136,7 +133,8 @@ QString FormattaTempo(double secondi)
 {
     const double arrotondati = std::round(secondi);
     const qint32 s = arrotondati > std::numeric_limits<qint32>::max() ? std::numeric_limits<qint32>::max()
-        : !(arrotondati >= 0) ? 0 : qint32(arrotondati);
+                     : !(arrotondati >= 0)                            ? 0
+                                                                      : qint32(arrotondati);
     char testo[16];
     return QString::fromLatin1(testo, ScriviTempo(s, testo) - testo);
 }
@@ -346,9 +344,6 @@ std::optional<QDate> LeggiData(const QString& testo, const QLocale& locale, cons
     return d;
 }
 
-QString DataFissa(const QDate& data)
-{
-    return data.toString(QStringLiteral("dd/MM/yyyy"));
-}
+QString DataFissa(const QDate& data) { return data.toString(QStringLiteral("dd/MM/yyyy")); }
 
 QString OraFissa(const QTime& ora) { return ora.toString(QStringLiteral("H.mm.ss")); }

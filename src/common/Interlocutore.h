@@ -11,9 +11,9 @@ public:
     virtual bool Domanda(const QString& testo) = 0;
     // OK/Cancel with the question icon and Cancel as the default; true on OK.
     virtual bool Conferma(const QString& testo) = 0;
-    virtual void Avviso(const QString& testo) = 0;        // exclamation icon
-    virtual void Informazione(const QString& testo) = 0;  // information icon
-    virtual void Errore(const QString& testo) = 0;        // critical-stop icon
+    virtual void Avviso(const QString& testo) = 0;       // exclamation icon
+    virtual void Informazione(const QString& testo) = 0; // information icon
+    virtual void Errore(const QString& testo) = 0;       // critical-stop icon
 };
 
 inline const QString TitoloApplicazione = QStringLiteral("Velatrix");

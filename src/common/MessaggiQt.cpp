@@ -18,27 +18,18 @@ bool MessaggiQt::Domanda(const QString& testo)
 {
     return QMessageBox::question(Genitore(), TitoloApplicazione, testo, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No)
-        == QMessageBox::Yes;
+           == QMessageBox::Yes;
 }
 
 bool MessaggiQt::Conferma(const QString& testo)
 {
     return QMessageBox::question(Genitore(), TitoloApplicazione, testo, QMessageBox::Ok | QMessageBox::Cancel,
                                  QMessageBox::Cancel)
-        == QMessageBox::Ok;
+           == QMessageBox::Ok;
 }
 
-void MessaggiQt::Avviso(const QString& testo)
-{
-    QMessageBox::warning(Genitore(), TitoloApplicazione, testo);
-}
+void MessaggiQt::Avviso(const QString& testo) { QMessageBox::warning(Genitore(), TitoloApplicazione, testo); }
 
-void MessaggiQt::Informazione(const QString& testo)
-{
-    QMessageBox::information(Genitore(), TitoloApplicazione, testo);
-}
+void MessaggiQt::Informazione(const QString& testo) { QMessageBox::information(Genitore(), TitoloApplicazione, testo); }
 
-void MessaggiQt::Errore(const QString& testo)
-{
-    QMessageBox::critical(Genitore(), TitoloApplicazione, testo);
-}
+void MessaggiQt::Errore(const QString& testo) { QMessageBox::critical(Genitore(), TitoloApplicazione, testo); }

@@ -21,21 +21,15 @@ constexpr int LatoLed = 14;
 constexpr int AltezzaBarra = 14;
 constexpr int MargineDisplay = 4;
 
-int Scala(int pixel, double dpi)
-{
-    return int(std::lround(pixel * dpi / DpiProgetto));
-}
+int Scala(int pixel, double dpi) { return int(std::lround(pixel * dpi / DpiProgetto)); }
 
-int PixelDaPunti(double punti, double dpi)
-{
-    return std::max(1, int(std::lround(punti * dpi / 72.0)));
-}
+int PixelDaPunti(double punti, double dpi) { return std::max(1, int(std::lround(punti * dpi / 72.0))); }
 
 // A glyph says nothing to a screen reader: each button is named in words.
 QPushButton* Pulsante(QWidget* genitore, const QString& testo, const QString& nome, const QString& suggerimento)
 {
     auto* b = new QPushButton(testo, genitore);
-    b->setFocusPolicy(Qt::NoFocus);  // every key goes to the window's dispatcher
+    b->setFocusPolicy(Qt::NoFocus); // every key goes to the window's dispatcher
     b->setAccessibleName(nome);
     b->setToolTip(suggerimento);
     return b;
@@ -140,8 +134,8 @@ const QStringList& PannelloContatore::TestiComuni()
 {
     // A call being set up, and the values of a day or a month of calls.
     static const QStringList testi{
-        QStringLiteral("Connessione... "), QStringLiteral("Lire  999.999 "), QStringLiteral("L.+Iva  999.999 "),
-        QStringLiteral("Scatti  99999 "), QStringLiteral("Tempo  9h59'59\" "),
+        QStringLiteral("Connessione... "), QStringLiteral("Lire  999.999 "),    QStringLiteral("L.+Iva  999.999 "),
+        QStringLiteral("Scatti  99999 "),  QStringLiteral("Tempo  9h59'59\" "),
     };
     return testi;
 }

@@ -11,9 +11,9 @@ namespace {
 
 // The window system's own options, which QGuiApplication takes out of the
 // line itself: with a value, then without.
-const char* const OpzioniGraficheConValore[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
-                                                "qwindowgeometry", "qwindowicon", "qwindowtitle", "display",
-                                                "style", "stylesheet", "session"};
+const char* const OpzioniGraficheConValore[] = {"platform",        "platformpluginpath", "platformtheme", "plugin",
+                                                "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "display",
+                                                "style",           "stylesheet",         "session"};
 const char* const OpzioniGraficheSemplici[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
 
 struct Opzioni {
@@ -70,8 +70,8 @@ struct Opzioni {
         // "-platform" is one option, not -p -l -a ...
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QStringLiteral("Contatore del costo delle chiamate a scatti."));
-        parser.addOptions({aiuto, versione, cartella, rapporto, registro, allarme, da, a, formato, gruppo,
-                           connessione});
+        parser.addOptions(
+            {aiuto, versione, cartella, rapporto, registro, allarme, da, a, formato, gruppo, connessione});
         parser.addPositionalArgument(QStringLiteral("/START"), QStringLiteral("Inizia subito un conteggio."),
                                      QStringLiteral("[/START]"));
         for (const char* nome : OpzioniGraficheConValore) {
@@ -135,8 +135,8 @@ QString LeggiFormatoRapporto(const Opzioni& o, RigaComando& riga)
         if (i < 0)
             return QStringLiteral("Raggruppamento sconosciuto: \"%1\" (month o year).").arg(g);
         riga.gruppo = i == 0 ? GruppoRapporto::Mese : GruppoRapporto::Anno;
-        if (riga.formato != FormatoRapporto::Testo && riga.formato != FormatoRapporto::Csv &&
-            riga.formato != FormatoRapporto::Json)
+        if (riga.formato != FormatoRapporto::Testo && riga.formato != FormatoRapporto::Csv
+            && riga.formato != FormatoRapporto::Json)
             return QStringLiteral("--group vale con le forme text, csv e json.");
     }
     return {};
@@ -189,8 +189,9 @@ QString OpzioneFuoriPosto(const Opzioni& o, Comando comando)
         if (o.parser.isSet(*opzione) && !comandi.contains(comando)) {
             QStringList con;
             for (Comando c : comandi)
-                con << (c == Comando::Rapporto ? o.Nome(o.rapporto) : c == Comando::Log ? o.Nome(o.registro)
-                                                                                      : o.Nome(o.allarme));
+                con << (c == Comando::Rapporto ? o.Nome(o.rapporto)
+                        : c == Comando::Log    ? o.Nome(o.registro)
+                                               : o.Nome(o.allarme));
             return QStringLiteral("%1 vale solo con %2.").arg(o.Nome(*opzione), con.join(QStringLiteral(", ")));
         }
     return {};
@@ -208,8 +209,8 @@ QDate LeggiDataIso(const QString& testo)
 
 QDate LeggiDataComando(const QString& testo, QDate oggi)
 {
-    if (testo.compare(QLatin1String("oggi"), Qt::CaseInsensitive) == 0 ||
-        testo.compare(QLatin1String("today"), Qt::CaseInsensitive) == 0)
+    if (testo.compare(QLatin1String("oggi"), Qt::CaseInsensitive) == 0
+        || testo.compare(QLatin1String("today"), Qt::CaseInsensitive) == 0)
         return oggi;
     return LeggiDataIso(testo);
 }
@@ -238,8 +239,8 @@ RigaComando LeggiRigaComando(const QStringList& argomenti, QDate oggi)
     }
     riga.argomenti = o.parser.positionalArguments();
 
-    const int comandi = int(o.parser.isSet(o.rapporto)) + int(o.parser.isSet(o.registro)) +
-                        int(o.parser.isSet(o.allarme));
+    const int comandi =
+        int(o.parser.isSet(o.rapporto)) + int(o.parser.isSet(o.registro)) + int(o.parser.isSet(o.allarme));
     if (comandi > 1) {
         riga.errore = QStringLiteral("--report, --log e --alert vanno dati uno alla volta.");
         riga.mostraUso = true;

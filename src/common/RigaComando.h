@@ -22,18 +22,18 @@ struct LimiteComando {
 
 struct RigaComando {
     Comando comando = Comando::Avvia;
-    QString cartellaDati;      // from --data-dir DIR, empty when not given
-    QStringList argomenti;     // what is left, e.g. "/START"
-    QString errore;            // set when the line cannot be understood
-    bool mostraUso = false;    // with errore: the usage helps (an unknown option)
+    QString cartellaDati;   // from --data-dir DIR, empty when not given
+    QStringList argomenti;  // what is left, e.g. "/START"
+    QString errore;         // set when the line cannot be understood
+    bool mostraUso = false; // with errore: the usage helps (an unknown option)
     // --report, --log, --alert: both dates invalid when not given (the
     // stored bill period; the whole log).
     QDate da, a;
     FormatoRapporto formato = FormatoRapporto::Testo;
     GruppoRapporto gruppo = GruppoRapporto::Giorno;
     FormatoLog formatoLog = FormatoLog::Tabulazione;
-    QString connessione;       // --log --connection NAME, empty for every call
-    LimiteComando limite;      // --alert
+    QString connessione;  // --log --connection NAME, empty for every call
+    LimiteComando limite; // --alert
 };
 
 // Reads the arguments that follow the program's name. Options of the

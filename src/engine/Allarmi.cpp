@@ -33,7 +33,7 @@ QString Allarmi::TestoAllarme(const Impostazioni& imp, int n)
     const double soglia = imp.MsV[size_t(n)];
     if (n == 4)
         return QStringLiteral("Durata connessione corrente maggiore di ") + FormattaNumero(soglia, QStringLiteral("#"))
-            + (soglia == 1 ? QStringLiteral(" minuto") : QStringLiteral(" minuti"));
+               + (soglia == 1 ? QStringLiteral(" minuto") : QStringLiteral(" minuti"));
     static const QString inizio[] = {
         QStringLiteral("Costo connessione corrente maggiore di L. "),
         QStringLiteral("Costo giornaliero maggiore di L. "),

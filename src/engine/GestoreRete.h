@@ -8,8 +8,8 @@
 
 // How asking to end a connection went.
 struct EsitoDisattivazione {
-    bool gestita = false;  // the service manages the interface's connection
-    QString errore;        // empty: deactivated; else why the service refused
+    bool gestita = false; // the service manages the interface's connection
+    QString errore;       // empty: deactivated; else why the service refused
 };
 
 class GestoreRete {

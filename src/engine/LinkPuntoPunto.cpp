@@ -90,16 +90,17 @@ bool Scarica(int fd, quint16 tipo, quint32 numero, bool* interrotta, const std::
 {
     struct {
         nlmsghdr h;
-        ifinfomsg corpo;  // the family comes first in both request bodies
-    } richiesta {};
+        ifinfomsg corpo; // the family comes first in both request bodies
+    } richiesta{};
     richiesta.h.nlmsg_len = NLMSG_LENGTH(tipo == RTM_GETLINK ? sizeof(ifinfomsg) : sizeof(ifaddrmsg));
     richiesta.h.nlmsg_type = tipo;
     richiesta.h.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
     richiesta.h.nlmsg_seq = numero;
     richiesta.corpo.ifi_family = AF_UNSPEC;
-    sockaddr_nl kernel {};
+    sockaddr_nl kernel{};
     kernel.nl_family = AF_NETLINK;
-    if (::sendto(fd, &richiesta, richiesta.h.nlmsg_len, 0, reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel) < 0)
+    if (::sendto(fd, &richiesta, richiesta.h.nlmsg_len, 0, reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel)
+        < 0)
         return false;
     constexpr size_t Capienza = 65536;
     const auto buffer = std::make_unique<char[]>(Capienza);
@@ -152,7 +153,7 @@ void IndirizzoDaMessaggio(const nlmsghdr* h, QMap<int, InterfacciaRete>* perIndi
     const auto* ifa = static_cast<const ifaddrmsg*>(NLMSG_DATA(h));
     const auto i = perIndice->find(int(ifa->ifa_index));
     if (i == perIndice->end())
-        return;  // a link newer than the list: the next reading has both
+        return; // a link newer than the list: the next reading has both
     if (ifa->ifa_family == AF_INET) {
         i->ipv4 = true;
         return;
@@ -183,10 +184,11 @@ bool LeggiDalKernel(QList<InterfacciaRete>* elenco, bool* interrotta)
     if (fd < 0)
         return false;
     // The kernel answers a dump at once; the limit only guards the timer.
-    const timeval limite {1, 0};
+    const timeval limite{1, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limite, sizeof limite);
     QMap<int, InterfacciaRete> perIndice;
-    const bool ok = Scarica(fd, RTM_GETLINK, 1, interrotta, [&](const nlmsghdr* h) { LinkDaMessaggio(h, &perIndice); })
+    const bool ok =
+        Scarica(fd, RTM_GETLINK, 1, interrotta, [&](const nlmsghdr* h) { LinkDaMessaggio(h, &perIndice); })
         && Scarica(fd, RTM_GETADDR, 2, interrotta, [&](const nlmsghdr* h) { IndirizzoDaMessaggio(h, &perIndice); });
     ::close(fd);
     if (!ok)
@@ -198,18 +200,15 @@ bool LeggiDalKernel(QList<InterfacciaRete>* elenco, bool* interrotta)
     return true;
 }
 
-bool Ppp(const InterfacciaRete& i)
-{
-    return i.tipo == ARPHRD_PPP || (i.tipo < 0 && NomePpp(i.nome));
-}
+bool Ppp(const InterfacciaRete& i) { return i.tipo == ARPHRD_PPP || (i.tipo < 0 && NomePpp(i.nome)); }
 
-}  // namespace
+} // namespace
 
 ElencoKernel::ElencoKernel(QString radiceSys) : radiceSys_(std::move(radiceSys))
 {
     // Listening before the first reading, so no change falls between them.
     avvisi_ = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_ROUTE);
-    sockaddr_nl indirizzo {};
+    sockaddr_nl indirizzo{};
     indirizzo.nl_family = AF_NETLINK;
     indirizzo.nl_groups = RTMGRP_LINK | RTMGRP_IPV4_IFADDR | RTMGRP_IPV6_IFADDR;
     if (avvisi_ >= 0 && ::bind(avvisi_, reinterpret_cast<const sockaddr*>(&indirizzo), sizeof indirizzo) != 0) {
@@ -239,7 +238,7 @@ bool ElencoKernel::Cambiato()
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno == ENOBUFS) {
-            cambiato = true;  // announcements were lost: read it all
+            cambiato = true; // announcements were lost: read it all
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
@@ -306,11 +305,8 @@ void ElencoKernel::CompletaDaSys(InterfacciaRete* i)
 }
 
 LinkPuntoPunto::LinkPuntoPunto(const QString& radiceSys, QString cartellaRun, QString radiceProc)
-    : proprio_(std::make_unique<ElencoKernel>(radiceSys)),
-      elenco_(*proprio_),
-      cartellaRun_(std::move(cartellaRun)),
-      radiceProc_(std::move(radiceProc)),
-      gestorePredefinito_(true)
+    : proprio_(std::make_unique<ElencoKernel>(radiceSys)), elenco_(*proprio_), cartellaRun_(std::move(cartellaRun)),
+      radiceProc_(std::move(radiceProc)), gestorePredefinito_(true)
 {
 }
 
@@ -344,7 +340,7 @@ bool LinkPuntoPunto::Candidato(const InterfacciaRete& i, const QStringList& nomi
     // Mobile-broadband devices show as point-to-point, as raw IP without a
     // link type, or as Ethernet under a "ww" name.
     return Ppp(i) || (i.flags & IFF_POINTOPOINT) || i.tipo == ARPHRD_NONE || i.nome.startsWith(QLatin1String("ww"))
-        || nominate.contains(i.nome);
+           || nominate.contains(i.nome);
 }
 
 bool LinkPuntoPunto::PuntoPunto(const InterfacciaRete& i, const QStringList& nominate)
@@ -376,7 +372,7 @@ bool LinkPuntoPunto::Aggiorna()
 {
     QList<InterfacciaRete> tutte;
     if (!elenco_.Leggi(&tutte))
-        return false;  // keep what is known: a failed reading is not a hang-up
+        return false; // keep what is known: a failed reading is not a hang-up
     // Only the few possible links are looked at more closely: the others of a
     // busy host cost nothing more than their line in the list.
     QList<InterfacciaRete> link;
@@ -415,8 +411,8 @@ bool LinkPuntoPunto::Aggiorna()
     // A name that comes for a link gone is never given to a later one.
     for (auto n = nomiNm_.begin(); n != nomiNm_.end();)
         n = std::any_of(noti_.cbegin(), noti_.cend(), [&](const Noto& k) { return k.maniglia == n.key(); })
-            ? std::next(n)
-            : nomiNm_.erase(n);
+                ? std::next(n)
+                : nomiNm_.erase(n);
     return true;
 }
 
@@ -453,7 +449,8 @@ StatoLink LinkPuntoPunto::StatoConnessione(quint32 maniglia)
 
 const LinkPuntoPunto::Noto* LinkPuntoPunto::Trova(quint32 maniglia) const
 {
-    const auto n = std::find_if(noti_.cbegin(), noti_.cend(), [maniglia](const Noto& k) { return k.maniglia == maniglia; });
+    const auto n =
+        std::find_if(noti_.cbegin(), noti_.cend(), [maniglia](const Noto& k) { return k.maniglia == maniglia; });
     return n == noti_.cend() ? nullptr : &*n;
 }
 
@@ -490,7 +487,7 @@ QString LinkPuntoPunto::NomeNetworkManager(const Noto& link)
                             if (const auto n = nomiNm_.find(maniglia); n != nomiNm_.end())
                                 *n = Pulito(nome);
                         });
-    return nomiNm_.value(link.maniglia);  // a stand-in may answer at once
+    return nomiNm_.value(link.maniglia); // a stand-in may answer at once
 }
 
 QString LinkPuntoPunto::NomeDaPppd(const Noto& link)
@@ -501,7 +498,8 @@ QString LinkPuntoPunto::NomeDaPppd(const Noto& link)
     // holding the pid and then the interface. Both may be left behind by a
     // pppd that died: a linkname file only counts when it names this
     // interface and, if the interface has its own pid file, the same pid.
-    const qint64 pid = LeggiPid(Righe(LeggiPiccolo(cartellaRun_ + QLatin1Char('/') + interfaccia + QLatin1String(".pid"))).value(0));
+    const qint64 pid =
+        LeggiPid(Righe(LeggiPiccolo(cartellaRun_ + QLatin1Char('/') + interfaccia + QLatin1String(".pid"))).value(0));
     const QDir run(cartellaRun_);
     const QStringList file = run.entryList({QStringLiteral("ppp-*.pid")}, QDir::Files, QDir::Name);
     for (const QString& f : file) {
@@ -519,17 +517,18 @@ QString LinkPuntoPunto::NomeDaPppd(const Noto& link)
     // The options pppd was started with: "linkname", "ipparam" or the peers
     // file of "call" (what pon passes) name the connection.
     const QList<QByteArray> arg =
-        LeggiPiccolo(radiceProc_ + QLatin1Char('/') + QString::number(pid) + QLatin1String("/cmdline"), 65536).split('\0');
+        LeggiPiccolo(radiceProc_ + QLatin1Char('/') + QString::number(pid) + QLatin1String("/cmdline"), 65536)
+            .split('\0');
     const QByteArray programma = arg.value(0);
     if (programma.mid(programma.lastIndexOf('/') + 1) != "pppd")
-        return {};  // the pid file is stale and the pid belongs to someone else
+        return {}; // the pid file is stale and the pid belongs to someone else
     static const char* const opzioni[] = {"linkname", "ipparam", "call"};
     bool daNetworkManager = false;
     for (const char* opzione : opzioni) {
         QString valore;
         for (qsizetype k = 1; k + 1 < arg.size(); ++k)
             if (arg[k] == opzione)
-                valore = Pulito(QString::fromLocal8Bit(arg[k + 1]));  // the last one wins, as in pppd
+                valore = Pulito(QString::fromLocal8Bit(arg[k + 1])); // the last one wins, as in pppd
         // NetworkManager passes the D-Bus path of its call, new at every
         // session: a name no filter could ever match again.
         if (valore.startsWith(QLatin1String("/org/freedesktop/NetworkManager"))) {

@@ -18,13 +18,13 @@ class NetworkManagerDBus;
 // One network interface as the kernel reports it.
 struct InterfacciaRete {
     QString nome;
-    int indice = 0;        // ifindex; 0 or less when unknown
-    unsigned flags = 0;    // IFF_* bits
-    int tipo = -1;         // ARPHRD_* link type, -1 when unknown
-    bool ipv4 = false;     // holds an IPv4 address
-    bool ipv6 = false;     // holds an IPv6 address that is not link-local
-    quint64 identita = 0;  // changes when the interface is created anew; 0 unknown
-    bool wwan = false;     // a mobile-broadband device
+    int indice = 0;       // ifindex; 0 or less when unknown
+    unsigned flags = 0;   // IFF_* bits
+    int tipo = -1;        // ARPHRD_* link type, -1 when unknown
+    bool ipv4 = false;    // holds an IPv4 address
+    bool ipv6 = false;    // holds an IPv6 address that is not link-local
+    quint64 identita = 0; // changes when the interface is created anew; 0 unknown
+    bool wwan = false;    // a mobile-broadband device
 };
 
 // Where the list of interfaces comes from.
@@ -61,7 +61,7 @@ private:
     void CompletaDaSys(InterfacciaRete* i);
 
     QString radiceSys_;
-    int avvisi_ = -1;  // netlink socket of link and address changes; -1 none
+    int avvisi_ = -1; // netlink socket of link and address changes; -1 none
     bool letto_ = false;
     int riletture_ = 0;
     QList<InterfacciaRete> ultimo_;
@@ -129,11 +129,11 @@ private:
     QString cartellaRun_;
     QString radiceProc_;
     QStringList nominate_;
-    QList<Noto> noti_;  // the links of the last good reading, lowest ifindex first
+    QList<Noto> noti_; // the links of the last good reading, lowest ifindex first
     quint32 prossima_ = 1;
 
     GestoreRete* gestore_ = nullptr;
-    bool gestorePredefinito_ = false;  // make the system bus's when first needed
+    bool gestorePredefinito_ = false; // make the system bus's when first needed
     std::unique_ptr<NetworkManagerDBus> proprioGestore_;
     // NetworkManager's names by handle, of links still there; a handle present
     // was asked, an empty name is still awaited or never came.

@@ -25,7 +25,7 @@ public:
         // Created on first use, so a program that never plays opens no device.
         if (!effetto_)
             effetto_ = std::make_unique<QSoundEffect>();
-        effetto_->stop();  // a new sound replaces the one playing
+        effetto_->stop(); // a new sound replaces the one playing
         effetto_->setSource(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()));
         effetto_->play();
     }
@@ -36,7 +36,4 @@ private:
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT Riproduttore* VelatrixCreaRiproduttore()
-{
-    return new SuoniMultimedia;
-}
+extern "C" Q_DECL_EXPORT Riproduttore* VelatrixCreaRiproduttore() { return new SuoniMultimedia; }

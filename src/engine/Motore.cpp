@@ -11,7 +11,6 @@
 #include <cmath>
 #include <utility>
 
-
 namespace {
 struct EventiAssenti : EventiMotore {
     void ConteggioIniziato() override {}
@@ -134,8 +133,7 @@ void Motore::RegistraScatto(bool primoScatto)
     // A tariff that somehow has no positive length must not make catch-up spin.
     durataScatto_ = Chiave<"SPSTr">::intervallo.Limita(modello.tariffa(k).SecondiPerScatto);
 
-    const PassoScatto passo =
-        PrezzaScatto(modello, primoScatto, connessione_.scatti, secondiConnessione_, riduzione_);
+    const PassoScatto passo = PrezzaScatto(modello, primoScatto, connessione_.scatti, secondiConnessione_, riduzione_);
     connessione_.scatti += passo.scatti;
     connessione_.importo += passo.importo;
     if (passo.riduzioneIniziata)
@@ -199,9 +197,9 @@ void Motore::SegnalaErroreDatabase(const ErroreDatabase& errore)
         return;
     erroreSegnalato_ = true;
     eventi_->SegnalaErrore(QStringLiteral("Errore %1 nella scrittura degli scatti: %2.\n"
-                                        "Il conteggio continua e la scrittura sarà ritentata.")
-                             .arg(errore.numero)
-                             .arg(errore.testo));
+                                          "Il conteggio continua e la scrittura sarà ritentata.")
+                               .arg(errore.numero)
+                               .arg(errore.testo));
 }
 
 bool Motore::ScriviPendenti()
@@ -229,8 +227,8 @@ bool Motore::ScriviLogPendenti()
             if (!erroreLogSegnalato_) {
                 erroreLogSegnalato_ = true;
                 eventi_->SegnalaErrore(QStringLiteral("Impossibile scrivere il riepilogo connessioni: %1.\n"
-                                                    "La connessione sarà registrata al prossimo tentativo.")
-                                         .arg(motivo));
+                                                      "La connessione sarà registrata al prossimo tentativo.")
+                                           .arg(motivo));
             }
             return false;
         }
@@ -247,10 +245,7 @@ bool Motore::RiprovaScritture()
     return scatti && log;
 }
 
-void Motore::Recupera(const Pendenti& recuperati)
-{
-    pendenti_.Unisci(recuperati);
-}
+void Motore::Recupera(const Pendenti& recuperati) { pendenti_.Unisci(recuperati); }
 
 void Motore::TimerScatto_Timer()
 {

@@ -82,7 +82,7 @@ private:
 
     bool attivo_ = false;
     quint64 numeroConteggio_ = 0;
-    double inizioIntervallo_ = 0;   // monotonic seconds at which the interval began
+    double inizioIntervallo_ = 0; // monotonic seconds at which the interval began
     double secondiCompletati_ = 0;
     float secondiConnessione_ = 0;
     float durataScatto_ = 0;

@@ -10,12 +10,9 @@ namespace {
 
 const QString Servizio = QStringLiteral("org.freedesktop.NetworkManager");
 
-QString Percorso(const QVariant& v)
-{
-    return qvariant_cast<QDBusObjectPath>(v).path();
-}
+QString Percorso(const QVariant& v) { return qvariant_cast<QDBusObjectPath>(v).path(); }
 
-}  // namespace
+} // namespace
 
 NetworkManagerDBus::NetworkManagerDBus(QDBusConnection bus, QObject* genitore) : QObject(genitore), bus_(std::move(bus))
 {
@@ -34,8 +31,8 @@ void NetworkManagerDBus::Chiama(const QDBusMessage& m, std::function<void(const 
 void NetworkManagerDBus::Proprieta(const QString& percorso, const QString& interfaccia, const QString& nome,
                                    std::function<void(const QVariant&)> poi)
 {
-    QDBusMessage m = QDBusMessage::createMethodCall(Servizio, percorso, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                    QStringLiteral("Get"));
+    QDBusMessage m = QDBusMessage::createMethodCall(
+        Servizio, percorso, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     m << interfaccia << nome;
     Chiama(m, [poi = std::move(poi)](const QDBusMessage& r) {
         poi(r.type() == QDBusMessage::ReplyMessage && !r.arguments().isEmpty()
@@ -47,15 +44,15 @@ void NetworkManagerDBus::Proprieta(const QString& percorso, const QString& inter
 void NetworkManagerDBus::ConnessioneAttiva(const QString& interfaccia,
                                            std::function<void(const QString& percorso, const QString& errore)> poi)
 {
-    QDBusMessage m = QDBusMessage::createMethodCall(Servizio, QStringLiteral("/org/freedesktop/NetworkManager"), Servizio,
-                                                    QStringLiteral("GetDeviceByIpIface"));
+    QDBusMessage m = QDBusMessage::createMethodCall(Servizio, QStringLiteral("/org/freedesktop/NetworkManager"),
+                                                    Servizio, QStringLiteral("GetDeviceByIpIface"));
     m << interfaccia;
     Chiama(m, [this, poi = std::move(poi)](const QDBusMessage& r) {
         if (r.type() != QDBusMessage::ReplyMessage || r.arguments().isEmpty()) {
             // No NetworkManager on the bus, or no device of its own there.
             const bool assente = r.errorName() == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
-                || r.errorName() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner")
-                || r.errorName() == Servizio + QStringLiteral(".UnknownDevice");
+                                 || r.errorName() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner")
+                                 || r.errorName() == Servizio + QStringLiteral(".UnknownDevice");
             poi({}, assente ? QString() : r.errorMessage().isEmpty() ? r.errorName() : r.errorMessage());
             return;
         }

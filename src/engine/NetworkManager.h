@@ -28,7 +28,8 @@ private:
                    std::function<void(const QVariant&)> poi);
     // The active connection's path on an interface: empty with no error when
     // there is none, or the service's error.
-    void ConnessioneAttiva(const QString& interfaccia, std::function<void(const QString& percorso, const QString& errore)> poi);
+    void ConnessioneAttiva(const QString& interfaccia,
+                           std::function<void(const QString& percorso, const QString& errore)> poi);
 
     QDBusConnection bus_;
 };

@@ -13,7 +13,4 @@ double OrologioSistema::Secondi() const
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
-QDateTime OrologioSistema::Adesso() const
-{
-    return QDateTime::currentDateTime();
-}
+QDateTime OrologioSistema::Adesso() const { return QDateTime::currentDateTime(); }

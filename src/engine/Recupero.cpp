@@ -50,8 +50,7 @@ std::optional<QByteArray> LeggiSicuro(const QString& percorso, QString* motivo)
     const QByteArray nome = QFile::encodeName(percorso);
     const int fd = ::open(nome.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
-        *motivo = errno == ELOOP ? QStringLiteral("è un collegamento")
-                                 : QString::fromLocal8Bit(std::strerror(errno));
+        *motivo = errno == ELOOP ? QStringLiteral("è un collegamento") : QString::fromLocal8Bit(std::strerror(errno));
         return std::nullopt;
     }
     struct stat st {};
@@ -151,11 +150,11 @@ void Pendenti::Unisci(const Pendenti& altri)
 
 bool ScriviRecupero(const QString& percorso, const Pendenti& pendenti, const QString& cartellaDati, QString* motivo)
 {
-    QByteArray testo = Intestazione + "\nid " + NuovoId() + "\ncartella " + Cartella(cartellaDati).toUtf8().toHex()
-        + '\n';
+    QByteArray testo =
+        Intestazione + "\nid " + NuovoId() + "\ncartella " + Cartella(cartellaDati).toUtf8().toHex() + '\n';
     for (const auto& [giorno, valori] : pendenti.scatti)
         testo += "S " + giorno.toString(FormaGiorno).toLatin1() + ' ' + QByteArray::number(valori.scatti) + ' '
-            + QByteArray::number(valori.importo, 'g', 17) + '\n';
+                 + QByteArray::number(valori.importo, 'g', 17) + '\n';
     for (const RecordLog& r : pendenti.log) {
         char byte[LunghezzaRecordLog];
         CodificaRecordLog(r, byte);
@@ -188,11 +187,11 @@ LetturaRecupero LeggiRecupero(const QString& percorso, const QString& cartellaDa
         l.motivo = QStringLiteral("l'intestazione è danneggiata");
         return l;
     }
-    righe.removeLast();   // after the last line end
+    righe.removeLast(); // after the last line end
     for (qsizetype i = 3; i < righe.size(); ++i) {
         const QList<QByteArray> campi = righe[i].split(' ');
         const bool ok = campi[0] == "S" ? LeggiGiorno(campi, oggi, l.file.voci)
-                                         : campi[0] == "L" && LeggiRecord(campi, oggi, l.file.voci);
+                                        : campi[0] == "L" && LeggiRecord(campi, oggi, l.file.voci);
         if (!ok) {
             l.motivo = QStringLiteral("la riga %1 non è un dato che un conteggio possa produrre").arg(i + 1);
             l.file.voci = {};
@@ -201,7 +200,8 @@ LetturaRecupero LeggiRecupero(const QString& percorso, const QString& cartellaDa
     }
     l.esito = l.file.cartella == Cartella(cartellaDati) ? EsitoLettura::Valido : EsitoLettura::AltraCartella;
     if (l.esito == EsitoLettura::AltraCartella)
-        l.motivo = QStringLiteral("appartiene alla cartella dei dati %1").arg(QDir::toNativeSeparators(l.file.cartella));
+        l.motivo =
+            QStringLiteral("appartiene alla cartella dei dati %1").arg(QDir::toNativeSeparators(l.file.cartella));
     return l;
 }
 

@@ -23,8 +23,8 @@
 class DatabaseScatti;
 
 struct Pendenti {
-    std::map<QDate, Totali> scatti;   // by day
-    std::vector<RecordLog> log;       // in the order they ended
+    std::map<QDate, Totali> scatti; // by day
+    std::vector<RecordLog> log;     // in the order they ended
 
     bool Vuoto() const { return scatti.empty() && log.empty(); }
     Totali TotaleScatti() const;
@@ -39,7 +39,7 @@ inline constexpr qint64 DimensioneMassimaRecupero = 4 << 20;
 
 struct FileRecupero {
     QByteArray id;
-    QString cartella;   // the data folder it belongs to
+    QString cartella; // the data folder it belongs to
     Pendenti voci;
 };
 
@@ -50,10 +50,10 @@ struct FileRecupero {
                                   QString* motivo);
 
 enum class EsitoLettura {
-    Assente,        // no file of that name
+    Assente, // no file of that name
     Valido,
-    AltraCartella,  // sound, but of another data folder
-    Rifiutato,      // not to be merged at all: motivo says why
+    AltraCartella, // sound, but of another data folder
+    Rifiutato,     // not to be merged at all: motivo says why
 };
 struct LetturaRecupero {
     EsitoLettura esito = EsitoLettura::Assente;
@@ -77,7 +77,7 @@ QString MettiDaParte(const QString& percorso);
 // 2 + n: after the n-th record); false stops there, as a crash would.
 struct EsitoUnione {
     enum Stato { Completa, NessunoScritto, RecordInSospeso, Interrotta } stato = Completa;
-    Pendenti resto;   // what is still to be written
+    Pendenti resto; // what is still to be written
     QString errore;
 };
 EsitoUnione UnisciRecupero(DatabaseScatti& db, FileLog& log, const FileRecupero& file,

@@ -5,8 +5,8 @@
 #include "engine/Suoni.h"
 #include "settings/Impostazioni.h"
 
-Rilevamento::Rilevamento(const Impostazioni& imp, ComandoConteggio& conteggio, SorgenteConnessioni& sorgente, VistaMotore& vista,
-                         Riproduttore& suoni, const Orologio& orologio)
+Rilevamento::Rilevamento(const Impostazioni& imp, ComandoConteggio& conteggio, SorgenteConnessioni& sorgente,
+                         VistaMotore& vista, Riproduttore& suoni, const Orologio& orologio)
     : imp_(imp), conteggio_(conteggio), sorgente_(sorgente), vista_(vista), suoni_(suoni), orologio_(orologio)
 {
 }
@@ -106,9 +106,7 @@ void Rilevamento::DuranteIlConteggio(StatoLink s)
             allestimento_ = {StatoLink::Composizione, orologio_.Secondi(), true};
         }
         break;
-    case StatoLink::Ignoto:
-        senzaPortante_ = 0;
-        break;
+    case StatoLink::Ignoto: senzaPortante_ = 0; break;
     case StatoLink::Autenticazione:
     case StatoLink::Connesso:
         portante_ = true;
@@ -140,7 +138,7 @@ void Rilevamento::InAttesa(StatoLink s)
         if (allestimento_.dormiente)
             break;
         [[fallthrough]];
-    case StatoLink::Disconnesso:  // or the query failed: the call was given up
+    case StatoLink::Disconnesso: // or the query failed: the call was given up
         TornaInAttesa();
         Lascia();
         break;

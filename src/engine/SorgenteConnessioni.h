@@ -5,11 +5,11 @@
 
 // The state of a dial-up link as detection sees it.
 enum class StatoLink {
-    Ignoto = 0,          // the query failed: says nothing about the link
-    Composizione = 1,    // being dialled, or the device is connected
-    Autenticazione = 2,  // line up, link being authenticated
+    Ignoto = 0,         // the query failed: says nothing about the link
+    Composizione = 1,   // being dialled, or the device is connected
+    Autenticazione = 2, // line up, link being authenticated
     Connesso = 3,
-    Disconnesso = 4,     // gone, or never there
+    Disconnesso = 4, // gone, or never there
 };
 
 // Where detection learns of dial-up links.
@@ -22,9 +22,17 @@ public:
     virtual StatoLink StatoConnessione(quint32 maniglia) = 0;
     // The entry name of a link found before, as now known (a name may come
     // after the link); empty when it is gone or no better name is known.
-    virtual QString NomeConnessione(quint32 maniglia) { (void)maniglia; return {}; }
+    virtual QString NomeConnessione(quint32 maniglia)
+    {
+        (void)maniglia;
+        return {};
+    }
     // The network interface of a link found before; empty when unknown.
-    virtual QString Interfaccia(quint32 maniglia) { (void)maniglia; return {}; }
+    virtual QString Interfaccia(quint32 maniglia)
+    {
+        (void)maniglia;
+        return {};
+    }
     // Interfaces the user names as calls besides those that are by nature.
     virtual void InterfacceNominate(const QStringList& nomi) { (void)nomi; }
 };

@@ -20,7 +20,7 @@ Riproduttore* SuoniQt::Modulo() const
 {
     if (caricato_)
         return modulo_.get();
-    caricato_ = true;  // one try: a module that failed once stays silence
+    caricato_ = true; // one try: a module that failed once stays silence
     using Crea = Riproduttore* (*)();
     for (const QString& percorso : moduli_) {
         if (!QFileInfo(percorso).isFile())

@@ -19,7 +19,8 @@ TerminatoreChiamata::TerminatoreChiamata(const Impostazioni& imp, const Rilevame
 void TerminatoreChiamata::Rispondi(std::function<void(const QString&)> esito, const QString& perche)
 {
     // Never from inside the caller's own step (a pulse being counted).
-    QMetaObject::invokeMethod(this, [esito = std::move(esito), perche] { esito(perche); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [esito = std::move(esito), perche] { esito(perche); }, Qt::QueuedConnection);
 }
 
 void TerminatoreChiamata::TerminaChiamata(std::function<void(const QString& perche)> esito)
@@ -80,7 +81,7 @@ void TerminatoreChiamata::EseguiComando(const QString& nome, const QString& inte
             });
     connect(processo, &QProcess::errorOccurred, this, [processo, citato, esito](QProcess::ProcessError errore) {
         if (errore != QProcess::FailedToStart)
-            return;  // the end is told by finished
+            return; // the end is told by finished
         processo->deleteLater();
         esito(citato + QStringLiteral("non si è potuto avviare."));
     });

@@ -6,7 +6,8 @@
 std::optional<QString> TestoImporto(TipoImporto tipo, const Totali& totali, float secondiConnessione, int prcIva)
 {
     switch (tipo) {
-    case TipoImporto::Importo: return QStringLiteral("Lire  ") + FormattaNumero(totali.importo, QStringLiteral("#,##0 "));
+    case TipoImporto::Importo:
+        return QStringLiteral("Lire  ") + FormattaNumero(totali.importo, QStringLiteral("#,##0 "));
     case TipoImporto::ImportoIva:
         return QStringLiteral("L.+Iva  ") + FormattaNumero(ConIva(totali.importo, prcIva), QStringLiteral("#,##0 "));
     case TipoImporto::Scatti: return QStringLiteral("Scatti  ") + FormattaNumero(totali.scatti, QStringLiteral("0 "));

@@ -42,7 +42,7 @@ public:
     virtual void ColoreIndicatore(quint32 colore) = 0;
     // Rewrite the value display from the engine's totals.
     virtual void AggiornaImporto() = 0;
-    virtual void MostraTesto(const QString& testo) = 0;   // "Connessione... "
+    virtual void MostraTesto(const QString& testo) = 0; // "Connessione... "
     // Detection gives up for the rest of the run: stop polling.
     virtual void ModalitaManuale() = 0;
     virtual QString TestoMostrato() const = 0;

@@ -18,15 +18,13 @@ QString Assoluto(const QString& percorso)
         return vero;
     // A missing file in an existing folder: resolve the folder.
     const QString cartella = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return cartella.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : cartella + QLatin1Char('/') + info.fileName();
+    return cartella.isEmpty() ? QDir::cleanPath(info.absoluteFilePath())
+                              : cartella + QLatin1Char('/') + info.fileName();
 }
 
 } // namespace
 
-bool StessoFile(const QString& a, const QString& b)
-{
-    return Assoluto(a) == Assoluto(b);
-}
+bool StessoFile(const QString& a, const QString& b) { return Assoluto(a) == Assoluto(b); }
 
 bool EsportaLog(const QString& log, const QString& destinazione, TipoEsportazione tipo, QString* motivo,
                 const AvanzamentoLog& avanzamento, const QLocale& locale, const std::function<bool()>& annullato)

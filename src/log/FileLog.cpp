@@ -26,10 +26,7 @@ bool Fallito(QString* motivo, const QString& percorso, const QString& causa)
     return false;
 }
 
-QString TestoErrno(int e)
-{
-    return QString::fromLocal8Bit(std::strerror(e));
-}
+QString TestoErrno(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
 
 // The whole buffer at `posizione`, or the errno that stopped it.
 int ScriviTutto(int fd, const char* dati, qint64 quanti, qint64 posizione)
@@ -171,10 +168,9 @@ bool LettoreLog::CaricaBlocco(qint64 primo)
         // Shortened since it was opened: what is left is all there is.
         numero_ = primo - 1 + letti / L;
         if (letti < L) {
-            errore_ = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(file_.fileName()),
-                                                   file_.error() != QFile::NoError
-                                                       ? file_.errorString()
-                                                       : QStringLiteral("il file è stato accorciato"));
+            errore_ = QStringLiteral("%1: %2").arg(
+                QDir::toNativeSeparators(file_.fileName()),
+                file_.error() != QFile::NoError ? file_.errorString() : QStringLiteral("il file è stato accorciato"));
             return false;
         }
     }
@@ -252,7 +248,7 @@ qint64 ScriviCopiaFiltrata(const QString& sorgente, const QString& destinazione,
     attesa.reserve(RecordPerScrittura * L);
     const auto svuota = [&] {
         const bool ok = copia.Scrivi(attesa);
-        attesa.resize(0);   // keeps its memory for the next block
+        attesa.resize(0); // keeps its memory for the next block
         return ok;
     };
     const qint64 totale = lettore.NumeroRecord();

@@ -69,7 +69,7 @@ private:
     qint64 posizione_ = 0;
     int recordPerBlocco_;
     QByteArray blocco_;
-    qint64 primoNelBlocco_ = 0;   // record number of blocco_[0], 0 when empty
+    qint64 primoNelBlocco_ = 0; // record number of blocco_[0], 0 when empty
     qint64 nelBlocco_ = 0;
 };
 

@@ -51,25 +51,18 @@ GenereCampo GenereDi(CampoLog campo)
 {
     switch (campo) {
     case CampoLog::DataInizio:
-    case CampoLog::DataFine:
-        return GenereCampo::Data;
+    case CampoLog::DataFine: return GenereCampo::Data;
     case CampoLog::OraInizio:
-    case CampoLog::OraFine:
-        return GenereCampo::Ora;
+    case CampoLog::OraFine: return GenereCampo::Ora;
     case CampoLog::Durata:
     case CampoLog::Scatti:
-    case CampoLog::Importo:
-        return GenereCampo::Numero;
-    case CampoLog::Connessione:
-        break;
+    case CampoLog::Importo: return GenereCampo::Numero;
+    case CampoLog::Connessione: break;
     }
     return GenereCampo::Testo;
 }
 
-QString NomeConfrontato(const QString& nome)
-{
-    return nome.trimmed().toUpper();
-}
+QString NomeConfrontato(const QString& nome) { return nome.trimmed().toUpper(); }
 
 void LimitiFiltro::ImpostaCampo(CampoLog campo)
 {
@@ -94,8 +87,7 @@ ValoreLimite LimitiFiltro::Leggi(const QString& testo) const
         if (const auto x = LeggiNumero(testo); x && std::isfinite(*x))
             return qint64(std::min(std::trunc(std::fabs(*x)), MassimoNumero));
         return {};
-    case GenereCampo::Testo:
-        break;
+    case GenereCampo::Testo: break;
     }
     return testo;
 }
@@ -194,19 +186,13 @@ bool LimitiFiltro::Corrisponde(const RecordLog& r) const
     };
     switch (campo_) {
     case CampoLog::DataInizio:
-    case CampoLog::OraInizio:
-        return CorrispondeIstante(istante(true));
+    case CampoLog::OraInizio: return CorrispondeIstante(istante(true));
     case CampoLog::DataFine:
-    case CampoLog::OraFine:
-        return CorrispondeIstante(istante(false));
-    case CampoLog::Durata:
-        return CorrispondeNumero(r.Durata);
-    case CampoLog::Scatti:
-        return CorrispondeNumero(r.Scatti);
-    case CampoLog::Importo:
-        return CorrispondeImporto(r.Importo);
-    case CampoLog::Connessione:
-        return CorrispondeNome(r.Connessione);
+    case CampoLog::OraFine: return CorrispondeIstante(istante(false));
+    case CampoLog::Durata: return CorrispondeNumero(r.Durata);
+    case CampoLog::Scatti: return CorrispondeNumero(r.Scatti);
+    case CampoLog::Importo: return CorrispondeImporto(r.Importo);
+    case CampoLog::Connessione: return CorrispondeNome(r.Connessione);
     }
     return true;
 }
@@ -225,14 +211,10 @@ bool LimitiFiltro::Corrisponde(const char* byte, CalendarioLocale& calendario) c
         const GiornoESecondo& g = inizio ? t.inizio : t.fine;
         return CorrispondeIstante({true, g.giorno, g.secondo});
     }
-    case CampoLog::Durata:
-        return CorrispondeNumero(DurataGrezza(byte));
-    case CampoLog::Scatti:
-        return CorrispondeNumero(ScattiGrezzi(byte));
-    case CampoLog::Importo:
-        return CorrispondeImporto(ImportoGrezzo(byte));
-    case CampoLog::Connessione:
-        return CorrispondeNome(DaTestoAnsi(ConnessioneGrezza(byte), LunghezzaConnessione));
+    case CampoLog::Durata: return CorrispondeNumero(DurataGrezza(byte));
+    case CampoLog::Scatti: return CorrispondeNumero(ScattiGrezzi(byte));
+    case CampoLog::Importo: return CorrispondeImporto(ImportoGrezzo(byte));
+    case CampoLog::Connessione: return CorrispondeNome(DaTestoAnsi(ConnessioneGrezza(byte), LunghezzaConnessione));
     }
     return true;
 }

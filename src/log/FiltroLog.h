@@ -64,15 +64,15 @@ private:
     CampoLog campo_ = CampoLog::DataInizio;
     std::array<QString, 2> testi_;
     std::array<ValoreLimite, 2> valori_;
-    std::array<QString, 2> scritti_;   // what ControllaValori wrote, to know our own texts
+    std::array<QString, 2> scritti_; // what ControllaValori wrote, to know our own texts
 };
 
 // A name as it is compared: upper case, surrounding blanks removed.
 QString NomeConfrontato(const QString& nome);
 
 struct EsitoFiltroLog {
-    qint64 letti = 0;     // records of the whole log
-    qint64 tenuti = -1;   // written to the copy, -1 when it could not be written
+    qint64 letti = 0;   // records of the whole log
+    qint64 tenuti = -1; // written to the copy, -1 when it could not be written
     QString errore;
 };
 

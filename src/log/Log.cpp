@@ -112,8 +112,8 @@ void Log::DimensionaColonne()
 {
     // Text, the cell's margins and a little air.
     const QFontMetrics metriche = GrigliaLog->fontMetrics();
-    const int margine = 2 * (GrigliaLog->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, GrigliaLog) + 1) +
-                        metriche.horizontalAdvance(QStringLiteral("  "));
+    const int margine = 2 * (GrigliaLog->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, GrigliaLog) + 1)
+                        + metriche.horizontalAdvance(QStringLiteral("  "));
     for (int c = 0; c < ColonneLog - 1; ++c) {
         int larghezza = GrigliaLog->horizontalHeader()->sectionSizeHint(c);
         for (const QString& testo : CampioniColonnaLog(c))
@@ -179,8 +179,9 @@ std::optional<SceltaEsportazione> Log::DialogoEsporta()
     d.setNameFilters({FiltroTabulazione, FiltroSpazi});
     d.setDefaultSuffix(QStringLiteral("txt"));
     d.setDirectory(RiepilogoLog::CartellaEsportazione());
-    connect(&d, &QFileDialog::filterSelected, &d,
-            [&d](const QString& f) { d.setDefaultSuffix(f == FiltroSpazi ? QStringLiteral("prn") : QStringLiteral("txt")); });
+    connect(&d, &QFileDialog::filterSelected, &d, [&d](const QString& f) {
+        d.setDefaultSuffix(f == FiltroSpazi ? QStringLiteral("prn") : QStringLiteral("txt"));
+    });
     if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
         return std::nullopt;
     return SceltaEsportazione{d.selectedFiles().constFirst(), d.selectedNameFilter() == FiltroSpazi
@@ -188,10 +189,7 @@ std::optional<SceltaEsportazione> Log::DialogoEsporta()
                                                                   : TipoEsportazione::Tabulazione};
 }
 
-void Log::P_Esporta_Click()
-{
-    riepilogo_.Esporta(sceltaFile_, PannelloDiProgresso(true));
-}
+void Log::P_Esporta_Click() { riepilogo_.Esporta(sceltaFile_, PannelloDiProgresso(true)); }
 
 void Log::P_Elimina_Click()
 {

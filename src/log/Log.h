@@ -37,7 +37,7 @@ public:
     QWidget* PannelloProgresso;
     QProgressBar* Progresso;
     QLabel* StatoProgresso;
-    QPushButton* P_Interrompi;   // "Annulla", stops an export
+    QPushButton* P_Interrompi; // "Annulla", stops an export
 
 protected:
     // While an export or a filter runs, Esc and the frame stop the export
@@ -59,7 +59,7 @@ private:
     ModelloLog* modello_;
     SceltaFileEsportazione sceltaFile_;
     std::function<void(LogFiltro&)> mostraFiltro_;
-    qint64 scala_ = 1;         // records per step of the bar, which counts in int
+    qint64 scala_ = 1; // records per step of the bar, which counts in int
     int ultimoPasso_ = -1;
     bool occupato_ = false;
     bool annullabile_ = false;

@@ -51,21 +51,20 @@ QByteArray ValoreJson(const QByteArray& iso) { return iso.isEmpty() ? QByteArray
 void RigaCsv(const RecordLog& r, QByteArray& out)
 {
     const TempiRecord t = r.Tempi();
-    out += DataIso(t, t.inizio) + ',' + OraIso(t, t.inizio) + ',' + DataIso(t, t.fine) + ',' + OraIso(t, t.fine) + ',' +
-           QByteArray::number(r.Durata) + ',' + QByteArray::number(r.Scatti) + ',' +
-           NumeroSemplice(r.Importo).toLatin1() + ',' + CampoCsv(r.ConnessioneSenzaSpazi()) + "\r\n";
+    out += DataIso(t, t.inizio) + ',' + OraIso(t, t.inizio) + ',' + DataIso(t, t.fine) + ',' + OraIso(t, t.fine) + ','
+           + QByteArray::number(r.Durata) + ',' + QByteArray::number(r.Scatti) + ','
+           + NumeroSemplice(r.Importo).toLatin1() + ',' + CampoCsv(r.ConnessioneSenzaSpazi()) + "\r\n";
 }
 
 void RigaJson(const RecordLog& r, bool prima, QByteArray& out)
 {
     const TempiRecord t = r.Tempi();
     out += prima ? "\n    " : ",\n    ";
-    out += "{\"data_inizio\": " + ValoreJson(DataIso(t, t.inizio)) + ", \"ora_inizio\": " +
-           ValoreJson(OraIso(t, t.inizio)) + ", \"data_fine\": " + ValoreJson(DataIso(t, t.fine)) +
-           ", \"ora_fine\": " + ValoreJson(OraIso(t, t.fine)) +
-           ", \"durata\": " + QByteArray::number(r.Durata) + ", \"scatti\": " + QByteArray::number(r.Scatti) +
-           ", \"importo\": " + NumeroSemplice(r.Importo).toLatin1() +
-           ", \"connessione\": " + TestoJson(r.ConnessioneSenzaSpazi()) + "}";
+    out += "{\"data_inizio\": " + ValoreJson(DataIso(t, t.inizio)) + ", \"ora_inizio\": "
+           + ValoreJson(OraIso(t, t.inizio)) + ", \"data_fine\": " + ValoreJson(DataIso(t, t.fine))
+           + ", \"ora_fine\": " + ValoreJson(OraIso(t, t.fine)) + ", \"durata\": " + QByteArray::number(r.Durata)
+           + ", \"scatti\": " + QByteArray::number(r.Scatti) + ", \"importo\": " + NumeroSemplice(r.Importo).toLatin1()
+           + ", \"connessione\": " + TestoJson(r.ConnessioneSenzaSpazi()) + "}";
 }
 
 class Scelta {
@@ -83,8 +82,7 @@ public:
             if (!t.valido || t.inizio.giorno < da_ || t.inizio.giorno > a_)
                 return false;
         }
-        return nome_.isEmpty() ||
-               NomeConfrontato(DaTestoAnsi(ConnessioneGrezza(byte), LunghezzaConnessione)) == nome_;
+        return nome_.isEmpty() || NomeConfrontato(DaTestoAnsi(ConnessioneGrezza(byte), LunghezzaConnessione)) == nome_;
     }
 
 private:
@@ -118,11 +116,11 @@ bool ScriviLogPerProgrammi(const QString& log, const SceltaLog& scelta, FormatoL
     const bool esportazione = formato == FormatoLog::Tabulazione || formato == FormatoLog::Colonne;
     const TipoEsportazione tipo =
         formato == FormatoLog::Colonne ? TipoEsportazione::Spazi : TipoEsportazione::Tabulazione;
-    QByteArray attesa = esportazione           ? IntestazioneEsportazione(tipo)
-                        : formato == FormatoLog::Csv
-                            ? "data_inizio,ora_inizio,data_fine,ora_fine,durata,scatti,importo,connessione\r\n"
-                            : "{\n  \"versione_formato\": " + QByteArray::number(VersioneFormato) +
-                                  ",\n  \"connessioni\": [";
+    QByteArray attesa =
+        esportazione ? IntestazioneEsportazione(tipo)
+        : formato == FormatoLog::Csv
+            ? "data_inizio,ora_inizio,data_fine,ora_fine,durata,scatti,importo,connessione\r\n"
+            : "{\n  \"versione_formato\": " + QByteArray::number(VersioneFormato) + ",\n  \"connessioni\": [";
     attesa.reserve(BloccoScrittura + 4096);
     ScrittoreRigheLog scrittore(tipo, locale);
     Scelta sceglie(scelta);

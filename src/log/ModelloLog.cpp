@@ -28,20 +28,11 @@ void ModelloLog::Apri(const QString& percorso)
     endResetModel();
 }
 
-QString ModelloLog::Errore() const
-{
-    return lettore_ ? lettore_->Errore() : QString();
-}
+QString ModelloLog::Errore() const { return lettore_ ? lettore_->Errore() : QString(); }
 
-int ModelloLog::rowCount(const QModelIndex& genitore) const
-{
-    return genitore.isValid() ? 0 : int(righe_);
-}
+int ModelloLog::rowCount(const QModelIndex& genitore) const { return genitore.isValid() ? 0 : int(righe_); }
 
-int ModelloLog::columnCount(const QModelIndex& genitore) const
-{
-    return genitore.isValid() ? 0 : ColonneLog;
-}
+int ModelloLog::columnCount(const QModelIndex& genitore) const { return genitore.isValid() ? 0 : ColonneLog; }
 
 const QStringList* ModelloLog::Riga(qint64 riga) const
 {
@@ -50,9 +41,9 @@ const QStringList* ModelloLog::Riga(qint64 riga) const
             return nullptr;
         const qint64 prima = std::max<qint64>(0, riga - RigheInCache / 2);
         LettoreLog& lettore = *lettore_;
-        std::vector<RigaLog> righe = RichiediRigheLog(
-            [&lettore](qint64 n) { return lettore.LeggiRecord(n); }, righe_,
-            prima == 0 ? QString() : QString::number(prima - 1), false, RigheInCache);
+        std::vector<RigaLog> righe =
+            RichiediRigheLog([&lettore](qint64 n) { return lettore.LeggiRecord(n); }, righe_,
+                             prima == 0 ? QString() : QString::number(prima - 1), false, RigheInCache);
         cache_.clear();
         cache_.reserve(righe.size());
         for (RigaLog& r : righe)

@@ -24,10 +24,9 @@ const QDate& GiornoZero()
 // Windows-1252 0x80..0x9F. The five bytes the code page leaves undefined read
 // as the C1 code points, as the system's own conversion does.
 constexpr char16_t Tabella80[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 char ByteAnsi(char32_t c)
@@ -48,17 +47,11 @@ void Metti(char* dest, T valore)
     qToLittleEndian(valore, dest);
 }
 
-qint64 DivisioneInGiu(qint64 a, qint64 b)
-{
-    return a / b - ((a % b) < 0 ? 1 : 0);
-}
+qint64 DivisioneInGiu(qint64 a, qint64 b) { return a / b - ((a % b) < 0 ? 1 : 0); }
 
 } // namespace
 
-char16_t CarattereAnsi(unsigned char b)
-{
-    return (b >= 0x80 && b < 0xA0) ? Tabella80[b - 0x80] : char16_t(b);
-}
+char16_t CarattereAnsi(unsigned char b) { return (b >= 0x80 && b < 0xA0) ? Tabella80[b - 0x80] : char16_t(b); }
 
 QString RecordLog::ConnessioneSenzaSpazi() const
 {
@@ -140,9 +133,10 @@ QDateTime Istante(const GiornoESecondo& g)
 {
     const QDate d = g.Data();
     const QTime t = g.Ora();
-    const QDateTime prima = g.secondo >= SecondiGiorno / 2
-        ? QDateTime(d, QTime::fromMSecsSinceStartOfDay((g.secondo - SecondiGiorno / 2) * 1000))
-        : QDateTime(d.addDays(-1), QTime::fromMSecsSinceStartOfDay((g.secondo + SecondiGiorno / 2) * 1000));
+    const QDateTime prima =
+        g.secondo >= SecondiGiorno / 2
+            ? QDateTime(d, QTime::fromMSecsSinceStartOfDay((g.secondo - SecondiGiorno / 2) * 1000))
+            : QDateTime(d.addDays(-1), QTime::fromMSecsSinceStartOfDay((g.secondo + SecondiGiorno / 2) * 1000));
     const QDateTime istante(d, t);
     if (istante.isValid() && istante.date() == d && istante.time() == t)
         return istante;
@@ -152,7 +146,7 @@ QDateTime Istante(const GiornoESecondo& g)
     return fisso.isValid() ? fisso : QDateTime(d, t, Qt::UTC);
 }
 
-constexpr qint64 GiornoEpoca = 2440588;   // 1/1/1970
+constexpr qint64 GiornoEpoca = 2440588; // 1/1/1970
 
 // The local clock's offset from UTC at an instant, as Qt's local time takes
 // it from the C library.
@@ -228,7 +222,7 @@ std::optional<qint64> CalendarioLocale::Scarto(qint64 giorno)
         const qint64 mezzanotte = (giorno - GiornoEpoca) * SecondiGiorno;
         const std::optional<qint64> prima = ScartoA(mezzanotte - SecondiGiorno);
         const bool costante = prima && ScartoA(mezzanotte + SecondiGiorno / 2) == prima
-            && ScartoA(mezzanotte + 2 * SecondiGiorno) == prima;
+                              && ScartoA(mezzanotte + 2 * SecondiGiorno) == prima;
         trovato = scarti_.emplace(giorno, costante ? prima : std::nullopt).first;
     }
     ricordi_[1] = ricordi_[0];

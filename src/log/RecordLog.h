@@ -29,7 +29,7 @@ struct GiornoESecondo {
 
 // Start and end of a record as the log shows them.
 struct TempiRecord {
-    bool valido = false;       // false when the record holds no date
+    bool valido = false; // false when the record holds no date
     GiornoESecondo inizio, fine;
 };
 
@@ -46,10 +46,10 @@ struct RecordLog {
     // time the local clock skips is kept at the offset before the skip, so its
     // date and time are still the stored ones.
     QDateTime Inizio;
-    qint32 Durata = 0;         // seconds
+    qint32 Durata = 0; // seconds
     qint32 Scatti = 0;
     double Importo = 0;
-    QString Connessione;       // as read back: 50 characters with the padding
+    QString Connessione; // as read back: 50 characters with the padding
 
     // The name without the padding (only blanks are removed).
     QString ConnessioneSenzaSpazi() const;

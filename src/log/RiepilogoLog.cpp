@@ -15,9 +15,10 @@ namespace {
 
 QString DomandaAzzeramento()
 {
-    return QStringLiteral("Attenzione!!! Il riepilogo delle connessioni ") +
-           QStringLiteral(" sta per essere totalmente azzerato: premere <OK>") +
-           QStringLiteral(" per procedere all'azzeramento oppure <Annulla>") + QStringLiteral(" per lasciare invariato.");
+    return QStringLiteral("Attenzione!!! Il riepilogo delle connessioni ")
+           + QStringLiteral(" sta per essere totalmente azzerato: premere <OK>")
+           + QStringLiteral(" per procedere all'azzeramento oppure <Annulla>")
+           + QStringLiteral(" per lasciare invariato.");
 }
 
 RiepilogoLog::RiepilogoLog(QString cartellaDati, Interlocutore& messaggi)
@@ -26,10 +27,7 @@ RiepilogoLog::RiepilogoLog(QString cartellaDati, Interlocutore& messaggi)
     Carica();
 }
 
-QString RiepilogoLog::PercorsoLog() const
-{
-    return QDir(cartella_).filePath(QString::fromLatin1(NomeLog));
-}
+QString RiepilogoLog::PercorsoLog() const { return QDir(cartella_).filePath(QString::fromLatin1(NomeLog)); }
 
 QString RiepilogoLog::PercorsoFiltrato() const
 {
@@ -44,10 +42,7 @@ QString RiepilogoLog::TestoStato() const
     return t;
 }
 
-QString RiepilogoLog::CartellaEsportazione()
-{
-    return ::CartellaEsportazione();
-}
+QString RiepilogoLog::CartellaEsportazione() { return ::CartellaEsportazione(); }
 
 void RiepilogoLog::Carica()
 {
@@ -84,8 +79,8 @@ void RiepilogoLog::Esporta(const SceltaFileEsportazione& scegli, const Progresso
         return;
     RicordaCartellaEsportazione(scelta->percorso);
     if (StessoFile(scelta->percorso, PercorsoLog()) || StessoFile(scelta->percorso, PercorsoFiltrato())) {
-        messaggi_.Avviso(QStringLiteral("Il file ") + QDir::toNativeSeparators(scelta->percorso) +
-                         QStringLiteral(" contiene il riepilogo delle connessioni: scegliere un altro file."));
+        messaggi_.Avviso(QStringLiteral("Il file ") + QDir::toNativeSeparators(scelta->percorso)
+                         + QStringLiteral(" contiene il riepilogo delle connessioni: scegliere un altro file."));
         return;
     }
     if (progresso.inizia)
@@ -96,10 +91,10 @@ void RiepilogoLog::Esporta(const SceltaFileEsportazione& scegli, const Progresso
     if (progresso.finisce)
         progresso.finisce();
     if (!ok && motivo.isEmpty())
-        return;   // stopped by the user
+        return; // stopped by the user
     if (ok)
-        messaggi_.Informazione(QStringLiteral("Il riepilogo delle connessioni è stato esportato nel file ") +
-                               QDir::toNativeSeparators(scelta->percorso));
+        messaggi_.Informazione(QStringLiteral("Il riepilogo delle connessioni è stato esportato nel file ")
+                               + QDir::toNativeSeparators(scelta->percorso));
     else
         messaggi_.Avviso(QStringLiteral("Impossibile esportare il riepilogo delle connessioni.\n") + motivo);
 }

@@ -44,7 +44,7 @@ constexpr const char* LettereOra = "hHmsa";
 // Nothing for a form holding names, quotes, letters of the other kind or
 // another numbering system: those go through the locale.
 std::optional<std::vector<FormatiLog::Pezzo>> Scomponi(const QString& formato, const QLocale& locale,
-                                                        const char* lettere)
+                                                       const char* lettere)
 {
     if (locale.zeroDigit() != QLatin1String("0"))
         return std::nullopt;
@@ -63,7 +63,8 @@ std::optional<std::vector<FormatiLog::Pezzo>> Scomponi(const QString& formato, c
                 // "AP", "ap", "A" or "a": the texts the locale itself gives.
                 if (n != 1)
                     return std::nullopt;
-                if (i + 1 < formato.size() && (formato.at(i + 1) == QLatin1Char('P') || formato.at(i + 1) == QLatin1Char('p')))
+                if (i + 1 < formato.size()
+                    && (formato.at(i + 1) == QLatin1Char('P') || formato.at(i + 1) == QLatin1Char('p')))
                     n = 2;
                 const QString segno = formato.mid(i, n);
                 FormatiLog::Pezzo p{'a', 0, locale.toString(QTime(1, 0), segno).toUtf8(),
@@ -225,8 +226,7 @@ QStringList CampioniColonnaLog(int colonna, const QLocale& locale)
             c << FormattaNumero(n, QStringLiteral("#,##0"), locale);
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return c;
 }
@@ -270,8 +270,9 @@ QByteArray IntestazioneEsportazione(TipoEsportazione tipo)
 {
     if (tipo == TipoEsportazione::Tabulazione)
         return IntestazioniLog().join(Tab).toUtf8() + FineRiga;
-    const QString riga = QStringLiteral("Data Inizio  Ora Inizio   Data Fine    Ora Fine      Durata  Scatti    Importo  ") +
-                         AllineaASinistra(QStringLiteral("Connessione"), LunghezzaConnessione);
+    const QString riga =
+        QStringLiteral("Data Inizio  Ora Inizio   Data Fine    Ora Fine      Durata  Scatti    Importo  ")
+        + AllineaASinistra(QStringLiteral("Connessione"), LunghezzaConnessione);
     return riga.toUtf8() + FineRiga;
 }
 
@@ -537,8 +538,9 @@ void ScrittoreRigheLog::Aggiungi(const char* byte, QByteArray& uscita)
     char ore[2][FormatiLog::MassimoTesto + Lettura];
     char durata[16 + Lettura], scatti[32 + Lettura], importo[32 + Lettura];
     Campo c[7];
-    if (t.valido && !(Data(t.inizio.giorno, giorni_[0], c[0]) && Ora(t.inizio.secondo, ore[0], c[1]) &&
-                      Data(t.fine.giorno, giorni_[1], c[2]) && Ora(t.fine.secondo, ore[1], c[3])))
+    if (t.valido
+        && !(Data(t.inizio.giorno, giorni_[0], c[0]) && Ora(t.inizio.secondo, ore[0], c[1])
+             && Data(t.fine.giorno, giorni_[1], c[2]) && Ora(t.fine.secondo, ore[1], c[3])))
         return lento();
     c[4].testo = durata;
     c[4].byte = c[4].caratteri = int(ScriviTempo(DurataGrezza(byte), durata) - durata);

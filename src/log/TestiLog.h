@@ -47,8 +47,8 @@ public:
     struct Pezzo {
         char lettera = 0;
         int larghezza = 0;
-        QByteArray testo;        // literal text, or the morning text of 'a'
-        QByteArray pomeriggio;   // the afternoon text of 'a'
+        QByteArray testo;      // literal text, or the morning text of 'a'
+        QByteArray pomeriggio; // the afternoon text of 'a'
     };
 
 private:
@@ -103,7 +103,7 @@ public:
     };
     struct Testo {
         char testo[FormatiLog::MassimoTesto + Lettura];
-        int byte = -1;        // -1: not filled, or too long for the direct path
+        int byte = -1; // -1: not filled, or too long for the direct path
         int caratteri = 0;
     };
 
@@ -113,7 +113,7 @@ private:
         Testo data;
     };
     struct ModelloOra {
-        Testo modello;         // the hour, its minutes and seconds as 00
+        Testo modello; // the hour, its minutes and seconds as 00
         int minuti = -1, secondi = -1;
     };
     bool Data(qint64 giorno, DataDelGiorno& posto, Campo& campo);
@@ -130,16 +130,16 @@ private:
     TipoEsportazione tipo_;
     FormatiLog formati_;
     CalendarioLocale calendario_;
-    QByteArray meno_;                                   // the locale's minus sign in UTF-8
+    QByteArray meno_; // the locale's minus sign in UTF-8
     int caratteriMeno_ = 1;
-    char ansi_[256][4];                                 // each stored byte in UTF-8
+    char ansi_[256][4]; // each stored byte in UTF-8
     quint8 lunghezzaAnsi_[256];
-    bool spazio_[256];                                  // what trimming removes
+    bool spazio_[256]; // what trimming removes
     // Dates of the start's and the end's day; the hours' time forms.
     DataDelGiorno giorni_[2];
     ModelloOra ore_[24];
     bool orePerModello_ = false;
-    std::unordered_map<int, QByteArray> oreLocale_;     // times the locale fills in
+    std::unordered_map<int, QByteArray> oreLocale_; // times the locale fills in
     QByteArray importoLento_;
 };
 

@@ -10,7 +10,9 @@
 #include <QMap>
 #include <QStandardPaths>
 
-AvvioSessione::AvvioSessione(QString voce, QStringList comando) : voce_(std::move(voce)), comando_(std::move(comando)) {}
+AvvioSessione::AvvioSessione(QString voce, QStringList comando) : voce_(std::move(voce)), comando_(std::move(comando))
+{
+}
 
 AvvioSessione AvvioSessione::Predefinito(const QStringList& argomenti)
 {
@@ -50,13 +52,10 @@ bool AvvioSessione::Attivo() const
         if (riga.startsWith("Exec="))
             nostro = riga.mid(5);
     return chiavi.value("Hidden").toLower() != "true"
-        && chiavi.value("X-GNOME-Autostart-enabled", "true").toLower() != "false" && chiavi.value("Exec") == nostro;
+           && chiavi.value("X-GNOME-Autostart-enabled", "true").toLower() != "false" && chiavi.value("Exec") == nostro;
 }
 
-bool AvvioSessione::DaAggiornare(bool attivo) const
-{
-    return attivo ? !Attivo() : QFileInfo::exists(voce_);
-}
+bool AvvioSessione::DaAggiornare(bool attivo) const { return attivo ? !Attivo() : QFileInfo::exists(voce_); }
 
 QString AvvioSessione::ArgomentoExec(const QString& argomento)
 {

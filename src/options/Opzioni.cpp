@@ -39,23 +39,15 @@ void Colora(QWidget* w, QPalette::ColorRole ruolo, quint32 colore)
     w->setAutoFillBackground(true);
 }
 
-QString Secondi(int s)
-{
-    return QString::number(s) + QStringLiteral(" sec.");
-}
+QString Secondi(int s) { return QString::number(s) + QStringLiteral(" sec."); }
 
 } // namespace
 
 Opzioni::Opzioni(Impostazioni& imp, ArchivioImpostazioni& archivio, Interlocutore& messaggi, Riproduttore& suoni,
                  std::array<quint32, 5> coloriCorrenti, quint32 riempimentoCorrente, std::function<QDateTime()> adesso,
                  QWidget* genitore)
-    : QDialog(genitore)
-    , imp_(imp)
-    , archivio_(archivio)
-    , messaggi_(messaggi)
-    , suoni_(suoni)
-    , adesso_(std::move(adesso))
-    , scelta_(SceltaOpzioni::Da(imp, coloriCorrenti, riempimentoCorrente))
+    : QDialog(genitore), imp_(imp), archivio_(archivio), messaggi_(messaggi), suoni_(suoni), adesso_(std::move(adesso)),
+      scelta_(SceltaOpzioni::Da(imp, coloriCorrenti, riempimentoCorrente))
 {
     setWindowTitle(QStringLiteral("Configurazione"));
     ScegliColore = [this](const QColor& iniziale) -> std::optional<QColor> {
@@ -380,7 +372,8 @@ QWidget* Opzioni::CreaMessaggi()
     M_TerminaChiamata = new QCheckBox(
         QStringLiteral("Termina la chiamata all'allarme di costo della connessione o del periodo bolletta"), pagina);
     M_TerminaChiamata->setChecked(scelta_.terminaChiamata);
-    L_ComandoTermina = new QLabel(QStringLiteral("Comando per terminarla (se non la gestisce NetworkManager):"), pagina);
+    L_ComandoTermina =
+        new QLabel(QStringLiteral("Comando per terminarla (se non la gestisce NetworkManager):"), pagina);
     M_ComandoTermina = new QLineEdit(scelta_.comandoTermina, pagina);
     M_ComandoTermina->setPlaceholderText(QStringLiteral("poff"));
     M_ComandoTermina->setMaxLength(int(Chiave<"CmdTrm">::intervallo.massimo));

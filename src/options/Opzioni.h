@@ -60,7 +60,7 @@ public:
     std::array<QPushButton*, NumeroSuoni> P_Apri{}, P_Play{};
     std::array<QCheckBox*, NumeroAllarmi + 1> M_Msg{};
     std::array<QLineEdit*, NumeroAllarmi + 1> M_MsgVal{};
-    std::array<QCheckBox*, NumeroAllarmi> M_MsgIva{};  // 1..3: alarm 4 has no VAT flag
+    std::array<QCheckBox*, NumeroAllarmi> M_MsgIva{}; // 1..3: alarm 4 has no VAT flag
     QCheckBox* M_TerminaChiamata = nullptr;
     QLabel* L_ComandoTermina = nullptr;
     QLineEdit* M_ComandoTermina = nullptr;

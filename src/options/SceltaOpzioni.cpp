@@ -43,12 +43,9 @@ int ChiaveDellaVoce(int voce)
 int VoceDaAnteprima(ElementoAnteprima elemento, int voceAttuale)
 {
     switch (elemento) {
-    case ElementoAnteprima::Led:
-        return 1;
-    case ElementoAnteprima::Contatore:
-        return voceAttuale == 0 ? 1 : 0;
-    case ElementoAnteprima::DurataScatto:
-        return voceAttuale == 2 ? 3 : voceAttuale == 3 ? 4 : 2;
+    case ElementoAnteprima::Led: return 1;
+    case ElementoAnteprima::Contatore: return voceAttuale == 0 ? 1 : 0;
+    case ElementoAnteprima::DurataScatto: return voceAttuale == 2 ? 3 : voceAttuale == 3 ? 4 : 2;
     }
     return voceAttuale;
 }

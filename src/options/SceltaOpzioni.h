@@ -56,9 +56,9 @@ struct SceltaOpzioni {
     std::optional<quint32> riempimentoScelto;
 
     std::array<QString, NumeroSuoni> suoni{};
-    std::array<bool, NumeroAllarmi + 1> msg{};        // 1..4
-    std::array<QString, NumeroAllarmi + 1> msgVal{};  // 1..4, the fields' texts
-    std::array<bool, NumeroAllarmi> msgIva{};         // 1..3
+    std::array<bool, NumeroAllarmi + 1> msg{};       // 1..4
+    std::array<QString, NumeroAllarmi + 1> msgVal{}; // 1..4, the fields' texts
+    std::array<bool, NumeroAllarmi> msgIva{};        // 1..3
     bool terminaChiamata = false;
     QString comandoTermina;
 

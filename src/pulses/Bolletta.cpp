@@ -221,13 +221,12 @@ QGridLayout* Bolletta::CreaGrigliaTotali(QWidget* p)
     TotaleBolletta->setFont(grassetto);
 
     auto* valori = new QGridLayout;
-    const std::pair<QWidget*, QLabel*> righe[] = {
-        {new QLabel(etichette.scatti, p), ScattiBolletta},
-        {new QLabel(etichette.mediaScatti, p), MediaScattiBolletta},
-        {new QLabel(etichette.mediaImporto, p), MediaImportoBolletta},
-        {new QLabel(etichette.netto, p), NettoBolletta},
-        {EtichettaIvaBolletta, IvaBolletta},
-        {totale, TotaleBolletta}};
+    const std::pair<QWidget*, QLabel*> righe[] = {{new QLabel(etichette.scatti, p), ScattiBolletta},
+                                                  {new QLabel(etichette.mediaScatti, p), MediaScattiBolletta},
+                                                  {new QLabel(etichette.mediaImporto, p), MediaImportoBolletta},
+                                                  {new QLabel(etichette.netto, p), NettoBolletta},
+                                                  {EtichettaIvaBolletta, IvaBolletta},
+                                                  {totale, TotaleBolletta}};
     int r = 0;
     for (const auto& [etichetta, valore] : righe) {
         valori->addWidget(etichetta, r, 0);
@@ -310,7 +309,7 @@ void Bolletta::CambiaScatti(const QDate& giorno)
     const auto riga = db_.TrovaGiorno(giorno);
     if (!riga) {
         SegnalaErrore(QStringLiteral("lettura"), riga.Errore());
-        return;  // correcting values never read could overwrite the stored ones
+        return; // correcting values never read could overwrite the stored ones
     }
     const Totali vecchi = riga->value_or(Totali{});
     ValoreScambio = TestoScambioScatti(vecchi, locale());
@@ -446,16 +445,16 @@ void Bolletta::P_Esporta_Click()
         SegnalaErrore(QStringLiteral("lettura"), errore);
         return;
     }
-    const QString proposto = QStringLiteral("bolletta_%1_%2.csv")
-                                 .arg(inizio_.toString(Qt::ISODate), fine_.toString(Qt::ISODate));
+    const QString proposto =
+        QStringLiteral("bolletta_%1_%2.csv").arg(inizio_.toString(Qt::ISODate), fine_.toString(Qt::ISODate));
     const QString percorso = SceltaFileCsv ? SceltaFileCsv(proposto) : DialogoEsporta(proposto);
     if (percorso.isEmpty())
         return;
     RicordaCartellaEsportazione(percorso);
     QString motivo;
     if (ScriviRapportoCsv(*rapporto, percorso, &motivo))
-        messaggi_.Informazione(QStringLiteral("Il riepilogo bolletta è stato esportato nel file ") +
-                               QDir::toNativeSeparators(percorso));
+        messaggi_.Informazione(QStringLiteral("Il riepilogo bolletta è stato esportato nel file ")
+                               + QDir::toNativeSeparators(percorso));
     else
         messaggi_.Avviso(QStringLiteral("Impossibile esportare il riepilogo bolletta.\n") + motivo);
 }

@@ -66,8 +66,8 @@ public:
     QPushButton *P_ModificaScatti, *P_AzzeraScatti;
     QLabel *V_DataInizioBolletta, *V_DataFineBolletta;
     QPushButton *P_DataInizio, *P_DataFine;
-    QLabel *ScattiBolletta, *MediaScattiBolletta, *MediaImportoBolletta, *NettoBolletta, *IvaBolletta,
-        *TotaleBolletta, *EtichettaIvaBolletta;
+    QLabel *ScattiBolletta, *MediaScattiBolletta, *MediaImportoBolletta, *NettoBolletta, *IvaBolletta, *TotaleBolletta,
+        *EtichettaIvaBolletta;
     QGroupBox* RiquadroStima;
     QLabel *MediaStima, *NettoStima, *IvaStima, *TotaleStima, *EtichettaIvaStima;
     GraficoBolletta* Grafico;

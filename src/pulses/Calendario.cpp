@@ -49,7 +49,7 @@ Calendario::Calendario(QWidget* genitore) : QDialog(genitore)
 void Calendario::MostraCalendario()
 {
     Pannello->Mostra(AA, MM);
-    AA = Pannello->Anno();  // a year the list cannot show is brought into its range
+    AA = Pannello->Anno(); // a year the list cannot show is brought into its range
 }
 
 void Calendario::reject()

@@ -81,14 +81,14 @@ QString MeseAnno(const QDate& giorno, const QLocale& locale)
 
 QString DomandaAzzeramento(const QDate& giorno, const QLocale& locale)
 {
-    return QStringLiteral("Attenzione!!! Gli scatti conteggiati nel mese di ") + MeseAnno(giorno, locale) +
-           QStringLiteral(" stanno per essere azzerati: premere <OK>") +
-           QStringLiteral(" per procedere all'azzeramento oppure <Annulla>") +
-           QStringLiteral(" per lasciare invariato.");
+    return QStringLiteral("Attenzione!!! Gli scatti conteggiati nel mese di ") + MeseAnno(giorno, locale)
+           + QStringLiteral(" stanno per essere azzerati: premere <OK>")
+           + QStringLiteral(" per procedere all'azzeramento oppure <Annulla>")
+           + QStringLiteral(" per lasciare invariato.");
 }
 
 QString AvvisoAzzeramento(const QDate& giorno, const QLocale& locale)
 {
-    return QStringLiteral("Gli scatti conteggiati nel mese di ") + MeseAnno(giorno, locale) +
-           QStringLiteral(" sono stati azzerati.");
+    return QStringLiteral("Gli scatti conteggiati nel mese di ") + MeseAnno(giorno, locale)
+           + QStringLiteral(" sono stati azzerati.");
 }

@@ -2,14 +2,14 @@
 #include "pulses/DatabaseScatti.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <cmath>
 #include <limits>
 #include <sqlite3.h>
-#include <sys/sysmacros.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -20,7 +20,7 @@ struct Uso {
     ~Uso()
     {
         if (!s)
-            return;  // the store was never opened
+            return; // the store was never opened
         sqlite3_reset(s);
         sqlite3_clear_bindings(s);
     }
@@ -49,15 +49,9 @@ std::optional<qint32> LeggiScatti(sqlite3_stmt* s, int colonna)
 
 // A counting step or a corrected day is never negative, and a non-finite
 // amount would turn into a null the sums then skip.
-bool ValoriValidi(qint32 scatti, double importo)
-{
-    return scatti >= 0 && std::isfinite(importo) && importo >= 0;
-}
+bool ValoriValidi(qint32 scatti, double importo) { return scatti >= 0 && std::isfinite(importo) && importo >= 0; }
 
-QDate PrimoDelMese(const QDate& giorno)
-{
-    return giorno.isValid() ? QDate(giorno.year(), giorno.month(), 1) : QDate();
-}
+QDate PrimoDelMese(const QDate& giorno) { return giorno.isValid() ? QDate(giorno.year(), giorno.month(), 1) : QDate(); }
 
 // The day of a key as ChiaveGiorno writes it; invalid for any other text.
 // Read by hand: a report of years reads one per row.
@@ -78,20 +72,14 @@ QDate GiornoDaChiave(const char* testo, int lunghezza)
 
 const QString FuoriLimite = QStringLiteral("gli scatti superano il limite di 2147483647");
 
-ErroreDatabase DataNonValida()
-{
-    return {DatabaseScatti::ErroreValoreNonValido, QStringLiteral("data non valida")};
-}
+ErroreDatabase DataNonValida() { return {DatabaseScatti::ErroreValoreNonValido, QStringLiteral("data non valida")}; }
 
 ErroreDatabase ValoriNonValidi()
 {
     return {DatabaseScatti::ErroreValoreNonValido, QStringLiteral("scatti o importo non validi")};
 }
 
-ErroreDatabase TotaleFuoriLimite()
-{
-    return {DatabaseScatti::ErroreTotaleFuoriLimite, FuoriLimite};
-}
+ErroreDatabase TotaleFuoriLimite() { return {DatabaseScatti::ErroreTotaleFuoriLimite, FuoriLimite}; }
 
 ErroreDatabase Estraneo()
 {
@@ -120,8 +108,9 @@ bool InUso(const QString& percorso)
         return false;
     // "1: POSIX  ADVISORY  WRITE 9778 fe:00:10953201 1073741824 1073742335"
     const QByteArray file = QByteArray::number(major(st.st_dev), 16).rightJustified(2, '0') + ':'
-        + QByteArray::number(minor(st.st_dev), 16).rightJustified(2, '0') + ':' + QByteArray::number(quint64(st.st_ino));
-    constexpr qint64 Primo = 0x40000000, Ultimo = Primo + 511;   // the store's lock bytes
+                            + QByteArray::number(minor(st.st_dev), 16).rightJustified(2, '0') + ':'
+                            + QByteArray::number(quint64(st.st_ino));
+    constexpr qint64 Primo = 0x40000000, Ultimo = Primo + 511; // the store's lock bytes
     for (const QByteArray& riga : elenco.readAll().split('\n')) {
         const QList<QByteArray> campi = riga.simplified().split(' ');
         if (campi.size() < 8 || campi[5] != file)
@@ -162,19 +151,18 @@ QByteArray StatoFile(const QString& percorso)
     if (::stat(QFile::encodeName(percorso).constData(), &st) != 0)
         return {};
     return QByteArray("velatrix-verificato 1 ") + QByteArray::number(quint64(st.st_dev)) + ' '
-        + QByteArray::number(quint64(st.st_ino)) + ' ' + QByteArray::number(qint64(st.st_size)) + ' '
-        + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' + QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ' '
-        + QByteArray::number(qint64(st.st_ctim.tv_sec)) + '.' + QByteArray::number(qint64(st.st_ctim.tv_nsec)) + '\n';
+           + QByteArray::number(quint64(st.st_ino)) + ' ' + QByteArray::number(qint64(st.st_size)) + ' '
+           + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' + QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ' '
+           + QByteArray::number(qint64(st.st_ctim.tv_sec)) + '.' + QByteArray::number(qint64(st.st_ctim.tv_nsec))
+           + '\n';
 }
 
-QString PercorsoSigillo(const QString& percorso)
-{
-    return percorso + QStringLiteral("-verificato");
-}
+QString PercorsoSigillo(const QString& percorso) { return percorso + QStringLiteral("-verificato"); }
 
 bool ConRegistro(const QString& percorso)
 {
-    return QFileInfo::exists(percorso + QStringLiteral("-wal")) || QFileInfo::exists(percorso + QStringLiteral("-journal"));
+    return QFileInfo::exists(percorso + QStringLiteral("-wal"))
+           || QFileInfo::exists(percorso + QStringLiteral("-journal"));
 }
 
 // Whether the file is, byte for byte, the one a panel left when it last
@@ -186,7 +174,7 @@ bool ConRegistro(const QString& percorso)
 bool Sigillato(const QString& percorso)
 {
     if (ConRegistro(percorso))
-        return false;  // not closed cleanly: a crash, or a panel at work
+        return false; // not closed cleanly: a crash, or a panel at work
     QFile sigillo(PercorsoSigillo(percorso));
     if (!sigillo.open(QIODevice::ReadOnly))
         return false;
@@ -214,12 +202,7 @@ QString ChiaveGiorno(const QDate& giorno)
     return giorno.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
-
-
-DatabaseScatti::~DatabaseScatti()
-{
-    Chiudi();
-}
+DatabaseScatti::~DatabaseScatti() { Chiudi(); }
 
 ErroreDatabase DatabaseScatti::ErroreSqlite(int codice) const
 {
@@ -245,11 +228,12 @@ std::optional<ErroreDatabase> DatabaseScatti::TabellaValida(bool integrita)
 {
     // A view or an index named Scatti is not the table.
     sqlite3_stmt* info = nullptr;
-    if (sqlite3_prepare_v2(db_, "SELECT type FROM sqlite_schema WHERE name = 'Scatti'", -1, &info, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db_, "SELECT type FROM sqlite_schema WHERE name = 'Scatti'", -1, &info, nullptr)
+        != SQLITE_OK)
         return ErroreSqlite(sqlite3_extended_errcode(db_));
     int rc = sqlite3_step(info);
-    const bool tabella = rc == SQLITE_ROW
-        && QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(info, 0))) == "table";
+    const bool tabella =
+        rc == SQLITE_ROW && QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(info, 0))) == "table";
     sqlite3_finalize(info);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         return ErroreSqlite(sqlite3_extended_errcode(db_));
@@ -303,7 +287,10 @@ std::optional<ErroreDatabase> DatabaseScatti::TabellaValida(bool integrita)
 
 std::optional<ErroreDatabase> DatabaseScatti::PreparaIstruzioni()
 {
-    struct { sqlite3_stmt** s; const char* sql; } const istruzioni[] = {
+    struct {
+        sqlite3_stmt** s;
+        const char* sql;
+    } const istruzioni[] = {
         {&somma_, "SELECT COALESCE(SUM(NumeroScatti),0), COALESCE(SUM(Importo),0) FROM Scatti "
                   "WHERE DataScatti BETWEEN ?1 AND ?2"},
         {&aggiungi_, "INSERT INTO Scatti (DataScatti, NumeroScatti, Importo) VALUES (?1, ?2, ?3) "
@@ -324,15 +311,9 @@ std::optional<ErroreDatabase> DatabaseScatti::PreparaIstruzioni()
     return std::nullopt;
 }
 
-EsitoDb<> DatabaseScatti::Apri(const QString& percorso)
-{
-    return ApriFile(percorso, false);
-}
+EsitoDb<> DatabaseScatti::Apri(const QString& percorso) { return ApriFile(percorso, false); }
 
-EsitoDb<> DatabaseScatti::ApriInLettura(const QString& percorso)
-{
-    return ApriFile(percorso, true);
-}
+EsitoDb<> DatabaseScatti::ApriInLettura(const QString& percorso) { return ApriFile(percorso, true); }
 
 // The connection just opened made ready: its mode, the table checked, the
 // statements prepared.
@@ -366,7 +347,8 @@ EsitoDb<> DatabaseScatti::ApriFile(const QString& percorso, bool soloLettura)
     // Asked before this process opens the file at all: closing it again
     // would drop the locks a connection of its own holds.
     if (soloLettura && registro && InUso(percorso))
-        return ErroreDatabase{ErroreInUso, QStringLiteral("il database degli scatti è tenuto da Velatrix in esecuzione")};
+        return ErroreDatabase{ErroreInUso,
+                              QStringLiteral("il database degli scatti è tenuto da Velatrix in esecuzione")};
     if (!nuovo) {
         // Look before the store touches it: a file of another kind is left
         // exactly as it is, and gets the store's own answer for it.
@@ -467,8 +449,8 @@ void DatabaseScatti::Rilascia()
     }
     // Sealed only when nobody but the store has written the file since it
     // was checked: as this run last saw it, before the closing checkpoint.
-    const bool intatto = db_ && !soloLettura_ && !percorso_.isEmpty() && !visto_.isEmpty()
-        && StatoFile(percorso_) == visto_;
+    const bool intatto =
+        db_ && !soloLettura_ && !percorso_.isEmpty() && !visto_.isEmpty() && StatoFile(percorso_) == visto_;
     const bool chiuso = db_ && sqlite3_close_v2(db_) == SQLITE_OK;
     if (intatto && chiuso && !ConRegistro(percorso_))
         Sigilla();
@@ -493,10 +475,7 @@ void DatabaseScatti::Sigilla()
         sigillo.write(stato);
 }
 
-void DatabaseScatti::Chiudi()
-{
-    Rilascia();
-}
+void DatabaseScatti::Chiudi() { Rilascia(); }
 
 std::optional<ErroreDatabase> DatabaseScatti::ControllaAperto(bool scrittura)
 {
@@ -508,8 +487,7 @@ std::optional<ErroreDatabase> DatabaseScatti::ControllaAperto(bool scrittura)
         return ErroreDatabase{ErroreSoloLettura, QStringLiteral("il database degli scatti è aperto in sola lettura")};
     // A write into a file nobody can reach any more is a write lost.
     if (Identita(percorso_) != std::pair{dispositivo_, inode_})
-        return ErroreDatabase{ErroreFileSostituito,
-                              QStringLiteral("il file %1 non è più al suo posto").arg(percorso_)};
+        return ErroreDatabase{ErroreFileSostituito, QStringLiteral("il file %1 non è più al suo posto").arg(percorso_)};
     if (inScrittura_)
         return std::nullopt;
     // Write-ahead log with a full sync, so every committed step survives a
@@ -519,7 +497,7 @@ std::optional<ErroreDatabase> DatabaseScatti::ControllaAperto(bool scrittura)
     if (auto e = Esegui("PRAGMA synchronous=FULL"))
         return e;
     sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
-    visto_ = StatoFile(percorso_);  // the change of mode is written into the file
+    visto_ = StatoFile(percorso_); // the change of mode is written into the file
     inScrittura_ = true;
     return std::nullopt;
 }
@@ -564,7 +542,7 @@ EsitoDb<> DatabaseScatti::AggiungiScatti(QDate giorno, qint32 scatti, double imp
 }
 
 EsitoDb<qint64> DatabaseScatti::AggiungiRecupero(const QByteArray& id, const std::map<QDate, Totali>& scatti,
-                                                qint64 logAttuale)
+                                                 qint64 logAttuale)
 {
     for (const auto& [giorno, t] : scatti) {
         if (ChiaveGiorno(giorno).isEmpty())
@@ -691,9 +669,8 @@ EsitoDb<QMap<QDate, Totali>> DatabaseScatti::Giorni(QDate primo, QDate ultimo)
 {
     QMap<QDate, Totali> giorni;
     // In order: each goes at the end, at no search.
-    auto esito = PerOgniGiorno(primo, ultimo, [&giorni](const char*, const QDate& d, const Totali& t) {
-        giorni.insert(giorni.cend(), d, t);
-    });
+    auto esito = PerOgniGiorno(
+        primo, ultimo, [&giorni](const char*, const QDate& d, const Totali& t) { giorni.insert(giorni.cend(), d, t); });
     if (!esito)
         return esito.Errore();
     return giorni;

@@ -111,11 +111,11 @@ private:
 
     sqlite3* db_ = nullptr;
     QString percorso_;
-    quint64 dispositivo_ = 0, inode_ = 0;   // the file opened, to notice a replaced one
-    bool inScrittura_ = false;              // switched to the write-ahead log
+    quint64 dispositivo_ = 0, inode_ = 0; // the file opened, to notice a replaced one
+    bool inScrittura_ = false;            // switched to the write-ahead log
     bool soloLettura_ = false;
-    std::unique_ptr<QTemporaryDir> copia_;  // where a read-only open reads a file with its log
-    QByteArray visto_;                      // the file as this run last left it (see Sigillato)
+    std::unique_ptr<QTemporaryDir> copia_; // where a read-only open reads a file with its log
+    QByteArray visto_;                     // the file as this run last left it (see Sigillato)
     sqlite3_stmt* somma_ = nullptr;
     sqlite3_stmt* aggiungi_ = nullptr;
     sqlite3_stmt* trova_ = nullptr;

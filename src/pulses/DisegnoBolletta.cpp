@@ -44,7 +44,8 @@ QRectF DisegnoBolletta::Area() const
     const double basso = fm.height() + 8;
     // Room for the longest labels either side, whatever the figures.
     const double massimoS = serie_.barre.isEmpty() ? 0 : *std::max_element(serie_.barre.begin(), serie_.barre.end());
-    const double massimoD = std::max(serie_.cumulato.isEmpty() ? 0.0 : serie_.cumulato.back(), serie_.stimaFinale.value_or(0));
+    const double massimoD =
+        std::max(serie_.cumulato.isEmpty() ? 0.0 : serie_.cumulato.back(), serie_.stimaFinale.value_or(0));
     const double sinistra = fm.horizontalAdvance(Cifre(Cima(massimoS, PassoScala(massimoS, Tacche)), locale_)) + 10;
     const double destra = fm.horizontalAdvance(Cifre(Cima(massimoD, PassoScala(massimoD, Tacche)), locale_)) + 10;
     return tutto_.adjusted(sinistra, alto, -destra, -basso);
@@ -86,8 +87,15 @@ void DisegnoBolletta::Disegna(QPainter& p) const
     const double massimoS = n ? *std::max_element(serie_.barre.begin(), serie_.barre.end()) : 0;
     const double massimoD = std::max(n ? serie_.cumulato.back() : 0.0, serie_.stimaFinale.value_or(0));
     const double passoS = PassoScala(massimoS, Tacche), passoD = PassoScala(massimoD, Tacche);
-    const Geometria g{a,      locale_, QFontMetricsF(font_), n, passoS, Cima(massimoS, passoS),
-                      passoD, Cima(massimoD, passoD), n ? a.width() / n : a.width()};
+    const Geometria g{a,
+                      locale_,
+                      QFontMetricsF(font_),
+                      n,
+                      passoS,
+                      Cima(massimoS, passoS),
+                      passoD,
+                      Cima(massimoD, passoD),
+                      n ? a.width() / n : a.width()};
 
     DisegnaScale(p, g);
     DisegnaBarre(p, g);
@@ -108,8 +116,7 @@ void DisegnoBolletta::DisegnaScale(QPainter& p, const Geometria& g) const
         p.drawLine(QPointF(a.left(), y), QPointF(a.right(), y));
         p.setPen(colori_.color(QPalette::Text));
         p.drawText(QRectF(tutto_.left(), y - fm.height() / 2, a.left() - tutto_.left() - 5, fm.height()),
-                   Qt::AlignRight | Qt::AlignVCenter,
-                   Cifre(v, g.l));
+                   Qt::AlignRight | Qt::AlignVCenter, Cifre(v, g.l));
     }
     p.setPen(ColoreLinea);
     for (double v = 0; v <= g.cimaD * (1 + 1e-9); v += g.passoD) {
@@ -207,7 +214,8 @@ void DisegnoBolletta::DisegnaGiorni(QPainter& p, const Geometria& g) const
         const double larghezza = misura(testo) + 8;
         return QRectF(g.centro(i) - larghezza / 2, a.bottom() + 3, larghezza, g.fm.height());
     };
-    const QString testoOggi = serie_.oggi >= 0 ? l.toString(serie_.giorni[serie_.oggi], FormatoGiornoMese(l)) : QString();
+    const QString testoOggi =
+        serie_.oggi >= 0 ? l.toString(serie_.giorni[serie_.oggi], FormatoGiornoMese(l)) : QString();
     const std::optional<QRectF> postoOggi =
         serie_.oggi >= 0 ? std::optional(posto(serie_.oggi, testoOggi)) : std::nullopt;
     for (const EtichettaGrafico& e : EtichetteGrafico(serie_.giorni, a.width(), misura, l)) {

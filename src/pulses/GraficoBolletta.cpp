@@ -33,10 +33,7 @@ void GraficoBolletta::Mostra(const SerieBolletta& serie)
 QSize GraficoBolletta::sizeHint() const { return {560, 240}; }
 QSize GraficoBolletta::minimumSizeHint() const { return {320, 150}; }
 
-int GraficoBolletta::GiornoInX(double x) const
-{
-    return Disegno(serie_, *this).GiornoInX(x);
-}
+int GraficoBolletta::GiornoInX(double x) const { return Disegno(serie_, *this).GiornoInX(x); }
 
 bool GraficoBolletta::event(QEvent* e)
 {

@@ -13,8 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-ModificaScatti::ModificaScatti(const QDate& giorno, const Totali& valori, QWidget* genitore)
-    : QDialog(genitore)
+ModificaScatti::ModificaScatti(const QDate& giorno, const Totali& valori, QWidget* genitore) : QDialog(genitore)
 {
     setWindowTitle(QStringLiteral("Modifica Scatti"));
     M_DataScatti = new QLabel(locale().toString(giorno, QLocale::LongFormat), this);

@@ -8,8 +8,7 @@ bool PeriodoCambiato(const Impostazioni& imp, QDate inizio, QDate fine)
     return inizio != imp.DatIPB || fine != imp.DatFPB;
 }
 
-bool SalvaPeriodoBolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, QDate inizio, QDate fine,
-                          QString* errore)
+bool SalvaPeriodoBolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, QDate inizio, QDate fine, QString* errore)
 {
     Impostazioni nuove = imp;
     nuove.DatIPB = inizio;

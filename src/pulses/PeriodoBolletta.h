@@ -12,5 +12,4 @@ bool PeriodoCambiato(const Impostazioni& imp, QDate inizio, QDate fine);
 
 // Stores inizio..fine as DatIPB/DatFPB and makes it the program's period.
 // On a failed save the program keeps its old period and *errore says why.
-bool SalvaPeriodoBolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, QDate inizio, QDate fine,
-                          QString* errore);
+bool SalvaPeriodoBolletta(Impostazioni& imp, ArchivioImpostazioni& archivio, QDate inizio, QDate fine, QString* errore);

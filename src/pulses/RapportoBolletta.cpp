@@ -28,19 +28,19 @@ qint64 GiorniDelPeriodo(QDate inizio, QDate fine)
 void RigaCsv(QByteArray& out, const char* voce, QDate dal, QDate al, qint32 scatti, double netto, double totale)
 {
     out += voce;
-    out += ',' + Iso(dal) + ',' + Iso(al) + ',' + QByteArray::number(scatti) + ',' + Numero(netto) + ',' +
-           Numero(Iva(netto, totale)) + ',' + Numero(totale) + '\n';
+    out += ',' + Iso(dal) + ',' + Iso(al) + ',' + QByteArray::number(scatti) + ',' + Numero(netto) + ','
+           + Numero(Iva(netto, totale)) + ',' + Numero(totale) + '\n';
 }
 
 QByteArray TotaliJson(const TotaliBolletta& t)
 {
-    return "{\"scatti\": " + QByteArray::number(t.scatti) + ", \"media_scatti\": " + Numero(t.mediaScatti) +
-           ", \"media_netto\": " + Numero(t.mediaImporto) + ", \"netto\": " + Numero(t.netto) +
-           ", \"iva\": " + Numero(Iva(t.netto, t.totale)) + ", \"totale\": " + Numero(t.totale) + "}";
+    return "{\"scatti\": " + QByteArray::number(t.scatti) + ", \"media_scatti\": " + Numero(t.mediaScatti)
+           + ", \"media_netto\": " + Numero(t.mediaImporto) + ", \"netto\": " + Numero(t.netto)
+           + ", \"iva\": " + Numero(Iva(t.netto, t.totale)) + ", \"totale\": " + Numero(t.totale) + "}";
 }
 
-std::optional<RapportoBolletta> CreaRapportoAlle(const QMap<QDate, Totali>& righe, QDate inizio, QDate fine,
-                                                 QDate oggi, double parteDiOggi, int percentualeIva)
+std::optional<RapportoBolletta> CreaRapportoAlle(const QMap<QDate, Totali>& righe, QDate inizio, QDate fine, QDate oggi,
+                                                 double parteDiOggi, int percentualeIva)
 {
     RapportoBolletta r;
     r.inizio = inizio;
@@ -103,14 +103,14 @@ QString TestoTotali(const RapportoBolletta& r)
         return QStringLiteral("%1 %2\n").arg(etichetta, -20).arg(valore.trimmed(), 14);
     };
     const TestiBolletta t = TestiDiBolletta(r.totali);
-    out += QLatin1Char('\n') + riga(etichette.scatti, t.scatti) + riga(etichette.mediaScatti, t.mediaScatti) +
-           riga(etichette.mediaImporto, t.mediaImporto) + riga(etichette.netto, t.netto) +
-           riga(etichette.iva, t.iva) + riga(etichette.totale, t.totale);
+    out += QLatin1Char('\n') + riga(etichette.scatti, t.scatti) + riga(etichette.mediaScatti, t.mediaScatti)
+           + riga(etichette.mediaImporto, t.mediaImporto) + riga(etichette.netto, t.netto) + riga(etichette.iva, t.iva)
+           + riga(etichette.totale, t.totale);
     if (r.stima) {
         const TestiBolletta s = TestiDiBolletta(*r.stima);
         // With the rate per day it stands on.
-        out += QLatin1Char('\n') + TitoloStima() + QLatin1Char('\n') + riga(etichette.mediaImporto, s.mediaImporto) +
-               riga(etichette.netto, s.netto) + riga(etichette.iva, s.iva) + riga(etichette.totale, s.totale);
+        out += QLatin1Char('\n') + TitoloStima() + QLatin1Char('\n') + riga(etichette.mediaImporto, s.mediaImporto)
+               + riga(etichette.netto, s.netto) + riga(etichette.iva, s.iva) + riga(etichette.totale, s.totale);
     }
     return out;
 }
@@ -123,8 +123,8 @@ std::optional<RapportoBolletta> CreaRapporto(const QMap<QDate, Totali>& righe, Q
     return CreaRapportoAlle(righe, inizio, fine, adesso.date(), ParteDelGiorno(adesso.time()), percentualeIva);
 }
 
-std::optional<RapportoBolletta> CreaRapporto(const QMap<QDate, Totali>& righe, QDate inizio, QDate fine,
-                                             QDate oggi, int percentualeIva)
+std::optional<RapportoBolletta> CreaRapporto(const QMap<QDate, Totali>& righe, QDate inizio, QDate fine, QDate oggi,
+                                             int percentualeIva)
 {
     return CreaRapportoAlle(righe, inizio, fine, oggi, 1, percentualeIva);
 }
@@ -145,9 +145,9 @@ QVector<GruppoBolletta> Raggruppa(const RapportoBolletta& r, Raggruppamento per)
 {
     QVector<GruppoBolletta> gruppi;
     const auto stesso = [per](QDate a, QDate b) {
-        return per == Raggruppamento::Anno    ? a.year() == b.year()
+        return per == Raggruppamento::Anno   ? a.year() == b.year()
                : per == Raggruppamento::Mese ? a.year() == b.year() && a.month() == b.month()
-                                              : a == b;
+                                             : a == b;
     };
     for (const GiornoBolletta& g : r.giorni) {
         if (gruppi.isEmpty() || !stesso(gruppi.back().dal, g.giorno))
@@ -180,10 +180,10 @@ QByteArray RapportoCsv(const RapportoBolletta& r, Raggruppamento per)
 QByteArray RapportoJson(const RapportoBolletta& r, Raggruppamento per)
 {
     const char* chiave = per == Raggruppamento::Giorno ? "giorni" : per == Raggruppamento::Mese ? "mesi" : "anni";
-    QByteArray out = "{\n  \"versione_formato\": " + QByteArray::number(VersioneFormatoJson) + ",\n  \"dal\": \"" +
-                     Iso(r.inizio) + "\",\n  \"al\": \"" + Iso(r.fine) + "\",\n  \"oggi\": \"" + Iso(r.oggi) +
-                     "\",\n  \"iva_percento\": " + QByteArray::number(r.percentualeIva) + ",\n  \"" + chiave +
-                     "\": [";
+    QByteArray out = "{\n  \"versione_formato\": " + QByteArray::number(VersioneFormatoJson) + ",\n  \"dal\": \""
+                     + Iso(r.inizio) + "\",\n  \"al\": \"" + Iso(r.fine) + "\",\n  \"oggi\": \"" + Iso(r.oggi)
+                     + "\",\n  \"iva_percento\": " + QByteArray::number(r.percentualeIva) + ",\n  \"" + chiave
+                     + "\": [";
     out.reserve(out.size() + (r.giorni.size() + 4) * 96);
     const QVector<GruppoBolletta> gruppi = Raggruppa(r, per);
     for (qsizetype i = 0; i < gruppi.size(); ++i) {
@@ -191,8 +191,8 @@ QByteArray RapportoJson(const RapportoBolletta& r, Raggruppamento per)
         out += (i ? ",\n    " : "\n    ");
         out += per == Raggruppamento::Giorno ? "{\"data\": \"" + Iso(g.dal) + "\""
                                              : "{\"dal\": \"" + Iso(g.dal) + "\", \"al\": \"" + Iso(g.al) + "\"";
-        out += ", \"scatti\": " + QByteArray::number(g.scatti) + ", \"netto\": " + Numero(g.netto) +
-               ", \"iva\": " + Numero(Iva(g.netto, g.totale)) + ", \"totale\": " + Numero(g.totale) + "}";
+        out += ", \"scatti\": " + QByteArray::number(g.scatti) + ", \"netto\": " + Numero(g.netto)
+               + ", \"iva\": " + Numero(Iva(g.netto, g.totale)) + ", \"totale\": " + Numero(g.totale) + "}";
     }
     out += gruppi.isEmpty() ? "]" : "\n  ]";
     out += ",\n  \"periodo\": " + TotaliJson(r.totali);
@@ -205,10 +205,9 @@ QString RapportoTesto(const RapportoBolletta& r, const QLocale& locale, Raggrupp
     const auto cifre = [&](double v) { return FormattaNumero(v, QStringLiteral("#,##0"), locale); };
     const auto nome = [&](const GruppoBolletta& g) {
         return per == Raggruppamento::Giorno ? TestoData(g.dal, locale)
-               : per == Raggruppamento::Mese
-                   ? locale.standaloneMonthName(g.dal.month(), QLocale::ShortFormat) + QLatin1Char(' ') +
-                         QString::number(g.dal.year())
-                   : QString::number(g.dal.year());
+               : per == Raggruppamento::Mese ? locale.standaloneMonthName(g.dal.month(), QLocale::ShortFormat)
+                                                   + QLatin1Char(' ') + QString::number(g.dal.year())
+                                             : QString::number(g.dal.year());
     };
     QString out = QStringLiteral("Periodo bolletta: dal %1 al %2\n\n")
                       .arg(TestoData(r.inizio, locale), TestoData(r.fine, locale));
@@ -231,9 +230,9 @@ QString RapportoTesto(const RapportoBolletta& r, const QLocale& locale, Raggrupp
 
 QByteArray RapportoRiga(const RapportoBolletta& r)
 {
-    return "1;" + Iso(r.inizio) + ';' + Iso(r.fine) + ';' + QByteArray::number(r.totali.scatti) + ';' +
-           Numero(r.totali.netto) + ';' + Numero(r.totali.totale) + ';' +
-           (r.stima ? Numero(r.stima->totale) : QByteArray()) + '\n';
+    return "1;" + Iso(r.inizio) + ';' + Iso(r.fine) + ';' + QByteArray::number(r.totali.scatti) + ';'
+           + Numero(r.totali.netto) + ';' + Numero(r.totali.totale) + ';'
+           + (r.stima ? Numero(r.stima->totale) : QByteArray()) + '\n';
 }
 
 bool ScriviRapportoCsv(const RapportoBolletta& r, const QString& percorso, QString* motivo)

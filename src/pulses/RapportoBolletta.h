@@ -41,8 +41,8 @@ struct RapportoBolletta {
 // Nothing when the period's pulses pass 32 bits.
 std::optional<RapportoBolletta> CreaRapporto(const QMap<QDate, Totali>& righe, QDate inizio, QDate fine,
                                              const QDateTime& adesso, int percentualeIva);
-std::optional<RapportoBolletta> CreaRapporto(const QMap<QDate, Totali>& righe, QDate inizio, QDate fine,
-                                             QDate oggi, int percentualeIva);
+std::optional<RapportoBolletta> CreaRapporto(const QMap<QDate, Totali>& righe, QDate inizio, QDate fine, QDate oggi,
+                                             int percentualeIva);
 
 // The same, read from the database in one query. Nothing on a read error or
 // when the pulses pass 32 bits; *errore then says which.

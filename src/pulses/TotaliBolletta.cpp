@@ -24,7 +24,8 @@ TotaliBolletta CalcolaBolletta(qint32 scatti, double netto, qint64 giorni, int p
 std::optional<TotaliBolletta> StimaBolletta(QDate inizio, QDate fine, QDate oggi, qint32 scattiFinora,
                                             double nettoFinora, int percentualeIva, double parteDiOggi)
 {
-    if (!inizio.isValid() || !fine.isValid() || oggi < inizio || oggi > fine) return std::nullopt;
+    if (!inizio.isValid() || !fine.isValid() || oggi < inizio || oggi > fine)
+        return std::nullopt;
     const double parte = std::isfinite(parteDiOggi) ? std::clamp(parteDiOggi, 0.0, 1.0) : 1.0;
     const double finora = std::max(1.0, double(inizio.daysTo(oggi)) + parte);
     const double fattore = double(inizio.daysTo(fine) + 1) / finora;
@@ -32,22 +33,25 @@ std::optional<TotaliBolletta> StimaBolletta(QDate inizio, QDate fine, QDate oggi
     return CalcolaBolletta(qint32(scatti), nettoFinora * fattore, inizio.daysTo(fine) + 1, percentualeIva);
 }
 
-double ParteDelGiorno(const QTime& ora)
-{
-    return ora.isValid() ? ora.msecsSinceStartOfDay() / 86400000.0 : 1.0;
-}
+double ParteDelGiorno(const QTime& ora) { return ora.isValid() ? ora.msecsSinceStartOfDay() / 86400000.0 : 1.0; }
 
 TestiBolletta TestiDiBolletta(const TotaliBolletta& t)
 {
-    return {FormattaNumero(t.scatti, "0 "), FormattaNumero(t.mediaScatti, "0.0 "),
-            FormattaNumero(t.mediaImporto, "#,##0.0 "), FormattaNumero(t.netto, "#,##0 "),
-            FormattaNumero(t.iva, "#,##0 "), FormattaNumero(t.totale, "#,##0 ")};
+    return {FormattaNumero(t.scatti, "0 "),
+            FormattaNumero(t.mediaScatti, "0.0 "),
+            FormattaNumero(t.mediaImporto, "#,##0.0 "),
+            FormattaNumero(t.netto, "#,##0 "),
+            FormattaNumero(t.iva, "#,##0 "),
+            FormattaNumero(t.totale, "#,##0 ")};
 }
 
 TestiBolletta EtichetteBolletta(int percentualeIva)
 {
-    return {QStringLiteral("Totale scatti"), QStringLiteral("Media scatti/gg"), QStringLiteral("Media L./gg"),
-            QStringLiteral("Netto"), QStringLiteral("Iva (") + QString::number(percentualeIva) + QStringLiteral("%)"),
+    return {QStringLiteral("Totale scatti"),
+            QStringLiteral("Media scatti/gg"),
+            QStringLiteral("Media L./gg"),
+            QStringLiteral("Netto"),
+            QStringLiteral("Iva (") + QString::number(percentualeIva) + QStringLiteral("%)"),
             QStringLiteral("TOTALE")};
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-#include <QString>
 #include <QDate>
+#include <QString>
 #include <QTime>
 #include <QtGlobal>
 #include <optional>

@@ -12,16 +12,16 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <cctype>
 #include <cstring>
-#include <string>
-#include <string_view>
 #include <dirent.h>
 #include <fcntl.h>
-#include <unistd.h>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <unistd.h>
 
 namespace {
 
@@ -92,7 +92,7 @@ QString CausaScritturaCorta(const QString& nome)
 bool SeiCaratteri(std::string_view t, std::string_view resto)
 {
     return t.size() == 6 + resto.size() && t.substr(6) == resto
-        && std::all_of(t.begin(), t.begin() + 6, [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+           && std::all_of(t.begin(), t.begin() + 6, [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
 }
 
 bool Residuo(std::string_view nome, std::string_view file)
@@ -102,8 +102,8 @@ bool Residuo(std::string_view nome, std::string_view file)
         std::string_view t = nome.substr(copia.size());
         if (t.size() >= 5 && t.substr(t.size() - 5) == ".lock")
             t.remove_suffix(5);
-        return SeiCaratteri(t, "") || (t.size() == 13 && SeiCaratteri(t.substr(0, 6), "") && t[6] == '.'
-                                       && SeiCaratteri(t.substr(7), ""));
+        return SeiCaratteri(t, "")
+               || (t.size() == 13 && SeiCaratteri(t.substr(0, 6), "") && t[6] == '.' && SeiCaratteri(t.substr(7), ""));
     }
     constexpr std::string_view lettura = ".velatrix-";
     return nome.substr(0, lettura.size()) == lettura && SeiCaratteri(nome.substr(lettura.size()), ".conf");
@@ -226,8 +226,7 @@ QString Cartella(const QString& percorso) { return QFileInfo(percorso).absoluteP
 
 } // namespace
 
-ArchivioImpostazioni::ArchivioImpostazioni(const QString& percorso)
-    : percorso_(percorso)
+ArchivioImpostazioni::ArchivioImpostazioni(const QString& percorso) : percorso_(percorso)
 {
     RimuoviResidui(percorso_);
     // An unreadable file reads as empty here; Salva then refuses to replace it.
@@ -244,7 +243,7 @@ ArchivioImpostazioni::ArchivioImpostazioni(const QString& percorso)
 QString ArchivioImpostazioni::PercorsoPredefinito()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-        + QStringLiteral("/Velatrix/Velatrix.conf");
+           + QStringLiteral("/Velatrix/Velatrix.conf");
 }
 
 QString ArchivioImpostazioni::Leggi(const QString& chiave, const QString& predefinito) const
@@ -253,15 +252,9 @@ QString ArchivioImpostazioni::Leggi(const QString& chiave, const QString& predef
     return it == valori_.constEnd() ? predefinito : *it;
 }
 
-bool ArchivioImpostazioni::Contiene(const QString& chiave) const
-{
-    return valori_.contains(chiave);
-}
+bool ArchivioImpostazioni::Contiene(const QString& chiave) const { return valori_.contains(chiave); }
 
-QStringList ArchivioImpostazioni::Chiavi() const
-{
-    return valori_.keys();
-}
+QStringList ArchivioImpostazioni::Chiavi() const { return valori_.keys(); }
 
 void ArchivioImpostazioni::Scrivi(const QString& chiave, const QString& testo)
 {

@@ -38,7 +38,7 @@ public:
 
 private:
     QString percorso_;
-    QMap<QString, QString> valori_;             // file content plus pending writes
-    QList<QPair<QString, QString>> sospese_;    // in the order written
+    QMap<QString, QString> valori_;          // file content plus pending writes
+    QList<QPair<QString, QString>> sospese_; // in the order written
     bool danneggiato_ = false;
 };

@@ -8,10 +8,7 @@
 
 namespace {
 
-bool HaCampo(const VoceImpostazione& v)
-{
-    return v.campo || v.campoModello;
-}
+bool HaCampo(const VoceImpostazione& v) { return v.campo || v.campoModello; }
 
 // Earlier versions wrote dates in the user's order: a day above 12 in any
 // stored date tells it; else the locale's order is the best guess.
@@ -53,7 +50,7 @@ bool Scrivi(ArchivioImpostazioni& archivio, Impostazioni imp, unsigned scrittore
 Impostazioni CaricaImpostazioni(const ArchivioImpostazioni& archivio, const QDate& oggi, const QLocale& locale,
                                 bool schedaAudio, bool* primoAvvio)
 {
-    Impostazioni imp;  // the defaults
+    Impostazioni imp; // the defaults
     imp.SchedaAudio = schedaAudio;
     const OrdineData ordine = OrdineNelFile(archivio, locale);
     bool regFlg = true;

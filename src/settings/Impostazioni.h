@@ -16,11 +16,11 @@ inline constexpr int MassimoFasce = 5;
 struct Tariffa {
     QString Descrizione;
     float SecondiPerScatto = 0;
-    quint32 Colore = 0;           // red + 256 x green + 65536 x blue
+    quint32 Colore = 0; // red + 256 x green + 65536 x blue
 };
 
 struct Fascia {
-    QString Inizio;               // "h.mm"
+    QString Inizio; // "h.mm"
     int TariffaFeriali = 0;
     int TariffaSabato = 0;
     int TariffaFestivi = 0;
@@ -42,7 +42,7 @@ struct ModelloTariffe {
     bool RidTrf = false;
     int PrcRid = 0;
     int LimRid = 0;
-    int TipRid = 0;               // 0: LimRid counts pulses, 1: seconds
+    int TipRid = 0; // 0: LimRid counts pulses, 1: seconds
 
     // 1-based, as the keys are numbered.
     const Tariffa& tariffa(int n) const { return Tariffe[size_t(n - 1)]; }
@@ -60,11 +60,11 @@ inline bool operator==(const Tariffa& a, const Tariffa& b)
 inline bool operator==(const Fascia& a, const Fascia& b)
 {
     return a.Inizio == b.Inizio && a.TariffaFeriali == b.TariffaFeriali && a.TariffaSabato == b.TariffaSabato
-        && a.TariffaFestivi == b.TariffaFestivi;
+           && a.TariffaFestivi == b.TariffaFestivi;
 }
 
-inline constexpr int NumeroSuoni = 5;    // index = sound event 0..4
-inline constexpr int NumeroAllarmi = 4;  // alarms 1..4
+inline constexpr int NumeroSuoni = 5;   // index = sound event 0..4
+inline constexpr int NumeroAllarmi = 4; // alarms 1..4
 
 // The value the main window shows, and over which period.
 enum class TipoImporto { Importo, ImportoIva, Scatti, Tempo };
@@ -92,7 +92,7 @@ struct Impostazioni {
     // Nothing means "None": the designed colour stays.
     std::array<std::optional<quint32>, 5> Clr{};
     bool ClrTar = false;
-    std::optional<double> TopTwp;  // nothing means "None"
+    std::optional<double> TopTwp; // nothing means "None"
     std::optional<double> LftTwp;
     TipoImporto TipImp = TipoImporto::Importo;
     PeriodoImporto PerImp = PeriodoImporto::Connessione;
@@ -101,9 +101,9 @@ struct Impostazioni {
     ModelloTariffe Tariffe;
     bool LogCon = false;
     std::array<QString, NumeroSuoni> Wav{};
-    std::array<bool, NumeroAllarmi + 1> Msg{};       // index 1..4, [0] unused
-    std::array<double, NumeroAllarmi + 1> MsV{};     // index 1..4, [0] unused
-    std::array<bool, NumeroAllarmi> MsI{};           // index 1..3, [0] unused
+    std::array<bool, NumeroAllarmi + 1> Msg{};   // index 1..4, [0] unused
+    std::array<double, NumeroAllarmi + 1> MsV{}; // index 1..4, [0] unused
+    std::array<bool, NumeroAllarmi> MsI{};       // index 1..3, [0] unused
     // Other point-to-point interfaces that are calls too (a tun or VPN the
     // user dials by hand); ppp and mobile-broadband links always are.
     QStringList IfcPtp;
@@ -111,7 +111,7 @@ struct Impostazioni {
     // fires; CmdTrm ends it where NetworkManager does not manage the link.
     bool TrmAll = false;
     QString CmdTrm;
-    bool SchedaAudio = false;  // false once asked and no sound output device was found
+    bool SchedaAudio = false; // false once asked and no sound output device was found
 };
 
 // Designed colours of the five display elements, stored at the first start in

@@ -21,10 +21,7 @@ struct Casi : F... {
 };
 
 // Out-of-range doubles must not be converted to float directly.
-float Singolo(double v)
-{
-    return float(std::clamp(v, double(-FLT_MAX), double(FLT_MAX)));
-}
+float Singolo(double v) { return float(std::clamp(v, double(-FLT_MAX), double(FLT_MAX))); }
 
 // Whole-number text: optional sign and digits only. Too many digits saturate,
 // so an absurd value still lands on the nearest end of its range.
@@ -63,11 +60,9 @@ QStringList NomiInterfacce(const QString& testo)
     for (const QString& nome : testo.split(separatori, Qt::SkipEmptyParts)) {
         // The kernel's own rule: at most 15 bytes, no '/', no ':' (an alias
         // label), nothing unprintable.
-        const bool valido = QFile::encodeName(nome).size() <= 15 && nome != QLatin1String(".")
-            && nome != QLatin1String("..")
-            && std::none_of(nome.begin(), nome.end(), [](QChar c) {
-                   return c == u'/' || c == u':' || !c.isPrint();
-               });
+        const bool valido =
+            QFile::encodeName(nome).size() <= 15 && nome != QLatin1String(".") && nome != QLatin1String("..")
+            && std::none_of(nome.begin(), nome.end(), [](QChar c) { return c == u'/' || c == u':' || !c.isPrint(); });
         if (valido && !nomi.contains(nome))
             nomi << nome;
         if (nomi.size() == NumeroMassimoInterfacce)
@@ -76,45 +71,24 @@ QStringList NomiInterfacce(const QString& testo)
     return nomi;
 }
 
-QString TestoNomiInterfacce(const QStringList& nomi)
-{
-    return nomi.join(QLatin1Char(' '));
-}
+QString TestoNomiInterfacce(const QStringList& nomi) { return nomi.join(QLatin1Char(' ')); }
 
-std::optional<double> LeggiNumeroArchivio(const QString& testo)
-{
-    return LeggiNumeroPrecedente(testo);
-}
+std::optional<double> LeggiNumeroArchivio(const QString& testo) { return LeggiNumeroPrecedente(testo); }
 
-QString TestoNumeroArchivio(double valore)
-{
-    return TestoNumero(valore, QLocale::c());
-}
+QString TestoNumeroArchivio(double valore) { return TestoNumero(valore, QLocale::c()); }
 
-QString TestoSingoloArchivio(float valore)
-{
-    return TestoNumeroSingolo(valore, QLocale::c());
-}
+QString TestoSingoloArchivio(float valore) { return TestoNumeroSingolo(valore, QLocale::c()); }
 
-QString TestoDataArchivio(const QDate& data)
-{
-    return data.isValid() ? data.toString(Qt::ISODate) : QString();
-}
+QString TestoDataArchivio(const QDate& data) { return data.isValid() ? data.toString(Qt::ISODate) : QString(); }
 
-QString ChiaveFamiglia(const char* radice, int indice)
-{
-    return QString::fromLatin1(radice) + QString::number(indice);
-}
+QString ChiaveFamiglia(const char* radice, int indice) { return QString::fromLatin1(radice) + QString::number(indice); }
 
 QString NomeChiave(const VoceImpostazione& v, int i)
 {
     return v.Famiglia() ? ChiaveFamiglia(v.chiave, i) : QString::fromLatin1(v.chiave);
 }
 
-QString TestoBooleano(bool valore)
-{
-    return valore ? QStringLiteral("-1") : QStringLiteral("0");
-}
+QString TestoBooleano(bool valore) { return valore ? QStringLiteral("-1") : QStringLiteral("0"); }
 
 Riferimento CampoDi(const VoceImpostazione& v, Impostazioni& imp, int i)
 {
@@ -134,8 +108,7 @@ bool LeggiValore(const VoceImpostazione& v, const QString& testo, Riferimento r,
         const auto n = LeggiIntero(testo);
         if (!n)
             return false;
-        std::visit(Casi{[&](int* p) { *p = Satura(*n); },
-                        [&](TipoImporto* p) { *p = TipoImportoDaNumero(Satura(*n)); },
+        std::visit(Casi{[&](int* p) { *p = Satura(*n); }, [&](TipoImporto* p) { *p = TipoImportoDaNumero(Satura(*n)); },
                         [&](PeriodoImporto* p) { *p = PeriodoImportoDaNumero(Satura(*n)); },
                         [](auto*) { Q_UNREACHABLE(); }},
                    r);
@@ -179,12 +152,8 @@ bool LeggiValore(const VoceImpostazione& v, const QString& testo, Riferimento r,
             *std::get<QDate*>(r) = *d;
         return d.has_value();
     }
-    case Forma::Testo:
-        *std::get<QString*>(r) = testo;
-        return true;
-    case Forma::Elenco:
-        *std::get<QStringList*>(r) = NomiInterfacce(testo);
-        return true;
+    case Forma::Testo: *std::get<QString*>(r) = testo; return true;
+    case Forma::Elenco: *std::get<QStringList*>(r) = NomiInterfacce(testo); return true;
     }
     return false;
 }
@@ -192,34 +161,27 @@ bool LeggiValore(const VoceImpostazione& v, const QString& testo, Riferimento r,
 QString TestoValore(const VoceImpostazione& v, Riferimento r)
 {
     switch (v.forma) {
-    case Forma::Booleano:
-        return TestoBooleano(*std::get<bool*>(r));
+    case Forma::Booleano: return TestoBooleano(*std::get<bool*>(r));
     case Forma::Intero:
         return std::visit(Casi{[](int* p) { return QString::number(*p); },
                                [](TipoImporto* p) { return QString::number(NumeroDi(*p)); },
                                [](PeriodoImporto* p) { return QString::number(NumeroDi(*p)); },
                                [](auto*) -> QString { Q_UNREACHABLE(); }},
                           r);
-    case Forma::Singolo:
-        return TestoSingoloArchivio(*std::get<float*>(r));
-    case Forma::Doppio:
-        return TestoNumeroArchivio(*std::get<double*>(r));
+    case Forma::Singolo: return TestoSingoloArchivio(*std::get<float*>(r));
+    case Forma::Doppio: return TestoNumeroArchivio(*std::get<double*>(r));
     case Forma::SingoloONone: {
         const auto& p = *std::get<std::optional<double>*>(r);
         return p ? TestoSingoloArchivio(Singolo(*p)) : None;
     }
-    case Forma::Colore:
-        return QString::number(*std::get<quint32*>(r));
+    case Forma::Colore: return QString::number(*std::get<quint32*>(r));
     case Forma::ColoreONone: {
         const auto& p = *std::get<std::optional<quint32>*>(r);
         return p ? QString::number(*p) : None;
     }
-    case Forma::Data:
-        return TestoDataArchivio(*std::get<QDate*>(r));
-    case Forma::Testo:
-        return *std::get<QString*>(r);
-    case Forma::Elenco:
-        return TestoNomiInterfacce(*std::get<QStringList*>(r));
+    case Forma::Data: return TestoDataArchivio(*std::get<QDate*>(r));
+    case Forma::Testo: return *std::get<QString*>(r);
+    case Forma::Elenco: return TestoNomiInterfacce(*std::get<QStringList*>(r));
     }
     return {};
 }
@@ -241,8 +203,7 @@ void LimitaValore(const VoceImpostazione& v, Riferimento r, int tariffeInUso)
     Intervallo campo = v.intervallo;
     if (v.finoATariffe)
         campo.massimo = std::min(campo.massimo, double(tariffeInUso));
-    std::visit(Casi{[&](int* p) { *p = campo.Limita(*p); },
-                    [&](float* p) { *p = campo.Limita(*p); },
+    std::visit(Casi{[&](int* p) { *p = campo.Limita(*p); }, [&](float* p) { *p = campo.Limita(*p); },
                     [&](double* p) { *p = std::isfinite(*p) ? campo.Limita(*p) : 0; },
                     [&](quint32* p) { *p = std::min(*p, quint32(campo.massimo)); },
                     [&](std::optional<quint32>* p) {
@@ -256,8 +217,7 @@ void LimitaValore(const VoceImpostazione& v, Riferimento r, int tariffeInUso)
                             **p = campo.Limita(**p);
                     },
                     [&](QString* p) { *p = Tronca(*p, int(campo.massimo)); },
-                    [&](QStringList* p) { *p = NomiInterfacce(TestoNomiInterfacce(*p)); },
-                    [](auto*) {}},
+                    [&](QStringList* p) { *p = NomiInterfacce(TestoNomiInterfacce(*p)); }, [](auto*) {}},
                r);
 }
 
@@ -271,25 +231,13 @@ bool IndiceInUso(const VoceImpostazione& v, const ModelloTariffe& m, int i)
     return true;
 }
 
-QDate InizioPeriodoPredefinito(const QDate& oggi)
-{
-    return QDate(oggi.year(), oggi.month(), 1);
-}
+QDate InizioPeriodoPredefinito(const QDate& oggi) { return QDate(oggi.year(), oggi.month(), 1); }
 
-QDate FinePeriodoPredefinita(const QDate& oggi)
-{
-    return InizioPeriodoPredefinito(oggi).addMonths(1).addDays(-1);
-}
+QDate FinePeriodoPredefinita(const QDate& oggi) { return InizioPeriodoPredefinito(oggi).addMonths(1).addDays(-1); }
 
-int NumeroDi(TipoImporto t)
-{
-    return int(t) + 1;
-}
+int NumeroDi(TipoImporto t) { return int(t) + 1; }
 
-int NumeroDi(PeriodoImporto p)
-{
-    return int(p) + 1;
-}
+int NumeroDi(PeriodoImporto p) { return int(p) + 1; }
 
 TipoImporto TipoImportoDaNumero(int n) { return TipoImporto(Chiave<"TipImp">::intervallo.Limita(n) - 1); }
 
@@ -305,7 +253,8 @@ void Predefiniti(T& destinazione, Riferimento (*VoceImpostazione::*campo)(T&, in
         if (!(v.*campo) || v.forma == Forma::Data)
             continue;
         for (int i = v.primo; i <= v.ultimo; ++i)
-            LeggiValore(v, QString::fromUtf8(v.Predefinito(i)), (v.*campo)(destinazione, i), OrdineData::AnnoMeseGiorno);
+            LeggiValore(v, QString::fromUtf8(v.Predefinito(i)), (v.*campo)(destinazione, i),
+                        OrdineData::AnnoMeseGiorno);
     }
 }
 

@@ -51,16 +51,15 @@ struct Intervallo {
 };
 
 using Riferimento = std::variant<bool*, int*, float*, double*, quint32*, std::optional<quint32>*,
-                                 std::optional<double>*, QDate*, QString*, QStringList*, TipoImporto*,
-                                 PeriodoImporto*>;
+                                 std::optional<double>*, QDate*, QString*, QStringList*, TipoImporto*, PeriodoImporto*>;
 
 // The bill period's defaults: the first and the last day of today's month.
 QDate InizioPeriodoPredefinito(const QDate& oggi);
 QDate FinePeriodoPredefinita(const QDate& oggi);
 
 struct VoceImpostazione {
-    const char* chiave;           // the key, or a family's stem
-    int primo, ultimo;            // a family's indices; -1, -1 for a single key
+    const char* chiave; // the key, or a family's stem
+    int primo, ultimo;  // a family's indices; -1, -1 for a single key
     Forma forma;
     // Default as stored text, per index of a family; one alone holds for all.
     std::array<const char*, 5> predefinito;
@@ -68,7 +67,7 @@ struct VoceImpostazione {
     Intervallo intervallo;
     unsigned scrittori;
     InUso uso;
-    bool finoATariffe;            // the range ends at MaxTrf
+    bool finoATariffe; // the range ends at MaxTrf
     // The field, for index i: in the settings or in the tariff model.
     Riferimento (*campo)(Impostazioni&, int i);
     Riferimento (*campoModello)(ModelloTariffe&, int i);
@@ -92,8 +91,17 @@ constexpr Intervallo Twip{-FLT_MAX, FLT_MAX};
 constexpr Intervallo Soglia{-1e15, 1e15};
 } // namespace tabella
 
-#define VELATRIX_CAMPO(espr) [](Impostazioni& s, int i) -> Riferimento { (void)i; return &(espr); }, nullptr
-#define VELATRIX_MODELLO(espr) nullptr, [](ModelloTariffe& m, int i) -> Riferimento { (void)i; return &(espr); }
+#define VELATRIX_CAMPO(espr)                                                                                           \
+    [](Impostazioni& s, int i) -> Riferimento {                                                                        \
+        (void)i;                                                                                                       \
+        return &(espr);                                                                                                \
+    },                                                                                                                 \
+        nullptr
+#define VELATRIX_MODELLO(espr)                                                                                         \
+    nullptr, [](ModelloTariffe& m, int i) -> Riferimento {                                                             \
+        (void)i;                                                                                                       \
+        return &(espr);                                                                                                \
+    }
 
 inline constexpr VoceImpostazione TabellaImpostazioni[] = {
     // clang-format off

@@ -77,7 +77,8 @@ int MeseDelNome(const QString& nome)
         return trovato->second;
     static const TabellaMesi tutti = [] {
         TabellaMesi m = c;
-        for (const QLocale& l : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory))
+        for (const QLocale& l :
+             QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory))
             AggiungiMesi(m, l);
         return m;
     }();

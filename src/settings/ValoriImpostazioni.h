@@ -12,7 +12,7 @@
 // A family key: stem and decimal index ("SPSTr", 3 -> "SPSTr3").
 QString ChiaveFamiglia(const char* radice, int indice);
 QString NomeChiave(const VoceImpostazione& v, int i);
-QString TestoBooleano(bool valore);  // "-1" / "0"
+QString TestoBooleano(bool valore); // "-1" / "0"
 
 Riferimento CampoDi(const VoceImpostazione& v, Impostazioni& imp, int i);
 // Whether index i of a family is in use (the tariffs and bands counted).

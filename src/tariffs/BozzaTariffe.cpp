@@ -41,8 +41,7 @@ QString CorreggiPercentualeRiduzione(const QString& testo)
 }
 QString CorreggiLimiteRiduzione(const QString& testo) { return CorreggiChiave(testo, Chiave<"LimRid">::intervallo, 0); }
 
-BozzaTariffe::BozzaTariffe(const ModelloTariffe& modello, const QLocale& locale)
-    : originale_(modello), locale_(locale)
+BozzaTariffe::BozzaTariffe(const ModelloTariffe& modello, const QLocale& locale) : originale_(modello), locale_(locale)
 {
     numeroTariffe_ = std::clamp(modello.MaxTrf, 1, MassimoTariffe);
     for (int i = 1; i <= MassimoTariffe; ++i) {

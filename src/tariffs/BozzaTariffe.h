@@ -15,14 +15,14 @@ class ArchivioImpostazioni;
 // Field corrections; each returns the text to write back.
 // Each keeps its key's range from the settings table; a value outside it is
 // replaced as noted.
-QString CorreggiDescrizione(const QString& testo);                      // cut to the longest
-QString CorreggiSecondi(const QString& testo, const QLocale& locale);   // one decimal, else 1
+QString CorreggiDescrizione(const QString& testo);                    // cut to the longest
+QString CorreggiSecondi(const QString& testo, const QLocale& locale); // one decimal, else 1
 // Whole part in minimo..massimo, else `sostituto`.
 QString CorreggiIntero(const QString& testo, int minimo, int massimo, int sostituto);
-QString CorreggiCostoScatto(const QString& testo);            // else 0
-QString CorreggiPercentualeIva(const QString& testo);         // else 0
-QString CorreggiPercentualeRiduzione(const QString& testo);   // else 1
-QString CorreggiLimiteRiduzione(const QString& testo);        // else 0
+QString CorreggiCostoScatto(const QString& testo);          // else 0
+QString CorreggiPercentualeIva(const QString& testo);       // else 0
+QString CorreggiPercentualeRiduzione(const QString& testo); // else 1
+QString CorreggiLimiteRiduzione(const QString& testo);      // else 0
 
 struct RigaTariffa {
     QString Descrizione;

@@ -30,7 +30,7 @@ void Sfondo(QLabel* l, quint32 colore)
     l->setPalette(p);
     l->setAutoFillBackground(true);
 }
-}  // namespace
+} // namespace
 
 Tariffe::Tariffe(Impostazioni& imp, ArchivioImpostazioni& archivio, Interlocutore& messaggi,
                  std::function<bool()> modificaVietata, std::function<QDateTime()> adesso, QWidget* genitore)

@@ -13,10 +13,7 @@ QString TestoMezzora(int minuti)
 }
 
 // Where a move lands: the text decides, so an off-grid start snaps.
-static int Approdo(int minuti)
-{
-    return MinutiInizio(TestoMezzora(minuti)).value_or(minuti);
-}
+static int Approdo(int minuti) { return MinutiInizio(TestoMezzora(minuti)).value_or(minuti); }
 
 void GrigliaFasce::Carica(const ModelloTariffe& modello)
 {
@@ -37,20 +34,11 @@ void GrigliaFasce::Carica(const ModelloTariffe& modello)
     }
 }
 
-QString GrigliaFasce::Orario(int i) const
-{
-    return i == numeroFasce_ + 1 ? inizio_[0] : inizio_[size_t(i - 1)];
-}
+QString GrigliaFasce::Orario(int i) const { return i == numeroFasce_ + 1 ? inizio_[0] : inizio_[size_t(i - 1)]; }
 
-int GrigliaFasce::Cella(int fascia, RigaGiorno riga) const
-{
-    return celle_[size_t(fascia - 1)][size_t(riga)];
-}
+int GrigliaFasce::Cella(int fascia, RigaGiorno riga) const { return celle_[size_t(fascia - 1)][size_t(riga)]; }
 
-int GrigliaFasce::minuti(int i) const
-{
-    return MinutiInizio(Orario(i)).value_or(0);
-}
+int GrigliaFasce::minuti(int i) const { return MinutiInizio(Orario(i)).value_or(0); }
 
 bool GrigliaFasce::Anticipa(int fascia)
 {

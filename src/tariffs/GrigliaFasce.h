@@ -48,7 +48,10 @@ private:
     int minuti(int i) const;
     // Where a new band would go: the last band's start (moved back from 23.30
     // to make room) and the new start, in minutes.
-    struct NuovaFascia { int ultima; int nuova; };
+    struct NuovaFascia {
+        int ultima;
+        int nuova;
+    };
     std::optional<NuovaFascia> Aggiunta() const;
 
     int numeroFasce_ = 1;

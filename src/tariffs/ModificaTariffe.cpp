@@ -35,7 +35,7 @@ QLineEdit* Campo(const char* nome, int larghezza = 56)
     c->setFixedWidth(larghezza);
     return c;
 }
-}  // namespace
+} // namespace
 
 ModificaTariffe::ModificaTariffe(Impostazioni& imp, ArchivioImpostazioni& archivio, Interlocutore& messaggi,
                                  QWidget* genitore)
@@ -223,8 +223,8 @@ void ModificaTariffe::MostraTariffe()
     for (int i = 1; i <= MassimoTariffe; ++i) {
         const size_t k = size_t(i - 1);
         const bool usata = i <= n;
-        for (QWidget* w : std::initializer_list<QWidget*>{Numero[k], Descrizione[k], SecondiPerScatto[k], Colore[k],
-                                                          P_Colore[k]})
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{Numero[k], Descrizione[k], SecondiPerScatto[k], Colore[k], P_Colore[k]})
             w->setVisible(usata);
         Sfondo(Colore[k], bozza_.Riga(i).Colore);
     }

@@ -23,7 +23,7 @@ void Sfondo(QWidget* w, quint32 colore)
     w->setPalette(p);
     w->setAutoFillBackground(true);
 }
-}  // namespace
+} // namespace
 
 PulsantiSpin::PulsantiSpin(QWidget* genitore) : QAbstractSpinBox(genitore)
 {

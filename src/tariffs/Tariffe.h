@@ -16,13 +16,25 @@ QString TestoInizio(int minuti);
 
 enum class TipoGiorno { Feriale, Sabato, Festivo };
 
-struct GiornoMese { int giorno; int mese; };
-inline constexpr GiornoMese FestivitaFisse[] = {{1, 1}, {6, 1}, {25, 4}, {1, 5}, {15, 8}, {1, 11}, {8, 12}, {25, 12}, {26, 12}};
-struct GiornoMeseAnno { int giorno; int mese; int anno; };
+struct GiornoMese {
+    int giorno;
+    int mese;
+};
+inline constexpr GiornoMese FestivitaFisse[] = {{1, 1},  {6, 1},  {25, 4},  {1, 5},  {15, 8},
+                                                {1, 11}, {8, 12}, {25, 12}, {26, 12}};
+struct GiornoMeseAnno {
+    int giorno;
+    int mese;
+    int anno;
+};
 inline constexpr GiornoMeseAnno FestivitaAggiuntive[] = {{31, 3, 1997}, {7, 4, 1998}, {30, 3, 1999}, {10, 4, 2000}};
 // Recurring dates that became holidays in a given year: 2 June (Festa della
 // Repubblica) again from 2001.
-struct GiornoMeseDal { int giorno; int mese; int dal; };
+struct GiornoMeseDal {
+    int giorno;
+    int mese;
+    int dal;
+};
 inline constexpr GiornoMeseDal FestivitaFisseDal[] = {{2, 6, 2001}};
 
 // Gregorian Easter Sunday; an invalid date before the Gregorian calendar.
@@ -47,7 +59,7 @@ struct PassoScatto {
     qint32 scatti = 0;
     double importo = 0;
     bool riduzioneAttiva = false;
-    bool riduzioneIniziata = false;  // became active at this pulse
+    bool riduzioneIniziata = false; // became active at this pulse
 };
 PassoScatto PrezzaScatto(const ModelloTariffe& modello, bool primoScatto, qint32 scattiPrima, float secondiConnessione,
                          bool riduzioneAttiva);

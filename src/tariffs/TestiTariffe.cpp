@@ -28,10 +28,12 @@ QString TestoIntervallo(float secondi, const QLocale& locale)
 QString TestoCosto1(const ModelloTariffe& m, const QLocale& locale)
 {
     QString t = QStringLiteral("Scatto = L. ") + FormattaNumero(m.CstSct, QStringLiteral("#,##0"), locale)
-        + QStringLiteral(" + IVA (%1%)").arg(m.PrcIva);
+                + QStringLiteral(" + IVA (%1%)").arg(m.PrcIva);
     if (m.RidTrf && m.PrcRid > 0) {
         t += QStringLiteral(", riduzione %1% dopo %2").arg(m.PrcRid).arg(m.LimRid);
-        t += m.TipRid == 1 ? QStringLiteral(" sec.") : m.LimRid == 1 ? QStringLiteral(" scatto.") : QStringLiteral(" scatti.");
+        t += m.TipRid == 1   ? QStringLiteral(" sec.")
+             : m.LimRid == 1 ? QStringLiteral(" scatto.")
+                             : QStringLiteral(" scatti.");
     }
     return t;
 }
@@ -44,7 +46,7 @@ QString TestoCosto2(const ModelloTariffe& m)
 QString TestoCostoOra(const ModelloTariffe& m, float secondi, const QLocale& locale)
 {
     return QStringLiteral("(1ª ora = L. ") + FormattaNumero(CostoPrimaOra(m, secondi), QStringLiteral("#,##0"), locale)
-        + QStringLiteral(" + IVA)");
+           + QStringLiteral(" + IVA)");
 }
 
 TestiOra TestiIniziali()

@@ -23,5 +23,4 @@ struct TestiOra {
 };
 // What the viewer shows before its first refresh.
 TestiOra TestiIniziali();
-TestiOra TestiDataOraTariffa(const ModelloTariffe& modello, const QDateTime& adesso,
-                             const QLocale& locale = QLocale());
+TestiOra TestiDataOraTariffa(const ModelloTariffe& modello, const QDateTime& adesso, const QLocale& locale = QLocale());

@@ -28,7 +28,7 @@ protected:
     }
 
     QTemporaryDir tmp;
-    QStringList notifiche;  // what the desktop was told
+    QStringList notifiche; // what the desktop was told
     UtenteFinto utente;
     SuoniFinti suoni;
     OrologioFinto orologio;

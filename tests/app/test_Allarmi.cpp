@@ -6,8 +6,8 @@
 #include "pulses/DatabaseScatti.h"
 
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 
@@ -16,7 +16,11 @@ namespace {
 struct FinestraFinta : FinestraMessaggio {
     QStringList mostrati;
     bool aperta = false;
-    void Mostra(const QString& t) override { aperta = true; mostrati << t; }
+    void Mostra(const QString& t) override
+    {
+        aperta = true;
+        mostrati << t;
+    }
     bool Aperta() const override { return aperta; }
 };
 
@@ -35,21 +39,21 @@ TEST_F(AllarmiTest, SogliaDiCostoConESenzaIva)
 {
     imp.Msg[1] = true;
     imp.MsV[1] = 400;
-    controllo->AvviaConteggio();  // 127
-    Conta(440);                // 254, 381
+    controllo->AvviaConteggio(); // 127
+    Conta(440);                  // 254, 381
     EXPECT_TRUE(finestra.mostrati.isEmpty());
-    Conta(220);                // 508
+    Conta(220); // 508
     ASSERT_EQ(finestra.mostrati.size(), 1);
     EXPECT_EQ(finestra.mostrati[0], "Costo connessione corrente maggiore di L. 400 (+ IVA)");
     finestra.aperta = false;
     Conta(660);
-    EXPECT_EQ(finestra.mostrati.size(), 1);  // once per count
+    EXPECT_EQ(finestra.mostrati.size(), 1); // once per count
     controllo->FermaContatore(TipoArresto::FineConnessione);
 
-    imp.MsI[1] = true;  // 381 lire are 457.2 with VAT at 20 %
+    imp.MsI[1] = true; // 381 lire are 457.2 with VAT at 20 %
     controllo->AvviaConteggio();
     Conta(440);
-    ASSERT_EQ(finestra.mostrati.size(), 2);  // re-armed by the new count
+    ASSERT_EQ(finestra.mostrati.size(), 2); // re-armed by the new count
     EXPECT_EQ(finestra.mostrati[1], "Costo connessione corrente maggiore di L. 400");
 }
 
@@ -58,7 +62,7 @@ TEST_F(AllarmiTest, LaFrazioneNonBastaASuperareLaSoglia)
     imp.Msg[1] = true;
     imp.Tariffe.RidTrf = true;
     imp.Tariffe.LimRid = 1;
-    imp.MsV[1] = 190;   // 127 + 63.5 = 190.5: the fraction is dropped
+    imp.MsV[1] = 190; // 127 + 63.5 = 190.5: the fraction is dropped
     controllo->AvviaConteggio();
     Conta(220);
     EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo, 190.5);
@@ -101,15 +105,15 @@ TEST_F(AllarmiTest, AllarmeGiornalieroRiarmatoAMezzanotte)
 {
     imp.Msg[2] = true;
     imp.MsV[2] = 200;
-    orologio.muro = QDateTime(QDate(2026, 12, 7), QTime(23, 45, 0));  // 400 s a pulse
+    orologio.muro = QDateTime(QDate(2026, 12, 7), QTime(23, 45, 0)); // 400 s a pulse
     ASSERT_TRUE(motore->CaricaTotali());
-    controllo->AvviaConteggio();  // 127 on the 7th
-    Conta(400);                // 254 on the 7th: raised
+    controllo->AvviaConteggio(); // 127 on the 7th
+    Conta(400);                  // 254 on the 7th: raised
     ASSERT_EQ(finestra.mostrati.size(), 1);
     finestra.aperta = false;
-    Conta(800);                // 381 on the 7th, then 127 on the 8th
+    Conta(800); // 381 on the 7th, then 127 on the 8th
     EXPECT_EQ(finestra.mostrati.size(), 1);
-    Conta(400);                // 254 on the 8th: raised again
+    Conta(400); // 254 on the 8th: raised again
     EXPECT_EQ(finestra.mostrati.size(), 2);
 }
 
@@ -150,13 +154,13 @@ TEST_F(TettoTest, AccesoChiudeLaChiamataEDiceComeEAndata)
 {
     imp.TrmAll = true;
     controllo->AvviaConteggio();
-    Conta(440);  // 381: the daily alarm only warns
+    Conta(440); // 381: the daily alarm only warns
     ASSERT_EQ(finestra.mostrati.size(), 1);
     EXPECT_TRUE(chiusura.richieste.empty());
     finestra.aperta = false;
-    Conta(220);  // 508: the connection's alarm ends the call
+    Conta(220); // 508: the connection's alarm ends the call
     ASSERT_EQ(chiusura.richieste.size(), 1u);
-    EXPECT_EQ(finestra.mostrati.size(), 1);  // the alarm waits for the outcome
+    EXPECT_EQ(finestra.mostrati.size(), 1); // the alarm waits for the outcome
     EXPECT_TRUE(motore->ConteggioAttivo());
     chiusura.richieste[0]({});
     // Nobody follows a link here: the controller ends the count itself.
@@ -164,7 +168,8 @@ TEST_F(TettoTest, AccesoChiudeLaChiamataEDiceComeEAndata)
     ASSERT_EQ(log->NumeroRecord(), 1);
     EXPECT_EQ(log->LeggiRecord(1)->Scatti, 4);
     ASSERT_EQ(finestra.mostrati.size(), 2);
-    EXPECT_EQ(finestra.mostrati[1], "Costo connessione corrente maggiore di L. 400 (+ IVA)\nLa chiamata è stata chiusa.");
+    EXPECT_EQ(finestra.mostrati[1],
+              "Costo connessione corrente maggiore di L. 400 (+ IVA)\nLa chiamata è stata chiusa.");
 }
 
 TEST_F(TettoTest, UnaChiusuraNonRiuscitaLoDiceELaChiamataContinua)
@@ -174,7 +179,7 @@ TEST_F(TettoTest, UnaChiusuraNonRiuscitaLoDiceELaChiamataContinua)
     imp.Msg[3] = true;
     imp.MsV[3] = 300;
     controllo->AvviaConteggio();
-    Conta(440);  // 381: the bill period's alarm
+    Conta(440); // 381: the bill period's alarm
     ASSERT_EQ(chiusura.richieste.size(), 1u);
     chiusura.richieste[0]("il comando \"poff\" è terminato con codice 1.");
     EXPECT_TRUE(motore->ConteggioAttivo());
@@ -191,9 +196,9 @@ TEST_F(TettoTest, UnaChiusuraNonRiuscitaLoDiceELaChiamataContinua)
     // An outcome that finds the window taken waits for it.
     controllo->FermaContatore(TipoArresto::FineConnessione);
     finestra.aperta = false;
-    controllo->AvviaConteggio();  // the bill period is past its limit at once
+    controllo->AvviaConteggio(); // the bill period is past its limit at once
     ASSERT_EQ(chiusura.richieste.size(), 2u);
-    Conta(660);  // the connection's alarm takes the window
+    Conta(660); // the connection's alarm takes the window
     ASSERT_EQ(finestra.mostrati.size(), 3);
     chiusura.richieste[1]("no.");
     EXPECT_EQ(finestra.mostrati.size(), 3);

@@ -13,8 +13,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <future>
+#include <gtest/gtest.h>
 #include <memory>
 #include <random>
 
@@ -30,7 +30,10 @@ protected:
     {
         return {tmp.filePath("Velatrix.conf"), tmp.filePath("programma"), tmp.filePath("Velatrix.lock")};
     }
-    QStringList Argomenti(QStringList altri = {}) const { return QStringList{"--data-dir", tmp.filePath("dati")} + altri; }
+    QStringList Argomenti(QStringList altri = {}) const
+    {
+        return QStringList{"--data-dir", tmp.filePath("dati")} + altri;
+    }
     QByteArray Contenuto(const QString& nome) const
     {
         QFile f(tmp.filePath(nome));
@@ -116,8 +119,8 @@ TEST_F(AvvioTest, UnSecondoAvvioPassaStartEDiceLaCartellaInUso)
 
     EXPECT_FALSE(Nuova()->Avvia({"--data-dir", tmp.filePath("altri")}, Percorsi(), &codice));
     EXPECT_EQ(codice, 0);
-    EXPECT_EQ(utente.avvisi, QStringList{"Velatrix è già in esecuzione e usa la cartella dei dati " +
-                                         QDir::toNativeSeparators(tmp.filePath("dati")) + "."});
+    EXPECT_EQ(utente.avvisi, QStringList{"Velatrix è già in esecuzione e usa la cartella dei dati "
+                                         + QDir::toNativeSeparators(tmp.filePath("dati")) + "."});
     EXPECT_FALSE(QFile::exists(tmp.filePath("altri"))) << "nothing made for the folder not used";
 }
 
@@ -137,8 +140,8 @@ TEST_F(AvvioTest, IlRapportoDalPannelloComprendeLaChiamataInCorso)
     auto futuro = std::async(std::launch::async, [&] {
         return ChiediRapporto(NomeServizio(tmp.filePath("dati")), oggi, oggi, &esito, &errore);
     });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return futuro.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-                                30000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return futuro.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 30000));
     const auto dati = futuro.get();
     ASSERT_EQ(esito, EsitoRichiesta::Risposta) << errore.toStdString();
     ASSERT_TRUE(dati);
@@ -211,7 +214,10 @@ TEST_F(AvvioTest, UnaPosizioneFuoriDaOgniSchermoTornaVisibile)
 
 TEST_F(AvvioTest, StartAvviaSubitoIlConteggio)
 {
-    struct Caso { QStringList argomenti; bool avvia; };
+    struct Caso {
+        QStringList argomenti;
+        bool avvia;
+    };
     const Caso casi[] = {{{"/START"}, true}, {{"/start"}, true}, {{"/START", "x"}, false}, {{}, false}};
     for (const Caso& c : casi) {
         auto app = Nuova();

@@ -9,7 +9,11 @@ namespace {
 class ControlloreTest : public ::testing::Test, protected BancoControllo {
 protected:
     void SetUp() override { ASSERT_TRUE(Prepara()); }
-    Totali Giorno(const QDate& d) { auto s = db.Somma(d, d); return {s->scatti, s->importo}; }
+    Totali Giorno(const QDate& d)
+    {
+        auto s = db.Somma(d, d);
+        return {s->scatti, s->importo};
+    }
 };
 
 TEST_F(ControlloreTest, UnaFineConnessioneDuranteLaDomandaNonFermaDueVolte)
@@ -46,16 +50,16 @@ TEST_F(ControlloreTest, UnaFineConnessioneDuranteLaDomandaNonFermaDueVolte)
 TEST_F(ControlloreTest, UscitaConUnNuovoConteggioNatoDuranteLaDomanda)
 {
     controllo->AvviaConteggio("prima");
-    Conta(500);  // 4 pulses
+    Conta(500); // 4 pulses
     // The link drops and comes back while the exit question is open.
     utente.durante = [this] {
         controllo->FermaContatore(TipoArresto::FineConnessione);
         controllo->AvviaConteggio("seconda");
-        Conta(300);  // 3 pulses
+        Conta(300); // 3 pulses
     };
     utente.risposte = {false};
     EXPECT_FALSE(controllo->FermaContatore(TipoArresto::Uscita));
-    EXPECT_TRUE(motore->ConteggioAttivo());  // No leaves the new count running
+    EXPECT_TRUE(motore->ConteggioAttivo()); // No leaves the new count running
     ASSERT_EQ(log->NumeroRecord(), 1);
 
     utente.durante = [this] {

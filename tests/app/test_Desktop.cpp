@@ -63,7 +63,7 @@ TEST_F(DesktopTest, IlVassoioSegueLaSpiaEIlValoreDelPannello)
     EXPECT_EQ(v->LedMostrato(), Led::Giallo);
     EXPECT_EQ(icona->icon().pixmap(22).toImage(), IconaLed(Led::Giallo).pixmap(22).toImage());
 
-    QTest::keyClick(w, Qt::Key_F2);  // a count: red LED, the first pulses priced
+    QTest::keyClick(w, Qt::Key_F2); // a count: red LED, the first pulses priced
     ASSERT_TRUE(app->MotoreConteggio()->ConteggioAttivo());
     EXPECT_EQ(v->LedMostrato(), w->LedCorrente());
     w->ScegliPeriodo(PeriodoImporto::Giorno);
@@ -81,7 +81,7 @@ TEST_F(DesktopTest, UnVassoioArrivatoDopoRiceveLoStatoDelPannello)
     EXPECT_EQ(v->Icona(), nullptr);
     QTest::keyClick(w, Qt::Key_F2);
     EXPECT_FALSE(v->CercaVassoio());
-    disponibile = true;  // the desktop's tray came up after the program
+    disponibile = true; // the desktop's tray came up after the program
     ASSERT_TRUE(v->CercaVassoio());
     ASSERT_NE(v->Icona(), nullptr);
     EXPECT_TRUE(v->Icona()->toolTip().endsWith(": Lire 254")) << v->Icona()->toolTip().toStdString();
@@ -95,7 +95,7 @@ TEST_F(DesktopTest, IlClicSinistroMostraENascondeIlPannello)
     ASSERT_TRUE(w->isVisible());
     v->Attivato(QSystemTrayIcon::Trigger);
     EXPECT_FALSE(w->isVisible());
-    v->Attivato(QSystemTrayIcon::Context);  // the right button only opens the menu
+    v->Attivato(QSystemTrayIcon::Context); // the right button only opens the menu
     EXPECT_FALSE(w->isVisible());
     v->Attivato(QSystemTrayIcon::Trigger);
     EXPECT_TRUE(w->isVisible());
@@ -119,7 +119,7 @@ TEST_F(DesktopTest, IlMenuDelVassoioMostraIlPannelloPoiQuelloDelPannello)
     EXPECT_EQ(voci[2], w->mnuPrincipale->actions()[0]);
     voci[0]->trigger();
     EXPECT_TRUE(w->isVisible());
-    emit v->Menu().aboutToShow();  // built again, not added to
+    emit v->Menu().aboutToShow(); // built again, not added to
     EXPECT_EQ(v->Menu().actions().size(), voci.size());
 }
 
@@ -173,7 +173,7 @@ TEST(Risorse, LaGuidaDellaCopiaPortatilePrimaDiQuellaInstallata)
     QTemporaryDir tmp;
     const QString bin = tmp.filePath("usr/bin");
     ASSERT_TRUE(QDir().mkpath(bin));
-    EXPECT_EQ(PercorsoGuida(bin), QString());  // only the copy inside the program
+    EXPECT_EQ(PercorsoGuida(bin), QString()); // only the copy inside the program
 
     ASSERT_TRUE(QDir().mkpath(tmp.filePath("usr/share/velatrix")));
     QFile installata(tmp.filePath("usr/share/velatrix/Velatrix.html"));

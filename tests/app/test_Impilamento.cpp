@@ -28,7 +28,7 @@
 
 namespace {
 
-QString motivoSalto;  // why the tests cannot run here; empty when they can
+QString motivoSalto; // why the tests cannot run here; empty when they can
 
 // Generous: a loaded CI machine has taken over 5 s to map a first window.
 constexpr int attesa = 30000;
@@ -119,7 +119,8 @@ bool AvviaSchermo(const std::string& gestore, pid_t* server, pid_t* wm)
         }
     int numero = 90 + int(getpid() % 400);
     auto occupato = [](int n) {
-        return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n));
+        return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))
+               || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n));
     };
     while (occupato(numero))
         ++numero;
@@ -133,15 +134,19 @@ bool AvviaSchermo(const std::string& gestore, pid_t* server, pid_t* wm)
     // Xfwm4 reads its settings over a session bus, which a test run has none of.
     const bool bus = !QStandardPaths::findExecutable(QStringLiteral("dbus-run-session")).isEmpty();
     if (gestore == "xfwm4")
-        *wm = bus ? Lancia({"dbus-run-session", "--", gestore, "--compositor=off"}) : Lancia({gestore, "--compositor=off"});
+        *wm = bus ? Lancia({"dbus-run-session", "--", gestore, "--compositor=off"})
+                  : Lancia({gestore, "--compositor=off"});
     else
         *wm = Lancia({gestore, "--sm-disable"});
     // Openbox claims the screen before it loads its theme, and the first font
     // load on a fresh machine builds the font caches: a window mapped in
     // between waits for it. _OB_THEME is set once the theme is in.
-    const QString segno = gestore == "openbox" ? QStringLiteral("_OB_THEME") : QStringLiteral("_NET_SUPPORTING_WM_CHECK");
+    const QString segno =
+        gestore == "openbox" ? QStringLiteral("_OB_THEME") : QStringLiteral("_NET_SUPPORTING_WM_CHECK");
     const bool pronto = Attendi(
-        [&] { return Xprop({QStringLiteral("-root"), segno}).startsWith(segno + QLatin1Char('(')); },
+        [&] {
+            return Xprop({QStringLiteral("-root"), segno}).startsWith(segno + QLatin1Char('('));
+        },
         60000);
     if (!pronto)
         motivoSalto = QString::fromStdString(gestore) + QStringLiteral(" did not take the display");
@@ -159,8 +164,8 @@ protected:
         pannello.resize(270, 76);
         pannello.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&pannello, attesa));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return Impilate(QStringLiteral("_NET_CLIENT_LIST")).contains(pannello.winId()); },
-                                    10000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return Impilate(QStringLiteral("_NET_CLIENT_LIST")).contains(pannello.winId()); }, 10000));
     }
 
     // Shows an information box the way the program does, and returns the
@@ -173,7 +178,7 @@ protected:
             if (box && QTest::qWaitForWindowExposed(box, attesa)) {
                 *scatola = box->winId();
                 static_cast<void>(QTest::qWaitFor([&] { return Impilate().contains(*scatola); }, 5000));
-                QTest::qWait(200);  // the manager restacks after mapping
+                QTest::qWait(200); // the manager restacks after mapping
                 pila = Impilate();
             }
             if (auto* m = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
@@ -230,7 +235,8 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", (casa.path() + "/config").toUtf8());
     qputenv("XDG_RUNTIME_DIR", (casa.path() + "/run").toUtf8());
     QDir().mkpath(casa.path() + "/run");
-    QFile::setPermissions(casa.path() + "/run", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(casa.path() + "/run",
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     pid_t server = 0, wm = 0;
 #if defined(__SANITIZE_ADDRESS__)
     // The X libraries keep caches the leak checker would report; what is

@@ -87,7 +87,7 @@ TEST(FinestraAllarme, UnaDomandaChiusaPrimaDellAllarmeNonLoPortaConSe)
         domanda.setWindowModality(Qt::ApplicationModal);
         domanda.show();
         finestra.Mostra("allarme");
-    }  // the question's box is destroyed as a static question's is
+    } // the question's box is destroyed as a static question's is
     ASSERT_NE(finestra.Finestra(), nullptr);
     EXPECT_TRUE(finestra.Aperta());
     EXPECT_TRUE(finestra.Finestra()->isVisible());
@@ -101,7 +101,7 @@ TEST(SuoniQt, UnFileOUnModuloMancanteESilenzio)
     suoni.RiproduciSuono("");
     SuoniQt senzaModulo({"/non/esiste.so"});
     EXPECT_EQ(senzaModulo.NumeroDispositivi(), 0);
-    senzaModulo.RiproduciSuono(VELATRIX_MODULO_SUONI);  // a file that is there, and no module to play it
+    senzaModulo.RiproduciSuono(VELATRIX_MODULO_SUONI); // a file that is there, and no module to play it
 }
 
 } // namespace

@@ -8,8 +8,8 @@
 #include "common/CartellaDati.h"
 #include "engine/Motore.h"
 #include "log/FileLog.h"
-#include "pulses/DatabaseScatti.h"
 #include "pulses/Bolletta.h"
+#include "pulses/DatabaseScatti.h"
 #include "pulses/ModificaScatti.h"
 #include "pulses/SceltaMese.h"
 
@@ -17,8 +17,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -57,11 +57,15 @@ protected:
 TEST_F(PrincipaleTest, TestiDelValoreInOgniTipoEPeriodo)
 {
     Impostazioni& imp = app->Valori();
-    Tasto(Qt::Key_F2);  // 2 pulses, 254 lire
+    Tasto(Qt::Key_F2); // 2 pulses, 254 lire
     ASSERT_TRUE(m->ConteggioAttivo());
     using P = PeriodoImporto;
     using T = TipoImporto;
-    struct Caso { P periodo; T tipo; const char* testo; };
+    struct Caso {
+        P periodo;
+        T tipo;
+        const char* testo;
+    };
     const Caso casi[] = {
         {P::Connessione, T::Importo, "Lire  254 "}, {P::Connessione, T::ImportoIva, "L.+Iva  305 "},
         {P::Connessione, T::Scatti, "Scatti  2 "},  {P::Connessione, T::Tempo, "Tempo  0\" "},
@@ -87,7 +91,7 @@ TEST_F(PrincipaleTest, ClicSulValoreEsulPeriodo)
     }
     EXPECT_EQ(tipi, (std::vector<T>{T::ImportoIva, T::Scatti, T::Tempo, T::Importo, T::ImportoIva}));
     w->ScegliTipo(T::Tempo);
-    QTest::mouseClick(w->P_Periodo, Qt::LeftButton);  // to "G": time is not shown there
+    QTest::mouseClick(w->P_Periodo, Qt::LeftButton); // to "G": time is not shown there
     EXPECT_EQ(imp.PerImp, PeriodoImporto::Giorno);
     EXPECT_EQ(imp.TipImp, T::Importo);
     EXPECT_EQ(w->P_Periodo->text(), "G");
@@ -142,8 +146,8 @@ TEST_F(PrincipaleTest, TastiEVociDelMenuDuranteIlConteggio)
 
 TEST_F(PrincipaleTest, OgniVoceDelMenuApreLaSuaFinestra)
 {
-    const std::pair<int, const char*> voci[] = {
-        {7, "Tariffe"}, {8, "Bolletta"}, {9, "Log"}, {11, "Opzioni"}, {13, "Guida"}, {14, "Info"}};
+    const std::pair<int, const char*> voci[] = {{7, "Tariffe"},  {8, "Bolletta"}, {9, "Log"},
+                                                {11, "Opzioni"}, {13, "Guida"},   {14, "Info"}};
     for (const auto& [voce, finestra] : voci) {
         w->mnuVoce[size_t(voce)]->trigger();
         EXPECT_EQ(aperte[finestra], 1) << voce;
@@ -262,7 +266,7 @@ protected:
 
 TEST_F(PrincipaleBolletta, UnGiornoCorrettoArrivaAlPannelloAllaChiusura)
 {
-    QTest::keyClick(w, Qt::Key_F2);  // 2 pulses, 254 lire
+    QTest::keyClick(w, Qt::Key_F2); // 2 pulses, 254 lire
     utente.risposte = {true};
     QTest::keyClick(w, Qt::Key_F3);
     ASSERT_FALSE(m->ConteggioAttivo());
@@ -327,7 +331,7 @@ protected:
 TEST_F(UscitaConScrittureInSospeso, LUtenteSceglieEIlProssimoAvvioAggiungeUnaVolta)
 {
     ContaSenzaCartella();
-    utente.risposte = {true, true, false};  // stop and exit; retry once; then exit anyway
+    utente.risposte = {true, true, false}; // stop and exit; retry once; then exit anyway
     EXPECT_EQ(Esci(true), 0);
     ASSERT_EQ(utente.domande.size(), 3);
     EXPECT_EQ(utente.domande[1], utente.domande[2]);
@@ -357,7 +361,7 @@ TEST_F(UscitaConScrittureInSospeso, UnaFineSenzaRispostaConservaSenzaChiedere)
 TEST_F(UscitaConScrittureInSospeso, QuelloCheNonSiPuoConservareDaUnCodiceDiUscita)
 {
     ContaSenzaCartella();
-    ASSERT_TRUE(QDir(tmp.path()).mkdir("Velatrix.rec"));  // nowhere to keep them either
+    ASSERT_TRUE(QDir(tmp.path()).mkdir("Velatrix.rec")); // nowhere to keep them either
     EXPECT_EQ(Esci(false), UscitaPerdita);
 }
 
@@ -365,9 +369,7 @@ TEST_F(UscitaConScrittureInSospeso, RiprovareQuandoIlDiscoTornaScriveTutto)
 {
     ContaSenzaCartella();
     // The folder comes back while the retry question is open.
-    utente.durante = [this] {
-        utente.durante = [this] { ASSERT_TRUE(QDir(tmp.path()).rename("via", "dati")); };
-    };
+    utente.durante = [this] { utente.durante = [this] { ASSERT_TRUE(QDir(tmp.path()).rename("via", "dati")); }; };
     utente.risposte = {true, true};
     EXPECT_EQ(Esci(true), 0);
     EXPECT_EQ(utente.domande.size(), 2);

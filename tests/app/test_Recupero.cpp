@@ -15,13 +15,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QMessageBox>
-#include <QTimer>
 #include <QFile>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
-#include <csignal>
 #include <sys/stat.h>
 
 namespace {
@@ -45,8 +45,8 @@ protected:
         app = std::make_unique<Applicazione>(
             Applicazione::Dipendenze{messaggi ? *messaggi : utente, suoni, orologio, sorgente});
         int codice = 0;
-        ASSERT_TRUE(app->Avvia({"--data-dir", Dati()}, {conf, tmp.filePath("p"), tmp.filePath("Velatrix.lock")},
-                               &codice));
+        ASSERT_TRUE(
+            app->Avvia({"--data-dir", Dati()}, {conf, tmp.filePath("p"), tmp.filePath("Velatrix.lock")}, &codice));
         w = app->Finestra();
         m = app->MotoreConteggio();
     }
@@ -102,11 +102,13 @@ TEST_F(RecuperoApp, DiscoPienoRispostaNoConservaTutto)
 {
     Prepara(false);
     ContaSuDiscoPieno();
-    utente.risposte = {true, false};  // stop and exit; do not retry
+    utente.risposte = {true, false}; // stop and exit; do not retry
     EXPECT_EQ(Esci(true), 0);
-    EXPECT_TRUE(utente.domande.last().startsWith("Non è stato possibile registrare 3 scatti (Lire 381) e 1 connessione."))
+    EXPECT_TRUE(
+        utente.domande.last().startsWith("Non è stato possibile registrare 3 scatti (Lire 381) e 1 connessione."))
         << utente.domande.last().toStdString();
-    EXPECT_TRUE(QFile::exists(tmp.filePath("conf/") + NomeRecupero)) << "the data folder is full: the settings folder keeps them";
+    EXPECT_TRUE(QFile::exists(tmp.filePath("conf/") + NomeRecupero))
+        << "the data folder is full: the settings folder keeps them";
     ControllaTuttoUnaVolta();
 }
 
@@ -117,7 +119,7 @@ TEST_F(RecuperoApp, DiscoPienoUnSegnaleSenzaDomandeConservaTutto)
     const int codice = [&] {
         int c = -1;
         QObject::connect(w, &Principale::Uscita, w, [&c](int v) { c = v; });
-        app->Interrompi();  // SIGTERM, SIGHUP: the count ends as if the line dropped
+        app->Interrompi(); // SIGTERM, SIGHUP: the count ends as if the line dropped
         return c;
     }();
     EXPECT_EQ(codice, 0);
@@ -187,8 +189,9 @@ TEST_F(RecuperoApp, UnAvvioFinitoDuranteLUnioneNonContaDueVolte)
         app = std::make_unique<Applicazione>(Applicazione::Dipendenze{utente, suoni, orologio, sorgente});
         app->ImpostaPassoRecupero([fine](int passo) { return passo != fine; });
         int codice = 0;
-        ASSERT_TRUE(app->Avvia({"--data-dir", Dati()}, {conf, tmp.filePath("p"), tmp.filePath("Velatrix.lock")}, &codice));
-        app.reset();  // ended there, as by a kill
+        ASSERT_TRUE(
+            app->Avvia({"--data-dir", Dati()}, {conf, tmp.filePath("p"), tmp.filePath("Velatrix.lock")}, &codice));
+        app.reset(); // ended there, as by a kill
         Avvia();
         EXPECT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 6 * (fine + 1)) << fine;
         EXPECT_EQ(FileLog(Dati() + "/Velatrix.003").NumeroRecord(), fine + 1) << fine;
@@ -213,12 +216,12 @@ TEST_F(RecuperoApp, SigtermConLaDomandaSulloSchermo)
         if (!box || !box->isVisible() || (!viste.isEmpty() && viste.last() == box->text()))
             return;
         if (!box->button(QMessageBox::Yes)) {
-            box->accept();  // the warnings of the failed writes
+            box->accept(); // the warnings of the failed writes
             return;
         }
         viste << box->text();
         if (viste.size() == 1) {
-            box->button(QMessageBox::Yes)->click();  // stop and exit
+            box->button(QMessageBox::Yes)->click(); // stop and exit
         } else {
             std::raise(SIGTERM);
         }

@@ -9,8 +9,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
-#include <QRegularExpression>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
@@ -49,7 +49,8 @@ protected:
         ASSERT_TRUE(casa.isValid());
         for (const char* c : {"config", "data", "run", "tmp"})
             QDir().mkpath(casa.filePath(c));
-        QFile::setPermissions(casa.filePath("run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(casa.filePath("run"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
     QProcessEnvironment Ambiente(bool schermo = false) const
@@ -227,8 +228,9 @@ TEST_F(RigaDiComando, RapportiConESenzaIlPannello)
         dati + QStringList{"--report", "--format", "json"} + questoMese,
         dati + QStringList{"--log"},
         dati + QStringList{"--log", "--format", "json", "--connection", "casa"},
-        dati + QStringList{"--report", "--format", "csv", "--group", "month", "--from", "2025-01-01", "--to",
-                           "2025-12-31"},
+        dati
+            + QStringList{"--report", "--format", "csv", "--group", "month", "--from", "2025-01-01", "--to",
+                          "2025-12-31"},
     };
     // The estimate moves with the clock between two runs; the rest may not.
     const auto senzaStima = [](const QByteArray& testo) {
@@ -311,7 +313,8 @@ TEST_F(RigaDiComando, LimiteRigaEGrafico)
     // March: 1.968,5 lire net, 2.362,2 with VAT.
     Esito e = Esegui(dati + QStringList{"--alert", "period:2000"} + marzo);
     EXPECT_EQ(e.codice, 4) << e.err.toStdString();
-    EXPECT_EQ(e.out, "Totale del periodo dal 01/03/2025 al 31/03/2025: L. 2.362 con Iva, oltre il limite di L. 2.000\n");
+    EXPECT_EQ(e.out,
+              "Totale del periodo dal 01/03/2025 al 31/03/2025: L. 2.362 con Iva, oltre il limite di L. 2.000\n");
     e = Esegui(dati + QStringList{"--alert", "period:2362"} + marzo);
     EXPECT_EQ(e.codice, 0) << "the total as shown, 2.362, is not above 2.362";
     EXPECT_TRUE(e.out.isEmpty());

@@ -11,11 +11,11 @@
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QThread>
-#include <gtest/gtest.h>
+#include <csignal>
 #include <cstring>
 #include <future>
+#include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <csignal>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -29,7 +29,7 @@ DatiRapporto Esempio()
 {
     DatiRapporto d{d1, d31, d7, 20, {}};
     d.righe.insert(d1, {3, 381});
-    d.righe.insert(d7, {7, 0.1 + 0.2});         // not a short decimal
+    d.righe.insert(d7, {7, 0.1 + 0.2}); // not a short decimal
     d.righe.insert(d31, {1, 63.5});
     return d;
 }
@@ -78,10 +78,10 @@ TEST(DatiRapporto, LaFormaDiTrasmissioneRestituisceGliStessiNumeri)
     EXPECT_FALSE(DecodificaDati(QByteArray(CodificaDati(conOra)).replace(" 86399999\n", " 86400000\n")));
 
     // Anything cut short or garbled is refused, never half read.
-    for (const QByteArray& rotto : {testo.left(testo.size() - 1), testo.left(testo.size() - 6), QByteArray("fine\n"),
-                                    QByteArray(testo).replace("2026-12-07", "2026-13-07"),
-                                    QByteArray(testo).replace(" 7 ", " sette "), QByteArray("errore no\n"),
-                                    QByteArray(testo).replace("63.5", "nan")})
+    for (const QByteArray& rotto :
+         {testo.left(testo.size() - 1), testo.left(testo.size() - 6), QByteArray("fine\n"),
+          QByteArray(testo).replace("2026-12-07", "2026-13-07"), QByteArray(testo).replace(" 7 ", " sette "),
+          QByteArray("errore no\n"), QByteArray(testo).replace("63.5", "nan")})
         EXPECT_FALSE(DecodificaDati(rotto)) << rotto.toStdString();
 }
 
@@ -155,7 +155,8 @@ namespace {
 // An environment variable changed for a scope (unset with an empty value).
 class Ambiente {
 public:
-    Ambiente(const char* nome, const QByteArray& valore) : nome_(nome), prima_(qgetenv(nome)), c_era_(qEnvironmentVariableIsSet(nome))
+    Ambiente(const char* nome, const QByteArray& valore)
+        : nome_(nome), prima_(qgetenv(nome)), c_era_(qEnvironmentVariableIsSet(nome))
     {
         if (valore.isEmpty())
             qunsetenv(nome);
@@ -180,7 +181,8 @@ bool RunUserValida()
 {
     struct stat st {};
     const QByteArray run = "/run/user/" + QByteArray::number(::getuid());
-    return ::lstat(run.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+    return ::lstat(run.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid()
+           && (st.st_mode & 077) == 0;
 }
 
 } // namespace

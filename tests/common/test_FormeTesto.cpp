@@ -9,11 +9,15 @@
 namespace {
 const QLocale italiano(QLocale::Italian, QLocale::Italy);
 const QLocale inglese(QLocale::English, QLocale::UnitedStates);
-}
+} // namespace
 
 TEST(FormattaNumero, SchemiDelDisplayInItaliano)
 {
-    struct Caso { double valore; const char* schema; const char* atteso; };
+    struct Caso {
+        double valore;
+        const char* schema;
+        const char* atteso;
+    };
     const Caso casi[] = {
         {1200, "#,##0 ", "1.200 "},
         {63.5, "#,##0 ", "64 "},
@@ -74,11 +78,11 @@ TEST(TestoNumero, FormaPiuBreveEAndataRitorno)
         ASSERT_TRUE(letto.has_value());
         EXPECT_DOUBLE_EQ(*letto, v);
     }
-    EXPECT_DOUBLE_EQ(*LeggiNumero("72.5", italiano), 72.5);  // written elsewhere
+    EXPECT_DOUBLE_EQ(*LeggiNumero("72.5", italiano), 72.5); // written elsewhere
     // Grouped as the user types it, read the same with Qt 6.4 and 6.8.
     EXPECT_DOUBLE_EQ(*LeggiNumero("1.500", italiano), 1500);
     EXPECT_DOUBLE_EQ(*LeggiNumero("-12.345.678,5", italiano), -12345678.5);
-    EXPECT_DOUBLE_EQ(*LeggiNumero("1.50", italiano), 1.5);  // no grouping: the plain form
+    EXPECT_DOUBLE_EQ(*LeggiNumero("1.50", italiano), 1.5); // no grouping: the plain form
     EXPECT_DOUBLE_EQ(*LeggiNumero("1,500", QLocale::c()), 1500);
     EXPECT_FALSE(LeggiNumero("abc", italiano).has_value());
     EXPECT_FALSE(LeggiNumero(" ", italiano).has_value());
@@ -100,8 +104,10 @@ TEST(TestoData, AnnoAQuattroCifreNellOrdineDelLocale)
 TEST(AnnoDaDueCifre, CentoAnniAttornoAOggi)
 {
     const QDate oggi(2026, 12, 7);
-    const struct { int breve; int anno; } casi[] = {
-        {97, 1997}, {0, 2000}, {26, 2026}, {45, 2045}, {46, 1946}, {99, 1999}, {7, 2007}};
+    const struct {
+        int breve;
+        int anno;
+    } casi[] = {{97, 1997}, {0, 2000}, {26, 2026}, {45, 2045}, {46, 1946}, {99, 1999}, {7, 2007}};
     for (const auto& c : casi)
         EXPECT_EQ(AnnoDaDueCifre(c.breve, oggi), c.anno) << c.breve;
     // The window moves with today: in 2090, 97 is 2097 and 10 is 2110.
@@ -123,7 +129,8 @@ TEST(LeggiData, SeparatoriOrdineDelLocaleEAnniBrevi)
     EXPECT_EQ(LeggiData("29/2/00", italiano, oggi), QDate(2000, 2, 29));
     // The C locale spells the month; its own form still reads.
     EXPECT_EQ(LeggiData("1 Dec 97", QLocale::c(), oggi), primoDicembre);
-    for (const char* t : {"1/12-97", "1/12/997", "31/2/1997", "1//12/97", "1/12", "1/12/97/3", "12345/1/1", "١/١٢/١٩٩٧"})
+    for (const char* t :
+         {"1/12-97", "1/12/997", "31/2/1997", "1//12/97", "1/12", "1/12/97/3", "12345/1/1", "١/١٢/١٩٩٧"})
         EXPECT_FALSE(LeggiData(QString::fromUtf8(t), italiano, oggi).has_value()) << t;
     EXPECT_EQ(OrdineDelLocale(italiano), OrdineData::GiornoMeseAnno);
     EXPECT_EQ(OrdineDelLocale(inglese), OrdineData::MeseGiornoAnno);

@@ -13,7 +13,7 @@ TEST(FusoOrario, SoloQuandoTzNonEImpostato)
     FissaFusoOrario();
     EXPECT_EQ(qgetenv("TZ"), ":/etc/localtime");
 
-    qputenv("TZ", "");  // an empty TZ means UTC to the C library: the user's choice stays
+    qputenv("TZ", ""); // an empty TZ means UTC to the C library: the user's choice stays
     FissaFusoOrario();
     EXPECT_TRUE(qEnvironmentVariableIsSet("TZ"));
     EXPECT_EQ(qgetenv("TZ"), "");

@@ -46,8 +46,8 @@ TEST(RigaComando, Rapporto)
     EXPECT_FALSE(r.da.isValid());
     EXPECT_EQ(r.formato, FormatoRapporto::Testo);
 
-    r = LeggiRigaComando({"--report", "--from", "2026-12-01", "--to=2026-12-31", "--format", "json",
-                          "--data-dir", "/d"});
+    r = LeggiRigaComando(
+        {"--report", "--from", "2026-12-01", "--to=2026-12-31", "--format", "json", "--data-dir", "/d"});
     EXPECT_TRUE(r.errore.isEmpty()) << r.errore.toStdString();
     EXPECT_EQ(r.da, QDate(2026, 12, 1));
     EXPECT_EQ(r.a, QDate(2026, 12, 31));
@@ -58,15 +58,15 @@ TEST(RigaComando, Rapporto)
 
     // Each of these is refused with a message.
     const QList<QStringList> sbagliate = {
-        {"--report", "--from", "2026-02-30", "--to", "2026-03-01"},   // no such day
-        {"--report", "--from", "2026-2-1", "--to", "2026-03-01"},     // not YYYY-MM-DD
+        {"--report", "--from", "2026-02-30", "--to", "2026-03-01"}, // no such day
+        {"--report", "--from", "2026-2-1", "--to", "2026-03-01"},   // not YYYY-MM-DD
         {"--report", "--from", "01/12/2026", "--to", "2026-12-31"},
-        {"--report", "--from", "2026-12-31", "--to", "2026-12-01"},   // inverted
-        {"--report", "--from", "2026-12-01"},                         // one end only
+        {"--report", "--from", "2026-12-31", "--to", "2026-12-01"}, // inverted
+        {"--report", "--from", "2026-12-01"},                       // one end only
         {"--report", "--format", "xml"},
         {"--report", "--format", "JSON"},
-        {"--report", "2026-12-01"},                                   // a stray word
-        {"--from", "2026-12-01", "--to", "2026-12-31"},               // without --report
+        {"--report", "2026-12-01"},                     // a stray word
+        {"--from", "2026-12-01", "--to", "2026-12-31"}, // without --report
         {"--format", "csv", "/START"},
     };
     for (const QStringList& riga : sbagliate)
@@ -116,9 +116,9 @@ TEST(RigaComando, RegistroLimiteEForme)
     EXPECT_EQ(r.da, QDate(2026, 11, 1));
 
     const QList<QStringList> sbagliate = {
-        {"--log", "--format", "csv", "--report"},            // two commands
-        {"--log", "--format", "text"},                       // a report's form
-        {"--report", "--format", "tab"},                     // a log's form
+        {"--log", "--format", "csv", "--report"}, // two commands
+        {"--log", "--format", "text"},            // a report's form
+        {"--report", "--format", "tab"},          // a log's form
         {"--log", "--group", "month"},
         {"--report", "--connection", "Casa"},
         {"--report", "--group", "week"},

@@ -22,8 +22,8 @@ private:
 
 TEST(TraduzioneQt, PulsantiInItalianoConQualsiasiLocale)
 {
-    for (const QLocale& l : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c(),
-                             QLocale(QLocale::German, QLocale::Germany)}) {
+    for (const QLocale& l :
+         {QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c(), QLocale(QLocale::German, QLocale::Germany)}) {
         LocaleDellUtente utente(l);
         QObject proprietario;
         QTranslator* t = InstallaTraduzioneQt(&proprietario);

@@ -36,14 +36,16 @@ public:
             *perche = QStringLiteral("no dbus-daemon here (package dbus-daemon)");
             return false;
         }
-        demone_.start(programma, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
-                                  QStringLiteral("--address=unix:path=") + cartella_.filePath(QStringLiteral("bus")),
-                                  QStringLiteral("--print-address=1")});
+        demone_.start(programma,
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
+                       QStringLiteral("--address=unix:path=") + cartella_.filePath(QStringLiteral("bus")),
+                       QStringLiteral("--print-address=1")});
         while (demone_.waitForReadyRead(5000) && !demone_.canReadLine()) {
         }
         indirizzo_ = QString::fromLocal8Bit(demone_.readLine()).trimmed();
         if (indirizzo_.isEmpty())
-            *perche = QStringLiteral("dbus-daemon did not start: ") + QString::fromLocal8Bit(demone_.readAllStandardError());
+            *perche =
+                QStringLiteral("dbus-daemon did not start: ") + QString::fromLocal8Bit(demone_.readAllStandardError());
         return !indirizzo_.isEmpty();
     }
     // A connection of its own; closed with the bus.
@@ -68,15 +70,15 @@ public:
     bool Registra()
     {
         return bus_.registerService(QStringLiteral("org.freedesktop.NetworkManager"))
-            && bus_.registerVirtualObject(QStringLiteral("/org/freedesktop/NetworkManager"), this,
-                                          QDBusConnection::SubPath);
+               && bus_.registerVirtualObject(QStringLiteral("/org/freedesktop/NetworkManager"), this,
+                                             QDBusConnection::SubPath);
     }
 
-    QMap<QString, QString> connessioni;  // interface -> connection id; empty id: no active connection
-    bool trattieni = false;              // keep the questions unanswered
-    bool rifiuta = false;                // refuse to deactivate, as for a user without the right
+    QMap<QString, QString> connessioni; // interface -> connection id; empty id: no active connection
+    bool trattieni = false;             // keep the questions unanswered
+    bool rifiuta = false;               // refuse to deactivate, as for a user without the right
     int richieste = 0;
-    QStringList disattivate;             // active connections deactivated
+    QStringList disattivate; // active connections deactivated
 
     // Answers what was held, and from now on at once.
     void Rilascia()
@@ -101,7 +103,8 @@ private:
     void Rispondi(const QDBusMessage& m)
     {
         const auto percorso = [](const char* dove, const QString& i) {
-            return QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/freedesktop/NetworkManager/") + QLatin1String(dove) + i));
+            return QVariant::fromValue(
+                QDBusObjectPath(QStringLiteral("/org/freedesktop/NetworkManager/") + QLatin1String(dove) + i));
         };
         if (m.member() == QLatin1String("DeactivateConnection")) {
             if (rifiuta) {
@@ -113,8 +116,9 @@ private:
             bus_.send(m.createReply());
             return;
         }
-        const QString interfaccia = m.member() == QLatin1String("GetDeviceByIpIface") ? m.arguments().value(0).toString()
-                                                                                       : m.path().section(QLatin1Char('/'), -1);
+        const QString interfaccia = m.member() == QLatin1String("GetDeviceByIpIface")
+                                        ? m.arguments().value(0).toString()
+                                        : m.path().section(QLatin1Char('/'), -1);
         if (!connessioni.contains(interfaccia)) {
             bus_.send(m.createErrorReply(QStringLiteral("org.freedesktop.NetworkManager.UnknownDevice"), interfaccia));
             return;
@@ -124,8 +128,9 @@ private:
         if (m.member() == QLatin1String("GetDeviceByIpIface"))
             bus_.send(m.createReply(percorso("Devices/", interfaccia)));
         else if (proprieta == QLatin1String("ActiveConnection"))
-            bus_.send(m.createReply(QVariant::fromValue(QDBusVariant(
-                id.isEmpty() ? QVariant::fromValue(QDBusObjectPath(QStringLiteral("/"))) : percorso("ActiveConnection/", interfaccia)))));
+            bus_.send(m.createReply(QVariant::fromValue(
+                QDBusVariant(id.isEmpty() ? QVariant::fromValue(QDBusObjectPath(QStringLiteral("/")))
+                                          : percorso("ActiveConnection/", interfaccia)))));
         else if (proprieta == QLatin1String("Id"))
             bus_.send(m.createReply(QVariant::fromValue(QDBusVariant(id))));
         else

@@ -71,11 +71,11 @@ public:
     {
         Chiudi();
         fd_ = ::open("/dev/net/tun", O_RDWR | O_CLOEXEC);
-        ifreq ifr {};
+        ifreq ifr{};
         ifr.ifr_flags = IFF_TUN | IFF_NO_PI;
         std::strncpy(ifr.ifr_name, nome, IFNAMSIZ - 1);
         return fd_ >= 0 && ::ioctl(fd_, TUNSETIFF, &ifr) == 0
-            && (tipoLink < 0 || ::ioctl(fd_, TUNSETLINK, static_cast<unsigned long>(tipoLink)) == 0);
+               && (tipoLink < 0 || ::ioctl(fd_, TUNSETLINK, static_cast<unsigned long>(tipoLink)) == 0);
     }
     bool Persistente(bool si) { return ::ioctl(fd_, TUNSETPERSIST, si ? 1 : 0) == 0; }
     void Chiudi()
@@ -95,13 +95,13 @@ inline bool Configura(const char* nome, const char* locale, const char* remoto)
     const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (s < 0)
         return false;
-    ifreq ifr {};
+    ifreq ifr{};
     std::strncpy(ifr.ifr_name, nome, IFNAMSIZ - 1);
     bool ok = ::ioctl(s, SIOCGIFFLAGS, &ifr) == 0;
     ifr.ifr_flags = short(ifr.ifr_flags | IFF_UP);
     ok = ok && ::ioctl(s, SIOCSIFFLAGS, &ifr) == 0;
     const auto indirizzo = [&](unsigned long richiesta, const char* testo) {
-        sockaddr_in sa {};
+        sockaddr_in sa{};
         sa.sin_family = AF_INET;
         ::inet_pton(AF_INET, testo, &sa.sin_addr);
         std::memcpy(&ifr.ifr_addr, &sa, sizeof sa);
@@ -113,4 +113,4 @@ inline bool Configura(const char* nome, const char* locale, const char* remoto)
     return ok;
 }
 
-}  // namespace spazio
+} // namespace spazio

@@ -9,8 +9,8 @@
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 
 #include <csignal>
 #include <ifaddrs.h>
@@ -32,8 +32,9 @@ struct ChiamataReale : BancoMotore {
     {
         if (!BancoMotore::Prepara() || !run.isValid())
             return false;
-        link = std::make_unique<LinkPuntoPunto>(QStringLiteral("/sys/class/net"),
-                                                cartellaRun.isEmpty() ? run.path() : cartellaRun, QStringLiteral("/proc"));
+        link =
+            std::make_unique<LinkPuntoPunto>(QStringLiteral("/sys/class/net"),
+                                             cartellaRun.isEmpty() ? run.path() : cartellaRun, QStringLiteral("/proc"));
         rilevamento = std::make_unique<Rilevamento>(imp, *motore, *link, vista, suoni, orologio);
         return true;
     }
@@ -76,7 +77,7 @@ TEST(NelloSpazioDiRete, UnModemPppDiNomeQualunqueEUnaChiamata)
         c.Tick();
     EXPECT_GT(c.motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 1);
 
-    modem.Chiudi();  // the device goes with its last holder, as a ppp unit with pppd
+    modem.Chiudi(); // the device goes with its last holder, as a ppp unit with pppd
     ASSERT_TRUE(c.TickFinche([&] { return !c.motore->ConteggioAttivo(); }));
     ASSERT_EQ(c.log->NumeroRecord(), 1);
     const auto record = c.log->LeggiRecord(1);
@@ -94,8 +95,8 @@ bool AttendiCollegato(const char* nome, int secondi)
             return false;
         bool pronto = false;
         for (const ifaddrs* a = lista; a; a = a->ifa_next)
-            pronto |= std::strcmp(a->ifa_name, nome) == 0 && a->ifa_addr && a->ifa_addr->sa_family == AF_INET &&
-                      (a->ifa_flags & (IFF_UP | IFF_RUNNING)) == (IFF_UP | IFF_RUNNING);
+            pronto |= std::strcmp(a->ifa_name, nome) == 0 && a->ifa_addr && a->ifa_addr->sa_family == AF_INET
+                      && (a->ifa_flags & (IFF_UP | IFF_RUNNING)) == (IFF_UP | IFF_RUNNING);
         ::freeifaddrs(lista);
         if (pronto)
             return true;
@@ -122,7 +123,8 @@ TEST(NelloSpazioDiRete, UnPppdVeroEUnaChiamata)
     const int dispositivo = ::open("/dev/ppp", O_RDWR | O_CLOEXEC);
     if (dispositivo < 0 || pppd.isEmpty() || unshare.isEmpty()) {
         std::printf("%s%s\n", spazio::Salta,
-                    dispositivo < 0 ? "no PPP in this kernel (/dev/ppp cannot be opened)" : "pppd or unshare is not installed");
+                    dispositivo < 0 ? "no PPP in this kernel (/dev/ppp cannot be opened)"
+                                    : "pppd or unshare is not installed");
         GTEST_SKIP();
     }
     ::close(dispositivo);
@@ -133,11 +135,13 @@ TEST(NelloSpazioDiRete, UnPppdVeroEUnaChiamata)
     ASSERT_TRUE(c.Prepara(QStringLiteral("/run")));
 
     const QStringList comuni{"nodetach", "noauth", "local", "nolock", "noccp", "novj", "nodefaultroute", "logfd", "2"};
-    const QString pari = QStringList{pppd, "notty", "ifname", "pari0", "10.9.0.2:10.9.0.1"}.join(' ') + ' ' + comuni.join(' ');
+    const QString pari =
+        QStringList{pppd, "notty", "ifname", "pari0", "10.9.0.2:10.9.0.1"}.join(' ') + ' ' + comuni.join(' ');
     QProcess locale;
     locale.setProcessChannelMode(QProcess::ForwardedChannels);
     locale.start(pppd, QStringList{"ifname", "modem1", "linkname", "Casa", "10.9.0.1:10.9.0.2", "pty",
-                                   unshare + QStringLiteral(" -n ") + pari} + comuni);
+                                   unshare + QStringLiteral(" -n ") + pari}
+                           + comuni);
     ASSERT_TRUE(locale.waitForStarted());
     ASSERT_TRUE(AttendiCollegato("modem1", 30)) << "pppd did not bring the link up";
     ASSERT_TRUE(c.TickFinche([&] { return c.motore->ConteggioAttivo(); })) << "modem1 was not charged";
@@ -164,9 +168,6 @@ TEST(NelloSpazioDiRete, UnPppdVeroEUnaChiamata)
 }
 
 // Its own entry, so a kernel without PPP shows as a skip of this test alone.
-TEST(LinkNelKernel, PppdVeroNelloSpazioDiRete)
-{
-    spazio::EseguiNelFiglio("NelloSpazioDiRete.UnPppdVeroEUnaChiamata");
-}
+TEST(LinkNelKernel, PppdVeroNelloSpazioDiRete) { spazio::EseguiNelFiglio("NelloSpazioDiRete.UnPppdVeroEUnaChiamata"); }
 
-}  // namespace
+} // namespace

@@ -11,11 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
-#include <utility>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <utility>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -126,7 +126,7 @@ TEST_F(LinkFinto, SoloLeChiamateContanoEIlResoSoloSeNominato)
         {Iface("ppp12", 4, ATTIVO, -1, true), true},
         {Iface("wwan0", 6, IFF_POINTOPOINT | IFF_NOARP | ATTIVO, ARPHRD_NONE, true, false, 0, true), true},
         {Iface("wwp0s20u4", 6, IFF_BROADCAST | ATTIVO, ARPHRD_ETHER, true, false, 0, true), true},
-        {Iface("ppp0", 0, PP | ATTIVO, ARPHRD_PPP, true), false},  // no ifindex to follow it by
+        {Iface("ppp0", 0, PP | ATTIVO, ARPHRD_PPP, true), false}, // no ifindex to follow it by
         // VPNs and tunnels are point-to-point too, and no phone call.
         {Iface("tun0", 5, PP | ATTIVO, ARPHRD_NONE, true), false},
         {Iface("wg0", 5, PP | ATTIVO, ARPHRD_NONE, true, true), false},
@@ -135,7 +135,7 @@ TEST_F(LinkFinto, SoloLeChiamateContanoEIlResoSoloSeNominato)
         {Iface("ipip1", 5, PP | ATTIVO, ARPHRD_TUNNEL, true), false},
         {Iface("ip6tnl1", 5, PP | ATTIVO, ARPHRD_TUNNEL6, false, true), false},
         {Iface("ppp3", 5, PP | ATTIVO, ARPHRD_NONE, true), false},  // a tun under a ppp unit's name
-        {Iface("wwan1", 6, PP | ATTIVO, ARPHRD_NONE, true), false},  // named so, but not a wwan device
+        {Iface("wwan1", 6, PP | ATTIVO, ARPHRD_NONE, true), false}, // named so, but not a wwan device
         // Named by the user.
         {Iface("tun7", 5, PP | ATTIVO, ARPHRD_NONE, true), true},
         {Iface("vpn-casa", 5, PP | ATTIVO, ARPHRD_NONE, true), true},
@@ -323,16 +323,17 @@ TEST_F(LinkFinto, NomeDellaVoceDaPppd)
         {"pid now of another program",
          {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", Argomenti({"/bin/bash", "call", "isp"})}},
          "ppp0"},
-        {"pppd without a name", {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", Argomenti({"pppd", "/dev/ttyS0"})}},
+        {"pppd without a name",
+         {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", Argomenti({"pppd", "/dev/ttyS0"})}},
          "ppp0"},
-        {"option without value", {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", Argomenti({"pppd", "call"})}},
+        {"option without value",
+         {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", Argomenti({"pppd", "call"})}},
          "ppp0"},
         {"damaged pid file", {{"run/ppp0.pid", "abc\n"}, {"proc/0/cmdline", chiamata}}, "ppp0"},
         {"control characters",
          {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", Argomenti({"pppd", "call", "\x1b[1m casa\tmia\r"})}},
          "[1m casa mia"},
-        {"only blanks", {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", Argomenti({"pppd", "call", " \t"})}},
-         "ppp0"},
+        {"only blanks", {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", Argomenti({"pppd", "call", " \t"})}}, "ppp0"},
         {"very long name",
          {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", Argomenti({"pppd", "call", QByteArray(1000, 'x')})}},
          QString(256, 'x')},
@@ -379,7 +380,7 @@ TEST_F(LinkFinto, IlNomeDiNetworkManagerSiChiedeUnaVoltaPerLinkSenzaAttenderlo)
     QString nome;
     const quint32 m = link.CercaConnessione(&nome);
     ASSERT_NE(m, 0u);
-    EXPECT_EQ(nome, "ppp0");  // the interface stands in until the answer
+    EXPECT_EQ(nome, "ppp0"); // the interface stands in until the answer
     for (int i = 0; i < 5; ++i) {
         link.CercaConnessione(&nome);
         link.StatoConnessione(m);
@@ -404,7 +405,7 @@ TEST_F(LinkFinto, IlNomeDiNetworkManagerSiChiedeUnaVoltaPerLinkSenzaAttenderlo)
     elenco.interfacce = {Ppp(5, 0, false, 300)};
     link.CercaConnessione(&nome);
     EXPECT_EQ(nome, "ppp0");
-    nm.Rispondi(QString());  // no answer, or no connection: never the path
+    nm.Rispondi(QString()); // no answer, or no connection: never the path
     link.CercaConnessione(&nome);
     EXPECT_EQ(nome, "ppp0");
     EXPECT_EQ(nm.chiesti.size(), 3);
@@ -447,7 +448,7 @@ TEST(ElencoKernel, LeggeIlKernelEAccettaSysfsSoloSeConcorda)
 
     const struct {
         const char* caso;
-        QByteArray ifindex;  // null: no file
+        QByteArray ifindex; // null: no file
         quint64 identita;
     } casi[] = {
         {"matching ifindex", QByteArray::number(indiceLo) + "\n", quint64(st.st_ino)},
@@ -472,14 +473,14 @@ TEST(ElencoKernel, LeggeIlKernelEAccettaSysfsSoloSeConcorda)
         ASSERT_TRUE(kernel.Leggi(&elenco));
         const auto lo = std::find_if(elenco.begin(), elenco.end(), [](const auto& i) { return i.nome == "lo"; });
         ASSERT_NE(lo, elenco.end());
-        EXPECT_EQ(lo->identita, 0u);  // the list alone reads nothing of sysfs
+        EXPECT_EQ(lo->identita, 0u); // the list alone reads nothing of sysfs
         kernel.Completa(&*lo);
         EXPECT_EQ(lo->indice, indiceLo);
         EXPECT_TRUE(lo->flags & IFF_LOOPBACK);
         EXPECT_EQ(lo->tipo, ARPHRD_LOOPBACK);
         EXPECT_FALSE(LinkPuntoPunto::PuntoPunto(*lo));
         EXPECT_EQ(lo->identita, c.identita);
-        EXPECT_EQ(lo->wwan, c.identita != 0);  // device type only from its own sysfs
+        EXPECT_EQ(lo->wwan, c.identita != 0); // device type only from its own sysfs
         for (const auto& i : elenco)
             EXPECT_FALSE(i.nome.contains(':')) << "alias label kept: " << i.nome.toStdString();
     }
@@ -525,8 +526,9 @@ struct SysfsPrivato {
     explicit SysfsPrivato(const QString& c) : cartella(c)
     {
         const QByteArray p = QFile::encodeName(c);
-        montato = ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                  ::mount("sysfs", p.constData(), "sysfs", MS_RDONLY | MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) == 0;
+        montato =
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
+            && ::mount("sysfs", p.constData(), "sysfs", MS_RDONLY | MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) == 0;
     }
     ~SysfsPrivato()
     {
@@ -637,4 +639,4 @@ TEST(LinkNelKernel, NelloSpazioDiReteProprio)
     spazio::EseguiNelFiglio("NelloSpazioDiRete.*-NelloSpazioDiRete.UnPppdVeroEUnaChiamata");
 }
 
-}  // namespace
+} // namespace

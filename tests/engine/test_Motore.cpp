@@ -17,14 +17,18 @@ namespace {
 class MotoreTest : public ::testing::Test, protected BancoMotore {
 protected:
     void SetUp() override { ASSERT_TRUE(Prepara()); }
-    Totali Giorno(const QDate& d) { auto s = db.Somma(d, d); return {s->scatti, s->importo}; }
+    Totali Giorno(const QDate& d)
+    {
+        auto s = db.Somma(d, d);
+        return {s->scatti, s->importo};
+    }
 };
 TEST_F(MotoreTest, ScattoAggiuntivoAllaPartenza)
 {
     for (bool aggiuntivo : {true, false}) {
         imp.Tariffe.SctAgg = aggiuntivo;
         motore->AvviaConteggio();
-        Conta(100);  // shorter than one interval of 220 s
+        Conta(100); // shorter than one interval of 220 s
         ASSERT_TRUE(motore->FermaContatore(TipoArresto::FineConnessione));
         EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, aggiuntivo ? 2 : 1);
         EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo, aggiuntivo ? 254 : 127);
@@ -68,21 +72,21 @@ TEST_F(MotoreTest, RiduzionePerScattiEPerSecondi)
     imp.Tariffe.LimRid = 300;
     imp.Tariffe.SctAgg = false;
     motore->AvviaConteggio();
-    Conta(220);  // 220 s elapsed: not yet over the limit
+    Conta(220); // 220 s elapsed: not yet over the limit
     EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo, 254);
-    Conta(220);  // 440 s: reduced from here on
+    Conta(220); // 440 s: reduced from here on
     EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo, 254 + 63.5);
 }
 
 TEST_F(MotoreTest, MezzanotteDivideLeRigheERicaricaIlGiorno)
 {
-    ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 8), 5, 500));  // already on the next day
+    ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 8), 5, 500)); // already on the next day
     orologio.muro = QDateTime(QDate(2026, 12, 7), QTime(23, 50, 0));
     ASSERT_TRUE(motore->CaricaTotali());
     // Weekday 23:50 is band 3, tariff 2: 400 s per pulse.
     motore->AvviaConteggio();
-    Conta(400);   // 23:56:40, one more pulse on the 7th
-    Conta(400);   // 00:03:20, a pulse on the 8th
+    Conta(400); // 23:56:40, one more pulse on the 7th
+    Conta(400); // 00:03:20, a pulse on the 8th
     EXPECT_EQ(Giorno(QDate(2026, 12, 7)).scatti, 3);
     EXPECT_EQ(Giorno(QDate(2026, 12, 8)).scatti, 6);
     EXPECT_EQ(motore->DataOggi(), QDate(2026, 12, 8));
@@ -98,7 +102,7 @@ TEST_F(MotoreTest, CambioDiTariffaAlProssimoIntervallo)
     orologio.muro = QDateTime(QDate(2026, 12, 12), QTime(12, 58, 0));
     motore->AvviaConteggio();
     EXPECT_FLOAT_EQ(motore->DurataScatto(), 220);
-    Conta(220);  // the pulse at 13:01:40 opens an interval of tariff 2
+    Conta(220); // the pulse at 13:01:40 opens an interval of tariff 2
     EXPECT_FLOAT_EQ(motore->DurataScatto(), 400);
     EXPECT_EQ(vista.colore, imp.Tariffe.tariffa(2).Colore);
     Conta(399);
@@ -120,21 +124,21 @@ TEST_F(MotoreTest, FuoriDalPeriodoBollettaNonCambiaIlPeriodo)
 TEST_F(MotoreTest, SospensioneRecuperaGliScattiInUnSoloTick)
 {
     motore->AvviaConteggio();
-    orologio.Avanza(1000);  // 1000 s with no tick: 4 intervals of 220 s are over
+    orologio.Avanza(1000); // 1000 s with no tick: 4 intervals of 220 s are over
     motore->TimerScatto_Timer();
     EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 6);
     EXPECT_EQ(Giorno(orologio.muro.date()).scatti, 6);
     EXPECT_NEAR(motore->SecondiConnessione(), 1000, 1e-3);
-    EXPECT_EQ(vista.tempo, "1'40\"");  // 1100 - 1000
+    EXPECT_EQ(vista.tempo, "1'40\""); // 1100 - 1000
 }
 
 TEST_F(MotoreTest, UnCambioDellOrologioNonAggiungeScatti)
 {
     motore->AvviaConteggio();
     Conta(100);
-    orologio.muro = orologio.muro.addSecs(3600);   // clock put forward
+    orologio.muro = orologio.muro.addSecs(3600); // clock put forward
     Conta(60);
-    orologio.muro = orologio.muro.addSecs(-7200);  // and back
+    orologio.muro = orologio.muro.addSecs(-7200); // and back
     Conta(59);
     EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 2);
     Conta(1);
@@ -181,7 +185,7 @@ TEST_F(MotoreTest, UnRiepilogoNonScrivibileVieneRitentato)
 {
     motore->AvviaConteggio();
     QFile::remove(tmp.filePath("Velatrix.003"));
-    ASSERT_TRUE(QDir(tmp.path()).mkdir("Velatrix.003"));  // a folder where the file should be
+    ASSERT_TRUE(QDir(tmp.path()).mkdir("Velatrix.003")); // a folder where the file should be
     motore->FermaContatore(TipoArresto::FineConnessione);
     EXPECT_EQ(vista.errori.size(), 1);
     ASSERT_TRUE(QDir(tmp.path()).rmdir("Velatrix.003"));

@@ -108,11 +108,11 @@ TEST_F(NetworkManagerSulBus, IlNomeEQuelloDellaConnessioneAttiva)
     QMap<QString, QString> risposte;
     for (const QString& i : {QStringLiteral("ppp0"), QStringLiteral("ppp1"), QStringLiteral("eth9")})
         cliente->ChiediNome(i, [&risposte, i](const QString& nome) { risposte[i] = nome; });
-    EXPECT_TRUE(risposte.isEmpty());  // never at once
+    EXPECT_TRUE(risposte.isEmpty()); // never at once
     ASSERT_TRUE(QTest::qWaitFor([&] { return risposte.size() == 3; }, 5000));
     EXPECT_EQ(risposte.value("ppp0"), "Casa ADSL");
-    EXPECT_TRUE(risposte.value("ppp1").isEmpty());  // no active connection
-    EXPECT_TRUE(risposte.value("eth9").isEmpty());  // no such device
+    EXPECT_TRUE(risposte.value("ppp1").isEmpty()); // no active connection
+    EXPECT_TRUE(risposte.value("eth9").isEmpty()); // no such device
 
     // A client gone before the answer is never called back.
     nm->trattieni = true;
@@ -140,11 +140,11 @@ TEST_F(NetworkManagerSulBus, IlPannelloNonAttendeEUnaRispostaTardivaNonTocca)
     Collega(100);
     Tick();
     ASSERT_TRUE(motore->ConteggioAttivo());
-    EXPECT_EQ(motore->NomeConnessione(), "ppp0");  // the interface stands in
+    EXPECT_EQ(motore->NomeConnessione(), "ppp0"); // the interface stands in
     ASSERT_TRUE(QTest::qWaitFor([&] { return nm->richieste == 1; }, 5000));
     for (int i = 0; i < 30; ++i)
         Tick();
-    EXPECT_EQ(nm->richieste, 1);  // once for the link, however long the answer takes
+    EXPECT_EQ(nm->richieste, 1); // once for the link, however long the answer takes
     EXPECT_EQ(motore->NomeConnessione(), "ppp0");
 
     // The call ends, then NetworkManager answers.
@@ -231,9 +231,9 @@ TEST_F(NetworkManagerSulBus, AllAllarmeLaChiamataFinisceEIlRecordSiScrive)
     imp.MsV[1] = 100;
     nm->connessioni = {{QStringLiteral("ppp0"), QStringLiteral("Casa ADSL")}};
     Collega(100);
-    Tick();  // the first pulse passes the limit
+    Tick(); // the first pulse passes the limit
     ASSERT_TRUE(QTest::qWaitFor([&] { return !nm->disattivate.isEmpty(); }, 5000));
-    EXPECT_TRUE(motore->ConteggioAttivo());  // detection sees the link go
+    EXPECT_TRUE(motore->ConteggioAttivo()); // detection sees the link go
     elenco.interfacce.clear();
     Tick();
     EXPECT_FALSE(motore->ConteggioAttivo());
@@ -243,4 +243,4 @@ TEST_F(NetworkManagerSulBus, AllAllarmeLaChiamataFinisceEIlRecordSiScrive)
               "Costo connessione corrente maggiore di L. 100 (+ IVA)\nLa chiamata è stata chiusa.");
 }
 
-}  // namespace
+} // namespace

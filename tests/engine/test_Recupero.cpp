@@ -8,8 +8,8 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace {
@@ -89,21 +89,21 @@ TEST_F(RecuperoTest, UnaRigaImpossibileRifiutaTuttoIlFile)
     ASSERT_TRUE(ScriviRecupero(File(), Esempio(), Dati(), nullptr));
     const QByteArray buono = ::Leggi(File());
     const char* righe[] = {
-        "S 2026-13-01 1 1\n",                 // no day
-        "S 2026-12-08 1 127\n",               // tomorrow is still fine...
-        "S 2026-12-09 1 127\n",               // ...the day after is not
+        "S 2026-13-01 1 1\n",   // no day
+        "S 2026-12-08 1 127\n", // tomorrow is still fine...
+        "S 2026-12-09 1 127\n", // ...the day after is not
         "S 1899-12-31 1 127\n",
         "S 2026-12-05 -4 1\n",
         "S 2026-12-05 1 nan\n",
         "S 2026-12-05 1 inf\n",
         "S 2026-12-05 1 -1\n",
         "S 2026-12-05 2147483647 1e308\n",
-        "S 2026-12-05 1 10000\n",             // dearer than any pulse
-        "S 2026-12-06 259199 0\nS 2026-12-06 10 0\n",   // the day's sum past what a day holds
+        "S 2026-12-05 1 10000\n",                     // dearer than any pulse
+        "S 2026-12-06 259199 0\nS 2026-12-06 10 0\n", // the day's sum past what a day holds
         "L 00ff\n",
         "X qualcosa\n",
         "\n",
-        "S 2026-12-05 1 127",                 // no line end
+        "S 2026-12-05 1 127", // no line end
     };
     for (size_t i = 0; i < std::size(righe); ++i) {
         Scrivi(File(), buono + righe[i]);
@@ -210,8 +210,8 @@ TEST_F(RecuperoTest, FileDanneggiatiACasoNonDannoMaiValoriAssurdi)
     ASSERT_TRUE(ScriviRecupero(File(), Esempio(), Dati(), nullptr));
     const QByteArray buono = ::Leggi(File());
     QRandomGenerator caso(21);
-    const QByteArray pezzi[] = {"nan", "inf", "-1", "1e308", "2147483647", "9999999999", "0x10", " ", "\n", "S", "L",
-                                "2026-02-30", "\0", "ÿ"};
+    const QByteArray pezzi[] = {"nan", "inf", "-1", "1e308", "2147483647", "9999999999", "0x10",
+                                " ",   "\n",  "S",  "L",     "2026-02-30", "\0",         "ÿ"};
     int rifiutati = 0;
     for (int i = 0; i < 400; ++i) {
         QByteArray dati = buono;

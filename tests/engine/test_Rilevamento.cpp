@@ -42,7 +42,7 @@ TEST_F(RilevamentoTest, UnaChiamataDallaComposizioneAllaFine)
     EXPECT_EQ(vista.testo, TestoConnessione);
     EXPECT_EQ(vista.led, Led::Giallo);
     EXPECT_TRUE(vista.chiamata);
-    EXPECT_EQ(suoni.suonati, QStringList{"rilevamento.wav"});  // once per call, not per tick
+    EXPECT_EQ(suoni.suonati, QStringList{"rilevamento.wav"}); // once per call, not per tick
     EXPECT_FALSE(motore->ConteggioAttivo());
 
     Tick(StatoLink::Connesso);
@@ -74,7 +74,7 @@ TEST_F(RilevamentoTest, UnaChiamataFallitaTornaAlloStatoDiAttesa)
     Tick(StatoLink::Composizione);
     sorgente.maniglia = 0;
     Tick(StatoLink::Disconnesso);
-    EXPECT_EQ(vista.testo, "valore");  // the value display is back
+    EXPECT_EQ(vista.testo, "valore"); // the value display is back
     EXPECT_EQ(vista.led, Led::Verde);
     EXPECT_FALSE(vista.chiamata);
     EXPECT_EQ(log->NumeroRecord(), 0);
@@ -151,7 +151,7 @@ TEST_F(RilevamentoTest, UnLinkSenzaPortanteDaUnMinutoNonEPiuUnaChiamata)
     Tick(StatoLink::Composizione);
     EXPECT_EQ(vista.testo, "valore");
     EXPECT_EQ(vista.led, Led::Verde);
-    EXPECT_FALSE(vista.chiamata);  // F6, F7, F8 and the tariff editor open again
+    EXPECT_FALSE(vista.chiamata); // F6, F7, F8 and the tariff editor open again
     Tick(StatoLink::Composizione, 300);
     Tick(StatoLink::Ignoto);
     Tick(StatoLink::Composizione);

@@ -58,7 +58,7 @@ public:
     void Errore(const QString& t) override { Registra("Errore", t); }
 
     bool risposta = true;
-    QStringList detti;   // "Kind: text"
+    QStringList detti; // "Kind: text"
 
 private:
     void Registra(const char* tipo, const QString& t) { detti << QString::fromLatin1(tipo) + QStringLiteral(": ") + t; }
@@ -105,14 +105,25 @@ inline QByteArray RecordCasuale(std::mt19937_64& g)
         inizio = scegli({-657434.0, 2958465.99999, 2958466.0, -657435.0, 0.0, -1.25, -0.5, inf, nan, -0.0,
                          36250.0833333333, 44500.0833333333});
     }
-    const qint32 estremi[] = {0, 1, -1, 59, 60, 3599, 3600, 86399, 86400, 999999999,
-                              std::numeric_limits<qint32>::max(), std::numeric_limits<qint32>::min()};
+    const qint32 estremi[] = {0,
+                              1,
+                              -1,
+                              59,
+                              60,
+                              3599,
+                              3600,
+                              86399,
+                              86400,
+                              999999999,
+                              std::numeric_limits<qint32>::max(),
+                              std::numeric_limits<qint32>::min()};
     const qint32 durata = g() % 3 ? qint32(g() % 20000) : g() % 2 ? estremi[g() % 12] : qint32(g());
     const qint32 scatti = g() % 3 ? qint32(g() % 500) : g() % 2 ? estremi[g() % 12] : qint32(g());
     const double importo = g() % 3 == 0 ? double(g() % 100000) * 0.5
-        : g() % 2 ? scegli({0.0, -0.0, 0.5, 0.49999999999999994, 2.5, -0.4, -0.5, -1.5, 4503599627370495.5,
-                            4503599627370496.0, 1e20, -1e300, nan, inf, -inf, 5e-324})
-                  : std::bit_cast<double>(quint64(g()));
+                           : g() % 2
+                               ? scegli({0.0, -0.0, 0.5, 0.49999999999999994, 2.5, -0.4, -0.5, -1.5, 4503599627370495.5,
+                                         4503599627370496.0, 1e20, -1e300, nan, inf, -inf, 5e-324})
+                               : std::bit_cast<double>(quint64(g()));
     char b[74];
     qToLittleEndian(std::bit_cast<quint64>(inizio), b);
     qToLittleEndian(durata, b + 8);

@@ -163,10 +163,14 @@ TEST(FiltroLog, ByteERecordDecisiUguali)
         const char* da;
         const char* a;
     } casi[] = {
-        {CampoLog::DataInizio, "1/1/1998", "31/12/2030"}, {CampoLog::DataFine, "31/10/2021", ""},
-        {CampoLog::OraInizio, "2.00", "2.59.59"},         {CampoLog::OraFine, "", "12"},
-        {CampoLog::Durata, "1", "60"},                    {CampoLog::Scatti, "-5", "250"},
-        {CampoLog::Importo, "", "1000"},                  {CampoLog::Connessione, "a", "RETE"},
+        {CampoLog::DataInizio, "1/1/1998", "31/12/2030"},
+        {CampoLog::DataFine, "31/10/2021", ""},
+        {CampoLog::OraInizio, "2.00", "2.59.59"},
+        {CampoLog::OraFine, "", "12"},
+        {CampoLog::Durata, "1", "60"},
+        {CampoLog::Scatti, "-5", "250"},
+        {CampoLog::Importo, "", "1000"},
+        {CampoLog::Connessione, "a", "RETE"},
     };
     for (const auto& c : casi) {
         const LimitiFiltro l = Limiti(c.campo, c.da, c.a);

@@ -7,6 +7,8 @@
 #include "log/ModelloLog.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -15,8 +17,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QHeaderView>
-#include <QDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -100,9 +100,10 @@ TEST_F(FinestreLogTest, AzzeraConOKEAnnulla)
     utente.risposta = false;
     QTest::mouseClick(w.P_Elimina, Qt::LeftButton);
     ASSERT_EQ(utente.detti.size(), 1);
-    EXPECT_EQ(utente.detti.at(0),
-              "Conferma: Attenzione!!! Il riepilogo delle connessioni  sta per essere totalmente azzerato: premere <OK> "
-              "per procedere all'azzeramento oppure <Annulla> per lasciare invariato.");
+    EXPECT_EQ(
+        utente.detti.at(0),
+        "Conferma: Attenzione!!! Il riepilogo delle connessioni  sta per essere totalmente azzerato: premere <OK> "
+        "per procedere all'azzeramento oppure <Annulla> per lasciare invariato.");
     EXPECT_EQ(w.StatoLog->text(), "Righe: 3");
     EXPECT_EQ(w.GrigliaLog->model()->rowCount(), 3);
 
@@ -127,9 +128,10 @@ TEST_F(FinestreLogTest, EsportaConLaSceltaDelFile)
     const QString uscita = tmp.filePath("uscita.prn");
     w.ImpostaSceltaFile([&] { return std::optional<SceltaEsportazione>({uscita, TipoEsportazione::Spazi}); });
     QTest::mouseClick(w.P_Esporta, Qt::LeftButton);
-    EXPECT_EQ(utente.detti, QStringList({"Informazione: Il riepilogo delle connessioni è stato esportato nel file " + uscita}));
+    EXPECT_EQ(utente.detti,
+              QStringList({"Informazione: Il riepilogo delle connessioni è stato esportato nel file " + uscita}));
     const QList<QByteArray> righe = Contenuto(uscita).split('\n');
-    EXPECT_EQ(righe.size(), 302);   // header, 300 records, nothing after the last CRLF
+    EXPECT_EQ(righe.size(), 302); // header, 300 records, nothing after the last CRLF
     EXPECT_EQ(w.Progresso->value(), 300);
     EXPECT_EQ(w.StatoProgresso->text(), "Esportazione in corso...");
     EXPECT_FALSE(w.PannelloProgresso->isVisibleTo(&w));
@@ -140,12 +142,13 @@ TEST_F(FinestreLogTest, EsportaConLaSceltaDelFile)
 TEST_F(FinestreLogTest, LeColonneContengonoTuttoIlTesto)
 {
     const QLocale prima;
-    for (const QLocale& locale : {QLocale(QLocale::Italian, QLocale::Italy), QLocale(QLocale::English, QLocale::UnitedStates)}) {
+    for (const QLocale& locale :
+         {QLocale(QLocale::Italian, QLocale::Italy), QLocale(QLocale::English, QLocale::UnitedStates)}) {
         QLocale::setDefault(locale);
         std::vector<RecordLog> r;
         for (int i = 0; i < 12; ++i)
-            r.push_back(RecordProva(QDateTime(QDate(2000, 12, 28), QTime(11, 58, 58)).addSecs(i * 3600), 999 * 3600 + 3599,
-                                    888888, 88888888.0, QStringLiteral("Rete")));
+            r.push_back(RecordProva(QDateTime(QDate(2000, 12, 28), QTime(11, 58, 58)).addSecs(i * 3600),
+                                    999 * 3600 + 3599, 888888, 88888888.0, QStringLiteral("Rete")));
         ScriviCopia(Log003(), r);
         Log w(tmp.path(), utente);
         w.show();
@@ -157,7 +160,8 @@ TEST_F(FinestreLogTest, LeColonneContengonoTuttoIlTesto)
         }
         for (int c = 0; c < 7; ++c) {
             EXPECT_LE(static_cast<QAbstractItemView*>(w.GrigliaLog)->sizeHintForColumn(c), w.GrigliaLog->columnWidth(c))
-                << locale.name().toStdString() << " column " << c << " " << m->index(0, c).data().toString().toStdString();
+                << locale.name().toStdString() << " column " << c << " "
+                << m->index(0, c).data().toString().toStdString();
             EXPECT_LE(w.GrigliaLog->horizontalHeader()->sectionSizeHint(c), w.GrigliaLog->columnWidth(c)) << c;
         }
     }
@@ -185,7 +189,7 @@ TEST_F(FinestreLogTest, EsportazioneAnnullataDallaFinestra)
         QTimer::singleShot(0, &w, [&] {
             attivi = w.P_Chiudi->isEnabled() || w.P_Esporta->isEnabled();
             EXPECT_TRUE(w.P_Interrompi->isVisible());
-            QTest::keyClick(&w, Qt::Key_Escape);   // does not close the window under the export
+            QTest::keyClick(&w, Qt::Key_Escape); // does not close the window under the export
             QTest::mouseClick(w.P_Interrompi, Qt::LeftButton);
         });
         return std::optional<SceltaEsportazione>({uscita, TipoEsportazione::Tabulazione});
@@ -270,7 +274,7 @@ TEST_F(FinestreLogTest, UnFiltroSenzaCorrispondenzeEAnnullaNonLascianoRigheSpari
 
 TEST_F(FinestreLogTest, LeDateDelFiltroComeSiScrivono)
 {
-    ScriviLog(Log003(), 10);   // one a day from 1/3/1998
+    ScriviLog(Log003(), 10); // one a day from 1/3/1998
     Log w(tmp.path(), utente);
     w.ImpostaMostraFiltro(Compila(0, "4.3.98", "2-3-98", "P_Applica"));
     QTest::mouseClick(w.P_Filtro, Qt::LeftButton);

@@ -25,18 +25,18 @@ QDateTime Il(int a, int m, int g, int h = 0, int min = 0, int s = 0, int ms = 0)
 TEST(RecordLog, DisposizioneByteAByte)
 {
     RecordLog r;
-    r.Inizio = Il(1998, 1, 1, 12);              // 35796.5 days
+    r.Inizio = Il(1998, 1, 1, 12); // 35796.5 days
     r.Durata = 0x01020304;
     r.Scatti = -2;
     r.Importo = 63.5;
     r.Connessione = "RETE";
 
     QByteArray atteso;
-    atteso += QByteArray::fromHex("00000000907ae140");        // offset 0, double LE
-    atteso += QByteArray::fromHex("04030201");                // offset 8, int32 LE
-    atteso += QByteArray::fromHex("feffffff");                // offset 12
-    atteso += QByteArray::fromHex("0000000000c04f40");        // offset 16, double LE
-    atteso += "RETE" + QByteArray(46, ' ');                   // offset 24, 50 bytes
+    atteso += QByteArray::fromHex("00000000907ae140"); // offset 0, double LE
+    atteso += QByteArray::fromHex("04030201");         // offset 8, int32 LE
+    atteso += QByteArray::fromHex("feffffff");         // offset 12
+    atteso += QByteArray::fromHex("0000000000c04f40"); // offset 16, double LE
+    atteso += "RETE" + QByteArray(46, ' ');            // offset 24, 50 bytes
     ASSERT_EQ(atteso.size(), 74);
     EXPECT_EQ(Codifica(r).toHex(' '), atteso.toHex(' '));
 
@@ -51,7 +51,11 @@ TEST(RecordLog, DisposizioneByteAByte)
 
 TEST(RecordLog, NomiInWindows1252)
 {
-    struct Caso { const char* testo; QByteArray byte; const char* riletto; };
+    struct Caso {
+        const char* testo;
+        QByteArray byte;
+        const char* riletto;
+    };
     const Caso casi[] = {
         {"Città più", QByteArray("Citt\xE0 pi\xF9"), "Città più"},
         {"€ 5", QByteArray("\x80 5"), "€ 5"},
@@ -105,7 +109,10 @@ TEST(RecordLog, NomeTagliatoOAllineato)
 
 TEST(RecordLog, InizioAlSecondoPiuVicino)
 {
-    struct Caso { QDateTime prima; QDateTime dopo; };
+    struct Caso {
+        QDateTime prima;
+        QDateTime dopo;
+    };
     const Caso casi[] = {
         {Il(2026, 12, 8, 12, 0, 0, 600), Il(2026, 12, 8, 12, 0, 1)},
         {Il(2026, 12, 8, 12, 0, 0, 400), Il(2026, 12, 8, 12, 0, 0)},
@@ -125,7 +132,10 @@ TEST(RecordLog, DataSerialeLettaDaAltri)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    struct Caso { double giorni; QDateTime atteso; };
+    struct Caso {
+        double giorni;
+        QDateTime atteso;
+    };
     const Caso casi[] = {
         {0.0, Il(1899, 12, 30)},
         {35796.5, Il(1998, 1, 1, 12)},
@@ -153,10 +163,14 @@ TEST(RecordLog, DataSerialeLettaDaAltri)
 TEST(RecordLog, DurataArrotondata)
 {
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    struct Caso { float secondi; qint32 atteso; };
+    struct Caso {
+        float secondi;
+        qint32 atteso;
+    };
     const Caso casi[] = {
-        {59.4f, 59}, {59.6f, 60}, {59.5f, 60}, {0.4f, 0}, {0.0f, 0},
-        {-3.0f, 0}, {nan, 0}, {86399.6f, 86400}, {1e12f, std::numeric_limits<qint32>::max()},
+        {59.4f, 59}, {59.6f, 60},       {59.5f, 60},
+        {0.4f, 0},   {0.0f, 0},         {-3.0f, 0},
+        {nan, 0},    {86399.6f, 86400}, {1e12f, std::numeric_limits<qint32>::max()},
     };
     for (const Caso& c : casi)
         EXPECT_EQ(DurataInSecondi(c.secondi), c.atteso) << c.secondi;
@@ -164,7 +178,11 @@ TEST(RecordLog, DurataArrotondata)
 
 TEST(RecordLog, FineDopoMezzanotte)
 {
-    struct Caso { QDateTime inizio; qint32 durata; QDateTime fine; };
+    struct Caso {
+        QDateTime inizio;
+        qint32 durata;
+        QDateTime fine;
+    };
     const Caso casi[] = {
         {Il(2026, 12, 8, 23, 59, 50), 20, Il(2026, 12, 9, 0, 0, 10)},
         {Il(1997, 12, 31, 23, 59, 30), 45, Il(1998, 1, 1, 0, 0, 15)},

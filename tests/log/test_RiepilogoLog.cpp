@@ -64,9 +64,10 @@ TEST_F(RiepilogoLogTest, AzzeraChiedeEAgisceSoloSuOK)
 
     utente.risposta = false;
     EXPECT_FALSE(v.Azzera());
-    EXPECT_EQ(utente.detti,
-              QStringList({"Conferma: Attenzione!!! Il riepilogo delle connessioni  sta per essere totalmente azzerato: "
-                           "premere <OK> per procedere all'azzeramento oppure <Annulla> per lasciare invariato."}));
+    EXPECT_EQ(
+        utente.detti,
+        QStringList({"Conferma: Attenzione!!! Il riepilogo delle connessioni  sta per essere totalmente azzerato: "
+                     "premere <OK> per procedere all'azzeramento oppure <Annulla> per lasciare invariato."}));
     EXPECT_EQ(FileLog(Log()).NumeroRecord(), 5);
 
     // From the filtered view too: the whole log goes, the copy stays.
@@ -124,7 +125,9 @@ TEST_F(RiepilogoLogTest, EsportaIlLogInteroNeiDueFormati)
     QString iniziato;
     int finiti = 0;
     const ProgressoLog progresso{[&](const QString& t, qint64 massimo) { iniziato = t + QString::number(massimo); },
-                                 [&](qint64 i, qint64 n) { avanzamenti.emplace_back(i, n); }, [&] { ++finiti; }, {}};
+                                 [&](qint64 i, qint64 n) { avanzamenti.emplace_back(i, n); },
+                                 [&] { ++finiti; },
+                                 {}};
     const QString txt = tmp.filePath("uscita.txt");
     v.Esporta(Scelta(txt, TipoEsportazione::Tabulazione), progresso);
     EXPECT_EQ(iniziato, "Esportazione in corso...2");
@@ -133,18 +136,19 @@ TEST_F(RiepilogoLogTest, EsportaIlLogInteroNeiDueFormati)
     EXPECT_EQ(Contenuto(txt), "Data Inizio\tOra Inizio\tData Fine\tOra Fine\tDurata\tScatti\tImporto\tConnessione\r\n"
                               "31/12/1997\t23:59:30\t01/01/1998\t00:00:15\t45\"\t3\t382\tABC\r\n"
                               "05/01/1998\t08:00:00\t05/01/1998\t09:05:07\t1h05'07\"\t40\t5080\t\r\n");
-    EXPECT_EQ(utente.detti, QStringList({"Informazione: Il riepilogo delle connessioni è stato esportato nel file " + txt}));
+    EXPECT_EQ(utente.detti,
+              QStringList({"Informazione: Il riepilogo delle connessioni è stato esportato nel file " + txt}));
 
     const QString prn = tmp.filePath("uscita.prn");
     v.Esporta(Scelta(prn, TipoEsportazione::Spazi));
     const QByteArray vuoti50(50, ' ');
     EXPECT_EQ(Contenuto(prn), "Data Inizio  Ora Inizio   Data Fine    Ora Fine      Durata  Scatti    Importo  "
                               "Connessione                                       \r\n"
-                              " 31/12/1997    23:59:30  01/01/1998    00:00:15         45\"       3        382  ABC" +
-                                  vuoti50.left(47) +
-                                  "\r\n"
-                                  " 05/01/1998    08:00:00  05/01/1998    09:05:07    1h05'07\"      40       5080  " +
-                                  vuoti50 + "\r\n");
+                              " 31/12/1997    23:59:30  01/01/1998    00:00:15         45\"       3        382  ABC"
+                                  + vuoti50.left(47)
+                                  + "\r\n"
+                                    " 05/01/1998    08:00:00  05/01/1998    09:05:07    1h05'07\"      40       5080  "
+                                  + vuoti50 + "\r\n");
     // No temporary file left beside them.
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files).size(), 4);
 }
@@ -253,7 +257,7 @@ TEST_F(RiepilogoLogTest, EsitiDelFiltro)
     // Cancelled, or a dialog closed by its frame, leaving the 0 it was given.
     EXPECT_FALSE(v.Filtra([] {}));
     EXPECT_TRUE(ScambioIntero(ValoreScambio, 0));
-    EXPECT_FALSE(v.Filtra(esito(-1)));   // already on the whole log
+    EXPECT_FALSE(v.Filtra(esito(-1))); // already on the whole log
     EXPECT_EQ(v.TestoStato(), "Righe: 6");
     EXPECT_TRUE(v.Filtra(esito(1)));
     EXPECT_EQ(v.TestoStato(), "Righe: 2 (Filtrate)");

@@ -23,11 +23,11 @@ const QString Spazi47(47, QLatin1Char(' '));
 
 TEST(TestiLog, ColonneDellaGriglia)
 {
-    const RecordLog r = Riletto(RecordProva(QDateTime(QDate(1997, 12, 31), QTime(23, 59, 30)), 45, 1234, 1234567.5,
-                                            QStringLiteral("ABC")));
+    const RecordLog r = Riletto(
+        RecordProva(QDateTime(QDate(1997, 12, 31), QTime(23, 59, 30)), 45, 1234, 1234567.5, QStringLiteral("ABC")));
     const QStringList c = ColonneRecordLog(r);
-    const QStringList atteso = {"31/12/1997", "23:59:30", "01/01/1998", "00:00:15", "45\"", "1.234", "1.234.568",
-                                QStringLiteral("ABC") + Spazi47};
+    const QStringList atteso = {"31/12/1997", "23:59:30", "01/01/1998", "00:00:15",
+                                "45\"",       "1.234",    "1.234.568",  QStringLiteral("ABC") + Spazi47};
     EXPECT_EQ(c, atteso);
     EXPECT_EQ(IntestazioniLog().size(), ColonneLog);
 
@@ -46,7 +46,11 @@ TEST(TestiLog, AllineamentoADestra)
         int larghezza;
         const char* atteso;
     } casi[] = {
-        {"", 3, "   "}, {"ab", 4, "  ab"}, {"abcd", 4, "abcd"}, {"123456h46'39\"", 12, "23456h46'39\""}, {"12345", 2, "45"},
+        {"", 3, "   "},
+        {"ab", 4, "  ab"},
+        {"abcd", 4, "abcd"},
+        {"123456h46'39\"", 12, "23456h46'39\""},
+        {"12345", 2, "45"},
         {"\U0001E951\U0001E955-\U0001E951", 5, " \U0001E951\U0001E955-\U0001E951"},
         {"\U0001E951\U0001E955-\U0001E951", 2, "-\U0001E951"},
     };
@@ -56,8 +60,8 @@ TEST(TestiLog, AllineamentoADestra)
 
 TEST(TestiLog, RigheDiEsportazioneByteAByte)
 {
-    const RecordLog r = Riletto(RecordProva(QDateTime(QDate(1997, 12, 31), QTime(23, 59, 30)), 45, 3, 381.5,
-                                            QStringLiteral("ABC")));
+    const RecordLog r =
+        Riletto(RecordProva(QDateTime(QDate(1997, 12, 31), QTime(23, 59, 30)), 45, 3, 381.5, QStringLiteral("ABC")));
     EXPECT_EQ(IntestazioneEsportazione(TipoEsportazione::Tabulazione),
               "Data Inizio\tOra Inizio\tData Fine\tOra Fine\tDurata\tScatti\tImporto\tConnessione\r\n");
     EXPECT_EQ(RigaEsportazione(r, TipoEsportazione::Tabulazione),
@@ -67,8 +71,8 @@ TEST(TestiLog, RigheDiEsportazioneByteAByte)
     EXPECT_EQ(intestazione, "Data Inizio  Ora Inizio   Data Fine    Ora Fine      Durata  Scatti    Importo  "
                             "Connessione                                       \r\n");
     const QByteArray riga = RigaEsportazione(r, TipoEsportazione::Spazi);
-    EXPECT_EQ(riga, QByteArray(" 31/12/1997") + "    23:59:30" + "  01/01/1998" + "    00:00:15" + "         45\"" +
-                        "       3" + "        382" + "  ABC" + Spazi47.toLatin1() + "\r\n");
+    EXPECT_EQ(riga, QByteArray(" 31/12/1997") + "    23:59:30" + "  01/01/1998" + "    00:00:15" + "         45\""
+                        + "       3" + "        382" + "  ABC" + Spazi47.toLatin1() + "\r\n");
     // Labels and values end on the same columns.
     for (const int fine : {11, 23, 35, 47, 59, 67, 78}) {
         EXPECT_NE(intestazione.at(fine - 1), ' ') << fine;
@@ -78,8 +82,8 @@ TEST(TestiLog, RigheDiEsportazioneByteAByte)
 
     // Names are trimmed only in the tab form; a duration too long for its
     // field keeps its rightmost characters.
-    RecordLog lungo = Riletto(RecordProva(QDateTime(QDate(1998, 1, 2), QTime(9, 5, 7)), 999999999, 12, 1e12,
-                                          QStringLiteral("  Città ")));
+    RecordLog lungo = Riletto(
+        RecordProva(QDateTime(QDate(1998, 1, 2), QTime(9, 5, 7)), 999999999, 12, 1e12, QStringLiteral("  Città ")));
     EXPECT_EQ(RigaEsportazione(lungo, TipoEsportazione::Tabulazione),
               QStringLiteral("02/01/1998\t09:05:07\t10/09/2029\t10:51:46\t277777h46'39\"\t12\t1000000000000\tCittà\r\n")
                   .toUtf8());
@@ -95,7 +99,7 @@ TEST(TestiLog, RichiestaDiRighe)
     const SorgenteRecordLog sorgente = [&](qint64 n) -> std::optional<RecordLog> {
         ++letture;
         if (n == 99)
-            return std::nullopt;   // an unreadable record ends the batch
+            return std::nullopt; // an unreadable record ends the batch
         return RecordNumerato(int(n));
     };
     const auto indici = [&](qint64 numero, const QString& marca, bool indietro, int righe) {
@@ -109,7 +113,7 @@ TEST(TestiLog, RichiestaDiRighe)
         const char* marca;
         bool indietro;
         int righe;
-        const char* attesi;   // 0-based indices
+        const char* attesi; // 0-based indices
     } casi[] = {
         {25, "", true, 10, "24,23,22,21,20,19,18,17,16,15"},
         {25, "", false, 3, "0,1,2"},
@@ -137,9 +141,12 @@ TEST(TestiLog, RichiestaDiRighe)
 // The direct filling of numeric forms must give exactly what the locale gives.
 TEST(TestiLog, FormatiRapidiUgualiAQuelliDelLocale)
 {
-    const QLocale locali[] = {QLocale(QLocale::Italian, QLocale::Italy), QLocale::c(),
-                              QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::German),
-                              QLocale(QLocale::Japanese), QLocale(QLocale::Arabic, QLocale::Egypt),
+    const QLocale locali[] = {QLocale(QLocale::Italian, QLocale::Italy),
+                              QLocale::c(),
+                              QLocale(QLocale::English, QLocale::UnitedStates),
+                              QLocale(QLocale::German),
+                              QLocale(QLocale::Japanese),
+                              QLocale(QLocale::Arabic, QLocale::Egypt),
                               QLocale(QLocale::Hungarian)};
     const QDate date[] = {QDate(1899, 12, 30), QDate(1998, 1, 1), QDate(2026, 12, 7), QDate(2100, 2, 28)};
     const QTime ore[] = {QTime(0, 0, 0), QTime(7, 5, 9), QTime(12, 30, 0), QTime(23, 59, 59)};
@@ -156,7 +163,8 @@ TEST(TestiLog, FormatiRapidiUgualiAQuelliDelLocale)
 // what the locale itself gives.
 TEST(TestiLog, FormatiRapidiUgualiInOgniLocale)
 {
-    const QList<QLocale> tutti = QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    const QList<QLocale> tutti =
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
     ASSERT_GT(tutti.size(), 100);
     int diretti = 0;
     for (const QLocale& l : tutti) {
@@ -184,9 +192,13 @@ TEST(TestiLog, RigheDiretteUgualiAQuelleDelRecord)
     for (int i = 0; i < 800; ++i)
         record.push_back(RecordCasuale(g));
     const char* zone[] = {"Europe/Rome", "America/Sao_Paulo", "Australia/Lord_Howe", "UTC"};
-    const QLocale locali[] = {QLocale(QLocale::Italian, QLocale::Italy), QLocale(QLocale::English, QLocale::UnitedStates),
-                              QLocale(QLocale::Arabic, QLocale::Egypt), QLocale(QLocale::Korean),
-                              QLocale(QLocale::Swedish), QLocale::c(), QLocale(QLocale::Hindi)};
+    const QLocale locali[] = {QLocale(QLocale::Italian, QLocale::Italy),
+                              QLocale(QLocale::English, QLocale::UnitedStates),
+                              QLocale(QLocale::Arabic, QLocale::Egypt),
+                              QLocale(QLocale::Korean),
+                              QLocale(QLocale::Swedish),
+                              QLocale::c(),
+                              QLocale(QLocale::Hindi)};
     for (const char* zona : zone) {
         FusoOrarioProva fuso(zona);
         for (const QLocale& l : locali)
@@ -251,7 +263,8 @@ TEST(TestiLog, RigheInOgniLocale)
         for (int i = 0; i < LunghezzaConnessione; ++i)
             tutti[i] = char((primo + i) % 256);
         QByteArray b(LunghezzaRecordLog, ' ');
-        CodificaRecordLog(RecordProva(QDateTime(QDate(2026, 12, 7), QTime(9, 5)), 999999999, -12, -1e12, "x"), b.data());
+        CodificaRecordLog(RecordProva(QDateTime(QDate(2026, 12, 7), QTime(9, 5)), 999999999, -12, -1e12, "x"),
+                          b.data());
         b.replace(24, LunghezzaConnessione, tutti);
         record.push_back(b);
     }
@@ -271,9 +284,11 @@ TEST(TestiLog, RigheInOgniLocale)
             for (const QByteArray& b : record) {
                 QByteArray riga;
                 scrittore.Aggiungi(b.constData(), riga);
-                ASSERT_EQ(riga, RigaEsportazione(DecodificaRecordLog(b.constData()), tipo, formati)) << l.name().toStdString();
+                ASSERT_EQ(riga, RigaEsportazione(DecodificaRecordLog(b.constData()), tipo, formati))
+                    << l.name().toStdString();
                 if (tipo == TipoEsportazione::Spazi) {
-                    ASSERT_EQ(QString::fromUtf8(riga).toUcs4().size(), caratteri) << l.name().toStdString() << " " << riga.constData();
+                    ASSERT_EQ(QString::fromUtf8(riga).toUcs4().size(), caratteri)
+                        << l.name().toStdString() << " " << riga.constData();
                 }
                 ASSERT_FALSE(QString::fromUtf8(riga).contains(QChar::ReplacementCharacter)) << l.name().toStdString();
             }

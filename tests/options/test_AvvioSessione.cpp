@@ -45,8 +45,8 @@ TEST(AvvioSessione, ScriveERimuoveLaVoceEDiceSeCE)
 TEST(AvvioSessione, LaVocePredefinitaStaNellAutostartDellUtente)
 {
     const AvvioSessione avvio = AvvioSessione::Predefinito();
-    EXPECT_EQ(avvio.Voce(), QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-                                + "/autostart/velatrix.desktop");
+    EXPECT_EQ(avvio.Voce(),
+              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/autostart/velatrix.desktop");
     EXPECT_TRUE(AvvioSessione::Testo({QCoreApplication::applicationFilePath()})
                     .contains(("Exec=" + QCoreApplication::applicationFilePath()).toUtf8()));
 }
@@ -66,7 +66,7 @@ TEST(AvvioSessione, UnaCartellaNonScrivibileSiDice)
 {
     QTemporaryDir tmp;
     QFile ostacolo(tmp.filePath("autostart"));
-    ASSERT_TRUE(ostacolo.open(QIODevice::WriteOnly));  // a file where the folder should be
+    ASSERT_TRUE(ostacolo.open(QIODevice::WriteOnly)); // a file where the folder should be
     ostacolo.close();
     const AvvioSessione avvio(tmp.filePath("autostart/velatrix.desktop"), {"velatrix"});
     QString motivo;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Finti.h"
+#include "common/BarraScatto.h"
 #include "common/Colori.h"
 #include "options/Opzioni.h"
-#include "common/BarraScatto.h"
 #include "settings/ArchivioImpostazioni.h"
 #include "settings/CaricaImpostazioni.h"
 
@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr quint32 TariffaOrdinaria = 8454143;  // in force on a Monday at 10:00
+constexpr quint32 TariffaOrdinaria = 8454143; // in force on a Monday at 10:00
 constexpr quint32 RiempimentoProprio = 0x112233;
 constexpr quint32 RiempimentoMostrato = 0x445566;
 
@@ -38,10 +38,7 @@ QMap<QString, QString> TestiOpzioni(const Impostazioni& imp)
     return m;
 }
 
-QColor Palette(QWidget* w, QPalette::ColorRole ruolo)
-{
-    return w->palette().color(ruolo);
-}
+QColor Palette(QWidget* w, QPalette::ColorRole ruolo) { return w->palette().color(ruolo); }
 
 class OpzioniTest : public ::testing::Test {
 protected:
@@ -151,7 +148,7 @@ TEST_F(OpzioniTest, OkSenzaModificheRiscriveGliStessiValoriEIColoriComeNumeri)
     imp.MsV = {0, 400, 0, 90000, 30};
     imp.MsI = {false, true, false, true};
     imp.Wav = {"a.wav", "", "", "", "m.wav"};
-    imp.Clr = {};  // "None": the designed colours are shown
+    imp.Clr = {}; // "None": the designed colours are shown
     ScriviOpzioni(*archivio, imp, nullptr);
     const QMap<QString, QString> prima = TestiOpzioni(imp);
     EXPECT_EQ(prima.value("Clr002"), "None");
@@ -183,9 +180,7 @@ TEST_F(OpzioniTest, CampiDegliAllarmiRiscrittiLasciandoIlCampo)
         const char* msg;
         const char* msv;
     } casi[] = {
-        {1, "12.6", "13", "-1", "13"},
-        {2, "abc", "", "0", "0"},
-        {3, "", "", "0", "0"},   // checked but empty: stored off
+        {1, "12.6", "13", "-1", "13"}, {2, "abc", "", "0", "0"}, {3, "", "", "0", "0"}, // checked but empty: stored off
     };
     Opzioni& d = Apri();
     d.Schede->setCurrentIndex(3);
@@ -301,8 +296,8 @@ TEST_F(OpzioniTest, ClicSullAnteprimaSelezionaLaVoce)
     Opzioni& d = Apri();
     d.Schede->setCurrentIndex(1);
     const std::pair<QWidget*, int> sequenza[] = {
-        {d.Importo, 1}, {d.Importo, 0}, {d.ValoreIndicatore, 2}, {d.ValoreIndicatore, 3},
-        {d.ValoreIndicatore, 4}, {d.ValoreIndicatore, 2}, {d.LedStato, 1}, {d.Importo, 0}};
+        {d.Importo, 1},          {d.Importo, 0},          {d.ValoreIndicatore, 2}, {d.ValoreIndicatore, 3},
+        {d.ValoreIndicatore, 4}, {d.ValoreIndicatore, 2}, {d.LedStato, 1},         {d.Importo, 0}};
     for (auto [parte, voce] : sequenza) {
         Clic(parte);
         EXPECT_EQ(d.ListaColori->currentRow(), voce) << parte->objectName().toStdString();
@@ -372,13 +367,13 @@ TEST_F(OpzioniTest, SuoniConESenzaDispositivo)
                                                           "dei suoni verranno ignorate."));
         }
         // Editable and playable either way; silent without a device.
-        file.clear();  // cancelled chooser
+        file.clear(); // cancelled chooser
         Clic(d.P_Apri[1]);
         EXPECT_EQ(d.M_Suono[1]->text(), "vecchio.wav");
         file = "/suoni/nuovo.wav";
         Clic(d.P_Apri[3]);
         Clic(d.P_Play[3]);
-        Clic(d.P_Play[2]);  // empty: nothing to play
+        Clic(d.P_Play[2]); // empty: nothing to play
         EXPECT_EQ(suoni.suonati, scheda ? QStringList{file} : QStringList{});
         d.M_Suono[1]->clear();
         Clic(d.P_Salva);
@@ -415,7 +410,12 @@ TEST_F(OpzioniTest, AnnullaEscOChiusuraNonSalvanoENonCambianoNulla)
 
 TEST_F(OpzioniTest, InvioConfermaEscAnnullaEScorciatoie)
 {
-    const struct { const char* nome; Qt::Key tasto; Qt::KeyboardModifiers modificatori; bool salva; } casi[] = {
+    const struct {
+        const char* nome;
+        Qt::Key tasto;
+        Qt::KeyboardModifiers modificatori;
+        bool salva;
+    } casi[] = {
         {"Esc", Qt::Key_Escape, Qt::NoModifier, false},
         {"Alt+A", Qt::Key_A, Qt::AltModifier, false},
         {"Return", Qt::Key_Return, Qt::NoModifier, true},
@@ -443,12 +443,12 @@ TEST_F(OpzioniTest, InvioConfermaEscAnnullaEScorciatoie)
 
 TEST_F(OpzioniTest, UnSalvataggioFallitoSiDiceELasciaMemoriaEArchivioConcordi)
 {
-    QDir().mkpath(percorso);  // a folder where the file should be
+    QDir().mkpath(percorso); // a folder where the file should be
     Opzioni& d = Apri();
     Clic(d.M_PrimoPiano);
     Clic(d.P_Salva);
     EXPECT_NE(d.result(), QDialog::Accepted);
-    EXPECT_TRUE(d.isVisible());  // the user can try again or cancel
+    EXPECT_TRUE(d.isVisible()); // the user can try again or cancel
     ASSERT_EQ(utente.avvisi.size(), 1);
     EXPECT_TRUE(utente.avvisi[0].contains("La configurazione non è stata modificata."));
     EXPECT_TRUE(imp.TopWin);

@@ -12,20 +12,14 @@ TEST(CampoSoglia, NumeroInizialeConPuntoArrotondatoSenzaSeparatori)
         const char* mostrato;
         double numero;
     } casi[] = {
-        {"12.6", "13", 13},
-        {"12.4x", "12", 12},
-        {"12.5", "13", 13},         // halves away from zero
-        {"abc", "", 0},
-        {"", "", 0},
-        {"0", "", 0},
-        {"0.4", "", 0},             // rounds to zero: empty like a zero
-        {"7abc", "7", 7},
-        {" 1 500 ", "1500", 1500},  // blanks do not end the number
-        {"12,6", "12", 12},         // the comma is not the decimal mark here
-        {"1.2.3", "1", 1},
-        {"+40", "40", 40},
-        {".", "", 0},
-        {"99999999999999999999", "1000000000000000", 1e15},
+        {"12.6", "13", 13}, {"12.4x", "12", 12},
+        {"12.5", "13", 13}, // halves away from zero
+        {"abc", "", 0},     {"", "", 0},
+        {"0", "", 0},       {"0.4", "", 0},            // rounds to zero: empty like a zero
+        {"7abc", "7", 7},   {" 1 500 ", "1500", 1500}, // blanks do not end the number
+        {"12,6", "12", 12},                            // the comma is not the decimal mark here
+        {"1.2.3", "1", 1},  {"+40", "40", 40},
+        {".", "", 0},       {"99999999999999999999", "1000000000000000", 1e15},
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(c.scritto);
@@ -38,8 +32,8 @@ TEST(CampoSoglia, NumeroInizialeConPuntoArrotondatoSenzaSeparatori)
 
 TEST(Cursori, SecondiInteriDaUnoACinque)
 {
-    const std::pair<int, int> daMillisecondi[] = {
-        {1000, 1}, {1999, 1}, {2500, 2}, {3000, 3}, {5000, 5}, {0, 1}, {-4000, 1}, {9000, 5}};
+    const std::pair<int, int> daMillisecondi[] = {{1000, 1}, {1999, 1}, {2500, 2},  {3000, 3},
+                                                  {5000, 5}, {0, 1},    {-4000, 1}, {9000, 5}};
     for (const Cursore& c : {CursoreRefresh, CursoreControllo}) {
         for (auto [ms, cursore] : daMillisecondi)
             EXPECT_EQ(c.DaMillisecondi(ms), cursore) << ms;

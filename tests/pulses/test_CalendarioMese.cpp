@@ -25,12 +25,12 @@ std::vector<std::vector<int>> Righe(const GrigliaMese& g)
 
 TEST(GrigliaMese, InizioDiLunediEDiDomenica)
 {
-    const GrigliaMese giugno(2026, 6);  // 1 June 2026 is a Monday
+    const GrigliaMese giugno(2026, 6); // 1 June 2026 is a Monday
     EXPECT_EQ(giugno.Scostamento(), 0);
     EXPECT_EQ(Righe(giugno)[0], (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
     EXPECT_EQ(Righe(giugno)[4], (std::vector<int>{29, 30, 0, 0, 0, 0, 0}));
 
-    const GrigliaMese novembre(2026, 11);  // a Sunday: last cell of the first row
+    const GrigliaMese novembre(2026, 11); // a Sunday: last cell of the first row
     EXPECT_EQ(novembre.Scostamento(), 6);
     EXPECT_EQ(Righe(novembre)[0], (std::vector<int>{0, 0, 0, 0, 0, 0, 1}));
     EXPECT_EQ(Righe(novembre)[5], (std::vector<int>{30, 0, 0, 0, 0, 0, 0}));
@@ -39,14 +39,14 @@ TEST(GrigliaMese, InizioDiLunediEDiDomenica)
 
 TEST(GrigliaMese, FebbraioBisestileENon)
 {
-    const GrigliaMese f2027(2027, 2);  // not leap, starts on a Monday: four full rows
+    const GrigliaMese f2027(2027, 2); // not leap, starts on a Monday: four full rows
     const auto r = Righe(f2027);
     EXPECT_EQ(r[3], (std::vector<int>{22, 23, 24, 25, 26, 27, 28}));
     EXPECT_EQ(r[4], std::vector<int>(7, 0));
     EXPECT_EQ(r[5], std::vector<int>(7, 0));
     EXPECT_EQ(f2027.GiorniNelMese(), 28);
 
-    const GrigliaMese f2028(2028, 2);  // leap, starts on a Tuesday
+    const GrigliaMese f2028(2028, 2); // leap, starts on a Tuesday
     EXPECT_EQ(f2028.GiorniNelMese(), 29);
     EXPECT_EQ(Righe(f2028)[0], (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
     EXPECT_EQ(Righe(f2028)[4], (std::vector<int>{28, 29, 0, 0, 0, 0, 0}));
@@ -58,17 +58,17 @@ TEST(TotaliMese, SoloIGiorniDelMeseEMedieSuTuttiIGiorni)
 {
     const GrigliaMese febbraio(2027, 2);
     QMap<QDate, Totali> righe{{QDate(2027, 1, 31), {500, 99999}},
-                                    {QDate(2027, 2, 1), {10, 1270}},
-                                    {QDate(2027, 2, 28), {4, 1234.5}},
-                                    {QDate(2027, 3, 1), {7, 889}}};
+                              {QDate(2027, 2, 1), {10, 1270}},
+                              {QDate(2027, 2, 28), {4, 1234.5}},
+                              {QDate(2027, 3, 1), {7, 889}}};
     const TotaliMese t = SommaMese(febbraio, righe);
     EXPECT_EQ(t.scatti, 14);
     EXPECT_DOUBLE_EQ(t.importo, 2504.5);
     const TestiMese testi = TestiDelMese(t);
     EXPECT_EQ(testi.scatti, "14  ");
     EXPECT_EQ(testi.importo, "2.505  ");
-    EXPECT_EQ(testi.mediaScatti, "0,5  ");      // 14 / 28
-    EXPECT_EQ(testi.mediaImporto, "89,4  ");    // 2504.5 / 28
+    EXPECT_EQ(testi.mediaScatti, "0,5  ");   // 14 / 28
+    EXPECT_EQ(testi.mediaImporto, "89,4  "); // 2504.5 / 28
 
     const TestiMese vuoto = TestiDelMese(SommaMese(febbraio, {}));
     EXPECT_EQ(vuoto.scatti, "0  ");
@@ -84,8 +84,7 @@ TEST(ScambioScatti, TestoEsattoNeiDueSensi)
     const QLocale it(QLocale::Italian, QLocale::Italy);
     EXPECT_EQ(TestoScambioScatti({120, 15240}, it), "120/15240");
     EXPECT_EQ(TestoScambioScatti({3, 1234.5}, it), "3/1234,5");
-    for (const Totali t : {Totali{0, 0}, Totali{9999, 9999999}, Totali{1, 0.1},
-                                 Totali{7, 1.0 / 3}})
+    for (const Totali t : {Totali{0, 0}, Totali{9999, 9999999}, Totali{1, 0.1}, Totali{7, 1.0 / 3}})
         EXPECT_EQ(LeggiScambioScatti(TestoScambioScatti(t, it), it), t) << t.importo;
     EXPECT_EQ(LeggiScambioScatti("7,6/abc", it), (Totali{8, 0}));
     EXPECT_EQ(LeggiScambioScatti("12", it), (Totali{12, 0}));

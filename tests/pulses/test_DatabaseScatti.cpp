@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 #include <random>
 #include <sqlite3.h>
@@ -38,7 +38,7 @@ TEST_F(DatabaseTest, SommeSuIntervalliInclusi)
     EXPECT_EQ(db.Somma(QDate(2026, 12, 1), QDate(2026, 12, 31)), (Totali{3, 317.5}));
     EXPECT_EQ(db.Somma(QDate(2026, 12, 31), QDate(2026, 12, 31))->scatti, 1);
     EXPECT_DOUBLE_EQ(db.Somma(QDate(2026, 12, 31), QDate(2027, 1, 1))->importo, 698.5);
-    EXPECT_EQ(db.Somma(QDate(2027, 1, 2), QDate(2026, 1, 1)), (Totali{0, 0}));  // inverted
+    EXPECT_EQ(db.Somma(QDate(2027, 1, 2), QDate(2026, 1, 1)), (Totali{0, 0})); // inverted
 }
 
 TEST_F(DatabaseTest, IlPrimoPassoCreaLaRigaIPassiDopoSommano)
@@ -46,7 +46,7 @@ TEST_F(DatabaseTest, IlPrimoPassoCreaLaRigaIPassiDopoSommano)
     EXPECT_FALSE(db.TrovaGiorno(d7)->has_value());
     ASSERT_TRUE(db.AggiungiScatti(d7, 2, 254));
     ASSERT_TRUE(db.AggiungiScatti(d7, 1, 63.5));
-    ASSERT_TRUE(db.AggiungiScatti(d7.addDays(1), 1, 127));  // after midnight, a row of its own
+    ASSERT_TRUE(db.AggiungiScatti(d7.addDays(1), 1, 127)); // after midnight, a row of its own
     EXPECT_EQ(db.TrovaGiorno(d7), (Totali{3, 317.5}));
     EXPECT_EQ(db.TrovaGiorno(d7.addDays(1)), (Totali{1, 127}));
     db.Chiudi();
@@ -57,7 +57,12 @@ TEST_F(DatabaseTest, IlPrimoPassoCreaLaRigaIPassiDopoSommano)
 
 TEST_F(DatabaseTest, ImpostareUnGiorno)
 {
-    struct Caso { std::optional<Totali> prima; Totali nuovi; std::optional<Totali> dopo; EsitoImpostazione esito; };
+    struct Caso {
+        std::optional<Totali> prima;
+        Totali nuovi;
+        std::optional<Totali> dopo;
+        EsitoImpostazione esito;
+    };
     const Caso casi[] = {
         {std::nullopt, {0, 0}, std::nullopt, EsitoImpostazione::Nulla},
         {std::nullopt, {0, 500}, Totali{0, 500}, EsitoImpostazione::Creato},
@@ -80,8 +85,8 @@ TEST_F(DatabaseTest, ImpostareUnGiorno)
 
 TEST_F(DatabaseTest, AzzerareUnMeseLasciaIVicini)
 {
-    for (QDate d : {QDate(2026, 11, 30), QDate(2026, 12, 1), QDate(2026, 12, 31), QDate(2027, 1, 1),
-                    QDate(2028, 2, 29), QDate(2028, 3, 1)})
+    for (QDate d : {QDate(2026, 11, 30), QDate(2026, 12, 1), QDate(2026, 12, 31), QDate(2027, 1, 1), QDate(2028, 2, 29),
+                    QDate(2028, 3, 1)})
         ASSERT_TRUE(db.AggiungiScatti(d, 1, 127));
     EXPECT_EQ(db.AzzeraMese(QDate(2026, 12, 15)), 2);
     EXPECT_TRUE(db.TrovaGiorno(QDate(2026, 11, 30))->has_value());
@@ -151,14 +156,16 @@ TEST_F(DatabaseTest, ValoriEDateNonValideNonToccanoNulla)
     ASSERT_TRUE(db.AggiungiScatti(d7, 4, 508));
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    struct Caso { const char* nome; QDate giorno; qint32 scatti; double importo; };
+    struct Caso {
+        const char* nome;
+        QDate giorno;
+        qint32 scatti;
+        double importo;
+    };
     const Caso casi[] = {
-        {"data vuota", QDate(), 1, 127},
-        {"anno oltre 9999", QDate(10000, 1, 1), 1, 127},
-        {"scatti negativi", d7, -1, 127},
-        {"importo negativo", d7, 1, -127},
-        {"importo NaN", d7, 1, nan},
-        {"importo infinito", d7, 1, inf},
+        {"data vuota", QDate(), 1, 127},  {"anno oltre 9999", QDate(10000, 1, 1), 1, 127},
+        {"scatti negativi", d7, -1, 127}, {"importo negativo", d7, 1, -127},
+        {"importo NaN", d7, 1, nan},      {"importo infinito", d7, 1, inf},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.nome);
@@ -216,9 +223,11 @@ TEST(DatabaseGiorni, UnaChiaveCheNonEUnGiornoVieneSaltata)
     }
     sqlite3* altro = nullptr;
     ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(altro, "INSERT INTO Scatti VALUES ('2026-12-1x', 1, 1), ('2026-12-32', 1, 1), "
-                                  "('2026-12-06 ', 1, 1), ('2026-12-00', 1, 1), ('2026-12-09', 9, 9)",
-                           nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(altro,
+                           "INSERT INTO Scatti VALUES ('2026-12-1x', 1, 1), ('2026-12-32', 1, 1), "
+                           "('2026-12-06 ', 1, 1), ('2026-12-00', 1, 1), ('2026-12-09', 9, 9)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
     sqlite3_close(altro);
 
     DatabaseScatti db;
@@ -244,7 +253,7 @@ TEST(DatabaseDurata, UnPassoConfermatoSopravviveAllaMorteDelProgramma)
     int stato = 0;
     ASSERT_EQ(waitpid(figlio, &stato, 0), figlio);
     ASSERT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0);
-    ASSERT_TRUE(QFile::exists(percorso + "-wal"));  // the steps are still only in the log
+    ASSERT_TRUE(QFile::exists(percorso + "-wal")); // the steps are still only in the log
 
     DatabaseScatti db;
     const auto aperto = db.Apri(percorso);
@@ -279,18 +288,25 @@ TEST(DatabaseNuovo, UnFileVuotoRiceveLaTabella)
 // was; the last ones are proper tables another tool made, and are used.
 TEST_F(FileEstraneo, SoloUnaTabellaScattiValidaVieneUsata)
 {
-    struct Caso { const char* schema; bool valido; };
+    struct Caso {
+        const char* schema;
+        bool valido;
+    };
     const Caso casi[] = {
-        {"", false},  // an empty SQLite database
+        {"", false}, // an empty SQLite database
         {"CREATE TABLE Scatti (DataScatti TEXT PRIMARY KEY, NumeroScatti INTEGER)", false},
         {"CREATE TABLE Scatti (DataScatti TEXT, NumeroScatti INTEGER, Importo REAL)", false},
-        {"CREATE TABLE Scatti (Id INTEGER PRIMARY KEY, DataScatti TEXT UNIQUE, NumeroScatti INTEGER, Importo REAL)", false},
-        {"CREATE TABLE Scatti (DataScatti TEXT PRIMARY KEY, NumeroScatti INTEGER, Importo REAL, Nota TEXT NOT NULL)", false},
+        {"CREATE TABLE Scatti (Id INTEGER PRIMARY KEY, DataScatti TEXT UNIQUE, NumeroScatti INTEGER, Importo REAL)",
+         false},
+        {"CREATE TABLE Scatti (DataScatti TEXT PRIMARY KEY, NumeroScatti INTEGER, Importo REAL, Nota TEXT NOT NULL)",
+         false},
         {"CREATE TABLE Altro (DataScatti TEXT PRIMARY KEY, NumeroScatti INTEGER, Importo REAL);"
-         "CREATE VIEW Scatti AS SELECT * FROM Altro", false},
+         "CREATE VIEW Scatti AS SELECT * FROM Altro",
+         false},
         {"CREATE TABLE Scatti (DataScatti DATE PRIMARY KEY, NumeroScatti LONG, Importo DOUBLE, Nota TEXT)", true},
         {"CREATE TABLE Scatti (DataScatti TEXT NOT NULL, NumeroScatti INTEGER, Importo REAL,"
-         " PRIMARY KEY (DataScatti)) WITHOUT ROWID", true},
+         " PRIMARY KEY (DataScatti)) WITHOUT ROWID",
+         true},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.schema);
@@ -325,10 +341,12 @@ TEST_F(FileEstraneo, UnDatabaseConIlSuoLogRestaComEra)
     const QString percorso = tmp.filePath("Velatrix.001");
     sqlite3* altro = nullptr;
     ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(altro, "PRAGMA journal_mode=WAL; CREATE TABLE Clienti (Nome TEXT);", nullptr, nullptr,
-                           nullptr), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(altro, "PRAGMA journal_mode=WAL; CREATE TABLE Clienti (Nome TEXT);", nullptr, nullptr, nullptr),
+        SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(altro, "PRAGMA wal_checkpoint(TRUNCATE); INSERT INTO Clienti VALUES ('Rossi')", nullptr,
-                           nullptr, nullptr), SQLITE_OK);
+                           nullptr, nullptr),
+              SQLITE_OK);
     sqlite3_db_config(altro, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_close(altro);
     QFile::remove(percorso + "-shm");
@@ -358,7 +376,8 @@ TEST_F(FileEstraneo, UnDatabaseDanneggiatoNonVieneScritto)
     ASSERT_EQ(sqlite3_exec(altro,
                            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 1999) "
                            "INSERT INTO Scatti SELECT date('2026-12-07', '-' || i || ' days'), 1, 127 FROM n",
-                           nullptr, nullptr, nullptr), SQLITE_OK);
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
     sqlite3_close(altro);
     // Garble a page in the middle of the table's tree, leaving the schema intact.
     QByteArray contenuto = Leggi();
@@ -387,12 +406,14 @@ TEST_F(FileEstraneo, UnIndiceInDisaccordoConLaTabellaVieneRifiutato)
     }
     sqlite3* altro = nullptr;
     ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(altro, "CREATE INDEX PerScatti ON Scatti(NumeroScatti)", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(altro, "CREATE INDEX PerScatti ON Scatti(NumeroScatti)", nullptr, nullptr, nullptr),
+              SQLITE_OK);
     // The index keeps the entries of one column while the schema says another.
     ASSERT_EQ(sqlite3_exec(altro,
                            "PRAGMA writable_schema=ON; UPDATE sqlite_schema SET sql = "
                            "'CREATE INDEX PerScatti ON Scatti(Importo)' WHERE name = 'PerScatti'",
-                           nullptr, nullptr, nullptr), SQLITE_OK);
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
     sqlite3_close(altro);
     ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
     sqlite3_stmt* controllo = nullptr;
@@ -454,7 +475,7 @@ TEST_F(FileEstraneo, AprireELeggereNonCambiaIlFile)
     ASSERT_EQ(sqlite3_exec(altro, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(altro);
     const QByteArray prima = Leggi();
-    ASSERT_EQ(prima.at(18), 1);  // rollback journal
+    ASSERT_EQ(prima.at(18), 1); // rollback journal
 
     DatabaseScatti db;
     ASSERT_TRUE(db.Apri(percorso));
@@ -645,11 +666,12 @@ TEST(DatabaseRifiutato, InModalitaWalNonLasciaNullaAccanto)
     sqlite3* altro = nullptr;
     ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(altro, "PRAGMA journal_mode=WAL; CREATE TABLE Altro (x); INSERT INTO Altro VALUES (1)",
-                           nullptr, nullptr, nullptr), SQLITE_OK);
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
     sqlite3_close(altro);
     const QStringList prima = FileNellaCartella(tmp);
     ASSERT_EQ(prima, QStringList{"Velatrix.001"});
-    ASSERT_EQ(LeggiFile(percorso).at(18), 2);  // write-ahead mode
+    ASSERT_EQ(LeggiFile(percorso).at(18), 2); // write-ahead mode
 
     DatabaseScatti db;
     EXPECT_EQ(db.Apri(percorso).Errore().numero, DatabaseScatti::ErroreNonDatabaseScatti);

@@ -20,16 +20,16 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
 
-const QDate Oggi(2026, 12, 7);  // a Monday; December 2026 starts on a Tuesday
+const QDate Oggi(2026, 12, 7); // a Monday; December 2026 starts on a Tuesday
 const QDateTime Adesso(Oggi, QTime(12, 0));
 
 void ClicCella(QTableWidget* g, int riga, int colonna, bool doppio = false)
@@ -43,8 +43,7 @@ void ClicCella(QTableWidget* g, int riga, int colonna, bool doppio = false)
 QString Cella(const SceltaMese* s, int riga, int colonna) { return s->GrigliaGiorni->item(riga, colonna)->text(); }
 
 // The day editor filled as a user would, then closed with one of its buttons.
-std::function<int(QDialog&)> Editor(const QString& scatti, const QString& importo, bool ok,
-                                    QString* data = nullptr)
+std::function<int(QDialog&)> Editor(const QString& scatti, const QString& importo, bool ok, QString* data = nullptr)
 {
     return [=](QDialog& d) {
         auto& e = dynamic_cast<ModificaScatti&>(d);
@@ -108,9 +107,9 @@ protected:
 
 TEST_F(FinestreBolletta, SiApreSulMeseCorrenteConIGiorniRegistrati)
 {
-    Riga(QDate(2026, 11, 30), 500, 63500);  // the neighbouring month: never shown
+    Riga(QDate(2026, 11, 30), 500, 63500); // the neighbouring month: never shown
     Riga(QDate(2026, 12, 1), 10, 1270);
-    Riga(QDate(2026, 12, 7), 0, 0);         // a row of zeros is still a row
+    Riga(QDate(2026, 12, 7), 0, 0); // a row of zeros is still a row
     auto w = Apri();
     EXPECT_EQ(w->windowTitle(), "Scatti e bolletta");
     EXPECT_EQ(w->Pannelli->tabText(0), "Riepilogo scatti");
@@ -138,8 +137,8 @@ TEST_F(FinestreBolletta, SiApreSulMeseCorrenteConIGiorniRegistrati)
     EXPECT_EQ(w->ImpGiorno->text(), "0  ");
     EXPECT_EQ(w->ScattiMese->text(), "10  ");
     EXPECT_EQ(w->ImpMese->text(), "1.270  ");
-    EXPECT_EQ(w->MediaScattiGiorno->text(), "0,3  ");   // 10 / 31
-    EXPECT_EQ(w->MediaImpGiorno->text(), "41,0  ");     // 1270 / 31
+    EXPECT_EQ(w->MediaScattiGiorno->text(), "0,3  "); // 10 / 31
+    EXPECT_EQ(w->MediaImpGiorno->text(), "41,0  ");   // 1270 / 31
 
     // A neighbouring month's cell ignores clicks; a day's cell shows the day.
     ClicCella(s->GrigliaGiorni, 0, 0, true);
@@ -162,7 +161,7 @@ TEST_F(FinestreBolletta, LeListeCambianoMeseEMostranoIlPrimoGiorno)
     EXPECT_EQ(Cella(w->SceltaGiorni, 0, 0), "1");
     EXPECT_EQ(Cella(w->SceltaGiorni, 3, 6), "( 28 )");
     EXPECT_EQ(Cella(w->SceltaGiorni, 4, 0), "");
-    EXPECT_EQ(w->MediaScattiGiorno->text(), "1,0  ");   // divided by 28
+    EXPECT_EQ(w->MediaScattiGiorno->text(), "1,0  "); // divided by 28
     EXPECT_EQ(w->MediaImpGiorno->text(), "100,0  ");
 
     QTest::mouseClick(w->P_SelezionaOggi, Qt::LeftButton);
@@ -184,7 +183,7 @@ TEST_F(FinestreBolletta, CorrezioneDelGiornoScriveSoloValoriCambiatiEConfermati)
     EXPECT_EQ(w->ScattiGiorno->text(), "5  ");
     EXPECT_EQ(w->ImpGiorno->text(), "1.235  ");
     EXPECT_EQ(w->ImpMese->text(), "1.235  ");
-    EXPECT_EQ(w->NettoBolletta->text(), "1.235 ");  // the bill tab follows at once
+    EXPECT_EQ(w->NettoBolletta->text(), "1.235 "); // the bill tab follows at once
 
     // Cancel after typing, and OK with the values as shown: nothing written.
     w->EseguiDialogo = Editor("77", "88", false);
@@ -219,10 +218,16 @@ TEST(ModificaScatti, ICampiSiCorreggonoLasciandoli)
     e.show();
     e.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&e));
-    const struct { const char* scatti; const char* importo; const char* s; const char* i; } casi[] = {
-        {"12a", "abc", "12", "0"},        {"-4", "10000000", "0", "0"},
-        {"10000", "9999999", "0", "9999999"}, {"7.9", "1234,5", "7", "1234,5"},
-        {" 1 2 ", "0,25", "12", "0,25"}};
+    const struct {
+        const char* scatti;
+        const char* importo;
+        const char* s;
+        const char* i;
+    } casi[] = {{"12a", "abc", "12", "0"},
+                {"-4", "10000000", "0", "0"},
+                {"10000", "9999999", "0", "9999999"},
+                {"7.9", "1234,5", "7", "1234,5"},
+                {" 1 2 ", "0,25", "12", "0,25"}};
     for (const auto& c : casi) {
         e.M_NumeroScatti->setFocus();
         e.M_NumeroScatti->setText(c.scatti);
@@ -271,7 +276,12 @@ TEST_F(FinestreBolletta, UnGiornoOltreIlLimiteDelCampoNonSiAzzeraConUnOKSenzaMod
 
 TEST(ModificaScatti, InvioConfermaEscAnnullaEScorciatoie)
 {
-    const struct { const char* nome; Qt::Key tasto; Qt::KeyboardModifiers modificatori; int esito; } casi[] = {
+    const struct {
+        const char* nome;
+        Qt::Key tasto;
+        Qt::KeyboardModifiers modificatori;
+        int esito;
+    } casi[] = {
         {"Return", Qt::Key_Return, Qt::NoModifier, QDialog::Accepted},
         {"Esc", Qt::Key_Escape, Qt::NoModifier, QDialog::Rejected},
         {"Alt+O", Qt::Key_O, Qt::AltModifier, QDialog::Accepted},
@@ -325,18 +335,18 @@ TEST_F(FinestreBolletta, AzzeraIlMeseDelGiornoSelezionatoSoloConOK)
 
 TEST_F(FinestreBolletta, TotaliDelPeriodoACavalloDiMeseEAnno)
 {
-    Riga(QDate(2026, 11, 14), 99, 9999);   // before the period
+    Riga(QDate(2026, 11, 14), 99, 9999); // before the period
     Riga(QDate(2026, 11, 15), 10, 500);
     Riga(QDate(2026, 12, 31), 20, 402.4);
     Riga(QDate(2027, 1, 14), 30, 100);
-    Riga(QDate(2027, 1, 15), 99, 9999);    // after it
+    Riga(QDate(2027, 1, 15), 99, 9999); // after it
     auto w = Apri();
     EXPECT_EQ(w->V_DataInizioBolletta->text(), "15/11/2026");
     EXPECT_EQ(w->V_DataFineBolletta->text(), "14/01/2027");
     EXPECT_EQ(w->EtichettaIvaBolletta->text(), "Iva (20%)");
     EXPECT_EQ(w->ScattiBolletta->text(), "60 ");
-    EXPECT_EQ(w->MediaScattiBolletta->text(), "1,0 ");     // 60 / 61 days
-    EXPECT_EQ(w->MediaImportoBolletta->text(), "16,4 ");   // 1002.4 / 61
+    EXPECT_EQ(w->MediaScattiBolletta->text(), "1,0 ");   // 60 / 61 days
+    EXPECT_EQ(w->MediaImportoBolletta->text(), "16,4 "); // 1002.4 / 61
     EXPECT_EQ(w->NettoBolletta->text(), "1.002 ");
     EXPECT_EQ(w->IvaBolletta->text(), "201 ");
     EXPECT_EQ(w->TotaleBolletta->text(), "1.203 ");
@@ -368,14 +378,14 @@ TEST_F(FinestreBolletta, GliEstremiDelPeriodoSiSpingono)
 {
     auto w = Apri();
     QDate aperto;
-    w->EseguiDialogo = Picker(20, 1, 2027, &aperto);  // start moved to 20 January 2027, after the end
+    w->EseguiDialogo = Picker(20, 1, 2027, &aperto); // start moved to 20 January 2027, after the end
     w->P_DataInizio_Click();
     EXPECT_EQ(aperto, QDate(2026, 11, 1));
     EXPECT_EQ(w->DataInizioBolletta(), QDate(2027, 1, 20));
     EXPECT_EQ(w->DataFineBolletta(), QDate(2027, 1, 20));
     EXPECT_EQ(w->V_DataFineBolletta->text(), "20/01/2027");
 
-    w->EseguiDialogo = Picker(5);  // end moved before the start
+    w->EseguiDialogo = Picker(5); // end moved before the start
     w->P_DataFine_Click();
     EXPECT_EQ(w->DataInizioBolletta(), QDate(2027, 1, 5));
     EXPECT_EQ(w->DataFineBolletta(), QDate(2027, 1, 5));
@@ -390,9 +400,9 @@ TEST_F(FinestreBolletta, ChiudiChiedeSoloSeIlPeriodoECambiato)
     {
         auto w = Apri();
         w->EseguiDialogo = Picker(1);
-        w->P_DataFine_Click();                 // 1 January 2027
+        w->P_DataFine_Click(); // 1 January 2027
         w->EseguiDialogo = Picker(14);
-        w->P_DataFine_Click();                 // and back to 14 January
+        w->P_DataFine_Click(); // and back to 14 January
         QTest::mouseClick(w->P_Chiudi, Qt::LeftButton);
         EXPECT_TRUE(utente.domande.isEmpty());
         EXPECT_EQ(ricariche, 1);
@@ -436,7 +446,7 @@ TEST_F(FinestreBolletta, StimaEGraficoSeguonoIlPeriodo)
     imp.DatFPB = QDate(2026, 12, 31);
     Riga(QDate(2026, 12, 1), 10, 1000);
     Riga(QDate(2026, 12, 7), 4, 400.5);
-    Riga(QDate(2026, 12, 20), 9, 900);   // after today: in the totals, not in the estimate's days so far
+    Riga(QDate(2026, 12, 20), 9, 900); // after today: in the totals, not in the estimate's days so far
     auto w = Apri();
     w->Pannelli->setCurrentIndex(1);
     ASSERT_TRUE(w->RiquadroStima->isVisibleTo(w.get()));
@@ -520,7 +530,7 @@ TEST(DisegnoBolletta, GiorniPiuStrettiDiUnPixel)
         s.barre.push_back(i == 1825 ? 5000 : 100);
         s.cumulato.push_back(0);
     }
-    s.fineCumulato = -1;  // no running total over the bars
+    s.fineCumulato = -1; // no running total over the bars
     QImage immagine(560, 240, QImage::Format_ARGB32_Premultiplied);
     const auto disegna = [&](bool perColonna) {
         immagine.fill(Qt::white);
@@ -533,7 +543,7 @@ TEST(DisegnoBolletta, GiorniPiuStrettiDiUnPixel)
     const QRectF a = disegna(true);
     const QColor barra(70, 130, 180);
     const int picco = int(a.left() + (1825 + 0.5) * a.width() / 3650);
-    const int cima = int(a.bottom() - 5000 / 6000.0 * a.height()) + 2;  // the scale tops at 6.000
+    const int cima = int(a.bottom() - 5000 / 6000.0 * a.height()) + 2; // the scale tops at 6.000
     EXPECT_EQ(immagine.pixelColor(picco, cima), barra);
     // Columns fill the area side by side: no gap a merged bar would leave.
     const int basso = int(a.bottom()) - 1;
@@ -593,19 +603,19 @@ TEST(Calendario, RestituisceIlGiornoCliccatoOZero)
     EXPECT_EQ(Didascalia(c.P_Annulla), "Annulla");
     EXPECT_TRUE(MnemoniciDistinti(&c));
     EXPECT_EQ(c.Pannello->GrigliaGiorni->horizontalHeaderItem(1)->text(), "M");
-    EXPECT_EQ(c.Pannello->GrigliaGiorni->currentRow(), -1);   // no day preselected
+    EXPECT_EQ(c.Pannello->GrigliaGiorni->currentRow(), -1); // no day preselected
     EXPECT_TRUE(c.Pannello->GrigliaGiorni->selectedItems().isEmpty());
-    ClicCella(c.Pannello->GrigliaGiorni, 0, 0);                // 29 December: empty, inert
+    ClicCella(c.Pannello->GrigliaGiorni, 0, 0); // 29 December: empty, inert
     EXPECT_TRUE(c.isVisible());
     EXPECT_EQ(std::get<QDate>(ValoreScambio), QDate(2027, 1, 31));
-    ClicCella(c.Pannello->GrigliaGiorni, 2, 4);                // Friday of the third week
+    ClicCella(c.Pannello->GrigliaGiorni, 2, 4); // Friday of the third week
     EXPECT_EQ(std::get<QDate>(ValoreScambio), QDate(2027, 1, 15));
     EXPECT_FALSE(c.isVisible());
 
     EXPECT_EQ(Picker(28, 2)(c), QDialog::Accepted);
     EXPECT_EQ(std::get<QDate>(ValoreScambio), QDate(2027, 2, 28));
 
-    ValoreScambio = QDate(1975, 6, 1);  // before the lists' first year
+    ValoreScambio = QDate(1975, 6, 1); // before the lists' first year
     Calendario fuori;
     EXPECT_EQ(fuori.Pannello->AnnoCorrente->currentText(), "1980");
     EXPECT_EQ(Picker(0, 3)(fuori), QDialog::Rejected);

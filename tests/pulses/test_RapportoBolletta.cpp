@@ -102,18 +102,28 @@ TEST(RapportoBolletta, LettoDalDatabase)
 
 TEST(RapportoBolletta, NumeriSemplici)
 {
-    const struct { double v; const char* atteso; } casi[] = {
-        {381, "381"},       {1202.88, "1202.88"},   {1002.4 * 1.2, "1202.88"}, {1234567.5, "1234567.5"},
-        {-3.5, "-3.5"},     {-0.001, "0"},          {0.005, "0.01"},           {123456789012.5, "123456789012.5"},
-        {0.1 + 0.2, "0.3"}, {107.95000000001, "107.95"}};
-    for (const auto& c : casi) EXPECT_EQ(NumeroSemplice(c.v), c.atteso) << c.v;
+    const struct {
+        double v;
+        const char* atteso;
+    } casi[] = {{381, "381"},
+                {1202.88, "1202.88"},
+                {1002.4 * 1.2, "1202.88"},
+                {1234567.5, "1234567.5"},
+                {-3.5, "-3.5"},
+                {-0.001, "0"},
+                {0.005, "0.01"},
+                {123456789012.5, "123456789012.5"},
+                {0.1 + 0.2, "0.3"},
+                {107.95000000001, "107.95"}};
+    for (const auto& c : casi)
+        EXPECT_EQ(NumeroSemplice(c.v), c.atteso) << c.v;
 }
 
 TEST(RapportoBolletta, CsvConDateIsoEPunti)
 {
     const QByteArray csv = RapportoCsv(Rapporto(QDate(2026, 12, 4)));
     const QList<QByteArray> righe = csv.split('\n');
-    ASSERT_EQ(righe.size(), 1 + 10 + 2 + 1);  // header, days, period, estimate, final newline
+    ASSERT_EQ(righe.size(), 1 + 10 + 2 + 1); // header, days, period, estimate, final newline
     EXPECT_EQ(righe[0], "voce,dal,al,scatti,netto,iva,totale");
     EXPECT_EQ(righe[1], "giorno,2026-12-01,2026-12-01,3,381,76.2,457.2");
     EXPECT_EQ(righe[2], "giorno,2026-12-02,2026-12-02,0,0,0,0");
@@ -122,7 +132,8 @@ TEST(RapportoBolletta, CsvConDateIsoEPunti)
     EXPECT_EQ(righe[12], "stima,2026-12-01,2026-12-10,33,3458.5,691.7,4150.2");
     EXPECT_TRUE(righe[13].isEmpty());
     // Grouping would show as a thousands dot or an extra comma in the figures.
-    for (const QByteArray& riga : righe.mid(1, 12)) EXPECT_EQ(riga.count(','), 6) << riga.constData();
+    for (const QByteArray& riga : righe.mid(1, 12))
+        EXPECT_EQ(riga.count(','), 6) << riga.constData();
 
     const QByteArray senzaStima = RapportoCsv(Rapporto(QDate(2027, 1, 1)));
     EXPECT_FALSE(senzaStima.contains("stima"));
@@ -192,8 +203,8 @@ TEST(RapportoBolletta, CsvScrittoInteroONiente)
     // A folder that cannot be written, or that does not exist: nothing written, a reason given.
     const QString sola = cartella.filePath("sola");
     ASSERT_TRUE(QDir().mkdir(sola));
-    QFile::setPermissions(sola, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                    QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    QFile::setPermissions(sola, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+                                    | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
     {
         SenzaPrivilegi nessuno;
         motivo.clear();
@@ -230,21 +241,31 @@ TEST(SerieBolletta, BarreCumulatoEOggi)
 
 TEST(SerieBolletta, PassoScalaTondo)
 {
-    const struct { double massimo; int tacche; double atteso; } casi[] = {
-        {0, 5, 1}, {-3, 5, 1}, {1, 5, 0.2}, {457.2, 5, 100}, {1812.48, 4, 500}, {10, 5, 2}, {99999, 5, 20000}};
-    for (const auto& c : casi) EXPECT_DOUBLE_EQ(PassoScala(c.massimo, c.tacche), c.atteso) << c.massimo;
+    const struct {
+        double massimo;
+        int tacche;
+        double atteso;
+    } casi[] = {{0, 5, 1}, {-3, 5, 1}, {1, 5, 0.2}, {457.2, 5, 100}, {1812.48, 4, 500}, {10, 5, 2}, {99999, 5, 20000}};
+    for (const auto& c : casi)
+        EXPECT_DOUBLE_EQ(PassoScala(c.massimo, c.tacche), c.atteso) << c.massimo;
 }
 
 TEST(SerieBolletta, EtichetteDeiGiorni)
 {
-    const struct { QLocale::Language lingua; QLocale::Territory paese; const char* atteso; } casi[] = {
-        {QLocale::Italian, QLocale::Italy, "dd/MM"},      {QLocale::English, QLocale::UnitedStates, "M/d"},
-        {QLocale::German, QLocale::Germany, "dd.MM."},    {QLocale::Japanese, QLocale::Japan, "MM/dd"},
-        {QLocale::Hungarian, QLocale::Hungary, "MM. dd."}};
+    const struct {
+        QLocale::Language lingua;
+        QLocale::Territory paese;
+        const char* atteso;
+    } casi[] = {{QLocale::Italian, QLocale::Italy, "dd/MM"},
+                {QLocale::English, QLocale::UnitedStates, "M/d"},
+                {QLocale::German, QLocale::Germany, "dd.MM."},
+                {QLocale::Japanese, QLocale::Japan, "MM/dd"},
+                {QLocale::Hungarian, QLocale::Hungary, "MM. dd."}};
     for (const auto& c : casi) {
         const QLocale l(c.lingua, c.paese);
         const QString f = FormatoGiornoMese(l);
-        EXPECT_FALSE(f.contains('y')) << l.name().toStdString() << " " << l.dateFormat(QLocale::ShortFormat).toStdString();
+        EXPECT_FALSE(f.contains('y')) << l.name().toStdString() << " "
+                                      << l.dateFormat(QLocale::ShortFormat).toStdString();
         EXPECT_EQ(l.toString(QDate(2026, 12, 7), f).remove(QRegularExpression("[^0-9]")),
                   l.toString(QDate(2026, 12, 7), l.dateFormat(QLocale::ShortFormat))
                       .remove(QRegularExpression("[^0-9]"))
@@ -269,8 +290,10 @@ TEST(SerieBolletta, EtichetteDeiGiorni)
 TEST(RapportoBolletta, PerMeseEPerAnno)
 {
     // 15 November 2026 to 10 January 2028: three months cut by the ends.
-    const QMap<QDate, Totali> righe{{QDate(2026, 11, 20), {2, 254}}, {QDate(2026, 12, 31), {1, 127}},
-                                    {QDate(2027, 12, 1), {4, 508}},  {QDate(2028, 1, 10), {3, 381}}};
+    const QMap<QDate, Totali> righe{{QDate(2026, 11, 20), {2, 254}},
+                                    {QDate(2026, 12, 31), {1, 127}},
+                                    {QDate(2027, 12, 1), {4, 508}},
+                                    {QDate(2028, 1, 10), {3, 381}}};
     const auto r = CreaRapporto(righe, QDate(2026, 11, 15), QDate(2028, 1, 10), QDate(2030, 1, 1), 20);
     ASSERT_TRUE(r);
     const QVector<GruppoBolletta> mesi = Raggruppa(*r, Raggruppamento::Mese);

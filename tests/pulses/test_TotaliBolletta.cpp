@@ -69,10 +69,16 @@ TEST(TotaliBolletta, StimaSulTempoTrascorso)
 
 TEST(CampiModificaScatti, Regole)
 {
-    const struct { const char* testo; qint32 atteso; } scatti[] = {
-        {"12a", 12}, {"-4", 0}, {"10000", 0}, {"7.9", 7}, {"9999", 9999}};
-    for (const auto& c : scatti) EXPECT_EQ(CorreggiScatti(c.testo), c.atteso) << c.testo;
-    const struct { const char* testo; double atteso; } importi[] = {
-        {"abc", 0}, {"10000000", 0}, {"9999999", 9999999}, {"1234,5", 1234.5}};
-    for (const auto& c : importi) EXPECT_EQ(CorreggiImporto(c.testo), c.atteso) << c.testo;
+    const struct {
+        const char* testo;
+        qint32 atteso;
+    } scatti[] = {{"12a", 12}, {"-4", 0}, {"10000", 0}, {"7.9", 7}, {"9999", 9999}};
+    for (const auto& c : scatti)
+        EXPECT_EQ(CorreggiScatti(c.testo), c.atteso) << c.testo;
+    const struct {
+        const char* testo;
+        double atteso;
+    } importi[] = {{"abc", 0}, {"10000000", 0}, {"9999999", 9999999}, {"1234,5", 1234.5}};
+    for (const auto& c : importi)
+        EXPECT_EQ(CorreggiImporto(c.testo), c.atteso) << c.testo;
 }

@@ -42,9 +42,25 @@ protected:
 
 TEST_F(Archivio, OgniTestoTornaIdenticoDopoIlSalvataggio)
 {
-    const QStringList testi{"-1", "0", "127", "72,5", "01/05/2026", "None", "", " spazio iniziale",
-                            "spazio finale ", "a;b", "a=b", "\"virgolette\"", "rovescia\\n", "@chiocciola",
-                            "àèìòù €", "riga\nnuova", "tab\tqui", "/home/u/Suoni/a, b.wav", "8.00"};
+    const QStringList testi{"-1",
+                            "0",
+                            "127",
+                            "72,5",
+                            "01/05/2026",
+                            "None",
+                            "",
+                            " spazio iniziale",
+                            "spazio finale ",
+                            "a;b",
+                            "a=b",
+                            "\"virgolette\"",
+                            "rovescia\\n",
+                            "@chiocciola",
+                            "àèìòù €",
+                            "riga\nnuova",
+                            "tab\tqui",
+                            "/home/u/Suoni/a, b.wav",
+                            "8.00"};
     {
         ArchivioImpostazioni a(percorso);
         for (int i = 0; i < testi.size(); ++i)

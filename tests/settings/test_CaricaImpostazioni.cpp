@@ -70,8 +70,8 @@ TEST(PeriodoPredefinito, DalPrimoAllUltimoGiornoDelMese)
     const struct {
         QDate oggi, fine;
     } casi[] = {
-        {{2026, 5, 14}, {2026, 5, 31}},  {{2026, 12, 31}, {2026, 12, 31}}, {{2026, 12, 1}, {2026, 12, 31}},
-        {{2026, 2, 10}, {2026, 2, 28}},  {{2024, 2, 29}, {2024, 2, 29}},   {{2026, 4, 30}, {2026, 4, 30}},
+        {{2026, 5, 14}, {2026, 5, 31}}, {{2026, 12, 31}, {2026, 12, 31}}, {{2026, 12, 1}, {2026, 12, 31}},
+        {{2026, 2, 10}, {2026, 2, 28}}, {{2024, 2, 29}, {2024, 2, 29}},   {{2026, 4, 30}, {2026, 4, 30}},
         {{2026, 1, 31}, {2026, 1, 31}},
     };
     for (const auto& c : casi) {
@@ -112,8 +112,7 @@ TEST_F(Caricamento, PrimoAvvioSalvaOgniChiaveTranneLaRiduzione)
         ArchivioImpostazioni a(percorso);
         const Impostazioni imp = Carica(a);
         QString errore;
-        ASSERT_TRUE(ScriviPrimoAvvio(a, imp, 0, 8100.5, ColoriProgettati, &errore))
-            << errore.toStdString();
+        ASSERT_TRUE(ScriviPrimoAvvio(a, imp, 0, 8100.5, ColoriProgettati, &errore)) << errore.toStdString();
     }
     const QSet<QString> salvate = ChiaviSalvate();
     EXPECT_EQ(salvate, ChiaviDi(ScritturaPrimoAvvio, Impostazioni().Tariffe));
@@ -128,9 +127,9 @@ TEST_F(Caricamento, PrimoAvvioSalvaOgniChiaveTranneLaRiduzione)
         const char* chiave;
         const char* testo;
     } valori[] = {
-        {"RegFlg", "0"},        {"TopWin", "-1"},       {"CnfStp", "0"},      {"CstSct", "127"},
-        {"SPSTr1", "220"},      {"DscTr2", "Ridotta"},  {"ClrTr1", "8454143"}, {"InzFs3", "18.30"},
-        {"TrfFs1", "2"},        {"TopTwp", "0"},        {"LftTwp", "8100.5"},  {"DatIPB", "2026-05-01"},
+        {"RegFlg", "0"},          {"TopWin", "-1"},      {"CnfStp", "0"},        {"CstSct", "127"},
+        {"SPSTr1", "220"},        {"DscTr2", "Ridotta"}, {"ClrTr1", "8454143"},  {"InzFs3", "18.30"},
+        {"TrfFs1", "2"},          {"TopTwp", "0"},       {"LftTwp", "8100.5"},   {"DatIPB", "2026-05-01"},
         {"DatFPB", "2026-05-31"}, {"Clr000", "8454016"}, {"Clr004", "16777215"}, {"MsV004", "0"},
         {"Wav004", ""},
     };
@@ -151,11 +150,10 @@ TEST_F(Caricamento, PrimoAvvioSalvaOgniChiaveTranneLaRiduzione)
 TEST_F(Caricamento, TestiLettiSecondoIlTipo)
 {
     const Impostazioni imp = CaricaDa({
-        {"RegFlg", "0"},   {"TopWin", "0"},           {"CnfStp", "-1"},     {"CtrAut", "1"},
-        {"CtrCon", "abc"}, {"SlvImp", ""},            {"MsV001", "72,5"},   {"MsV002", "72.5"},
-        {"MsV003", "x"},   {"DatIPB", "1/5/26"},      {"DatFPB", "31/05/2026"}, {"TopTwp", "1234,5"},
-        {"LftTwp", "abc"}, {"Clr000", "255"},         {"Clr001", "None"},   {"Clr002", "-5"},
-        {"Clr003", "16777216"}, {"ClrTr1", "abc"},    {"ClrTr2", "255"},    {"DscTr5", "Serale"},
+        {"RegFlg", "0"},          {"TopWin", "0"},        {"CnfStp", "-1"},   {"CtrAut", "1"},   {"CtrCon", "abc"},
+        {"SlvImp", ""},           {"MsV001", "72,5"},     {"MsV002", "72.5"}, {"MsV003", "x"},   {"DatIPB", "1/5/26"},
+        {"DatFPB", "31/05/2026"}, {"TopTwp", "1234,5"},   {"LftTwp", "abc"},  {"Clr000", "255"}, {"Clr001", "None"},
+        {"Clr002", "-5"},         {"Clr003", "16777216"}, {"ClrTr1", "abc"},  {"ClrTr2", "255"}, {"DscTr5", "Serale"},
     });
     EXPECT_FALSE(imp.TopWin);
     EXPECT_TRUE(imp.CnfStp);

@@ -70,7 +70,10 @@ private:
         case 2: return QByteArray::number(Tra(-99999, 99999)) + Uno({",", "."}) + QByteArray::number(Tra(0, 999));
         case 3: return Uno({"1e100", "-1e308", "1e-300", "nan", "inf", "-inf", "-0", "1e400", "0x10", "+7"});
         case 4: return QByteArray::number(std::ldexp(double(caso_()), Tra(-80, 140)), 'g', 17);
-        case 5: return Uno({"1.234,5", "1,2,3", "72,5 lire", " 72.5 ", "\xe2\x88\x92" "5"});
+        case 5:
+            return Uno({"1.234,5", "1,2,3", "72,5 lire", " 72.5 ",
+                        "\xe2\x88\x92"
+                        "5"});
         default: return QByteArray::number(Tra(0, 0xFFFFFF + 2));
         }
     }

@@ -65,8 +65,12 @@ TEST_F(LocaleImpostazioni, UnFileScrittoInItalianoSiLeggeUgualeOvunque)
 
 TEST_F(LocaleImpostazioni, INumeriDellaVersionePrecedenteSonoGiustiOvunque)
 {
-    FileDellaVersionePrecedente({{"MsV001", "72,5"}, {"SPSTr1", "5,25"}, {"LftTwp", "8100,5"}, {"TopTwp", "-45"},
-                                 {"MsV002", "1234.5"}, {"CtrCon", "-1"}});
+    FileDellaVersionePrecedente({{"MsV001", "72,5"},
+                                 {"SPSTr1", "5,25"},
+                                 {"LftTwp", "8100,5"},
+                                 {"TopTwp", "-45"},
+                                 {"MsV002", "1234.5"},
+                                 {"CtrCon", "-1"}});
     for (const QLocale& l : {Inglese, QLocale::c(), Tedesco, Italiano}) {
         SCOPED_TRACE(l.name().toStdString());
         const Impostazioni imp = CaricaSotto(l);
@@ -130,7 +134,7 @@ TEST_F(LocaleImpostazioni, CioCheOgniLocaleScrivevaSiLeggeUgualeSottoOgniLocale)
 {
     // A day above 12 in each date, so their order is never a guess.
     const QDate inizio(2026, 11, 15), fine(2026, 12, 14);
-    std::map<QStringList, QString> file;   // each distinct text once
+    std::map<QStringList, QString> file; // each distinct text once
     for (const QLocale& l : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory))
         file.emplace(QStringList{DataPrecedente(inizio, l), DataPrecedente(fine, l), NumeroPrecedente(72.5, l),
                                  NumeroPrecedente(1234.25, l), NumeroPrecedente(5.25f, l), NumeroPrecedente(-45.5f, l),
@@ -140,8 +144,13 @@ TEST_F(LocaleImpostazioni, CioCheOgniLocaleScrivevaSiLeggeUgualeSottoOgniLocale)
     for (const auto& [t, scrittore] : file) {
         const QByteArray d0 = t[0].toUtf8(), d1 = t[1].toUtf8(), n0 = t[2].toUtf8(), n1 = t[3].toUtf8(),
                          n2 = t[4].toUtf8(), n3 = t[5].toUtf8(), n4 = t[6].toUtf8();
-        FileDellaVersionePrecedente({{"DatIPB", d0}, {"DatFPB", d1}, {"MsV001", n0}, {"MsV002", n1}, {"SPSTr1", n2},
-                                     {"TopTwp", n3}, {"LftTwp", n4}});
+        FileDellaVersionePrecedente({{"DatIPB", d0},
+                                     {"DatFPB", d1},
+                                     {"MsV001", n0},
+                                     {"MsV002", n1},
+                                     {"SPSTr1", n2},
+                                     {"TopTwp", n3},
+                                     {"LftTwp", n4}});
         for (const QLocale& l : {Italiano, Inglese, Tedesco, QLocale::c()}) {
             SCOPED_TRACE((scrittore + " " + t.join(' ') + " sotto " + l.name()).toStdString());
             const Impostazioni imp = CaricaSotto(l);

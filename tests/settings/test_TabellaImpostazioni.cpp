@@ -101,7 +101,7 @@ QString Campione(const VoceImpostazione& v)
     case Forma::Booleano: return QString::fromUtf8(v.predefinito[0]) == "0" ? "-1" : "0";
     case Forma::Intero:
         if (v.finoATariffe)
-            return "2";  // of the two tariffs in use
+            return "2"; // of the two tariffs in use
         return QString::number(int(v.intervallo.massimo) == 1 ? 1 : int(v.intervallo.massimo) - 1);
     case Forma::Singolo: return "72.5";
     case Forma::Doppio: return "-1234567.25";
@@ -130,10 +130,10 @@ TEST_F(Tabella, OgniFormaTornaUgualeDalFile)
         ArchivioImpostazioni a(percorso);
         const unsigned s = c.voce->scrittori & ~unsigned(ScritturaPrimoAvvio);
         QString errore;
-        const bool ok = s == ScritturaOpzioni ? ScriviOpzioni(a, imp, &errore)
-            : s == ScritturaTariffe          ? ScriviTariffe(a, imp, &errore)
-            : s == ScritturaBolletta         ? ScriviPeriodoBolletta(a, imp, &errore)
-                                             : ScriviUscita(a, imp, -45.5, -45.5, &errore);
+        const bool ok = s == ScritturaOpzioni    ? ScriviOpzioni(a, imp, &errore)
+                        : s == ScritturaTariffe  ? ScriviTariffe(a, imp, &errore)
+                        : s == ScritturaBolletta ? ScriviPeriodoBolletta(a, imp, &errore)
+                                                 : ScriviUscita(a, imp, -45.5, -45.5, &errore);
         ASSERT_TRUE(ok) << errore.toStdString();
         if (IndiceInUso(*c.voce, imp.Tariffe, c.indice)) {
             EXPECT_EQ(ArchivioImpostazioni(percorso).Leggi(c.nome, "assente"), testo);
@@ -151,7 +151,7 @@ TEST_F(Tabella, OgniNumeroSiFermaAgliEstremiDelCampo)
         SCOPED_TRACE(c.nome.toStdString());
         switch (v.forma) {
         case Forma::Intero: {
-            const double massimo = v.finoATariffe ? 2 : campo.massimo;  // two tariffs in use
+            const double massimo = v.finoATariffe ? 2 : campo.massimo; // two tariffs in use
             for (auto [testo, atteso] : {std::pair{"-99999999999", campo.minimo}, {"99999999999", massimo}}) {
                 Impostazioni imp = CaricaDa(c.nome, testo);
                 EXPECT_EQ(TestoDelCampo(c, imp), QString::number(atteso)) << testo;
@@ -183,8 +183,7 @@ TEST_F(Tabella, OgniNumeroSiFermaAgliEstremiDelCampo)
             EXPECT_EQ(TestoDelCampo(c, imp), QString::fromUtf8(v.Predefinito(c.indice)));
             break;
         }
-        default:
-            ADD_FAILURE() << "range on a form without one";
+        default: ADD_FAILURE() << "range on a form without one";
         }
     }
 }

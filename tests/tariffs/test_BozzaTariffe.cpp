@@ -42,7 +42,13 @@ TEST(GrigliaFasce, CaricaLeFasceELUltimoOrarioRipeteIlPrimo)
 
 TEST(GrigliaFasce, SpostamentiAgliEstremiETraFasceVicine)
 {
-    struct Caso { std::initializer_list<const char*> inizi; int fascia; bool avanti; int passi; QStringList atteso; };
+    struct Caso {
+        std::initializer_list<const char*> inizi;
+        int fascia;
+        bool avanti;
+        int passi;
+        QStringList atteso;
+    };
     const Caso casi[] = {
         {{"0.00", "12.00"}, 1, false, 1, {"0.00", "12.00", "0.00"}},
         {{"8.00", "23.30"}, 2, true, 1, {"8.00", "23.30", "8.00"}},
@@ -68,7 +74,7 @@ TEST(GrigliaFasce, AggiuntaDopoLUltimaFasciaERifiutoQuandoNonCEPosto)
 {
     GrigliaFasce g;
     ModelloTariffe m;
-    m.Fasce[3] = {"20.00", 2, 2, 2};  // hidden band: its cells are reset
+    m.Fasce[3] = {"20.00", 2, 2, 2}; // hidden band: its cells are reset
     g.Carica(m);
     ASSERT_TRUE(g.AggiungiFascia());
     EXPECT_EQ(Orari(g), QStringList({"8.00", "13.00", "18.30", "19.00", "8.00"}));
@@ -105,8 +111,12 @@ TEST(GrigliaFasce, RimozioneDellUltimaFascia)
 
 TEST(GrigliaFasce, CelleCorrette)
 {
-    struct Caso { const char* testo; int atteso; };
-    const Caso casi[] = {{"0", 1}, {"", 1}, {"abc", 1}, {"9", 3}, {"2.9", 2}, {"2,9", 2}, {" 3 ", 3}, {"-2", 1}, {"1e1", 3}};
+    struct Caso {
+        const char* testo;
+        int atteso;
+    };
+    const Caso casi[] = {{"0", 1},   {"", 1},    {"abc", 1}, {"9", 3},  {"2.9", 2},
+                         {"2,9", 2}, {" 3 ", 3}, {"-2", 1},  {"1e1", 3}};
     for (const Caso& c : casi) {
         GrigliaFasce g;
         g.Carica(ModelloTariffe{});
@@ -131,7 +141,11 @@ TEST(GrigliaFasce, CaricaRiportaNeiLimitiConteggiECelle)
 
 TEST(GrigliaFasce, UnConteggioOltreGliInizioMemorizzatiSiFermaAllUltimoValido)
 {
-    struct Caso { int maxFsc; std::array<const char*, 5> inizi; QStringList atteso; };
+    struct Caso {
+        int maxFsc;
+        std::array<const char*, 5> inizi;
+        QStringList atteso;
+    };
     const Caso casi[] = {
         {5, {"8.00", "13.00", "18.30", "", ""}, {"8.00", "13.00", "18.30", "8.00"}},
         {4, {"8.00", "13.00", "abc", "20.00", ""}, {"8.00", "13.00", "8.00"}},
@@ -158,10 +172,14 @@ TEST(GrigliaFasce, UnConteggioOltreGliInizioMemorizzatiSiFermaAllUltimoValido)
 
 TEST(GrigliaFasce, AggiuntaPossibileSoloConUnaMezzoraLibera)
 {
-    struct Caso { std::initializer_list<const char*> inizi; bool possibile; };
+    struct Caso {
+        std::initializer_list<const char*> inizi;
+        bool possibile;
+    };
     const Caso casi[] = {
-        {{"8.00", "18.30"}, true},  {{"8.00", "23.00"}, true},   {{"8.00", "23.30"}, true},
-        {{"23.00", "23.30"}, false}, {{"22.30", "23.30"}, true}, {{"23.30"}, true},
+        {{"8.00", "18.30"}, true},  {{"8.00", "23.00"}, true},
+        {{"8.00", "23.30"}, true},  {{"23.00", "23.30"}, false},
+        {{"22.30", "23.30"}, true}, {{"23.30"}, true},
         {{"8.00", "23.45"}, true},  {{"1.00", "2.00", "3.00", "4.00", "5.00"}, false},
     };
     for (const Caso& c : casi) {
@@ -178,13 +196,17 @@ TEST(GrigliaFasce, AggiuntaPossibileSoloConUnaMezzoraLibera)
 
 TEST(CorrezioniCampi, InteriSecondiEDescrizioni)
 {
-    struct Caso { QString (*correggi)(const QString&); const char* testo; const char* atteso; };
+    struct Caso {
+        QString (*correggi)(const QString&);
+        const char* testo;
+        const char* atteso;
+    };
     const Caso casi[] = {
-        {CorreggiCostoScatto, "12.7", "12"}, {CorreggiCostoScatto, "12,7", "12"},
-        {CorreggiCostoScatto, "-3", "0"},    {CorreggiCostoScatto, "10000", "0"},
-        {CorreggiCostoScatto, "abc", "0"},   {CorreggiCostoScatto, "9999", "9999"},
-        {CorreggiCostoScatto, "1 2 7", "127"}, {CorreggiCostoScatto, "99999999999999999999", "0"},
-        {CorreggiPercentualeIva, "100", "0"}, {CorreggiPercentualeIva, "99", "99"},
+        {CorreggiCostoScatto, "12.7", "12"},      {CorreggiCostoScatto, "12,7", "12"},
+        {CorreggiCostoScatto, "-3", "0"},         {CorreggiCostoScatto, "10000", "0"},
+        {CorreggiCostoScatto, "abc", "0"},        {CorreggiCostoScatto, "9999", "9999"},
+        {CorreggiCostoScatto, "1 2 7", "127"},    {CorreggiCostoScatto, "99999999999999999999", "0"},
+        {CorreggiPercentualeIva, "100", "0"},     {CorreggiPercentualeIva, "99", "99"},
         {CorreggiPercentualeRiduzione, "0", "1"}, {CorreggiPercentualeRiduzione, "50", "50"},
         {CorreggiLimiteRiduzione, "1e3", "1000"}, {CorreggiLimiteRiduzione, "10000", "0"},
     };
@@ -192,10 +214,12 @@ TEST(CorrezioniCampi, InteriSecondiEDescrizioni)
         EXPECT_EQ(c.correggi(c.testo), c.atteso) << c.testo;
 
     const QLocale it(QLocale::Italian, QLocale::Italy);
-    struct Secondi { const char* testo; const char* atteso; };
-    const Secondi secondi[] = {{"1", "1"},         {"3600", "3600"},   {"0,5", "1"},   {"3600,04", "3600"},
-                               {"3600,06", "1"},   {"abc", "1"},       {"", "1"},      {"10,55", "10,6"},
-                               {"220", "220"},     {"-5", "1"}};
+    struct Secondi {
+        const char* testo;
+        const char* atteso;
+    };
+    const Secondi secondi[] = {{"1", "1"},   {"3600", "3600"}, {"0,5", "1"},      {"3600,04", "3600"}, {"3600,06", "1"},
+                               {"abc", "1"}, {"", "1"},        {"10,55", "10,6"}, {"220", "220"},      {"-5", "1"}};
     for (const Secondi& s : secondi)
         EXPECT_EQ(CorreggiSecondi(s.testo, it), s.atteso) << s.testo;
 
@@ -254,7 +278,7 @@ TEST(BozzaTariffe, ComponeIlModelloCorreggendoOgniCampo)
     EXPECT_EQ(n.MaxTrf, 3);
     EXPECT_FLOAT_EQ(n.tariffa(1).SecondiPerScatto, 72.5f);
     EXPECT_EQ(n.tariffa(2).Descrizione, QString(20, 'd'));
-    EXPECT_EQ(n.tariffa(4), m.tariffa(4));  // past the count: untouched
+    EXPECT_EQ(n.tariffa(4), m.tariffa(4)); // past the count: untouched
     EXPECT_TRUE(n.RidTrf);
     EXPECT_EQ(n.PrcRid, 1);
     EXPECT_EQ(n.TipRid, 1);
@@ -312,9 +336,12 @@ TEST(SalvaModelloTariffe, UnaScritturaFallitaLasciaInvariataLaMemoria)
 
 TEST(TestiTariffe, DurataDelloScatto)
 {
-    struct Caso { float secondi; const char* atteso; };
-    const Caso casi[] = {{220, "3' 40\""}, {400, "6' 40\""}, {45, "45\""}, {180, "3' "},
-                         {72.5f, "1' 12,5\""}, {0, ""}, {10.5f, "10,5\""}, {3600, "60' "}};
+    struct Caso {
+        float secondi;
+        const char* atteso;
+    };
+    const Caso casi[] = {{220, "3' 40\""},     {400, "6' 40\""}, {45, "45\""},      {180, "3' "},
+                         {72.5f, "1' 12,5\""}, {0, ""},          {10.5f, "10,5\""}, {3600, "60' "}};
     for (const Caso& c : casi)
         EXPECT_EQ(TestoDurataScatto(c.secondi), QString::fromUtf8(c.atteso)) << c.secondi;
 }
@@ -341,17 +368,24 @@ TEST(TestiTariffe, RigheDelCostoDelloScatto)
 TEST(TestiTariffe, CostoDellaPrimaOra)
 {
     ModelloTariffe m;
-    struct Caso { bool riduzione; int tipo; int limite; bool aggiuntivo; float secondi; const char* atteso; };
+    struct Caso {
+        bool riduzione;
+        int tipo;
+        int limite;
+        bool aggiuntivo;
+        float secondi;
+        const char* atteso;
+    };
     const Caso casi[] = {
-        {false, 0, 1, true, 220, "2.286"},   // 17 pulses + the extra one
-        {false, 0, 1, true, 400, "1.270"},   // 9 + 1
-        {true, 0, 1, true, 220, "1.270"},    // 127 + 16 x 63,5 + 127
-        {false, 0, 1, false, 10.5f, "43.561"},  // 3600 / 10,5 = 342,86: 343 pulses
-        {false, 0, 1, false, 10, "45.720"},     // 360
-        {true, 0, 99, false, 220, "2.159"},     // limit past the hour
-        {true, 0, 0, false, 220, "1.080"},      // 17 x 63,5 = 1079,5
-        {true, 1, 60, false, 220, "1.143"},     // only the pulse at 0 s is full
-        {true, 1, 300, false, 220, "1.207"},    // pulses at 0 and 220 s: 1206,5
+        {false, 0, 1, true, 220, "2.286"},     // 17 pulses + the extra one
+        {false, 0, 1, true, 400, "1.270"},     // 9 + 1
+        {true, 0, 1, true, 220, "1.270"},      // 127 + 16 x 63,5 + 127
+        {false, 0, 1, false, 10.5f, "43.561"}, // 3600 / 10,5 = 342,86: 343 pulses
+        {false, 0, 1, false, 10, "45.720"},    // 360
+        {true, 0, 99, false, 220, "2.159"},    // limit past the hour
+        {true, 0, 0, false, 220, "1.080"},     // 17 x 63,5 = 1079,5
+        {true, 1, 60, false, 220, "1.143"},    // only the pulse at 0 s is full
+        {true, 1, 300, false, 220, "1.207"},   // pulses at 0 and 220 s: 1206,5
         {true, 1, 5000, false, 220, "2.159"},
     };
     for (const Caso& c : casi) {
@@ -378,4 +412,4 @@ TEST(TestiTariffe, DataOraETariffaInVigore)
     EXPECT_EQ(TestiIniziali().Ora, "00.00.00");
 }
 
-}  // namespace
+} // namespace

@@ -59,8 +59,7 @@ protected:
     std::unique_ptr<Tariffe> Viewer(bool* vietata)
     {
         return std::make_unique<Tariffe>(
-            imp, *archivio, messaggi, [vietata] { return *vietata; },
-            [this] { return adesso; });
+            imp, *archivio, messaggi, [vietata] { return *vietata; }, [this] { return adesso; });
     }
 
     QTemporaryDir dir;
@@ -68,7 +67,7 @@ protected:
     Impostazioni imp;
     std::unique_ptr<ArchivioImpostazioni> archivio;
     Messaggi messaggi;
-    QDateTime adesso{QDate(2026, 12, 7), QTime(10, 0)};  // a Monday
+    QDateTime adesso{QDate(2026, 12, 7), QTime(10, 0)}; // a Monday
 };
 
 TEST_F(FinestreTariffe, IlVisualizzatoreMostraIlModelloPredefinito)
@@ -175,7 +174,7 @@ TEST_F(FinestreTariffe, OkSalvaCampiNonLasciatiEAggiornaIlVisualizzatore)
     EXPECT_EQ(imp.Tariffe.CstSct, 200);
     EXPECT_EQ(imp.Tariffe.MaxTrf, 1);
     EXPECT_EQ(imp.Tariffe.fascia(1).TariffaSabato, 1);
-    EXPECT_EQ(imp.Tariffe.fascia(3).TariffaFeriali, 1);  // was tariff 2, now removed
+    EXPECT_EQ(imp.Tariffe.fascia(3).TariffaFeriali, 1); // was tariff 2, now removed
     EXPECT_TRUE(imp.Tariffe.RidTrf);
     EXPECT_EQ(v->V_Costo1->text(), "Scatto = L. 200 + IVA (20%), riduzione 50% dopo 1 scatto.");
     EXPECT_EQ(v->Feriali[2]->text(), "Ordinaria");
@@ -228,7 +227,12 @@ TEST_F(FinestreTariffe, UnSalvataggioFallitoSiDiceENonChiude)
 TEST_F(FinestreTariffe, CorrezioniDeiCampiAllUscita)
 {
     ModificaTariffe e(imp, *archivio, messaggi);
-    struct Caso { QLineEdit* campo; void (ModificaTariffe::*uscita)(); const char* testo; const char* atteso; };
+    struct Caso {
+        QLineEdit* campo;
+        void (ModificaTariffe::*uscita)();
+        const char* testo;
+        const char* atteso;
+    };
     const Caso casi[] = {
         {e.M_CostoScatto, &ModificaTariffe::M_CostoScatto_LostFocus, "12.7", "12"},
         {e.M_CostoScatto, &ModificaTariffe::M_CostoScatto_LostFocus, "abc", "0"},
@@ -335,7 +339,10 @@ TEST_F(FinestreTariffe, GrigliaDelleFasce)
     EXPECT_FALSE(g.P_RimuoviFascia->isEnabled());
     EXPECT_TRUE(g.M_Feriali[1]->isHidden());
 
-    struct Cella { const char* testo; const char* atteso; };
+    struct Cella {
+        const char* testo;
+        const char* atteso;
+    };
     for (const Cella c : {Cella{"0", "1"}, Cella{"", "1"}, Cella{"x", "1"}, Cella{"9", "2"}, Cella{"2.9", "2"}}) {
         g.M_Feriali[0]->setText(c.testo);
         g.Cella_LostFocus(1, RigaGiorno::Feriali);
@@ -432,7 +439,7 @@ TEST_F(FinestreTariffe, InvioConfermaEscAnnullaInOgniFinestra)
 
 TEST_F(FinestreTariffe, UnNumeroDiFasceOltreGliInizioSiFermaAllUltimoValido)
 {
-    imp.Tariffe.MaxFsc = 5;  // edited by hand: bands 4 and 5 have no start
+    imp.Tariffe.MaxFsc = 5; // edited by hand: bands 4 and 5 have no start
     ModificaTariffe e(imp, *archivio, messaggi);
     RiquadroFasce& g = *e.Griglia;
     EXPECT_EQ(g.M_OraInizio[3]->text(), "8.00");
@@ -444,4 +451,4 @@ TEST_F(FinestreTariffe, UnNumeroDiFasceOltreGliInizioSiFermaAllUltimoValido)
     EXPECT_EQ(imp.Tariffe.MaxFsc, 3);
 }
 
-}  // namespace
+} // namespace

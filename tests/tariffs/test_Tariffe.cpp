@@ -3,9 +3,9 @@
 #include "settings/TabellaImpostazioni.h"
 #include "tariffs/Tariffe.h"
 
-#include <gtest/gtest.h>
 #include <algorithm>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 #include <numeric>
 #include <random>
@@ -21,14 +21,17 @@ const QDate Lunedi(2026, 12, 7), Martedi8(2026, 12, 8), Sabato(2026, 12, 12), Do
 
 TEST(MinutiInizio, LeggeSoloLaFormaOreMinuti)
 {
-    struct Caso { const char* testo; std::optional<int> minuti; };
+    struct Caso {
+        const char* testo;
+        std::optional<int> minuti;
+    };
     const Caso casi[] = {
-        {"8.00", 480},        {"13.00", 780},      {"18.30", 1110},     {"0.00", 0},
-        {"23.30", 1410},      {"23.59", 1439},     {" 8.00 ", 480},     {"08.00", 480},
-        {"", std::nullopt},   {"8", std::nullopt}, {"8.0", std::nullopt}, {"8.000", std::nullopt},
-        {"24.00", std::nullopt}, {"8.60", std::nullopt}, {"a.bc", std::nullopt}, {"108.00", std::nullopt},
+        {"8.00", 480},           {"13.00", 780},         {"18.30", 1110},         {"0.00", 0},
+        {"23.30", 1410},         {"23.59", 1439},        {" 8.00 ", 480},         {"08.00", 480},
+        {"", std::nullopt},      {"8", std::nullopt},    {"8.0", std::nullopt},   {"8.000", std::nullopt},
+        {"24.00", std::nullopt}, {"8.60", std::nullopt}, {"a.bc", std::nullopt},  {"108.00", std::nullopt},
         {"+8.00", std::nullopt}, {"8.+5", std::nullopt}, {"-1.00", std::nullopt}, {"8:00", std::nullopt},
-        {".00", std::nullopt}, {"8,00", std::nullopt}, {"8. 0", std::nullopt},
+        {".00", std::nullopt},   {"8,00", std::nullopt}, {"8. 0", std::nullopt},
     };
     for (const Caso& c : casi)
         EXPECT_EQ(MinutiInizio(QString::fromUtf8(c.testo)), c.minuti) << '"' << c.testo << '"';
@@ -46,19 +49,32 @@ TEST(MinutiInizio, TestoInizioNeEIlContrario)
 
 TEST(TipoDelGiorno, TabelleDomenichePasquettaEGiorniFeriali)
 {
-    struct Caso { QDate data; TipoGiorno tipo; };
+    struct Caso {
+        QDate data;
+        TipoGiorno tipo;
+    };
     const Caso casi[] = {
-        {Lunedi, TipoGiorno::Feriale},             {Sabato, TipoGiorno::Sabato},
-        {Domenica, TipoGiorno::Festivo},           {Martedi8, TipoGiorno::Festivo},
-        {QDate(2024, 12, 25), TipoGiorno::Festivo}, {QDate(2024, 12, 26), TipoGiorno::Festivo},  // Wed, Thu
-        {QDate(2024, 12, 27), TipoGiorno::Feriale}, {QDate(2024, 12, 24), TipoGiorno::Feriale},
-        {QDate(1997, 3, 31), TipoGiorno::Festivo}, {QDate(1998, 4, 7), TipoGiorno::Festivo},
-        {QDate(1999, 3, 30), TipoGiorno::Festivo}, {QDate(2000, 4, 10), TipoGiorno::Festivo},
-        {QDate(1998, 3, 31), TipoGiorno::Feriale}, {QDate(2001, 4, 10), TipoGiorno::Feriale},
+        {Lunedi, TipoGiorno::Feriale},
+        {Sabato, TipoGiorno::Sabato},
+        {Domenica, TipoGiorno::Festivo},
+        {Martedi8, TipoGiorno::Festivo},
+        {QDate(2024, 12, 25), TipoGiorno::Festivo},
+        {QDate(2024, 12, 26), TipoGiorno::Festivo}, // Wed, Thu
+        {QDate(2024, 12, 27), TipoGiorno::Feriale},
+        {QDate(2024, 12, 24), TipoGiorno::Feriale},
+        {QDate(1997, 3, 31), TipoGiorno::Festivo},
+        {QDate(1998, 4, 7), TipoGiorno::Festivo},
+        {QDate(1999, 3, 30), TipoGiorno::Festivo},
+        {QDate(2000, 4, 10), TipoGiorno::Festivo},
+        {QDate(1998, 3, 31), TipoGiorno::Feriale},
+        {QDate(2001, 4, 10), TipoGiorno::Feriale},
         // Easter Monday of each year, the dates of the table aside.
-        {QDate(2026, 4, 6), TipoGiorno::Festivo},  {QDate(2025, 4, 21), TipoGiorno::Festivo},
-        {QDate(1998, 4, 13), TipoGiorno::Festivo}, {QDate(2000, 4, 24), TipoGiorno::Festivo},
-        {QDate(2026, 4, 7), TipoGiorno::Feriale},  {QDate(2025, 4, 22), TipoGiorno::Feriale},
+        {QDate(2026, 4, 6), TipoGiorno::Festivo},
+        {QDate(2025, 4, 21), TipoGiorno::Festivo},
+        {QDate(1998, 4, 13), TipoGiorno::Festivo},
+        {QDate(2000, 4, 24), TipoGiorno::Festivo},
+        {QDate(2026, 4, 7), TipoGiorno::Feriale},
+        {QDate(2025, 4, 22), TipoGiorno::Feriale},
         {QDate(), TipoGiorno::Feriale},
     };
     for (const Caso& c : casi)
@@ -68,7 +84,8 @@ TEST(TipoDelGiorno, TabelleDomenichePasquettaEGiorniFeriali)
     const int fisse[][2] = {{1, 1}, {6, 1}, {25, 4}, {1, 5}, {15, 8}, {1, 11}, {8, 12}, {25, 12}, {26, 12}};
     for (int anno = 1995; anno <= 2031; ++anno)
         for (const auto& f : fisse)
-            EXPECT_EQ(TipoDelGiorno(QDate(anno, f[1], f[0])), TipoGiorno::Festivo) << anno << "/" << f[1] << "/" << f[0];
+            EXPECT_EQ(TipoDelGiorno(QDate(anno, f[1], f[0])), TipoGiorno::Festivo)
+                << anno << "/" << f[1] << "/" << f[0];
 }
 
 // Gauss's rule, worked out apart from the program's own.
@@ -87,10 +104,10 @@ QDate PasquaDiGauss(int anno)
 
 TEST(TipoDelGiorno, DueGiugnoDal2001EOgniGiornoFinoAl2040)
 {
-    EXPECT_EQ(TipoDelGiorno(QDate(2025, 6, 2)), TipoGiorno::Festivo);   // a Monday
-    EXPECT_EQ(TipoDelGiorno(QDate(2001, 6, 2)), TipoGiorno::Festivo);   // a Saturday
-    EXPECT_EQ(TipoDelGiorno(QDate(1999, 6, 2)), TipoGiorno::Feriale);   // a Wednesday
-    EXPECT_EQ(TipoDelGiorno(QDate(2000, 6, 2)), TipoGiorno::Feriale);   // a Friday
+    EXPECT_EQ(TipoDelGiorno(QDate(2025, 6, 2)), TipoGiorno::Festivo); // a Monday
+    EXPECT_EQ(TipoDelGiorno(QDate(2001, 6, 2)), TipoGiorno::Festivo); // a Saturday
+    EXPECT_EQ(TipoDelGiorno(QDate(1999, 6, 2)), TipoGiorno::Feriale); // a Wednesday
+    EXPECT_EQ(TipoDelGiorno(QDate(2000, 6, 2)), TipoGiorno::Feriale); // a Friday
     EXPECT_EQ(TipoDelGiorno(QDate(2025, 6, 3)), TipoGiorno::Feriale);
 
     const int fisse[][2] = {{1, 1}, {6, 1}, {25, 4}, {1, 5}, {2, 6}, {15, 8}, {1, 11}, {8, 12}, {25, 12}, {26, 12}};
@@ -98,21 +115,25 @@ TEST(TipoDelGiorno, DueGiugnoDal2001EOgniGiornoFinoAl2040)
         bool festivo = g.dayOfWeek() == Qt::Sunday || g == PasquaDiGauss(g.year()).addDays(1);
         for (const auto& f : fisse)
             festivo = festivo || (g.day() == f[0] && g.month() == f[1]);
-        const TipoGiorno atteso = festivo ? TipoGiorno::Festivo
-            : g.dayOfWeek() == Qt::Saturday ? TipoGiorno::Sabato
-                                            : TipoGiorno::Feriale;
+        const TipoGiorno atteso = festivo                         ? TipoGiorno::Festivo
+                                  : g.dayOfWeek() == Qt::Saturday ? TipoGiorno::Sabato
+                                                                  : TipoGiorno::Feriale;
         ASSERT_EQ(TipoDelGiorno(g), atteso) << Testo(g);
     }
 }
 
 TEST(TipoDelGiorno, PasquaGregoriana)
 {
-    struct Caso { int anno; QDate pasqua; };
+    struct Caso {
+        int anno;
+        QDate pasqua;
+    };
     const Caso casi[] = {
-        {2024, QDate(2024, 3, 31)}, {2025, QDate(2025, 4, 20)}, {2026, QDate(2026, 4, 5)},
-        {2000, QDate(2000, 4, 23)}, {1998, QDate(1998, 4, 12)}, {2038, QDate(2038, 4, 25)},
-        {1943, QDate(1943, 4, 25)}, {2285, QDate(2285, 3, 22)}, {1583, QDate(1583, 4, 10)},
-        {1582, QDate()},
+        {2024, QDate(2024, 3, 31)}, {2025, QDate(2025, 4, 20)},
+        {2026, QDate(2026, 4, 5)},  {2000, QDate(2000, 4, 23)},
+        {1998, QDate(1998, 4, 12)}, {2038, QDate(2038, 4, 25)},
+        {1943, QDate(1943, 4, 25)}, {2285, QDate(2285, 3, 22)},
+        {1583, QDate(1583, 4, 10)}, {1582, QDate()},
     };
     for (const Caso& c : casi)
         EXPECT_EQ(Pasqua(c.anno), c.pasqua) << c.anno;
@@ -126,15 +147,33 @@ TEST(TipoDelGiorno, PasquaGregoriana)
 TEST(TariffaInVigore, FasceEGiorniDelleImpostazioniPredefinite)
 {
     const ModelloTariffe m;
-    struct Caso { QDate data; QTime ora; int fascia; int tariffa; };
+    struct Caso {
+        QDate data;
+        QTime ora;
+        int fascia;
+        int tariffa;
+    };
     const Caso casi[] = {
-        {Lunedi, QTime(7, 59, 59), 3, 2}, {Lunedi, QTime(8, 0), 1, 1},     {Lunedi, QTime(12, 59, 59), 1, 1},
-        {Lunedi, QTime(13, 0), 2, 1},     {Lunedi, QTime(14, 30), 2, 1},   {Lunedi, QTime(18, 29), 2, 1},
-        {Lunedi, QTime(18, 30), 3, 2},    {Lunedi, QTime(23, 59, 59), 3, 2}, {Lunedi, QTime(0, 0), 3, 2},
-        {Sabato, QTime(7, 59), 3, 2},     {Sabato, QTime(8, 0), 1, 1},     {Sabato, QTime(12, 59), 1, 1},
-        {Sabato, QTime(13, 0), 2, 2},     {Sabato, QTime(18, 30), 3, 2},   {Domenica, QTime(0, 0), 3, 2},
-        {Domenica, QTime(8, 0), 1, 2},    {Domenica, QTime(13, 0), 2, 2},  {Martedi8, QTime(10, 0), 1, 2},
-        {QDate(2026, 12, 25), QTime(10, 0), 1, 2}, {QDate(2026, 4, 6), QTime(10, 0), 1, 2},
+        {Lunedi, QTime(7, 59, 59), 3, 2},
+        {Lunedi, QTime(8, 0), 1, 1},
+        {Lunedi, QTime(12, 59, 59), 1, 1},
+        {Lunedi, QTime(13, 0), 2, 1},
+        {Lunedi, QTime(14, 30), 2, 1},
+        {Lunedi, QTime(18, 29), 2, 1},
+        {Lunedi, QTime(18, 30), 3, 2},
+        {Lunedi, QTime(23, 59, 59), 3, 2},
+        {Lunedi, QTime(0, 0), 3, 2},
+        {Sabato, QTime(7, 59), 3, 2},
+        {Sabato, QTime(8, 0), 1, 1},
+        {Sabato, QTime(12, 59), 1, 1},
+        {Sabato, QTime(13, 0), 2, 2},
+        {Sabato, QTime(18, 30), 3, 2},
+        {Domenica, QTime(0, 0), 3, 2},
+        {Domenica, QTime(8, 0), 1, 2},
+        {Domenica, QTime(13, 0), 2, 2},
+        {Martedi8, QTime(10, 0), 1, 2},
+        {QDate(2026, 12, 25), QTime(10, 0), 1, 2},
+        {QDate(2026, 4, 6), QTime(10, 0), 1, 2},
     };
     for (const Caso& c : casi) {
         EXPECT_EQ(FasciaInVigore(m, c.ora), c.fascia) << Testo(c.ora);
@@ -194,7 +233,11 @@ TEST(TariffaInVigore, BandeGuasteCadonoSullUltimaFascia)
 
 TEST(TariffaInVigore, NumeriFuoriTabellaRestanoNeiLimiti)
 {
-    struct Caso { int maxTrf; int numero; int atteso; };
+    struct Caso {
+        int maxTrf;
+        int numero;
+        int atteso;
+    };
     const Caso casi[] = {
         {2, 9, 2}, {2, 0, 1}, {2, -1, 1}, {2, 2, 2}, {0, 2, 1}, {-3, 5, 1}, {7, 7, 5}, {5, 4, 4},
     };
@@ -208,10 +251,18 @@ TEST(TariffaInVigore, NumeriFuoriTabellaRestanoNeiLimiti)
     }
 
     // A tariff interval that would make every instant a pulse is kept sane.
-    struct Secondi { float memorizzati; float inVigore; };
+    struct Secondi {
+        float memorizzati;
+        float inVigore;
+    };
     const Secondi secondi[] = {
-        {220, 220}, {72.5f, 72.5f}, {0, 1}, {-5, 1}, {5000, 3600},
-        {std::numeric_limits<float>::quiet_NaN(), 1}, {std::numeric_limits<float>::infinity(), 3600},
+        {220, 220},
+        {72.5f, 72.5f},
+        {0, 1},
+        {-5, 1},
+        {5000, 3600},
+        {std::numeric_limits<float>::quiet_NaN(), 1},
+        {std::numeric_limits<float>::infinity(), 3600},
     };
     for (const Secondi& s : secondi) {
         ModelloTariffe m;
@@ -227,8 +278,8 @@ TEST(TariffaInVigore, NumeriFuoriTabellaRestanoNeiLimiti)
 // band's interval, and the lookup returns that band and its tariff.
 TEST(TariffaInVigore, OgniMinutoDellaSettimanaTrovaLaSuaFascia)
 {
-    const QDate settimana[] = {Lunedi, Martedi8, Lunedi.addDays(2), Lunedi.addDays(3), Lunedi.addDays(4), Sabato,
-                               Domenica};
+    const QDate settimana[] = {Lunedi, Martedi8, Lunedi.addDays(2), Lunedi.addDays(3), Lunedi.addDays(4),
+                               Sabato, Domenica};
     const TipoGiorno tipi[] = {TipoGiorno::Feriale, TipoGiorno::Festivo, TipoGiorno::Feriale, TipoGiorno::Feriale,
                                TipoGiorno::Feriale, TipoGiorno::Sabato,  TipoGiorno::Festivo};
     std::mt19937 caso(2026);
@@ -271,9 +322,9 @@ TEST(TariffaInVigore, OgniMinutoDellaSettimanaTrovaLaSuaFascia)
             const Fascia& b = m.fascia(f);
             for (size_t g = 0; g < 7; ++g) {
                 const int k = TariffaInVigore(m, settimana[g], ora);
-                const int atteso = tipi[g] == TipoGiorno::Feriale ? b.TariffaFeriali
-                    : tipi[g] == TipoGiorno::Sabato              ? b.TariffaSabato
-                                                                 : b.TariffaFestivi;
+                const int atteso = tipi[g] == TipoGiorno::Feriale  ? b.TariffaFeriali
+                                   : tipi[g] == TipoGiorno::Sabato ? b.TariffaSabato
+                                                                   : b.TariffaFestivi;
                 ASSERT_EQ(k, atteso) << prova << " " << minuto << " " << g;
                 ASSERT_TRUE(k >= 1 && k <= m.MaxTrf);
             }
@@ -283,7 +334,11 @@ TEST(TariffaInVigore, OgniMinutoDellaSettimanaTrovaLaSuaFascia)
 
 // One count as the engine drives it: the first pulse at 0 seconds, then one
 // every interval (each taken a little after it falls due).
-struct Passo { qint32 scatti; double importo; bool iniziata; };
+struct Passo {
+    qint32 scatti;
+    double importo;
+    bool iniziata;
+};
 std::vector<Passo> Conteggio(const ModelloTariffe& m, int passi, float intervallo, float ritardo = 0.01f)
 {
     std::vector<Passo> esito;
@@ -310,15 +365,27 @@ TEST(PrezzaScatto, ScattoAggiuntivoESogliaDellaRiduzione)
     const Caso casi[] = {
         {"extra pulse, no reduction", true, false, 0, 1, {{2, 254, false}, {1, 127, false}, {1, 127, false}}},
         {"no extra pulse, no reduction", false, false, 0, 1, {{1, 127, false}, {1, 127, false}}},
-        {"after 1 pulse, extra pulse", true, true, 0, 1,
+        {"after 1 pulse, extra pulse",
+         true,
+         true,
+         0,
+         1,
          {{2, 254, false}, {1, 63.5, true}, {1, 63.5, false}, {1, 63.5, false}}},
         {"after 1 pulse, no extra pulse", false, true, 0, 1, {{1, 127, false}, {1, 63.5, true}, {1, 63.5, false}}},
         {"after 0 pulses, no extra pulse", false, true, 0, 0, {{1, 63.5, true}, {1, 63.5, false}}},
         {"after 0 pulses, extra pulse stays full", true, true, 0, 0, {{2, 190.5, true}, {1, 63.5, false}}},
-        {"after 3 pulses", true, true, 0, 3,
+        {"after 3 pulses",
+         true,
+         true,
+         0,
+         3,
          {{2, 254, false}, {1, 127, false}, {1, 127, false}, {1, 63.5, true}, {1, 63.5, false}}},
         {"after 300 seconds at 220 s", true, true, 1, 300, {{2, 254, false}, {1, 127, false}, {1, 63.5, true}}},
-        {"after 440 seconds, due exactly at 440", false, true, 1, 440,
+        {"after 440 seconds, due exactly at 440",
+         false,
+         true,
+         1,
+         440,
          {{1, 127, false}, {1, 127, false}, {1, 127, false}, {1, 63.5, true}}},
         {"after 0 seconds: the first pulse is at 0", false, true, 1, 0, {{1, 127, false}, {1, 63.5, true}}},
     };
@@ -365,10 +432,14 @@ TEST(PrezzaScatto, SecondiAlLimiteStatoVecchioEContiEstremi)
 
 TEST(PrezzaScatto, PrezzoRidottoEIva)
 {
-    struct Ridotto { int cstSct; int prcRid; double atteso; };
+    struct Ridotto {
+        int cstSct;
+        int prcRid;
+        double atteso;
+    };
     const Ridotto ridotti[] = {
         {127, 50, 63.5}, {127, 33, 85.09}, {127, 1, 125.73}, {127, 99, 1.27},
-        {200, 25, 150}, {0, 50, 0}, {127, 150, 0}, {127, -10, 127},
+        {200, 25, 150},  {0, 50, 0},       {127, 150, 0},    {127, -10, 127},
     };
     for (const Ridotto& r : ridotti) {
         ModelloTariffe m;
@@ -377,7 +448,11 @@ TEST(PrezzaScatto, PrezzoRidottoEIva)
         EXPECT_NEAR(PrezzoRidotto(m), r.atteso, 1e-9) << r.cstSct << " " << r.prcRid;
     }
 
-    struct Iva { double importo; int prcIva; double atteso; };
+    struct Iva {
+        double importo;
+        int prcIva;
+        double atteso;
+    };
     const Iva iva[] = {{1000, 20, 1200}, {381, 20, 457.2}, {63.5, 20, 76.2}, {127, 0, 127}, {100, 99, 199}, {0, 20, 0}};
     for (const Iva& v : iva)
         EXPECT_DOUBLE_EQ(ConIva(v.importo, v.prcIva), v.atteso) << v.importo << " " << v.prcIva;
@@ -385,10 +460,22 @@ TEST(PrezzaScatto, PrezzoRidottoEIva)
 
 TEST(PrimaOra, ScattiECosto)
 {
-    struct Scatti { float secondi; int scatti; };
+    struct Scatti {
+        float secondi;
+        int scatti;
+    };
     const Scatti scatti[] = {
-        {220, 17}, {400, 9}, {10.5f, 343}, {72.5f, 50}, {360, 10}, {3600, 1}, {1, 3600}, {7200, 1},
-        {0, 0}, {-5, 0}, {std::numeric_limits<float>::quiet_NaN(), 0},
+        {220, 17},
+        {400, 9},
+        {10.5f, 343},
+        {72.5f, 50},
+        {360, 10},
+        {3600, 1},
+        {1, 3600},
+        {7200, 1},
+        {0, 0},
+        {-5, 0},
+        {std::numeric_limits<float>::quiet_NaN(), 0},
     };
     for (const Scatti& s : scatti)
         EXPECT_EQ(ScattiPrimaOra(s.secondi), s.scatti) << s.secondi;
