@@ -6,6 +6,8 @@
 #   bash dev.sh package           install what is missing, build, make the .deb in build/
 #   bash dev.sh sanitize          the tests in build-san, with AddressSanitizer and
 #                                 UndefinedBehaviorSanitizer; any report fails the run
+#   bash dev.sh style             every C and C++ file as .clang-format lays it out (Debian
+#                                 12's clang-format); lists the files that are not
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -76,5 +78,7 @@ case "$cmd" in
          cmake --build build -j"$(nproc)" --target velatrix
          (cd build && cpack -G DEB) ;;
   sanitize) install_missing "${PROGRAMMA[@]}" "${PROVE[@]}"; sanitize ;;
-  *) echo "usage: bash dev.sh start [ARGS...] | test | package | sanitize" >&2; exit 2 ;;
+  style) install_missing clang-format git
+         git ls-files -z '*.cpp' '*.h' '*.c' | xargs -0 clang-format --dry-run --Werror ;;
+  *) echo "usage: bash dev.sh start [ARGS...] | test | package | sanitize | style" >&2; exit 2 ;;
 esac
