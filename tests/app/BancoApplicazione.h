@@ -13,21 +13,25 @@
 class BancoApplicazione : public ::testing::Test {
 protected:
     void SetUp() override { Avvia(); }
-    // Starts the program, or starts it again on the same files.
-    void Avvia()
+    // Starts the program, or starts it again on the same files; messaggi
+    // answers in place of utente when given.
+    void Avvia(Interlocutore* messaggi = nullptr)
     {
         app.reset();
-        app = std::make_unique<Applicazione>(Applicazione::Dipendenze{
-            utente, suoni, orologio, sorgente, nullptr, [this](const QString& testo) { notifiche << testo; }});
+        app = std::make_unique<Applicazione>(
+            Applicazione::Dipendenze{messaggi ? *messaggi : utente, suoni, orologio, sorgente, nullptr,
+                                     [this](const QString& testo) { notifiche << testo; }});
         int codice = 0;
-        ASSERT_TRUE(app->Avvia({"--data-dir", tmp.filePath("dati")},
-                               {tmp.filePath("Velatrix.conf"), tmp.filePath("p"), tmp.filePath("Velatrix.lock")},
-                               &codice));
+        ASSERT_TRUE(
+            app->Avvia({"--data-dir", Dati()}, {conf, tmp.filePath("p"), tmp.filePath("Velatrix.lock")}, &codice));
         w = app->Finestra();
         m = app->MotoreConteggio();
     }
+    QString Dati() const { return dati.isEmpty() ? tmp.filePath("dati") : dati; }
 
     QTemporaryDir tmp;
+    QString conf = tmp.filePath("Velatrix.conf");
+    QString dati;          // the data folder, when not the default one
     QStringList notifiche; // what the desktop was told
     UtenteFinto utente;
     SuoniFinti suoni;

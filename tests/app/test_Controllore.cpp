@@ -9,11 +9,6 @@ namespace {
 class ControlloreTest : public ::testing::Test, protected BancoControllo {
 protected:
     void SetUp() override { ASSERT_TRUE(Prepara()); }
-    Totali Giorno(const QDate& d)
-    {
-        auto s = db.Somma(d, d);
-        return {s->scatti, s->importo};
-    }
 };
 
 TEST_F(ControlloreTest, UnaFineConnessioneDuranteLaDomandaNonFermaDueVolte)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What a run could not store, kept at exit on a full disk and added once at
 // the next start; recovery files that are not sound are kept aside.
-#include "Finti.h"
+#include "BancoApplicazione.h"
 #include "SupportoFile.h"
 #include "app/Applicazione.h"
 #include "app/Comandi.h"
@@ -26,31 +26,29 @@
 
 namespace {
 
-class RecuperoApp : public ::testing::Test {
+class RecuperoApp : public BancoApplicazione {
 protected:
-    // Data and, when asked, settings on a small disk of their own.
-    void Prepara(bool impostazioniSulDisco)
+    // A skip here, not in Prepara: there it would only leave Prepara, and the
+    // test would go on without its disk.
+    void SetUp() override
     {
         disco = std::make_unique<DiscoPiccolo>(tmp.filePath("disco"), 512);
         if (!disco->Pronto())
             GTEST_SKIP() << "needs root to mount a small tmpfs";
+    }
+    // Data and, when asked, settings on the small disk; the program started.
+    void Prepara(bool impostazioniSulDisco)
+    {
         conf = impostazioniSulDisco ? tmp.filePath("disco/conf/Velatrix.conf") : tmp.filePath("conf/Velatrix.conf");
+        dati = tmp.filePath("disco/dati");
         QDir().mkpath(QFileInfo(conf).absolutePath());
         Avvia();
     }
     void Avvia(Interlocutore* messaggi = nullptr)
     {
-        app.reset();
         utente.avvisi.clear();
-        app = std::make_unique<Applicazione>(
-            Applicazione::Dipendenze{messaggi ? *messaggi : utente, suoni, orologio, sorgente});
-        int codice = 0;
-        ASSERT_TRUE(
-            app->Avvia({"--data-dir", Dati()}, {conf, tmp.filePath("p"), tmp.filePath("Velatrix.lock")}, &codice));
-        w = app->Finestra();
-        m = app->MotoreConteggio();
+        BancoApplicazione::Avvia(messaggi);
     }
-    QString Dati() const { return tmp.filePath("disco/dati"); }
     // 2 pulses stored, then the disk fills: 3 pulses and the record wait.
     void ContaSuDiscoPieno()
     {
@@ -84,16 +82,7 @@ protected:
         }
     }
 
-    QTemporaryDir tmp;
     std::unique_ptr<DiscoPiccolo> disco;
-    QString conf;
-    UtenteFinto utente;
-    SuoniFinti suoni;
-    OrologioFinto orologio;
-    SorgenteFinta sorgente;
-    std::unique_ptr<Applicazione> app;
-    Principale* w = nullptr;
-    Motore* m = nullptr;
 };
 
 } // namespace

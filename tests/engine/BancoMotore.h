@@ -23,6 +23,12 @@ struct BancoMotore {
         motore->ImpostaEventi(vista);
         return bool(motore->CaricaTotali());
     }
+    // The day's row as stored.
+    Totali Giorno(const QDate& d)
+    {
+        auto s = db.Somma(d, d);
+        return {s->scatti, s->importo};
+    }
     // Ticks once a second for the given time.
     void Conta(double secondi)
     {

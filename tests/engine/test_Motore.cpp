@@ -17,11 +17,6 @@ namespace {
 class MotoreTest : public ::testing::Test, protected BancoMotore {
 protected:
     void SetUp() override { ASSERT_TRUE(Prepara()); }
-    Totali Giorno(const QDate& d)
-    {
-        auto s = db.Somma(d, d);
-        return {s->scatti, s->importo};
-    }
 };
 TEST_F(MotoreTest, ScattoAggiuntivoAllaPartenza)
 {

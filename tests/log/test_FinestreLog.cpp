@@ -85,8 +85,10 @@ TEST_F(FinestreLogTest, ModelloSuCodaParzialeEMigliaiaDiRighe)
     ModelloLog m;
     m.Apri(Log003());
     ASSERT_EQ(m.rowCount(), 1000);
-    for (const int r : {999, 0, 500, 499, 250, 751, 998})
-        EXPECT_EQ(m.index(r, 5).data().toString(), QLocale().toString(r + 1)) << r;
+    // The program's own grouping, the same whatever Qt's locale data say.
+    EXPECT_EQ(m.index(999, 5).data().toString(), "1.000");
+    for (const int r : {0, 500, 499, 250, 751, 998})
+        EXPECT_EQ(m.index(r, 5).data().toString(), QString::number(r + 1)) << r;
     EXPECT_FALSE(m.index(1000, 5).data().isValid());
     m.Apri(tmp.filePath("manca"));
     EXPECT_EQ(m.rowCount(), 0);
