@@ -9,14 +9,18 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -228,34 +232,190 @@ bool StessoUtente(qintptr descrittore)
            && lunghezza == sizeof credenziali && credenziali.uid == ::getuid();
 }
 
-ServizioLocale::ServizioLocale(const QString& nome, QObject* genitore)
-    : QObject(genitore), nome_(nome), server_(new QLocalServer(this))
+namespace {
+
+// The socket's address; false when the path does not fit.
+bool Indirizzo(const QString& nome, sockaddr_un* indirizzo)
 {
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(server_, &QLocalServer::newConnection, this, &ServizioLocale::NuovaConnessione);
+    const QByteArray percorso = QFile::encodeName(nome);
+    *indirizzo = {};
+    indirizzo->sun_family = AF_UNIX;
+    if (percorso.isEmpty() || size_t(percorso.size()) >= sizeof indirizzo->sun_path)
+        return false;
+    std::memcpy(indirizzo->sun_path, percorso.constData(), size_t(percorso.size()));
+    return true;
 }
 
-ServizioLocale::~ServizioLocale() { server_->close(); }
+// A connection to the running copy of this user's on nome; -1 when nobody
+// listens there, or somebody who is not this user.
+int Connetti(const QString& nome)
+{
+    sockaddr_un indirizzo;
+    if (!Indirizzo(nome, &indirizzo))
+        return -1;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return -1;
+    // A local connect is answered at once: taken into the listener's queue,
+    // or refused; a full queue (a panel that stopped taking) is no answer.
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&indirizzo), sizeof indirizzo) != 0 || !StessoUtente(fd)
+        || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool InviaTutto(int fd, const QByteArray& dati)
+{
+    for (qsizetype inviati = 0; inviati < dati.size();) {
+        const ssize_t n = ::send(fd, dati.constData() + inviati, size_t(dati.size() - inviati), MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        inviati += n;
+    }
+    return true;
+}
+
+} // namespace
+
+// One client of the panel's: its request line, then the answer, sent as the
+// socket takes it without ever blocking the window.
+class ServizioLocale::Connessione : public QObject {
+public:
+    Connessione(int fd, ServizioLocale& servizio)
+        : QObject(&servizio), fd_(fd), servizio_(servizio), lettura_(fd, QSocketNotifier::Read, this),
+          scrittura_(fd, QSocketNotifier::Write, this)
+    {
+        scrittura_.setEnabled(false);
+        connect(&lettura_, &QSocketNotifier::activated, this, [this] { Leggi(); });
+        connect(&scrittura_, &QSocketNotifier::activated, this, [this] { Scrivi(); });
+        // A client that never finishes its line, or never reads its answer,
+        // is not kept waiting on.
+        scadenza_.setSingleShot(true);
+        connect(&scadenza_, &QTimer::timeout, this, [this] { Chiudi(); });
+        scadenza_.start(AttesaRichiestaMs);
+    }
+    ~Connessione() override { ::close(fd_); }
+
+private:
+    void Leggi()
+    {
+        char blocco[RigaMassima + 1];
+        for (;;) {
+            const ssize_t n = ::recv(fd_, blocco, sizeof blocco, MSG_DONTWAIT);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return;
+            if (n <= 0)
+                return Chiudi(); // gone before its line ended
+            riga_.append(blocco, n);
+            if (const qsizetype fine = riga_.indexOf('\n'); fine >= 0 && fine <= RigaMassima)
+                return Rispondi(riga_.left(fine));
+            if (riga_.size() > RigaMassima)
+                return Chiudi();
+        }
+    }
+    void Rispondi(const QByteArray& richiesta)
+    {
+        lettura_.setEnabled(false);
+        risposta_ = servizio_.Rispondi(richiesta);
+        // A report of years may take the reader a while.
+        scadenza_.start(30000);
+        Scrivi();
+    }
+    void Scrivi()
+    {
+        while (inviati_ < risposta_.size()) {
+            const ssize_t n = ::send(fd_, risposta_.constData() + inviati_, size_t(risposta_.size() - inviati_),
+                                     MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+                scrittura_.setEnabled(true);
+                return;
+            }
+            if (n <= 0)
+                return Chiudi();
+            inviati_ += n;
+        }
+        Chiudi();
+    }
+    void Chiudi()
+    {
+        // The client sees the end now, not when the event loop gets here.
+        ::shutdown(fd_, SHUT_RDWR);
+        lettura_.setEnabled(false);
+        scrittura_.setEnabled(false);
+        scadenza_.stop();
+        deleteLater();
+    }
+
+    int fd_;
+    ServizioLocale& servizio_;
+    QSocketNotifier lettura_, scrittura_;
+    QTimer scadenza_;
+    QByteArray riga_, risposta_;
+    qsizetype inviati_ = 0;
+};
+
+ServizioLocale::ServizioLocale(const QString& nome, QObject* genitore) : QObject(genitore), nome_(nome) {}
+
+ServizioLocale::~ServizioLocale()
+{
+    // The connections go first: they answer through this object.
+    qDeleteAll(findChildren<Connessione*>(Qt::FindDirectChildrenOnly));
+    if (ascolto_ < 0)
+        return;
+    ::close(ascolto_);
+    // The socket file goes with the panel, unless another copy has put its
+    // own in its place meanwhile.
+    const QByteArray percorso = QFile::encodeName(nome_);
+    struct stat st {};
+    if (::lstat(percorso.constData(), &st) == 0 && st.st_dev == dispositivo_ && st.st_ino == inode_)
+        ::unlink(percorso.constData());
+}
 
 bool ServizioLocale::Ascolta(QString* errore)
 {
+    const auto fallito = [&](const QString& motivo) {
+        if (errore)
+            *errore = motivo;
+        return false;
+    };
     // Listening puts a new socket in place of any old one, so a live server
     // is looked for first.
-    QLocalSocket prova;
-    prova.connectToServer(nome_);
-    if (prova.waitForConnected(500)) {
-        prova.abort();
-        if (errore)
-            *errore = QStringLiteral("un'altra copia risponde già su %1").arg(nome_);
-        return false;
+    if (const int prova = Connetti(nome_); prova >= 0) {
+        ::close(prova);
+        return fallito(QStringLiteral("un'altra copia risponde già su %1").arg(nome_));
     }
+    sockaddr_un indirizzo;
+    if (!Indirizzo(nome_, &indirizzo))
+        return fallito(QStringLiteral("percorso troppo lungo per un socket: %1").arg(nome_));
     // Nobody answers: what is there is the socket of a run that died.
-    QLocalServer::removeServer(nome_);
-    if (server_->listen(nome_))
-        return true;
-    if (errore)
-        *errore = server_->errorString();
-    return false;
+    ::unlink(indirizzo.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return fallito(QString::fromLocal8Bit(std::strerror(errno)));
+    // Only this user may connect, whatever the folder allows.
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&indirizzo), sizeof indirizzo) != 0
+        || ::chmod(indirizzo.sun_path, 0600) != 0 || ::listen(fd, 16) != 0) {
+        const QString motivo = QString::fromLocal8Bit(std::strerror(errno));
+        ::close(fd);
+        return fallito(motivo);
+    }
+    struct stat st {};
+    if (::stat(indirizzo.sun_path, &st) == 0) {
+        dispositivo_ = st.st_dev;
+        inode_ = st.st_ino;
+    }
+    ascolto_ = fd;
+    auto* notifica = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(notifica, &QSocketNotifier::activated, this, &ServizioLocale::NuovaConnessione);
+    return true;
 }
 
 QByteArray ServizioLocale::Rispondi(const QByteArray& richiesta)
@@ -293,75 +453,52 @@ QByteArray ServizioLocale::Rispondi(const QByteArray& richiesta)
 
 void ServizioLocale::NuovaConnessione()
 {
-    while (QLocalSocket* s = server_->nextPendingConnection()) {
-        if (!StessoUtente(s->socketDescriptor())) {
-            s->abort();
-            s->deleteLater();
+    for (;;) {
+        const int fd = ::accept4(ascolto_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            return;
+        }
+        if (!StessoUtente(fd)) {
+            ::close(fd);
             continue;
         }
-        connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-        connect(s, &QLocalSocket::readyRead, this, [this, s] { Leggi(s); });
-        // A client that never finishes its line is not kept waiting on.
-        QTimer::singleShot(AttesaRichiestaMs, s, [s] { s->abort(); });
-        // The request may have arrived together with the connection.
-        if (s->bytesAvailable() > 0)
-            Leggi(s);
+        new Connessione(fd, *this);
     }
-}
-
-void ServizioLocale::Leggi(QLocalSocket* s)
-{
-    if (s->property("risposto").toBool())
-        return;
-    if (!s->canReadLine()) {
-        if (s->bytesAvailable() > RigaMassima)
-            s->abort();
-        return;
-    }
-    const QByteArray riga = s->readLine(RigaMassima + 1);
-    s->setProperty("risposto", true);
-    if (!riga.endsWith('\n')) {
-        s->abort();
-        return;
-    }
-    const QByteArray risposta = Rispondi(riga.chopped(1));
-    // Straight into the socket as far as the system takes it (a report of
-    // years at once), rather than in Qt's small blocks, one per turn of the
-    // event loop; Qt sends what is left.
-    qsizetype inviati = 0;
-    while (inviati < risposta.size()) {
-        const ssize_t n = ::send(int(s->socketDescriptor()), risposta.constData() + inviati,
-                                 size_t(risposta.size() - inviati), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n <= 0)
-            break;
-        inviati += n;
-    }
-    s->write(risposta.constData() + inviati, risposta.size() - inviati);
-    // Closes once the answer is out.
-    s->disconnectFromServer();
 }
 
 RispostaServizio ChiediServizio(const QString& nome, const QByteArray& richiesta, int attesaMs)
 {
     RispostaServizio r;
-    QLocalSocket s;
-    s.connectToServer(nome);
+    const int fd = Connetti(nome);
     // Nobody listens there, or somebody who is not this user: no answer to believe.
-    if (!s.waitForConnected(1000) || !StessoUtente(s.socketDescriptor()))
+    if (fd < 0)
         return r;
     r.esito = EsitoRichiesta::Errore;
-    s.write(richiesta + '\n');
     QElapsedTimer tempo;
     tempo.start();
-    while (s.state() == QLocalSocket::ConnectedState) {
+    bool finita = !InviaTutto(fd, richiesta + '\n');
+    while (!finita) {
         const qint64 resto = attesaMs - tempo.elapsed();
-        if (resto <= 0 || (!s.waitForReadyRead(int(resto)) && s.state() == QLocalSocket::ConnectedState)) {
+        pollfd attesa{fd, POLLIN, 0};
+        const int pronti = resto > 0 ? ::poll(&attesa, 1, int(resto)) : 0;
+        if (pronti < 0 && errno == EINTR)
+            continue;
+        if (pronti <= 0) {
+            ::close(fd);
             r.errore = QStringLiteral("Velatrix in esecuzione non risponde");
             return r;
         }
-        r.testo += s.readAll();
+        char blocco[65536];
+        const ssize_t n = ::recv(fd, blocco, sizeof blocco, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n > 0)
+            r.testo.append(blocco, n);
+        finita = n <= 0;
     }
-    r.testo += s.readAll();
+    ::close(fd);
     if (r.testo.startsWith(ParolaErrore)) {
         r.errore = QString::fromUtf8(r.testo.mid(ParolaErrore.size()).trimmed());
         return r;
@@ -376,13 +513,12 @@ RispostaServizio ChiediServizio(const QString& nome, const QByteArray& richiesta
 
 bool ChiediMostra(const QString& nome, bool avvia)
 {
-    QLocalSocket s;
-    s.connectToServer(nome);
-    if (!s.waitForConnected(1000) || !StessoUtente(s.socketDescriptor()))
+    const int fd = Connetti(nome);
+    if (fd < 0)
         return false;
-    s.write((avvia ? ParolaAvvia : ParolaMostra) + '\n');
-    const bool consegnato = s.waitForBytesWritten(1000) || s.bytesToWrite() == 0;
-    s.disconnectFromServer();
+    // The line waits in the socket until the panel gets to it.
+    const bool consegnato = InviaTutto(fd, (avvia ? ParolaAvvia : ParolaMostra) + '\n');
+    ::close(fd);
     return consegnato;
 }
 

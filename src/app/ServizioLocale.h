@@ -20,8 +20,6 @@
 #include <functional>
 #include <optional>
 
-class QLocalServer;
-class QLocalSocket;
 struct Impostazioni;
 
 // What a report is made of: the range, the day it is asked on (and the time,
@@ -92,11 +90,12 @@ public:
     static constexpr int AttesaRichiestaMs = 5000;
 
 private:
+    class Connessione;
     void NuovaConnessione();
-    void Leggi(QLocalSocket* s);
 
     QString nome_;
-    QLocalServer* server_;
+    int ascolto_ = -1;                    // the listening socket
+    quint64 dispositivo_ = 0, inode_ = 0; // its file, removed at the end if still the same
 };
 
 // The client side, for later starts of the program.

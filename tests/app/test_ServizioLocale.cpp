@@ -7,8 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -299,6 +297,10 @@ TEST_F(ServizioTest, SulSocket)
 {
     ASSERT_TRUE(servizio.Ascolta());
     const QString nome = servizio.Nome();
+    // Only its user may connect, whatever the folder allows.
+    EXPECT_EQ(QFileInfo(nome).permissions()
+                  & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
+              QFile::Permissions());
 
     EsitoRichiesta esito = EsitoRichiesta::NessunServizio;
     QString errore;
