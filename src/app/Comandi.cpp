@@ -5,6 +5,7 @@
 #include "app/ServizioLocale.h"
 #include "common/CartellaDati.h"
 #include "common/FormeTesto.h"
+#include "common/FusoOrario.h"
 #include "log/LogPerProgrammi.h"
 #include "pulses/DatabaseScatti.h"
 #include "pulses/DisegnoBolletta.h"
@@ -73,11 +74,11 @@ std::optional<RapportoBolletta> RapportoDi(const QString& cartellaDati, QDate da
     const auto dati = DatiDelRapporto(cartellaDati, da, a, percorsi, errore);
     if (!dati)
         return std::nullopt;
-    const auto rapporto = dati->ora.isValid()
-                              // In UTC, which skips no hour: only its date and time are read.
-                              ? CreaRapporto(dati->righe, dati->inizio, dati->fine,
-                                             QDateTime(dati->oggi, dati->ora, Qt::UTC), dati->percentualeIva)
-                              : CreaRapporto(dati->righe, dati->inizio, dati->fine, dati->oggi, dati->percentualeIva);
+    const auto rapporto =
+        dati->ora.isValid()
+            // In UTC, which skips no hour: only its date and time are read.
+            ? CreaRapporto(dati->righe, dati->inizio, dati->fine, InUtc(dati->oggi, dati->ora), dati->percentualeIva)
+            : CreaRapporto(dati->righe, dati->inizio, dati->fine, dati->oggi, dati->percentualeIva);
     if (!rapporto)
         *errore = QStringLiteral("gli scatti del periodo superano il limite di 2147483647");
     return rapporto;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RecordLog.h"
 
+#include "common/FusoOrario.h"
+
 #include <QtEndian>
 #include <bit>
 #include <cmath>
@@ -141,9 +143,9 @@ QDateTime Istante(const GiornoESecondo& g)
     if (istante.isValid() && istante.date() == d && istante.time() == t)
         return istante;
     const QDateTime giornoPrima(d.addDays(-1), t);
-    const QDateTime fisso(d, t, Qt::OffsetFromUTC, giornoPrima.isValid() ? giornoPrima.offsetFromUtc() : 0);
+    const QDateTime fisso = ConScarto(d, t, giornoPrima.isValid() ? giornoPrima.offsetFromUtc() : 0);
     Q_UNUSED(prima);
-    return fisso.isValid() ? fisso : QDateTime(d, t, Qt::UTC);
+    return fisso.isValid() ? fisso : InUtc(d, t);
 }
 
 constexpr qint64 GiornoEpoca = 2440588; // 1/1/1970

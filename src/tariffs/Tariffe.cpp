@@ -17,11 +17,6 @@ bool SoloCifre(QStringView t)
 int FasceInUso(const ModelloTariffe& m) { return std::clamp(m.MaxFsc, 1, MassimoFasce); }
 int TariffeInUso(const ModelloTariffe& m) { return std::clamp(m.MaxTrf, 1, MassimoTariffe); }
 
-const Tariffa& TariffaAttuale(const ModelloTariffe& m, const QDate& data, const QTime& ora)
-{
-    return m.tariffa(TariffaInVigore(m, data, ora));
-}
-
 } // namespace
 
 std::optional<int> MinutiInizio(const QString& inizio)
