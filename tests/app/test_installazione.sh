@@ -13,8 +13,8 @@ manca() { echo "missing or wrong: $1" >&2; errori=$((errori + 1)); }
 
 [ -x "$u/bin/velatrix" ] || manca bin/velatrix
 # The sound layer, loaded at run time from beside the program's lib folder.
-modulo="$(find "$u/lib" -path '*/velatrix/velatrix-suoni.so' 2>/dev/null | head -1)"
-[ -n "$modulo" ] || manca "lib/.../velatrix/velatrix-suoni.so"
+modulo="$(find "$u/lib" -path '*/velatrix/moduli/velatrix-suoni.so' 2>/dev/null | head -1)"
+[ -n "$modulo" ] || manca "lib/.../velatrix/moduli/velatrix-suoni.so"
 for f in share/applications/velatrix.desktop "share/metainfo/$id.metainfo.xml" \
          share/icons/hicolor/scalable/apps/velatrix.svg share/man/man1/velatrix.1.gz share/velatrix/Velatrix.html \
          share/doc/velatrix/copyright share/doc/velatrix/changelog.gz; do
