@@ -366,8 +366,6 @@ ServizioLocale::ServizioLocale(const QString& nome, QObject* genitore) : QObject
 
 ServizioLocale::~ServizioLocale()
 {
-    // The connections go first: they answer through this object.
-    qDeleteAll(findChildren<Connessione*>(Qt::FindDirectChildrenOnly));
     if (ascolto_ < 0)
         return;
     ::close(ascolto_);
