@@ -111,7 +111,7 @@ DEBIAN_FRONTEND=noninteractive dentro apt-get purge -y -qq velatrix >/dev/null
 ! dentro test -e /usr/bin/velatrix
 
 passo "cmake --install and its uninstall route"
-dentro bash -c 'cd /home/prova/velatrix && cmake --install build --prefix /usr/local >/dev/null &&
+dentro bash -c 'cd /home/prova/velatrix && cmake --install build --prefix /usr/local --strip >/dev/null &&
   file /usr/local/bin/velatrix | grep -q "not stripped" && { echo "FAIL: installed unstripped"; exit 1; }
   /usr/local/bin/velatrix --version && cmake --build build --target uninstall >/dev/null &&
   ! test -e /usr/local/bin/velatrix'
