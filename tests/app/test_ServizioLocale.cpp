@@ -25,7 +25,7 @@ const QDate d1(2026, 12, 1), d7(2026, 12, 7), d31(2026, 12, 31);
 
 DatiRapporto Esempio()
 {
-    DatiRapporto d{d1, d31, d7, 20, {}};
+    DatiRapporto d{d1, d31, d7, 20, {}, {}};
     d.righe.insert(d1, {3, 381});
     d.righe.insert(d7, {7, 0.1 + 0.2}); // not a short decimal
     d.righe.insert(d31, {1, 63.5});
@@ -68,7 +68,7 @@ TEST(DatiRapporto, LaFormaDiTrasmissioneRestituisceGliStessiNumeri)
     const DatiRapporto d = Esempio();
     const QByteArray testo = CodificaDati(d);
     EXPECT_EQ(DecodificaDati(testo), d);
-    EXPECT_EQ(DecodificaDati(CodificaDati(DatiRapporto{d1, d1, d7, 0, {}})), (DatiRapporto{d1, d1, d7, 0, {}}));
+    EXPECT_EQ(DecodificaDati(CodificaDati(DatiRapporto{d1, d1, d7, 0, {}, {}})), (DatiRapporto{d1, d1, d7, 0, {}, {}}));
     // The time of day, when the panel sends it, comes back to the millisecond.
     DatiRapporto conOra = d;
     conOra.ora = QTime(23, 59, 59, 999);
