@@ -298,7 +298,13 @@ public:
         connect(&scadenza_, &QTimer::timeout, this, [this] { Chiudi(); });
         scadenza_.start(AttesaRichiestaMs);
     }
-    ~Connessione() override { ::close(fd_); }
+    ~Connessione() override
+    {
+        // A notifier must let go of its socket before the socket is closed.
+        lettura_.setEnabled(false);
+        scrittura_.setEnabled(false);
+        ::close(fd_);
+    }
 
 private:
     void Leggi()
@@ -368,6 +374,7 @@ ServizioLocale::~ServizioLocale()
 {
     if (ascolto_ < 0)
         return;
+    delete notifica_; // before the socket it watches is closed
     ::close(ascolto_);
     // The socket file goes with the panel, unless another copy has put its
     // own in its place meanwhile.
@@ -411,8 +418,8 @@ bool ServizioLocale::Ascolta(QString* errore)
         inode_ = st.st_ino;
     }
     ascolto_ = fd;
-    auto* notifica = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-    connect(notifica, &QSocketNotifier::activated, this, &ServizioLocale::NuovaConnessione);
+    notifica_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(notifica_, &QSocketNotifier::activated, this, &ServizioLocale::NuovaConnessione);
     return true;
 }
 

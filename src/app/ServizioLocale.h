@@ -66,6 +66,8 @@ QString NomeServizio(const QString& cartellaDati);
 // Whether the other end of a local socket runs as this user.
 bool StessoUtente(qintptr descrittore);
 
+class QSocketNotifier;
+
 class ServizioLocale : public QObject {
     Q_OBJECT
 public:
@@ -95,6 +97,7 @@ private:
 
     QString nome_;
     int ascolto_ = -1;                    // the listening socket
+    QSocketNotifier* notifica_ = nullptr; // and what watches it
     quint64 dispositivo_ = 0, inode_ = 0; // its file, removed at the end if still the same
 };
 
