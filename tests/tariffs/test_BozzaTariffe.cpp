@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settings/ArchivioImpostazioni.h"
 #include "tariffs/BozzaTariffe.h"
 #include "tariffs/Tariffe.h"
 #include "tariffs/TestiTariffe.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,14 +27,24 @@ QStringList Orari(const GrigliaFasce& g)
     return l;
 }
 
-TEST(GrigliaFasce, CaricaLeFasceELUltimoOrarioRipeteIlPrimo)
+TEST(GrigliaFasce, CaricaLeFasceECelleNeiLimiti)
 {
     GrigliaFasce g;
     g.Carica(ModelloTariffe{});
-    EXPECT_EQ(Orari(g), QStringList({"8.00", "13.00", "18.30", "8.00"}));
+    EXPECT_EQ(Orari(g), QStringList({"8.00", "13.00", "18.30", "8.00"})); // the last repeats the first
     EXPECT_EQ(g.Cella(3, R::Feriali), 2);
     EXPECT_EQ(g.Cella(2, R::Sabato), 2);
     EXPECT_EQ(g.Cella(1, R::Festivi), 2);
+
+    ModelloTariffe m = ConFasce({"1.00", "2.00", "3.00", "4.00", "5.00"});
+    m.MaxFsc = 9;
+    m.MaxTrf = 2;
+    m.Fasce[0].TariffaFeriali = 7;
+    m.Fasce[1].TariffaSabato = -1;
+    g.Carica(m);
+    EXPECT_EQ(g.NumeroFasce(), 5);
+    EXPECT_EQ(g.Cella(1, R::Feriali), 2);
+    EXPECT_EQ(g.Cella(2, R::Sabato), 1);
 }
 
 TEST(GrigliaFasce, SpostamentiAgliEstremiETraFasceVicine)
@@ -70,31 +77,41 @@ TEST(GrigliaFasce, SpostamentiAgliEstremiETraFasceVicine)
     }
 }
 
-TEST(GrigliaFasce, AggiuntaDopoLUltimaFasciaERifiutoQuandoNonCEPosto)
+// A new band starts half an hour after the last; from 23.30 on, the last
+// moves back to 23.00 to make room. Refused, nothing moves.
+TEST(GrigliaFasce, AggiuntaDopoLUltimaFasciaSoloConUnaMezzoraLibera)
 {
-    GrigliaFasce g;
+    struct Caso {
+        std::initializer_list<const char*> inizi;
+        QStringList atteso; // empty: refused
+    };
+    const Caso casi[] = {
+        {{"8.00", "13.00", "18.30"}, {"8.00", "13.00", "18.30", "19.00", "8.00"}},
+        {{"8.00", "23.00"}, {"8.00", "23.00", "23.30", "8.00"}},
+        {{"8.00", "23.30"}, {"8.00", "23.00", "23.30", "8.00"}},
+        {{"8.00", "23.45"}, {"8.00", "23.00", "23.30", "8.00"}},
+        {{"22.30", "23.30"}, {"22.30", "23.00", "23.30", "22.30"}},
+        {{"23.30"}, {"23.00", "23.30", "23.00"}},
+        {{"23.00", "23.30"}, {}},
+        {{"1.00", "2.00", "3.00", "4.00", "5.00"}, {}},
+    };
+    for (const Caso& c : casi) {
+        GrigliaFasce g;
+        g.Carica(ConFasce(c.inizi));
+        const QStringList prima = Orari(g);
+        SCOPED_TRACE(prima.join(' ').toStdString());
+        EXPECT_EQ(g.PuoAggiungere(), !c.atteso.isEmpty());
+        EXPECT_EQ(g.AggiungiFascia(), !c.atteso.isEmpty());
+        EXPECT_EQ(Orari(g), c.atteso.isEmpty() ? prima : c.atteso);
+    }
+    // A band hidden before comes back with its cells reset.
     ModelloTariffe m;
-    m.Fasce[3] = {"20.00", 2, 2, 2}; // hidden band: its cells are reset
+    m.Fasce[3] = {"20.00", 2, 2, 2};
+    GrigliaFasce g;
     g.Carica(m);
     ASSERT_TRUE(g.AggiungiFascia());
-    EXPECT_EQ(Orari(g), QStringList({"8.00", "13.00", "18.30", "19.00", "8.00"}));
     for (R r : {R::Feriali, R::Sabato, R::Festivi})
         EXPECT_EQ(g.Cella(4, r), 1);
-
-    g.Carica(ConFasce({"8.00", "23.30"}));
-    ASSERT_TRUE(g.AggiungiFascia());
-    EXPECT_EQ(Orari(g), QStringList({"8.00", "23.00", "23.30", "8.00"}));
-    // 23.00 and 23.30 taken: a third band would start with the one before.
-    EXPECT_FALSE(g.AggiungiFascia());
-    EXPECT_EQ(Orari(g), QStringList({"8.00", "23.00", "23.30", "8.00"}));
-
-    g.Carica(ConFasce({"23.30"}));
-    ASSERT_TRUE(g.AggiungiFascia());
-    EXPECT_EQ(Orari(g), QStringList({"23.00", "23.30", "23.00"}));
-
-    g.Carica(ConFasce({"1.00", "2.00", "3.00", "4.00", "5.00"}));
-    EXPECT_FALSE(g.PuoAggiungere());
-    EXPECT_FALSE(g.AggiungiFascia());
 }
 
 TEST(GrigliaFasce, RimozioneDellUltimaFascia)
@@ -125,20 +142,6 @@ TEST(GrigliaFasce, CelleCorrette)
     }
 }
 
-TEST(GrigliaFasce, CaricaRiportaNeiLimitiConteggiECelle)
-{
-    ModelloTariffe m = ConFasce({"1.00", "2.00", "3.00", "4.00", "5.00"});
-    m.MaxFsc = 9;
-    m.MaxTrf = 2;
-    m.Fasce[0].TariffaFeriali = 7;
-    m.Fasce[1].TariffaSabato = -1;
-    GrigliaFasce g;
-    g.Carica(m);
-    EXPECT_EQ(g.NumeroFasce(), 5);
-    EXPECT_EQ(g.Cella(1, R::Feriali), 2);
-    EXPECT_EQ(g.Cella(2, R::Sabato), 1);
-}
-
 TEST(GrigliaFasce, UnConteggioOltreGliInizioMemorizzatiSiFermaAllUltimoValido)
 {
     struct Caso {
@@ -167,30 +170,6 @@ TEST(GrigliaFasce, UnConteggioOltreGliInizioMemorizzatiSiFermaAllUltimoValido)
                 g.Posticipa(i), g.Anticipa(i);
         for (int i = 2; i <= g.NumeroFasce(); ++i)
             EXPECT_LT(MinutiInizio(g.Orario(i - 1)), MinutiInizio(g.Orario(i))) << c.atteso.join(' ').toStdString();
-    }
-}
-
-TEST(GrigliaFasce, AggiuntaPossibileSoloConUnaMezzoraLibera)
-{
-    struct Caso {
-        std::initializer_list<const char*> inizi;
-        bool possibile;
-    };
-    const Caso casi[] = {
-        {{"8.00", "18.30"}, true},  {{"8.00", "23.00"}, true},
-        {{"8.00", "23.30"}, true},  {{"23.00", "23.30"}, false},
-        {{"22.30", "23.30"}, true}, {{"23.30"}, true},
-        {{"8.00", "23.45"}, true},  {{"1.00", "2.00", "3.00", "4.00", "5.00"}, false},
-    };
-    for (const Caso& c : casi) {
-        GrigliaFasce g;
-        g.Carica(ConFasce(c.inizi));
-        const QStringList prima = Orari(g);
-        EXPECT_EQ(g.PuoAggiungere(), c.possibile) << prima.join(' ').toStdString();
-        EXPECT_EQ(g.AggiungiFascia(), c.possibile) << prima.join(' ').toStdString();
-        if (!c.possibile) {
-            EXPECT_EQ(Orari(g), prima);
-        }
     }
 }
 
@@ -286,54 +265,6 @@ TEST(BozzaTariffe, ComponeIlModelloCorreggendoOgniCampo)
     EXPECT_EQ(n.fascia(4).Inizio, "19.00");
 }
 
-TEST(SalvaModelloTariffe, ScriveSoloLeTariffeInUsoELasciaLeAltreChiavi)
-{
-    QTemporaryDir dir;
-    const QString percorso = dir.filePath("Velatrix.conf");
-    Impostazioni imp;
-    imp.Tariffe.MaxTrf = 5;
-    {
-        ArchivioImpostazioni a(percorso);
-        a.Scrivi("DscTr5", "vecchia");
-        a.Scrivi("MaxTrf", "5");
-        ASSERT_TRUE(a.Salva(nullptr));
-    }
-    ArchivioImpostazioni a(percorso);
-    BozzaTariffe b{imp.Tariffe};
-    b.RimuoviTariffa();
-    b.RimuoviTariffa();
-    b.Riga(1).Secondi = "10,5";
-    const ModelloTariffe nuovo = b.Componi();
-    QString errore;
-    ASSERT_TRUE(SalvaModelloTariffe(imp, a, nuovo, &errore)) << errore.toStdString();
-    EXPECT_EQ(imp.Tariffe, nuovo);
-
-    ArchivioImpostazioni riletto(percorso);
-    EXPECT_EQ(riletto.Leggi("MaxTrf", ""), "3");
-    EXPECT_EQ(riletto.Leggi("SPSTr1", ""), "10.5");
-    EXPECT_TRUE(riletto.Contiene("DscTr3"));
-    EXPECT_FALSE(riletto.Contiene("SPSTr4"));
-    EXPECT_EQ(riletto.Leggi("DscTr5", ""), "vecchia");
-    EXPECT_EQ(riletto.Leggi("RidTrf", ""), "0");
-}
-
-TEST(SalvaModelloTariffe, UnaScritturaFallitaLasciaInvariataLaMemoria)
-{
-    QTemporaryDir dir;
-    // A folder where the file should be: it cannot be replaced.
-    ASSERT_TRUE(QDir(dir.path()).mkdir("Velatrix.conf"));
-    ArchivioImpostazioni a(dir.filePath("Velatrix.conf"));
-    Impostazioni imp;
-    ModelloTariffe nuovo;
-    nuovo.CstSct = 200;
-    QString errore;
-    EXPECT_FALSE(SalvaModelloTariffe(imp, a, nuovo, &errore));
-    EXPECT_FALSE(errore.isEmpty());
-    EXPECT_EQ(imp.Tariffe, ModelloTariffe{});
-    // A later save by another window stores what memory holds.
-    EXPECT_EQ(a.Leggi("CstSct", ""), "127");
-}
-
 TEST(TestiTariffe, DurataDelloScatto)
 {
     struct Caso {
@@ -363,39 +294,6 @@ TEST(TestiTariffe, RigheDelCostoDelloScatto)
     m.SctAgg = false;
     EXPECT_EQ(TestoCosto1(m), "Scatto = L. 1.270 + IVA (20%)");
     EXPECT_EQ(TestoCosto2(m), "");
-}
-
-TEST(TestiTariffe, CostoDellaPrimaOra)
-{
-    ModelloTariffe m;
-    struct Caso {
-        bool riduzione;
-        int tipo;
-        int limite;
-        bool aggiuntivo;
-        float secondi;
-        const char* atteso;
-    };
-    const Caso casi[] = {
-        {false, 0, 1, true, 220, "2.286"},     // 17 pulses + the extra one
-        {false, 0, 1, true, 400, "1.270"},     // 9 + 1
-        {true, 0, 1, true, 220, "1.270"},      // 127 + 16 x 63,5 + 127
-        {false, 0, 1, false, 10.5f, "43.561"}, // 3600 / 10,5 = 342,86: 343 pulses
-        {false, 0, 1, false, 10, "45.720"},    // 360
-        {true, 0, 99, false, 220, "2.159"},    // limit past the hour
-        {true, 0, 0, false, 220, "1.080"},     // 17 x 63,5 = 1079,5
-        {true, 1, 60, false, 220, "1.143"},    // only the pulse at 0 s is full
-        {true, 1, 300, false, 220, "1.207"},   // pulses at 0 and 220 s: 1206,5
-        {true, 1, 5000, false, 220, "2.159"},
-    };
-    for (const Caso& c : casi) {
-        m.RidTrf = c.riduzione;
-        m.TipRid = c.tipo;
-        m.LimRid = c.limite;
-        m.SctAgg = c.aggiuntivo;
-        EXPECT_EQ(TestoCostoOra(m, c.secondi), QString::fromUtf8("(1ª ora = L. %1 + IVA)").arg(c.atteso))
-            << c.secondi << " " << c.limite;
-    }
 }
 
 TEST(TestiTariffe, DataOraETariffaInVigore)

@@ -2,6 +2,7 @@
 #include "common/Totali.h"
 #include "settings/TabellaImpostazioni.h"
 #include "tariffs/Tariffe.h"
+#include "tariffs/TestiTariffe.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,47 +48,6 @@ TEST(MinutiInizio, TestoInizioNeEIlContrario)
     EXPECT_EQ(TestoInizio(24 * 60), "0.00");
 }
 
-TEST(TipoDelGiorno, TabelleDomenichePasquettaEGiorniFeriali)
-{
-    struct Caso {
-        QDate data;
-        TipoGiorno tipo;
-    };
-    const Caso casi[] = {
-        {Lunedi, TipoGiorno::Feriale},
-        {Sabato, TipoGiorno::Sabato},
-        {Domenica, TipoGiorno::Festivo},
-        {Martedi8, TipoGiorno::Festivo},
-        {QDate(2024, 12, 25), TipoGiorno::Festivo},
-        {QDate(2024, 12, 26), TipoGiorno::Festivo}, // Wed, Thu
-        {QDate(2024, 12, 27), TipoGiorno::Feriale},
-        {QDate(2024, 12, 24), TipoGiorno::Feriale},
-        {QDate(1997, 3, 31), TipoGiorno::Festivo},
-        {QDate(1998, 4, 7), TipoGiorno::Festivo},
-        {QDate(1999, 3, 30), TipoGiorno::Festivo},
-        {QDate(2000, 4, 10), TipoGiorno::Festivo},
-        {QDate(1998, 3, 31), TipoGiorno::Feriale},
-        {QDate(2001, 4, 10), TipoGiorno::Feriale},
-        // Easter Monday of each year, the dates of the table aside.
-        {QDate(2026, 4, 6), TipoGiorno::Festivo},
-        {QDate(2025, 4, 21), TipoGiorno::Festivo},
-        {QDate(1998, 4, 13), TipoGiorno::Festivo},
-        {QDate(2000, 4, 24), TipoGiorno::Festivo},
-        {QDate(2026, 4, 7), TipoGiorno::Feriale},
-        {QDate(2025, 4, 22), TipoGiorno::Feriale},
-        {QDate(), TipoGiorno::Feriale},
-    };
-    for (const Caso& c : casi)
-        EXPECT_EQ(TipoDelGiorno(c.data), c.tipo) << Testo(c.data);
-
-    // Every fixed date is a holiday whatever weekday it falls on.
-    const int fisse[][2] = {{1, 1}, {6, 1}, {25, 4}, {1, 5}, {15, 8}, {1, 11}, {8, 12}, {25, 12}, {26, 12}};
-    for (int anno = 1995; anno <= 2031; ++anno)
-        for (const auto& f : fisse)
-            EXPECT_EQ(TipoDelGiorno(QDate(anno, f[1], f[0])), TipoGiorno::Festivo)
-                << anno << "/" << f[1] << "/" << f[0];
-}
-
 // Gauss's rule, worked out apart from the program's own.
 QDate PasquaDiGauss(int anno)
 {
@@ -102,17 +62,16 @@ QDate PasquaDiGauss(int anno)
     return QDate(anno, 3, 22).addDays(d + e);
 }
 
-TEST(TipoDelGiorno, DueGiugnoDal2001EOgniGiornoFinoAl2040)
+// Sundays, Easter Monday, the fixed holidays (2 June only from 2001) and the
+// four dates of 1997-2000, each day worked out apart from the program.
+TEST(TipoDelGiorno, OgniGiornoDal1995Al2040)
 {
-    EXPECT_EQ(TipoDelGiorno(QDate(2025, 6, 2)), TipoGiorno::Festivo); // a Monday
-    EXPECT_EQ(TipoDelGiorno(QDate(2001, 6, 2)), TipoGiorno::Festivo); // a Saturday
-    EXPECT_EQ(TipoDelGiorno(QDate(1999, 6, 2)), TipoGiorno::Feriale); // a Wednesday
-    EXPECT_EQ(TipoDelGiorno(QDate(2000, 6, 2)), TipoGiorno::Feriale); // a Friday
-    EXPECT_EQ(TipoDelGiorno(QDate(2025, 6, 3)), TipoGiorno::Feriale);
-
-    const int fisse[][2] = {{1, 1}, {6, 1}, {25, 4}, {1, 5}, {2, 6}, {15, 8}, {1, 11}, {8, 12}, {25, 12}, {26, 12}};
-    for (QDate g(2001, 1, 1); g <= QDate(2040, 12, 31); g = g.addDays(1)) {
-        bool festivo = g.dayOfWeek() == Qt::Sunday || g == PasquaDiGauss(g.year()).addDays(1);
+    const int fisse[][2] = {{1, 1}, {6, 1}, {25, 4}, {1, 5}, {15, 8}, {1, 11}, {8, 12}, {25, 12}, {26, 12}};
+    const QDate aggiuntive[] = {{1997, 3, 31}, {1998, 4, 7}, {1999, 3, 30}, {2000, 4, 10}};
+    for (QDate g(1995, 1, 1); g <= QDate(2040, 12, 31); g = g.addDays(1)) {
+        bool festivo = g.dayOfWeek() == Qt::Sunday || g == PasquaDiGauss(g.year()).addDays(1)
+                       || std::count(std::begin(aggiuntive), std::end(aggiuntive), g) > 0
+                       || (g.day() == 2 && g.month() == 6 && g.year() >= 2001);
         for (const auto& f : fisse)
             festivo = festivo || (g.day() == f[0] && g.month() == f[1]);
         const TipoGiorno atteso = festivo                         ? TipoGiorno::Festivo
@@ -120,6 +79,7 @@ TEST(TipoDelGiorno, DueGiugnoDal2001EOgniGiornoFinoAl2040)
                                                                   : TipoGiorno::Feriale;
         ASSERT_EQ(TipoDelGiorno(g), atteso) << Testo(g);
     }
+    EXPECT_EQ(TipoDelGiorno(QDate()), TipoGiorno::Feriale);
 }
 
 TEST(TipoDelGiorno, PasquaGregoriana)
@@ -154,26 +114,10 @@ TEST(TariffaInVigore, FasceEGiorniDelleImpostazioniPredefinite)
         int tariffa;
     };
     const Caso casi[] = {
-        {Lunedi, QTime(7, 59, 59), 3, 2},
-        {Lunedi, QTime(8, 0), 1, 1},
-        {Lunedi, QTime(12, 59, 59), 1, 1},
-        {Lunedi, QTime(13, 0), 2, 1},
-        {Lunedi, QTime(14, 30), 2, 1},
-        {Lunedi, QTime(18, 29), 2, 1},
-        {Lunedi, QTime(18, 30), 3, 2},
-        {Lunedi, QTime(23, 59, 59), 3, 2},
-        {Lunedi, QTime(0, 0), 3, 2},
-        {Sabato, QTime(7, 59), 3, 2},
-        {Sabato, QTime(8, 0), 1, 1},
-        {Sabato, QTime(12, 59), 1, 1},
-        {Sabato, QTime(13, 0), 2, 2},
-        {Sabato, QTime(18, 30), 3, 2},
-        {Domenica, QTime(0, 0), 3, 2},
-        {Domenica, QTime(8, 0), 1, 2},
-        {Domenica, QTime(13, 0), 2, 2},
-        {Martedi8, QTime(10, 0), 1, 2},
-        {QDate(2026, 12, 25), QTime(10, 0), 1, 2},
-        {QDate(2026, 4, 6), QTime(10, 0), 1, 2},
+        {Lunedi, QTime(7, 59, 59), 3, 2}, {Lunedi, QTime(8, 0), 1, 1},    {Lunedi, QTime(13, 0), 2, 1},
+        {Lunedi, QTime(18, 30), 3, 2},    {Sabato, QTime(8, 0), 1, 1},    {Sabato, QTime(13, 0), 2, 2},
+        {Sabato, QTime(18, 30), 3, 2},    {Domenica, QTime(0, 0), 3, 2},  {Domenica, QTime(8, 0), 1, 2},
+        {Domenica, QTime(13, 0), 2, 2},   {Martedi8, QTime(10, 0), 1, 2},
     };
     for (const Caso& c : casi) {
         EXPECT_EQ(FasciaInVigore(m, c.ora), c.fascia) << Testo(c.ora);
@@ -181,23 +125,6 @@ TEST(TariffaInVigore, FasceEGiorniDelleImpostazioniPredefinite)
     }
     EXPECT_EQ(m.tariffa(TariffaInVigore(m, Lunedi, QTime(10, 0))).SecondiPerScatto, 220.0f);
     EXPECT_EQ(m.tariffa(TariffaInVigore(m, Domenica, QTime(10, 0))).SecondiPerScatto, 400.0f);
-}
-
-TEST(TariffaInVigore, MezzanotteEUnaSolaFascia)
-{
-    ModelloTariffe m;
-    m.fascia(1).Inizio = "0.00";
-    EXPECT_EQ(FasciaInVigore(m, QTime(0, 0)), 1);
-    EXPECT_EQ(FasciaInVigore(m, QTime(23, 59)), 3);
-
-    m.MaxFsc = 1;
-    m.fascia(1) = {"8.00", 1, 2, 2};
-    for (int minuto = 0; minuto < 24 * 60; minuto += 29) {
-        const QTime ora(minuto / 60, minuto % 60);
-        EXPECT_EQ(FasciaInVigore(m, ora), 1) << minuto;
-        EXPECT_EQ(TariffaInVigore(m, Lunedi, ora), 1) << minuto;
-        EXPECT_EQ(TariffaInVigore(m, Sabato, ora), 2) << minuto;
-    }
 }
 
 TEST(TariffaInVigore, BandeGuasteCadonoSullUltimaFascia)
@@ -248,29 +175,6 @@ TEST(TariffaInVigore, NumeriFuoriTabellaRestanoNeiLimiti)
             f.TariffaFeriali = f.TariffaSabato = f.TariffaFestivi = c.numero;
         for (const QDate& d : {Lunedi, Sabato, Domenica})
             EXPECT_EQ(TariffaInVigore(m, d, QTime(10, 0)), c.atteso) << c.maxTrf << " " << c.numero;
-    }
-
-    // A tariff interval that would make every instant a pulse is kept sane.
-    struct Secondi {
-        float memorizzati;
-        float inVigore;
-    };
-    const Secondi secondi[] = {
-        {220, 220},
-        {72.5f, 72.5f},
-        {0, 1},
-        {-5, 1},
-        {5000, 3600},
-        {std::numeric_limits<float>::quiet_NaN(), 1},
-        {std::numeric_limits<float>::infinity(), 3600},
-    };
-    for (const Secondi& s : secondi) {
-        ModelloTariffe m;
-        m.tariffa(1).SecondiPerScatto = s.memorizzati;
-        EXPECT_EQ(
-            Chiave<"SPSTr">::intervallo.Limita(m.tariffa(TariffaInVigore(m, Lunedi, QTime(10, 0))).SecondiPerScatto),
-            s.inVigore)
-            << s.memorizzati;
     }
 }
 
@@ -362,32 +266,19 @@ TEST(PrezzaScatto, ScattoAggiuntivoESogliaDellaRiduzione)
         int tipRid, limRid;
         std::vector<Passo> attesi;
     };
+    // A full pulse, the one the reduction starts at, and a reduced one.
+    const Passo piena{1, 127, false}, avvio{1, 63.5, true}, ridotta{1, 63.5, false};
     const Caso casi[] = {
-        {"extra pulse, no reduction", true, false, 0, 1, {{2, 254, false}, {1, 127, false}, {1, 127, false}}},
-        {"no extra pulse, no reduction", false, false, 0, 1, {{1, 127, false}, {1, 127, false}}},
-        {"after 1 pulse, extra pulse",
-         true,
-         true,
-         0,
-         1,
-         {{2, 254, false}, {1, 63.5, true}, {1, 63.5, false}, {1, 63.5, false}}},
-        {"after 1 pulse, no extra pulse", false, true, 0, 1, {{1, 127, false}, {1, 63.5, true}, {1, 63.5, false}}},
-        {"after 0 pulses, no extra pulse", false, true, 0, 0, {{1, 63.5, true}, {1, 63.5, false}}},
-        {"after 0 pulses, extra pulse stays full", true, true, 0, 0, {{2, 190.5, true}, {1, 63.5, false}}},
-        {"after 3 pulses",
-         true,
-         true,
-         0,
-         3,
-         {{2, 254, false}, {1, 127, false}, {1, 127, false}, {1, 63.5, true}, {1, 63.5, false}}},
-        {"after 300 seconds at 220 s", true, true, 1, 300, {{2, 254, false}, {1, 127, false}, {1, 63.5, true}}},
-        {"after 440 seconds, due exactly at 440",
-         false,
-         true,
-         1,
-         440,
-         {{1, 127, false}, {1, 127, false}, {1, 127, false}, {1, 63.5, true}}},
-        {"after 0 seconds: the first pulse is at 0", false, true, 1, 0, {{1, 127, false}, {1, 63.5, true}}},
+        {"extra, no reduction", true, false, 0, 1, {{2, 254, false}, piena, piena}},
+        {"no extra, no reduction", false, false, 0, 1, {piena, piena}},
+        {"after 1 pulse, extra", true, true, 0, 1, {{2, 254, false}, avvio, ridotta, ridotta}},
+        {"after 1 pulse, no extra", false, true, 0, 1, {piena, avvio, ridotta}},
+        {"after 0 pulses, no extra", false, true, 0, 0, {avvio, ridotta}},
+        {"after 0 pulses, the extra pulse stays full", true, true, 0, 0, {{2, 190.5, true}, ridotta}},
+        {"after 3 pulses", true, true, 0, 3, {{2, 254, false}, piena, piena, avvio, ridotta}},
+        {"after 300 seconds at 220 s", true, true, 1, 300, {{2, 254, false}, piena, avvio}},
+        {"after 440 seconds, due exactly at 440", false, true, 1, 440, {piena, piena, piena, avvio}},
+        {"after 0 seconds: the first pulse is at 0", false, true, 1, 0, {piena, avvio}},
     };
     for (const Caso& c : casi) {
         ModelloTariffe m;
@@ -458,7 +349,7 @@ TEST(PrezzaScatto, PrezzoRidottoEIva)
         EXPECT_DOUBLE_EQ(ConIva(v.importo, v.prcIva), v.atteso) << v.importo << " " << v.prcIva;
 }
 
-TEST(PrimaOra, ScattiECosto)
+TEST(PrimaOra, ScattiDellOra)
 {
     struct Scatti {
         float secondi;
@@ -479,32 +370,46 @@ TEST(PrimaOra, ScattiECosto)
     };
     for (const Scatti& s : scatti)
         EXPECT_EQ(ScattiPrimaOra(s.secondi), s.scatti) << s.secondi;
+}
 
-    struct Costo {
+// The net cost of the first hour, and the text the viewer shows for it.
+TEST(PrimaOra, CostoETesto)
+{
+    struct Caso {
         const char* descrizione;
         bool sctAgg, ridTrf;
         int tipRid, limRid;
         float secondi;
         double costo;
+        const char* testo;
     };
-    const Costo costi[] = {
-        {"weekday default", true, false, 0, 1, 220, 2286},
-        {"Sunday default", true, false, 0, 1, 400, 1270},
-        {"no extra pulse", false, false, 0, 1, 220, 2159},
-        {"50 % after 1 pulse", true, true, 0, 1, 220, 1270},
-        {"threshold beyond the hour", true, true, 0, 50, 220, 2286},
-        {"50 % after 300 s", true, true, 1, 300, 220, 1333.5},
-        {"50 % after 0 s", true, true, 1, 0, 220, 1270},
-        {"seconds threshold beyond the hour", true, true, 1, 5000, 220, 2286},
-        {"no interval", true, true, 1, 300, 0, 127},
+    const Caso casi[] = {
+        {"weekday default: 17 pulses + the extra one", true, false, 0, 1, 220, 2286, "2.286"},
+        {"Sunday default: 9 + 1", true, false, 0, 1, 400, 1270, "1.270"},
+        {"no extra pulse", false, false, 0, 1, 220, 2159, "2.159"},
+        {"3600 / 10,5 = 342,86: 343 pulses", false, false, 0, 1, 10.5f, 43561, "43.561"},
+        {"360 pulses", false, false, 0, 1, 10, 45720, "45.720"},
+        {"50 % after 1 pulse: 127 + 16 x 63,5 + 127", true, true, 0, 1, 220, 1270, "1.270"},
+        {"threshold beyond the hour", true, true, 0, 50, 220, 2286, "2.286"},
+        {"threshold beyond the hour, no extra pulse", false, true, 0, 99, 220, 2159, "2.159"},
+        {"50 % after 0 pulses: 17 x 63,5", false, true, 0, 0, 220, 1079.5, "1.080"},
+        {"50 % after 300 s", true, true, 1, 300, 220, 1333.5, "1.334"},
+        {"after 300 s: pulses at 0 and 220 s full", false, true, 1, 300, 220, 1206.5, "1.207"},
+        {"after 60 s: only the pulse at 0 s full", false, true, 1, 60, 220, 1143, "1.143"},
+        {"50 % after 0 s", true, true, 1, 0, 220, 1270, "1.270"},
+        {"seconds threshold beyond the hour", true, true, 1, 5000, 220, 2286, "2.286"},
+        {"seconds threshold beyond the hour, no extra", false, true, 1, 5000, 220, 2159, "2.159"},
+        {"no interval: the extra pulse alone", true, true, 1, 300, 0, 127, "127"},
     };
-    for (const Costo& c : costi) {
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.descrizione);
         ModelloTariffe m;
         m.SctAgg = c.sctAgg;
         m.RidTrf = c.ridTrf;
         m.TipRid = c.tipRid;
         m.LimRid = c.limRid;
-        EXPECT_DOUBLE_EQ(CostoPrimaOra(m, c.secondi), c.costo) << c.descrizione;
+        EXPECT_DOUBLE_EQ(CostoPrimaOra(m, c.secondi), c.costo);
+        EXPECT_EQ(TestoCostoOra(m, c.secondi), QString::fromUtf8("(1ª ora = L. %1 + IVA)").arg(c.testo));
     }
 }
 
