@@ -183,59 +183,10 @@ TEST_F(Archivio, CartellaInSolaLetturaOFileIlleggibileLascianoIlFileIntatto)
     }
 }
 
-TEST_F(Archivio, FileDanneggiatoVieneConservatoPrimaDiRiscriverlo)
-{
-    const QByteArray danneggiato = "[Settings\n\x01\x02 rotto\nCstSct=150\n[Settings]\nPrcIva=10\n";
-    ScriviFile(percorso, danneggiato);
-    ArchivioImpostazioni a(percorso);
-    EXPECT_TRUE(a.Danneggiato());
-    EXPECT_EQ(a.Leggi("PrcIva", ""), "10");
-    a.Scrivi("RegFlg", "0");
-    QString errore;
-    ASSERT_TRUE(a.Salva(&errore)) << errore.toStdString();
-    EXPECT_EQ(Contenuto(percorso + ".danneggiato"), danneggiato);
-    ArchivioImpostazioni b(percorso);
-    EXPECT_FALSE(b.Danneggiato());
-    EXPECT_EQ(b.Leggi("PrcIva", ""), "10");
-    EXPECT_EQ(b.Leggi("RegFlg", ""), "0");
-}
-
 TEST(ArchivioPercorso, SegueLaCartellaDiConfigurazioneDellUtente)
 {
     EXPECT_EQ(ArchivioImpostazioni::PercorsoPredefinito(),
               qEnvironmentVariable("XDG_CONFIG_HOME") + "/Velatrix/Velatrix.conf");
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(Archivio, UnValoreCheNonSopravviveAllaRiscritturaPrendeIlPredefinito)
-{
-    {
-        // A NaN, a list holding a NUL, a text holding one, a foreign NaN.
-        ScriviFile(percorso, "[Settings]\n"
-                             "MsV001=@Variant(\\0\\0\\0\\x6\\x7f\\xf8\\0\\0\\0\\0\\0\\0)\n"
-                             "Wav001=a, @String(\\0\\x62)\n"
-                             "Wav002=@String(x\\0y)\n"
-                             "CstSct=150\n"
-                             "[Altro]\n"
-                             "Numero=@Variant(\\0\\0\\0\\x6\\x7f\\xf8\\0\\0\\0\\0\\0\\0)\n");
-    }
-    const QByteArray prima = Contenuto(percorso);
-    ArchivioImpostazioni a(percorso);
-    EXPECT_FALSE(a.Contiene("MsV001"));
-    EXPECT_FALSE(a.Contiene("Wav001"));
-    EXPECT_FALSE(a.Contiene("Wav002"));
-    EXPECT_EQ(a.Leggi("CstSct", ""), "150");
-    a.Scrivi("RegFlg", "0");
-    QString errore;
-    ASSERT_TRUE(a.Salva(&errore)) << errore.toStdString();
-    EXPECT_EQ(Contenuto(percorso + ".danneggiato"), prima) << "what was dropped is kept aside";
-    ArchivioImpostazioni b(percorso);
-    EXPECT_EQ(b.Leggi("CstSct", ""), "150");
-    b.Scrivi("RegFlg", "-1");
-    ASSERT_TRUE(b.Salva(&errore)) << errore.toStdString();
 }
 
 TEST_F(Archivio, IResiduiDiUnSalvataggioInterrottoSiTolgonoAllAvvio)
@@ -253,10 +204,6 @@ TEST_F(Archivio, IResiduiDiUnSalvataggioInterrottoSiTolgonoAllAvvio)
     attesi.sort();
     EXPECT_EQ(rimasti, attesi);
 }
-
-} // namespace
-
-namespace {
 
 // The store owns only its own section: whatever else the file holds is kept
 // as it stands and never blocks a save, however the INI reader takes it.
@@ -290,18 +237,54 @@ TEST_F(Archivio, RigheEstraneeSiConservanoENonBloccanoIlSalvataggio)
     }
 }
 
-// An open quote would run into the section written after it: the section
-// wins and the old file is kept aside.
-TEST_F(Archivio, RigheEstraneeCheInghiottirebberoLaSezioneVannoNellaCopia)
+// A file the store cannot write back as it stands is kept aside whole in a
+// copy before it is written again; what can be read of it stays.
+TEST_F(Archivio, UnFileCheNonSiRiscriveUgualeSiConservaPrima)
 {
-    const QByteArray prima = "[Altro]\nFoo=\"aperta\n[Settings]\nCstSct=150\n";
-    ScriviFile(percorso, prima);
-    ArchivioImpostazioni a(percorso);
-    a.Scrivi("CstSct", "200");
-    QString errore;
-    ASSERT_TRUE(a.Salva(&errore)) << errore.toStdString();
-    EXPECT_EQ(ArchivioImpostazioni(percorso).Leggi("CstSct", ""), "200");
-    EXPECT_EQ(Contenuto(percorso + ".danneggiato"), prima);
+    const struct {
+        const char* caso;
+        QByteArray prima;
+        const char *chiave, *valore; // a value that survives
+        QStringList scartate;        // values that read back changed: absent
+        bool visto;                  // seen as damaged on opening, not only when saving
+    } casi[] = {
+        {"broken lines", "[Settings\n\x01\x02 rotto\nCstSct=150\n[Settings]\nPrcIva=10\n", "PrcIva", "10", {}, true},
+        // A NaN, a list holding a NUL, a text holding one, a foreign NaN.
+        {"lost in a rewrite",
+         "[Settings]\n"
+         "MsV001=@Variant(\\0\\0\\0\\x6\\x7f\\xf8\\0\\0\\0\\0\\0\\0)\n"
+         "Wav001=a, @String(\\0\\x62)\n"
+         "Wav002=@String(x\\0y)\n"
+         "CstSct=150\n"
+         "[Altro]\n"
+         "Numero=@Variant(\\0\\0\\0\\x6\\x7f\\xf8\\0\\0\\0\\0\\0\\0)\n",
+         "CstSct",
+         "150",
+         {"MsV001", "Wav001", "Wav002"},
+         true},
+        // An open quote would run into the section written after it.
+        {"an open quote", "[Altro]\nFoo=\"aperta\n[Settings]\nCstSct=150\n", "CstSct", "150", {}, false},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.caso);
+        ScriviFile(percorso, c.prima);
+        QFile::remove(percorso + ".danneggiato");
+        ArchivioImpostazioni a(percorso);
+        EXPECT_EQ(a.Danneggiato(), c.visto);
+        EXPECT_EQ(a.Leggi(c.chiave, ""), c.valore);
+        for (const QString& k : c.scartate)
+            EXPECT_FALSE(a.Contiene(k)) << k.toStdString();
+        a.Scrivi("RegFlg", "0");
+        QString errore;
+        ASSERT_TRUE(a.Salva(&errore)) << errore.toStdString();
+        EXPECT_EQ(Contenuto(percorso + ".danneggiato"), c.prima);
+        ArchivioImpostazioni b(percorso);
+        EXPECT_FALSE(b.Danneggiato());
+        EXPECT_EQ(b.Leggi(c.chiave, ""), c.valore);
+        EXPECT_EQ(b.Leggi("RegFlg", ""), "0");
+        b.Scrivi("RegFlg", "-1");
+        ASSERT_TRUE(b.Salva(&errore)) << errore.toStdString();
+    }
 }
 
 } // namespace

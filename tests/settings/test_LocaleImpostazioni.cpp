@@ -63,26 +63,6 @@ TEST_F(LocaleImpostazioni, UnFileScrittoInItalianoSiLeggeUgualeOvunque)
         EXPECT_EQ(Valori(CaricaSotto(l)), italiano) << l.name().toStdString();
 }
 
-TEST_F(LocaleImpostazioni, INumeriDellaVersionePrecedenteSonoGiustiOvunque)
-{
-    FileDellaVersionePrecedente({{"MsV001", "72,5"},
-                                 {"SPSTr1", "5,25"},
-                                 {"LftTwp", "8100,5"},
-                                 {"TopTwp", "-45"},
-                                 {"MsV002", "1234.5"},
-                                 {"CtrCon", "-1"}});
-    for (const QLocale& l : {Inglese, QLocale::c(), Tedesco, Italiano}) {
-        SCOPED_TRACE(l.name().toStdString());
-        const Impostazioni imp = CaricaSotto(l);
-        EXPECT_EQ(imp.MsV[1], 72.5);
-        EXPECT_EQ(imp.Tariffe.tariffa(1).SecondiPerScatto, 5.25f);
-        EXPECT_EQ(imp.LftTwp, 8100.5);
-        EXPECT_EQ(imp.TopTwp, -45);
-        EXPECT_EQ(imp.MsV[2], 1234.5);
-        EXPECT_TRUE(imp.CtrCon);
-    }
-}
-
 TEST_F(LocaleImpostazioni, LeDateDellaVersionePrecedenteNellOrdineCheIlFileDice)
 {
     const struct {
@@ -107,10 +87,6 @@ TEST_F(LocaleImpostazioni, LeDateDellaVersionePrecedenteNellOrdineCheIlFileDice)
     FileDellaVersionePrecedente({{"DatIPB", "01/12/2026"}, {"DatFPB", "05/12/2026"}});
     EXPECT_EQ(CaricaSotto(Italiano).DatIPB, QDate(2026, 12, 1));
     EXPECT_EQ(CaricaSotto(Inglese).DatIPB, QDate(2026, 1, 12));
-    // Unreadable either way: the default, as before.
-    FileDellaVersionePrecedente({{"DatIPB", "31/31/2026"}, {"DatFPB", "abc"}});
-    EXPECT_EQ(CaricaSotto(Inglese).DatIPB, QDate(2026, 5, 1));
-    EXPECT_EQ(CaricaSotto(Inglese).DatFPB, QDate(2026, 5, 31));
 }
 
 // How earlier versions wrote a number and a date under the user's locale.
@@ -141,16 +117,12 @@ TEST_F(LocaleImpostazioni, CioCheOgniLocaleScrivevaSiLeggeUgualeSottoOgniLocale)
                                  NumeroPrecedente(8100.5f, l)},
                      l.name());
     ASSERT_GT(file.size(), 20u);
+    const char* const chiavi[] = {"DatIPB", "DatFPB", "MsV001", "MsV002", "SPSTr1", "TopTwp", "LftTwp"};
     for (const auto& [t, scrittore] : file) {
-        const QByteArray d0 = t[0].toUtf8(), d1 = t[1].toUtf8(), n0 = t[2].toUtf8(), n1 = t[3].toUtf8(),
-                         n2 = t[4].toUtf8(), n3 = t[5].toUtf8(), n4 = t[6].toUtf8();
-        FileDellaVersionePrecedente({{"DatIPB", d0},
-                                     {"DatFPB", d1},
-                                     {"MsV001", n0},
-                                     {"MsV002", n1},
-                                     {"SPSTr1", n2},
-                                     {"TopTwp", n3},
-                                     {"LftTwp", n4}});
+        ArchivioImpostazioni a(percorso);
+        for (qsizetype i = 0; i < t.size(); ++i)
+            a.Scrivi(chiavi[i], t[i]);
+        ASSERT_TRUE(a.Salva(nullptr));
         for (const QLocale& l : {Italiano, Inglese, Tedesco, QLocale::c()}) {
             SCOPED_TRACE((scrittore + " " + t.join(' ') + " sotto " + l.name()).toStdString());
             const Impostazioni imp = CaricaSotto(l);

@@ -5,8 +5,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <cfloat>
-#include <functional>
+#include <cmath>
+#include <limits>
 #include <map>
 
 namespace {
@@ -80,18 +80,8 @@ TEST_F(Tabella, PredefinitoDiOgniChiave)
         EXPECT_EQ(TestoDelCampo(c, caricate), QString::fromUtf8(c.voce->Predefinito(c.indice)));
         EXPECT_EQ(TestoDelCampo(c, costruite), QString::fromUtf8(c.voce->Predefinito(c.indice)));
     }
-    // The table's defaults themselves, where a family's entries differ.
-    const ModelloTariffe& m = costruite.Tariffe;
-    EXPECT_EQ(m.tariffa(2).Descrizione, "Ridotta");
-    EXPECT_EQ(m.tariffa(3).Descrizione, "");
-    EXPECT_EQ(m.tariffa(5).SecondiPerScatto, 0.0f);
-    EXPECT_EQ(m.tariffa(2).Colore, 16744576u);
-    EXPECT_EQ(m.fascia(3).Inizio, "18.30");
-    EXPECT_EQ(m.fascia(4).Inizio, "");
-    EXPECT_EQ(m.fascia(1).TariffaFestivi, 2);
-    EXPECT_EQ(m.fascia(5).TariffaFeriali, 0);
-    EXPECT_EQ(costruite.Wav[4], "");
-    EXPECT_EQ(costruite.IntCtr, 1000);
+    EXPECT_TRUE(caricate.SchedaAudio);
+    EXPECT_FALSE(CaricaImpostazioni(vuoto, Oggi, QLocale(), false, nullptr).SchedaAudio);
 }
 
 // A value of each form other than its default, stored and read back.
@@ -220,18 +210,16 @@ TEST_F(Tabella, UnValoreFuoriCampoInMemoriaSiScriveAlSuoEstremo)
         EXPECT_TRUE(ch == '\n' || (ch >= 0x20 && ch < 0x7F)) << int(ch);
 }
 
-TEST_F(Tabella, InterfacceSeparateDaSpaziOVirgole)
-{
-    EXPECT_EQ(CaricaDa("IfcPtp", " ppp0, wwan1  tun3,,").IfcPtp, (QStringList{"ppp0", "wwan1", "tun3"}));
-    EXPECT_TRUE(CaricaDa("IfcPtp", " , ").IfcPtp.isEmpty());
-}
-
 TEST(TabellaIntervalli, GliEditorLeggonoIlCampoDallaTabella)
 {
     static_assert(Chiave<"SPSTr">::intervallo.minimo == 1 && Chiave<"SPSTr">::intervallo.massimo == 3600);
-    EXPECT_EQ(Chiave<"SPSTr">::intervallo.Limita(std::nanf("")), 1.0f);
-    EXPECT_EQ(Chiave<"SPSTr">::intervallo.Limita(0.5f), 1.0f);
-    EXPECT_EQ(Chiave<"SPSTr">::intervallo.Limita(7200.0f), 3600.0f);
+    // A stored interval that would make every instant a pulse is kept sane.
+    const float infinito = std::numeric_limits<float>::infinity();
+    const std::pair<float, float> secondi[] = {{220, 220},   {72.5f, 72.5f},     {0, 1},
+                                               {-5, 1},      {0.5f, 1},          {5000, 3600},
+                                               {7200, 3600}, {std::nanf(""), 1}, {infinito, 3600}};
+    for (const auto& [memorizzati, limitati] : secondi)
+        EXPECT_EQ(Chiave<"SPSTr">::intervallo.Limita(memorizzati), limitati) << memorizzati;
     EXPECT_EQ(TipoImportoDaNumero(9), TipoImporto::Tempo);
     EXPECT_EQ(PeriodoImportoDaNumero(-1), PeriodoImporto::Connessione);
     EXPECT_EQ(NumeroDi(PeriodoImporto::Bolletta), 3);
