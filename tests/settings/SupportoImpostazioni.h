@@ -1,8 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "settings/CaricaImpostazioni.h"
 #include "settings/ValoriImpostazioni.h"
 
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+inline const QDate Oggi(2026, 5, 14);
 
 // Every key's text as loaded, so two loads can be compared whole.
 inline QStringList Valori(Impostazioni imp)
@@ -14,3 +20,20 @@ inline QStringList Valori(Impostazioni imp)
                 t << NomeChiave(v, i) + "=" + TestoValore(v, CampoDi(v, imp, i));
     return t;
 }
+
+// A store of its own for each test.
+class ConArchivio : public ::testing::Test {
+protected:
+    QTemporaryDir tmp;
+    QString percorso = tmp.filePath("Velatrix.conf");
+
+    // Loaded from a store holding just these texts.
+    Impostazioni CaricaDa(std::initializer_list<std::pair<QString, QString>> valori)
+    {
+        QFile::remove(percorso);
+        ArchivioImpostazioni a(percorso);
+        for (const auto& [k, v] : valori)
+            a.Scrivi(k, v);
+        return CaricaImpostazioni(a, Oggi, QLocale(), true, nullptr);
+    }
+};

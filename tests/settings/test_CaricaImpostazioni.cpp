@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SupportoImpostazioni.h"
-#include "settings/CaricaImpostazioni.h"
 
 #include <QFile>
 #include <QSet>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -14,13 +12,9 @@
 namespace {
 
 const QLocale Italiano(QLocale::Italian, QLocale::Italy);
-const QDate Oggi(2026, 5, 14);
 
-class Caricamento : public ::testing::Test {
+class Caricamento : public ConArchivio {
 protected:
-    QTemporaryDir tmp;
-    QString percorso = tmp.filePath("Velatrix.conf");
-
     Impostazioni Carica(const ArchivioImpostazioni& a, bool* primo = nullptr, const QDate& oggi = Oggi)
     {
         bool p = false;
@@ -28,15 +22,6 @@ protected:
         if (primo)
             *primo = p;
         return imp;
-    }
-
-    // A store holding just these texts.
-    Impostazioni CaricaDa(std::initializer_list<std::pair<const char*, const char*>> valori)
-    {
-        ArchivioImpostazioni a(percorso);
-        for (const auto& [k, v] : valori)
-            a.Scrivi(k, v);
-        return Carica(a);
     }
 
     QSet<QString> ChiaviSalvate() const
@@ -289,50 +274,6 @@ TEST_F(Scrittori, OgniScrittoreSalvaSoloLeSueChiavi)
         for (const QString& k : c.nessuna)
             EXPECT_FALSE(salvate.contains(k)) << k.toStdString();
     }
-}
-
-TEST_F(Scrittori, IValoriTornanoUgualiAllaLettura)
-{
-    Impostazioni imp;
-    imp.IntRfr = 3000;
-    imp.CnfStp = true;
-    imp.CtrAut = false;
-    imp.Clr[0] = 255;
-    imp.Clr[2] = 0;
-    imp.ClrTar = false;
-    imp.Wav[3] = "/home/u/Suoni/scatto, breve.wav";
-    imp.Msg[4] = true;
-    imp.MsV[4] = 72.5;
-    imp.MsI[3] = true;
-    imp.TipImp = TipoImporto::Scatti;
-    imp.PerImp = PeriodoImporto::Giorno;
-    imp.DatIPB = QDate(2026, 4, 15);
-    imp.DatFPB = QDate(2026, 5, 14);
-    ModelloTariffe& m = imp.Tariffe;
-    m.CstSct = 200;
-    m.MaxTrf = 3;
-    m.tariffa(3) = {"<Tariffa 3>", 1.5f, 0xFFFFFF};
-    m.MaxFsc = 4;
-    m.fascia(4) = {"21.00", 3, 3, 1};
-    m.RidTrf = true;
-    m.PrcRid = 30;
-    m.TipRid = 1;
-    ArchivioImpostazioni a(percorso);
-    ASSERT_TRUE(ScriviOpzioni(a, imp, nullptr));
-    ASSERT_TRUE(ScriviTariffe(a, imp, nullptr));
-    ASSERT_TRUE(ScriviPeriodoBolletta(a, imp, nullptr));
-    ASSERT_TRUE(ScriviUscita(a, imp, -45, 1234.5, nullptr));
-
-    ArchivioImpostazioni b(percorso);
-    EXPECT_EQ(b.Leggi("CnfStp", ""), "-1");
-    EXPECT_EQ(b.Leggi("MsV004", ""), "72.5");
-    EXPECT_EQ(b.Leggi("SPSTr3", ""), "1.5");
-    EXPECT_EQ(b.Leggi("Clr001", ""), "None");
-    EXPECT_EQ(b.Leggi("DatIPB", ""), "2026-04-15");
-    EXPECT_EQ(b.Leggi("LftTwp", ""), "1234.5");
-    imp.TopTwp = -45;
-    imp.LftTwp = 1234.5;
-    EXPECT_EQ(Valori(Carica(b)), Valori(imp));
 }
 
 TEST_F(Scrittori, MenoTariffeLascianoQuelleOltreNellArchivio)

@@ -15,8 +15,6 @@
 
 namespace {
 
-const QDate Oggi(2026, 5, 14);
-
 class Generatore {
 public:
     explicit Generatore(unsigned seme) : caso_(seme) {}

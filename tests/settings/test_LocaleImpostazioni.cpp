@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SupportoImpostazioni.h"
-#include "settings/CaricaImpostazioni.h"
 
-#include <QTemporaryDir>
 #include <charconv>
 #include <gtest/gtest.h>
 #include <map>
 
 namespace {
 
-const QDate Oggi(2026, 5, 14);
 const QLocale Italiano(QLocale::Italian, QLocale::Italy);
 const QLocale Inglese(QLocale::English, QLocale::UnitedStates);
 const QLocale Tedesco(QLocale::German, QLocale::Germany);
@@ -20,11 +17,8 @@ struct LocaleDelProcesso {
     ~LocaleDelProcesso() { QLocale::setDefault(Italiano); }
 };
 
-class LocaleImpostazioni : public ::testing::Test {
+class LocaleImpostazioni : public ConArchivio {
 protected:
-    QTemporaryDir tmp;
-    QString percorso = tmp.filePath("Velatrix.conf");
-
     Impostazioni CaricaSotto(const QLocale& l)
     {
         LocaleDelProcesso sotto(l);

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settings/CaricaImpostazioni.h"
+#include "SupportoImpostazioni.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,8 +9,6 @@
 #include <map>
 
 namespace {
-
-const QDate Oggi(2026, 5, 14);
 
 // Every key of the table with its entry and index.
 struct ChiaveTabella {
@@ -36,19 +33,7 @@ QString TestoDelCampo(const ChiaveTabella& c, Impostazioni& imp)
     return TestoValore(*c.voce, CampoDi(*c.voce, imp, c.indice));
 }
 
-class Tabella : public ::testing::Test {
-protected:
-    QTemporaryDir tmp;
-    QString percorso = tmp.filePath("Velatrix.conf");
-
-    Impostazioni CaricaDa(const QString& chiave, const QString& testo)
-    {
-        QFile::remove(percorso);
-        ArchivioImpostazioni a(percorso);
-        a.Scrivi(chiave, testo);
-        return CaricaImpostazioni(a, Oggi, QLocale(), true, nullptr);
-    }
-};
+class Tabella : public ConArchivio {};
 
 TEST_F(Tabella, OgniChiaveUnaVoltaConIlSuoScrittore)
 {
@@ -110,23 +95,27 @@ TEST_F(Tabella, OgniFormaTornaUgualeDalFile)
     for (const ChiaveTabella& c : TutteLeChiavi()) {
         if (!HaCampo(*c.voce))
             continue;
-        SCOPED_TRACE(c.nome.toStdString());
-        const QString testo = Campione(*c.voce);
-        Impostazioni imp = CaricaDa(c.nome, testo);
-        EXPECT_EQ(TestoDelCampo(c, imp), testo);
+        QStringList testi{Campione(*c.voce)};
+        if (c.voce->forma == Forma::ColoreONone)
+            testi << "None"; // no colour chosen
+        for (const QString& testo : testi) {
+            SCOPED_TRACE((c.nome + "=" + testo).toStdString());
+            Impostazioni imp = CaricaDa({{c.nome, testo}});
+            EXPECT_EQ(TestoDelCampo(c, imp), testo);
 
-        // Through the writer that owns it and back.
-        QFile::remove(percorso);
-        ArchivioImpostazioni a(percorso);
-        const unsigned s = c.voce->scrittori & ~unsigned(ScritturaPrimoAvvio);
-        QString errore;
-        const bool ok = s == ScritturaOpzioni    ? ScriviOpzioni(a, imp, &errore)
-                        : s == ScritturaTariffe  ? ScriviTariffe(a, imp, &errore)
-                        : s == ScritturaBolletta ? ScriviPeriodoBolletta(a, imp, &errore)
-                                                 : ScriviUscita(a, imp, -45.5, -45.5, &errore);
-        ASSERT_TRUE(ok) << errore.toStdString();
-        if (IndiceInUso(*c.voce, imp.Tariffe, c.indice)) {
-            EXPECT_EQ(ArchivioImpostazioni(percorso).Leggi(c.nome, "assente"), testo);
+            // Through the writer that owns it and back.
+            QFile::remove(percorso);
+            ArchivioImpostazioni a(percorso);
+            const unsigned s = c.voce->scrittori & ~unsigned(ScritturaPrimoAvvio);
+            QString errore;
+            const bool ok = s == ScritturaOpzioni    ? ScriviOpzioni(a, imp, &errore)
+                            : s == ScritturaTariffe  ? ScriviTariffe(a, imp, &errore)
+                            : s == ScritturaBolletta ? ScriviPeriodoBolletta(a, imp, &errore)
+                                                     : ScriviUscita(a, imp, -45.5, -45.5, &errore);
+            ASSERT_TRUE(ok) << errore.toStdString();
+            if (IndiceInUso(*c.voce, imp.Tariffe, c.indice)) {
+                EXPECT_EQ(ArchivioImpostazioni(percorso).Leggi(c.nome, "assente"), testo);
+            }
         }
     }
 }
@@ -143,7 +132,7 @@ TEST_F(Tabella, OgniNumeroSiFermaAgliEstremiDelCampo)
         case Forma::Intero: {
             const double massimo = v.finoATariffe ? 2 : campo.massimo; // two tariffs in use
             for (auto [testo, atteso] : {std::pair{"-99999999999", campo.minimo}, {"99999999999", massimo}}) {
-                Impostazioni imp = CaricaDa(c.nome, testo);
+                Impostazioni imp = CaricaDa({{c.nome, testo}});
                 EXPECT_EQ(TestoDelCampo(c, imp), QString::number(atteso)) << testo;
             }
             break;
@@ -152,7 +141,7 @@ TEST_F(Tabella, OgniNumeroSiFermaAgliEstremiDelCampo)
         case Forma::Doppio:
         case Forma::SingoloONone:
             for (auto [testo, atteso] : {std::pair{"-1e300", campo.minimo}, {"1e300", campo.massimo}}) {
-                Impostazioni imp = CaricaDa(c.nome, testo);
+                Impostazioni imp = CaricaDa({{c.nome, testo}});
                 const double letto = *LeggiNumeroArchivio(TestoDelCampo(c, imp));
                 if (v.forma == Forma::Doppio)
                     EXPECT_EQ(letto, atteso) << testo;
@@ -162,14 +151,14 @@ TEST_F(Tabella, OgniNumeroSiFermaAgliEstremiDelCampo)
             break;
         case Forma::Testo: {
             const QString lungo(int(campo.massimo) + 5, QLatin1Char('x'));
-            Impostazioni imp = CaricaDa(c.nome, lungo);
+            Impostazioni imp = CaricaDa({{c.nome, lungo}});
             EXPECT_EQ(TestoDelCampo(c, imp).size(), int(campo.massimo));
             break;
         }
         case Forma::Colore:
         case Forma::ColoreONone: {
             // A colour beyond white cannot be told from a mistake: default.
-            Impostazioni imp = CaricaDa(c.nome, "16777216");
+            Impostazioni imp = CaricaDa({{c.nome, "16777216"}});
             EXPECT_EQ(TestoDelCampo(c, imp), QString::fromUtf8(v.Predefinito(c.indice)));
             break;
         }
