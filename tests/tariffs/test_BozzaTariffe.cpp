@@ -4,6 +4,7 @@
 #include "tariffs/TestiTariffe.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -114,73 +115,48 @@ TEST(GrigliaFasce, AggiuntaDopoLUltimaFasciaSoloConUnaMezzoraLibera)
         EXPECT_EQ(g.Cella(4, r), 1);
 }
 
-TEST(GrigliaFasce, RimozioneDellUltimaFascia)
-{
-    GrigliaFasce g;
-    g.Carica(ModelloTariffe{});
-    ASSERT_TRUE(g.RimuoviFascia());
-    EXPECT_EQ(Orari(g), QStringList({"8.00", "13.00", "8.00"}));
-    ASSERT_TRUE(g.RimuoviFascia());
-    EXPECT_FALSE(g.PuoRimuovere());
-    EXPECT_FALSE(g.RimuoviFascia());
-    EXPECT_EQ(Orari(g), QStringList({"8.00", "8.00"}));
-}
-
 TEST(GrigliaFasce, CelleCorrette)
 {
-    struct Caso {
-        const char* testo;
-        int atteso;
-    };
-    const Caso casi[] = {{"0", 1},   {"", 1},    {"abc", 1}, {"9", 3},  {"2.9", 2},
-                         {"2,9", 2}, {" 3 ", 3}, {"-2", 1},  {"1e1", 3}};
-    for (const Caso& c : casi) {
+    const std::pair<const char*, int> casi[] = {{"0", 1},   {"", 1},    {"abc", 1}, {"9", 3},  {"2.9", 2},
+                                                {"2,9", 2}, {" 3 ", 3}, {"-2", 1},  {"1e1", 3}};
+    for (const auto& [testo, atteso] : casi) {
         GrigliaFasce g;
         g.Carica(ModelloTariffe{});
-        EXPECT_EQ(g.CorreggiCella(1, R::Sabato, c.testo, 3), c.atteso) << c.testo;
-        EXPECT_EQ(g.Cella(1, R::Sabato), c.atteso);
+        EXPECT_EQ(g.CorreggiCella(1, R::Sabato, testo, 3), atteso) << testo;
+        EXPECT_EQ(g.Cella(1, R::Sabato), atteso);
     }
 }
 
 TEST(GrigliaFasce, UnConteggioOltreGliInizioMemorizzatiSiFermaAllUltimoValido)
 {
-    struct Caso {
-        int maxFsc;
-        std::array<const char*, 5> inizi;
-        QStringList atteso;
-    };
-    const Caso casi[] = {
+    const std::tuple<int, std::array<const char*, 5>, QStringList> casi[] = {
         {5, {"8.00", "13.00", "18.30", "", ""}, {"8.00", "13.00", "18.30", "8.00"}},
         {4, {"8.00", "13.00", "abc", "20.00", ""}, {"8.00", "13.00", "8.00"}},
         {3, {"8.00", "7.00", "18.30", "", ""}, {"8.00", "8.00"}},
         {3, {"8.00", "8.00", "18.30", "", ""}, {"8.00", "8.00"}},
         {2, {"", "13.00", "", "", ""}, {"", ""}},
     };
-    for (const Caso& c : casi) {
+    for (const auto& [maxFsc, inizi, atteso] : casi) {
+        SCOPED_TRACE(atteso.join(' ').toStdString());
         ModelloTariffe m;
-        m.MaxFsc = c.maxFsc;
+        m.MaxFsc = maxFsc;
         for (int i = 0; i < MassimoFasce; ++i)
-            m.Fasce[size_t(i)].Inizio = QString::fromUtf8(c.inizi[size_t(i)]);
+            m.Fasce[size_t(i)].Inizio = QString::fromUtf8(inizi[size_t(i)]);
         GrigliaFasce g;
         g.Carica(m);
-        EXPECT_EQ(Orari(g), c.atteso) << c.atteso.join(' ').toStdString();
+        EXPECT_EQ(Orari(g), atteso);
         // The spin buttons keep the starts rising from there.
         for (int i = 1; i <= g.NumeroFasce(); ++i)
             for (int k = 0; k < 60; ++k)
                 g.Posticipa(i), g.Anticipa(i);
         for (int i = 2; i <= g.NumeroFasce(); ++i)
-            EXPECT_LT(MinutiInizio(g.Orario(i - 1)), MinutiInizio(g.Orario(i))) << c.atteso.join(' ').toStdString();
+            EXPECT_LT(MinutiInizio(g.Orario(i - 1)), MinutiInizio(g.Orario(i)));
     }
 }
 
 TEST(CorrezioniCampi, InteriSecondiEDescrizioni)
 {
-    struct Caso {
-        QString (*correggi)(const QString&);
-        const char* testo;
-        const char* atteso;
-    };
-    const Caso casi[] = {
+    const std::tuple<QString (*)(const QString&), const char*, const char*> casi[] = {
         {CorreggiCostoScatto, "12.7", "12"},      {CorreggiCostoScatto, "12,7", "12"},
         {CorreggiCostoScatto, "-3", "0"},         {CorreggiCostoScatto, "10000", "0"},
         {CorreggiCostoScatto, "abc", "0"},        {CorreggiCostoScatto, "9999", "9999"},
@@ -189,34 +165,25 @@ TEST(CorrezioniCampi, InteriSecondiEDescrizioni)
         {CorreggiPercentualeRiduzione, "0", "1"}, {CorreggiPercentualeRiduzione, "50", "50"},
         {CorreggiLimiteRiduzione, "1e3", "1000"}, {CorreggiLimiteRiduzione, "10000", "0"},
     };
-    for (const Caso& c : casi)
-        EXPECT_EQ(c.correggi(c.testo), c.atteso) << c.testo;
+    for (const auto& [correggi, testo, atteso] : casi)
+        EXPECT_EQ(correggi(testo), atteso) << testo;
 
     const QLocale it(QLocale::Italian, QLocale::Italy);
-    struct Secondi {
-        const char* testo;
-        const char* atteso;
-    };
-    const Secondi secondi[] = {{"1", "1"},   {"3600", "3600"}, {"0,5", "1"},      {"3600,04", "3600"}, {"3600,06", "1"},
-                               {"abc", "1"}, {"", "1"},        {"10,55", "10,6"}, {"220", "220"},      {"-5", "1"}};
-    for (const Secondi& s : secondi)
-        EXPECT_EQ(CorreggiSecondi(s.testo, it), s.atteso) << s.testo;
+    const std::pair<const char*, const char*> secondi[] = {
+        {"1", "1"},   {"3600", "3600"}, {"0,5", "1"},      {"3600,04", "3600"}, {"3600,06", "1"},
+        {"abc", "1"}, {"", "1"},        {"10,55", "10,6"}, {"220", "220"},      {"-5", "1"}};
+    for (const auto& [testo, atteso] : secondi)
+        EXPECT_EQ(CorreggiSecondi(testo, it), atteso) << testo;
 
     EXPECT_EQ(CorreggiDescrizione(QString(25, 'x')), QString(20, 'x'));
     EXPECT_EQ(CorreggiDescrizione("Ordinaria"), "Ordinaria");
 }
 
-TEST(BozzaTariffe, TotaleAggiuntaERimozioneDelleTariffe)
+// A removed tariff's cells fall to the one before; the others stay.
+TEST(BozzaTariffe, AggiuntaERimozioneDelleTariffe)
 {
     BozzaTariffe b{ModelloTariffe{}};
-    EXPECT_EQ(b.TotaleScatto(), "152,4");
-    b.CostoScatto = "0";
-    EXPECT_EQ(b.TotaleScatto(), "0,0");
-
     ASSERT_TRUE(b.AggiungiTariffa());
-    EXPECT_EQ(b.Riga(3).Descrizione, "<Tariffa 3>");
-    EXPECT_EQ(b.Riga(3).Secondi, "400");
-    EXPECT_EQ(b.Riga(3).Colore, 0xFFFFFFu);
     b.Griglia.CorreggiCella(2, R::Sabato, "3", b.NumeroTariffe());
     b.Griglia.CorreggiCella(1, R::Feriali, "3", b.NumeroTariffe());
     ASSERT_TRUE(b.RimuoviTariffa());
@@ -267,14 +234,11 @@ TEST(BozzaTariffe, ComponeIlModelloCorreggendoOgniCampo)
 
 TEST(TestiTariffe, DurataDelloScatto)
 {
-    struct Caso {
-        float secondi;
-        const char* atteso;
-    };
-    const Caso casi[] = {{220, "3' 40\""},     {400, "6' 40\""}, {45, "45\""},      {180, "3' "},
-                         {72.5f, "1' 12,5\""}, {0, ""},          {10.5f, "10,5\""}, {3600, "60' "}};
-    for (const Caso& c : casi)
-        EXPECT_EQ(TestoDurataScatto(c.secondi), QString::fromUtf8(c.atteso)) << c.secondi;
+    const std::pair<float, const char*> casi[] = {{220, "3' 40\""},  {400, "6' 40\""},     {45, "45\""},
+                                                  {180, "3' "},      {72.5f, "1' 12,5\""}, {0, ""},
+                                                  {10.5f, "10,5\""}, {3600, "60' "}};
+    for (const auto& [secondi, atteso] : casi)
+        EXPECT_EQ(TestoDurataScatto(secondi), QString::fromUtf8(atteso)) << secondi;
 }
 
 TEST(TestiTariffe, RigheDelCostoDelloScatto)
@@ -294,20 +258,6 @@ TEST(TestiTariffe, RigheDelCostoDelloScatto)
     m.SctAgg = false;
     EXPECT_EQ(TestoCosto1(m), "Scatto = L. 1.270 + IVA (20%)");
     EXPECT_EQ(TestoCosto2(m), "");
-}
-
-TEST(TestiTariffe, DataOraETariffaInVigore)
-{
-    const ModelloTariffe m;
-    const TestiOra lunedi = TestiDataOraTariffa(m, QDateTime(QDate(2026, 12, 7), QTime(10, 0, 5)));
-    EXPECT_EQ(lunedi.Data, QString::fromUtf8("lunedì 07/12/2026"));
-    EXPECT_EQ(lunedi.Ora, "10:00:05");
-    EXPECT_EQ(lunedi.Tariffa, "1 scatto ogni 3' 40\"");
-    EXPECT_EQ(lunedi.CostoOra, QString::fromUtf8("(1ª ora = L. 2.286 + IVA)"));
-    const TestiOra domenica = TestiDataOraTariffa(m, QDateTime(QDate(2026, 12, 13), QTime(10, 0)));
-    EXPECT_EQ(domenica.Tariffa, "1 scatto ogni 6' 40\"");
-    EXPECT_EQ(domenica.CostoOra, QString::fromUtf8("(1ª ora = L. 1.270 + IVA)"));
-    EXPECT_EQ(TestiIniziali().Ora, "00.00.00");
 }
 
 } // namespace

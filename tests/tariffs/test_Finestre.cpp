@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "Finti.h"
 #include "common/Colori.h"
-#include "common/Interlocutore.h"
 #include "settings/ArchivioImpostazioni.h"
 #include "settings/CaricaImpostazioni.h"
 #include "tariffs/FinestraTariffe.h"
@@ -21,15 +21,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct Messaggi : Interlocutore {
-    QStringList avvisi;
-    bool Domanda(const QString&) override { return false; }
-    bool Conferma(const QString&) override { return false; }
-    void Avviso(const QString& t) override { avvisi << t; }
-    void Informazione(const QString&) override {}
-    void Errore(const QString&) override {}
-};
 
 QColor SfondoDi(QWidget* w)
 {
@@ -66,7 +57,7 @@ protected:
     QString percorso;
     Impostazioni imp;
     std::unique_ptr<ArchivioImpostazioni> archivio;
-    Messaggi messaggi;
+    UtenteFinto messaggi;
     QDateTime adesso{QDate(2026, 12, 7), QTime(10, 0)}; // a Monday
 };
 
@@ -102,6 +93,9 @@ TEST_F(FinestreTariffe, IlVisualizzatoreMostraIlModelloPredefinito)
     EXPECT_EQ(v->V_Costo2->text(), "Scatto aggiuntivo a inizio chiamata.");
 
     v->VisualizzaDataOraTariffa();
+    EXPECT_EQ(v->V_Data->text(), QString::fromUtf8("lunedì 07/12/2026"));
+    EXPECT_EQ(v->V_Ora->text(), "10:00:00");
+    EXPECT_EQ(v->V_Tariffa->text(), "1 scatto ogni 3' 40\"");
     EXPECT_EQ(v->V_CostoOra->text(), QString::fromUtf8("(1ª ora = L. 2.286 + IVA)"));
     adesso = QDateTime(QDate(2026, 12, 13), QTime(10, 0));
     v->VisualizzaDataOraTariffa();
@@ -121,29 +115,26 @@ TEST_F(FinestreTariffe, ConCinqueFasceLUltimoOrarioRipeteIlPrimo)
     EXPECT_EQ(v->Sabato[4]->text(), "Ridotta");
 }
 
+// Forbidden from the start, or a call set up while the window is open: the
+// button stays on, and the click tells the user why the editor stays closed.
 TEST_F(FinestreTariffe, ModificaRifiutataDuranteUnaConnessione)
 {
-    bool vietata = true;
-    auto v = Viewer(&vietata);
-    // On even so: the click tells the user why the editor stays closed.
-    EXPECT_TRUE(v->P_Modifica->isEnabled());
-    int aperture = 0;
-    v->MostraEditor = [&](ModificaTariffe&) { ++aperture; };
-    QTest::mouseClick(v->P_Modifica, Qt::LeftButton);
-    EXPECT_EQ(aperture, 0);
-    EXPECT_EQ(messaggi.avvisi, QStringList("Impossibile modificare le tariffe durante una connessione attiva."));
-    messaggi.avvisi.clear();
-    // A call being set up while the window is open: the button is still on.
-    vietata = false;
-    auto w = Viewer(&vietata);
-    w->MostraEditor = [&](ModificaTariffe&) { ++aperture; };
-    vietata = true;
-    QTest::mouseClick(w->P_Modifica, Qt::LeftButton);
-    EXPECT_EQ(aperture, 0);
-    EXPECT_EQ(messaggi.avvisi, QStringList("Impossibile modificare le tariffe durante una connessione attiva."));
-    vietata = false;
-    QTest::mouseClick(w->P_Modifica, Qt::LeftButton);
-    EXPECT_EQ(aperture, 1);
+    for (const bool vietataAllApertura : {true, false}) {
+        SCOPED_TRACE(vietataAllApertura);
+        bool vietata = vietataAllApertura;
+        auto v = Viewer(&vietata);
+        int aperture = 0;
+        v->MostraEditor = [&](ModificaTariffe&) { ++aperture; };
+        vietata = true;
+        EXPECT_TRUE(v->P_Modifica->isEnabled());
+        QTest::mouseClick(v->P_Modifica, Qt::LeftButton);
+        EXPECT_EQ(aperture, 0);
+        EXPECT_EQ(messaggi.avvisi, QStringList("Impossibile modificare le tariffe durante una connessione attiva."));
+        messaggi.avvisi.clear();
+        vietata = false;
+        QTest::mouseClick(v->P_Modifica, Qt::LeftButton);
+        EXPECT_EQ(aperture, 1);
+    }
 }
 
 TEST_F(FinestreTariffe, OkSalvaCampiNonLasciatiEAggiornaIlVisualizzatore)
@@ -361,78 +352,59 @@ void Attiva(QWidget& w)
 
 TEST_F(FinestreTariffe, InvioConfermaEscAnnullaInOgniFinestra)
 {
-    // The editor, from one of its fields and from a cell of the band grid.
+    // The editor, from one of its fields and from a cell of the band grid. A
+    // mnemonic presses its button the way a click shows it, a moment later.
     const std::pair<const char*, std::function<QWidget*(ModificaTariffe&)>> campi[] = {
         {"cost", [](ModificaTariffe& e) -> QWidget* { return e.M_CostoScatto; }},
         {"band cell", [](ModificaTariffe& e) -> QWidget* { return e.Griglia->M_Sabato[0]; }},
     };
-    for (const auto& [nome, campo] : campi) {
-        SCOPED_TRACE(nome);
-        ModificaTariffe annullato(imp, *archivio, messaggi);
-        Attiva(annullato);
-        QWidget* c = campo(annullato);
-        c->setFocus();
-        QTest::keyClicks(c, "2");
-        QTest::keyClick(c, Qt::Key_Escape);
-        EXPECT_EQ(annullato.result(), QDialog::Rejected);
-        EXPECT_FALSE(annullato.isVisible());
-        EXPECT_EQ(imp.Tariffe, ModelloTariffe{});
-
-        ModificaTariffe confermato(imp, *archivio, messaggi);
-        Attiva(confermato);
-        c = campo(confermato);
-        c->setFocus();
-        QTest::keyClick(c, Qt::Key_Backspace);
-        QTest::keyClick(c, Qt::Key_End);
-        QTest::keyClicks(c, "2");
-        QTest::keyClick(c, Qt::Key_Return);
-        EXPECT_EQ(confermato.result(), QDialog::Accepted);
-        EXPECT_FALSE(confermato.isVisible());
-        imp.Tariffe = ModelloTariffe{};
-    }
-
-    // The buttons' mnemonics: Alt+A cancels, Alt+O confirms. A mnemonic
-    // presses its button the way a click shows it, a moment later.
+    const std::tuple<const char*, Qt::Key, Qt::KeyboardModifier, int> tasti[] = {
+        {"Esc", Qt::Key_Escape, Qt::NoModifier, QDialog::Rejected},
+        {"Alt+A", Qt::Key_A, Qt::AltModifier, QDialog::Rejected},
+        {"Return", Qt::Key_Return, Qt::NoModifier, QDialog::Accepted},
+        {"Alt+O", Qt::Key_O, Qt::AltModifier, QDialog::Accepted},
+    };
+    for (const auto& [nome, campo] : campi)
+        for (const auto& [tasto, chiave, modificatore, esito] : tasti) {
+            SCOPED_TRACE(std::string(nome) + ", " + tasto);
+            ModificaTariffe e(imp, *archivio, messaggi);
+            Attiva(e);
+            QWidget* c = campo(e);
+            c->setFocus();
+            QTest::keyClick(c, Qt::Key_Backspace);
+            QTest::keyClick(c, Qt::Key_End);
+            QTest::keyClicks(c, "2");
+            QTest::keyClick(c, chiave, modificatore);
+            (void)QTest::qWaitFor([&] { return !e.isVisible(); });
+            EXPECT_FALSE(e.isVisible());
+            EXPECT_EQ(e.result(), esito);
+            EXPECT_EQ(imp.Tariffe == ModelloTariffe{}, esito == QDialog::Rejected); // what was typed is saved
+            imp.Tariffe = ModelloTariffe{};
+        }
     ModificaTariffe e(imp, *archivio, messaggi);
-    Attiva(e);
-    e.M_CostoScatto->setFocus();
-    QTest::keyClick(e.M_CostoScatto, Qt::Key_A, Qt::AltModifier);
-    (void)QTest::qWaitFor([&] { return !e.isVisible(); });
-    EXPECT_EQ(e.result(), QDialog::Rejected);
-    ModificaTariffe f(imp, *archivio, messaggi);
-    Attiva(f);
-    f.M_CostoScatto->setFocus();
-    f.M_CostoScatto->setText("131");
-    QTest::keyClick(f.M_CostoScatto, Qt::Key_O, Qt::AltModifier);
-    (void)QTest::qWaitFor([&] { return !f.isVisible(); });
-    EXPECT_EQ(f.result(), QDialog::Accepted);
-    EXPECT_EQ(imp.Tariffe.CstSct, 131);
-    EXPECT_EQ(f.P_Salva->text().remove('&'), "OK");
-    EXPECT_EQ(f.P_Annulla->text().remove('&'), "Annulla");
-    EXPECT_EQ(f.Griglia->P_AggiungiFascia->text().remove('&'), "Aggiungi fascia");
-    EXPECT_EQ(f.Griglia->P_RimuoviFascia->text().remove('&'), "Rimuovi fascia");
+    EXPECT_EQ(e.P_Salva->text().remove('&'), "OK");
+    EXPECT_EQ(e.P_Annulla->text().remove('&'), "Annulla");
+    EXPECT_EQ(e.Griglia->P_AggiungiFascia->text().remove('&'), "Aggiungi fascia");
+    EXPECT_EQ(e.Griglia->P_RimuoviFascia->text().remove('&'), "Rimuovi fascia");
 
-    // The viewer: Return presses "Chiudi", and so does Esc.
+    // The viewer: Return presses "Chiudi", and so do Esc and Alt+C; Alt+M opens the editor.
     bool vietata = false;
-    for (const Qt::Key tasto : {Qt::Key_Return, Qt::Key_Escape}) {
+    const std::tuple<Qt::Key, Qt::KeyboardModifier, int> comandi[] = {{Qt::Key_Return, Qt::NoModifier, 0},
+                                                                      {Qt::Key_Escape, Qt::NoModifier, 0},
+                                                                      {Qt::Key_C, Qt::AltModifier, 0},
+                                                                      {Qt::Key_M, Qt::AltModifier, 1}};
+    for (const auto& [chiave, modificatore, editor] : comandi) {
+        SCOPED_TRACE(QKeySequence(chiave | modificatore).toString().toStdString());
         auto v = Viewer(&vietata);
         int aperture = 0;
         v->MostraEditor = [&](ModificaTariffe&) { ++aperture; };
         Attiva(*v);
-        QTest::keyClick(v.get(), tasto);
-        EXPECT_FALSE(v->isVisible());
-        EXPECT_EQ(aperture, 0);
+        QTest::keyClick(v.get(), chiave, modificatore);
+        (void)QTest::qWaitFor([&] { return aperture > 0 || !v->isVisible(); });
+        EXPECT_EQ(aperture, editor);
+        EXPECT_EQ(v->isVisible(), editor > 0);
     }
     auto v = Viewer(&vietata);
-    int aperture = 0;
-    v->MostraEditor = [&](ModificaTariffe&) { ++aperture; };
-    Attiva(*v);
-    QTest::keyClick(v.get(), Qt::Key_M, Qt::AltModifier);
-    (void)QTest::qWaitFor([&] { return aperture > 0; });
-    EXPECT_EQ(aperture, 1);
-    QTest::keyClick(v.get(), Qt::Key_C, Qt::AltModifier);
-    (void)QTest::qWaitFor([&] { return !v->isVisible(); });
-    EXPECT_FALSE(v->isVisible());
     EXPECT_EQ(v->P_Modifica->text().remove('&'), "Modifica...");
     EXPECT_EQ(v->P_Chiudi->text().remove('&'), "Chiudi");
 }

@@ -10,6 +10,7 @@
 #include <limits>
 #include <numeric>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -22,11 +23,7 @@ const QDate Lunedi(2026, 12, 7), Martedi8(2026, 12, 8), Sabato(2026, 12, 12), Do
 
 TEST(MinutiInizio, LeggeSoloLaFormaOreMinuti)
 {
-    struct Caso {
-        const char* testo;
-        std::optional<int> minuti;
-    };
-    const Caso casi[] = {
+    const std::pair<const char*, std::optional<int>> casi[] = {
         {"8.00", 480},           {"13.00", 780},         {"18.30", 1110},         {"0.00", 0},
         {"23.30", 1410},         {"23.59", 1439},        {" 8.00 ", 480},         {"08.00", 480},
         {"", std::nullopt},      {"8", std::nullopt},    {"8.0", std::nullopt},   {"8.000", std::nullopt},
@@ -34,8 +31,8 @@ TEST(MinutiInizio, LeggeSoloLaFormaOreMinuti)
         {"+8.00", std::nullopt}, {"8.+5", std::nullopt}, {"-1.00", std::nullopt}, {"8:00", std::nullopt},
         {".00", std::nullopt},   {"8,00", std::nullopt}, {"8. 0", std::nullopt},
     };
-    for (const Caso& c : casi)
-        EXPECT_EQ(MinutiInizio(QString::fromUtf8(c.testo)), c.minuti) << '"' << c.testo << '"';
+    for (const auto& [testo, minuti] : casi)
+        EXPECT_EQ(MinutiInizio(QString::fromUtf8(testo)), minuti) << '"' << testo << '"';
 }
 
 TEST(MinutiInizio, TestoInizioNeEIlContrario)
@@ -84,19 +81,15 @@ TEST(TipoDelGiorno, OgniGiornoDal1995Al2040)
 
 TEST(TipoDelGiorno, PasquaGregoriana)
 {
-    struct Caso {
-        int anno;
-        QDate pasqua;
-    };
-    const Caso casi[] = {
+    const std::pair<int, QDate> casi[] = {
         {2024, QDate(2024, 3, 31)}, {2025, QDate(2025, 4, 20)},
         {2026, QDate(2026, 4, 5)},  {2000, QDate(2000, 4, 23)},
         {1998, QDate(1998, 4, 12)}, {2038, QDate(2038, 4, 25)},
         {1943, QDate(1943, 4, 25)}, {2285, QDate(2285, 3, 22)},
         {1583, QDate(1583, 4, 10)}, {1582, QDate()},
     };
-    for (const Caso& c : casi)
-        EXPECT_EQ(Pasqua(c.anno), c.pasqua) << c.anno;
+    for (const auto& [anno, pasqua] : casi)
+        EXPECT_EQ(Pasqua(anno), pasqua) << anno;
     for (int anno = 1583; anno <= 4099; ++anno) {
         const QDate p = Pasqua(anno);
         ASSERT_EQ(p.dayOfWeek(), Qt::Sunday) << anno;
@@ -107,21 +100,15 @@ TEST(TipoDelGiorno, PasquaGregoriana)
 TEST(TariffaInVigore, FasceEGiorniDelleImpostazioniPredefinite)
 {
     const ModelloTariffe m;
-    struct Caso {
-        QDate data;
-        QTime ora;
-        int fascia;
-        int tariffa;
-    };
-    const Caso casi[] = {
+    const std::tuple<QDate, QTime, int, int> casi[] = {
         {Lunedi, QTime(7, 59, 59), 3, 2}, {Lunedi, QTime(8, 0), 1, 1},    {Lunedi, QTime(13, 0), 2, 1},
         {Lunedi, QTime(18, 30), 3, 2},    {Sabato, QTime(8, 0), 1, 1},    {Sabato, QTime(13, 0), 2, 2},
         {Sabato, QTime(18, 30), 3, 2},    {Domenica, QTime(0, 0), 3, 2},  {Domenica, QTime(8, 0), 1, 2},
         {Domenica, QTime(13, 0), 2, 2},   {Martedi8, QTime(10, 0), 1, 2},
     };
-    for (const Caso& c : casi) {
-        EXPECT_EQ(FasciaInVigore(m, c.ora), c.fascia) << Testo(c.ora);
-        EXPECT_EQ(TariffaInVigore(m, c.data, c.ora), c.tariffa) << Testo(c.data) << " " << Testo(c.ora);
+    for (const auto& [data, ora, fascia, tariffa] : casi) {
+        EXPECT_EQ(FasciaInVigore(m, ora), fascia) << Testo(ora);
+        EXPECT_EQ(TariffaInVigore(m, data, ora), tariffa) << Testo(data) << " " << Testo(ora);
     }
     EXPECT_EQ(m.tariffa(TariffaInVigore(m, Lunedi, QTime(10, 0))).SecondiPerScatto, 220.0f);
     EXPECT_EQ(m.tariffa(TariffaInVigore(m, Domenica, QTime(10, 0))).SecondiPerScatto, 400.0f);
@@ -160,26 +147,22 @@ TEST(TariffaInVigore, BandeGuasteCadonoSullUltimaFascia)
 
 TEST(TariffaInVigore, NumeriFuoriTabellaRestanoNeiLimiti)
 {
-    struct Caso {
-        int maxTrf;
-        int numero;
-        int atteso;
-    };
-    const Caso casi[] = {
+    // Tariffs in use, the number every band names, the tariff that applies.
+    const std::tuple<int, int, int> casi[] = {
         {2, 9, 2}, {2, 0, 1}, {2, -1, 1}, {2, 2, 2}, {0, 2, 1}, {-3, 5, 1}, {7, 7, 5}, {5, 4, 4},
     };
-    for (const Caso& c : casi) {
+    for (const auto& [maxTrf, numero, atteso] : casi) {
         ModelloTariffe m;
-        m.MaxTrf = c.maxTrf;
+        m.MaxTrf = maxTrf;
         for (Fascia& f : m.Fasce)
-            f.TariffaFeriali = f.TariffaSabato = f.TariffaFestivi = c.numero;
+            f.TariffaFeriali = f.TariffaSabato = f.TariffaFestivi = numero;
         for (const QDate& d : {Lunedi, Sabato, Domenica})
-            EXPECT_EQ(TariffaInVigore(m, d, QTime(10, 0)), c.atteso) << c.maxTrf << " " << c.numero;
+            EXPECT_EQ(TariffaInVigore(m, d, QTime(10, 0)), atteso) << maxTrf << " " << numero;
     }
 }
 
-// For random valid band sets, every minute of a week lies in exactly one
-// band's interval, and the lookup returns that band and its tariff.
+// For random valid band sets, every minute of a week finds the band whose
+// interval holds it (the last band's runs past midnight), and its tariff.
 TEST(TariffaInVigore, OgniMinutoDellaSettimanaTrovaLaSuaFascia)
 {
     const QDate settimana[] = {Lunedi, Martedi8, Lunedi.addDays(2), Lunedi.addDays(3), Lunedi.addDays(4),
@@ -205,24 +188,12 @@ TEST(TariffaInVigore, OgniMinutoDellaSettimanaTrovaLaSuaFascia)
             f.TariffaSabato = 1 + int(caso() % unsigned(m.MaxTrf));
             f.TariffaFestivi = 1 + int(caso() % unsigned(m.MaxTrf));
         }
-        const size_t n = inizi.size();
-        auto contiene = [&](size_t i, int minuto) {
-            const int da = inizi[i];
-            const int a = i + 1 < n ? inizi[i + 1] : inizi[0] + 24 * 60;
-            return (minuto >= da && minuto < a) || (minuto + 24 * 60 >= da && minuto + 24 * 60 < a);
-        };
         for (int minuto = 0; minuto < 24 * 60; ++minuto) {
             const QTime ora(minuto / 60, minuto % 60, 59);
-            int quante = 0;
-            size_t attesa = 0;
-            for (size_t i = 0; i < n; ++i)
-                if (contiene(i, minuto)) {
-                    ++quante;
-                    attesa = i;
-                }
-            ASSERT_EQ(quante, 1) << prova << " " << minuto;
+            const auto dopo = std::upper_bound(inizi.begin(), inizi.end(), minuto);
+            const int attesa = dopo == inizi.begin() ? m.MaxFsc : int(dopo - inizi.begin());
             const int f = FasciaInVigore(m, ora);
-            ASSERT_EQ(f, int(attesa) + 1) << prova << " " << minuto;
+            ASSERT_EQ(f, attesa) << prova << " " << minuto;
             const Fascia& b = m.fascia(f);
             for (size_t g = 0; g < 7; ++g) {
                 const int k = TariffaInVigore(m, settimana[g], ora);
@@ -323,53 +294,29 @@ TEST(PrezzaScatto, SecondiAlLimiteStatoVecchioEContiEstremi)
 
 TEST(PrezzaScatto, PrezzoRidottoEIva)
 {
-    struct Ridotto {
-        int cstSct;
-        int prcRid;
-        double atteso;
-    };
-    const Ridotto ridotti[] = {
+    // Cost of a pulse, reduction, reduced price.
+    const std::tuple<int, int, double> ridotti[] = {
         {127, 50, 63.5}, {127, 33, 85.09}, {127, 1, 125.73}, {127, 99, 1.27},
         {200, 25, 150},  {0, 50, 0},       {127, 150, 0},    {127, -10, 127},
     };
-    for (const Ridotto& r : ridotti) {
+    for (const auto& [cstSct, prcRid, atteso] : ridotti) {
         ModelloTariffe m;
-        m.CstSct = r.cstSct;
-        m.PrcRid = r.prcRid;
-        EXPECT_NEAR(PrezzoRidotto(m), r.atteso, 1e-9) << r.cstSct << " " << r.prcRid;
+        m.CstSct = cstSct;
+        m.PrcRid = prcRid;
+        EXPECT_NEAR(PrezzoRidotto(m), atteso, 1e-9) << cstSct << " " << prcRid;
     }
-
-    struct Iva {
-        double importo;
-        int prcIva;
-        double atteso;
-    };
-    const Iva iva[] = {{1000, 20, 1200}, {381, 20, 457.2}, {63.5, 20, 76.2}, {127, 0, 127}, {100, 99, 199}, {0, 20, 0}};
-    for (const Iva& v : iva)
-        EXPECT_DOUBLE_EQ(ConIva(v.importo, v.prcIva), v.atteso) << v.importo << " " << v.prcIva;
+    const std::tuple<double, int, double> iva[] = {{1000, 20, 1200}, {381, 20, 457.2}, {63.5, 20, 76.2},
+                                                   {127, 0, 127},    {100, 99, 199},   {0, 20, 0}};
+    for (const auto& [importo, prcIva, atteso] : iva)
+        EXPECT_DOUBLE_EQ(ConIva(importo, prcIva), atteso) << importo << " " << prcIva;
 }
 
 TEST(PrimaOra, ScattiDellOra)
 {
-    struct Scatti {
-        float secondi;
-        int scatti;
-    };
-    const Scatti scatti[] = {
-        {220, 17},
-        {400, 9},
-        {10.5f, 343},
-        {72.5f, 50},
-        {360, 10},
-        {3600, 1},
-        {1, 3600},
-        {7200, 1},
-        {0, 0},
-        {-5, 0},
-        {std::numeric_limits<float>::quiet_NaN(), 0},
-    };
-    for (const Scatti& s : scatti)
-        EXPECT_EQ(ScattiPrimaOra(s.secondi), s.scatti) << s.secondi;
+    const std::pair<float, int> casi[] = {{220, 17}, {400, 9},  {10.5f, 343}, {72.5f, 50}, {360, 10},         {3600, 1},
+                                          {1, 3600}, {7200, 1}, {0, 0},       {-5, 0},     {std::nanf(""), 0}};
+    for (const auto& [secondi, scatti] : casi)
+        EXPECT_EQ(ScattiPrimaOra(secondi), scatti) << secondi;
 }
 
 // The net cost of the first hour, and the text the viewer shows for it.
