@@ -21,6 +21,15 @@ inline QStringList Valori(Impostazioni imp)
     return t;
 }
 
+// The writer that owns `scrittore`'s keys; it puts the window at -45.5, -45.5.
+inline bool ScriviCon(unsigned scrittore, ArchivioImpostazioni& a, const Impostazioni& imp, QString* errore)
+{
+    return scrittore == ScritturaOpzioni    ? ScriviOpzioni(a, imp, errore)
+           : scrittore == ScritturaTariffe  ? ScriviTariffe(a, imp, errore)
+           : scrittore == ScritturaBolletta ? ScriviPeriodoBolletta(a, imp, errore)
+                                            : ScriviUscita(a, imp, -45.5, -45.5, errore);
+}
+
 // A store of its own for each test.
 class ConArchivio : public ::testing::Test {
 protected:

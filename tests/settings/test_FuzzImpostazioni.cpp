@@ -142,18 +142,13 @@ TEST(FuzzImpostazioni, FileACasoCaricatiESalvati)
 
         if (n % 30 != 0)
             continue;
+        // Each writer in turn.
+        const unsigned scrittore =
+            std::array{ScritturaOpzioni, ScritturaTariffe, ScritturaBolletta, ScritturaUscita}[size_t(n / 30 % 4)];
+        if (scrittore == ScritturaUscita)
+            imp.TopTwp = imp.LftTwp = -45.5; // where that writer puts the window
         QString errore;
-        bool salvato = false;
-        switch (n / 30 % 4) {
-        case 0: salvato = ScriviOpzioni(a, imp, &errore); break;
-        case 1: salvato = ScriviTariffe(a, imp, &errore); break;
-        case 2: salvato = ScriviPeriodoBolletta(a, imp, &errore); break;
-        default:
-            imp.TopTwp = imp.LftTwp = 12.5;
-            salvato = ScriviUscita(a, imp, 12.5, 12.5, &errore);
-            break;
-        }
-        ASSERT_TRUE(salvato) << errore.toStdString() << "\n" << contenuto.toStdString();
+        ASSERT_TRUE(ScriviCon(scrittore, a, imp, &errore)) << errore.toStdString() << "\n" << contenuto.toStdString();
         ArchivioImpostazioni b(percorso);
         const QStringList riletti = Valori(CaricaImpostazioni(b, Oggi, QLocale(), true, nullptr));
         const QStringList attesi = Valori(imp);

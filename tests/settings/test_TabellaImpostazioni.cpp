@@ -106,13 +106,9 @@ TEST_F(Tabella, OgniFormaTornaUgualeDalFile)
             // Through the writer that owns it and back.
             QFile::remove(percorso);
             ArchivioImpostazioni a(percorso);
-            const unsigned s = c.voce->scrittori & ~unsigned(ScritturaPrimoAvvio);
             QString errore;
-            const bool ok = s == ScritturaOpzioni    ? ScriviOpzioni(a, imp, &errore)
-                            : s == ScritturaTariffe  ? ScriviTariffe(a, imp, &errore)
-                            : s == ScritturaBolletta ? ScriviPeriodoBolletta(a, imp, &errore)
-                                                     : ScriviUscita(a, imp, -45.5, -45.5, &errore);
-            ASSERT_TRUE(ok) << errore.toStdString();
+            ASSERT_TRUE(ScriviCon(c.voce->scrittori & ~unsigned(ScritturaPrimoAvvio), a, imp, &errore))
+                << errore.toStdString();
             if (IndiceInUso(*c.voce, imp.Tariffe, c.indice)) {
                 EXPECT_EQ(ArchivioImpostazioni(percorso).Leggi(c.nome, "assente"), testo);
             }
