@@ -4,6 +4,7 @@
 #include <charconv>
 #include <gtest/gtest.h>
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -59,19 +60,15 @@ TEST_F(LocaleImpostazioni, UnFileScrittoInItalianoSiLeggeUgualeOvunque)
 
 TEST_F(LocaleImpostazioni, LeDateDellaVersionePrecedenteNellOrdineCheIlFileDice)
 {
-    const struct {
-        const char* caso;
-        const char* inizio;
-        const char* fine;
-    } casi[] = {
+    const std::tuple<const char*, const char*, const char*> casi[] = {
         {"italiano", "01/12/2026", "31/12/2026"},
         {"americano", "12/1/2026", "12/31/2026"},
         {"tedesco", "01.12.2026", "31.12.2026"},
     };
-    for (const auto& c : casi) {
-        FileDellaVersionePrecedente({{"DatIPB", c.inizio}, {"DatFPB", c.fine}});
+    for (const auto& [caso, inizio, fine] : casi) {
+        FileDellaVersionePrecedente({{"DatIPB", inizio}, {"DatFPB", fine}});
         for (const QLocale& l : {Inglese, Italiano, QLocale::c()}) {
-            SCOPED_TRACE(std::string(c.caso) + " sotto " + l.name().toStdString());
+            SCOPED_TRACE(std::string(caso) + " sotto " + l.name().toStdString());
             const Impostazioni imp = CaricaSotto(l);
             EXPECT_EQ(imp.DatIPB, QDate(2026, 12, 1));
             EXPECT_EQ(imp.DatFPB, QDate(2026, 12, 31));

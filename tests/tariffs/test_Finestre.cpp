@@ -218,33 +218,22 @@ TEST_F(FinestreTariffe, UnSalvataggioFallitoSiDiceENonChiude)
 TEST_F(FinestreTariffe, CorrezioniDeiCampiAllUscita)
 {
     ModificaTariffe e(imp, *archivio, messaggi);
-    struct Caso {
-        QLineEdit* campo;
-        void (ModificaTariffe::*uscita)();
-        const char* testo;
-        const char* atteso;
+    const std::tuple<QLineEdit*, std::function<void()>, QString, QString> casi[] = {
+        {e.M_CostoScatto, [&] { e.M_CostoScatto_LostFocus(); }, "12.7", "12"},
+        {e.M_CostoScatto, [&] { e.M_CostoScatto_LostFocus(); }, "abc", "0"},
+        {e.M_PercentualeIva, [&] { e.M_PercentualeIva_LostFocus(); }, "100", "0"},
+        {e.M_PercentualeRiduzione, [&] { e.M_PercentualeRiduzione_LostFocus(); }, "0", "1"},
+        {e.M_LimiteRiduzione, [&] { e.M_LimiteRiduzione_LostFocus(); }, "10000", "0"},
+        {e.SecondiPerScatto[1], [&] { e.SecondiPerScatto_LostFocus(2); }, "3600,06", "1"},
+        {e.Descrizione[0], [&] { e.Descrizione_LostFocus(1); }, QString(25, 'x'), QString(20, 'x')},
     };
-    const Caso casi[] = {
-        {e.M_CostoScatto, &ModificaTariffe::M_CostoScatto_LostFocus, "12.7", "12"},
-        {e.M_CostoScatto, &ModificaTariffe::M_CostoScatto_LostFocus, "abc", "0"},
-        {e.M_PercentualeIva, &ModificaTariffe::M_PercentualeIva_LostFocus, "100", "0"},
-        {e.M_PercentualeRiduzione, &ModificaTariffe::M_PercentualeRiduzione_LostFocus, "0", "1"},
-        {e.M_LimiteRiduzione, &ModificaTariffe::M_LimiteRiduzione_LostFocus, "10000", "0"},
-    };
-    for (const Caso& c : casi) {
-        c.campo->clear();
-        QTest::keyClicks(c.campo, c.testo);
-        (e.*c.uscita)();
-        EXPECT_EQ(c.campo->text(), c.atteso) << c.testo;
+    for (const auto& [campo, uscita, testo, atteso] : casi) {
+        campo->clear();
+        QTest::keyClicks(campo, testo);
+        uscita();
+        EXPECT_EQ(campo->text(), atteso) << testo.toStdString();
     }
     EXPECT_EQ(e.TotaleScatto->text(), "0,0");
-
-    e.SecondiPerScatto[1]->setText("3600,06");
-    e.SecondiPerScatto_LostFocus(2);
-    EXPECT_EQ(e.SecondiPerScatto[1]->text(), "1");
-    e.Descrizione[0]->setText(QString(25, 'x'));
-    e.Descrizione_LostFocus(1);
-    EXPECT_EQ(e.Descrizione[0]->text(), QString(20, 'x'));
 
     // The reduction fields follow the box and keep their values.
     EXPECT_FALSE(e.M_PercentualeRiduzione->isEnabled());
