@@ -229,6 +229,17 @@ std::vector<Passo> Conteggio(const ModelloTariffe& m, int passi, float intervall
     return esito;
 }
 
+// The default model with the extra pulse and reduction settings given.
+ModelloTariffe ConRiduzione(bool sctAgg, bool ridTrf, int tipRid, int limRid)
+{
+    ModelloTariffe m;
+    m.SctAgg = sctAgg;
+    m.RidTrf = ridTrf;
+    m.TipRid = tipRid;
+    m.LimRid = limRid;
+    return m;
+}
+
 TEST(PrezzaScatto, ScattoAggiuntivoESogliaDellaRiduzione)
 {
     struct Caso {
@@ -252,11 +263,7 @@ TEST(PrezzaScatto, ScattoAggiuntivoESogliaDellaRiduzione)
         {"after 0 seconds: the first pulse is at 0", false, true, 1, 0, {piena, avvio}},
     };
     for (const Caso& c : casi) {
-        ModelloTariffe m;
-        m.SctAgg = c.sctAgg;
-        m.RidTrf = c.ridTrf;
-        m.TipRid = c.tipRid;
-        m.LimRid = c.limRid;
+        const ModelloTariffe m = ConRiduzione(c.sctAgg, c.ridTrf, c.tipRid, c.limRid);
         const std::vector<Passo> passi = Conteggio(m, int(c.attesi.size()), 220, c.limRid == 440 ? 0.0f : 0.01f);
         for (size_t i = 0; i < passi.size(); ++i) {
             EXPECT_EQ(passi[i].scatti, c.attesi[i].scatti) << c.descrizione << ", step " << i;
@@ -268,10 +275,7 @@ TEST(PrezzaScatto, ScattoAggiuntivoESogliaDellaRiduzione)
 
 TEST(PrezzaScatto, SecondiAlLimiteStatoVecchioEContiEstremi)
 {
-    ModelloTariffe m;
-    m.RidTrf = true;
-    m.TipRid = 1;
-    m.LimRid = 300;
+    ModelloTariffe m = ConRiduzione(true, true, 1, 300);
     EXPECT_FALSE(PrezzaScatto(m, false, 3, 300.0f, false).riduzioneAttiva);
     EXPECT_TRUE(PrezzaScatto(m, false, 3, 300.5f, false).riduzioneAttiva);
     // Once on, it stays on whatever the seconds say, and is not "started" again.
@@ -350,11 +354,7 @@ TEST(PrimaOra, CostoETesto)
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.descrizione);
-        ModelloTariffe m;
-        m.SctAgg = c.sctAgg;
-        m.RidTrf = c.ridTrf;
-        m.TipRid = c.tipRid;
-        m.LimRid = c.limRid;
+        const ModelloTariffe m = ConRiduzione(c.sctAgg, c.ridTrf, c.tipRid, c.limRid);
         EXPECT_DOUBLE_EQ(CostoPrimaOra(m, c.secondi), c.costo);
         EXPECT_EQ(TestoCostoOra(m, c.secondi), QString::fromUtf8("(1ª ora = L. %1 + IVA)").arg(c.testo));
     }
