@@ -223,11 +223,8 @@ TEST(ModificaScatti, ICampiSiCorreggonoLasciandoli)
         const char* importo;
         const char* s;
         const char* i;
-    } casi[] = {{"12a", "abc", "12", "0"},
-                {"-4", "10000000", "0", "0"},
-                {"10000", "9999999", "0", "9999999"},
-                {"7.9", "1234,5", "7", "1234,5"},
-                {" 1 2 ", "0,25", "12", "0,25"}};
+    } casi[] = {{"12a", "abc", "12", "0"},        {"-4", "10000000", "0", "0"},    {"10000", "9999999", "0", "9999999"},
+                {"7.9", "1234,5", "7", "1234,5"}, {" 1 2 ", "0,25", "12", "0,25"}, {"9999", "0", "9999", "0"}};
     for (const auto& c : casi) {
         e.M_NumeroScatti->setFocus();
         e.M_NumeroScatti->setText(c.scatti);
