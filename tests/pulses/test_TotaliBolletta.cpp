@@ -29,7 +29,11 @@ TEST(TotaliBolletta, PeriodoVuotoEInvertito)
         EXPECT_EQ(t.mediaScatti, 0) << giorni;
         EXPECT_EQ(t.mediaImporto, 0) << giorni;
     }
-    EXPECT_EQ(TestiDiBolletta(CalcolaBolletta(0, 0, 1, 20)).mediaScatti, "0,0 ");
+    const auto zero = TestiDiBolletta(CalcolaBolletta(0, 0, 1, 20));
+    for (const QString& t : {zero.scatti, zero.netto, zero.iva, zero.totale})
+        EXPECT_EQ(t, "0 ");
+    EXPECT_EQ(zero.mediaScatti, "0,0 ");
+    EXPECT_EQ(zero.mediaImporto, "0,0 ");
 }
 
 TEST(TotaliBolletta, StimaAFinePeriodo)
