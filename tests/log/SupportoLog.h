@@ -14,6 +14,7 @@
 #include <bit>
 #include <cstring>
 #include <ctime>
+#include <gtest/gtest.h>
 #include <limits>
 #include <random>
 
@@ -41,6 +42,14 @@ inline void ScriviLog(const QString& percorso, int quanti)
     for (int i = 1; i <= quanti; ++i)
         r.push_back(RecordNumerato(i));
     ScriviCopia(percorso, r);
+}
+
+inline void ScriviFile(const QString& percorso, const QByteArray& dati,
+                       QIODevice::OpenMode modo = QIODevice::WriteOnly | QIODevice::Truncate)
+{
+    QFile f(percorso);
+    ASSERT_TRUE(f.open(modo));
+    ASSERT_EQ(f.write(dati), dati.size());
 }
 
 inline QByteArray Contenuto(const QString& percorso)

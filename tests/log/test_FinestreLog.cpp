@@ -77,11 +77,7 @@ TEST_F(FinestreLogTest, MostraIlLogRigaPerRiga)
 TEST_F(FinestreLogTest, ModelloSuCodaParzialeEMigliaiaDiRighe)
 {
     ScriviLog(Log003(), 1000);
-    {
-        QFile f(Log003());
-        ASSERT_TRUE(f.open(QIODevice::Append));
-        f.write(QByteArray(40, 'x'));
-    }
+    ScriviFile(Log003(), QByteArray(40, 'x'), QIODevice::Append);
     ModelloLog m;
     m.Apri(Log003());
     ASSERT_EQ(m.rowCount(), 1000);
@@ -177,11 +173,7 @@ TEST_F(FinestreLogTest, EsportazioneAnnullataDallaFinestra)
 {
     ScriviLog(Log003(), 20000);
     const QString uscita = tmp.filePath("uscita.txt");
-    {
-        QFile f(uscita);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("vecchio");
-    }
+    ScriviFile(uscita, "vecchio");
     Log w(tmp.path(), utente);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
