@@ -248,27 +248,6 @@ TEST_F(Scrittori, OgniScrittoreSalvaSoloLeSueChiavi)
     }
 }
 
-TEST_F(Scrittori, MenoTariffeLascianoQuelleOltreNellArchivio)
-{
-    ArchivioImpostazioni a(percorso);
-    Impostazioni imp;
-    imp.Tariffe.MaxTrf = 3;
-    imp.Tariffe.tariffa(3) = {"Notturna", 600, 255};
-    ASSERT_TRUE(ScriviTariffe(a, imp, nullptr));
-    imp.Tariffe.MaxTrf = 2;
-    imp.Tariffe.tariffa(3) = {"Cambiata", 1, 1};
-    ASSERT_TRUE(ScriviTariffe(a, imp, nullptr));
-
-    ArchivioImpostazioni b(percorso);
-    EXPECT_EQ(b.Leggi("MaxTrf", ""), "2");
-    EXPECT_EQ(b.Leggi("DscTr3", ""), "Notturna");
-    EXPECT_EQ(b.Leggi("SPSTr3", ""), "600");
-    EXPECT_EQ(b.Leggi("ClrTr3", ""), "255");
-    const Impostazioni letto = Carica(b);
-    EXPECT_EQ(letto.Tariffe.MaxTrf, 2);
-    EXPECT_EQ(letto.Tariffe.tariffa(3).Descrizione, "Notturna");
-}
-
 TEST_F(Scrittori, UnConteggioFuoriMisuraNonEsceDallaTabella)
 {
     ArchivioImpostazioni a(percorso);
