@@ -367,7 +367,7 @@ TEST_F(FinestreTariffe, InvioConfermaEscAnnullaInOgniFinestra)
             (void)QTest::qWaitFor([&] { return !e.isVisible(); });
             EXPECT_FALSE(e.isVisible());
             EXPECT_EQ(e.result(), esito);
-            EXPECT_EQ(imp.Tariffe == ModelloTariffe{}, esito == QDialog::Rejected); // what was typed is saved
+            EXPECT_EQ(imp.Tariffe == ModelloTariffe{}, esito == QDialog::Rejected); // saved only when confirmed
             imp.Tariffe = ModelloTariffe{};
         }
     ModificaTariffe e(imp, *archivio, messaggi);
