@@ -4,16 +4,13 @@
 #include "app/Applicazione.h"
 #include "app/Guida.h"
 #include "app/Principale.h"
-#include "common/CartellaDati.h"
 #include "engine/Motore.h"
-#include "log/FileLog.h"
 #include "pulses/Bolletta.h"
 #include "pulses/ModificaScatti.h"
 #include "pulses/SceltaMese.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -224,27 +221,6 @@ TEST_F(PrincipaleTest, ChiamataRilevataSulPannello)
     w->TimerControllo_Timer();
     EXPECT_EQ(w->LedCorrente(), Led::Verde);
     EXPECT_TRUE(w->mnuVoce[8]->isEnabled());
-}
-
-TEST_F(PrincipaleTest, UscitaConUnaNuovaChiamataNataDuranteLaDomanda)
-{
-    sorgente.maniglia = 3;
-    sorgente.stato = StatoLink::Connesso;
-    w->TimerControllo_Timer();
-    ASSERT_TRUE(m->ConteggioAttivo());
-    // While "Esci" asks, the link drops and a new call is counted.
-    utente.durante = [this] {
-        sorgente.maniglia = 0;
-        w->TimerControllo_Timer();
-        sorgente.maniglia = 4;
-        w->TimerControllo_Timer();
-        ASSERT_TRUE(m->ConteggioAttivo());
-    };
-    utente.risposte = {true};
-    EXPECT_TRUE(w->Esci());
-    EXPECT_FALSE(m->ConteggioAttivo());
-    FileLog log(QDir(tmp.filePath("dati")).filePath(NomeLog));
-    EXPECT_EQ(log.NumeroRecord(), 2);
 }
 
 } // namespace
