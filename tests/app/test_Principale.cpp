@@ -110,10 +110,8 @@ TEST_F(PrincipaleTest, TastiEVociDelMenuDuranteIlConteggio)
     EXPECT_TRUE(w->P_Ferma->isVisible());
     EXPECT_FALSE(w->P_Avvia->isVisible());
 
-    Tasto(Qt::Key_F6);
-    Tasto(Qt::Key_F7);
-    Tasto(Qt::Key_F8);
-    Tasto(Qt::Key_F5);
+    for (Qt::Key f : {Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F5})
+        Tasto(f);
     EXPECT_EQ(aperte, (std::map<std::string, int>{{"Tariffe", 1}}));
 
     Tasto(Qt::Key_F3);
@@ -121,10 +119,8 @@ TEST_F(PrincipaleTest, TastiEVociDelMenuDuranteIlConteggio)
     EXPECT_TRUE(w->mnuVoce[8]->isEnabled());
     EXPECT_EQ(w->LedCorrente(), Led::Verde);
     EXPECT_TRUE(w->ValoreIndicatore->text().isEmpty());
-    Tasto(Qt::Key_F6);
-    Tasto(Qt::Key_F7);
-    Tasto(Qt::Key_F8);
-    Tasto(Qt::Key_F1);
+    for (Qt::Key f : {Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F1})
+        Tasto(f);
     Tasto(Qt::Key_I, Qt::ControlModifier);
     EXPECT_EQ(aperte["Bolletta"], 1);
     EXPECT_EQ(aperte["Log"], 1);
@@ -165,34 +161,19 @@ TEST_F(PrincipaleTest, LeFinestreSospendonoIlControllo)
     EXPECT_TRUE(w->TimerControllo->isActive());
 }
 
-TEST_F(PrincipaleTest, UnaChiamataInCorsoChiudeLeFinestre)
-{
-    w->ChiamataInCorso(true);
-    Tasto(Qt::Key_F6);
-    Tasto(Qt::Key_F7);
-    Tasto(Qt::Key_F8);
-    EXPECT_TRUE(aperte.empty());
-}
-
-TEST_F(PrincipaleTest, UscitaSoloConCtrl)
+TEST_F(PrincipaleTest, UscitaSoloConCtrlEDuranteIlConteggioChiede)
 {
     Tasto(Qt::Key_E);
     Tasto(Qt::Key_E, Qt::ShiftModifier);
     EXPECT_FALSE(w->InUscita());
-    Tasto(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(w->InUscita());
-}
-
-TEST_F(PrincipaleTest, UscitaDuranteIlConteggioChiede)
-{
     Tasto(Qt::Key_F2);
     utente.risposte = {false};
     Tasto(Qt::Key_E, Qt::ControlModifier);
     EXPECT_FALSE(w->InUscita());
     EXPECT_TRUE(m->ConteggioAttivo());
-    EXPECT_EQ(utente.domande.last(), "Conteggio attivo: confermi l'interruzione e l'uscita ?");
+    EXPECT_EQ(utente.domande, QStringList{"Conteggio attivo: confermi l'interruzione e l'uscita ?"});
     utente.risposte = {true};
-    Tasto(Qt::Key_E, Qt::ControlModifier);
+    Tasto(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(w->InUscita());
     EXPECT_FALSE(m->ConteggioAttivo());
 }
@@ -213,6 +194,9 @@ TEST_F(PrincipaleTest, ChiamataRilevataSulPannello)
     EXPECT_EQ(Testo(), "Connessione... ");
     EXPECT_EQ(w->LedCorrente(), Led::Giallo);
     EXPECT_FALSE(w->mnuVoce[8]->isEnabled());
+    for (Qt::Key f : {Qt::Key_F6, Qt::Key_F7, Qt::Key_F8})
+        Tasto(f);
+    EXPECT_TRUE(aperte.empty()) << "a call on the line keeps the bill, the log and the options shut";
     sorgente.stato = StatoLink::Connesso;
     w->TimerControllo_Timer();
     EXPECT_EQ(w->LedCorrente(), Led::Rosso);
