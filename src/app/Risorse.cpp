@@ -17,17 +17,25 @@ QString PercorsoGuida(const QString& cartellaProgramma)
     return {};
 }
 
-QIcon IconaProgramma()
+static QPixmap Png(const QString& percorso)
 {
     // Kept by the linker only when asked for by name (static library).
     Q_INIT_RESOURCE(risorse);
     // Read as PNG by name: a reader left to guess the format asks every
     // image plugin first, which loads three libraries at each start.
+    QImageReader lettore(percorso, "png");
+    lettore.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(lettore.read());
+}
+
+QIcon IconaProgramma()
+{
     QIcon icona;
-    for (int lato : {48, 128}) {
-        QImageReader lettore(QStringLiteral(":/icone/%1/velatrix.png").arg(lato), "png");
-        lettore.setAutoDetectImageFormat(false);
-        icona.addPixmap(QPixmap::fromImage(lettore.read()));
-    }
+    for (int lato : {48, 128})
+        icona.addPixmap(Png(QStringLiteral(":/icone/%1/velatrix.png").arg(lato)));
     return icona;
 }
+
+// A picture rather than text drawn at start: two more font sizes would cost
+// the start two font loads before the panel loads its own.
+QPixmap LogoAvvio() { return Png(QStringLiteral(":/avvio/logo.png")); }
