@@ -168,16 +168,4 @@ TEST_F(AvvioTest, UnaPosizioneFuoriDaOgniSchermoTornaVisibile)
     EXPECT_TRUE(QGuiApplication::primaryScreen()->geometry().intersects(w->geometry()));
 }
 
-TEST_F(AvvioTest, StartAvviaSubitoIlConteggio)
-{
-    const std::pair<QStringList, bool> casi[] = {
-        {{"/START"}, true}, {{"/start"}, true}, {{"/START", "x"}, false}, {{}, false}};
-    for (const auto& [argomenti, avvia] : casi) {
-        Avvia(argomenti);
-        EXPECT_EQ(m->ConteggioAttivo(), avvia) << argomenti.join(' ').toStdString();
-        if (avvia)
-            m->FermaContatore(TipoArresto::FineConnessione);
-    }
-}
-
 } // namespace

@@ -17,6 +17,11 @@ TEST(RigaComando, AvvioComeSempre)
     r = LeggiRigaComando({"-platform", "offscreen", "-reverse", "/START"});
     EXPECT_TRUE(r.errore.isEmpty()) << r.errore.toStdString();
     EXPECT_EQ(r.argomenti, QStringList{"/START"});
+    // The count starts at once only for a lone /START, in any case.
+    EXPECT_TRUE(ChiedeAvvio({"/START"}));
+    EXPECT_TRUE(ChiedeAvvio({"/start"}));
+    EXPECT_FALSE(ChiedeAvvio({"/START", "x"}));
+    EXPECT_FALSE(ChiedeAvvio({}));
 }
 
 TEST(RigaComando, AiutoVersioneEOpzioniSconosciute)
