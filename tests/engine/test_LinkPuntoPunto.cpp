@@ -3,7 +3,6 @@
 #include "engine/GestoreRete.h"
 #include "engine/LinkPuntoPunto.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,14 +16,9 @@
 #include <functional>
 #include <utility>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <ifaddrs.h>
 #include <net/if.h>
 #include <net/if_arp.h>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -496,26 +490,8 @@ using spazio::TunReale;
 StatoLink Attendi(LinkPuntoPunto& link, quint32 maniglia, StatoLink voluto)
 {
     StatoLink s = StatoLink::Ignoto;
-    for (int i = 0; i < 150 && (s = link.StatoConnessione(maniglia)) != voluto; ++i)
-        ::usleep(20000);
+    spazio::Finche([&] { return (s = link.StatoConnessione(maniglia)) == voluto; });
     return s;
-}
-
-bool AttendiIpv6(const char* nome)
-{
-    for (int i = 0; i < 150; ++i) {
-        ifaddrs* lista = nullptr;
-        if (::getifaddrs(&lista) != 0)
-            return false;
-        bool trovato = false;
-        for (const ifaddrs* a = lista; a; a = a->ifa_next)
-            trovato |= a->ifa_addr && a->ifa_addr->sa_family == AF_INET6 && std::strcmp(a->ifa_name, nome) == 0;
-        ::freeifaddrs(lista);
-        if (trovato)
-            return true;
-        ::usleep(20000);
-    }
-    return false;
 }
 
 // sysfs mounted privately, so it shows this namespace's interfaces; removed
@@ -560,16 +536,12 @@ TEST(NelloSpazioDiRete, PassiDiUnTun)
         GTEST_SKIP();
     }
     ASSERT_TRUE(Configura("vpn0", "10.9.0.1", "10.9.0.2"));
-    bool inFunzione = false;
-    for (int i = 0; i < 150 && !inFunzione; ++i) {
+    EXPECT_TRUE(spazio::Finche([&] {
         QList<InterfacciaRete> elenco;
-        ASSERT_TRUE(ElencoKernel(radiceSys).Leggi(&elenco));
-        for (const auto& i : elenco)
-            inFunzione |= i.nome == "vpn0" && (i.flags & IFF_RUNNING) && i.ipv4;
-        if (!inFunzione)
-            ::usleep(20000);
-    }
-    EXPECT_TRUE(inFunzione);
+        return ElencoKernel(radiceSys).Leggi(&elenco) && std::any_of(elenco.begin(), elenco.end(), [](const auto& i) {
+                   return i.nome == "vpn0" && (i.flags & IFF_RUNNING) && i.ipv4;
+               });
+    }));
     EXPECT_EQ(link.CercaConnessione(&nome), 0u) << "an unnamed tun was taken for a call";
 
     // The demo's tun is named as a call.
@@ -585,7 +557,7 @@ TEST(NelloSpazioDiRete, PassiDiUnTun)
     EXPECT_EQ(Attendi(link, prima, StatoLink::Autenticazione), StatoLink::Autenticazione);
     // The kernel gives the running device an IPv6 link-local address: no
     // traffic beyond the link, so still not connected.
-    if (AttendiIpv6("tun7"))
+    if (spazio::Finche([] { return spazio::HaIndirizzo("tun7", AF_INET6); }))
         EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Autenticazione);
     else
         std::printf("no IPv6 link-local address appeared: that case went unchecked\n");
