@@ -93,12 +93,10 @@ TEST_F(LinkFinto, StatoDaFlagEIndirizzi)
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(c.caso);
-        ElencoFinto e;
-        e.interfacce = {Iface("ppp0", 3, PP | c.flags, ARPHRD_PPP, c.ipv4, c.ipv6)};
-        LinkPuntoPunto l(e, Run(), Proc());
-        const quint32 m = l.CercaConnessione(nullptr);
+        elenco.interfacce = {Iface("ppp0", 3, PP | c.flags, ARPHRD_PPP, c.ipv4, c.ipv6)};
+        const quint32 m = link.CercaConnessione(nullptr);
         ASSERT_NE(m, 0u);
-        EXPECT_EQ(l.StatoConnessione(m), c.atteso);
+        EXPECT_EQ(link.StatoConnessione(m), c.atteso);
     }
 }
 
@@ -166,49 +164,21 @@ TEST_F(LinkFinto, LeInterfacceComuniNonSiLeggonoOltre)
     EXPECT_EQ(elenco.completate, (QStringList{"ppp0", "tun0"}));
 }
 
-TEST_F(LinkFinto, UnaChiamataDallaComposizioneAllaFineEDiNuovo)
-{
-    QString nome = "avanzo";
-    EXPECT_EQ(link.CercaConnessione(&nome), 0u);
-    EXPECT_TRUE(nome.isEmpty());
-
-    elenco.interfacce = {Ppp(5, 0)};
-    const quint32 prima = link.CercaConnessione(&nome);
-    ASSERT_NE(prima, 0u);
-    EXPECT_EQ(nome, "ppp0");
-    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Composizione);
-
-    elenco.interfacce = {Ppp(5, ATTIVO)};
-    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Autenticazione);
-    elenco.interfacce = {Ppp(5, ATTIVO, true)};
-    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Connesso);
-    EXPECT_EQ(link.CercaConnessione(&nome), prima);
-
-    elenco.interfacce.clear();
-    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Disconnesso);
-    EXPECT_EQ(link.CercaConnessione(&nome), 0u);
-
-    // Same interface, same ifindex: still a new call.
-    elenco.interfacce = {Ppp(5, 0)};
-    const quint32 dopo = link.CercaConnessione(&nome);
-    EXPECT_NE(dopo, 0u);
-    EXPECT_NE(dopo, prima);
-    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Disconnesso);
-    EXPECT_EQ(link.StatoConnessione(dopo), StatoLink::Composizione);
-}
-
 TEST_F(LinkFinto, CambiTraDueLettureEIlLoroEffettoSullaManiglia)
 {
     const struct {
         const char* caso;
         InterfacciaRete poi;
         bool stessa;
+        bool sparitaTraLeDue = false;
     } casi[] = {
         {"recreated with the same ifindex", Ppp(5, ATTIVO, true, 200), false},
         {"recreated with another ifindex", Ppp(6, ATTIVO, true, 100), false},
+        {"gone, then back with the same ifindex", Ppp(5, 0), false, true},
         {"identity unreadable for a moment", Ppp(5, ATTIVO, true, 0), true},
         {"renamed", Iface("dsl", 5, PP | ATTIVO, ARPHRD_PPP, true, false, 100), true},
         {"addresses dropped", Ppp(5, ATTIVO, false, 100), true},
+        {"carrier dropped", Ppp(5, 0, true, 100), true},
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(c.caso);
@@ -217,6 +187,10 @@ TEST_F(LinkFinto, CambiTraDueLettureEIlLoroEffettoSullaManiglia)
         e.interfacce = {Ppp(5, ATTIVO, true, 100)};
         const quint32 m = l.CercaConnessione(nullptr);
         ASSERT_NE(m, 0u);
+        if (c.sparitaTraLeDue) {
+            e.interfacce.clear();
+            EXPECT_EQ(l.CercaConnessione(nullptr), 0u);
+        }
         e.interfacce = {c.poi};
         QString nome;
         const quint32 n = l.CercaConnessione(&nome);
@@ -224,6 +198,7 @@ TEST_F(LinkFinto, CambiTraDueLettureEIlLoroEffettoSullaManiglia)
         EXPECT_NE(n, 0u);
         EXPECT_EQ(n == m, c.stessa);
         EXPECT_EQ(l.StatoConnessione(m), c.stessa ? LinkPuntoPunto::Stato(c.poi) : StatoLink::Disconnesso);
+        EXPECT_EQ(l.StatoConnessione(n), LinkPuntoPunto::Stato(c.poi));
         // The identity seen first is kept, so a later recreation still shows.
         e.interfacce = {Ppp(5, ATTIVO, true, 300)};
         EXPECT_NE(l.CercaConnessione(nullptr), m);
