@@ -60,6 +60,7 @@ TEST_F(MotoreTest, ScattoAggiuntivoERiduzione)
     EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Bolletta).importo, giorno.importo);
 }
 
+// Pulses fall due by the time elapsed, not by the wall clock or by ticks.
 TEST_F(MotoreTest, UnoScattoOgniIntervalloEBarraCheSiSvuota)
 {
     motore->AvviaConteggio();
@@ -74,6 +75,24 @@ TEST_F(MotoreTest, UnoScattoOgniIntervalloEBarraCheSiSvuota)
     EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 4);
     EXPECT_EQ(vista.colore, imp.Tariffe.tariffa(1).Colore);
     EXPECT_EQ(vista.led, Led::Rosso);
+
+    // 1000 s with no tick, as after a suspend: 4 intervals are over at once.
+    orologio.Avanza(1000);
+    motore->TimerScatto_Timer();
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 8);
+    EXPECT_EQ(Giorno(orologio.muro.date()).scatti, 8);
+    EXPECT_NEAR(motore->SecondiConnessione(), 1440, 1e-3);
+    EXPECT_EQ(vista.tempo, "1'40\""); // 1540 - 1440
+
+    // The wall clock put forward, then back: the next pulse is still at 1540 s.
+    Conta(40);
+    orologio.muro = orologio.muro.addSecs(3600);
+    Conta(30);
+    orologio.muro = orologio.muro.addSecs(-7200);
+    Conta(29);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 8);
+    Conta(1);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 9);
 }
 
 TEST_F(MotoreTest, MezzanotteDivideLeRigheERicaricaIlGiorno)
@@ -117,30 +136,6 @@ TEST_F(MotoreTest, FuoriDalPeriodoBollettaNonCambiaIlPeriodo)
     motore->AvviaConteggio();
     EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Bolletta).scatti, 0);
     EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 2);
-}
-
-TEST_F(MotoreTest, SospensioneRecuperaGliScattiInUnSoloTick)
-{
-    motore->AvviaConteggio();
-    orologio.Avanza(1000); // 1000 s with no tick: 4 intervals of 220 s are over
-    motore->TimerScatto_Timer();
-    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 6);
-    EXPECT_EQ(Giorno(orologio.muro.date()).scatti, 6);
-    EXPECT_NEAR(motore->SecondiConnessione(), 1000, 1e-3);
-    EXPECT_EQ(vista.tempo, "1'40\""); // 1100 - 1000
-}
-
-TEST_F(MotoreTest, UnCambioDellOrologioNonAggiungeScatti)
-{
-    motore->AvviaConteggio();
-    Conta(100);
-    orologio.muro = orologio.muro.addSecs(3600); // clock put forward
-    Conta(60);
-    orologio.muro = orologio.muro.addSecs(-7200); // and back
-    Conta(59);
-    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 2);
-    Conta(1);
-    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 3);
 }
 
 TEST_F(MotoreTest, RecordDelRiepilogoESuaAssenza)
