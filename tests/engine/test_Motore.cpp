@@ -95,7 +95,7 @@ TEST_F(MotoreTest, UnoScattoOgniIntervalloEBarraCheSiSvuota)
     EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 9);
 }
 
-TEST_F(MotoreTest, MezzanotteDivideLeRigheERicaricaIlGiorno)
+TEST_F(MotoreTest, MezzanotteDivideLeRigheERicaricaIlGiornoAncheDaFermo)
 {
     ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 8), 5, 500)); // already on the next day
     orologio.muro = QDateTime(QDate(2026, 12, 7), QTime(23, 50, 0));
@@ -110,6 +110,15 @@ TEST_F(MotoreTest, MezzanotteDivideLeRigheERicaricaIlGiorno)
     EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 6);
     EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).importo, 627);
     EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 4);
+
+    ASSERT_TRUE(motore->FermaContatore(TipoArresto::FineConnessione));
+    ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 9), 4, 508));
+    const int aggiornamenti = vista.aggiornamenti;
+    orologio.muro = QDateTime(QDate(2026, 12, 9), QTime(0, 0, 1));
+    motore->TimerScatto_Timer();
+    EXPECT_EQ(motore->DataOggi(), QDate(2026, 12, 9));
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 4);
+    EXPECT_GT(vista.aggiornamenti, aggiornamenti);
 }
 
 TEST_F(MotoreTest, CambioDiTariffaAlProssimoIntervallo)
@@ -244,16 +253,6 @@ TEST_F(MotoreTest, IRecuperatiEntranoNeiTotaliEVengonoScritti)
     EXPECT_EQ(Giorno(QDate(2026, 12, 7)).scatti, 6);
     ASSERT_EQ(log->NumeroRecord(), 1);
     EXPECT_EQ(log->LeggiRecord(1)->ConnessioneSenzaSpazi(), "Casa");
-}
-
-TEST_F(MotoreTest, DaFermoSegueIlCambioDiData)
-{
-    ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 8), 4, 508));
-    orologio.muro = QDateTime(QDate(2026, 12, 8), QTime(0, 0, 1));
-    motore->TimerScatto_Timer();
-    EXPECT_EQ(motore->DataOggi(), QDate(2026, 12, 8));
-    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 4);
-    EXPECT_GE(vista.aggiornamenti, 1);
 }
 
 } // namespace
