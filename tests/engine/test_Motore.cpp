@@ -51,8 +51,7 @@ TEST_F(MotoreTest, ScattoAggiuntivoERiduzione)
         ASSERT_TRUE(motore->FermaContatore(TipoArresto::FineConnessione));
         EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, c.scatti);
         EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo, c.importo);
-        giorno.scatti += c.scatti;
-        giorno.importo += c.importo;
+        giorno += {c.scatti, c.importo};
     }
     // Every count is on the day's row, in memory and on disk alike.
     EXPECT_EQ(Giorno(orologio.muro.date()), giorno);
