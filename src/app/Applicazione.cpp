@@ -430,9 +430,7 @@ void Applicazione::AvviaServizio()
 
 int Applicazione::Esegui(const QStringList& argomenti)
 {
-    // Every window carries the icon; the desktop matches the running program
-    // to its menu entry by this name.
-    QApplication::setWindowIcon(IconaProgramma());
+    // The desktop matches the running program to its menu entry by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("velatrix"));
     MessaggiQt messaggi;
     SuoniQt suoni;
@@ -452,6 +450,9 @@ int Applicazione::Esegui(const QStringList& argomenti)
     if (!applicazione.Avvia(argomenti, percorsi, &codice))
         return codice;
 
+    // Every window carries the icon. Decoded once the panel is on screen: the
+    // splash and the panel's first frame do without it.
+    QApplication::setWindowIcon(IconaProgramma());
     Principale* w = applicazione.Finestra();
     messaggi.ImpostaPrincipale(w);
     QObject::connect(w, &Principale::Uscita, qApp, &QCoreApplication::exit);

@@ -2,6 +2,7 @@
 #include "BancoApplicazione.h"
 #include "Finti.h"
 #include "app/Applicazione.h"
+#include "app/Avvio.h"
 #include "app/Messaggio.h"
 #include "app/Principale.h"
 #include "app/Risorse.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -194,6 +196,19 @@ TEST(Risorse, LIconaDelProgrammaHaLeDueMisure)
     EXPECT_TRUE(misure.contains(QSize(48, 48)));
     EXPECT_TRUE(misure.contains(QSize(128, 128)));
     EXPECT_FALSE(icona.pixmap(48).isNull());
+}
+
+// The splash is its picture: a resource lost from the build would leave an
+// empty window of no size.
+TEST(Risorse, LoSplashMostraIlSuoLogoAlCentro)
+{
+    Avvio splash;
+    const auto* logo = splash.findChild<QLabel*>();
+    ASSERT_NE(logo, nullptr);
+    EXPECT_EQ(logo->pixmap().size(), QSize(320, 120));
+    EXPECT_EQ(splash.size(), QSize(320, 120));
+    const QRect schermo = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(splash.geometry().center(), schermo.center());
 }
 
 } // namespace
