@@ -142,7 +142,6 @@ const QStringList& PannelloContatore::TestiComuni()
 
 void PannelloContatore::Adatta(double dpi)
 {
-    dpi_ = dpi;
     QFont cifre(QStringLiteral("DejaVu Sans Mono"));
     cifre.setStyleHint(QFont::Monospace);
     cifre.setBold(true);

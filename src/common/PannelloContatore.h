@@ -36,7 +36,6 @@ public:
     // Sizes every part from its font at this many dots per inch: the display
     // shows the everyday texts (TestiComuni) in full size.
     void Adatta(double dpi);
-    double Dpi() const { return dpi_; }
     static const QStringList& TestiComuni();
 
     // The LED, a lit or an unlit lamp of that colour.
@@ -53,7 +52,6 @@ public:
     QLabel* ValoreIndicatore = nullptr;
 
 private:
-    double dpi_ = 0;
     QColor led_;
     bool acceso_ = false;
 };

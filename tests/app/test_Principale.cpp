@@ -2,31 +2,22 @@
 #include "BancoApplicazione.h"
 #include "Finti.h"
 #include "app/Applicazione.h"
-#include "app/Comandi.h"
 #include "app/Guida.h"
 #include "app/Principale.h"
-#include "common/CartellaDati.h"
 #include "engine/Motore.h"
-#include "log/FileLog.h"
 #include "pulses/Bolletta.h"
-#include "pulses/DatabaseScatti.h"
 #include "pulses/ModificaScatti.h"
 #include "pulses/SceltaMese.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 #include <gtest/gtest.h>
-#include <limits>
-#include <memory>
 
 namespace {
 
@@ -84,24 +75,22 @@ TEST_F(PrincipaleTest, ClicSulValoreEsulPeriodo)
 {
     Impostazioni& imp = app->Valori();
     using T = TipoImporto;
-    std::vector<T> tipi;
-    for (int i = 0; i < 5; ++i) {
-        QTest::mouseClick(w->Importo, Qt::LeftButton);
-        tipi.push_back(imp.TipImp);
-    }
-    EXPECT_EQ(tipi, (std::vector<T>{T::ImportoIva, T::Scatti, T::Tempo, T::Importo, T::ImportoIva}));
+    const auto clic = [&](int volte) {
+        std::vector<T> tipi;
+        for (int i = 0; i < volte; ++i) {
+            QTest::mouseClick(w->Importo, Qt::LeftButton);
+            tipi.push_back(imp.TipImp);
+        }
+        return tipi;
+    };
+    EXPECT_EQ(clic(5), (std::vector<T>{T::ImportoIva, T::Scatti, T::Tempo, T::Importo, T::ImportoIva}));
     w->ScegliTipo(T::Tempo);
     QTest::mouseClick(w->P_Periodo, Qt::LeftButton); // to "G": time is not shown there
     EXPECT_EQ(imp.PerImp, PeriodoImporto::Giorno);
     EXPECT_EQ(imp.TipImp, T::Importo);
     EXPECT_EQ(w->P_Periodo->text(), "G");
     EXPECT_FALSE(w->mnuTipoImporto[4]->isEnabled());
-    tipi.clear();
-    for (int i = 0; i < 4; ++i) {
-        QTest::mouseClick(w->Importo, Qt::LeftButton);
-        tipi.push_back(imp.TipImp);
-    }
-    EXPECT_EQ(tipi, (std::vector<T>{T::ImportoIva, T::Scatti, T::Importo, T::ImportoIva}));
+    EXPECT_EQ(clic(4), (std::vector<T>{T::ImportoIva, T::Scatti, T::Importo, T::ImportoIva}));
     QTest::mouseClick(w->P_Periodo, Qt::LeftButton);
     QTest::mouseClick(w->P_Periodo, Qt::LeftButton);
     EXPECT_EQ(w->P_Periodo->text(), "C");
@@ -121,10 +110,8 @@ TEST_F(PrincipaleTest, TastiEVociDelMenuDuranteIlConteggio)
     EXPECT_TRUE(w->P_Ferma->isVisible());
     EXPECT_FALSE(w->P_Avvia->isVisible());
 
-    Tasto(Qt::Key_F6);
-    Tasto(Qt::Key_F7);
-    Tasto(Qt::Key_F8);
-    Tasto(Qt::Key_F5);
+    for (Qt::Key f : {Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F5})
+        Tasto(f);
     EXPECT_EQ(aperte, (std::map<std::string, int>{{"Tariffe", 1}}));
 
     Tasto(Qt::Key_F3);
@@ -132,10 +119,8 @@ TEST_F(PrincipaleTest, TastiEVociDelMenuDuranteIlConteggio)
     EXPECT_TRUE(w->mnuVoce[8]->isEnabled());
     EXPECT_EQ(w->LedCorrente(), Led::Verde);
     EXPECT_TRUE(w->ValoreIndicatore->text().isEmpty());
-    Tasto(Qt::Key_F6);
-    Tasto(Qt::Key_F7);
-    Tasto(Qt::Key_F8);
-    Tasto(Qt::Key_F1);
+    for (Qt::Key f : {Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F1})
+        Tasto(f);
     Tasto(Qt::Key_I, Qt::ControlModifier);
     EXPECT_EQ(aperte["Bolletta"], 1);
     EXPECT_EQ(aperte["Log"], 1);
@@ -176,34 +161,19 @@ TEST_F(PrincipaleTest, LeFinestreSospendonoIlControllo)
     EXPECT_TRUE(w->TimerControllo->isActive());
 }
 
-TEST_F(PrincipaleTest, UnaChiamataInCorsoChiudeLeFinestre)
-{
-    w->ChiamataInCorso(true);
-    Tasto(Qt::Key_F6);
-    Tasto(Qt::Key_F7);
-    Tasto(Qt::Key_F8);
-    EXPECT_TRUE(aperte.empty());
-}
-
-TEST_F(PrincipaleTest, UscitaSoloConCtrl)
+TEST_F(PrincipaleTest, UscitaSoloConCtrlEDuranteIlConteggioChiede)
 {
     Tasto(Qt::Key_E);
     Tasto(Qt::Key_E, Qt::ShiftModifier);
     EXPECT_FALSE(w->InUscita());
-    Tasto(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(w->InUscita());
-}
-
-TEST_F(PrincipaleTest, UscitaDuranteIlConteggioChiede)
-{
     Tasto(Qt::Key_F2);
     utente.risposte = {false};
     Tasto(Qt::Key_E, Qt::ControlModifier);
     EXPECT_FALSE(w->InUscita());
     EXPECT_TRUE(m->ConteggioAttivo());
-    EXPECT_EQ(utente.domande.last(), "Conteggio attivo: confermi l'interruzione e l'uscita ?");
+    EXPECT_EQ(utente.domande, QStringList{"Conteggio attivo: confermi l'interruzione e l'uscita ?"});
     utente.risposte = {true};
-    Tasto(Qt::Key_E, Qt::ControlModifier);
+    Tasto(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(w->InUscita());
     EXPECT_FALSE(m->ConteggioAttivo());
 }
@@ -224,6 +194,9 @@ TEST_F(PrincipaleTest, ChiamataRilevataSulPannello)
     EXPECT_EQ(Testo(), "Connessione... ");
     EXPECT_EQ(w->LedCorrente(), Led::Giallo);
     EXPECT_FALSE(w->mnuVoce[8]->isEnabled());
+    for (Qt::Key f : {Qt::Key_F6, Qt::Key_F7, Qt::Key_F8})
+        Tasto(f);
+    EXPECT_TRUE(aperte.empty()) << "a call on the line keeps the bill, the log and the options shut";
     sorgente.stato = StatoLink::Connesso;
     w->TimerControllo_Timer();
     EXPECT_EQ(w->LedCorrente(), Led::Rosso);
@@ -232,27 +205,6 @@ TEST_F(PrincipaleTest, ChiamataRilevataSulPannello)
     w->TimerControllo_Timer();
     EXPECT_EQ(w->LedCorrente(), Led::Verde);
     EXPECT_TRUE(w->mnuVoce[8]->isEnabled());
-}
-
-TEST_F(PrincipaleTest, UscitaConUnaNuovaChiamataNataDuranteLaDomanda)
-{
-    sorgente.maniglia = 3;
-    sorgente.stato = StatoLink::Connesso;
-    w->TimerControllo_Timer();
-    ASSERT_TRUE(m->ConteggioAttivo());
-    // While "Esci" asks, the link drops and a new call is counted.
-    utente.durante = [this] {
-        sorgente.maniglia = 0;
-        w->TimerControllo_Timer();
-        sorgente.maniglia = 4;
-        w->TimerControllo_Timer();
-        ASSERT_TRUE(m->ConteggioAttivo());
-    };
-    utente.risposte = {true};
-    EXPECT_TRUE(w->Esci());
-    EXPECT_FALSE(m->ConteggioAttivo());
-    FileLog log(QDir(tmp.filePath("dati")).filePath(NomeLog));
-    EXPECT_EQ(log.NumeroRecord(), 2);
 }
 
 } // namespace
@@ -299,119 +251,6 @@ TEST_F(PrincipaleBolletta, UnGiornoCorrettoArrivaAlPannelloAllaChiusura)
     EXPECT_EQ(w->Importo->text(), "Lire  5.080 ");
     w->ScegliPeriodo(PeriodoImporto::Bolletta);
     EXPECT_EQ(w->Importo->text(), "Lire  5.080 ");
-}
-
-// The data folder gone during a count: pulses and the record cannot be
-// written. The exit says so, offers to retry, and keeps them for the next
-// start, which adds them once.
-class UscitaConScrittureInSospeso : public PrincipaleTest {
-protected:
-    int Esci(bool chiedi)
-    {
-        int codice = -1;
-        QObject::connect(w, &Principale::Uscita, w, [&codice](int c) { codice = c; });
-        if (chiedi)
-            Tasto(Qt::Key_E, Qt::ControlModifier);
-        else
-            w->Esci(false);
-        return codice;
-    }
-    // Counts 2 pulses at the start and 3 more with the data folder away.
-    void ContaSenzaCartella()
-    {
-        Tasto(Qt::Key_F2);
-        ASSERT_TRUE(QDir(tmp.path()).rename("dati", "via"));
-        orologio.Avanza(660);
-        w->TimerScatto_Timer();
-        ASSERT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 5);
-    }
-    qint64 RecordNelLog() const { return FileLog(tmp.filePath("dati/Velatrix.003")).NumeroRecord(); }
-};
-
-TEST_F(UscitaConScrittureInSospeso, LUtenteSceglieEIlProssimoAvvioAggiungeUnaVolta)
-{
-    ContaSenzaCartella();
-    utente.risposte = {true, true, false}; // stop and exit; retry once; then exit anyway
-    EXPECT_EQ(Esci(true), 0);
-    ASSERT_EQ(utente.domande.size(), 3);
-    EXPECT_EQ(utente.domande[1], utente.domande[2]);
-    EXPECT_TRUE(utente.domande[1].startsWith("Non è stato possibile registrare 3 scatti (Lire 381) e 1 connessione."))
-        << utente.domande[1].toStdString();
-    // The data folder is gone: the settings folder keeps them.
-    ASSERT_TRUE(QFile::exists(tmp.filePath("Velatrix.rec")));
-
-    ASSERT_TRUE(QDir(tmp.path()).rename("via", "dati"));
-    for (int avvio = 0; avvio < 2; ++avvio) {
-        Avvia();
-        EXPECT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 5);
-        EXPECT_EQ(RecordNelLog(), 1);
-        EXPECT_FALSE(QFile::exists(tmp.filePath("Velatrix.rec")));
-        EXPECT_TRUE(m->InAttesa().Vuoto());
-    }
-}
-
-TEST_F(UscitaConScrittureInSospeso, UnaFineSenzaRispostaConservaSenzaChiedere)
-{
-    ContaSenzaCartella();
-    EXPECT_EQ(Esci(false), 0);
-    EXPECT_TRUE(utente.domande.isEmpty());
-    EXPECT_TRUE(QFile::exists(tmp.filePath("Velatrix.rec")));
-}
-
-TEST_F(UscitaConScrittureInSospeso, QuelloCheNonSiPuoConservareDaUnCodiceDiUscita)
-{
-    ContaSenzaCartella();
-    ASSERT_TRUE(QDir(tmp.path()).mkdir("Velatrix.rec")); // nowhere to keep them either
-    EXPECT_EQ(Esci(false), UscitaPerdita);
-}
-
-TEST_F(UscitaConScrittureInSospeso, RiprovareQuandoIlDiscoTornaScriveTutto)
-{
-    ContaSenzaCartella();
-    // The folder comes back while the retry question is open.
-    utente.durante = [this] { utente.durante = [this] { ASSERT_TRUE(QDir(tmp.path()).rename("via", "dati")); }; };
-    utente.risposte = {true, true};
-    EXPECT_EQ(Esci(true), 0);
-    EXPECT_EQ(utente.domande.size(), 2);
-    EXPECT_FALSE(QFile::exists(tmp.filePath("Velatrix.rec")));
-    EXPECT_FALSE(QFile::exists(tmp.filePath("dati/Velatrix.rec")));
-    EXPECT_EQ(RecordNelLog(), 1);
-    Avvia();
-    EXPECT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 5);
-}
-
-// A bill period whose pulses pass 32 bits: the start-up reports the real
-// error, and the refused file stays as it was.
-TEST(AvvioConDatabase, UnaSommaOltreI32BitFermaLAvvioConIlSuoErrore)
-{
-    QTemporaryDir tmp;
-    ASSERT_TRUE(QDir(tmp.path()).mkdir("dati"));
-    const QString percorso = tmp.filePath("dati/Velatrix.001");
-    const QDate oggi = QDate::currentDate();
-    {
-        DatabaseScatti db;
-        ASSERT_TRUE(db.Apri(percorso));
-        for (QDate d : {QDate(oggi.year(), oggi.month(), 1), QDate(oggi.year(), oggi.month(), oggi.daysInMonth())})
-            ASSERT_TRUE(db.ImpostaGiorno(d, {}, {std::numeric_limits<qint32>::max(), 1}));
-    }
-    QFile file(percorso);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray prima = file.readAll();
-    file.close();
-
-    UtenteFinto utente;
-    SuoniFinti suoni;
-    OrologioFinto orologio;
-    SorgenteFinta sorgente;
-    Applicazione app({utente, suoni, orologio, sorgente});
-    int codice = 0;
-    EXPECT_FALSE(app.Avvia({"--data-dir", tmp.filePath("dati")},
-                           {tmp.filePath("Velatrix.conf"), tmp.filePath("p"), tmp.filePath("Velatrix.lock")}, &codice));
-    EXPECT_EQ(codice, 1);
-    ASSERT_FALSE(utente.avvisi.isEmpty());
-    EXPECT_EQ(utente.avvisi.last(), "Errore 9004. Impossibile continuare.");
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), prima);
 }
 
 TEST(Guida, LaPaginaSiApreConIlSuoTesto)

@@ -47,7 +47,7 @@ protected:
     void Avvia(Interlocutore* messaggi = nullptr)
     {
         utente.avvisi.clear();
-        BancoApplicazione::Avvia(messaggi);
+        BancoApplicazione::Avvia({}, messaggi);
     }
     // 2 pulses stored, then the disk fills: 3 pulses and the record wait.
     void ContaSuDiscoPieno()
@@ -62,10 +62,7 @@ protected:
     }
     int Esci(bool chiedi)
     {
-        int codice = -1;
-        QObject::connect(w, &Principale::Uscita, w, [&codice](int c) { codice = c; });
-        w->Esci(chiedi);
-        return codice;
+        return CodiceDiUscita([&] { w->Esci(chiedi); });
     }
     // Free the disk and start again: everything is there, once.
     void ControllaTuttoUnaVolta()
@@ -91,11 +88,12 @@ TEST_F(RecuperoApp, DiscoPienoRispostaNoConservaTutto)
 {
     Prepara(false);
     ContaSuDiscoPieno();
-    utente.risposte = {true, false}; // stop and exit; do not retry
+    utente.risposte = {true, true, false}; // stop and exit; retry once; then exit anyway
     EXPECT_EQ(Esci(true), 0);
-    EXPECT_TRUE(
-        utente.domande.last().startsWith("Non è stato possibile registrare 3 scatti (Lire 381) e 1 connessione."))
-        << utente.domande.last().toStdString();
+    ASSERT_EQ(utente.domande.size(), 3);
+    EXPECT_EQ(utente.domande[1], utente.domande[2]);
+    EXPECT_TRUE(utente.domande[1].startsWith("Non è stato possibile registrare 3 scatti (Lire 381) e 1 connessione."))
+        << utente.domande[1].toStdString();
     EXPECT_TRUE(QFile::exists(tmp.filePath("conf/") + NomeRecupero))
         << "the data folder is full: the settings folder keeps them";
     ControllaTuttoUnaVolta();
@@ -105,13 +103,8 @@ TEST_F(RecuperoApp, DiscoPienoUnSegnaleSenzaDomandeConservaTutto)
 {
     Prepara(false);
     ContaSuDiscoPieno();
-    const int codice = [&] {
-        int c = -1;
-        QObject::connect(w, &Principale::Uscita, w, [&c](int v) { c = v; });
-        app->Interrompi(); // SIGTERM, SIGHUP: the count ends as if the line dropped
-        return c;
-    }();
-    EXPECT_EQ(codice, 0);
+    // SIGTERM, SIGHUP: the count ends as if the line dropped.
+    EXPECT_EQ(CodiceDiUscita([this] { app->Interrompi(); }), 0);
     EXPECT_TRUE(utente.domande.isEmpty());
     ControllaTuttoUnaVolta();
 }
@@ -126,6 +119,20 @@ TEST_F(RecuperoApp, DiscoPienoUnSegnaleADomandaApertaEsceEConserva)
     utente.risposte = {true, true, true};
     EXPECT_EQ(Esci(true), 0);
     EXPECT_EQ(utente.domande.size(), 2);
+    ControllaTuttoUnaVolta();
+}
+
+TEST_F(RecuperoApp, RiprovareQuandoIlDiscoTornaScriveTutto)
+{
+    Prepara(false);
+    ContaSuDiscoPieno();
+    // The disk frees up while the retry question is open.
+    utente.durante = [this] { utente.durante = [this] { disco->Libera(); }; };
+    utente.risposte = {true, true};
+    EXPECT_EQ(Esci(true), 0);
+    EXPECT_EQ(utente.domande.size(), 2);
+    EXPECT_FALSE(QFile::exists(tmp.filePath("conf/") + NomeRecupero));
+    EXPECT_FALSE(QFile::exists(Dati() + "/" + NomeRecupero));
     ControllaTuttoUnaVolta();
 }
 
@@ -175,11 +182,10 @@ TEST_F(RecuperoApp, UnAvvioFinitoDuranteLUnioneNonContaDueVolte)
     for (int fine = 0; fine < 3; ++fine) {
         ASSERT_TRUE(ScriviRecupero(Dati() + "/" + NomeRecupero, p, Dati(), nullptr));
         app.reset();
-        app = std::make_unique<Applicazione>(Applicazione::Dipendenze{utente, suoni, orologio, sorgente});
+        app = Nuova();
         app->ImpostaPassoRecupero([fine](int passo) { return passo != fine; });
         int codice = 0;
-        ASSERT_TRUE(
-            app->Avvia({"--data-dir", Dati()}, {conf, tmp.filePath("p"), tmp.filePath("Velatrix.lock")}, &codice));
+        ASSERT_TRUE(app->Avvia(Argomenti(), Percorsi(), &codice));
         app.reset(); // ended there, as by a kill
         Avvia();
         EXPECT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 6 * (fine + 1)) << fine;

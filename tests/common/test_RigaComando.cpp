@@ -17,6 +17,11 @@ TEST(RigaComando, AvvioComeSempre)
     r = LeggiRigaComando({"-platform", "offscreen", "-reverse", "/START"});
     EXPECT_TRUE(r.errore.isEmpty()) << r.errore.toStdString();
     EXPECT_EQ(r.argomenti, QStringList{"/START"});
+    // The count starts at once only for a lone /START, in any case.
+    EXPECT_TRUE(ChiedeAvvio({"/START"}));
+    EXPECT_TRUE(ChiedeAvvio({"/start"}));
+    EXPECT_FALSE(ChiedeAvvio({"/START", "x"}));
+    EXPECT_FALSE(ChiedeAvvio({}));
 }
 
 TEST(RigaComando, AiutoVersioneEOpzioniSconosciute)
@@ -33,8 +38,9 @@ TEST(RigaComando, AiutoVersioneEOpzioniSconosciute)
     }
     EXPECT_FALSE(LeggiRigaComando({"--data-dir"}).errore.isEmpty());
     EXPECT_FALSE(LeggiRigaComando({"--data-dir="}).errore.isEmpty());
-    EXPECT_TRUE(TestoUso().contains("--report"));
-    EXPECT_TRUE(TestoUso().contains("--data-dir"));
+    for (const char* opzione :
+         {"--report", "--data-dir", "--log", "--alert", "--group", "--connection", "oneline", "png"})
+        EXPECT_TRUE(TestoUso().contains(opzione)) << opzione;
     EXPECT_FALSE(TestoUso().contains("platform"));
 }
 
@@ -55,22 +61,6 @@ TEST(RigaComando, Rapporto)
     EXPECT_EQ(r.cartellaDati, "/d");
     EXPECT_EQ(LeggiRigaComando({"--report", "--format", "csv"}).formato, FormatoRapporto::Csv);
     EXPECT_EQ(LeggiRigaComando({"--report", "--from", "2026-12-07", "--to", "2026-12-07"}).da, QDate(2026, 12, 7));
-
-    // Each of these is refused with a message.
-    const QList<QStringList> sbagliate = {
-        {"--report", "--from", "2026-02-30", "--to", "2026-03-01"}, // no such day
-        {"--report", "--from", "2026-2-1", "--to", "2026-03-01"},   // not YYYY-MM-DD
-        {"--report", "--from", "01/12/2026", "--to", "2026-12-31"},
-        {"--report", "--from", "2026-12-31", "--to", "2026-12-01"}, // inverted
-        {"--report", "--from", "2026-12-01"},                       // one end only
-        {"--report", "--format", "xml"},
-        {"--report", "--format", "JSON"},
-        {"--report", "2026-12-01"},                     // a stray word
-        {"--from", "2026-12-01", "--to", "2026-12-31"}, // without --report
-        {"--format", "csv", "/START"},
-    };
-    for (const QStringList& riga : sbagliate)
-        EXPECT_FALSE(LeggiRigaComando(riga).errore.isEmpty()) << riga.join(' ').toStdString();
 }
 
 TEST(RigaComando, DataIso)
@@ -115,7 +105,18 @@ TEST(RigaComando, RegistroLimiteEForme)
     EXPECT_TRUE(r.errore.isEmpty()) << r.errore.toStdString();
     EXPECT_EQ(r.da, QDate(2026, 11, 1));
 
+    // Each of these is refused with a message.
     const QList<QStringList> sbagliate = {
+        {"--report", "--from", "2026-02-30", "--to", "2026-03-01"}, // no such day
+        {"--report", "--from", "2026-2-1", "--to", "2026-03-01"},   // not YYYY-MM-DD
+        {"--report", "--from", "01/12/2026", "--to", "2026-12-31"},
+        {"--report", "--from", "2026-12-31", "--to", "2026-12-01"}, // inverted
+        {"--report", "--from", "2026-12-01"},                       // one end only
+        {"--report", "--format", "xml"},
+        {"--report", "--format", "JSON"},
+        {"--report", "2026-12-01"},                     // a stray word
+        {"--from", "2026-12-01", "--to", "2026-12-31"}, // without --report
+        {"--format", "csv", "/START"},
         {"--log", "--format", "csv", "--report"}, // two commands
         {"--log", "--format", "text"},            // a report's form
         {"--report", "--format", "tab"},          // a log's form
@@ -136,6 +137,4 @@ TEST(RigaComando, RegistroLimiteEForme)
     };
     for (const QStringList& riga : sbagliate)
         EXPECT_FALSE(LeggiRigaComando(riga, oggi).errore.isEmpty()) << riga.join(' ').toStdString();
-    for (const char* opzione : {"--log", "--alert", "--group", "--connection", "oneline", "png"})
-        EXPECT_TRUE(TestoUso().contains(opzione)) << opzione;
 }

@@ -14,6 +14,7 @@
 #include <bit>
 #include <cstring>
 #include <ctime>
+#include <gtest/gtest.h>
 #include <limits>
 #include <random>
 
@@ -41,6 +42,14 @@ inline void ScriviLog(const QString& percorso, int quanti)
     for (int i = 1; i <= quanti; ++i)
         r.push_back(RecordNumerato(i));
     ScriviCopia(percorso, r);
+}
+
+inline void ScriviFile(const QString& percorso, const QByteArray& dati,
+                       QIODevice::OpenMode modo = QIODevice::WriteOnly | QIODevice::Truncate)
+{
+    QFile f(percorso);
+    ASSERT_TRUE(f.open(modo));
+    ASSERT_EQ(f.write(dati), dati.size());
 }
 
 inline QByteArray Contenuto(const QString& percorso)
@@ -105,18 +114,8 @@ inline QByteArray RecordCasuale(std::mt19937_64& g)
         inizio = scegli({-657434.0, 2958465.99999, 2958466.0, -657435.0, 0.0, -1.25, -0.5, inf, nan, -0.0,
                          36250.0833333333, 44500.0833333333});
     }
-    const qint32 estremi[] = {0,
-                              1,
-                              -1,
-                              59,
-                              60,
-                              3599,
-                              3600,
-                              86399,
-                              86400,
-                              999999999,
-                              std::numeric_limits<qint32>::max(),
-                              std::numeric_limits<qint32>::min()};
+    constexpr qint32 massimo = std::numeric_limits<qint32>::max(), minimo = std::numeric_limits<qint32>::min();
+    const qint32 estremi[] = {0, 1, -1, 59, 60, 3599, 3600, 86399, 86400, 999999999, massimo, minimo};
     const qint32 durata = g() % 3 ? qint32(g() % 20000) : g() % 2 ? estremi[g() % 12] : qint32(g());
     const qint32 scatti = g() % 3 ? qint32(g() % 500) : g() % 2 ? estremi[g() % 12] : qint32(g());
     const double importo = g() % 3 == 0 ? double(g() % 100000) * 0.5

@@ -48,13 +48,6 @@ QByteArray Byte(int primo, int ultimo)
     return b;
 }
 
-void Scrivi(const QString& percorso, const QByteArray& dati)
-{
-    QFile f(percorso);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(dati), dati.size());
-}
-
 class FileLogTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -89,7 +82,7 @@ TEST_F(FileLogTest, FileMancanteOVuoto)
     RecordLog r;
     EXPECT_FALSE(lettore.Prossimo(r));
 
-    Scrivi(Percorso(), {});
+    ScriviFile(Percorso(), {});
     EXPECT_EQ(log.NumeroRecord(), 0);
     ASSERT_TRUE(log.Aggiungi(Record(1)));
     EXPECT_EQ(Contenuto(Percorso()), Byte(1, 1)) << "record 1 at offset 0";
@@ -103,7 +96,7 @@ TEST_F(FileLogTest, FileMancanteOVuoto)
 
 TEST_F(FileLogTest, UnaCodaParzialeSiIgnoraESiSovrascrive)
 {
-    Scrivi(Percorso(), Byte(1, 2) + QByteArray(30, 'x'));
+    ScriviFile(Percorso(), Byte(1, 2) + QByteArray(30, 'x'));
     FileLog log(Percorso());
     EXPECT_EQ(log.NumeroRecord(), 2);
     ComeRecord(*log.LeggiRecord(2), 2);
@@ -153,7 +146,7 @@ TEST_F(FileLogTest, UnAccodamentoImpossibileSiSegnalaENonTocca)
 TEST_F(FileLogTest, UnaScritturaInterrottaNonLasciaMezziRecord)
 {
     // Two records and a torn tail; only 30 bytes of the third get through.
-    Scrivi(Percorso(), Byte(1, 2) + QByteArray(10, 'x'));
+    ScriviFile(Percorso(), Byte(1, 2) + QByteArray(10, 'x'));
     FileLog log(Percorso());
     QString motivo;
     {
@@ -201,7 +194,7 @@ TEST_F(FileLogTest, CopiaFiltrataSostituisceLaVecchia)
 {
     Riempi(10);
     const QString t03 = Percorso("Velatrix.T03");
-    Scrivi(t03, Byte(20, 22));
+    ScriviFile(t03, Byte(20, 22));
     std::vector<qint64> passi;
     const qint64 n = ScriviCopiaFiltrata(
         Percorso(), t03, [](const RecordLog& r) { return r.Scatti % 2 == 0; }, nullptr,
@@ -226,7 +219,7 @@ TEST_F(FileLogTest, LaCopiaRiportaIByteComeErano)
     QByteArray grezzo = Byte(1, 1);
     grezzo[24] = '\x81';
     grezzo[0] = '\x01';
-    Scrivi(Percorso(), grezzo);
+    ScriviFile(Percorso(), grezzo);
     EXPECT_EQ(ScriviCopiaFiltrata(Percorso(), Percorso("Velatrix.T03"), tutti), 1);
     EXPECT_EQ(Contenuto(Percorso("Velatrix.T03")), grezzo);
 }
@@ -235,7 +228,7 @@ TEST_F(FileLogTest, UnaCopiaFallitaLasciaLaVecchia)
 {
     Riempi(4);
     const QString t03 = Percorso("Velatrix.T03");
-    Scrivi(t03, Byte(20, 22));
+    ScriviFile(t03, Byte(20, 22));
     QString motivo;
     {
         Cartella(0555);

@@ -77,11 +77,7 @@ TEST_F(FinestreLogTest, MostraIlLogRigaPerRiga)
 TEST_F(FinestreLogTest, ModelloSuCodaParzialeEMigliaiaDiRighe)
 {
     ScriviLog(Log003(), 1000);
-    {
-        QFile f(Log003());
-        ASSERT_TRUE(f.open(QIODevice::Append));
-        f.write(QByteArray(40, 'x'));
-    }
+    ScriviFile(Log003(), QByteArray(40, 'x'), QIODevice::Append);
     ModelloLog m;
     m.Apri(Log003());
     ASSERT_EQ(m.rowCount(), 1000);
@@ -177,11 +173,7 @@ TEST_F(FinestreLogTest, EsportazioneAnnullataDallaFinestra)
 {
     ScriviLog(Log003(), 20000);
     const QString uscita = tmp.filePath("uscita.txt");
-    {
-        QFile f(uscita);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("vecchio");
-    }
+    ScriviFile(uscita, "vecchio");
     Log w(tmp.path(), utente);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
@@ -214,73 +206,49 @@ TEST_F(FinestreLogTest, EsportazioneAnnullataDallaFinestra)
 
 TEST_F(FinestreLogTest, FiltroApplicatoRimossoENessunaCorrispondenza)
 {
-    ScriviLog(Log003(), 10);
+    ScriviLog(Log003(), 10); // one a day from 1/3/1998
     Log w(tmp.path(), utente);
+    const auto Filtra = [&](const std::function<void(LogFiltro&)>& compila) {
+        w.ImpostaMostraFiltro(compila);
+        QTest::mouseClick(w.P_Filtro, Qt::LeftButton);
+    };
 
     // Pulses 3..5 given in the wrong order.
-    w.ImpostaMostraFiltro(Compila(5, "5", "3", "P_Applica"));
-    QTest::mouseClick(w.P_Filtro, Qt::LeftButton);
+    Filtra(Compila(5, "5", "3", "P_Applica"));
     EXPECT_EQ(w.StatoLog->text(), "Righe: 3 (Filtrate)");
     EXPECT_EQ(w.GrigliaLog->model()->index(0, 5).data().toString(), "3");
     EXPECT_EQ(w.StatoProgresso->text(), "Attendere...");
     EXPECT_EQ(w.Progresso->maximum(), 10);
 
     // Every record matches: back on the whole log.
-    w.ImpostaMostraFiltro(Compila(7, "rete", "", "P_Applica"));
-    QTest::mouseClick(w.P_Filtro, Qt::LeftButton);
+    Filtra(Compila(7, "rete", "", "P_Applica"));
     EXPECT_EQ(w.StatoLog->text(), "Righe: 10");
     EXPECT_TRUE(ScambioIntero(ValoreScambio, -1));
 
+    // Dates as they are written, in the wrong order too.
+    Filtra(Compila(0, "4.3.98", "2-3-98", "P_Applica"));
+    ASSERT_EQ(w.StatoLog->text(), "Righe: 3 (Filtrate)");
+
     // None matches: the message, and the dialog is to be shown again with
-    // its bounds; then the user cancels.
+    // its bounds; then the user cancels, and no row of the filtered view is
+    // left on show that is not on disk.
     std::vector<bool> riproposte;
-    w.ImpostaMostraFiltro([&](LogFiltro& f) {
+    Filtra([&](LogFiltro& f) {
         Compila(4, "500", "", "P_Applica", &riproposte)(f);
         EXPECT_EQ(f.Valore1->text(), "500");
         QTest::mouseClick(f.P_Annulla, Qt::LeftButton);
         riproposte.push_back(f.DaRiproporre());
     });
-    QTest::mouseClick(w.P_Filtro, Qt::LeftButton);
     EXPECT_EQ(riproposte, (std::vector<bool>{true, false}));
     EXPECT_EQ(utente.detti, QStringList({"Informazione: Nessun valore corrispondente alla selezione."}));
     EXPECT_TRUE(ScambioIntero(ValoreScambio, 0));
     EXPECT_EQ(w.StatoLog->text(), "Righe: 10");
+    EXPECT_EQ(w.GrigliaLog->model()->rowCount(), FileLog(w.Riepilogo().FileCorrente()).NumeroRecord());
+    EXPECT_EQ(w.GrigliaLog->model()->index(9, 5).data().toString(), "10");
 
     // Both bounds empty (or emptied) counts as "Nessun filtro".
-    w.ImpostaMostraFiltro(Compila(6, "abc", "", "P_Applica"));
-    QTest::mouseClick(w.P_Filtro, Qt::LeftButton);
+    Filtra(Compila(6, "abc", "", "P_Applica"));
     EXPECT_TRUE(ScambioIntero(ValoreScambio, -1));
-}
-
-TEST_F(FinestreLogTest, UnFiltroSenzaCorrispondenzeEAnnullaNonLascianoRigheSparite)
-{
-    ScriviLog(Log003(), 10);
-    Log w(tmp.path(), utente);
-    w.ImpostaMostraFiltro(Compila(5, "3", "5", "P_Applica"));
-    QTest::mouseClick(w.P_Filtro, Qt::LeftButton);
-    ASSERT_EQ(w.StatoLog->text(), "Righe: 3 (Filtrate)");
-
-    // Nothing matches, and the user gives up on the dialog shown again.
-    w.ImpostaMostraFiltro([&](LogFiltro& f) {
-        Compila(5, "500", "", "P_Applica")(f);
-        QTest::mouseClick(f.P_Annulla, Qt::LeftButton);
-    });
-    QTest::mouseClick(w.P_Filtro, Qt::LeftButton);
-    EXPECT_EQ(utente.detti, QStringList({"Informazione: Nessun valore corrispondente alla selezione."}));
-    // What is shown is what is on disk.
-    const qint64 suDisco = FileLog(w.Riepilogo().FileCorrente()).NumeroRecord();
-    EXPECT_EQ(w.GrigliaLog->model()->rowCount(), suDisco);
-    EXPECT_EQ(w.StatoLog->text(), "Righe: 10");
-    EXPECT_EQ(w.GrigliaLog->model()->index(9, 5).data().toString(), "10");
-}
-
-TEST_F(FinestreLogTest, LeDateDelFiltroComeSiScrivono)
-{
-    ScriviLog(Log003(), 10); // one a day from 1/3/1998
-    Log w(tmp.path(), utente);
-    w.ImpostaMostraFiltro(Compila(0, "4.3.98", "2-3-98", "P_Applica"));
-    QTest::mouseClick(w.P_Filtro, Qt::LeftButton);
-    EXPECT_EQ(w.StatoLog->text(), "Righe: 3 (Filtrate)");
 }
 
 TEST_F(FinestreLogTest, IlDialogoDelFiltro)

@@ -43,11 +43,7 @@ TEST(FuzzLog, LogCasualiLettiFiltratiEdEsportatiSenzaDanni)
         QLocale::setDefault(prova % 2 ? QLocale(QLocale::English, QLocale::UnitedStates)
                                       : QLocale(QLocale::Italian, QLocale::Italy));
         const QByteArray dati = LogCasuale(g);
-        {
-            QFile f(log);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            ASSERT_EQ(f.write(dati), dati.size());
-        }
+        ASSERT_NO_FATAL_FAILURE(ScriviFile(log, dati));
         const qint64 n = dati.size() / LunghezzaRecordLog;
         SCOPED_TRACE(testing::Message() << "log " << prova << ": " << dati.toHex().constData());
 

@@ -68,6 +68,11 @@ TEST(RecordLog, NomiInWindows1252)
         // Controls would break the exported lines.
         {"a\tb\nc", QByteArray("a?b?c"), "a?b?c"},
         {"\u0081", QByteArray("?"), "?"},
+        // Cut at the field's end; an empty name is all blanks.
+        {"0123456789012345678901234567890123456789012345678901234",
+         QByteArray("01234567890123456789012345678901234567890123456789"),
+         "01234567890123456789012345678901234567890123456789"},
+        {"", QByteArray(), ""},
     };
     for (const Caso& c : casi) {
         const QString testo = QString::fromUtf8(c.testo);
@@ -82,29 +87,12 @@ TEST(RecordLog, NomiInWindows1252)
         EXPECT_EQ(letto.Connessione.size(), LunghezzaConnessione) << c.testo;
         EXPECT_EQ(letto.ConnessioneSenzaSpazi(), QString::fromUtf8(c.riletto)) << c.testo;
     }
-    // Bytes the code page leaves undefined read as the C1 code points.
-    EXPECT_EQ(DaTestoAnsi("\x81\x8D\x8F\x90\x9D", 5), QString::fromUtf16(u"\u0081\u008D\u008F\u0090\u009D"));
-}
-
-TEST(RecordLog, NomeTagliatoOAllineato)
-{
-    const QString lungo = QString("0123456789").repeated(6);
-    RecordLog r;
-    r.Connessione = lungo;
-    EXPECT_EQ(DecodificaRecordLog(Codifica(r).constData()).Connessione, lungo.left(50));
-
-    r.Connessione = "abc";
-    const QByteArray b = Codifica(r);
-    EXPECT_EQ(b.mid(24), "abc" + QByteArray(47, ' '));
-
-    r.Connessione.clear();
-    EXPECT_EQ(Codifica(r).mid(24), QByteArray(50, ' '));
-    EXPECT_EQ(DecodificaRecordLog(Codifica(r).constData()).ConnessioneSenzaSpazi(), "");
-
     // Only blanks are padding: a no-break space at the end is part of the name.
     RecordLog n;
     n.Connessione = QString::fromUtf8("  rete\u00A0   ");
     EXPECT_EQ(n.ConnessioneSenzaSpazi(), QString::fromUtf8("rete\u00A0"));
+    // Bytes the code page leaves undefined read as the C1 code points.
+    EXPECT_EQ(DaTestoAnsi("\x81\x8D\x8F\x90\x9D", 5), QString::fromUtf16(u"\u0081\u008D\u008F\u0090\u009D"));
 }
 
 TEST(RecordLog, InizioAlSecondoPiuVicino)

@@ -80,10 +80,6 @@ TEST_F(RiepilogoLogTest, AzzeraChiedeEAgisceSoloSuOK)
     EXPECT_FALSE(v.Filtrato());
     EXPECT_EQ(QFileInfo(Log()).size(), 0);
     EXPECT_EQ(FileLog(T03()).NumeroRecord(), 2);
-
-    utente.detti.clear();
-    EXPECT_FALSE(v.Azzera());
-    EXPECT_EQ(utente.detti, QStringList({Vuoto}));
 }
 
 TEST_F(RiepilogoLogTest, UnAzzeramentoFallitoSiDiceEIRecordRestano)
@@ -111,11 +107,7 @@ TEST_F(RiepilogoLogTest, EsportaIlLogInteroNeiDueFormati)
     };
     ScriviCopia(Log(), r);
     // Append a partial tail: it is not a record and is not exported.
-    {
-        QFile f(Log());
-        ASSERT_TRUE(f.open(QIODevice::Append));
-        f.write("rotto");
-    }
+    ScriviFile(Log(), "rotto", QIODevice::Append);
     ScriviLog(T03(), 1);
     RiepilogoLog v(tmp.path(), utente);
     ValoreScambio = qint16(0);
@@ -179,11 +171,7 @@ TEST_F(RiepilogoLogTest, EsportazioniRifiutateOFallite)
     // A disk that fills up halfway: the old file under the name is untouched
     // and no half file is left.
     const QString uscita = tmp.filePath("uscita.txt");
-    {
-        QFile f(uscita);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("vecchio");
-    }
+    ScriviFile(uscita, "vecchio");
     utente.detti.clear();
     {
         LimiteDimensione limite(2000);
@@ -195,9 +183,8 @@ TEST_F(RiepilogoLogTest, EsportazioniRifiutateOFallite)
     ASSERT_EQ(utente.detti.size(), 1);
     EXPECT_TRUE(utente.detti.at(0).startsWith("Avviso: Impossibile esportare")) << utente.detti.at(0).toStdString();
     EXPECT_EQ(Contenuto(uscita), "vecchio");
-    QStringList rimasti = QDir(tmp.path()).entryList(QDir::Files);
-    rimasti.sort();
-    EXPECT_EQ(rimasti, QStringList({"Velatrix.003", "Velatrix.T03", "uscita.txt"}));
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files, QDir::Name),
+              QStringList({"Velatrix.003", "Velatrix.T03", "uscita.txt"}));
 
     // A folder that does not exist.
     utente.detti.clear();
@@ -210,11 +197,7 @@ TEST_F(RiepilogoLogTest, EsportazioneAnnullataNonLasciaNulla)
 {
     ScriviLog(Log(), 3000);
     const QString uscita = tmp.filePath("uscita.txt");
-    {
-        QFile f(uscita);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("vecchio");
-    }
+    ScriviFile(uscita, "vecchio");
     RiepilogoLog v(tmp.path(), utente);
     for (const QString& p : {uscita, tmp.filePath("nuovo.prn")}) {
         qint64 letti = 0;
@@ -227,9 +210,7 @@ TEST_F(RiepilogoLogTest, EsportazioneAnnullataNonLasciaNulla)
     // Stopped without a word, the old file as it was, no new or temporary file.
     EXPECT_TRUE(utente.detti.isEmpty()) << utente.detti.join('|').toStdString();
     EXPECT_EQ(Contenuto(uscita), "vecchio");
-    QStringList rimasti = QDir(tmp.path()).entryList(QDir::Files);
-    rimasti.sort();
-    EXPECT_EQ(rimasti, QStringList({"Velatrix.003", "uscita.txt"}));
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files, QDir::Name), QStringList({"Velatrix.003", "uscita.txt"}));
 }
 
 TEST_F(RiepilogoLogTest, IlDialogoSiApreNeiDocumentiONellUltimaCartella)

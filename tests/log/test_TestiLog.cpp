@@ -29,7 +29,6 @@ TEST(TestiLog, ColonneDellaGriglia)
     const QStringList atteso = {"31/12/1997", "23:59:30", "01/01/1998", "00:00:15",
                                 "45\"",       "1.234",    "1.234.568",  QStringLiteral("ABC") + Spazi47};
     EXPECT_EQ(c, atteso);
-    EXPECT_EQ(IntestazioniLog().size(), ColonneLog);
 
     // A damaged date shows nothing rather than a made-up day.
     RecordLog guasto = r;
@@ -138,33 +137,12 @@ TEST(TestiLog, RichiestaDiRighe)
 
 } // namespace
 
-// The direct filling of numeric forms must give exactly what the locale gives.
-TEST(TestiLog, FormatiRapidiUgualiAQuelliDelLocale)
-{
-    const QLocale locali[] = {QLocale(QLocale::Italian, QLocale::Italy),
-                              QLocale::c(),
-                              QLocale(QLocale::English, QLocale::UnitedStates),
-                              QLocale(QLocale::German),
-                              QLocale(QLocale::Japanese),
-                              QLocale(QLocale::Arabic, QLocale::Egypt),
-                              QLocale(QLocale::Hungarian)};
-    const QDate date[] = {QDate(1899, 12, 30), QDate(1998, 1, 1), QDate(2026, 12, 7), QDate(2100, 2, 28)};
-    const QTime ore[] = {QTime(0, 0, 0), QTime(7, 5, 9), QTime(12, 30, 0), QTime(23, 59, 59)};
-    for (const QLocale& l : locali) {
-        const FormatiLog f(l);
-        for (const QDate& d : date)
-            EXPECT_EQ(f.Data(d), TestoData(d, l)) << l.name().toStdString();
-        for (const QTime& t : ore)
-            EXPECT_EQ(f.Ora(t), TestoOraLog(t, l)) << l.name().toStdString();
-    }
-}
-
 // Every locale Qt knows: the forms filled in directly, AM/PM included, give
 // what the locale itself gives.
 TEST(TestiLog, FormatiRapidiUgualiInOgniLocale)
 {
     const QList<QLocale> tutti =
-        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory) << QLocale::c();
     ASSERT_GT(tutti.size(), 100);
     int diretti = 0;
     for (const QLocale& l : tutti) {
@@ -172,9 +150,10 @@ TEST(TestiLog, FormatiRapidiUgualiInOgniLocale)
         char prova[FormatiLog::MassimoTesto];
         diretti += f.ScriviOra(0, prova) != nullptr;
         for (int ora = 0; ora < 24; ++ora)
-            for (const QTime t : {QTime(ora, 0, 0), QTime(ora, 59, 7)})
+            for (const QTime t : {QTime(ora, 0, 0), QTime(ora, 5, 9), QTime(ora, 59, 7)})
                 ASSERT_EQ(f.Ora(t), TestoOraLog(t, l)) << l.name().toStdString() << " " << ora;
-        for (const QDate d : {QDate(100, 1, 1), QDate(1998, 1, 2), QDate(2026, 12, 31), QDate(9999, 12, 31)})
+        for (const QDate d : {QDate(100, 1, 1), QDate(1899, 12, 30), QDate(1998, 1, 2), QDate(2026, 12, 7),
+                              QDate(2026, 12, 31), QDate(2100, 2, 28), QDate(9999, 12, 31)})
             ASSERT_EQ(f.Data(d), TestoData(d, l)) << l.name().toStdString();
     }
     // Most locales, the 12-hour ones included, take the direct way.

@@ -91,28 +91,10 @@ TEST(ScambioScatti, TestoEsattoNeiDueSensi)
     EXPECT_EQ(LeggiScambioScatti("1e30/5", it), (Totali{0, 5}));
 }
 
-TEST(Azzeramento, TestiDelleDueFinestre)
+TEST(SceltaMese, AnnoEntroLeListe)
 {
-    const QLocale it(QLocale::Italian, QLocale::Italy);
-    EXPECT_EQ(DomandaAzzeramento(QDate(2026, 12, 7), it),
-              "Attenzione!!! Gli scatti conteggiati nel mese di dicembre 2026 stanno per essere azzerati: "
-              "premere <OK> per procedere all'azzeramento oppure <Annulla> per lasciare invariato.");
-    EXPECT_EQ(AvvisoAzzeramento(QDate(2027, 2, 1), it),
-              "Gli scatti conteggiati nel mese di febbraio 2027 sono stati azzerati.");
     EXPECT_EQ(AnnoMostrabile(1979), 1980);
     EXPECT_EQ(AnnoMostrabile(2101), 2100);
-    EXPECT_EQ(NomiMesi().size(), 12);
-    EXPECT_EQ(NomiMesi()[11], "Dicembre");
-}
-
-TEST(TotaliBolletta, IvaAlQuattroPerCento)
-{
-    // 1 002.4 net at 4 %: total 1 042.496 shows 1.042, VAT 1042 - 1002 = 40.
-    const auto t = TestiDiBolletta(CalcolaBolletta(31, 1002.4, 31, 4));
-    EXPECT_EQ(t.totale, "1.042 ");
-    EXPECT_EQ(t.iva, "40 ");
-    EXPECT_EQ(t.mediaScatti, "1,0 ");
-    EXPECT_EQ(t.mediaImporto, "32,3 ");
 }
 
 TEST(PeriodoBolletta, SalvatoOppureRifiutatoSenzaCambiareNulla)

@@ -15,19 +15,65 @@
 
 namespace {
 
-class DatabaseTest : public ::testing::Test {
+const QDate d7(2026, 12, 7);
+
+QByteArray LeggiFile(const QString& percorso)
+{
+    QFile f(percorso);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The file as another program leaves it after running sql on it.
+void EseguiSql(const QString& percorso, const char* sql)
+{
+    sqlite3* altro = nullptr;
+    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(altro, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(altro);
+    sqlite3_close(altro);
+}
+
+// A program that commits these steps on d7 and dies without closing the file.
+void MuoreDopoIPassi(const QString& percorso, std::initializer_list<Totali> passi)
+{
+    const pid_t figlio = fork();
+    ASSERT_GE(figlio, 0);
+    if (figlio == 0) {
+        DatabaseScatti db;
+        bool ok = bool(db.Apri(percorso));
+        for (const Totali& p : passi)
+            ok = ok && db.AggiungiScatti(d7, p.scatti, p.importo);
+        _exit(ok ? 0 : 1);
+    }
+    int stato = 0;
+    ASSERT_EQ(waitpid(figlio, &stato, 0), figlio);
+    ASSERT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0);
+    ASSERT_TRUE(QFile::exists(percorso + "-wal")); // the steps are still only in the log
+}
+
+class FileTest : public ::testing::Test {
+protected:
+    QString Percorso() const { return tmp.filePath("Velatrix.001"); }
+    QByteArray Scrivi(const QByteArray& contenuto)
+    {
+        QFile f(Percorso());
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(contenuto);
+        return contenuto;
+    }
+    QByteArray Leggi() const { return LeggiFile(Percorso()); }
+    QStringList FileNellaCartella() const { return QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+    QTemporaryDir tmp;
+};
+
+class DatabaseTest : public FileTest {
 protected:
     void SetUp() override
     {
         const auto aperto = db.Apri(Percorso());
         ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
     }
-    QString Percorso() const { return tmp.filePath("Velatrix.001"); }
-    QTemporaryDir tmp;
     DatabaseScatti db;
 };
-
-const QDate d7(2026, 12, 7);
 
 TEST_F(DatabaseTest, SommeSuIntervalliInclusi)
 {
@@ -51,6 +97,8 @@ TEST_F(DatabaseTest, IlPrimoPassoCreaLaRigaIPassiDopoSommano)
     EXPECT_EQ(db.TrovaGiorno(d7.addDays(1)), (Totali{1, 127}));
     db.Chiudi();
     EXPECT_EQ(db.AggiungiScatti(d7, 1, 1).Errore().numero, DatabaseScatti::ErroreNonAperto);
+    EXPECT_EQ(db.Somma(d7, d7).Errore().numero, DatabaseScatti::ErroreNonAperto);
+    EXPECT_EQ(db.GiorniDelMese(d7).Errore().numero, DatabaseScatti::ErroreNonAperto);
     ASSERT_TRUE(db.Apri(Percorso()));
     EXPECT_EQ(db.TrovaGiorno(d7), (Totali{3, 317.5}));
 }
@@ -83,20 +131,25 @@ TEST_F(DatabaseTest, ImpostareUnGiorno)
     }
 }
 
-TEST_F(DatabaseTest, AzzerareUnMeseLasciaIVicini)
+TEST_F(DatabaseTest, IGiorniDelMeseEIlSuoAzzeramentoLascianoIVicini)
 {
     for (QDate d : {QDate(2026, 11, 30), QDate(2026, 12, 1), QDate(2026, 12, 31), QDate(2027, 1, 1), QDate(2028, 2, 29),
                     QDate(2028, 3, 1)})
-        ASSERT_TRUE(db.AggiungiScatti(d, 1, 127));
+        ASSERT_TRUE(db.AggiungiScatti(d, d.day(), d.day() * 127.0));
+    const auto dicembre = db.GiorniDelMese(QDate(2026, 12, 15));
+    ASSERT_TRUE(dicembre);
+    EXPECT_EQ(dicembre->keys(), (QList<QDate>{QDate(2026, 12, 1), QDate(2026, 12, 31)}));
+    EXPECT_EQ(dicembre->value(QDate(2026, 12, 31)), (Totali{31, 3937}));
+    EXPECT_TRUE(db.GiorniDelMese(QDate(2026, 10, 1))->isEmpty());
+
     EXPECT_EQ(db.AzzeraMese(QDate(2026, 12, 15)), 2);
     EXPECT_TRUE(db.TrovaGiorno(QDate(2026, 11, 30))->has_value());
     EXPECT_TRUE(db.TrovaGiorno(QDate(2027, 1, 1))->has_value());
     EXPECT_EQ(db.AzzeraMese(QDate(2028, 2, 1)), 1);
-    EXPECT_TRUE(db.TrovaGiorno(QDate(2028, 3, 1))->has_value());
     EXPECT_EQ(db.AzzeraMese(QDate(2026, 6, 1)), 0);
-    const auto mese = db.GiorniDelMese(QDate(2028, 3, 9));
-    ASSERT_TRUE(mese);
-    EXPECT_EQ(mese->keys(), QList<QDate>{QDate(2028, 3, 1)});
+    const auto marzo = db.GiorniDelMese(QDate(2028, 3, 9));
+    ASSERT_TRUE(marzo);
+    EXPECT_EQ(marzo->keys(), QList<QDate>{QDate(2028, 3, 1)});
 }
 
 TEST_F(DatabaseTest, UnSecondoUtenteNonLoApre)
@@ -108,24 +161,7 @@ TEST_F(DatabaseTest, UnSecondoUtenteNonLoApre)
     EXPECT_TRUE(altro.Apri(Percorso()));
 }
 
-class FileEstraneo : public ::testing::Test {
-protected:
-    QByteArray Scrivi(const QByteArray& contenuto)
-    {
-        QFile f(tmp.filePath("Velatrix.001"));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(contenuto);
-        return contenuto;
-    }
-    QByteArray Leggi()
-    {
-        QFile f(tmp.filePath("Velatrix.001"));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    QTemporaryDir tmp;
-};
-
-TEST_F(FileEstraneo, ByteCasualiNonSonoToccati)
+TEST_F(FileTest, ByteCasualiNonSonoToccati)
 {
     QByteArray casuale(8192, 0);
     std::mt19937 g(1);
@@ -134,21 +170,8 @@ TEST_F(FileEstraneo, ByteCasualiNonSonoToccati)
     Scrivi(casuale);
     DatabaseScatti db;
     // The store's own answer for a file that is not a database.
-    EXPECT_EQ(db.Apri(tmp.filePath("Velatrix.001")).Errore().numero, SQLITE_NOTADB);
+    EXPECT_EQ(db.Apri(Percorso()).Errore().numero, SQLITE_NOTADB);
     EXPECT_EQ(Leggi(), casuale);
-}
-
-TEST_F(FileEstraneo, UnAltroDatabaseNonVieneRiparato)
-{
-    sqlite3* altro = nullptr;
-    ASSERT_EQ(sqlite3_open(tmp.filePath("Velatrix.001").toUtf8().constData(), &altro), SQLITE_OK);
-    sqlite3_exec(altro, "CREATE TABLE Clienti (Nome TEXT)", nullptr, nullptr, nullptr);
-    sqlite3_close(altro);
-    const QByteArray prima = Leggi();
-    DatabaseScatti db;
-    EXPECT_EQ(db.Apri(tmp.filePath("Velatrix.001")).Errore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
-    EXPECT_EQ(Leggi(), prima);
-    EXPECT_FALSE(QFile::exists(tmp.filePath("Velatrix.001-wal")));
 }
 
 TEST_F(DatabaseTest, ValoriEDateNonValideNonToccanoNulla)
@@ -201,37 +224,17 @@ TEST_F(DatabaseTest, ScattiOltreI32BitSonoRifiutatiNonTroncati)
     EXPECT_EQ(troppi.Errore().numero, DatabaseScatti::ErroreTotaleFuoriLimite);
 }
 
-TEST_F(DatabaseTest, IGiorniDelMeseConIValori)
+TEST_F(FileTest, UnaChiaveCheNonEUnGiornoVieneSaltata)
 {
-    for (QDate d : {QDate(2026, 11, 30), QDate(2026, 12, 1), QDate(2026, 12, 31), QDate(2027, 1, 1)})
-        ASSERT_TRUE(db.AggiungiScatti(d, d.day(), d.day() * 127.0));
-    const auto dicembre = db.GiorniDelMese(QDate(2026, 12, 15));
-    ASSERT_TRUE(dicembre);
-    EXPECT_EQ(dicembre->keys(), (QList<QDate>{QDate(2026, 12, 1), QDate(2026, 12, 31)}));
-    EXPECT_EQ(dicembre->value(QDate(2026, 12, 31)), (Totali{31, 3937}));
-    EXPECT_TRUE(db.GiorniDelMese(QDate(2026, 10, 1))->isEmpty());
-}
-
-TEST(DatabaseGiorni, UnaChiaveCheNonEUnGiornoVieneSaltata)
-{
-    QTemporaryDir tmp;
-    const QString percorso = tmp.filePath("Velatrix.001");
     {
         DatabaseScatti db;
-        ASSERT_TRUE(db.Apri(percorso));
+        ASSERT_TRUE(db.Apri(Percorso()));
         ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 5), 5, 635));
     }
-    sqlite3* altro = nullptr;
-    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(altro,
-                           "INSERT INTO Scatti VALUES ('2026-12-1x', 1, 1), ('2026-12-32', 1, 1), "
-                           "('2026-12-06 ', 1, 1), ('2026-12-00', 1, 1), ('2026-12-09', 9, 9)",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(altro);
-
+    EseguiSql(Percorso(), "INSERT INTO Scatti VALUES ('2026-12-1x', 1, 1), ('2026-12-32', 1, 1), "
+                          "('2026-12-06 ', 1, 1), ('2026-12-00', 1, 1), ('2026-12-09', 9, 9)");
     DatabaseScatti db;
-    ASSERT_TRUE(db.Apri(percorso));
+    ASSERT_TRUE(db.Apri(Percorso()));
     const auto dicembre = db.GiorniDelMese(QDate(2026, 12, 1));
     ASSERT_TRUE(dicembre);
     EXPECT_EQ(dicembre->keys(), (QList<QDate>{QDate(2026, 12, 5), QDate(2026, 12, 9)}));
@@ -239,22 +242,10 @@ TEST(DatabaseGiorni, UnaChiaveCheNonEUnGiornoVieneSaltata)
 
 // A step committed before the program dies (no close, no checkpoint) is
 // there at the next start, and the dead run's lock does not keep it out.
-TEST(DatabaseDurata, UnPassoConfermatoSopravviveAllaMorteDelProgramma)
+TEST_F(FileTest, UnPassoConfermatoSopravviveAllaMorteDelProgramma)
 {
-    QTemporaryDir tmp;
-    const QString percorso = tmp.filePath("Velatrix.001");
-    const pid_t figlio = fork();
-    ASSERT_GE(figlio, 0);
-    if (figlio == 0) {
-        DatabaseScatti db;
-        const bool ok = db.Apri(percorso) && db.AggiungiScatti(d7, 2, 254) && db.AggiungiScatti(d7, 1, 63.5);
-        _exit(ok ? 0 : 1);
-    }
-    int stato = 0;
-    ASSERT_EQ(waitpid(figlio, &stato, 0), figlio);
-    ASSERT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0);
-    ASSERT_TRUE(QFile::exists(percorso + "-wal")); // the steps are still only in the log
-
+    const QString percorso = Percorso();
+    ASSERT_NO_FATAL_FAILURE(MuoreDopoIPassi(percorso, {{2, 254}, {1, 63.5}}));
     DatabaseScatti db;
     const auto aperto = db.Apri(percorso);
     ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
@@ -263,22 +254,16 @@ TEST(DatabaseDurata, UnPassoConfermatoSopravviveAllaMorteDelProgramma)
     db.Chiudi();
     // Closed cleanly, the log is folded back and the file says WAL mode.
     EXPECT_FALSE(QFile::exists(percorso + "-wal"));
-    QFile f(percorso);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray testata = f.read(20);
+    const QByteArray testata = Leggi();
     EXPECT_EQ(testata.at(18), 2);
     EXPECT_EQ(testata.at(19), 2);
 }
 
-TEST(DatabaseNuovo, UnFileVuotoRiceveLaTabella)
+TEST_F(FileTest, UnFileVuotoRiceveLaTabella)
 {
-    QTemporaryDir tmp;
-    const QString percorso = tmp.filePath("Velatrix.001");
-    QFile f(percorso);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
+    Scrivi({});
     DatabaseScatti db;
-    ASSERT_TRUE(db.Apri(percorso));
+    ASSERT_TRUE(db.Apri(Percorso()));
     EXPECT_TRUE(db.AggiungiScatti(d7, 1, 127));
     DatabaseScatti mancante;
     EXPECT_NE(mancante.Apri(tmp.filePath("manca/Velatrix.001")).Errore().numero, 0);
@@ -286,7 +271,7 @@ TEST(DatabaseNuovo, UnFileVuotoRiceveLaTabella)
 
 // SQLite files that are not pulse databases, each left byte for byte as it
 // was; the last ones are proper tables another tool made, and are used.
-TEST_F(FileEstraneo, SoloUnaTabellaScattiValidaVieneUsata)
+TEST_F(FileTest, SoloUnaTabellaScattiValidaVieneUsata)
 {
     struct Caso {
         const char* schema;
@@ -294,6 +279,7 @@ TEST_F(FileEstraneo, SoloUnaTabellaScattiValidaVieneUsata)
     };
     const Caso casi[] = {
         {"", false}, // an empty SQLite database
+        {"CREATE TABLE Clienti (Nome TEXT)", false},
         {"CREATE TABLE Scatti (DataScatti TEXT PRIMARY KEY, NumeroScatti INTEGER)", false},
         {"CREATE TABLE Scatti (DataScatti TEXT, NumeroScatti INTEGER, Importo REAL)", false},
         {"CREATE TABLE Scatti (Id INTEGER PRIMARY KEY, DataScatti TEXT UNIQUE, NumeroScatti INTEGER, Importo REAL)",
@@ -310,21 +296,18 @@ TEST_F(FileEstraneo, SoloUnaTabellaScattiValidaVieneUsata)
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.schema);
-        QFile::remove(tmp.filePath("Velatrix.001"));
-        sqlite3* altro = nullptr;
-        ASSERT_EQ(sqlite3_open(tmp.filePath("Velatrix.001").toUtf8().constData(), &altro), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(altro, "PRAGMA user_version = 7", nullptr, nullptr, nullptr), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(altro, c.schema, nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(altro);
+        QFile::remove(Percorso());
+        EseguiSql(Percorso(), "PRAGMA user_version = 7");
+        EseguiSql(Percorso(), c.schema);
         const QByteArray prima = Leggi();
 
         DatabaseScatti db;
-        const auto aperto = db.Apri(tmp.filePath("Velatrix.001"));
+        const auto aperto = db.Apri(Percorso());
         EXPECT_EQ(bool(aperto), c.valido);
         if (!c.valido) {
             EXPECT_EQ(aperto.Errore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
             EXPECT_EQ(Leggi(), prima);
-            EXPECT_FALSE(QFile::exists(tmp.filePath("Velatrix.001-wal")));
+            EXPECT_FALSE(QFile::exists(Percorso() + "-wal"));
             continue;
         }
         EXPECT_TRUE(db.AggiungiScatti(d7, 2, 254));
@@ -336,49 +319,37 @@ TEST_F(FileEstraneo, SoloUnaTabellaScattiValidaVieneUsata)
 
 // A foreign file in WAL mode whose log was never folded back: opening it
 // must neither fold the log into the file nor remove the log.
-TEST_F(FileEstraneo, UnDatabaseConIlSuoLogRestaComEra)
+TEST_F(FileTest, UnDatabaseConIlSuoLogRestaComEra)
 {
-    const QString percorso = tmp.filePath("Velatrix.001");
+    const QString percorso = Percorso();
     sqlite3* altro = nullptr;
     ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
-    ASSERT_EQ(
-        sqlite3_exec(altro, "PRAGMA journal_mode=WAL; CREATE TABLE Clienti (Nome TEXT);", nullptr, nullptr, nullptr),
-        SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(altro, "PRAGMA wal_checkpoint(TRUNCATE); INSERT INTO Clienti VALUES ('Rossi')", nullptr,
-                           nullptr, nullptr),
+    ASSERT_EQ(sqlite3_exec(altro,
+                           "PRAGMA journal_mode=WAL; CREATE TABLE Clienti (Nome TEXT); "
+                           "PRAGMA wal_checkpoint(TRUNCATE); INSERT INTO Clienti VALUES ('Rossi')",
+                           nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_db_config(altro, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_close(altro);
     QFile::remove(percorso + "-shm");
-    const QByteArray prima = Leggi();
-    QFile wal(percorso + "-wal");
-    ASSERT_TRUE(wal.open(QIODevice::ReadOnly));
-    const QByteArray walPrima = wal.readAll();
-    wal.close();
+    const QByteArray prima = Leggi(), walPrima = LeggiFile(percorso + "-wal");
     ASSERT_FALSE(walPrima.isEmpty());
 
     DatabaseScatti db;
     EXPECT_EQ(db.Apri(percorso).Errore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
     EXPECT_EQ(Leggi(), prima);
-    ASSERT_TRUE(wal.open(QIODevice::ReadOnly));
-    EXPECT_EQ(wal.readAll(), walPrima);
+    EXPECT_EQ(LeggiFile(percorso + "-wal"), walPrima);
 }
 
-TEST_F(FileEstraneo, UnDatabaseDanneggiatoNonVieneScritto)
+TEST_F(FileTest, UnDatabaseDanneggiatoNonVieneScritto)
 {
-    const QString percorso = tmp.filePath("Velatrix.001");
+    const QString percorso = Percorso();
     {
         DatabaseScatti db;
         ASSERT_TRUE(db.Apri(percorso));
     }
-    sqlite3* altro = nullptr;
-    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(altro,
-                           "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 1999) "
-                           "INSERT INTO Scatti SELECT date('2026-12-07', '-' || i || ' days'), 1, 127 FROM n",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(altro);
+    EseguiSql(percorso, "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 1999) "
+                        "INSERT INTO Scatti SELECT date('2026-12-07', '-' || i || ' days'), 1, 127 FROM n");
     // Garble a page in the middle of the table's tree, leaving the schema intact.
     QByteArray contenuto = Leggi();
     ASSERT_GT(contenuto.size(), 8 * 4096);
@@ -395,26 +366,20 @@ TEST_F(FileEstraneo, UnDatabaseDanneggiatoNonVieneScritto)
 
 // An index that no longer agrees with its table passes the quick check; the
 // file must be refused all the same, before anything is written into it.
-TEST_F(FileEstraneo, UnIndiceInDisaccordoConLaTabellaVieneRifiutato)
+TEST_F(FileTest, UnIndiceInDisaccordoConLaTabellaVieneRifiutato)
 {
-    const QString percorso = tmp.filePath("Velatrix.001");
+    const QString percorso = Percorso();
     {
         DatabaseScatti db;
         ASSERT_TRUE(db.Apri(percorso));
         for (int i = 0; i < 50; ++i)
             ASSERT_TRUE(db.AggiungiScatti(d7.addDays(-i), i + 1, 127.0 * (i + 1)));
     }
-    sqlite3* altro = nullptr;
-    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(altro, "CREATE INDEX PerScatti ON Scatti(NumeroScatti)", nullptr, nullptr, nullptr),
-              SQLITE_OK);
     // The index keeps the entries of one column while the schema says another.
-    ASSERT_EQ(sqlite3_exec(altro,
-                           "PRAGMA writable_schema=ON; UPDATE sqlite_schema SET sql = "
-                           "'CREATE INDEX PerScatti ON Scatti(Importo)' WHERE name = 'PerScatti'",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(altro);
+    EseguiSql(percorso, "CREATE INDEX PerScatti ON Scatti(NumeroScatti); PRAGMA writable_schema=ON; "
+                        "UPDATE sqlite_schema SET sql = 'CREATE INDEX PerScatti ON Scatti(Importo)' "
+                        "WHERE name = 'PerScatti'");
+    sqlite3* altro = nullptr;
     ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
     sqlite3_stmt* controllo = nullptr;
     ASSERT_EQ(sqlite3_prepare_v2(altro, "PRAGMA quick_check", -1, &controllo, nullptr), SQLITE_OK);
@@ -435,9 +400,9 @@ TEST_F(FileEstraneo, UnIndiceInDisaccordoConLaTabellaVieneRifiutato)
 
 // Only a file the panel checked, wrote through the store alone and closed
 // cleanly is sealed; touching it while held leaves it unsealed.
-TEST_F(FileEstraneo, UnFileToccatoMentreETenutoNonVieneSigillato)
+TEST_F(FileTest, UnFileToccatoMentreETenutoNonVieneSigillato)
 {
-    const QString percorso = tmp.filePath("Velatrix.001"), sigillo = percorso + "-verificato";
+    const QString percorso = Percorso(), sigillo = percorso + "-verificato";
     {
         DatabaseScatti db;
         ASSERT_TRUE(db.Apri(percorso));
@@ -460,9 +425,9 @@ TEST_F(FileEstraneo, UnFileToccatoMentreETenutoNonVieneSigillato)
 
 // A sum that cannot be read leaves the file as it was: nothing in it changes
 // before the first write.
-TEST_F(FileEstraneo, AprireELeggereNonCambiaIlFile)
+TEST_F(FileTest, AprireELeggereNonCambiaIlFile)
 {
-    const QString percorso = tmp.filePath("Velatrix.001");
+    const QString percorso = Percorso();
     const qint32 massimo = std::numeric_limits<qint32>::max();
     {
         DatabaseScatti db;
@@ -470,10 +435,7 @@ TEST_F(FileEstraneo, AprireELeggereNonCambiaIlFile)
         ASSERT_TRUE(db.ImpostaGiorno(d7, {}, {massimo, 100}));
         ASSERT_TRUE(db.ImpostaGiorno(d7.addDays(1), {}, {massimo, 100}));
     }
-    sqlite3* altro = nullptr;
-    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(altro, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(altro);
+    EseguiSql(percorso, "PRAGMA journal_mode=DELETE");
     const QByteArray prima = Leggi();
     ASSERT_EQ(prima.at(18), 1); // rollback journal
 
@@ -488,9 +450,8 @@ TEST_F(FileEstraneo, AprireELeggereNonCambiaIlFile)
 
 // The data folder removed or replaced while the program holds the file: a
 // step would go into a file nobody can reach, so it is refused.
-TEST(DatabaseSpostato, UnPassoNelFileRimossoVieneRifiutato)
+TEST_F(FileTest, UnPassoNelFileRimossoVieneRifiutato)
 {
-    QTemporaryDir tmp;
     QDir(tmp.path()).mkdir("dati");
     const QString percorso = tmp.filePath("dati/Velatrix.001");
     DatabaseScatti db;
@@ -508,34 +469,9 @@ TEST(DatabaseSpostato, UnPassoNelFileRimossoVieneRifiutato)
     EXPECT_EQ(db.TrovaGiorno(d7), (Totali{2, 254}));
 }
 
-} // namespace
-
-TEST(DatabaseChiuso, OgniLetturaSiRifiutaSenzaCadere)
+TEST_F(FileTest, InLetturaLeggeSenzaToccareNullaERifiutaOgniScrittura)
 {
-    DatabaseScatti db;
-    EXPECT_EQ(db.Somma(QDate(2026, 1, 1), QDate(2026, 1, 31)).Errore().numero, DatabaseScatti::ErroreNonAperto);
-    EXPECT_EQ(db.GiorniDelMese(QDate(2026, 1, 1)).Errore().numero, DatabaseScatti::ErroreNonAperto);
-}
-
-namespace {
-
-QByteArray LeggiFile(const QString& percorso)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QStringList FileNellaCartella(const QTemporaryDir& tmp)
-{
-    return QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-} // namespace
-
-TEST(DatabaseInLettura, LeggeSenzaToccareNullaERifiutaOgniScrittura)
-{
-    QTemporaryDir tmp;
-    const QString percorso = tmp.filePath("Velatrix.001");
+    const QString percorso = Percorso();
     {
         DatabaseScatti db;
         ASSERT_TRUE(db.Apri(percorso));
@@ -543,7 +479,7 @@ TEST(DatabaseInLettura, LeggeSenzaToccareNullaERifiutaOgniScrittura)
         ASSERT_TRUE(db.AggiungiScatti(d7.addDays(1), 1, 63.5));
     }
     const QByteArray prima = LeggiFile(percorso);
-    const QStringList filePrima = FileNellaCartella(tmp);
+    const QStringList filePrima = FileNellaCartella();
 
     DatabaseScatti db;
     {
@@ -562,23 +498,21 @@ TEST(DatabaseInLettura, LeggeSenzaToccareNullaERifiutaOgniScrittura)
     db.Chiudi();
 
     EXPECT_EQ(LeggiFile(percorso), prima);
-    EXPECT_EQ(FileNellaCartella(tmp), filePrima);
+    EXPECT_EQ(FileNellaCartella(), filePrima);
 }
 
-TEST(DatabaseInLettura, NonCreaUnFileMancante)
+TEST_F(FileTest, InLetturaNonCreaUnFileMancante)
 {
-    QTemporaryDir tmp;
     DatabaseScatti db;
-    const auto aperto = db.ApriInLettura(tmp.filePath("Velatrix.001"));
+    const auto aperto = db.ApriInLettura(Percorso());
     EXPECT_FALSE(aperto);
     EXPECT_NE(aperto.Errore().numero, 0);
-    EXPECT_TRUE(FileNellaCartella(tmp).isEmpty());
+    EXPECT_TRUE(FileNellaCartella().isEmpty());
 }
 
-TEST(DatabaseInLettura, UnPannelloCheLoTieneLoRifiutaEResta)
+TEST_F(FileTest, InLetturaUnPannelloCheLoTieneLoRifiutaEResta)
 {
-    QTemporaryDir tmp;
-    const QString percorso = tmp.filePath("Velatrix.001");
+    const QString percorso = Percorso();
     DatabaseScatti pannello;
     ASSERT_TRUE(pannello.Apri(percorso));
     ASSERT_TRUE(pannello.AggiungiScatti(d7, 1, 127));
@@ -592,25 +526,14 @@ TEST(DatabaseInLettura, UnPannelloCheLoTieneLoRifiutaEResta)
     EXPECT_EQ(pannello.TrovaGiorno(d7), (Totali{2, 254}));
 }
 
-TEST(DatabaseInLettura, DopoUnaMorteImprovvisaLeggeAncheIlRegistro)
+TEST_F(FileTest, InLetturaDopoUnaMorteImprovvisaLeggeAncheIlRegistro)
 {
-    QTemporaryDir tmp;
-    const QString percorso = tmp.filePath("Velatrix.001");
-    const pid_t figlio = fork();
-    ASSERT_GE(figlio, 0);
-    if (figlio == 0) {
-        DatabaseScatti db;
-        const bool ok = db.Apri(percorso) && db.AggiungiScatti(d7, 2, 254);
-        _exit(ok ? 0 : 1);
-    }
-    int stato = 0;
-    ASSERT_EQ(waitpid(figlio, &stato, 0), figlio);
-    ASSERT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0);
-    ASSERT_TRUE(QFile::exists(percorso + "-wal"));
+    const QString percorso = Percorso();
+    ASSERT_NO_FATAL_FAILURE(MuoreDopoIPassi(percorso, {{2, 254}}));
     QFile::remove(percorso + "-shm");
     const QByteArray prima = LeggiFile(percorso);
     const QByteArray walPrima = LeggiFile(percorso + "-wal");
-    const QStringList filePrima = FileNellaCartella(tmp);
+    const QStringList filePrima = FileNellaCartella();
 
     DatabaseScatti db;
     {
@@ -621,32 +544,17 @@ TEST(DatabaseInLettura, DopoUnaMorteImprovvisaLeggeAncheIlRegistro)
     db.Chiudi();
     EXPECT_EQ(LeggiFile(percorso), prima);
     EXPECT_EQ(LeggiFile(percorso + "-wal"), walPrima);
-    EXPECT_EQ(FileNellaCartella(tmp), filePrima) << "no index file added beside it";
-
-    // The panel's next start still finds the steps.
-    DatabaseScatti pannello;
-    ASSERT_TRUE(pannello.Apri(percorso));
-    EXPECT_EQ(pannello.TrovaGiorno(d7), (Totali{2, 254}));
+    EXPECT_EQ(FileNellaCartella(), filePrima) << "no index file added beside it";
 }
 
 // The same leftovers on a read-only disk, as a copy of the folder might be.
-TEST(DatabaseInLettura, DopoUnaMorteImprovvisaSuUnDiscoInSolaLettura)
+TEST_F(FileTest, InLetturaDopoUnaMorteImprovvisaSuUnDiscoInSolaLettura)
 {
-    QTemporaryDir tmp;
     DiscoPiccolo disco(tmp.filePath("ro"), 1024);
     if (!disco.Pronto())
         GTEST_SKIP() << "needs root to mount a small tmpfs";
     const QString percorso = tmp.filePath("ro/Velatrix.001");
-    const pid_t figlio = fork();
-    ASSERT_GE(figlio, 0);
-    if (figlio == 0) {
-        DatabaseScatti db;
-        _exit(db.Apri(percorso) && db.AggiungiScatti(d7, 2, 254) ? 0 : 1);
-    }
-    int stato = 0;
-    ASSERT_EQ(waitpid(figlio, &stato, 0), figlio);
-    ASSERT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0);
-    ASSERT_TRUE(QFile::exists(percorso + "-wal"));
+    ASSERT_NO_FATAL_FAILURE(MuoreDopoIPassi(percorso, {{2, 254}}));
     ASSERT_TRUE(disco.SoloLettura(true));
 
     DatabaseScatti db;
@@ -659,23 +567,19 @@ TEST(DatabaseInLettura, DopoUnaMorteImprovvisaSuUnDiscoInSolaLettura)
 
 // A file in write-ahead mode that is refused: its folder stays as it was
 // found, without the log the store would leave beside it.
-TEST(DatabaseRifiutato, InModalitaWalNonLasciaNullaAccanto)
+TEST_F(FileTest, RifiutatoInModalitaWalNonLasciaNullaAccanto)
 {
-    QTemporaryDir tmp;
-    const QString percorso = tmp.filePath("Velatrix.001");
-    sqlite3* altro = nullptr;
-    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(altro, "PRAGMA journal_mode=WAL; CREATE TABLE Altro (x); INSERT INTO Altro VALUES (1)",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(altro);
-    const QStringList prima = FileNellaCartella(tmp);
+    const QString percorso = Percorso();
+    EseguiSql(percorso, "PRAGMA journal_mode=WAL; CREATE TABLE Altro (x); INSERT INTO Altro VALUES (1)");
+    const QStringList prima = FileNellaCartella();
     ASSERT_EQ(prima, QStringList{"Velatrix.001"});
-    ASSERT_EQ(LeggiFile(percorso).at(18), 2); // write-ahead mode
+    ASSERT_EQ(Leggi().at(18), 2); // write-ahead mode
 
     DatabaseScatti db;
     EXPECT_EQ(db.Apri(percorso).Errore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
-    EXPECT_EQ(FileNellaCartella(tmp), prima);
+    EXPECT_EQ(FileNellaCartella(), prima);
     EXPECT_FALSE(db.ApriInLettura(percorso));
-    EXPECT_EQ(FileNellaCartella(tmp), prima);
+    EXPECT_EQ(FileNellaCartella(), prima);
 }
+
+} // namespace

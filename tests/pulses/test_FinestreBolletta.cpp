@@ -223,11 +223,8 @@ TEST(ModificaScatti, ICampiSiCorreggonoLasciandoli)
         const char* importo;
         const char* s;
         const char* i;
-    } casi[] = {{"12a", "abc", "12", "0"},
-                {"-4", "10000000", "0", "0"},
-                {"10000", "9999999", "0", "9999999"},
-                {"7.9", "1234,5", "7", "1234,5"},
-                {" 1 2 ", "0,25", "12", "0,25"}};
+    } casi[] = {{"12a", "abc", "12", "0"},        {"-4", "10000000", "0", "0"},    {"10000", "9999999", "0", "9999999"},
+                {"7.9", "1234,5", "7", "1234,5"}, {" 1 2 ", "0,25", "12", "0,25"}, {"9999", "0", "9999", "0"}};
     for (const auto& c : casi) {
         e.M_NumeroScatti->setFocus();
         e.M_NumeroScatti->setText(c.scatti);
@@ -358,22 +355,6 @@ TEST_F(FinestreBolletta, TotaliDelPeriodoACavalloDiMeseEAnno)
     EXPECT_EQ(quattro->TotaleBolletta->text(), "1.042 ");
 }
 
-TEST_F(FinestreBolletta, PeriodoVuotoOInvertitoNonDivide)
-{
-    imp.DatIPB = imp.DatFPB = QDate(2030, 5, 5);
-    auto vuoto = Apri();
-    for (QLabel* l : {vuoto->ScattiBolletta, vuoto->NettoBolletta, vuoto->IvaBolletta, vuoto->TotaleBolletta})
-        EXPECT_EQ(l->text(), "0 ");
-    EXPECT_EQ(vuoto->MediaScattiBolletta->text(), "0,0 ");
-
-    Riga(QDate(2026, 12, 1), 10, 1270);
-    imp.DatIPB = QDate(2026, 12, 31);
-    imp.DatFPB = QDate(2026, 12, 1);
-    auto invertito = Apri();
-    EXPECT_EQ(invertito->MediaScattiBolletta->text(), "0,0 ");
-    EXPECT_EQ(invertito->MediaImportoBolletta->text(), "0,0 ");
-}
-
 TEST_F(FinestreBolletta, GliEstremiDelPeriodoSiSpingono)
 {
     auto w = Apri();
@@ -397,10 +378,15 @@ TEST_F(FinestreBolletta, GliEstremiDelPeriodoSiSpingono)
 
 TEST_F(FinestreBolletta, ChiudiChiedeSoloSeIlPeriodoECambiato)
 {
-    {
+    // The window with the period's end moved to that day of January 2027.
+    const auto FineAl = [this](int giorno) {
         auto w = Apri();
-        w->EseguiDialogo = Picker(1);
-        w->P_DataFine_Click(); // 1 January 2027
+        w->EseguiDialogo = Picker(giorno);
+        w->P_DataFine_Click();
+        return w;
+    };
+    {
+        auto w = FineAl(1);
         w->EseguiDialogo = Picker(14);
         w->P_DataFine_Click(); // and back to 14 January
         QTest::mouseClick(w->P_Chiudi, Qt::LeftButton);
@@ -408,9 +394,7 @@ TEST_F(FinestreBolletta, ChiudiChiedeSoloSeIlPeriodoECambiato)
         EXPECT_EQ(ricariche, 1);
     }
     {
-        auto w = Apri();
-        w->EseguiDialogo = Picker(1);
-        w->P_DataFine_Click();
+        auto w = FineAl(1);
         utente.risposte = {false};
         QTest::mouseClick(w->P_Chiudi, Qt::LeftButton);
         EXPECT_EQ(utente.domande, QStringList{"Mantenere il nuovo periodo bolletta impostato ?"});
@@ -419,9 +403,7 @@ TEST_F(FinestreBolletta, ChiudiChiedeSoloSeIlPeriodoECambiato)
         EXPECT_FALSE(archivio.Contiene("DatFPB"));
     }
     {
-        auto w = Apri();
-        w->EseguiDialogo = Picker(1);
-        w->P_DataFine_Click();
+        auto w = FineAl(1);
         utente.risposte = {true};
         QTest::mouseClick(w->P_Chiudi, Qt::LeftButton);
         EXPECT_EQ(imp.DatFPB, QDate(2027, 1, 1));
@@ -429,9 +411,7 @@ TEST_F(FinestreBolletta, ChiudiChiedeSoloSeIlPeriodoECambiato)
         EXPECT_EQ(ArchivioImpostazioni(tmp.filePath("Velatrix.conf")).Leggi("DatIPB", ""), "2026-11-15");
     }
     // Esc and the frame skip the question but still reload the totals.
-    auto w = Apri();
-    w->EseguiDialogo = Picker(2);
-    w->P_DataFine_Click();
+    auto w = FineAl(2);
     QTest::keyClick(w.get(), Qt::Key_Escape);
     auto w2 = Apri();
     w2->close();

@@ -4,10 +4,22 @@
 
 TEST(TotaliBolletta, IvaArrotondataSulMostrato)
 {
-    const auto t = TestiDiBolletta(CalcolaBolletta(10, 1002.4, 1, 20));
-    EXPECT_EQ(t.netto, "1.002 ");
-    EXPECT_EQ(t.totale, "1.203 ");
-    EXPECT_EQ(t.iva, "201 ");
+    // 1 002.4 net at 4 %: total 1 042.496 shows 1.042, VAT 1042 - 1002 = 40.
+    const struct {
+        qint32 scatti;
+        qint64 giorni;
+        int iva;
+        const char *totale, *testoIva, *mediaScatti, *mediaImporto;
+    } casi[] = {{10, 1, 20, "1.203 ", "201 ", "10,0 ", "1.002,4 "}, {31, 31, 4, "1.042 ", "40 ", "1,0 ", "32,3 "}};
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.iva);
+        const auto t = TestiDiBolletta(CalcolaBolletta(c.scatti, 1002.4, c.giorni, c.iva));
+        EXPECT_EQ(t.netto, "1.002 ");
+        EXPECT_EQ(t.totale, c.totale);
+        EXPECT_EQ(t.iva, c.testoIva);
+        EXPECT_EQ(t.mediaScatti, c.mediaScatti);
+        EXPECT_EQ(t.mediaImporto, c.mediaImporto);
+    }
 }
 
 TEST(TotaliBolletta, PeriodoVuotoEInvertito)
@@ -17,7 +29,11 @@ TEST(TotaliBolletta, PeriodoVuotoEInvertito)
         EXPECT_EQ(t.mediaScatti, 0) << giorni;
         EXPECT_EQ(t.mediaImporto, 0) << giorni;
     }
-    EXPECT_EQ(TestiDiBolletta(CalcolaBolletta(0, 0, 1, 20)).mediaScatti, "0,0 ");
+    const auto zero = TestiDiBolletta(CalcolaBolletta(0, 0, 1, 20));
+    for (const QString& t : {zero.scatti, zero.netto, zero.iva, zero.totale})
+        EXPECT_EQ(t, "0 ");
+    EXPECT_EQ(zero.mediaScatti, "0,0 ");
+    EXPECT_EQ(zero.mediaImporto, "0,0 ");
 }
 
 TEST(TotaliBolletta, StimaAFinePeriodo)
@@ -65,20 +81,4 @@ TEST(TotaliBolletta, StimaSulTempoTrascorso)
     EXPECT_DOUBLE_EQ(alle(QDate(2026, 12, 10), QTime(), 10000).netto, 31000);
     EXPECT_DOUBLE_EQ(ParteDelGiorno(QTime(6, 0)), 0.25);
     EXPECT_DOUBLE_EQ(ParteDelGiorno(QTime(0, 0)), 0);
-}
-
-TEST(CampiModificaScatti, Regole)
-{
-    const struct {
-        const char* testo;
-        qint32 atteso;
-    } scatti[] = {{"12a", 12}, {"-4", 0}, {"10000", 0}, {"7.9", 7}, {"9999", 9999}};
-    for (const auto& c : scatti)
-        EXPECT_EQ(CorreggiScatti(c.testo), c.atteso) << c.testo;
-    const struct {
-        const char* testo;
-        double atteso;
-    } importi[] = {{"abc", 0}, {"10000000", 0}, {"9999999", 9999999}, {"1234,5", 1234.5}};
-    for (const auto& c : importi)
-        EXPECT_EQ(CorreggiImporto(c.testo), c.atteso) << c.testo;
 }
