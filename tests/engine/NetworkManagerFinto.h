@@ -16,9 +16,6 @@
 
 class BusPrivato {
 public:
-    BusPrivato() = default;
-    BusPrivato(const BusPrivato&) = delete;
-    BusPrivato& operator=(const BusPrivato&) = delete;
     ~BusPrivato()
     {
         for (const QString& nome : std::as_const(connessioni_))

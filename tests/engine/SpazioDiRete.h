@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
+#include <ifaddrs.h>
 #include <linux/if_tun.h>
 #include <net/if.h>
 #include <sched.h>
@@ -60,6 +62,29 @@ inline void EseguiNelFiglio(const char* filtro)
     EXPECT_EQ(figlio.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(figlio.exitCode(), 0) << uscita.toStdString();
     EXPECT_TRUE(uscita.contains("[  PASSED  ]") && !uscita.contains("[  FAILED  ]")) << uscita.toStdString();
+}
+
+// Asks every 20 ms until `fatto` holds, for `secondi` at the most: the kernel
+// shows carrier, addresses and removals a moment after they happen.
+inline bool Finche(const std::function<bool()>& fatto, int secondi = 3)
+{
+    for (int i = 0; i < secondi * 50 && !fatto(); ++i)
+        ::usleep(20000);
+    return fatto();
+}
+
+// The interface holds an address of that family, with those flags set.
+inline bool HaIndirizzo(const char* nome, int famiglia, unsigned flags = 0)
+{
+    ifaddrs* lista = nullptr;
+    if (::getifaddrs(&lista) != 0)
+        return false;
+    bool trovato = false;
+    for (const ifaddrs* a = lista; a; a = a->ifa_next)
+        trovato |= std::strcmp(a->ifa_name, nome) == 0 && a->ifa_addr && a->ifa_addr->sa_family == famiglia
+                   && (a->ifa_flags & flags) == flags;
+    ::freeifaddrs(lista);
+    return trovato;
 }
 
 class TunReale {

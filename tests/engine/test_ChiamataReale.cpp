@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <ifaddrs.h>
 #include <net/if_arp.h>
 #include <sys/mount.h>
 
@@ -53,6 +52,24 @@ struct ChiamataReale : BancoMotore {
         }
         return fatto();
     }
+    // Charged under that name, long enough for more than the first pulse.
+    void Addebita(const QString& nome)
+    {
+        ASSERT_TRUE(TickFinche([&] { return motore->ConteggioAttivo(); })) << nome.toStdString() << " was not charged";
+        EXPECT_EQ(motore->NomeConnessione(), nome);
+        for (int i = 0; i < 500; ++i)
+            Tick();
+        EXPECT_GT(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 1);
+    }
+    // The call ended with one record, holding every pulse of the day's row.
+    void UnRecord(const QString& nome)
+    {
+        EXPECT_FALSE(motore->ConteggioAttivo());
+        ASSERT_EQ(log->NumeroRecord(), 1);
+        const auto record = log->LeggiRecord(1);
+        EXPECT_EQ(record->Connessione.trimmed(), nome);
+        EXPECT_EQ(record->Scatti, db.Somma(QDate(2026, 12, 1), QDate(2026, 12, 31))->scatti);
+    }
 };
 
 TEST(NelloSpazioDiRete, UnModemPppDiNomeQualunqueEUnaChiamata)
@@ -71,45 +88,11 @@ TEST(NelloSpazioDiRete, UnModemPppDiNomeQualunqueEUnaChiamata)
         GTEST_SKIP();
     }
     ASSERT_TRUE(spazio::Configura("modem0", "10.8.0.1", "10.8.0.2"));
-    ASSERT_TRUE(c.TickFinche([&] { return c.motore->ConteggioAttivo(); })) << "modem0 was not charged";
-    EXPECT_EQ(c.motore->NomeConnessione(), "modem0");
-    for (int i = 0; i < 500; ++i)
-        c.Tick();
-    EXPECT_GT(c.motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 1);
+    c.Addebita("modem0");
 
     modem.Chiudi(); // the device goes with its last holder, as a ppp unit with pppd
-    ASSERT_TRUE(c.TickFinche([&] { return !c.motore->ConteggioAttivo(); }));
-    ASSERT_EQ(c.log->NumeroRecord(), 1);
-    const auto record = c.log->LeggiRecord(1);
-    EXPECT_EQ(record->Connessione.trimmed(), "modem0");
-    EXPECT_EQ(record->Scatti, c.db.Somma(QDate(2026, 12, 1), QDate(2026, 12, 31))->scatti);
-}
-
-// True once the interface is up and running with an IPv4 address, waiting
-// up to `secondi` of real time: pppd's negotiation takes its own time.
-bool AttendiCollegato(const char* nome, int secondi)
-{
-    for (int i = 0; i < secondi * 50; ++i) {
-        ifaddrs* lista = nullptr;
-        if (::getifaddrs(&lista) != 0)
-            return false;
-        bool pronto = false;
-        for (const ifaddrs* a = lista; a; a = a->ifa_next)
-            pronto |= std::strcmp(a->ifa_name, nome) == 0 && a->ifa_addr && a->ifa_addr->sa_family == AF_INET
-                      && (a->ifa_flags & (IFF_UP | IFF_RUNNING)) == (IFF_UP | IFF_RUNNING);
-        ::freeifaddrs(lista);
-        if (pronto)
-            return true;
-        ::usleep(20000);
-    }
-    return false;
-}
-
-bool Scompare(const char* nome, int secondi)
-{
-    for (int i = 0; i < secondi * 50 && ::if_nametoindex(nome) != 0; ++i)
-        ::usleep(20000);
-    return ::if_nametoindex(nome) == 0;
+    c.TickFinche([&] { return !c.motore->ConteggioAttivo(); });
+    c.UnRecord("modem0");
 }
 
 // Two real pppd over a pty pair, the peer in a namespace of its own: where
@@ -143,28 +126,22 @@ TEST(NelloSpazioDiRete, UnPppdVeroEUnaChiamata)
                                    unshare + QStringLiteral(" -n ") + pari}
                            + comuni);
     ASSERT_TRUE(locale.waitForStarted());
-    ASSERT_TRUE(AttendiCollegato("modem1", 30)) << "pppd did not bring the link up";
-    ASSERT_TRUE(c.TickFinche([&] { return c.motore->ConteggioAttivo(); })) << "modem1 was not charged";
-    EXPECT_EQ(c.motore->NomeConnessione(), "Casa");
-    for (int i = 0; i < 500; ++i)
-        c.Tick();
-    EXPECT_GT(c.motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 1);
+    // pppd's negotiation takes its own time.
+    ASSERT_TRUE(spazio::Finche([] { return spazio::HaIndirizzo("modem1", AF_INET, IFF_UP | IFF_RUNNING); }, 30))
+        << "pppd did not bring the link up";
+    c.Addebita("Casa");
 
     // The peer dies as a line drops: the link goes, and within two polls the
     // call ends with one record.
     QFile pid(QStringLiteral("/run/pari0.pid"));
     ASSERT_TRUE(pid.open(QIODevice::ReadOnly));
     ASSERT_EQ(::kill(pid.readLine().trimmed().toInt(), SIGKILL), 0);
-    EXPECT_TRUE(Scompare("modem1", 30));
+    EXPECT_TRUE(spazio::Finche([] { return ::if_nametoindex("modem1") == 0; }, 30));
     c.Tick();
     c.Tick();
-    EXPECT_FALSE(c.motore->ConteggioAttivo());
+    c.UnRecord("Casa");
     locale.terminate();
     locale.waitForFinished(10000);
-    ASSERT_EQ(c.log->NumeroRecord(), 1);
-    const auto record = c.log->LeggiRecord(1);
-    EXPECT_EQ(record->Connessione.trimmed(), "Casa");
-    EXPECT_EQ(record->Scatti, c.db.Somma(QDate(2026, 12, 1), QDate(2026, 12, 31))->scatti);
 }
 
 // Its own entry, so a kernel without PPP shows as a skip of this test alone.

@@ -3,7 +3,6 @@
 #include "engine/GestoreRete.h"
 #include "engine/LinkPuntoPunto.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,14 +16,9 @@
 #include <functional>
 #include <utility>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <ifaddrs.h>
 #include <net/if.h>
 #include <net/if_arp.h>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -99,12 +93,10 @@ TEST_F(LinkFinto, StatoDaFlagEIndirizzi)
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(c.caso);
-        ElencoFinto e;
-        e.interfacce = {Iface("ppp0", 3, PP | c.flags, ARPHRD_PPP, c.ipv4, c.ipv6)};
-        LinkPuntoPunto l(e, Run(), Proc());
-        const quint32 m = l.CercaConnessione(nullptr);
+        elenco.interfacce = {Iface("ppp0", 3, PP | c.flags, ARPHRD_PPP, c.ipv4, c.ipv6)};
+        const quint32 m = link.CercaConnessione(nullptr);
         ASSERT_NE(m, 0u);
-        EXPECT_EQ(l.StatoConnessione(m), c.atteso);
+        EXPECT_EQ(link.StatoConnessione(m), c.atteso);
     }
 }
 
@@ -172,49 +164,21 @@ TEST_F(LinkFinto, LeInterfacceComuniNonSiLeggonoOltre)
     EXPECT_EQ(elenco.completate, (QStringList{"ppp0", "tun0"}));
 }
 
-TEST_F(LinkFinto, UnaChiamataDallaComposizioneAllaFineEDiNuovo)
-{
-    QString nome = "avanzo";
-    EXPECT_EQ(link.CercaConnessione(&nome), 0u);
-    EXPECT_TRUE(nome.isEmpty());
-
-    elenco.interfacce = {Ppp(5, 0)};
-    const quint32 prima = link.CercaConnessione(&nome);
-    ASSERT_NE(prima, 0u);
-    EXPECT_EQ(nome, "ppp0");
-    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Composizione);
-
-    elenco.interfacce = {Ppp(5, ATTIVO)};
-    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Autenticazione);
-    elenco.interfacce = {Ppp(5, ATTIVO, true)};
-    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Connesso);
-    EXPECT_EQ(link.CercaConnessione(&nome), prima);
-
-    elenco.interfacce.clear();
-    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Disconnesso);
-    EXPECT_EQ(link.CercaConnessione(&nome), 0u);
-
-    // Same interface, same ifindex: still a new call.
-    elenco.interfacce = {Ppp(5, 0)};
-    const quint32 dopo = link.CercaConnessione(&nome);
-    EXPECT_NE(dopo, 0u);
-    EXPECT_NE(dopo, prima);
-    EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Disconnesso);
-    EXPECT_EQ(link.StatoConnessione(dopo), StatoLink::Composizione);
-}
-
 TEST_F(LinkFinto, CambiTraDueLettureEIlLoroEffettoSullaManiglia)
 {
     const struct {
         const char* caso;
         InterfacciaRete poi;
         bool stessa;
+        bool sparitaTraLeDue = false;
     } casi[] = {
         {"recreated with the same ifindex", Ppp(5, ATTIVO, true, 200), false},
         {"recreated with another ifindex", Ppp(6, ATTIVO, true, 100), false},
+        {"gone, then back with the same ifindex", Ppp(5, 0), false, true},
         {"identity unreadable for a moment", Ppp(5, ATTIVO, true, 0), true},
         {"renamed", Iface("dsl", 5, PP | ATTIVO, ARPHRD_PPP, true, false, 100), true},
         {"addresses dropped", Ppp(5, ATTIVO, false, 100), true},
+        {"carrier dropped", Ppp(5, 0, true, 100), true},
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(c.caso);
@@ -223,6 +187,10 @@ TEST_F(LinkFinto, CambiTraDueLettureEIlLoroEffettoSullaManiglia)
         e.interfacce = {Ppp(5, ATTIVO, true, 100)};
         const quint32 m = l.CercaConnessione(nullptr);
         ASSERT_NE(m, 0u);
+        if (c.sparitaTraLeDue) {
+            e.interfacce.clear();
+            EXPECT_EQ(l.CercaConnessione(nullptr), 0u);
+        }
         e.interfacce = {c.poi};
         QString nome;
         const quint32 n = l.CercaConnessione(&nome);
@@ -230,6 +198,7 @@ TEST_F(LinkFinto, CambiTraDueLettureEIlLoroEffettoSullaManiglia)
         EXPECT_NE(n, 0u);
         EXPECT_EQ(n == m, c.stessa);
         EXPECT_EQ(l.StatoConnessione(m), c.stessa ? LinkPuntoPunto::Stato(c.poi) : StatoLink::Disconnesso);
+        EXPECT_EQ(l.StatoConnessione(n), LinkPuntoPunto::Stato(c.poi));
         // The identity seen first is kept, so a later recreation still shows.
         e.interfacce = {Ppp(5, ATTIVO, true, 300)};
         EXPECT_NE(l.CercaConnessione(nullptr), m);
@@ -496,26 +465,8 @@ using spazio::TunReale;
 StatoLink Attendi(LinkPuntoPunto& link, quint32 maniglia, StatoLink voluto)
 {
     StatoLink s = StatoLink::Ignoto;
-    for (int i = 0; i < 150 && (s = link.StatoConnessione(maniglia)) != voluto; ++i)
-        ::usleep(20000);
+    spazio::Finche([&] { return (s = link.StatoConnessione(maniglia)) == voluto; });
     return s;
-}
-
-bool AttendiIpv6(const char* nome)
-{
-    for (int i = 0; i < 150; ++i) {
-        ifaddrs* lista = nullptr;
-        if (::getifaddrs(&lista) != 0)
-            return false;
-        bool trovato = false;
-        for (const ifaddrs* a = lista; a; a = a->ifa_next)
-            trovato |= a->ifa_addr && a->ifa_addr->sa_family == AF_INET6 && std::strcmp(a->ifa_name, nome) == 0;
-        ::freeifaddrs(lista);
-        if (trovato)
-            return true;
-        ::usleep(20000);
-    }
-    return false;
 }
 
 // sysfs mounted privately, so it shows this namespace's interfaces; removed
@@ -560,16 +511,12 @@ TEST(NelloSpazioDiRete, PassiDiUnTun)
         GTEST_SKIP();
     }
     ASSERT_TRUE(Configura("vpn0", "10.9.0.1", "10.9.0.2"));
-    bool inFunzione = false;
-    for (int i = 0; i < 150 && !inFunzione; ++i) {
+    EXPECT_TRUE(spazio::Finche([&] {
         QList<InterfacciaRete> elenco;
-        ASSERT_TRUE(ElencoKernel(radiceSys).Leggi(&elenco));
-        for (const auto& i : elenco)
-            inFunzione |= i.nome == "vpn0" && (i.flags & IFF_RUNNING) && i.ipv4;
-        if (!inFunzione)
-            ::usleep(20000);
-    }
-    EXPECT_TRUE(inFunzione);
+        return ElencoKernel(radiceSys).Leggi(&elenco) && std::any_of(elenco.begin(), elenco.end(), [](const auto& i) {
+                   return i.nome == "vpn0" && (i.flags & IFF_RUNNING) && i.ipv4;
+               });
+    }));
     EXPECT_EQ(link.CercaConnessione(&nome), 0u) << "an unnamed tun was taken for a call";
 
     // The demo's tun is named as a call.
@@ -585,7 +532,7 @@ TEST(NelloSpazioDiRete, PassiDiUnTun)
     EXPECT_EQ(Attendi(link, prima, StatoLink::Autenticazione), StatoLink::Autenticazione);
     // The kernel gives the running device an IPv6 link-local address: no
     // traffic beyond the link, so still not connected.
-    if (AttendiIpv6("tun7"))
+    if (spazio::Finche([] { return spazio::HaIndirizzo("tun7", AF_INET6); }))
         EXPECT_EQ(link.StatoConnessione(prima), StatoLink::Autenticazione);
     else
         std::printf("no IPv6 link-local address appeared: that case went unchecked\n");

@@ -18,22 +18,48 @@ class MotoreTest : public ::testing::Test, protected BancoMotore {
 protected:
     void SetUp() override { ASSERT_TRUE(Prepara()); }
 };
-TEST_F(MotoreTest, ScattoAggiuntivoAllaPartenza)
+// Each row a call of its own on Monday at 10:00 (220 s a pulse, 127 lire).
+TEST_F(MotoreTest, ScattoAggiuntivoERiduzione)
 {
-    for (bool aggiuntivo : {true, false}) {
-        imp.Tariffe.SctAgg = aggiuntivo;
+    const struct {
+        const char* caso;
+        bool aggiuntivo;
+        int tipoRiduzione; // -1: no reduction
+        int limite;
+        double secondi;
+        int scatti;
+        double importo;
+        Led led;
+    } casi[] = {
+        {"extra pulse at the start", true, -1, 0, 100, 2, 254, Led::Rosso},
+        {"no extra pulse", false, -1, 0, 100, 1, 127, Led::Rosso},
+        {"extra and first pulse at full price", true, 0, 1, 0, 2, 254, Led::Rosso},
+        {"reduced after one pulse", true, 0, 1, 220, 3, 254 + 63.5, Led::Blu},
+        {"220 s elapsed: not yet over a limit of 300 s", false, 1, 300, 220, 2, 254, Led::Rosso},
+        {"440 s: reduced from here on", false, 1, 300, 440, 3, 254 + 63.5, Led::Blu},
+    };
+    Totali giorno;
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.caso);
+        imp.Tariffe.SctAgg = c.aggiuntivo;
+        imp.Tariffe.RidTrf = c.tipoRiduzione >= 0;
+        imp.Tariffe.TipRid = std::max(c.tipoRiduzione, 0);
+        imp.Tariffe.LimRid = c.limite;
         motore->AvviaConteggio();
-        Conta(100); // shorter than one interval of 220 s
+        Conta(c.secondi);
+        EXPECT_EQ(vista.led, c.led);
         ASSERT_TRUE(motore->FermaContatore(TipoArresto::FineConnessione));
-        EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, aggiuntivo ? 2 : 1);
-        EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo, aggiuntivo ? 254 : 127);
+        EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, c.scatti);
+        EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo, c.importo);
+        giorno += {c.scatti, c.importo};
     }
-    // Both counts are on the day's row, in memory and on disk alike.
-    EXPECT_EQ(Giorno(orologio.muro.date()).scatti, 3);
-    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 3);
-    EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Bolletta).importo, 381);
+    // Every count is on the day's row, in memory and on disk alike.
+    EXPECT_EQ(Giorno(orologio.muro.date()), giorno);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno), giorno);
+    EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Bolletta).importo, giorno.importo);
 }
 
+// Pulses fall due by the time elapsed, not by the wall clock or by ticks.
 TEST_F(MotoreTest, UnoScattoOgniIntervalloEBarraCheSiSvuota)
 {
     motore->AvviaConteggio();
@@ -48,32 +74,27 @@ TEST_F(MotoreTest, UnoScattoOgniIntervalloEBarraCheSiSvuota)
     EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 4);
     EXPECT_EQ(vista.colore, imp.Tariffe.tariffa(1).Colore);
     EXPECT_EQ(vista.led, Led::Rosso);
+
+    // 1000 s with no tick, as after a suspend: 4 intervals are over at once.
+    orologio.Avanza(1000);
+    motore->TimerScatto_Timer();
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 8);
+    EXPECT_EQ(Giorno(orologio.muro.date()).scatti, 8);
+    EXPECT_NEAR(motore->SecondiConnessione(), 1440, 1e-3);
+    EXPECT_EQ(vista.tempo, "1'40\""); // 1540 - 1440
+
+    // The wall clock put forward, then back: the next pulse is still at 1540 s.
+    Conta(40);
+    orologio.muro = orologio.muro.addSecs(3600);
+    Conta(30);
+    orologio.muro = orologio.muro.addSecs(-7200);
+    Conta(29);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 8);
+    Conta(1);
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 9);
 }
 
-TEST_F(MotoreTest, RiduzionePerScattiEPerSecondi)
-{
-    imp.Tariffe.RidTrf = true;
-    imp.Tariffe.LimRid = 1;
-    imp.Tariffe.TipRid = 0;
-    motore->AvviaConteggio();
-    EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo,
-                     254); // extra and first pulse at full price
-    Conta(220);
-    EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo, 254 + 63.5);
-    EXPECT_EQ(vista.led, Led::Blu);
-    motore->FermaContatore(TipoArresto::FineConnessione);
-
-    imp.Tariffe.TipRid = 1;
-    imp.Tariffe.LimRid = 300;
-    imp.Tariffe.SctAgg = false;
-    motore->AvviaConteggio();
-    Conta(220); // 220 s elapsed: not yet over the limit
-    EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo, 254);
-    Conta(220); // 440 s: reduced from here on
-    EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).importo, 254 + 63.5);
-}
-
-TEST_F(MotoreTest, MezzanotteDivideLeRigheERicaricaIlGiorno)
+TEST_F(MotoreTest, MezzanotteDivideLeRigheERicaricaIlGiornoAncheDaFermo)
 {
     ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 8), 5, 500)); // already on the next day
     orologio.muro = QDateTime(QDate(2026, 12, 7), QTime(23, 50, 0));
@@ -88,6 +109,15 @@ TEST_F(MotoreTest, MezzanotteDivideLeRigheERicaricaIlGiorno)
     EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 6);
     EXPECT_DOUBLE_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).importo, 627);
     EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 4);
+
+    ASSERT_TRUE(motore->FermaContatore(TipoArresto::FineConnessione));
+    ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 9), 4, 508));
+    const int aggiornamenti = vista.aggiornamenti;
+    orologio.muro = QDateTime(QDate(2026, 12, 9), QTime(0, 0, 1));
+    motore->TimerScatto_Timer();
+    EXPECT_EQ(motore->DataOggi(), QDate(2026, 12, 9));
+    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 4);
+    EXPECT_GT(vista.aggiornamenti, aggiornamenti);
 }
 
 TEST_F(MotoreTest, CambioDiTariffaAlProssimoIntervallo)
@@ -116,30 +146,6 @@ TEST_F(MotoreTest, FuoriDalPeriodoBollettaNonCambiaIlPeriodo)
     EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 2);
 }
 
-TEST_F(MotoreTest, SospensioneRecuperaGliScattiInUnSoloTick)
-{
-    motore->AvviaConteggio();
-    orologio.Avanza(1000); // 1000 s with no tick: 4 intervals of 220 s are over
-    motore->TimerScatto_Timer();
-    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 6);
-    EXPECT_EQ(Giorno(orologio.muro.date()).scatti, 6);
-    EXPECT_NEAR(motore->SecondiConnessione(), 1000, 1e-3);
-    EXPECT_EQ(vista.tempo, "1'40\""); // 1100 - 1000
-}
-
-TEST_F(MotoreTest, UnCambioDellOrologioNonAggiungeScatti)
-{
-    motore->AvviaConteggio();
-    Conta(100);
-    orologio.muro = orologio.muro.addSecs(3600); // clock put forward
-    Conta(60);
-    orologio.muro = orologio.muro.addSecs(-7200); // and back
-    Conta(59);
-    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 2);
-    Conta(1);
-    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 3);
-}
-
 TEST_F(MotoreTest, RecordDelRiepilogoESuaAssenza)
 {
     motore->AvviaConteggio();
@@ -162,49 +168,18 @@ TEST_F(MotoreTest, RecordDelRiepilogoESuaAssenza)
     EXPECT_TRUE(motore->NomeConnessione().isEmpty());
 }
 
-TEST_F(MotoreTest, UnErroreDelDatabaseSiSegnalaUnaVoltaENonPerdeScatti)
-{
-    motore->AvviaConteggio();
-    // Take the file away from under the open database: every write fails.
-    db.Chiudi();
-    Conta(660);
-    EXPECT_EQ(vista.errori.size(), 1);
-    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 5);
-    ASSERT_TRUE(db.Apri(tmp.filePath("Velatrix.001")));
-    Conta(1);
-    motore->FermaContatore(TipoArresto::FineConnessione);
-    EXPECT_EQ(Giorno(orologio.muro.date()).scatti, 5);
-}
-
-TEST_F(MotoreTest, UnRiepilogoNonScrivibileVieneRitentato)
-{
-    motore->AvviaConteggio();
-    QFile::remove(tmp.filePath("Velatrix.003"));
-    ASSERT_TRUE(QDir(tmp.path()).mkdir("Velatrix.003")); // a folder where the file should be
-    motore->FermaContatore(TipoArresto::FineConnessione);
-    EXPECT_EQ(vista.errori.size(), 1);
-    ASSERT_TRUE(QDir(tmp.path()).rmdir("Velatrix.003"));
-    EXPECT_TRUE(motore->RiprovaScritture());
-    EXPECT_EQ(log->NumeroRecord(), 1);
-}
-
 // A log that cannot be written is retried at every tick, but the user hears
 // of it once per failure streak, not once per tick.
 TEST_F(MotoreTest, UnRiepilogoNonScrivibileSiSegnalaUnaVoltaPerSerie)
 {
-    const QString percorso = tmp.filePath("Velatrix.003");
-    // The log set aside and a folder in its place; then back.
+    // The log, if any, set aside and a folder in its place; then back.
     const auto guasto = [&] {
-        if (QFile::exists(percorso)) {
-            ASSERT_TRUE(QFile::rename(percorso, tmp.filePath("da-parte")));
-        }
+        QFile::rename(tmp.filePath("Velatrix.003"), tmp.filePath("da-parte"));
         ASSERT_TRUE(QDir(tmp.path()).mkdir("Velatrix.003"));
     };
     const auto ripara = [&] {
         ASSERT_TRUE(QDir(tmp.path()).rmdir("Velatrix.003"));
-        if (QFile::exists(tmp.filePath("da-parte"))) {
-            ASSERT_TRUE(QFile::rename(tmp.filePath("da-parte"), percorso));
-        }
+        QFile::rename(tmp.filePath("da-parte"), tmp.filePath("Velatrix.003"));
     };
     guasto();
     motore->AvviaConteggio();
@@ -232,13 +207,15 @@ TEST_F(MotoreTest, UnRiepilogoNonScrivibileSiSegnalaUnaVoltaPerSerie)
     EXPECT_EQ(log->NumeroRecord(), 3);
 }
 
-TEST_F(MotoreTest, OgniSerieDiErroriDelDatabaseSiSegnalaUnaVolta)
+// The file taken away from under the open database: every write fails.
+TEST_F(MotoreTest, OgniSerieDiErroriDelDatabaseSiSegnalaUnaVoltaENonPerdeScatti)
 {
     motore->AvviaConteggio();
     for (int serie = 1; serie <= 2; ++serie) {
         db.Chiudi();
         Conta(660);
         EXPECT_EQ(vista.errori.size(), size_t(serie));
+        EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 2 + 3 * serie);
         ASSERT_TRUE(db.Apri(tmp.filePath("Velatrix.001")));
         Conta(1);
         EXPECT_TRUE(motore->InAttesa().Vuoto());
@@ -265,13 +242,7 @@ TEST_F(MotoreTest, IRecuperatiEntranoNeiTotaliEVengonoScritti)
     Pendenti recuperati;
     recuperati.scatti[QDate(2026, 12, 7)] = {6, 762};
     recuperati.scatti[QDate(2026, 11, 30)] = {1, 127};
-    RecordLog r;
-    r.Inizio = QDateTime(QDate(2026, 12, 6), QTime(22, 0));
-    r.Durata = 600;
-    r.Scatti = 6;
-    r.Importo = 762;
-    r.Connessione = "Casa";
-    recuperati.log.push_back(r);
+    recuperati.log.push_back({QDateTime(QDate(2026, 12, 6), QTime(22, 0)), 600, 6, 762, "Casa"});
     motore->Recupera(recuperati);
     ASSERT_TRUE(motore->CaricaTotali());
     EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 6);
@@ -281,16 +252,6 @@ TEST_F(MotoreTest, IRecuperatiEntranoNeiTotaliEVengonoScritti)
     EXPECT_EQ(Giorno(QDate(2026, 12, 7)).scatti, 6);
     ASSERT_EQ(log->NumeroRecord(), 1);
     EXPECT_EQ(log->LeggiRecord(1)->ConnessioneSenzaSpazi(), "Casa");
-}
-
-TEST_F(MotoreTest, DaFermoSegueIlCambioDiData)
-{
-    ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 8), 4, 508));
-    orologio.muro = QDateTime(QDate(2026, 12, 8), QTime(0, 0, 1));
-    motore->TimerScatto_Timer();
-    EXPECT_EQ(motore->DataOggi(), QDate(2026, 12, 8));
-    EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 4);
-    EXPECT_GE(vista.aggiornamenti, 1);
 }
 
 } // namespace

@@ -22,6 +22,14 @@ QString Leggi(const QString& percorso)
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
+void Scrivi(const QString& percorso, const QByteArray& testo)
+{
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(percorso).path()));
+    QFile f(percorso);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(testo);
+}
+
 TEST(AvvioSessione, ScriveERimuoveLaVoceEDiceSeCE)
 {
     QTemporaryDir tmp;
@@ -40,15 +48,9 @@ TEST(AvvioSessione, ScriveERimuoveLaVoceEDiceSeCE)
     EXPECT_TRUE(avvio.Imposta(false, &motivo));
     EXPECT_FALSE(avvio.Attivo());
     EXPECT_TRUE(avvio.Imposta(false, &motivo));
-}
 
-TEST(AvvioSessione, LaVocePredefinitaStaNellAutostartDellUtente)
-{
-    const AvvioSessione avvio = AvvioSessione::Predefinito();
-    EXPECT_EQ(avvio.Voce(),
+    EXPECT_EQ(AvvioSessione::Predefinito().Voce(),
               QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/autostart/velatrix.desktop");
-    EXPECT_TRUE(AvvioSessione::Testo({QCoreApplication::applicationFilePath()})
-                    .contains(("Exec=" + QCoreApplication::applicationFilePath()).toUtf8()));
 }
 
 TEST(AvvioSessione, ArgomentiCitatiComeVuoleLaRigaExec)
@@ -62,19 +64,6 @@ TEST(AvvioSessione, ArgomentiCitatiComeVuoleLaRigaExec)
     EXPECT_TRUE(AvvioSessione::Testo({"/x/100%/velatrix"}).contains("Exec=/x/100%%/velatrix\n"));
 }
 
-TEST(AvvioSessione, UnaCartellaNonScrivibileSiDice)
-{
-    QTemporaryDir tmp;
-    QFile ostacolo(tmp.filePath("autostart"));
-    ASSERT_TRUE(ostacolo.open(QIODevice::WriteOnly)); // a file where the folder should be
-    ostacolo.close();
-    const AvvioSessione avvio(tmp.filePath("autostart/velatrix.desktop"), {"velatrix"});
-    QString motivo;
-    EXPECT_FALSE(avvio.Imposta(true, &motivo));
-    EXPECT_TRUE(motivo.contains("velatrix.desktop")) << motivo.toStdString();
-    EXPECT_FALSE(avvio.Attivo());
-}
-
 class AvvioSessioneOpzioni : public ::testing::Test {
 protected:
     Opzioni& Apri()
@@ -84,6 +73,14 @@ protected:
         dialogo->ImpostaAvvioSessione(AvvioSessione(voce, {"/usr/bin/velatrix"}));
         dialogo->show();
         return *dialogo;
+    }
+    // Opens the dialog, clicks the box, then the button.
+    Opzioni& CambiaE(QPushButton* Opzioni::*pulsante)
+    {
+        Opzioni& d = Apri();
+        Clic(d.M_AvvioSessione);
+        Clic(d.*pulsante);
+        return d;
     }
     static void Clic(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(8, w->height() / 2)); }
 
@@ -101,73 +98,53 @@ TEST_F(AvvioSessioneOpzioni, LaCasellaMostraIlFileEOkLoScriveOLoToglie)
     Opzioni& d = Apri();
     EXPECT_EQ(d.M_AvvioSessione->text(), "Avvia all'accesso");
     EXPECT_FALSE(d.M_AvvioSessione->isChecked());
-    Clic(d.M_AvvioSessione);
-    Clic(d.P_Salva);
-    EXPECT_EQ(d.result(), QDialog::Accepted);
-    EXPECT_TRUE(QFile::exists(voce));
+    CambiaE(&Opzioni::P_Annulla);
+    EXPECT_FALSE(QFile::exists(voce));
+
+    EXPECT_EQ(CambiaE(&Opzioni::P_Salva).result(), QDialog::Accepted);
     EXPECT_TRUE(Leggi(voce).contains("Exec=/usr/bin/velatrix\n"));
     // Nothing else remembers the choice.
     EXPECT_FALSE(ArchivioImpostazioni(tmp.filePath("Velatrix.conf")).Chiavi().join(',').contains("Avv"));
 
-    Opzioni& di = Apri();
-    EXPECT_TRUE(di.M_AvvioSessione->isChecked());
-    Clic(di.M_AvvioSessione);
-    Clic(di.P_Salva);
+    EXPECT_TRUE(Apri().M_AvvioSessione->isChecked());
+    CambiaE(&Opzioni::P_Salva);
     EXPECT_FALSE(QFile::exists(voce));
     EXPECT_TRUE(utente.avvisi.isEmpty()) << utente.avvisi.join('|').toStdString();
-}
 
-TEST_F(AvvioSessioneOpzioni, AnnullaNonToccaLaVoce)
-{
-    Opzioni& d = Apri();
-    Clic(d.M_AvvioSessione);
-    Clic(d.P_Annulla);
-    EXPECT_FALSE(QFile::exists(voce));
     // A file made meanwhile by another hand is shown at the next opening.
     ASSERT_TRUE(AvvioSessione(voce, {"/usr/bin/velatrix"}).Imposta(true, nullptr));
     EXPECT_TRUE(Apri().M_AvvioSessione->isChecked());
 }
 
 // An entry the desktop switched off, or one starting another program, is off
-// for the box; OK with the box checked writes the entry anew.
+// for the box; OK with the box checked writes the entry anew, OK with it off
+// removes it, so the desktop starts nothing.
 TEST_F(AvvioSessioneOpzioni, UnaVoceSpentaOAltruiNonConta)
 {
     const QByteArray buona = AvvioSessione::Testo({"/usr/bin/velatrix"});
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(voce).path()));
-    const QByteArray spente[] = {buona + "Hidden=true\n", QByteArray(buona).replace("enabled=true", "enabled=false"),
-                                 AvvioSessione::Testo({"/opt/vecchio/velatrix"})};
-    for (const QByteArray& testo : spente) {
-        QFile f(voce);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(testo);
-        f.close();
+    const QByteArray altrui = AvvioSessione::Testo({"/opt/vecchio/velatrix"});
+    for (const QByteArray& testo :
+         {buona + "Hidden=true\n", QByteArray(buona).replace("enabled=true", "enabled=false"), altrui}) {
+        Scrivi(voce, testo);
         Opzioni& d = Apri();
         EXPECT_FALSE(d.M_AvvioSessione->isChecked()) << testo.toStdString();
         Clic(d.M_AvvioSessione);
         Clic(d.P_Salva);
         EXPECT_EQ(Leggi(voce).toUtf8(), buona);
     }
-    // Off with a stale entry: the entry goes, so the desktop starts nothing.
-    QFile f(voce);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(AvvioSessione::Testo({"/opt/vecchio/velatrix"}));
-    f.close();
+    Scrivi(voce, altrui);
     Clic(Apri().P_Salva);
     EXPECT_FALSE(QFile::exists(voce));
 }
 
 TEST_F(AvvioSessioneOpzioni, UnaVoceCheNonSiPuoScrivereSiDiceMaLeImpostazioniRestano)
 {
-    QFile ostacolo(tmp.filePath("autostart"));
-    ASSERT_TRUE(ostacolo.open(QIODevice::WriteOnly));
-    ostacolo.close();
-    Opzioni& d = Apri();
-    Clic(d.M_AvvioSessione);
-    Clic(d.P_Salva);
-    EXPECT_EQ(d.result(), QDialog::Accepted);
+    Scrivi(tmp.filePath("autostart"), {}); // a file where the folder should be
+    EXPECT_EQ(CambiaE(&Opzioni::P_Salva).result(), QDialog::Accepted);
     ASSERT_EQ(utente.avvisi.size(), 1);
     EXPECT_TRUE(utente.avvisi.first().contains("velatrix.desktop"));
     EXPECT_TRUE(QFile::exists(tmp.filePath("Velatrix.conf")));
+    EXPECT_FALSE(AvvioSessione(voce, {"/usr/bin/velatrix"}).Attivo());
 }
 
 } // namespace

@@ -88,6 +88,11 @@ protected:
         const QImage i = d.Indicatore->grab().toImage();
         return i.pixelColor(pieno ? 2 : i.width() - 3, i.height() / 2);
     }
+    // What only automatic counting uses.
+    static QList<QWidget*> Controllo(Opzioni& d)
+    {
+        return {d.L_IntervalloControllo, d.M_IntervalloControllo, d.M_ValoreControllo, d.M_AvviaSeConnesso};
+    }
     void ScegliColoreDellaVoce(Opzioni& d, int voce, QColor c)
     {
         d.ListaColori->setCurrentRow(voce);
@@ -120,8 +125,7 @@ TEST_F(OpzioniTest, SiApreSulleImpostazioniInMemoria)
     EXPECT_EQ(d.M_ValoreRefresh->text(), "2 sec.");
     EXPECT_EQ(d.M_ValoreControllo->text(), "4 sec.");
     EXPECT_TRUE(d.M_Manuale->isChecked());
-    for (QWidget* w : std::initializer_list<QWidget*>{d.L_IntervalloControllo, d.M_IntervalloControllo,
-                                                      d.M_ValoreControllo, d.M_AvviaSeConnesso})
+    for (QWidget* w : Controllo(d))
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     EXPECT_EQ(d.M_MsgVal[3]->text(), "5000");
     EXPECT_TRUE(d.M_MsgVal[3]->isEnabled() && d.M_MsgIva[3]->isEnabled() && d.M_MsgIva[3]->isChecked());
@@ -171,7 +175,7 @@ TEST_F(OpzioniTest, OkSenzaModificheRiscriveGliStessiValoriEIColoriComeNumeri)
     EXPECT_EQ(Salvato("MsI004"), "assente");
 }
 
-TEST_F(OpzioniTest, CampiDegliAllarmiRiscrittiLasciandoIlCampo)
+TEST_F(OpzioniTest, CampiDegliAllarmiRiscrittiLasciandoIlCampoEIlTettoSpentoFinoAChiederlo)
 {
     const struct {
         size_t riga;
@@ -196,6 +200,12 @@ TEST_F(OpzioniTest, CampiDegliAllarmiRiscrittiLasciandoIlCampo)
         EXPECT_FALSE(campo->hasFocus());
         EXPECT_EQ(campo->text(), QString::fromUtf8(c.mostrato)) << c.scritto;
     }
+    EXPECT_FALSE(d.M_TerminaChiamata->isChecked());
+    EXPECT_FALSE(d.M_ComandoTermina->isEnabled());
+    Clic(d.M_TerminaChiamata);
+    ASSERT_TRUE(d.M_ComandoTermina->isEnabled());
+    d.M_ComandoTermina->setFocus();
+    QTest::keyClicks(d.M_ComandoTermina, "  nmcli connection down id Casa ");
     // OK, the default button, pressed without leaving the last field.
     Clic(d.M_Msg[4]);
     d.M_MsgVal[4]->setFocus();
@@ -210,20 +220,6 @@ TEST_F(OpzioniTest, CampiDegliAllarmiRiscrittiLasciandoIlCampo)
     }
     EXPECT_TRUE(imp.Msg[1]);
     EXPECT_FALSE(imp.Msg[3]);
-}
-
-TEST_F(OpzioniTest, IlTettoCheChiudeLaChiamataESpentoFinoAChiederlo)
-{
-    Opzioni& d = Apri();
-    d.Schede->setCurrentIndex(3);
-    EXPECT_FALSE(d.M_TerminaChiamata->isChecked());
-    EXPECT_FALSE(d.M_ComandoTermina->isEnabled());
-    Clic(d.M_TerminaChiamata);
-    ASSERT_TRUE(d.M_ComandoTermina->isEnabled());
-    d.M_ComandoTermina->setFocus();
-    QTest::keyClicks(d.M_ComandoTermina, "  nmcli connection down id Casa ");
-    QTest::keyClick(&d, Qt::Key_Return);
-    EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(Salvato("TrmAll"), "-1");
     EXPECT_EQ(Salvato("CmdTrm"), "nmcli connection down id Casa");
     EXPECT_TRUE(imp.TrmAll);
@@ -236,12 +232,11 @@ TEST_F(OpzioniTest, ManualeDisabilitaIlControlloMaNeSalvaIValori_CursoriInMillis
     imp.CtrCon = true;
     Opzioni& d = Apri();
     Clic(d.M_Manuale);
-    for (QWidget* w : std::initializer_list<QWidget*>{d.L_IntervalloControllo, d.M_IntervalloControllo,
-                                                      d.M_ValoreControllo, d.M_AvviaSeConnesso})
+    for (QWidget* w : Controllo(d))
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     Clic(d.M_Automatico);
-    EXPECT_TRUE(d.M_IntervalloControllo->isEnabled());
-    EXPECT_TRUE(d.M_AvviaSeConnesso->isEnabled());
+    for (QWidget* w : Controllo(d))
+        EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
     QTest::keyClick(d.M_IntervalloControllo, Qt::Key_Right);
     Clic(d.M_Manuale);
     // The refresh slider from 1 to 3.
@@ -304,47 +299,23 @@ TEST_F(OpzioniTest, ClicSullAnteprimaSelezionaLaVoce)
     }
 }
 
+// A chosen fill, with the tariff colour on or off, is stored as the other
+// colours are (OgniVoceDellaListaColora..., and ApplicaScelta's table).
 TEST_F(OpzioniTest, ColoreTariffaEIlRiempimentoDellIndicatore)
 {
-    {
-        SCOPED_TRACE("tariff colour on, fill recoloured");
-        Opzioni& d = Apri();
-        d.Schede->setCurrentIndex(1);
-        EXPECT_TRUE(d.ColoreTariffa->isChecked());
-        EXPECT_EQ(Riempimento(d), ColoreDaLong(TariffaOrdinaria));
-        ScegliColoreDellaVoce(d, 2, QColor(1, 2, 3));
-        EXPECT_EQ(Riempimento(d), QColor(1, 2, 3));
-        Clic(d.P_Salva);
-        EXPECT_EQ(Salvato("Clr002"), QString::number(0x030201));
-        EXPECT_EQ(Salvato("ClrTar"), "-1");
-        // The main window goes on painting the tariff's colour.
-        EXPECT_TRUE(imp.ClrTar);
-        EXPECT_EQ(imp.Clr[2], 0x030201u);
-    }
-    {
-        SCOPED_TRACE("tariff colour switched off");
-        imp.Clr[2] = RiempimentoProprio;
-        Opzioni& d = Apri();
-        d.Schede->setCurrentIndex(1);
-        d.ListaColori->setCurrentRow(2);
-        Clic(d.ColoreTariffa);
-        // The preview now shows the fill the main window will paint.
-        EXPECT_EQ(Riempimento(d), ColoreDaLong(RiempimentoProprio));
-        EXPECT_EQ(Palette(d.Colore, QPalette::Window), ColoreDaLong(RiempimentoProprio));
-        Clic(d.P_Salva);
-        EXPECT_EQ(Salvato("ClrTar"), "0");
-        EXPECT_EQ(Salvato("Clr002"), QString::number(RiempimentoProprio));
-    }
-    {
-        SCOPED_TRACE("tariff colour off, fill chosen");
-        imp.ClrTar = false;
-        Opzioni& d = Apri();
-        ScegliColoreDellaVoce(d, 2, QColor(7, 8, 9));
-        Clic(d.P_Salva);
-        EXPECT_EQ(Salvato("Clr002"), QString::number(0x090807));
-        EXPECT_EQ(Salvato("ClrTar"), "0");
-        EXPECT_EQ(imp.Clr[2], 0x090807u);
-    }
+    Opzioni& d = Apri();
+    d.Schede->setCurrentIndex(1);
+    EXPECT_TRUE(d.ColoreTariffa->isChecked());
+    EXPECT_EQ(Riempimento(d), ColoreDaLong(TariffaOrdinaria));
+    // Switched off: the preview now shows the fill the main window will paint.
+    d.ListaColori->setCurrentRow(2);
+    Clic(d.ColoreTariffa);
+    EXPECT_EQ(Riempimento(d), ColoreDaLong(RiempimentoProprio));
+    EXPECT_EQ(Palette(d.Colore, QPalette::Window), ColoreDaLong(RiempimentoProprio));
+    Clic(d.P_Salva);
+    EXPECT_EQ(Salvato("ClrTar"), "0");
+    EXPECT_EQ(Salvato("Clr002"), QString::number(RiempimentoProprio));
+    EXPECT_FALSE(imp.ClrTar);
 }
 
 TEST_F(OpzioniTest, SuoniConESenzaDispositivo)
@@ -383,62 +354,49 @@ TEST_F(OpzioniTest, SuoniConESenzaDispositivo)
     }
 }
 
-TEST_F(OpzioniTest, AnnullaEscOChiusuraNonSalvanoENonCambianoNulla)
+// The keys are pressed on a slider, so they reach the dialog from a child.
+TEST_F(OpzioniTest, OkOInvioSalvanoAnnullaEscOChiusuraNonCambianoNulla)
 {
-    const QMap<QString, QString> prima = TestiOpzioni(imp);
-    const std::pair<const char*, std::function<void(Opzioni&)>> modi[] = {
-        {"Annulla", [](Opzioni& d) { Clic(d.P_Annulla); }},
-        {"Esc", [](Opzioni& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
-        {"frame", [](Opzioni& d) { d.close(); }},
+    const auto tasto = [](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        return [k, m](Opzioni& d) { QTest::keyClick(d.M_IntervalloRefresh, k, m); };
     };
-    for (const auto& [nome, chiudi] : modi) {
-        SCOPED_TRACE(nome);
+    const struct {
+        const char* nome;
+        std::function<void(Opzioni&)> chiudi;
+        bool salva;
+    } modi[] = {
+        {"Annulla", [](Opzioni& d) { Clic(d.P_Annulla); }, false},
+        {"frame", [](Opzioni& d) { d.close(); }, false},
+        {"Esc", tasto(Qt::Key_Escape), false},
+        {"Alt+A", tasto(Qt::Key_A, Qt::AltModifier), false},
+        {"Return", tasto(Qt::Key_Return), true},
+        {"Alt+O", tasto(Qt::Key_O, Qt::AltModifier), true},
+    };
+    const QMap<QString, QString> prima = TestiOpzioni(imp);
+    for (const auto& m : modi) {
+        SCOPED_TRACE(m.nome);
+        const bool primoPiano = imp.TopWin;
         Opzioni& d = Apri();
         Clic(d.M_PrimoPiano);
-        QTest::keyClick(d.M_IntervalloRefresh, Qt::Key_End);
         ScegliColoreDellaVoce(d, 1, QColor(5, 5, 5));
         ScegliColoreDellaVoce(d, 2, QColor(6, 6, 6));
         d.M_Suono[2]->setText("x.wav");
-        chiudi(d);
-        EXPECT_EQ(d.result(), QDialog::Rejected);
-        EXPECT_FALSE(d.isVisible());
-        EXPECT_EQ(TestiOpzioni(imp), prima);
-        EXPECT_FALSE(QFile::exists(percorso));
-        EXPECT_FALSE(archivio->InSospeso());
-    }
-}
-
-TEST_F(OpzioniTest, InvioConfermaEscAnnullaEScorciatoie)
-{
-    const struct {
-        const char* nome;
-        Qt::Key tasto;
-        Qt::KeyboardModifiers modificatori;
-        bool salva;
-    } casi[] = {
-        {"Esc", Qt::Key_Escape, Qt::NoModifier, false},
-        {"Alt+A", Qt::Key_A, Qt::AltModifier, false},
-        {"Return", Qt::Key_Return, Qt::NoModifier, true},
-        {"Alt+O", Qt::Key_O, Qt::AltModifier, true},
-    };
-    for (const auto& c : casi) {
-        SCOPED_TRACE(c.nome);
-        Opzioni& d = Apri();
-        const bool primoPiano = imp.TopWin;
         d.M_IntervalloRefresh->setFocus();
         QTest::keyClick(d.M_IntervalloRefresh, Qt::Key_End);
-        Clic(d.M_PrimoPiano);
-        d.M_IntervalloRefresh->setFocus();
-        QTest::keyClick(d.M_IntervalloRefresh, c.tasto, c.modificatori);
+        m.chiudi(d);
         // A mnemonic presses its button the way a click shows it, a moment later.
         (void)QTest::qWaitFor([&] { return !d.isVisible(); });
-        EXPECT_EQ(d.result(), c.salva ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(d.result(), m.salva ? QDialog::Accepted : QDialog::Rejected);
         EXPECT_FALSE(d.isVisible());
-        EXPECT_EQ(imp.TopWin, c.salva ? !primoPiano : primoPiano);
-        EXPECT_EQ(QFile::exists(percorso), c.salva);
-        EXPECT_EQ(d.P_Salva->text().remove('&'), "OK");
-        EXPECT_EQ(d.P_Annulla->text().remove('&'), "Annulla");
+        EXPECT_EQ(imp.TopWin, m.salva ? !primoPiano : primoPiano);
+        EXPECT_EQ(QFile::exists(percorso), m.salva);
+        if (!m.salva) {
+            EXPECT_EQ(TestiOpzioni(imp), prima);
+            EXPECT_FALSE(archivio->InSospeso());
+        }
     }
+    EXPECT_EQ(dialogo->P_Salva->text().remove('&'), "OK");
+    EXPECT_EQ(dialogo->P_Annulla->text().remove('&'), "Annulla");
 }
 
 TEST_F(OpzioniTest, UnSalvataggioFallitoSiDiceELasciaMemoriaEArchivioConcordi)
