@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -155,28 +157,35 @@ TEST_F(Archivio, CartellaImpossibileDaCreareSiSegnala)
 
 TEST_F(Archivio, CartellaInSolaLetturaOFileIlleggibileLascianoIlFileIntatto)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root reads and writes regardless of permissions";
     ScriviFile(percorso, "[Settings]\nCstSct=127\n");
     const QByteArray prima = Contenuto(percorso);
-    const QString cartella = tmp.filePath("Velatrix");
-    const auto tutto = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const QByteArray cartella = QFile::encodeName(tmp.filePath("Velatrix"));
+    const QByteArray file = QFile::encodeName(percorso);
+    // Root runs the cases as nobody, so every mode gives all what the owner gets.
+    ::chmod(QFile::encodeName(tmp.path()).constData(), 0755);
     const struct {
         const char* caso;
-        QString percorso;
-        QFile::Permissions permessi;
+        mode_t cartella, file;
     } casi[] = {
-        {"cartella in sola lettura", cartella, QFile::ReadOwner | QFile::ExeOwner},
-        {"file illeggibile", percorso, {}},
+        {"cartella in sola lettura", 0555, 0666},
+        {"file illeggibile", 0777, 0000},
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(c.caso);
-        QFile::setPermissions(c.percorso, c.permessi);
-        ArchivioImpostazioni a(percorso);
-        a.Scrivi("CstSct", "200");
+        ::chmod(cartella.constData(), c.cartella);
+        ::chmod(file.constData(), c.file);
+        bool riuscito = true;
         QString errore;
-        const bool riuscito = a.Salva(&errore);
-        QFile::setPermissions(c.percorso, tutto);
+        {
+            SenzaPrivilegi nobody;
+            if (::faccessat(AT_FDCWD, c.file ? cartella.constData() : file.constData(), W_OK | R_OK, AT_EACCESS) == 0)
+                GTEST_SKIP() << "permissions are not enforced here";
+            ArchivioImpostazioni a(percorso);
+            a.Scrivi("CstSct", "200");
+            riuscito = a.Salva(&errore);
+        }
+        ::chmod(cartella.constData(), 0700);
+        ::chmod(file.constData(), 0600);
         EXPECT_FALSE(riuscito);
         EXPECT_FALSE(errore.isEmpty());
         EXPECT_EQ(Contenuto(percorso), prima);
