@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A start of the whole program, from exec to the panel mapped on the screen,
-// beside a bare Qt Widgets window (finestra_nuda.cpp) started the same way,
-// and the same window sized by its text, runs interleaved. Each runs on an X server of its own (Xvfb); the time is
-// the CPU of the started process, all its threads, until its window's
-// MapNotify. Without Xvfb the benchmark is skipped.
+// beside a bare Qt Widgets window (finestra_nuda.cpp) started the same way
+// and the same window sized by its text, runs interleaved. Each runs on an X
+// server of its own (Xvfb); the time is the CPU of the started process, all
+// its threads, until its window's MapNotify. Without Xvfb the benchmark is
+// skipped.
 #include <benchmark/benchmark.h>
 
 #include <xcb/xcb.h>
