@@ -11,7 +11,6 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
-#include <vector>
 
 struct OrologioFinto : Orologio {
     double monotono = 1000;
@@ -28,14 +27,14 @@ struct OrologioFinto : Orologio {
 
 // The window, and what the engine reports beyond it.
 struct VistaFinta : EventiMotore {
-    int iniziati = 0, terminati = 0, aggiornamenti = 0;
+    int terminati = 0, aggiornamenti = 0;
     bool chiamata = false, manuale = false;
     Led led = Led::Spento;
     int percento = 0;
     QString tempo, testo;
     quint32 colore = 0;
     QStringList errori;
-    void ConteggioIniziato() override { ++iniziati; }
+    void ConteggioIniziato() override {}
     void ConteggioTerminato() override { ++terminati; }
     void ChiamataInCorso(bool b) override { chiamata = b; }
     void MostraLed(Led l) override { led = l; }
@@ -54,14 +53,8 @@ struct VistaFinta : EventiMotore {
     QString TestoMostrato() const override { return testo; }
     void ModalitaManuale() override { manuale = true; }
     void SegnalaErrore(const QString& t) override { errori << t; }
-    std::vector<Suono> suoniDovuti;
-    QList<int> allarmiDovuti;
-    void SuonoDovuto(Suono s) override { suoniDovuti.push_back(s); }
-    bool AllarmeDovuto(int n) override
-    {
-        allarmiDovuti << n;
-        return true;
-    }
+    void SuonoDovuto(Suono) override {}
+    bool AllarmeDovuto(int) override { return true; }
 };
 
 // Answers questions from a script; `durante` runs while a question is open,
@@ -108,7 +101,6 @@ struct SorgenteFinta : SorgenteConnessioni {
 
 struct SuoniFinti : Riproduttore {
     QStringList suonati;
-    int dispositivi = 1;
     void RiproduciSuono(const QString& f) override { suonati << f; }
-    int NumeroDispositivi() const override { return dispositivi; }
+    int NumeroDispositivi() const override { return 1; }
 };
