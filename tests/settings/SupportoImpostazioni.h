@@ -3,12 +3,27 @@
 #include "settings/CaricaImpostazioni.h"
 #include "settings/ValoriImpostazioni.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 inline const QDate Oggi(2026, 5, 14);
+
+inline QByteArray Contenuto(const QString& percorso)
+{
+    QFile f(percorso);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline void ScriviFile(const QString& percorso, const QByteArray& dati)
+{
+    QDir().mkpath(QFileInfo(percorso).absolutePath());
+    QFile f(percorso);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(dati), dati.size());
+}
 
 // Every key's text as loaded, so two loads can be compared whole.
 inline QStringList Valori(Impostazioni imp)

@@ -1,32 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SupportoFile.h"
-#include "settings/ArchivioImpostazioni.h"
+#include "SupportoImpostazioni.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSettings>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-QByteArray Contenuto(const QString& percorso)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void ScriviFile(const QString& percorso, const QByteArray& dati)
-{
-    QDir().mkpath(QFileInfo(percorso).absolutePath());
-    QFile f(percorso);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(dati), dati.size());
-}
 
 class Archivio : public ::testing::Test {
 protected:

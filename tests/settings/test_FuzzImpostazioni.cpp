@@ -3,12 +3,6 @@
 // lands in its range, reading changes no file, and what a writer stores reads
 // back the same. Seeded, so a failure repeats.
 #include "SupportoImpostazioni.h"
-#include "settings/CaricaImpostazioni.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
@@ -119,20 +113,11 @@ TEST(FuzzImpostazioni, FileACasoCaricatiESalvati)
         QFile::remove(percorso);
         QFile::remove(percorso + ".danneggiato");
         const QByteArray contenuto = g.File();
-        {
-            QDir().mkpath(tmp.filePath("Velatrix"));
-            QFile f(percorso);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(contenuto);
-        }
+        ASSERT_NO_FATAL_FAILURE(ScriviFile(percorso, contenuto));
         ArchivioImpostazioni a(percorso);
         bool primo = false;
         Impostazioni imp = CaricaImpostazioni(a, Oggi, QLocale(), true, &primo);
-        {
-            QFile f(percorso);
-            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-            ASSERT_EQ(f.readAll(), contenuto) << "reading changed the file";
-        }
+        ASSERT_EQ(Contenuto(percorso), contenuto) << "reading changed the file";
         Impostazioni limitate = imp;
         NormalizzaImpostazioni(limitate, Oggi);
         const QStringList dentro = Valori(limitate), letti = Valori(imp);
