@@ -18,22 +18,11 @@
 #include <limits>
 #include <random>
 
-inline RecordLog RecordProva(const QDateTime& inizio, qint32 durata, qint32 scatti, double importo, const QString& nome)
-{
-    RecordLog r;
-    r.Inizio = inizio;
-    r.Durata = durata;
-    r.Scatti = scatti;
-    r.Importo = importo;
-    r.Connessione = nome;
-    return r;
-}
-
 // Record i of a numbered log: one a day from 1/3/1998, i minutes long.
 inline RecordLog RecordNumerato(int i)
 {
-    return RecordProva(QDateTime(QDate(1998, 3, 1), QTime(10, 0)).addDays(i - 1), i * 60, i, 127.0 * i,
-                       QStringLiteral("Rete %1").arg(i));
+    return {QDateTime(QDate(1998, 3, 1), QTime(10, 0)).addDays(i - 1), i * 60, i, 127.0 * i + 0.5,
+            QStringLiteral("Rete %1 è").arg(i)};
 }
 
 inline void ScriviLog(const QString& percorso, int quanti)

@@ -17,12 +17,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(tmp.isValid());
-        ASSERT_GE(
-            ScriviCopia(Log(), {RecordProva(QDateTime(QDate(2026, 12, 6), QTime(23, 59, 30)), 45, 2, 254, "Casa"),
-                                RecordProva(QDateTime(QDate(2026, 12, 7), QTime(10, 0)), 3700, 20, 2540.5,
-                                            "Ufficio, \"primo\" è"),
-                                RecordProva(QDateTime(QDate(2026, 12, 7), QTime(14, 5, 7)), 65, 3, 381, " casa")}),
-            0);
+        ASSERT_GE(ScriviCopia(Log(), {RecordLog{QDateTime(QDate(2026, 12, 6), QTime(23, 59, 30)), 45, 2, 254, "Casa"},
+                                      RecordLog{QDateTime(QDate(2026, 12, 7), QTime(10, 0)), 3700, 20, 2540.5,
+                                                "Ufficio, \"primo\" è"},
+                                      RecordLog{QDateTime(QDate(2026, 12, 7), QTime(14, 5, 7)), 65, 3, 381, " casa"}}),
+                  0);
     }
     QString Log() const { return tmp.filePath("Velatrix.003"); }
 
