@@ -126,17 +126,6 @@ TEST_F(Archivio, SalvataggioFallitoLasciaIlFileDiPrimaESiPuoRiprovare)
     EXPECT_EQ(b.Leggi("Wav000", "").size(), 20000);
 }
 
-TEST_F(Archivio, CartellaImpossibileDaCreareSiSegnala)
-{
-    ScriviFile(tmp.filePath("file"), "x");
-    ArchivioImpostazioni a(tmp.filePath("file/Velatrix.conf"));
-    a.Scrivi("RegFlg", "0");
-    QString errore;
-    EXPECT_FALSE(a.Salva(&errore));
-    EXPECT_FALSE(errore.isEmpty());
-    EXPECT_EQ(Contenuto(tmp.filePath("file")), "x");
-}
-
 TEST_F(Archivio, CartellaInSolaLetturaOFileIlleggibileLascianoIlFileIntatto)
 {
     ScriviFile(percorso, "[Settings]\nCstSct=127\n");

@@ -170,24 +170,15 @@ TEST_F(Tabella, UnValoreFuoriCampoInMemoriaSiScriveAlSuoEstremo)
     imp.MsV[2] = -std::numeric_limits<double>::infinity();
     imp.IntRfr = 0;
     imp.Clr[0] = 0xFFFFFFFFu;
-    imp.Tariffe.tariffa(1).SecondiPerScatto = std::nanf("");
-    imp.Tariffe.PrcRid = 500;
-    imp.Tariffe.fascia(1).TariffaFeriali = 7;
-    imp.Tariffe.tariffa(1).Descrizione = QString(40, QLatin1Char('d'));
     imp.IfcPtp = {"ppp0", "", "a,b"};
     ArchivioImpostazioni a(percorso);
     ASSERT_TRUE(ScriviOpzioni(a, imp, nullptr));
-    ASSERT_TRUE(ScriviTariffe(a, imp, nullptr));
 
     ArchivioImpostazioni b(percorso);
     EXPECT_EQ(b.Leggi("MsV001", ""), "1000000000000000");
     EXPECT_EQ(b.Leggi("MsV002", ""), "0");
     EXPECT_EQ(b.Leggi("IntRfr", ""), "1000");
     EXPECT_EQ(b.Leggi("Clr000", ""), "16777215");
-    EXPECT_EQ(b.Leggi("SPSTr1", ""), "1");
-    EXPECT_EQ(b.Leggi("PrcRid", ""), "99");
-    EXPECT_EQ(b.Leggi("TrfFr1", ""), "2");
-    EXPECT_EQ(b.Leggi("DscTr1", "").size(), 20);
     EXPECT_EQ(b.Leggi("IfcPtp", ""), "ppp0 a b");
     for (char ch : Contenuto(percorso))
         EXPECT_TRUE(ch == '\n' || (ch >= 0x20 && ch < 0x7F)) << int(ch);
