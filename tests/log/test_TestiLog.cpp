@@ -129,6 +129,31 @@ TEST(TestiLog, RichiestaDiRighe)
         EXPECT_EQ(indici(c.numero, c.marca, c.indietro, c.righe), c.attesi) << c.numero << " " << c.marca;
 }
 
+// Lines written from the stored bytes are byte for byte those of the decoded
+// record; every line of the fixed-column form has the header's number of
+// characters, whatever the name holds and whatever digits the locale writes.
+void RigheDiretteUguali(const std::vector<QByteArray>& record, const QList<QLocale>& locali)
+{
+    const qsizetype caratteri = QString::fromUtf8(IntestazioneEsportazione(TipoEsportazione::Spazi)).toUcs4().size();
+    for (const QLocale& l : locali) {
+        const FormatiLog formati(l);
+        for (const TipoEsportazione tipo : {TipoEsportazione::Tabulazione, TipoEsportazione::Spazi}) {
+            ScrittoreRigheLog scrittore(tipo, l);
+            for (const QByteArray& b : record) {
+                QByteArray riga;
+                scrittore.Aggiungi(b.constData(), riga);
+                const QString testo = QString::fromUtf8(riga);
+                ASSERT_EQ(riga, RigaEsportazione(DecodificaRecordLog(b.constData()), tipo, formati))
+                    << l.name().toStdString() << " " << b.toHex().constData();
+                if (tipo == TipoEsportazione::Spazi) {
+                    ASSERT_EQ(testo.toUcs4().size(), caratteri) << l.name().toStdString() << " " << riga.constData();
+                }
+                ASSERT_FALSE(testo.contains(QChar::ReplacementCharacter)) << l.name().toStdString();
+            }
+        }
+    }
+}
+
 } // namespace
 
 // Every locale Qt knows: the forms filled in directly, AM/PM included, give
@@ -156,35 +181,24 @@ TEST(TestiLog, FormatiRapidiUgualiInOgniLocale)
     EXPECT_NE(FormatiLog(QLocale(QLocale::English, QLocale::UnitedStates)).ScriviOra(0, prova), nullptr);
 }
 
-// Lines written from the stored bytes are byte for byte those of the decoded
-// record, in zones with summer time and in locales of every kind.
+// Random records, in zones with summer time and in locales of every kind.
 TEST(TestiLog, RigheDiretteUgualiAQuelleDelRecord)
 {
     std::mt19937_64 g(20261207);
     std::vector<QByteArray> record;
     for (int i = 0; i < 800; ++i)
         record.push_back(RecordCasuale(g));
-    const char* zone[] = {"Europe/Rome", "America/Sao_Paulo", "Australia/Lord_Howe", "UTC"};
-    const QLocale locali[] = {QLocale(QLocale::Italian, QLocale::Italy),
-                              QLocale(QLocale::English, QLocale::UnitedStates),
-                              QLocale(QLocale::Arabic, QLocale::Egypt),
-                              QLocale(QLocale::Korean),
-                              QLocale(QLocale::Swedish),
-                              QLocale::c(),
-                              QLocale(QLocale::Hindi)};
-    for (const char* zona : zone) {
+    const QList<QLocale> locali = {QLocale(QLocale::Italian, QLocale::Italy),
+                                   QLocale(QLocale::English, QLocale::UnitedStates),
+                                   QLocale(QLocale::Arabic, QLocale::Egypt),
+                                   QLocale(QLocale::Korean),
+                                   QLocale(QLocale::Swedish),
+                                   QLocale::c(),
+                                   QLocale(QLocale::Hindi)};
+    for (const char* zona : {"Europe/Rome", "America/Sao_Paulo", "Australia/Lord_Howe", "UTC"}) {
         FusoOrarioProva fuso(zona);
-        for (const QLocale& l : locali)
-            for (const TipoEsportazione tipo : {TipoEsportazione::Tabulazione, TipoEsportazione::Spazi}) {
-                ScrittoreRigheLog scrittore(tipo, l);
-                const FormatiLog formati(l);
-                for (const QByteArray& b : record) {
-                    QByteArray riga;
-                    scrittore.Aggiungi(b.constData(), riga);
-                    ASSERT_EQ(riga, RigaEsportazione(DecodificaRecordLog(b.constData()), tipo, formati))
-                        << zona << " " << l.name().toStdString() << " " << b.toHex().constData();
-                }
-            }
+        SCOPED_TRACE(zona);
+        RigheDiretteUguali(record, locali);
     }
 }
 
@@ -227,9 +241,8 @@ TEST(TestiLog, OrariAiCambiDellOra)
     }
 }
 
-// In every locale Qt knows, the direct lines are those of the decoded record,
-// and every line of the fixed-column form has the header's number of
-// characters, whatever the name holds and whatever digits the locale writes.
+// Names holding every byte, the widest fields and every hour, in every
+// locale Qt knows.
 TEST(TestiLog, RigheInOgniLocale)
 {
     QByteArray tutti(LunghezzaConnessione, ' ');
@@ -245,29 +258,13 @@ TEST(TestiLog, RigheInOgniLocale)
     record.push_back(QByteArray(LunghezzaRecordLog, ' '));
     CodificaRecordLog(RecordLog{QDateTime(QDate(1998, 1, 2), QTime(23, 59)), 75, 3, 381, QStringLiteral("Società €")},
                       record.back().data());
-    const qsizetype caratteri = QString::fromUtf8(IntestazioneEsportazione(TipoEsportazione::Spazi)).toUcs4().size();
     for (int ora = 0; ora < 24; ++ora) {
         record.push_back(QByteArray(LunghezzaRecordLog, ' '));
         CodificaRecordLog(RecordLog{QDateTime(QDate(2026, 12, 7), QTime(ora, 59, 58)), 3, 1, 127, "y"},
                           record.back().data());
     }
-    for (const QLocale& l : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
-        const FormatiLog formati(l);
-        for (const TipoEsportazione tipo : {TipoEsportazione::Tabulazione, TipoEsportazione::Spazi}) {
-            ScrittoreRigheLog scrittore(tipo, l);
-            for (const QByteArray& b : record) {
-                QByteArray riga;
-                scrittore.Aggiungi(b.constData(), riga);
-                ASSERT_EQ(riga, RigaEsportazione(DecodificaRecordLog(b.constData()), tipo, formati))
-                    << l.name().toStdString();
-                if (tipo == TipoEsportazione::Spazi) {
-                    ASSERT_EQ(QString::fromUtf8(riga).toUcs4().size(), caratteri)
-                        << l.name().toStdString() << " " << riga.constData();
-                }
-                ASSERT_FALSE(QString::fromUtf8(riga).contains(QChar::ReplacementCharacter)) << l.name().toStdString();
-            }
-        }
-    }
+    RigheDiretteUguali(record,
+                       QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory));
 }
 
 TEST(TestiLog, CampioniDelleColonne)
