@@ -12,7 +12,6 @@
 #include <QStringList>
 #include <QtEndian>
 #include <bit>
-#include <cstring>
 #include <ctime>
 #include <gtest/gtest.h>
 #include <limits>

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "log/RecordLog.h"
 
-#include <cmath>
-#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
 

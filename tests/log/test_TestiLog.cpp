@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SupportoLog.h"
 #include "common/FormeTesto.h"
-#include "log/EsportazioneLog.h"
 #include "log/TestiLog.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
