@@ -58,25 +58,25 @@ private:
 // remounted read-only, a read-only one. Needs root (Pronto() false otherwise).
 class DiscoPiccolo {
 public:
-    DiscoPiccolo(const QString& cartella, int kilobyte = 256) : cartella_(cartella)
+    DiscoPiccolo(const QString& cartella, int kilobyte = 256) : cartella_(cartella), nome_(QFile::encodeName(cartella))
     {
         static const bool privato = ::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0
                                     && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
         QDir().mkpath(cartella);
         const QByteArray opzioni = "size=" + QByteArray::number(kilobyte) + "k,mode=0755";
-        pronto_ = privato && ::mount("tmpfs", Nome(), "tmpfs", MS_NOSUID | MS_NODEV, opzioni.constData()) == 0;
+        pronto_ =
+            privato && ::mount("tmpfs", nome_.constData(), "tmpfs", MS_NOSUID | MS_NODEV, opzioni.constData()) == 0;
     }
     ~DiscoPiccolo()
     {
         if (pronto_)
-            ::umount2(Nome(), MNT_DETACH);
+            ::umount2(nome_.constData(), MNT_DETACH);
     }
     bool Pronto() const { return pronto_; }
     // Takes every free byte.
     void Riempi()
     {
-        const int fd =
-            ::open((QFile::encodeName(cartella_) + "/.riempimento").constData(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        const int fd = ::open((nome_ + "/.riempimento").constData(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         static const char blocco[4096] = {};
         for (size_t n = sizeof blocco; fd >= 0 && n > 0;)
             if (::write(fd, blocco, n) < 0) {
@@ -89,16 +89,12 @@ public:
     void Libera() { QFile::remove(cartella_ + "/.riempimento"); }
     bool SoloLettura(bool si)
     {
-        return ::mount(nullptr, Nome(), nullptr, MS_REMOUNT | MS_NOSUID | MS_NODEV | (si ? MS_RDONLY : 0), nullptr)
+        return ::mount(nullptr, nome_.constData(), nullptr, MS_REMOUNT | MS_NOSUID | MS_NODEV | (si ? MS_RDONLY : 0),
+                       nullptr)
                == 0;
     }
 
 private:
-    const char* Nome()
-    {
-        nome_ = QFile::encodeName(cartella_);
-        return nome_.constData();
-    }
     QString cartella_;
     QByteArray nome_;
     bool pronto_ = false;

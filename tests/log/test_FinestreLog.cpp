@@ -186,8 +186,7 @@ TEST_F(FinestreLogTest, FiltroApplicatoRimossoENessunaCorrispondenza)
     EXPECT_EQ(w.StatoLog->text(), "Righe: 10");
     EXPECT_TRUE(ScambioIntero(ValoreScambio, -1));
 
-    // Dates as they are written, in the wrong order too.
-    Filtra(Compila(0, "4.3.98", "2-3-98", "P_Applica"));
+    Filtra(Compila(5, "5", "3", "P_Applica"));
     ASSERT_EQ(w.StatoLog->text(), "Righe: 3 (Filtrate)");
 
     // None matches: the message, and the dialog is to be shown again with

@@ -177,12 +177,6 @@ TEST_F(RiepilogoLogTest, EsportazioniRifiutateOFallite)
     EXPECT_EQ(Contenuto(uscita), "vecchio");
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files, QDir::Name),
               QStringList({"Velatrix.003", "Velatrix.T03", "uscita.txt"}));
-
-    // A folder that does not exist.
-    utente.detti.clear();
-    v.Esporta(Scelta(tmp.filePath("manca/x.txt"), TipoEsportazione::Tabulazione));
-    ASSERT_EQ(utente.detti.size(), 1);
-    EXPECT_TRUE(utente.detti.at(0).startsWith("Avviso: "));
 }
 
 TEST_F(RiepilogoLogTest, EsportazioneAnnullataNonLasciaNulla)

@@ -94,7 +94,9 @@ TEST_F(Caricamento, TestiLettiSecondoIlTipo)
                                        {"DatIPB", "1/5/26"},
                                        {"LftTwp", "abc"},
                                        {"Clr002", "-5"},
-                                       {"ClrTr1", "abc"}});
+                                       {"ClrTr1", "abc"},
+                                       {"DscTr1", "Tariffa serale festiva"},
+                                       {"DscTr2", "1234567890123456789😀"}});
     EXPECT_TRUE(imp.CtrAut) << "any non-zero number is true";
     EXPECT_FALSE(imp.CtrCon) << "unreadable keeps the default";
     EXPECT_TRUE(imp.SlvImp);
@@ -103,6 +105,9 @@ TEST_F(Caricamento, TestiLettiSecondoIlTipo)
     EXPECT_FALSE(imp.LftTwp.has_value());
     EXPECT_FALSE(imp.Clr[2].has_value());
     EXPECT_EQ(imp.Tariffe.tariffa(1).Colore, 8454143u);
+    EXPECT_EQ(imp.Tariffe.tariffa(1).Descrizione, "Tariffa serale festi");
+    // A character outside the basic plane is dropped whole, never cut in two.
+    EXPECT_EQ(imp.Tariffe.tariffa(2).Descrizione, "1234567890123456789");
 }
 
 TEST_F(Caricamento, InterfacceNominateComeCalleIlKernel)
@@ -161,14 +166,6 @@ TEST_F(Caricamento, IlTempoSiMostraSoloPerLaConnessione)
     EXPECT_EQ(CaricaDa({{"TipImp", "4"}, {"PerImp", "1"}}).TipImp, TipoImporto::Tempo);
     EXPECT_EQ(CaricaDa({{"TipImp", "4"}, {"PerImp", "2"}}).TipImp, TipoImporto::Importo);
     EXPECT_EQ(CaricaDa({{"TipImp", "9"}, {"PerImp", "3"}}).TipImp, TipoImporto::Importo);
-}
-
-TEST_F(Caricamento, DescrizioneTagliataAVentiCaratteri)
-{
-    const Impostazioni imp = CaricaDa({{"DscTr1", "Tariffa serale festiva"}, {"DscTr2", "1234567890123456789😀"}});
-    EXPECT_EQ(imp.Tariffe.tariffa(1).Descrizione, "Tariffa serale festi");
-    // A character outside the basic plane is dropped whole, never cut in two.
-    EXPECT_EQ(imp.Tariffe.tariffa(2).Descrizione, "1234567890123456789");
 }
 
 TEST_F(Caricamento, UnaCorrezioneNonRiscriveLArchivio)

@@ -65,8 +65,6 @@ TEST_F(Tabella, PredefinitoDiOgniChiave)
         EXPECT_EQ(TestoDelCampo(c, caricate), QString::fromUtf8(c.voce->Predefinito(c.indice)));
         EXPECT_EQ(TestoDelCampo(c, costruite), QString::fromUtf8(c.voce->Predefinito(c.indice)));
     }
-    EXPECT_TRUE(caricate.SchedaAudio);
-    EXPECT_FALSE(CaricaImpostazioni(vuoto, Oggi, QLocale(), false, nullptr).SchedaAudio);
 }
 
 // A value of each form other than its default, stored and read back.
