@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the log tests: a log written from records, a user who answers
-// from a script, and the stand-ins for a read-only folder and a full disk.
+// from a script, a time zone for a while and records a damaged log may hold.
 #include "SupportoFile.h"
 #include "common/Interlocutore.h"
 #include "log/FileLog.h"

@@ -23,7 +23,6 @@ class FinestreLogTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(tmp.isValid()); }
     QString Log003() const { return tmp.filePath("Velatrix.003"); }
-    QString T03() const { return tmp.filePath("Velatrix.T03"); }
 
     QTemporaryDir tmp;
     UtenteFinto utente;

@@ -44,7 +44,6 @@ TEST(RecordLog, DisposizioneByteAByte)
     EXPECT_EQ(letto.Scatti, r.Scatti);
     EXPECT_EQ(letto.Importo, r.Importo);
     EXPECT_EQ(letto.Connessione, "RETE" + QString(46, ' '));
-    EXPECT_EQ(letto.ConnessioneSenzaSpazi(), "RETE");
 }
 
 TEST(RecordLog, NomiInWindows1252)

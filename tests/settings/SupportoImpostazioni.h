@@ -45,7 +45,6 @@ inline bool ScriviCon(unsigned scrittore, ArchivioImpostazioni& a, const Imposta
                                             : ScriviUscita(a, imp, -45.5, -45.5, errore);
 }
 
-// A store of its own for each test.
 class ConArchivio : public ::testing::Test {
 protected:
     QTemporaryDir tmp;

@@ -85,7 +85,6 @@ TEST_F(Archivio, FileScrittoAManoSiLeggeEQuelCheNonSiScriveResta)
     ASSERT_TRUE(a.Salva(&errore)) << errore.toStdString();
 
     QSettings s(percorso, QSettings::IniFormat);
-    EXPECT_EQ(s.value("Altro/X").toString(), "1");
     EXPECT_EQ(s.value("Settings/DscTr1").toString(), "Nuova");
     EXPECT_EQ(ArchivioImpostazioni(percorso).Leggi("SPSTr1", ""), "72,5");
 }

@@ -17,11 +17,7 @@ class Caricamento : public ConArchivio {
 protected:
     Impostazioni Carica(const ArchivioImpostazioni& a, bool* primo = nullptr, const QDate& oggi = Oggi)
     {
-        bool p = false;
-        Impostazioni imp = CaricaImpostazioni(a, oggi, Italiano, true, &p);
-        if (primo)
-            *primo = p;
-        return imp;
+        return CaricaImpostazioni(a, oggi, Italiano, true, primo);
     }
 
     QSet<QString> ChiaviSalvate() const

@@ -127,7 +127,6 @@ TEST(FuzzImpostazioni, FileACasoCaricatiESalvati)
 
         if (n % 30 != 0)
             continue;
-        // Each writer in turn.
         const unsigned scrittore =
             std::array{ScritturaOpzioni, ScritturaTariffe, ScritturaBolletta, ScritturaUscita}[size_t(n / 30 % 4)];
         if (scrittore == ScritturaUscita)

@@ -10,7 +10,6 @@
 
 namespace {
 
-// Every key of the table with its entry and index.
 struct ChiaveTabella {
     const VoceImpostazione* voce;
     int indice;
