@@ -108,7 +108,6 @@ TEST_F(Caricamento, TestiLettiSecondoIlTipo)
 
 TEST_F(Caricamento, InterfacceNominateComeCalleIlKernel)
 {
-    EXPECT_TRUE(CaricaDa({}).IfcPtp.isEmpty());
     EXPECT_TRUE(CaricaDa({{"IfcPtp", " , "}}).IfcPtp.isEmpty());
     EXPECT_EQ(CaricaDa({{"IfcPtp", " tun7, wg0  vpn-casa,,tun7 "}}).IfcPtp, (QStringList{"tun7", "wg0", "vpn-casa"}));
     // Names the kernel could never give are dropped, the others kept.
