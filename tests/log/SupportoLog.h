@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the log tests: a log written from records, a user who answers
-// from a script, a time zone for a while and records a damaged log may hold.
+// from a script, a locale and a time zone for a while, and records a damaged
+// log may hold.
 #include "SupportoFile.h"
 #include "common/Interlocutore.h"
 #include "log/FileLog.h"
 
 #include <QByteArray>
 #include <QFile>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <QtEndian>
@@ -59,6 +61,13 @@ public:
 
 private:
     void Registra(const char* tipo, const QString& t) { detti << QString::fromLatin1(tipo) + QStringLiteral(": ") + t; }
+};
+
+// Runs with another default locale, put back at the end.
+struct LocaleProva {
+    explicit LocaleProva(const QLocale& l) { QLocale::setDefault(l); }
+    ~LocaleProva() { QLocale::setDefault(prima); }
+    const QLocale prima;
 };
 
 // Runs with another time zone, put back at the end.

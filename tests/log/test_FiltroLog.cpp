@@ -54,8 +54,7 @@ TEST(FiltroLog, ControllaValoriNormalizzaEOrdina)
 TEST(FiltroLog, UnTestoGiaNormalizzatoNonSiRilegge)
 {
     // In a month-first locale the day-first text must keep its meaning.
-    const QLocale prima;
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    LocaleProva inglese(QLocale(QLocale::English, QLocale::UnitedStates));
     LimitiFiltro l;
     l.ImpostaCampo(CampoLog::DataInizio);
     l.ImpostaTesto(0, "12/31/1997");
@@ -68,7 +67,6 @@ TEST(FiltroLog, UnTestoGiaNormalizzatoNonSiRilegge)
     l.ImpostaTesto(0, "1/2/1998");
     l.ControllaValori();
     EXPECT_EQ(std::get<QDate>(l.Valore(0)), QDate(1998, 1, 2));
-    QLocale::setDefault(prima);
 }
 
 TEST(FiltroLog, OgniCampoAiSuoiLimitiInclusi)

@@ -96,10 +96,9 @@ TEST_F(FinestreLogTest, AzzeraConOKEAnnulla)
 // 24-hour and a 12-hour locale.
 TEST_F(FinestreLogTest, LeColonneContengonoTuttoIlTesto)
 {
-    const QLocale prima;
     for (const QLocale& locale :
          {QLocale(QLocale::Italian, QLocale::Italy), QLocale(QLocale::English, QLocale::UnitedStates)}) {
-        QLocale::setDefault(locale);
+        LocaleProva sotto(locale);
         std::vector<RecordLog> r;
         for (int i = 0; i < 12; ++i)
             r.push_back(RecordLog{QDateTime(QDate(2000, 12, 28), QTime(11, 58, 58)).addSecs(i * 3600),
@@ -120,7 +119,6 @@ TEST_F(FinestreLogTest, LeColonneContengonoTuttoIlTesto)
             EXPECT_LE(w.GrigliaLog->horizontalHeader()->sectionSizeHint(c), w.GrigliaLog->columnWidth(c)) << c;
         }
     }
-    QLocale::setDefault(prima);
 }
 
 // "Annulla" pressed while the export runs: the window answered, nothing is

@@ -34,14 +34,13 @@ QByteArray LogCasuale(std::mt19937_64& g)
 TEST(FuzzLog, LogCasualiLettiFiltratiEdEsportatiSenzaDanni)
 {
     FusoOrarioProva fuso("Europe/Rome");
-    const QLocale prima;
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
     const QString log = tmp.filePath("Velatrix.003");
     std::mt19937_64 g(14);
     for (int prova = 0; prova < 200; ++prova) {
-        QLocale::setDefault(prova % 2 ? QLocale(QLocale::English, QLocale::UnitedStates)
-                                      : QLocale(QLocale::Italian, QLocale::Italy));
+        LocaleProva sotto(prova % 2 ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                    : QLocale(QLocale::Italian, QLocale::Italy));
         const QByteArray dati = LogCasuale(g);
         ASSERT_NO_FATAL_FAILURE(ScriviFile(log, dati));
         const qint64 n = dati.size() / LunghezzaRecordLog;
@@ -92,7 +91,6 @@ TEST(FuzzLog, LogCasualiLettiFiltratiEdEsportatiSenzaDanni)
         // Nothing that reads the log changes it.
         ASSERT_EQ(Contenuto(log), dati);
     }
-    QLocale::setDefault(prima);
 }
 
 } // namespace

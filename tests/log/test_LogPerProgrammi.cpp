@@ -64,10 +64,9 @@ TEST_F(LogPerProgrammi, LeDueEsportazioniDelVisoreByteperByte)
 TEST_F(LogPerProgrammi, CsvEJsonInFormeFisse)
 {
     // Neither the locale nor the names' characters change the forms.
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    LocaleProva tedesco(QLocale(QLocale::German, QLocale::Germany));
     const QByteArray csv = Scrivi(FormatoLog::Csv);
     const QByteArray json = Scrivi(FormatoLog::Json);
-    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     EXPECT_EQ(csv, "data_inizio,ora_inizio,data_fine,ora_fine,durata,scatti,importo,connessione\r\n"
                    "2026-12-06,23:59:30,2026-12-07,00:00:15,45,2,254,\"Casa\"\r\n"
                    "2026-12-07,10:00:00,2026-12-07,11:01:40,3700,20,2540.5,\"Ufficio, \"\"primo\"\" \xc3\xa8\"\r\n"
