@@ -5,9 +5,7 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cmath>
-#include <functional>
 
 namespace {
 
@@ -81,35 +79,52 @@ TEST_F(Caricamento, PrimoAvvioSalvaOgniChiaveTranneLaRiduzione)
     EXPECT_FALSE(primo);
 }
 
-TEST_F(Caricamento, TestiLettiSecondoIlTipo)
+// Each text as its key's form reads it; unreadable texts keep the default.
+TEST_F(Caricamento, OgniTestoLettoSecondoLaSuaForma)
 {
-    const Impostazioni imp = CaricaDa({{"CtrAut", "1"},
-                                       {"CtrCon", "abc"},
-                                       {"SlvImp", ""},
-                                       {"MsV001", "72,5"},
-                                       {"DatIPB", "1/5/26"},
-                                       {"LftTwp", "abc"},
-                                       {"Clr002", "-5"},
-                                       {"ClrTr1", "abc"},
-                                       {"DscTr1", "Tariffa serale festiva"},
-                                       {"DscTr2", "1234567890123456789😀"}});
-    EXPECT_TRUE(imp.CtrAut) << "any non-zero number is true";
-    EXPECT_FALSE(imp.CtrCon) << "unreadable keeps the default";
-    EXPECT_TRUE(imp.SlvImp);
-    EXPECT_EQ(imp.MsV[1], 72.5);
-    EXPECT_EQ(imp.DatIPB, QDate(2026, 5, 1)) << "a two-digit year is in this century";
-    EXPECT_FALSE(imp.LftTwp.has_value());
-    EXPECT_FALSE(imp.Clr[2].has_value());
-    EXPECT_EQ(imp.Tariffe.tariffa(1).Colore, 8454143u);
-    EXPECT_EQ(imp.Tariffe.tariffa(1).Descrizione, "Tariffa serale festi");
-    // A character outside the basic plane is dropped whole, never cut in two.
-    EXPECT_EQ(imp.Tariffe.tariffa(2).Descrizione, "1234567890123456789");
+    const struct {
+        const char *chiave, *testo, *letto;
+    } casi[] = {
+        {"CtrAut", "1", "-1"}, // any non-zero number is true
+        {"CtrCon", "abc", "0"},
+        {"SlvImp", "", "-1"},
+        {"MsV001", "72,5", "72.5"},
+        {"SPSTr2", "72,5", "72.5"},
+        {"CstSct", "12,7", "127"}, // a whole-number key holds no fraction
+        {"CstSct", "abc", "127"},
+        {"SPSTr1", "abc", "220"},
+        {"LftTwp", "abc", "None"},
+        {"Clr002", "-5", "None"},
+        {"ClrTr1", "abc", "8454143"},
+        {"DatIPB", "1/5/26", "2026-05-01"}, // a two-digit year is in this century
+        {"DatIPB", "31/02/2026", "2026-05-01"},
+        {"DatIPB", "31/31/2026", "2026-05-01"},
+        {"DatFPB", "abc", "2026-05-31"},
+        {"DscTr1", "Tariffa serale festiva", "Tariffa serale festi"},
+        // A character outside the basic plane is dropped whole, never cut in two.
+        {"DscTr2", "1234567890123456789😀", "1234567890123456789"},
+        {"IfcPtp", " , ", ""},
+        {"IfcPtp", " tun7, wg0  vpn-casa,,tun7 ", "tun7 wg0 vpn-casa"},
+        // Tariffs and bands beyond the counts in use are kept as read.
+        {"SPSTr3", "-5", "-5"},
+        {"SPSTr3", "99999", "99999"},
+        {"TrfFs4", "99999", "99999"},
+        {"TrfFs4", "99999999999999999999999", "2147483647"},
+    };
+    for (const auto& c : casi) {
+        const QString chiave = QString::fromLatin1(c.chiave);
+        Impostazioni imp = CaricaDa({{chiave, QString::fromUtf8(c.testo)}});
+        QString letto = QStringLiteral("assente");
+        for (const VoceImpostazione& v : TabellaImpostazioni)
+            for (int i = v.primo; i <= v.ultimo; ++i)
+                if (NomeChiave(v, i) == chiave)
+                    letto = TestoValore(v, CampoDi(v, imp, i));
+        EXPECT_EQ(letto.toStdString(), c.letto) << c.chiave << "=" << c.testo;
+    }
 }
 
 TEST_F(Caricamento, InterfacceNominateComeCalleIlKernel)
 {
-    EXPECT_TRUE(CaricaDa({{"IfcPtp", " , "}}).IfcPtp.isEmpty());
-    EXPECT_EQ(CaricaDa({{"IfcPtp", " tun7, wg0  vpn-casa,,tun7 "}}).IfcPtp, (QStringList{"tun7", "wg0", "vpn-casa"}));
     // Names the kernel could never give are dropped, the others kept.
     EXPECT_EQ(NomiInterfacce("abcdefghijklmnop tun/1 ppp0:1 . .. t\x01x abcdefghijklmno"),
               QStringList{"abcdefghijklmno"});
@@ -120,40 +135,6 @@ TEST_F(Caricamento, InterfacceNominateComeCalleIlKernel)
     ASSERT_EQ(primi.size(), NumeroMassimoInterfacce);
     EXPECT_EQ(primi.last(), QStringLiteral("tun%1").arg(NumeroMassimoInterfacce - 1));
     EXPECT_EQ(NomiInterfacce(TestoNomiInterfacce(primi)), primi);
-}
-
-TEST_F(Caricamento, DateNonValideTornanoAlPeriodoPredefinito)
-{
-    for (const char* inizio : {"31/02/2026", "31/31/2026"}) {
-        const Impostazioni imp = CaricaDa({{"DatIPB", inizio}, {"DatFPB", "abc"}});
-        EXPECT_EQ(imp.DatIPB, QDate(2026, 5, 1)) << inizio;
-        EXPECT_EQ(imp.DatFPB, QDate(2026, 5, 31));
-    }
-}
-
-TEST_F(Caricamento, ValoriFuoriCampoPrendonoIlPiuVicino)
-{
-    using Campo = std::function<double(const Impostazioni&)>;
-    const char* testi[] = {"0", "abc", "99999", "-5", "99999999999999999999999"};
-    // Expected value for each of the texts above; "abc" keeps the default.
-    const struct {
-        const char* chiave;
-        Campo campo;
-        double attesi[5];
-    } casi[] = {
-        {"CstSct", [](auto& i) { return i.Tariffe.CstSct; }, {0, 127, 9999, 0, 9999}},
-        {"SPSTr1", [](auto& i) { return i.Tariffe.tariffa(1).SecondiPerScatto; }, {1, 220, 3600, 1, 3600}},
-        // Tariffs and bands beyond the counts in use are kept as read.
-        {"SPSTr3", [](auto& i) { return i.Tariffe.tariffa(3).SecondiPerScatto; }, {0, 0, 99999, -5, 1e23}},
-        {"TrfFs4", [](auto& i) { return i.Tariffe.fascia(4).TariffaFestivi; }, {0, 0, 99999, -5, INT_MAX}},
-    };
-    for (const auto& c : casi)
-        for (int t = 0; t < 5; ++t) {
-            SCOPED_TRACE(std::string(c.chiave) + "=" + testi[t]);
-            EXPECT_FLOAT_EQ(c.campo(CaricaDa({{c.chiave, testi[t]}})), c.attesi[t]);
-        }
-    EXPECT_EQ(CaricaDa({{"CstSct", "12,7"}}).Tariffe.CstSct, 127) << "a whole-number key holds no fraction";
-    EXPECT_EQ(CaricaDa({{"SPSTr2", "72,5"}}).Tariffe.tariffa(2).SecondiPerScatto, 72.5f);
 }
 
 TEST_F(Caricamento, IlTempoSiMostraSoloPerLaConnessione)
