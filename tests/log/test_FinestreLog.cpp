@@ -221,16 +221,10 @@ TEST_F(FinestreLogTest, IlDialogoDelFiltro)
     EXPECT_EQ(Didascalia(f.P_Annulla), "Annulla");
     EXPECT_TRUE(MnemoniciDistinti(&f));
 
-    f.Campo->setCurrentIndex(1);
-    QTest::keyClicks(f.Valore1, "9.00");
-    QTest::keyClick(f.Valore1, Qt::Key_Return);
-    QTest::keyClicks(f.Valore2, "10.30");
-    QTest::keyClick(f.Valore2, Qt::Key_Return);
+    ValoreScambio = qint16(0);
+    Compila(1, "9.00", "10.30", "P_Rimuovi")(f);
     EXPECT_EQ(f.Valore1->text(), "9.00.00");
     EXPECT_EQ(f.Valore2->text(), "10.30.00");
-
-    ValoreScambio = qint16(0);
-    QTest::mouseClick(f.P_Rimuovi, Qt::LeftButton);
     EXPECT_TRUE(ScambioIntero(ValoreScambio, -1));
 }
 
