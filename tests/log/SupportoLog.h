@@ -34,11 +34,10 @@ inline void ScriviLog(const QString& percorso, int quanti)
     ScriviCopia(percorso, r);
 }
 
-inline void ScriviFile(const QString& percorso, const QByteArray& dati,
-                       QIODevice::OpenMode modo = QIODevice::WriteOnly | QIODevice::Truncate)
+inline void ScriviFile(const QString& percorso, const QByteArray& dati)
 {
     QFile f(percorso);
-    ASSERT_TRUE(f.open(modo));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     ASSERT_EQ(f.write(dati), dati.size());
 }
 

@@ -29,8 +29,7 @@ protected:
 };
 
 // Fills the filter as a user would: field, both bounds (Return ends each), then a button.
-std::function<void(LogFiltro&)> Compila(int campo, const QString& da, const QString& a, const char* pulsante,
-                                        std::vector<bool>* riproposte = nullptr)
+std::function<void(LogFiltro&)> Compila(int campo, const QString& da, const QString& a, const char* pulsante)
 {
     return [=](LogFiltro& f) {
         f.Campo->setCurrentIndex(campo);
@@ -39,8 +38,6 @@ std::function<void(LogFiltro&)> Compila(int campo, const QString& da, const QStr
         QTest::keyClicks(f.Valore2, a);
         QTest::keyClick(f.Valore2, Qt::Key_Return);
         QTest::mouseClick(f.findChild<QPushButton*>(pulsante), Qt::LeftButton);
-        if (riproposte)
-            riproposte->push_back(f.DaRiproporre());
     };
 }
 
@@ -189,7 +186,8 @@ TEST_F(FinestreLogTest, FiltroApplicatoRimossoENessunaCorrispondenza)
     // left on show that is not on disk.
     std::vector<bool> riproposte;
     Filtra([&](LogFiltro& f) {
-        Compila(4, "500", "", "P_Applica", &riproposte)(f);
+        Compila(4, "500", "", "P_Applica")(f);
+        riproposte.push_back(f.DaRiproporre());
         EXPECT_EQ(f.Valore1->text(), "500");
         QTest::mouseClick(f.P_Annulla, Qt::LeftButton);
         riproposte.push_back(f.DaRiproporre());

@@ -104,7 +104,7 @@ TEST_F(RiepilogoLogTest, EsportaIlLogInteroNeiDueFormati)
     };
     ScriviCopia(Log(), r);
     // Append a partial tail: it is not a record and is not exported.
-    ScriviFile(Log(), "rotto", QIODevice::Append);
+    ScriviFile(Log(), Contenuto(Log()) + "rotto");
     ScriviLog(T03(), 1);
     RiepilogoLog v(tmp.path(), utente);
     ValoreScambio = qint16(0);

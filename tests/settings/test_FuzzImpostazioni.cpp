@@ -107,8 +107,7 @@ TEST(FuzzImpostazioni, FileACasoCaricatiESalvati)
     QTemporaryDir tmp;
     const QString percorso = tmp.filePath("Velatrix/Velatrix.conf");
     Generatore g(20261207);
-    const int prove = 2500;
-    for (int n = 0; n < prove; ++n) {
+    for (int n = 0; n < 2500; ++n) {
         SCOPED_TRACE(n);
         QFile::remove(percorso);
         QFile::remove(percorso + ".danneggiato");
