@@ -117,9 +117,9 @@ TEST_F(FinestreLogTest, LeColonneContengonoTuttoIlTesto)
     }
 }
 
-// "Annulla" pressed while the export runs: the window answered, nothing is
-// written, and the window stays open and usable; the next export, with the
-// file the user picks, runs to the end.
+// An export stopped while it runs: the window answered, nothing is written,
+// and the window stays open and usable; the next export, with the file the
+// user picks, runs to the end.
 TEST_F(FinestreLogTest, EsportazioneAnnullataORiuscita)
 {
     ScriviLog(Log003(), 20000);
@@ -127,23 +127,28 @@ TEST_F(FinestreLogTest, EsportazioneAnnullataORiuscita)
     Log w(tmp.path(), utente);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    bool attivi = true;
-    w.ImpostaSceltaFile([&] {
-        // Handled by the export's own event processing, once it runs.
-        QTimer::singleShot(0, &w, [&] {
-            attivi = w.P_Chiudi->isEnabled() || w.P_Esporta->isEnabled();
-            EXPECT_TRUE(w.P_Interrompi->isVisible());
-            QTest::keyClick(&w, Qt::Key_Escape); // does not close the window under the export
-            QTest::mouseClick(w.P_Interrompi, Qt::LeftButton);
+    // "Annulla", then Esc, which stops the export and does not close the window.
+    for (const bool esc : {false, true}) {
+        bool attivi = true;
+        w.ImpostaSceltaFile([&] {
+            // Handled by the export's own event processing, once it runs.
+            QTimer::singleShot(0, &w, [&] {
+                attivi = w.P_Chiudi->isEnabled() || w.P_Esporta->isEnabled();
+                EXPECT_TRUE(w.P_Interrompi->isVisible());
+                if (esc)
+                    QTest::keyClick(&w, Qt::Key_Escape);
+                else
+                    QTest::mouseClick(w.P_Interrompi, Qt::LeftButton);
+            });
+            return std::optional<SceltaEsportazione>({uscita, TipoEsportazione::Tabulazione});
         });
-        return std::optional<SceltaEsportazione>({uscita, TipoEsportazione::Tabulazione});
-    });
-    QTest::mouseClick(w.P_Esporta, Qt::LeftButton);
-    EXPECT_FALSE(attivi);
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(QFile::exists(uscita));
-    EXPECT_LT(w.Progresso->value(), 20000);
-    EXPECT_FALSE(w.PannelloProgresso->isVisible());
+        QTest::mouseClick(w.P_Esporta, Qt::LeftButton);
+        EXPECT_FALSE(attivi);
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_FALSE(QFile::exists(uscita)) << esc;
+        EXPECT_LT(w.Progresso->value(), 20000);
+        EXPECT_FALSE(w.PannelloProgresso->isVisible());
+    }
 
     w.ImpostaSceltaFile([&] { return std::optional<SceltaEsportazione>({uscita, TipoEsportazione::Tabulazione}); });
     QTest::mouseClick(w.P_Esporta, Qt::LeftButton);
