@@ -61,10 +61,9 @@ TEST_F(Caricamento, PrimoAvvioSalvaOgniChiaveTranneLaRiduzione)
     EXPECT_EQ(ChiaviSalvate(), ChiaviDi(ScritturaPrimoAvvio, Impostazioni().Tariffe));
 
     ArchivioImpostazioni b(percorso);
+    // The position, the flag and the period are seen in the load below.
     const std::pair<const char*, const char*> valori[] = {
-        {"RegFlg", "0"},          {"TopWin", "-1"},      {"CnfStp", "0"},        {"TopTwp", "0"}, {"LftTwp", "8100.5"},
-        {"DatFPB", "2026-05-31"}, {"Clr000", "8454016"}, {"Clr004", "16777215"}, {"Wav004", ""},
-    };
+        {"TopWin", "-1"}, {"CnfStp", "0"}, {"Clr000", "8454016"}, {"Clr004", "16777215"}, {"Wav004", ""}};
     for (const auto& [chiave, testo] : valori)
         EXPECT_EQ(b.Leggi(chiave, "assente"), testo) << chiave;
 

@@ -109,7 +109,6 @@ TEST(FuzzImpostazioni, FileACasoCaricatiESalvati)
     Generatore g(20261207);
     for (int n = 0; n < 2500; ++n) {
         SCOPED_TRACE(n);
-        QFile::remove(percorso);
         QFile::remove(percorso + ".danneggiato");
         const QByteArray contenuto = g.File();
         ASSERT_NO_FATAL_FAILURE(ScriviFile(percorso, contenuto));
