@@ -7,8 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
-#include <QThread>
 #include <csignal>
 #include <cstring>
 #include <future>
@@ -150,30 +150,27 @@ TEST(NomeServizio, UnoPerCartellaNellaCartellaDiEsecuzione)
 
 namespace {
 
-// An environment variable changed for a scope (unset with an empty value).
-class Ambiente {
-public:
-    Ambiente(const char* nome, const QByteArray& valore)
-        : nome_(nome), prima_(qgetenv(nome)), c_era_(qEnvironmentVariableIsSet(nome))
-    {
-        if (valore.isEmpty())
-            qunsetenv(nome);
-        else
-            qputenv(nome, valore);
-    }
-    ~Ambiente()
-    {
-        if (c_era_)
-            qputenv(nome_, prima_);
-        else
-            qunsetenv(nome_);
-    }
+// Puts an environment variable back as it was at the end of the scope.
+auto Rimetti(const char* nome)
+{
+    return qScopeGuard([nome, prima = qgetenv(nome), cEra = qEnvironmentVariableIsSet(nome)] {
+        cEra ? qputenv(nome, prima) : qunsetenv(nome);
+    });
+}
 
-private:
-    const char* nome_;
-    QByteArray prima_;
-    bool c_era_;
-};
+// A Unix socket bound to nome, not yet listening; -1 when it cannot be.
+int Lega(const QString& nome)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un indirizzo{};
+    indirizzo.sun_family = AF_UNIX;
+    const QByteArray percorso = QFile::encodeName(nome);
+    std::memcpy(indirizzo.sun_path, percorso.constData(), size_t(percorso.size()));
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&indirizzo), sizeof indirizzo) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
+}
 
 bool RunUserValida()
 {
@@ -192,10 +189,12 @@ TEST(CartellaEsecuzione, MaiInUnaCartellaCheAltriPossonoScrivere)
     if (RunUserValida())
         GTEST_SKIP() << "/run/user/<uid> exists here and comes first";
     QTemporaryDir tmp;
-    const Ambiente temp("TMPDIR", tmp.path().toUtf8());
+    const auto tempPrima = Rimetti("TMPDIR");
+    const auto runtimePrima = Rimetti("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", tmp.path().toUtf8());
     QDir().mkpath(tmp.filePath("aperta"));
     QFile::setPermissions(tmp.filePath("aperta"), QFile::Permissions(0x7777));
-    const Ambiente runtime("XDG_RUNTIME_DIR", tmp.filePath("aperta").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", tmp.filePath("aperta").toUtf8());
 
     QString errore;
     const QString propria = tmp.filePath(QStringLiteral("velatrix-%1").arg(::getuid()));
@@ -240,14 +239,10 @@ TEST(ServizioLocale, UnaRispostaDiUnAltroUtenteNonVieneCreduta)
     if (figlio == 0) {
         if (::setgid(65534) != 0 || ::setuid(65534) != 0)
             _exit(1);
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un indirizzo{};
-        indirizzo.sun_family = AF_UNIX;
-        const QByteArray percorso = QFile::encodeName(nome);
-        std::memcpy(indirizzo.sun_path, percorso.constData(), size_t(percorso.size()));
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&indirizzo), sizeof indirizzo) != 0 || ::listen(fd, 4) != 0)
+        const int fd = Lega(nome);
+        if (fd < 0 || ::listen(fd, 4) != 0)
             _exit(2);
-        ::chmod(percorso.constData(), 0777);
+        ::chmod(QFile::encodeName(nome).constData(), 0777);
         [[maybe_unused]] auto n = ::write(pronto[1], "x", 1);
         const QByteArray falso = CodificaDati(Esempio());
         for (int i = 0; i < 2; ++i) {
@@ -344,17 +339,10 @@ TEST(ServizioLocale, PrendeIlPostoDiUnoMortoNonDiUnoVivo)
     QTemporaryDir tmp;
     const QString nome = tmp.filePath("s");
     // A socket file nobody listens on, as a killed run leaves it.
-    {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        ASSERT_GE(fd, 0);
-        sockaddr_un indirizzo{};
-        indirizzo.sun_family = AF_UNIX;
-        const QByteArray percorso = QFile::encodeName(nome);
-        std::memcpy(indirizzo.sun_path, percorso.constData(), size_t(percorso.size()));
-        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&indirizzo), sizeof indirizzo), 0);
-        ::close(fd);
-        ASSERT_TRUE(QFile::exists(nome));
-    }
+    const int fd = Lega(nome);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    ASSERT_TRUE(QFile::exists(nome));
     ServizioLocale primo(nome);
     QString errore;
     EXPECT_TRUE(primo.Ascolta(&errore)) << errore.toStdString();
