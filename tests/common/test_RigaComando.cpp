@@ -39,7 +39,7 @@ TEST(RigaComando, AiutoVersioneEOpzioniSconosciute)
     EXPECT_FALSE(LeggiRigaComando({"--data-dir"}).errore.isEmpty());
     EXPECT_FALSE(LeggiRigaComando({"--data-dir="}).errore.isEmpty());
     for (const char* opzione :
-         {"--report", "--data-dir", "--log", "--alert", "--group", "--connection", "oneline", "png"})
+         {"--report", "--data-dir", "--log", "--alert", "--group", "--connection", "oneline", "png", "/START"})
         EXPECT_TRUE(TestoUso().contains(opzione)) << opzione;
     EXPECT_FALSE(TestoUso().contains("platform"));
 }
@@ -60,6 +60,7 @@ TEST(RigaComando, Rapporto)
     EXPECT_EQ(r.formato, FormatoRapporto::Json);
     EXPECT_EQ(r.cartellaDati, "/d");
     EXPECT_EQ(LeggiRigaComando({"--report", "--format", "csv"}).formato, FormatoRapporto::Csv);
+    EXPECT_EQ(LeggiRigaComando({"--report", "--format", "text"}).formato, FormatoRapporto::Testo);
     EXPECT_EQ(LeggiRigaComando({"--report", "--from", "2026-12-07", "--to", "2026-12-07"}).da, QDate(2026, 12, 7));
 }
 
