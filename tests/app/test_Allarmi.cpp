@@ -1,14 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BancoControllo.h"
 #include "engine/Allarmi.h"
-#include "engine/Motore.h"
-#include "log/FileLog.h"
-#include "pulses/DatabaseScatti.h"
 
-#include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 #include <vector>
 
 namespace {

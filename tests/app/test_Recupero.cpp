@@ -3,12 +3,9 @@
 // the next start; recovery files that are not sound are kept aside.
 #include "BancoApplicazione.h"
 #include "SupportoFile.h"
-#include "app/Applicazione.h"
 #include "app/Comandi.h"
-#include "app/Principale.h"
 #include "app/SegnaliTerminazione.h"
 #include "common/MessaggiQt.h"
-#include "engine/Motore.h"
 #include "engine/Recupero.h"
 #include "log/FileLog.h"
 
@@ -17,12 +14,8 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <csignal>
-#include <gtest/gtest.h>
-#include <memory>
-#include <sys/stat.h>
 
 namespace {
 
