@@ -25,7 +25,7 @@ protected:
     }
 };
 
-TEST_F(AvvioTest, PrimoAvvioInAltoAlCentroEScriveLeImpostazioni)
+TEST_F(AvvioTest, PrimoAvvioInAltoAlCentroEScriveLeImpostazioniUnSecondoNo)
 {
     Avvia();
     const QRect schermo = QGuiApplication::primaryScreen()->geometry();
@@ -37,11 +37,7 @@ TEST_F(AvvioTest, PrimoAvvioInAltoAlCentroEScriveLeImpostazioni)
     QSettings ini(conf, QSettings::IniFormat);
     ini.beginGroup("Settings");
     EXPECT_EQ(ini.value("TopTwp").toString(), "0");
-}
 
-TEST_F(AvvioTest, UnSecondoAvvioNonScriveNulla)
-{
-    Avvia();
     app.reset();
     const QByteArray dopoIlPrimo = Contenuto(conf);
     Avvia();

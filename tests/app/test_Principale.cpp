@@ -3,10 +3,8 @@
 #include "app/Guida.h"
 #include "pulses/Bolletta.h"
 #include "pulses/ModificaScatti.h"
-#include "pulses/SceltaMese.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -213,14 +211,12 @@ TEST_F(PrincipaleBolletta, UnGiornoCorrettoArrivaAlPannelloAllaChiusura)
     w->ScegliPeriodo(PeriodoImporto::Giorno);
     EXPECT_EQ(w->Importo->text(), "Lire  254 ");
 
-    QString mese, giorno;
     QTimer::singleShot(0, w, [&] {
         // Bolletta has no meta-object of its own, which findChild<Bolletta*> needs in Qt 6.8.
         Bolletta* b = nullptr;
         for (QDialog* d : w->findChildren<QDialog*>())
             b = b ? b : dynamic_cast<Bolletta*>(d);
         ASSERT_NE(b, nullptr);
-        mese = b->SceltaGiorni->MeseCorrente->currentText();
         b->EseguiDialogo = [](QDialog& d) {
             auto& e = dynamic_cast<ModificaScatti&>(d);
             e.M_NumeroScatti->setText("40");
@@ -229,12 +225,9 @@ TEST_F(PrincipaleBolletta, UnGiornoCorrettoArrivaAlPannelloAllaChiusura)
             return e.result();
         };
         b->P_ModificaScatti_Click();
-        giorno = b->ScattiGiorno->text();
         QTest::mouseClick(b->P_Chiudi, Qt::LeftButton);
     });
     QTest::keyClick(w, Qt::Key_F6);
-    EXPECT_EQ(mese, "Dicembre");
-    EXPECT_EQ(giorno, "40  ");
     EXPECT_EQ(w->Importo->text(), "Lire  5.080 ");
     w->ScegliPeriodo(PeriodoImporto::Bolletta);
     EXPECT_EQ(w->Importo->text(), "Lire  5.080 ");

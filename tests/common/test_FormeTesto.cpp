@@ -68,8 +68,6 @@ TEST(TestoNumero, FormaPiuBreveEAndataRitorno)
     EXPECT_EQ(TestoNumeroSingolo(0.1f, italiano), "0,1");
     EXPECT_EQ(TestoNumero(1e21, italiano), "1000000000000000000000");
     // Written out in full, never cut short by the buffer.
-    EXPECT_EQ(TestoNumero(1e100, QLocale::c()).size(), 101);
-    EXPECT_EQ(*LeggiNumero(TestoNumero(1e100, QLocale::c()), QLocale::c()), 1e100);
     EXPECT_EQ(TestoNumero(-DBL_MAX, QLocale::c()).size(), 310);
     EXPECT_EQ(*LeggiNumero(TestoNumero(DBL_MAX, QLocale::c()), QLocale::c()), DBL_MAX);
     EXPECT_EQ(TestoNumero(-3.25, italiano), "-3,25");
