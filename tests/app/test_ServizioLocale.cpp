@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTest>
 #include <csignal>
 #include <cstring>
 #include <future>
@@ -312,8 +313,7 @@ TEST_F(ServizioTest, SulSocket)
     // when the panel gets to it.
     EXPECT_TRUE(ChiediMostra(nome));
     EXPECT_EQ(mostrato, 0);
-    for (int i = 0; i < 100 && mostrato == 0; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return mostrato != 0; }, 1000));
     EXPECT_EQ(mostrato, 1);
 }
 
@@ -334,26 +334,19 @@ TEST_F(ServizioTest, NessunoInAscoltoEClientiMaleducati)
     EXPECT_EQ(buona.testo, "ok\n");
 }
 
-TEST(ServizioLocale, PrendeIlPostoDiUnoMortoNonDiUnoVivo)
+TEST_F(ServizioTest, PrendeIlPostoDiUnoMortoNonDiUnoVivo)
 {
-    QTemporaryDir tmp;
-    const QString nome = tmp.filePath("s");
     // A socket file nobody listens on, as a killed run leaves it.
-    const int fd = Lega(nome);
+    const int fd = Lega(servizio.Nome());
     ASSERT_GE(fd, 0);
     ::close(fd);
-    ASSERT_TRUE(QFile::exists(nome));
-    ServizioLocale primo(nome);
     QString errore;
-    EXPECT_TRUE(primo.Ascolta(&errore)) << errore.toStdString();
+    EXPECT_TRUE(servizio.Ascolta(&errore)) << errore.toStdString();
 
-    ServizioLocale secondo(nome);
+    ServizioLocale secondo(servizio.Nome());
     EXPECT_FALSE(secondo.Ascolta(&errore));
     EXPECT_FALSE(errore.isEmpty());
-    int mostrato = 0;
-    primo.Mostra = [&] { ++mostrato; };
-    EXPECT_TRUE(ChiediMostra(nome));
-    for (int i = 0; i < 100 && mostrato == 0; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(ChiediMostra(servizio.Nome()));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return mostrato != 0; }, 1000));
     EXPECT_EQ(mostrato, 1);
 }
