@@ -71,8 +71,6 @@ TEST_F(AvvioTest, UnSecondoAvvioLasciaFareAlPannello)
     EXPECT_FALSE(QFile::exists(tmp.filePath("altri"))) << "nothing made for the folder not used";
 }
 
-// Damaged, or a bill period whose pulses pass 32 bits: the start stops with
-// the real error, and the refused file stays as it was.
 TEST_F(AvvioTest, UnDatabaseInutilizzabileFermaLAvvioSenzaToccarlo)
 {
     const QString percorso = Dati() + "/Velatrix.001";

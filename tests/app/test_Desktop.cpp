@@ -113,8 +113,6 @@ TEST_F(DesktopTest, IlMenuDelVassoioMostraIlPannelloPoiQuelloDelPannello)
     EXPECT_EQ(v->Menu().actions().size(), voci.size());
 }
 
-// An alarm with the panel out of sight also reaches the desktop's
-// notifications; with the panel on screen its window is enough.
 TEST_F(DesktopTest, UnAllarmeColPannelloNascostoSiNotifica)
 {
     const auto allarme = [this](const QString& testo) {

@@ -189,8 +189,6 @@ TEST_F(PrincipaleTest, ChiamataRilevataSulPannello)
 
 } // namespace
 
-// F6 with the real window: a day corrected there reaches the panel's day and
-// bill values as soon as the window closes.
 class PrincipaleBolletta : public PrincipaleTest {
 protected:
     bool FinestreFinte() const override { return false; }

@@ -224,8 +224,6 @@ TEST(CartellaEsecuzione, MaiInUnaCartellaCheAltriPossonoScrivere)
     }
 }
 
-// A socket served by another user is never believed: the report reads the
-// files instead.
 TEST(ServizioLocale, UnaRispostaDiUnAltroUtenteNonVieneCreduta)
 {
     if (::geteuid() != 0)
