@@ -33,26 +33,18 @@ protected:
     std::map<std::string, int> aperte;
 };
 
-TEST_F(PrincipaleTest, TestiDelValoreInOgniTipoEPeriodo)
+TEST_F(PrincipaleTest, TestiDelValoreInOgniTipo)
 {
     Tasto(Qt::Key_F2); // 2 pulses, 254 lire
     ASSERT_TRUE(m->ConteggioAttivo());
-    using P = PeriodoImporto;
     using T = TipoImporto;
-    struct Caso {
-        P periodo;
-        T tipo;
-        const char* testo;
-    };
-    const Caso casi[] = {
-        {P::Connessione, T::Importo, "Lire  254 "}, {P::Connessione, T::ImportoIva, "L.+Iva  305 "},
-        {P::Connessione, T::Scatti, "Scatti  2 "},  {P::Connessione, T::Tempo, "Tempo  0\" "},
-        {P::Giorno, T::Importo, "Lire  254 "},      {P::Bolletta, T::Scatti, "Scatti  2 "},
-    };
-    for (const Caso& c : casi) {
-        w->ScegliPeriodo(c.periodo);
-        w->ScegliTipo(c.tipo);
-        EXPECT_EQ(Testo(), QString::fromUtf8(c.testo)) << int(c.periodo) << "/" << int(c.tipo);
+    const std::pair<T, const char*> casi[] = {{T::Importo, "Lire  254 "},
+                                              {T::ImportoIva, "L.+Iva  305 "},
+                                              {T::Scatti, "Scatti  2 "},
+                                              {T::Tempo, "Tempo  0\" "}};
+    for (const auto& [tipo, testo] : casi) {
+        w->ScegliTipo(tipo);
+        EXPECT_EQ(Testo(), QString::fromUtf8(testo)) << int(tipo);
     }
 }
 
