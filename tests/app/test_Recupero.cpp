@@ -166,12 +166,7 @@ TEST_F(RecuperoApp, UnAvvioFinitoDuranteLUnioneNonContaDueVolte)
     Prepara(false);
     Pendenti p;
     p.scatti[orologio.muro.date()] = {6, 762};
-    RecordLog r;
-    r.Inizio = orologio.muro.addSecs(-3600);
-    r.Durata = 1200;
-    r.Scatti = 6;
-    r.Importo = 762;
-    p.log = {r};
+    p.log = {{orologio.muro.addSecs(-3600), 1200, 6, 762, {}}}; // 20 minutes, 6 pulses
     for (int fine = 0; fine < 3; ++fine) {
         ASSERT_TRUE(ScriviRecupero(Dati() + "/" + NomeRecupero, p, Dati(), nullptr));
         app.reset();

@@ -116,12 +116,7 @@ protected:
         ASSERT_TRUE(db.AggiungiScatti(QDate(2025, 4, 2), 2, 254));
         ASSERT_TRUE(db.AggiungiScatti(QDate::currentDate(), 5, 635));
         db.Chiudi();
-        RecordLog chiamata;
-        chiamata.Inizio = QDateTime(QDate(2025, 3, 15), QTime(9, 30));
-        chiamata.Durata = 600;
-        chiamata.Scatti = 13;
-        chiamata.Importo = 1587.5;
-        chiamata.Connessione = "Casa";
+        const RecordLog chiamata{QDateTime(QDate(2025, 3, 15), QTime(9, 30)), 600, 13, 1587.5, "Casa"};
         ASSERT_EQ(ScriviCopia(Dati() + "/Velatrix.003", {chiamata}), 1);
         QDir().mkpath(casa.filePath("config/Velatrix"));
         QFile conf(casa.filePath("config/Velatrix/Velatrix.conf"));
