@@ -117,6 +117,7 @@ TEST_F(PrincipaleTest, OgniVoceDelMenuApreLaSuaFinestra)
     EXPECT_EQ(aperte.size(), 6u);
     w->mnuPeriodoImporto[2]->trigger();
     w->mnuTipoImporto[3]->trigger();
+    EXPECT_EQ(w->P_Periodo->text(), "G");
     EXPECT_EQ(Testo(), "Scatti  0 ");
     w->mnuVoce[1]->trigger();
     EXPECT_TRUE(m->ConteggioAttivo());

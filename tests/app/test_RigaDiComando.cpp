@@ -15,6 +15,7 @@
 #include <QTest>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -31,18 +32,13 @@ protected:
     // of the test's own.
     static void SetUpTestSuite()
     {
-        localiItaliani = new QTemporaryDir;
+        localiItaliani.emplace();
         QProcess p;
         p.start("localedef", {"-c", "-i", "it_IT", "-f", "UTF-8", localiItaliani->filePath("it_IT.UTF-8")});
         if (!p.waitForFinished(60000) || !QFile::exists(localiItaliani->filePath("it_IT.UTF-8/LC_CTYPE")))
             std::fprintf(stderr, "localedef could not build it_IT.UTF-8 (is the locales package there?)\n");
     }
-    static void TearDownTestSuite()
-    {
-        delete localiItaliani;
-        localiItaliani = nullptr;
-    }
-    static inline QTemporaryDir* localiItaliani = nullptr;
+    static inline std::optional<QTemporaryDir> localiItaliani;
 
     void SetUp() override
     {
