@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -163,16 +164,13 @@ TEST(Risorse, LaGuidaDellaCopiaPortatilePrimaDiQuellaInstallata)
     ASSERT_TRUE(QDir().mkpath(bin));
     EXPECT_EQ(PercorsoGuida(bin), QString()); // only the copy inside the program
 
-    ASSERT_TRUE(QDir().mkpath(tmp.filePath("usr/share/velatrix")));
-    QFile installata(tmp.filePath("usr/share/velatrix/Velatrix.html"));
-    ASSERT_TRUE(installata.open(QIODevice::WriteOnly));
-    installata.close();
-    EXPECT_EQ(PercorsoGuida(bin), QDir::cleanPath(installata.fileName()));
-
-    QFile portatile(tmp.filePath("usr/bin/Velatrix.html"));
-    ASSERT_TRUE(portatile.open(QIODevice::WriteOnly));
-    portatile.close();
-    EXPECT_EQ(PercorsoGuida(bin), QDir::cleanPath(portatile.fileName()));
+    // The installed copy, then the portable one beside the program as well.
+    for (const char* guida : {"usr/share/velatrix/Velatrix.html", "usr/bin/Velatrix.html"}) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(tmp.filePath(guida)).path()));
+        QFile f(tmp.filePath(guida));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        EXPECT_EQ(PercorsoGuida(bin), tmp.filePath(guida));
+    }
 }
 
 TEST(Risorse, LIconaDelProgrammaHaLeDueMisure)
