@@ -32,8 +32,6 @@ TEST_F(MotoreTest, ScattoAggiuntivoERiduzione)
         Led led;
     } casi[] = {
         {"extra pulse at the start", true, -1, 0, 100, 2, 254, Led::Rosso},
-        {"no extra pulse", false, -1, 0, 100, 1, 127, Led::Rosso},
-        {"extra and first pulse at full price", true, 0, 1, 0, 2, 254, Led::Rosso},
         {"reduced after one pulse", true, 0, 1, 220, 3, 254 + 63.5, Led::Blu},
         {"220 s elapsed: not yet over a limit of 300 s", false, 1, 300, 220, 2, 254, Led::Rosso},
         {"440 s: reduced from here on", false, 1, 300, 440, 3, 254 + 63.5, Led::Blu},
