@@ -1,16 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BancoMotore.h"
-#include "engine/Allarmi.h"
 #include "engine/Motore.h"
 #include "engine/Recupero.h"
-#include "log/FileLog.h"
-#include "pulses/DatabaseScatti.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 

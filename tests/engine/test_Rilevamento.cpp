@@ -1,11 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BancoMotore.h"
-#include "engine/Motore.h"
 #include "engine/Rilevamento.h"
-#include "log/FileLog.h"
-#include "pulses/DatabaseScatti.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 
