@@ -196,10 +196,7 @@ TEST_F(NetworkManagerSulBus, AllAllarmeLaChiamataFinisceEIlRecordSiScrive)
     elenco.interfacce.clear();
     Tick();
     EXPECT_FALSE(motore->ConteggioAttivo());
-    ASSERT_EQ(log->NumeroRecord(), 1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !finestra.mostrati.isEmpty(); }, 5000));
-    EXPECT_EQ(finestra.mostrati.constFirst(),
-              "Costo connessione corrente maggiore di L. 100 (+ IVA)\nLa chiamata è stata chiusa.");
+    EXPECT_EQ(log->NumeroRecord(), 1);
 }
 
 } // namespace
