@@ -287,8 +287,8 @@ TEST_F(OpzioniTest, ClicSullAnteprimaSelezionaLaVoce)
     }
 }
 
-// A chosen fill, with the tariff colour on or off, is stored as the other
-// colours are (OgniVoceDellaListaColora..., and ApplicaScelta's table).
+// The fill stored for each state of the box is ApplicaScelta's table; here
+// the box drives the preview and its own key.
 TEST_F(OpzioniTest, ColoreTariffaEIlRiempimentoDellIndicatore)
 {
     Opzioni& d = Apri();
@@ -302,7 +302,6 @@ TEST_F(OpzioniTest, ColoreTariffaEIlRiempimentoDellIndicatore)
     EXPECT_EQ(Palette(d.Colore, QPalette::Window), ColoreDaLong(RiempimentoProprio));
     Clic(d.P_Salva);
     EXPECT_EQ(Salvato("ClrTar"), "0");
-    EXPECT_EQ(Salvato("Clr002"), QString::number(RiempimentoProprio));
 }
 
 TEST_F(OpzioniTest, SuoniConESenzaDispositivo)
