@@ -65,8 +65,6 @@ TEST_F(MotoreTest, UnoScattoOgniIntervalloEBarraCheSiSvuota)
     EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 3);
     Conta(1);
     EXPECT_EQ(motore->TotaliDelPeriodo(PeriodoImporto::Connessione).scatti, 4);
-    EXPECT_EQ(vista.colore, imp.Tariffe.tariffa(1).Colore);
-    EXPECT_EQ(vista.led, Led::Rosso);
 
     // 1000 s with no tick, as after a suspend: 4 intervals are over at once.
     orologio.Avanza(1000);
