@@ -137,12 +137,6 @@ TEST_F(LinkFinto, SoloLeChiamateContanoEIlResoSoloSeNominato)
         EXPECT_EQ(m != 0, c.link);
         EXPECT_EQ(nome, c.link ? c.i.nome : QString());
     }
-
-    // Among others, the link is still found.
-    elenco.interfacce = {casi[0].i, casi[3].i, InterfacciaRete{"ppp0", 9, PP, ARPHRD_PPP}};
-    QString nome;
-    EXPECT_NE(link.CercaConnessione(&nome), 0u);
-    EXPECT_EQ(nome, "ppp0");
 }
 
 TEST_F(LinkFinto, LeInterfacceComuniNonSiLeggonoOltre)

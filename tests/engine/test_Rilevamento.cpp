@@ -120,7 +120,6 @@ TEST_F(RilevamentoTest, PortantePersaPerDueControlliChiudeLaChiamata)
     EXPECT_FALSE(motore->ConteggioAttivo());
     ASSERT_EQ(log->NumeroRecord(), 1);
     EXPECT_EQ(log->LeggiRecord(1)->Scatti, db.Somma(QDate(2026, 12, 1), QDate(2026, 12, 31))->scatti);
-    EXPECT_EQ(log->LeggiRecord(1)->Connessione.trimmed(), "Casa");
 
     // The link is still there without carrier: not a call being set up.
     Tick(StatoLink::Composizione, 120);

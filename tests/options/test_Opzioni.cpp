@@ -133,7 +133,6 @@ TEST_F(OpzioniTest, SiApreSulleImpostazioniInMemoria)
     // Entry 0 selected: the swatch shows the counter's text colour.
     EXPECT_EQ(d.ListaColori->currentRow(), 0);
     EXPECT_EQ(Palette(d.Colore, QPalette::Window), ColoreDaLong(0x80FF80));
-    EXPECT_FALSE(d.ColoreTariffa->isEnabled());
     EXPECT_EQ(d.Importo->text(), "Lire  127");
     EXPECT_EQ(d.ValoreIndicatore->text(), "3'20\"");
 }
