@@ -48,7 +48,6 @@ TEST_F(RilevamentoTest, UnaChiamataFallitaPoiUnaDallaComposizioneAllaFine)
 {
     imp.IfcPtp = {"tun7", "wg0"};
     Tick(StatoLink::Disconnesso);
-    EXPECT_EQ(rilevamento->ManigliaConnessione(), 0u);
     EXPECT_EQ(sorgente.nominate, imp.IfcPtp);
 
     // Given up while being set up: back to waiting, nothing counted.
