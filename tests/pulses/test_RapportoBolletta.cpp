@@ -35,31 +35,6 @@ QByteArray Leggi(const QString& percorso)
 
 } // namespace
 
-TEST(RapportoBolletta, GiorniTotaliEStima)
-{
-    const RapportoBolletta r = Rapporto(QDate(2026, 12, 4));
-    ASSERT_EQ(r.giorni.size(), 10);
-    EXPECT_EQ(r.giorni.front().giorno, Inizio);
-    EXPECT_EQ(r.giorni.back().giorno, Fine);
-    EXPECT_EQ(r.giorni[3].scatti, 10);
-    EXPECT_DOUBLE_EQ(r.giorni[3].totale, 1002.4 * 1.2);
-    EXPECT_EQ(r.giorni[1].scatti, 0);
-    EXPECT_EQ(r.giorni[1].totale, 0);
-    // Rows outside the period count for nothing.
-    EXPECT_EQ(r.totali.scatti, 14);
-    EXPECT_DOUBLE_EQ(r.totali.netto, 381 + 1002.4 + 127);
-    EXPECT_DOUBLE_EQ(r.totali.mediaScatti, 1.4);
-    // So far: the first four days, the 10th not yet.
-    ASSERT_TRUE(r.stima);
-    EXPECT_DOUBLE_EQ(r.stima->netto, (381 + 1002.4) / 4 * 10);
-    EXPECT_EQ(r.stima->scatti, 33);
-
-    EXPECT_DOUBLE_EQ(Rapporto(Inizio).stima->netto, 3810);
-    EXPECT_DOUBLE_EQ(Rapporto(Fine).stima->netto, r.totali.netto);
-    EXPECT_FALSE(Rapporto(QDate(2026, 12, 11)).stima);
-    EXPECT_FALSE(Rapporto(QDate(2026, 11, 30)).stima);
-}
-
 TEST(RapportoBolletta, PeriodoVuotoInvertitoEFuoriLimite)
 {
     const auto vuoto = CreaRapporto({}, Inizio, Inizio, Inizio, 20);
