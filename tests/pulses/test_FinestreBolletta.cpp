@@ -42,15 +42,18 @@ void ClicCella(QTableWidget* g, int riga, int colonna, bool doppio = false)
 
 QString Cella(const SceltaMese* s, int riga, int colonna) { return s->GrigliaGiorni->item(riga, colonna)->text(); }
 
-// The day editor filled as a user would, then closed with one of its buttons.
+// The day editor filled as a user would (a null text leaves the field as it
+// opened), then closed with one of its buttons.
 std::function<int(QDialog&)> Editor(const QString& scatti, const QString& importo, bool ok, QString* data = nullptr)
 {
     return [=](QDialog& d) {
         auto& e = dynamic_cast<ModificaScatti&>(d);
         if (data)
             *data = e.M_DataScatti->text();
-        e.M_NumeroScatti->setText(scatti);
-        e.M_Importo->setText(importo);
+        if (!scatti.isNull())
+            e.M_NumeroScatti->setText(scatti);
+        if (!importo.isNull())
+            e.M_Importo->setText(importo);
         QTest::mouseClick(ok ? e.P_OK : e.P_Annulla, Qt::LeftButton);
         return e.result();
     };
@@ -177,10 +180,7 @@ TEST_F(FinestreBolletta, CorrezioneDelGiornoScriveSoloValoriCambiatiEConfermati)
     w->EseguiDialogo = Editor("77", "88", false);
     w->P_ModificaScatti_Click();
     EXPECT_EQ(std::get<QString>(ValoreScambio), "5/1234,5");
-    w->EseguiDialogo = [](QDialog& d) {
-        QTest::mouseClick(dynamic_cast<ModificaScatti&>(d).P_OK, Qt::LeftButton);
-        return d.result();
-    };
+    w->EseguiDialogo = Editor({}, {}, true);
     w->P_ModificaScatti_Click();
     EXPECT_EQ(std::get<QString>(ValoreScambio), "5/1234,5");
     EXPECT_EQ(db.TrovaGiorno(tre), (Totali{5, 1234.5}));
@@ -244,12 +244,7 @@ TEST_F(FinestreBolletta, UnGiornoOltreIlLimiteDelCampoNonSiAzzeraConUnOKSenzaMod
     EXPECT_EQ(db.TrovaGiorno(tre), (Totali{12000, 1524000}));
 
     // Changing the amount alone keeps the pulses as stored.
-    w->EseguiDialogo = [](QDialog& d) {
-        auto& e = dynamic_cast<ModificaScatti&>(d);
-        e.M_Importo->setText("1500000");
-        QTest::mouseClick(e.P_OK, Qt::LeftButton);
-        return e.result();
-    };
+    w->EseguiDialogo = Editor({}, "1500000", true);
     w->P_ModificaScatti_Click();
     EXPECT_EQ(db.TrovaGiorno(tre), (Totali{12000, 1500000}));
 
@@ -485,15 +480,12 @@ TEST(DisegnoBolletta, GiorniPiuStrettiDiUnPixel)
     }
     s.fineCumulato = -1; // no running total over the bars
     QImage immagine(560, 240, QImage::Format_ARGB32_Premultiplied);
-    const auto disegna = [&](bool perColonna) {
-        immagine.fill(Qt::white);
-        QPainter p(&immagine);
-        DisegnoBolletta d(s, QRectF(0, 0, 560, 240), QFont(), QPalette(), QLocale());
-        d.barrePerColonna = perColonna;
-        d.Disegna(p);
-        return d.Area();
-    };
-    const QRectF a = disegna(true);
+    immagine.fill(Qt::white);
+    DisegnoBolletta d(s, QRectF(0, 0, 560, 240), QFont(), QPalette(), QLocale());
+    QPainter p(&immagine);
+    d.Disegna(p);
+    p.end();
+    const QRectF a = d.Area();
     const QColor barra(70, 130, 180);
     const int picco = int(a.left() + (1825 + 0.5) * a.width() / 3650);
     const int cima = int(a.bottom() - 5000 / 6000.0 * a.height()) + 2; // the scale tops at 6.000
@@ -558,9 +550,6 @@ TEST(Calendario, RestituisceIlGiornoCliccatoOZero)
     ClicCella(c.Pannello->GrigliaGiorni, 2, 4); // Friday of the third week
     EXPECT_EQ(std::get<QDate>(ValoreScambio), QDate(2027, 1, 15));
     EXPECT_FALSE(c.isVisible());
-
-    EXPECT_EQ(Picker(28, 2)(c), QDialog::Accepted);
-    EXPECT_EQ(std::get<QDate>(ValoreScambio), QDate(2027, 2, 28));
 
     ValoreScambio = QDate(1975, 6, 1); // before the lists' first year
     Calendario fuori;

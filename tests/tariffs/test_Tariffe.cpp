@@ -158,10 +158,6 @@ TEST(TariffaInVigore, NumeriFuoriTabellaRestanoNeiLimiti)
 // interval holds it (the last band's runs past midnight), and its tariff.
 TEST(TariffaInVigore, OgniMinutoDellaSettimanaTrovaLaSuaFascia)
 {
-    const QDate settimana[] = {Lunedi, Martedi8, Lunedi.addDays(2), Lunedi.addDays(3), Lunedi.addDays(4),
-                               Sabato, Domenica};
-    const TipoGiorno tipi[] = {TipoGiorno::Feriale, TipoGiorno::Festivo, TipoGiorno::Feriale, TipoGiorno::Feriale,
-                               TipoGiorno::Feriale, TipoGiorno::Sabato,  TipoGiorno::Festivo};
     std::mt19937 caso(2026);
     for (int prova = 0; prova < 60; ++prova) {
         ModelloTariffe m;
@@ -188,11 +184,13 @@ TEST(TariffaInVigore, OgniMinutoDellaSettimanaTrovaLaSuaFascia)
             const int f = FasciaInVigore(m, ora);
             ASSERT_EQ(f, attesa) << prova << " " << minuto;
             const Fascia& b = m.fascia(f);
-            for (size_t g = 0; g < 7; ++g) {
-                const int k = TariffaInVigore(m, settimana[g], ora);
-                const int atteso = tipi[g] == TipoGiorno::Feriale  ? b.TariffaFeriali
-                                   : tipi[g] == TipoGiorno::Sabato ? b.TariffaSabato
-                                                                   : b.TariffaFestivi;
+            for (int g = 0; g < 7; ++g) { // the week holds a holiday on its Tuesday
+                const QDate giorno = Lunedi.addDays(g);
+                const int k = TariffaInVigore(m, giorno, ora);
+                const TipoGiorno tipo = TipoDelGiorno(giorno);
+                const int atteso = tipo == TipoGiorno::Feriale  ? b.TariffaFeriali
+                                   : tipo == TipoGiorno::Sabato ? b.TariffaSabato
+                                                                : b.TariffaFestivi;
                 ASSERT_EQ(k, atteso) << prova << " " << minuto << " " << g;
                 ASSERT_TRUE(k >= 1 && k <= m.MaxTrf);
             }
