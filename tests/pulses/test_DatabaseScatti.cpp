@@ -488,10 +488,8 @@ TEST_F(FileTest, InLetturaLeggeSenzaToccareNullaERifiutaOgniScrittura)
     const QStringList filePrima = FileNellaCartella();
 
     DatabaseScatti db;
-    {
-        const auto aperto = db.ApriInLettura(percorso);
-        ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
-    }
+    const auto aperto = db.ApriInLettura(percorso);
+    ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
     EXPECT_EQ(db.Somma(d7, d7.addDays(1)), (Totali{4, 444.5}));
     const auto giorni = db.Giorni(d7, d7.addDays(5));
     ASSERT_TRUE(giorni);
@@ -515,10 +513,8 @@ TEST_F(FileTest, InLetturaDopoUnaMorteImprovvisaLeggeAncheIlRegistro)
     const QStringList filePrima = FileNellaCartella();
 
     DatabaseScatti db;
-    {
-        const auto aperto = db.ApriInLettura(percorso);
-        ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
-    }
+    const auto aperto = db.ApriInLettura(percorso);
+    ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
     EXPECT_EQ(db.TrovaGiorno(d7), (Totali{2, 254}));
     db.Chiudi();
     EXPECT_EQ(LeggiFile(percorso), prima);
