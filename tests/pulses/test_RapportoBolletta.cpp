@@ -105,9 +105,6 @@ TEST(RapportoBolletta, CsvConDateIsoEPunti)
     EXPECT_EQ(righe[11], "periodo,2026-12-01,2026-12-10,14,1510.4,302.08,1812.48");
     EXPECT_EQ(righe[12], "stima,2026-12-01,2026-12-10,33,3458.5,691.7,4150.2");
     EXPECT_TRUE(righe[13].isEmpty());
-    // Grouping would show as a thousands dot or an extra comma in the figures.
-    for (const QByteArray& riga : righe.mid(1, 12))
-        EXPECT_EQ(riga.count(','), 6) << riga.constData();
 
     const QByteArray senzaStima = RapportoCsv(Rapporto(QDate(2027, 1, 1)));
     EXPECT_FALSE(senzaStima.contains("stima"));
