@@ -136,9 +136,9 @@ TEST_F(FinestreBolletta, SiApreSulMeseCorrenteConIGiorniRegistrati)
 
     // A neighbouring month's cell ignores clicks; a day's cell shows the day.
     ClicCella(s->GrigliaGiorni, 0, 0, true);
-    EXPECT_EQ(w->GiornoSelezionato(), Oggi);
+    EXPECT_EQ(w->DataSelezionata->text(), "07/12/2026");
     ClicCella(s->GrigliaGiorni, 0, 1);
-    EXPECT_EQ(w->GiornoSelezionato(), QDate(2026, 12, 1));
+    EXPECT_EQ(w->DataSelezionata->text(), "01/12/2026");
     EXPECT_EQ(w->ImpGiorno->text(), "1.270  ");
 }
 
@@ -148,16 +148,14 @@ TEST_F(FinestreBolletta, LeListeCambianoMeseEMostranoIlPrimoGiorno)
     auto w = Apri();
     w->SceltaGiorni->AnnoCorrente->setCurrentIndex(2027 - 1980);
     w->SceltaGiorni->MeseCorrente->setCurrentIndex(1);
-    EXPECT_EQ(w->Mese(), 2);
-    EXPECT_EQ(w->Anno(), 2027);
     EXPECT_EQ(w->DataSelezionata->text(), "01/02/2027");
     EXPECT_EQ(Cella(w->SceltaGiorni, 0, 0), "1");
     EXPECT_EQ(Cella(w->SceltaGiorni, 3, 6), "( 28 )");
     EXPECT_EQ(w->ScattiMese->text(), "28  ");
 
     QTest::mouseClick(w->P_SelezionaOggi, Qt::LeftButton);
-    EXPECT_EQ(w->Mese(), 12);
-    EXPECT_EQ(w->GiornoSelezionato(), Oggi);
+    EXPECT_EQ(w->DataSelezionata->text(), "07/12/2026");
+    EXPECT_EQ(w->SceltaGiorni->MeseCorrente->currentText(), "Dicembre");
 }
 
 TEST_F(FinestreBolletta, CorrezioneDelGiornoScriveSoloValoriCambiatiEConfermati)
@@ -170,7 +168,7 @@ TEST_F(FinestreBolletta, CorrezioneDelGiornoScriveSoloValoriCambiatiEConfermati)
     EXPECT_EQ(data, QLocale().toString(tre, QLocale::LongFormat));
     EXPECT_EQ(db.TrovaGiorno(tre), (Totali{5, 1234.5}));
     EXPECT_EQ(Cella(w->SceltaGiorni, 0, 3), "( 3 )");
-    EXPECT_EQ(w->GiornoSelezionato(), tre);
+    EXPECT_EQ(w->DataSelezionata->text(), "03/12/2026");
     EXPECT_EQ(w->ImpGiorno->text(), "1.235  ");
     EXPECT_EQ(w->ImpMese->text(), "1.235  ");
     EXPECT_EQ(w->NettoBolletta->text(), "1.235 "); // the bill tab follows at once
@@ -333,18 +331,17 @@ TEST_F(FinestreBolletta, GliEstremiDelPeriodoSiSpingono)
     w->EseguiDialogo = Picker(20, 1, 2027, &aperto); // start moved to 20 January 2027, after the end
     w->P_DataInizio_Click();
     EXPECT_EQ(aperto, QDate(2026, 11, 1));
-    EXPECT_EQ(w->DataInizioBolletta(), QDate(2027, 1, 20));
-    EXPECT_EQ(w->DataFineBolletta(), QDate(2027, 1, 20));
+    EXPECT_EQ(w->V_DataInizioBolletta->text(), "20/01/2027");
     EXPECT_EQ(w->V_DataFineBolletta->text(), "20/01/2027");
 
     w->EseguiDialogo = Picker(5); // end moved before the start
     w->P_DataFine_Click();
-    EXPECT_EQ(w->DataInizioBolletta(), QDate(2027, 1, 5));
-    EXPECT_EQ(w->DataFineBolletta(), QDate(2027, 1, 5));
+    EXPECT_EQ(w->V_DataInizioBolletta->text(), "05/01/2027");
+    EXPECT_EQ(w->V_DataFineBolletta->text(), "05/01/2027");
 
     w->EseguiDialogo = Picker(0);
     w->P_DataFine_Click();
-    EXPECT_EQ(w->DataFineBolletta(), QDate(2027, 1, 5));
+    EXPECT_EQ(w->V_DataFineBolletta->text(), "05/01/2027");
 }
 
 TEST_F(FinestreBolletta, ChiudiChiedeSoloSeIlPeriodoECambiato)
