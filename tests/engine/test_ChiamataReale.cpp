@@ -6,7 +6,6 @@
 #include "engine/LinkPuntoPunto.h"
 #include "engine/Rilevamento.h"
 
-#include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
 #include <functional>

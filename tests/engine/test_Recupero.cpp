@@ -18,13 +18,7 @@ const QDate Oggi(2026, 12, 7);
 
 RecordLog Record(int ora, qint32 durata, qint32 scatti, double importo)
 {
-    RecordLog r;
-    r.Inizio = QDateTime(Oggi, QTime(ora, 0));
-    r.Durata = durata;
-    r.Scatti = scatti;
-    r.Importo = importo;
-    r.Connessione = "Casa";
-    return r;
+    return {QDateTime(Oggi, QTime(ora, 0)), durata, scatti, importo, "Casa"};
 }
 
 Pendenti Esempio()

@@ -110,10 +110,6 @@ TEST_F(AvvioSessioneOpzioni, LaCasellaMostraIlFileEOkLoScriveOLoToglie)
     CambiaE(&Opzioni::P_Salva);
     EXPECT_FALSE(QFile::exists(voce));
     EXPECT_TRUE(utente.avvisi.isEmpty()) << utente.avvisi.join('|').toStdString();
-
-    // A file made meanwhile by another hand is shown at the next opening.
-    ASSERT_TRUE(AvvioSessione(voce, {"/usr/bin/velatrix"}).Imposta(true, nullptr));
-    EXPECT_TRUE(Apri().M_AvvioSessione->isChecked());
 }
 
 // An entry the desktop switched off, or one starting another program, is off
