@@ -174,19 +174,6 @@ TEST_F(DatabaseTest, UnFileTenutoNonSiApreUnaSecondaVolta)
     EXPECT_TRUE(altro.Apri(Percorso()));
 }
 
-TEST_F(FileTest, ByteCasualiNonSonoToccati)
-{
-    QByteArray casuale(8192, 0);
-    std::mt19937 g(1);
-    for (char& c : casuale)
-        c = char(g());
-    Scrivi(casuale);
-    DatabaseScatti db;
-    // The store's own answer for a file that is not a database.
-    EXPECT_EQ(db.Apri(Percorso()).Errore().numero, SQLITE_NOTADB);
-    EXPECT_EQ(Leggi(), casuale);
-}
-
 TEST_F(DatabaseTest, ValoriEDateNonValideNonToccanoNulla)
 {
     ASSERT_TRUE(db.AggiungiScatti(d7, 4, 508));
@@ -268,13 +255,21 @@ TEST_F(FileTest, UnPassoConfermatoSopravviveAllaMorteDelProgramma)
 }
 
 // A missing file is created only by the panel's own open, and only in a
-// folder that exists; an empty one receives the table.
-TEST_F(FileTest, UnFileMancanteOVuoto)
+// folder that exists; random bytes get the store's own answer for a file that
+// is not a database, and stay untouched; an empty file receives the table.
+TEST_F(FileTest, UnFileMancanteCasualeOVuoto)
 {
     DatabaseScatti db;
     EXPECT_NE(db.ApriInLettura(Percorso()).Errore().numero, 0);
     EXPECT_TRUE(FileNellaCartella().isEmpty());
     EXPECT_NE(db.Apri(tmp.filePath("manca/Velatrix.001")).Errore().numero, 0);
+    QByteArray casuale(8192, 0);
+    std::mt19937 g(1);
+    for (char& c : casuale)
+        c = char(g());
+    Scrivi(casuale);
+    EXPECT_EQ(db.Apri(Percorso()).Errore().numero, SQLITE_NOTADB);
+    EXPECT_EQ(Leggi(), casuale);
     Scrivi({});
     ASSERT_TRUE(db.Apri(Percorso()));
     EXPECT_TRUE(db.AggiungiScatti(d7, 1, 127));
