@@ -46,7 +46,6 @@ TEST(RapportoBolletta, PeriodoVuotoInvertitoEFuoriLimite)
     const auto invertito = CreaRapporto(Righe(), Fine, Inizio, QDate(2026, 12, 4), 20);
     ASSERT_TRUE(invertito);
     EXPECT_TRUE(invertito->giorni.isEmpty());
-    EXPECT_EQ(invertito->totali.scatti, 0);
     EXPECT_EQ(invertito->totali.mediaScatti, 0);
     EXPECT_FALSE(invertito->stima);
     EXPECT_EQ(SerieDelRapporto(*invertito).fineCumulato, -1);

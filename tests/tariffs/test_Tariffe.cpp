@@ -276,7 +276,7 @@ TEST(PrezzaScatto, SecondiAlLimiteStatoVecchioEContiEstremi)
     EXPECT_TRUE(lungo.riduzioneAttiva);
 }
 
-TEST(PrezzaScatto, PrezzoRidottoEIva)
+TEST(PrezzaScatto, PrezzoRidotto)
 {
     // Cost of a pulse, reduction, reduced price.
     const std::tuple<int, int, double> ridotti[] = {
@@ -289,10 +289,6 @@ TEST(PrezzaScatto, PrezzoRidottoEIva)
         m.PrcRid = prcRid;
         EXPECT_NEAR(PrezzoRidotto(m), atteso, 1e-9) << cstSct << " " << prcRid;
     }
-    const std::tuple<double, int, double> iva[] = {{1000, 20, 1200}, {381, 20, 457.2}, {63.5, 20, 76.2},
-                                                   {127, 0, 127},    {100, 99, 199},   {0, 20, 0}};
-    for (const auto& [importo, prcIva, atteso] : iva)
-        EXPECT_DOUBLE_EQ(ConIva(importo, prcIva), atteso) << importo << " " << prcIva;
 }
 
 TEST(PrimaOra, ScattiDellOra)
