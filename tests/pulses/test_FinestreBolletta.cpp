@@ -531,8 +531,8 @@ TEST(Calendario, RestituisceIlGiornoCliccatoOZero)
     EXPECT_EQ(Didascalia(c.P_Annulla), "Annulla");
     EXPECT_TRUE(MnemoniciDistinti(&c));
     EXPECT_EQ(c.Pannello->GrigliaGiorni->horizontalHeaderItem(1)->text(), "M");
-    EXPECT_TRUE(c.Pannello->GrigliaGiorni->selectedItems().isEmpty()); // no day preselected
-    ClicCella(c.Pannello->GrigliaGiorni, 0, 0);                        // 29 December: empty, inert
+    EXPECT_TRUE(c.Pannello->GrigliaGiorni->selectedItems().isEmpty()) << "no day preselected";
+    ClicCella(c.Pannello->GrigliaGiorni, 0, 0); // 29 December: empty, inert
     EXPECT_TRUE(c.isVisible());
     EXPECT_EQ(std::get<QDate>(ValoreScambio), QDate(2027, 1, 31));
     ClicCella(c.Pannello->GrigliaGiorni, 2, 4); // Friday of the third week
