@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "common/Totali.h"
-#include "settings/TabellaImpostazioni.h"
 #include "tariffs/GrigliaFasce.h"
 #include "tariffs/Tariffe.h"
 #include "tariffs/TestiTariffe.h"
