@@ -34,7 +34,6 @@ public:
 
     // Null without a tray.
     QSystemTrayIcon* Icona() const { return icona_; }
-    Led LedMostrato() const { return led_; }
     QMenu& Menu() { return menuVassoio_; }
 
     // Started with the session, the program may be up before the desktop's

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BancoApplicazione.h"
-#include "app/ServizioLocale.h"
 #include "pulses/DatabaseScatti.h"
 #include "settings/ArchivioImpostazioni.h"
 
@@ -11,7 +10,6 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
-#include <future>
 #include <limits>
 #include <random>
 
@@ -27,7 +25,7 @@ protected:
     }
 };
 
-TEST_F(AvvioTest, PrimoAvvioInAltoAlCentroEScriveLeImpostazioni)
+TEST_F(AvvioTest, PrimoAvvioInAltoAlCentroEScriveLeImpostazioniUnSecondoNo)
 {
     Avvia();
     const QRect schermo = QGuiApplication::primaryScreen()->geometry();
@@ -38,14 +36,8 @@ TEST_F(AvvioTest, PrimoAvvioInAltoAlCentroEScriveLeImpostazioni)
     // Which keys a first start writes is the settings' own test.
     QSettings ini(conf, QSettings::IniFormat);
     ini.beginGroup("Settings");
-    EXPECT_EQ(ini.value("RegFlg").toString(), "0");
     EXPECT_EQ(ini.value("TopTwp").toString(), "0");
-    EXPECT_EQ(ini.value("CstSct").toString(), "127");
-}
 
-TEST_F(AvvioTest, UnSecondoAvvioNonScriveNulla)
-{
-    Avvia();
     app.reset();
     const QByteArray dopoIlPrimo = Contenuto(conf);
     Avvia();
@@ -79,32 +71,6 @@ TEST_F(AvvioTest, UnSecondoAvvioLasciaFareAlPannello)
     EXPECT_FALSE(QFile::exists(tmp.filePath("altri"))) << "nothing made for the folder not used";
 }
 
-TEST_F(AvvioTest, IlRapportoDalPannelloComprendeLaChiamataInCorso)
-{
-    Avvia({"/START"});
-    ASSERT_NE(app->Servizio(), nullptr);
-    const Totali giorno = m->TotaliDelPeriodo(PeriodoImporto::Giorno);
-    ASSERT_GT(giorno.scatti, 0);
-
-    // Asked from outside, as a later start asks, while the panel serves.
-    const QDate oggi = orologio.Adesso().date();
-    EsitoRichiesta esito = EsitoRichiesta::NessunServizio;
-    QString errore;
-    auto futuro = std::async(std::launch::async,
-                             [&] { return ChiediRapporto(NomeServizio(Dati()), oggi, oggi, &esito, &errore); });
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return futuro.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 30000));
-    const auto dati = futuro.get();
-    ASSERT_EQ(esito, EsitoRichiesta::Risposta) << errore.toStdString();
-    ASSERT_TRUE(dati);
-    EXPECT_EQ(dati->oggi, oggi);
-    EXPECT_EQ(dati->righe.value(oggi).scatti, giorno.scatti);
-    EXPECT_DOUBLE_EQ(dati->righe.value(oggi).importo, giorno.importo);
-    m->FermaContatore(TipoArresto::FineConnessione);
-}
-
-// Damaged, or a bill period whose pulses pass 32 bits: the start stops with
-// the real error, and the refused file stays as it was.
 TEST_F(AvvioTest, UnDatabaseInutilizzabileFermaLAvvioSenzaToccarlo)
 {
     const QString percorso = Dati() + "/Velatrix.001";

@@ -33,14 +33,11 @@ QString motivoSalto; // why the tests cannot run here; empty when they can
 // Generous: a loaded CI machine has taken over 5 s to map a first window.
 constexpr int attesa = 30000;
 
-QString Xprop(const QStringList& argomenti)
+QString Xprop(const QString& proprieta)
 {
     // popen, since the display is set up before any QCoreApplication exists.
-    QString comando = QStringLiteral("xprop");
-    for (const QString& a : argomenti)
-        comando += QLatin1Char(' ') + a;
     QByteArray uscita;
-    if (FILE* f = popen(comando.toLocal8Bit().constData(), "r")) {
+    if (FILE* f = popen(("xprop -root " + proprieta).toLocal8Bit().constData(), "r")) {
         char buf[4096];
         for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;)
             uscita.append(buf, qsizetype(n));
@@ -55,7 +52,7 @@ QString Xprop(const QStringList& argomenti)
 QList<quint64> Impilate(const QString& lista = QStringLiteral("_NET_CLIENT_LIST_STACKING"))
 {
     QList<quint64> finestre;
-    const QString testo = Xprop({QStringLiteral("-root"), lista});
+    const QString testo = Xprop(lista);
     static const QRegularExpression id(QStringLiteral("0x[0-9a-fA-F]+"));
     for (auto it = id.globalMatch(testo); it.hasNext();)
         finestre << it.next().captured().toULongLong(nullptr, 16);
@@ -143,11 +140,7 @@ bool AvviaSchermo(const std::string& gestore, pid_t* server, pid_t* wm)
     // between waits for it. _OB_THEME is set once the theme is in.
     const QString segno =
         gestore == "openbox" ? QStringLiteral("_OB_THEME") : QStringLiteral("_NET_SUPPORTING_WM_CHECK");
-    const bool pronto = Attendi(
-        [&] {
-            return Xprop({QStringLiteral("-root"), segno}).startsWith(segno + QLatin1Char('('));
-        },
-        60000);
+    const bool pronto = Attendi([&] { return Xprop(segno).startsWith(segno + QLatin1Char('(')); }, 60000);
     if (!pronto)
         motivoSalto = QString::fromStdString(gestore) + QStringLiteral(" did not take the display");
     return pronto;

@@ -14,13 +14,16 @@
 
 namespace {
 
-TEST(FinestraAllarme, UnaSolaFinestraAllaVoltaESuonoDelMessaggio)
-{
+struct FinestraAllarmeTest : ::testing::Test {
     Impostazioni imp;
+    SuoniFinti suoni;
+    FinestraAllarme finestra{imp, suoni};
+};
+
+TEST_F(FinestraAllarmeTest, UnaSolaFinestraAllaVoltaESuonoDelMessaggio)
+{
     imp.SchedaAudio = true;
     imp.Wav[4] = "allarme.wav";
-    SuoniFinti suoni;
-    FinestraAllarme finestra(imp, suoni);
     finestra.Mostra("primo");
     finestra.Mostra("secondo");
     ASSERT_NE(finestra.Finestra(), nullptr);
@@ -41,11 +44,8 @@ TEST(FinestraAllarme, UnaSolaFinestraAllaVoltaESuonoDelMessaggio)
     EXPECT_TRUE(finestra.Aperta());
 }
 
-TEST(FinestraAllarme, DuranteUnaDomandaLeAffiancaEResta)
+TEST_F(FinestraAllarmeTest, DuranteUnaDomandaLeAffiancaEResta)
 {
-    Impostazioni imp;
-    SuoniFinti suoni;
-    FinestraAllarme finestra(imp, suoni);
     QMessageBox domanda(QMessageBox::Question, "Velatrix", "Conteggio attivo: confermi l'interruzione e l'uscita ?",
                         QMessageBox::Yes | QMessageBox::No);
     domanda.setWindowModality(Qt::ApplicationModal);
@@ -77,11 +77,8 @@ TEST(FinestraAllarme, DuranteUnaDomandaLeAffiancaEResta)
     EXPECT_FALSE(finestra.Aperta());
 }
 
-TEST(FinestraAllarme, UnaDomandaChiusaPrimaDellAllarmeNonLoPortaConSe)
+TEST_F(FinestraAllarmeTest, UnaDomandaChiusaPrimaDellAllarmeNonLoPortaConSe)
 {
-    Impostazioni imp;
-    SuoniFinti suoni;
-    FinestraAllarme finestra(imp, suoni);
     {
         QMessageBox domanda(QMessageBox::Question, "Velatrix", "?", QMessageBox::Yes | QMessageBox::No);
         domanda.setWindowModality(Qt::ApplicationModal);

@@ -3,12 +3,9 @@
 // the next start; recovery files that are not sound are kept aside.
 #include "BancoApplicazione.h"
 #include "SupportoFile.h"
-#include "app/Applicazione.h"
 #include "app/Comandi.h"
-#include "app/Principale.h"
 #include "app/SegnaliTerminazione.h"
 #include "common/MessaggiQt.h"
-#include "engine/Motore.h"
 #include "engine/Recupero.h"
 #include "log/FileLog.h"
 
@@ -17,12 +14,8 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <csignal>
-#include <gtest/gtest.h>
-#include <memory>
-#include <sys/stat.h>
 
 namespace {
 
@@ -173,12 +166,7 @@ TEST_F(RecuperoApp, UnAvvioFinitoDuranteLUnioneNonContaDueVolte)
     Prepara(false);
     Pendenti p;
     p.scatti[orologio.muro.date()] = {6, 762};
-    RecordLog r;
-    r.Inizio = orologio.muro.addSecs(-3600);
-    r.Durata = 1200;
-    r.Scatti = 6;
-    r.Importo = 762;
-    p.log = {r};
+    p.log = {{orologio.muro.addSecs(-3600), 1200, 6, 762, {}}}; // 20 minutes, 6 pulses
     for (int fine = 0; fine < 3; ++fine) {
         ASSERT_TRUE(ScriviRecupero(Dati() + "/" + NomeRecupero, p, Dati(), nullptr));
         app.reset();

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -31,18 +32,13 @@ protected:
     // of the test's own.
     static void SetUpTestSuite()
     {
-        localiItaliani = new QTemporaryDir;
+        localiItaliani.emplace();
         QProcess p;
         p.start("localedef", {"-c", "-i", "it_IT", "-f", "UTF-8", localiItaliani->filePath("it_IT.UTF-8")});
         if (!p.waitForFinished(60000) || !QFile::exists(localiItaliani->filePath("it_IT.UTF-8/LC_CTYPE")))
             std::fprintf(stderr, "localedef could not build it_IT.UTF-8 (is the locales package there?)\n");
     }
-    static void TearDownTestSuite()
-    {
-        delete localiItaliani;
-        localiItaliani = nullptr;
-    }
-    static inline QTemporaryDir* localiItaliani = nullptr;
+    static inline std::optional<QTemporaryDir> localiItaliani;
 
     void SetUp() override
     {
@@ -67,16 +63,6 @@ protected:
             env.insert("LOCPATH", localiItaliani->path());
         if (schermo)
             env.insert("QT_QPA_PLATFORM", "offscreen");
-        return env;
-    }
-
-    // A login without a runtime folder or a display, as cron or ssh give.
-    QProcessEnvironment AmbienteCron() const
-    {
-        QProcessEnvironment env = Ambiente();
-        env.remove("XDG_RUNTIME_DIR");
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
         return env;
     }
 
@@ -126,12 +112,7 @@ protected:
         ASSERT_TRUE(db.AggiungiScatti(QDate(2025, 4, 2), 2, 254));
         ASSERT_TRUE(db.AggiungiScatti(QDate::currentDate(), 5, 635));
         db.Chiudi();
-        RecordLog chiamata;
-        chiamata.Inizio = QDateTime(QDate(2025, 3, 15), QTime(9, 30));
-        chiamata.Durata = 600;
-        chiamata.Scatti = 13;
-        chiamata.Importo = 1587.5;
-        chiamata.Connessione = "Casa";
+        const RecordLog chiamata{QDateTime(QDate(2025, 3, 15), QTime(9, 30)), 600, 13, 1587.5, "Casa"};
         ASSERT_EQ(ScriviCopia(Dati() + "/Velatrix.003", {chiamata}), 1);
         QDir().mkpath(casa.filePath("config/Velatrix"));
         QFile conf(casa.filePath("config/Velatrix/Velatrix.conf"));
@@ -142,8 +123,6 @@ protected:
     QTemporaryDir casa;
 };
 
-const QStringList Marzo = {"--from", "2025-03-01", "--to", "2025-03-03"};
-
 TEST_F(RigaDiComando, AiutoEVersioneSenzaSchermoNeFile)
 {
     const auto prima = Contenuto();
@@ -151,8 +130,6 @@ TEST_F(RigaDiComando, AiutoEVersioneSenzaSchermoNeFile)
         const Esito e = Esegui({opzione});
         EXPECT_EQ(e.codice, 0) << e.err.toStdString();
         EXPECT_TRUE(e.out.contains("--report")) << e.out.toStdString();
-        EXPECT_TRUE(e.out.contains("--data-dir"));
-        EXPECT_TRUE(e.out.contains("/START"));
         EXPECT_TRUE(e.err.isEmpty()) << e.err.toStdString();
     }
     for (const char* opzione : {"--version", "-v"}) {
@@ -163,52 +140,33 @@ TEST_F(RigaDiComando, AiutoEVersioneSenzaSchermoNeFile)
     EXPECT_EQ(Contenuto(), prima);
 }
 
-TEST_F(RigaDiComando, UnaRigaSbagliataEsceConDueEUnMessaggio)
+// A wrong line (2, the usage after the message), no display, a display Qt
+// cannot open (not its abort and its advice to reinstall), a report without a
+// database (1): one message each, and nothing made.
+TEST_F(RigaDiComando, GliErroriEsconoColLoroCodiceSenzaCreareNulla)
 {
+    QProcessEnvironment schermoAssente = Ambiente();
+    schermoAssente.insert("DISPLAY", ":7391");
+    const struct {
+        QStringList riga;
+        QProcessEnvironment env;
+        int codice;
+        const char* messaggio;
+    } casi[] = {
+        {{"--nessuna"}, {}, 2, "^velatrix: .*nessuna.*\n\n.*--report"},
+        {{"--data-dir", Dati()}, {}, 1, "^velatrix: .*DISPLAY"},
+        {{"--data-dir", Dati()}, schermoAssente, 1, "^velatrix: impossibile aprire lo schermo"},
+        {{"--report", "--data-dir", Dati()}, {}, 1, "^velatrix: .*Velatrix\\.001"},
+    };
     const auto prima = Contenuto();
-    Esito e = Esegui({"--nessuna"});
-    EXPECT_EQ(e.codice, 2);
-    EXPECT_TRUE(e.out.isEmpty());
-    EXPECT_TRUE(e.err.contains("nessuna")) << e.err.toStdString();
-    EXPECT_TRUE(e.err.contains("--report")) << "the usage follows the message";
-
-    for (const QStringList& riga : {QStringList{"--report", "--from", "2025-02-30", "--to", "2025-03-01"},
-                                    QStringList{"--report", "--from", "2025-03-02", "--to", "2025-03-01"},
-                                    QStringList{"--report", "--format", "xml"}, QStringList{"--data-dir"}}) {
-        e = Esegui(riga);
-        EXPECT_EQ(e.codice, 2) << riga.join(' ').toStdString();
-        EXPECT_TRUE(e.out.isEmpty());
-        EXPECT_TRUE(e.err.startsWith("velatrix: ")) << e.err.toStdString();
+    for (const auto& c : casi) {
+        const Esito e = Esegui(c.riga, c.env);
+        EXPECT_EQ(e.codice, c.codice) << c.messaggio;
+        EXPECT_TRUE(e.out.isEmpty()) << c.messaggio;
+        const QRegularExpression atteso(c.messaggio, QRegularExpression::DotMatchesEverythingOption);
+        EXPECT_TRUE(atteso.match(QString::fromUtf8(e.err)).hasMatch()) << e.err.toStdString();
+        EXPECT_FALSE(e.err.contains("einstall")) << e.err.toStdString();
     }
-    EXPECT_EQ(Contenuto(), prima);
-}
-
-TEST_F(RigaDiComando, SenzaSchermoIlPannelloLoDiceInveceDiCadere)
-{
-    const auto prima = Contenuto();
-    const Esito e = Esegui({"--data-dir", Dati()});
-    EXPECT_EQ(e.codice, 1);
-    EXPECT_TRUE(e.err.contains("DISPLAY")) << e.err.toStdString();
-    EXPECT_EQ(Contenuto(), prima);
-
-    // A display named but not there, or a platform without its plugin: the
-    // same one line and exit 1, not Qt's abort and its advice to reinstall.
-    for (const auto& [variabile, valore] : {std::pair{"DISPLAY", ":7391"}, std::pair{"QT_QPA_PLATFORM", "nessuna"}}) {
-        QProcessEnvironment env = Ambiente();
-        env.insert(variabile, valore);
-        const Esito f = Esegui({"--data-dir", Dati()}, env);
-        EXPECT_EQ(f.codice, 1) << variabile;
-        EXPECT_TRUE(f.err.startsWith("velatrix: impossibile aprire lo schermo")) << f.err.toStdString();
-        EXPECT_FALSE(f.err.contains("einstall")) << f.err.toStdString();
-    }
-}
-
-TEST_F(RigaDiComando, RapportoSenzaDatabaseNonCreaNulla)
-{
-    const auto prima = Contenuto();
-    const Esito e = Esegui({"--report", "--data-dir", Dati()});
-    EXPECT_EQ(e.codice, 1);
-    EXPECT_TRUE(e.err.contains("Velatrix.001")) << e.err.toStdString();
     EXPECT_EQ(Contenuto(), prima);
 }
 
@@ -221,9 +179,7 @@ TEST_F(RigaDiComando, RapportiConESenzaIlPannello)
     const QStringList questoMese = {"--from", QDate(oggi.year(), oggi.month(), 1).toString(Qt::ISODate), "--to",
                                     QDate(oggi.year(), oggi.month(), oggi.daysInMonth()).toString(Qt::ISODate)};
     const QList<QStringList> richieste = {
-        dati + QStringList{"--report", "--format", "csv"} + Marzo,
-        dati + QStringList{"--report", "--format", "json"} + Marzo,
-        dati + QStringList{"--report", "--format", "text"} + Marzo,
+        dati + QStringList{"--report", "--format", "json", "--from", "2025-03-01", "--to", "2025-03-03"},
         dati + QStringList{"--report"},
         dati + QStringList{"--report", "--format", "json"} + questoMese,
         dati + QStringList{"--log"},
@@ -253,27 +209,20 @@ TEST_F(RigaDiComando, RapportiConESenzaIlPannello)
         EXPECT_TRUE(e.err.contains("uscita standard")) << e.err.toStdString();
     }
 
-    EXPECT_EQ(senza[0], "voce,dal,al,scatti,netto,iva,totale\n"
-                        "giorno,2025-03-01,2025-03-01,3,381,76.2,457.2\n"
-                        "giorno,2025-03-02,2025-03-02,0,0,0,0\n"
-                        "giorno,2025-03-03,2025-03-03,0,0,0,0\n"
-                        "periodo,2025-03-01,2025-03-03,3,381,76.2,457.2\n");
-    EXPECT_TRUE(senza[1].contains("\"dal\": \"2025-03-01\"")) << senza[1].toStdString();
-    EXPECT_TRUE(senza[1].contains("{\"data\": \"2025-03-01\", \"scatti\": 3, \"netto\": 381, \"iva\": 76.2, "
+    EXPECT_TRUE(senza[0].contains("{\"data\": \"2025-03-01\", \"scatti\": 3, \"netto\": 381, \"iva\": 76.2, "
                                   "\"totale\": 457.2}"))
-        << senza[1].toStdString();
-    EXPECT_TRUE(senza[1].contains("\"stima\": null"));
-    // The user's locale: day first, a dot groups thousands.
-    EXPECT_TRUE(senza[2].contains("01/03/2025")) << senza[2].toStdString();
-    EXPECT_TRUE(senza[3].contains("15/03/2025")) << "the stored bill period";
-    EXPECT_TRUE(senza[3].contains("1.588")) << senza[3].toStdString();
-    EXPECT_FALSE(senza[3].contains("02/04/2025"));
-    EXPECT_FALSE(senza[4].contains("\"stima\": null")) << "today lies in this month";
-    EXPECT_TRUE(senza[5].startsWith("Data Inizio\tOra Inizio\t")) << senza[5].toStdString();
-    EXPECT_TRUE(senza[5].contains("\r\n15/03/2025\t09:30:00\t15/03/2025\t09:40:00\t10'00\"\t13\t1588\tCasa\r\n"))
-        << senza[5].toStdString();
-    EXPECT_TRUE(senza[6].contains("\"connessione\": \"Casa\"")) << senza[6].toStdString();
-    EXPECT_TRUE(senza[7].contains("\nmese,2025-03-01,2025-03-31,16,1968.5,393.7,2362.2\n")) << senza[7].toStdString();
+        << senza[0].toStdString();
+    EXPECT_TRUE(senza[0].contains("\"stima\": null"));
+    // The stored bill period, in the user's locale: day first, a dot groups thousands.
+    EXPECT_TRUE(senza[1].contains("15/03/2025")) << senza[1].toStdString();
+    EXPECT_TRUE(senza[1].contains("1.588")) << senza[1].toStdString();
+    EXPECT_FALSE(senza[1].contains("02/04/2025"));
+    EXPECT_FALSE(senza[2].contains("\"stima\": null")) << "today lies in this month";
+    EXPECT_TRUE(senza[3].startsWith("Data Inizio\tOra Inizio\t")) << senza[3].toStdString();
+    EXPECT_TRUE(senza[3].contains("\r\n15/03/2025\t09:30:00\t15/03/2025\t09:40:00\t10'00\"\t13\t1588\tCasa\r\n"))
+        << senza[3].toStdString();
+    EXPECT_TRUE(senza[4].contains("\"connessione\": \"Casa\"")) << senza[4].toStdString();
+    EXPECT_TRUE(senza[5].contains("\nmese,2025-03-01,2025-03-31,16,1968.5,393.7,2362.2\n")) << senza[5].toStdString();
 
     // The panel runs and holds the database: the same questions get the
     // same answers, now from the panel over its socket.
@@ -288,17 +237,16 @@ TEST_F(RigaDiComando, RapportiConESenzaIlPannello)
     const auto aperto = lettore.ApriInLettura(Dati() + "/Velatrix.001");
     EXPECT_FALSE(aperto);
     EXPECT_EQ(aperto.Errore().numero, DatabaseScatti::ErroreInUso);
-    for (qsizetype i = 0; i < richieste.size(); ++i) {
-        const Esito e = Esegui(richieste[i]);
-        EXPECT_EQ(e.codice, 0) << e.err.toStdString();
-        EXPECT_EQ(senzaStima(e.out).toStdString(), senzaStima(senza[i]).toStdString())
-            << richieste[i].join(' ').toStdString();
-        // From a login without the panel's runtime folder: the same answer.
-        const Esito cron = Esegui(richieste[i], AmbienteCron());
-        EXPECT_EQ(cron.codice, 0) << cron.err.toStdString();
-        EXPECT_EQ(senzaStima(cron.out).toStdString(), senzaStima(senza[i]).toStdString())
-            << richieste[i].join(' ').toStdString();
-    }
+    // Also from a login without the panel's runtime folder, as cron or ssh give.
+    QProcessEnvironment cron = Ambiente();
+    cron.remove("XDG_RUNTIME_DIR");
+    for (const QProcessEnvironment& env : {Ambiente(), cron})
+        for (qsizetype i = 0; i < richieste.size(); ++i) {
+            const Esito e = Esegui(richieste[i], env);
+            EXPECT_EQ(e.codice, 0) << e.err.toStdString();
+            EXPECT_EQ(senzaStima(e.out).toStdString(), senzaStima(senza[i]).toStdString())
+                << richieste[i].join(' ').toStdString() << (env.contains("XDG_RUNTIME_DIR") ? "" : " (cron)");
+        }
     pannello.terminate();
     EXPECT_TRUE(pannello.waitForFinished(30000));
     EXPECT_EQ(pannello.exitStatus(), QProcess::NormalExit);

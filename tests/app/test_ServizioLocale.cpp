@@ -7,8 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTest>
 #include <csignal>
 #include <cstring>
 #include <future>
@@ -150,30 +151,27 @@ TEST(NomeServizio, UnoPerCartellaNellaCartellaDiEsecuzione)
 
 namespace {
 
-// An environment variable changed for a scope (unset with an empty value).
-class Ambiente {
-public:
-    Ambiente(const char* nome, const QByteArray& valore)
-        : nome_(nome), prima_(qgetenv(nome)), c_era_(qEnvironmentVariableIsSet(nome))
-    {
-        if (valore.isEmpty())
-            qunsetenv(nome);
-        else
-            qputenv(nome, valore);
-    }
-    ~Ambiente()
-    {
-        if (c_era_)
-            qputenv(nome_, prima_);
-        else
-            qunsetenv(nome_);
-    }
+// Puts an environment variable back as it was at the end of the scope.
+auto Rimetti(const char* nome)
+{
+    return qScopeGuard([nome, prima = qgetenv(nome), cEra = qEnvironmentVariableIsSet(nome)] {
+        cEra ? qputenv(nome, prima) : qunsetenv(nome);
+    });
+}
 
-private:
-    const char* nome_;
-    QByteArray prima_;
-    bool c_era_;
-};
+// A Unix socket bound to nome, not yet listening; -1 when it cannot be.
+int Lega(const QString& nome)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un indirizzo{};
+    indirizzo.sun_family = AF_UNIX;
+    const QByteArray percorso = QFile::encodeName(nome);
+    std::memcpy(indirizzo.sun_path, percorso.constData(), size_t(percorso.size()));
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&indirizzo), sizeof indirizzo) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
+}
 
 bool RunUserValida()
 {
@@ -192,10 +190,12 @@ TEST(CartellaEsecuzione, MaiInUnaCartellaCheAltriPossonoScrivere)
     if (RunUserValida())
         GTEST_SKIP() << "/run/user/<uid> exists here and comes first";
     QTemporaryDir tmp;
-    const Ambiente temp("TMPDIR", tmp.path().toUtf8());
+    const auto tempPrima = Rimetti("TMPDIR");
+    const auto runtimePrima = Rimetti("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", tmp.path().toUtf8());
     QDir().mkpath(tmp.filePath("aperta"));
     QFile::setPermissions(tmp.filePath("aperta"), QFile::Permissions(0x7777));
-    const Ambiente runtime("XDG_RUNTIME_DIR", tmp.filePath("aperta").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", tmp.filePath("aperta").toUtf8());
 
     QString errore;
     const QString propria = tmp.filePath(QStringLiteral("velatrix-%1").arg(::getuid()));
@@ -224,8 +224,6 @@ TEST(CartellaEsecuzione, MaiInUnaCartellaCheAltriPossonoScrivere)
     }
 }
 
-// A socket served by another user is never believed: the report reads the
-// files instead.
 TEST(ServizioLocale, UnaRispostaDiUnAltroUtenteNonVieneCreduta)
 {
     if (::geteuid() != 0)
@@ -240,14 +238,10 @@ TEST(ServizioLocale, UnaRispostaDiUnAltroUtenteNonVieneCreduta)
     if (figlio == 0) {
         if (::setgid(65534) != 0 || ::setuid(65534) != 0)
             _exit(1);
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un indirizzo{};
-        indirizzo.sun_family = AF_UNIX;
-        const QByteArray percorso = QFile::encodeName(nome);
-        std::memcpy(indirizzo.sun_path, percorso.constData(), size_t(percorso.size()));
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&indirizzo), sizeof indirizzo) != 0 || ::listen(fd, 4) != 0)
+        const int fd = Lega(nome);
+        if (fd < 0 || ::listen(fd, 4) != 0)
             _exit(2);
-        ::chmod(percorso.constData(), 0777);
+        ::chmod(QFile::encodeName(nome).constData(), 0777);
         [[maybe_unused]] auto n = ::write(pronto[1], "x", 1);
         const QByteArray falso = CodificaDati(Esempio());
         for (int i = 0; i < 2; ++i) {
@@ -317,8 +311,7 @@ TEST_F(ServizioTest, SulSocket)
     // when the panel gets to it.
     EXPECT_TRUE(ChiediMostra(nome));
     EXPECT_EQ(mostrato, 0);
-    for (int i = 0; i < 100 && mostrato == 0; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return mostrato != 0; }, 1000));
     EXPECT_EQ(mostrato, 1);
 }
 
@@ -339,33 +332,19 @@ TEST_F(ServizioTest, NessunoInAscoltoEClientiMaleducati)
     EXPECT_EQ(buona.testo, "ok\n");
 }
 
-TEST(ServizioLocale, PrendeIlPostoDiUnoMortoNonDiUnoVivo)
+TEST_F(ServizioTest, PrendeIlPostoDiUnoMortoNonDiUnoVivo)
 {
-    QTemporaryDir tmp;
-    const QString nome = tmp.filePath("s");
     // A socket file nobody listens on, as a killed run leaves it.
-    {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        ASSERT_GE(fd, 0);
-        sockaddr_un indirizzo{};
-        indirizzo.sun_family = AF_UNIX;
-        const QByteArray percorso = QFile::encodeName(nome);
-        std::memcpy(indirizzo.sun_path, percorso.constData(), size_t(percorso.size()));
-        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&indirizzo), sizeof indirizzo), 0);
-        ::close(fd);
-        ASSERT_TRUE(QFile::exists(nome));
-    }
-    ServizioLocale primo(nome);
+    const int fd = Lega(servizio.Nome());
+    ASSERT_GE(fd, 0);
+    ::close(fd);
     QString errore;
-    EXPECT_TRUE(primo.Ascolta(&errore)) << errore.toStdString();
+    EXPECT_TRUE(servizio.Ascolta(&errore)) << errore.toStdString();
 
-    ServizioLocale secondo(nome);
+    ServizioLocale secondo(servizio.Nome());
     EXPECT_FALSE(secondo.Ascolta(&errore));
     EXPECT_FALSE(errore.isEmpty());
-    int mostrato = 0;
-    primo.Mostra = [&] { ++mostrato; };
-    EXPECT_TRUE(ChiediMostra(nome));
-    for (int i = 0; i < 100 && mostrato == 0; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(ChiediMostra(servizio.Nome()));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return mostrato != 0; }, 1000));
     EXPECT_EQ(mostrato, 1);
 }

