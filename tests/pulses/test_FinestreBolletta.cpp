@@ -132,6 +132,8 @@ TEST_F(FinestreBolletta, SiApreSulMeseCorrenteConIGiorniRegistrati)
     EXPECT_EQ(w->DataSelezionata->text(), "07/12/2026");
     EXPECT_EQ(w->ScattiGiorno->text(), "0  ");
     EXPECT_EQ(w->ScattiMese->text(), "10  ");
+    EXPECT_EQ(w->MediaScattiGiorno->text(), "0,3  "); // 10 / 31
+    EXPECT_EQ(w->MediaImpGiorno->text(), "41,0  ");   // 1270 / 31
 
     // A neighbouring month's cell ignores clicks; a day's cell shows the day.
     ClicCella(s->GrigliaGiorni, 0, 0, true);
@@ -314,6 +316,8 @@ TEST_F(FinestreBolletta, TotaliDelPeriodoACavalloDiMeseEAnno)
     EXPECT_EQ(w->V_DataFineBolletta->text(), "14/01/2027");
     EXPECT_EQ(w->EtichettaIvaBolletta->text(), "Iva (20%)");
     EXPECT_EQ(w->ScattiBolletta->text(), "60 ");
+    EXPECT_EQ(w->MediaScattiBolletta->text(), "1,0 ");   // 60 / 61 days
+    EXPECT_EQ(w->MediaImportoBolletta->text(), "16,4 "); // 1002.4 / 61
     EXPECT_EQ(w->TotaleBolletta->text(), "1.203 ");
 
     imp.Tariffe.PrcIva = 4;
@@ -398,7 +402,11 @@ TEST_F(FinestreBolletta, StimaEGraficoSeguonoIlPeriodo)
     EXPECT_EQ(w->RiquadroStima->title(), "Stima a fine periodo");
     EXPECT_EQ(w->EtichettaIvaStima->text(), "Iva (20%)");
     // 1.400,5 over the first 6 days and a half (noon of the 7th), times 31, with VAT.
+    EXPECT_EQ(w->MediaStima->text(), "215,5 ");
+    EXPECT_EQ(w->NettoStima->text(), "6.679 ");
+    EXPECT_EQ(w->IvaStima->text(), "1.336 ");
     EXPECT_EQ(w->TotaleStima->text(), "8.015 ");
+    EXPECT_EQ(w->MediaImportoBolletta->text(), "74,2 ") << "the period's own average stays over all its days";
 
     const SerieBolletta& s = w->Grafico->Serie();
     ASSERT_EQ(s.barre.size(), 31);
