@@ -51,12 +51,6 @@ public:
     void P_Esporta_Click();
     void P_Chiudi_Click();
 
-    int Mese() const { return MM; }
-    int Anno() const { return AA; }
-    QDate GiornoSelezionato() const { return selezionato_; }
-    QDate DataInizioBolletta() const { return inizio_; }
-    QDate DataFineBolletta() const { return fine_; }
-
     QTabWidget* Pannelli;
     std::array<QWidget*, 2> Pannello{};
     SceltaMese* SceltaGiorni;

@@ -34,12 +34,6 @@ std::optional<int> MinutiInizio(const QString& inizio)
     return h * 60 + m;
 }
 
-QString TestoInizio(int minuti)
-{
-    const int m = ((minuti % MinutiGiorno) + MinutiGiorno) % MinutiGiorno;
-    return QStringLiteral("%1.%2").arg(m / 60).arg(m % 60, 2, 10, QLatin1Char('0'));
-}
-
 QDate Pasqua(int anno)
 {
     if (anno < 1583)

@@ -11,8 +11,6 @@
 // Band starts "h.mm": hours 0..23 without a leading zero (one is tolerated),
 // a point, two-digit minutes. "8.00" is 480 minutes; junk gives nothing.
 std::optional<int> MinutiInizio(const QString& inizio);
-// The inverse: 480 gives "8.00"; minutes outside a day wrap into it.
-QString TestoInizio(int minuti);
 
 enum class TipoGiorno { Feriale, Sabato, Festivo };
 

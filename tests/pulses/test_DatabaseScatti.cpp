@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 #include <random>
@@ -61,6 +60,14 @@ protected:
         return contenuto;
     }
     QByteArray Leggi() const { return LeggiFile(Percorso()); }
+    // The file as the panel leaves it, closed cleanly after writing these days.
+    void Prepara(const QMap<QDate, Totali>& giorni = {})
+    {
+        DatabaseScatti db;
+        ASSERT_TRUE(db.Apri(Percorso()));
+        for (auto [giorno, t] : giorni.asKeyValueRange())
+            ASSERT_TRUE(db.ImpostaGiorno(giorno, {}, t));
+    }
     QStringList FileNellaCartella() const { return QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
     QTemporaryDir tmp;
 };
@@ -82,7 +89,6 @@ TEST_F(DatabaseTest, SommeSuIntervalliInclusi)
     ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 31), 1, 63.5));
     ASSERT_TRUE(db.AggiungiScatti(QDate(2027, 1, 1), 5, 635));
     EXPECT_EQ(db.Somma(QDate(2026, 12, 1), QDate(2026, 12, 31)), (Totali{3, 317.5}));
-    EXPECT_EQ(db.Somma(QDate(2026, 12, 31), QDate(2026, 12, 31))->scatti, 1);
     EXPECT_DOUBLE_EQ(db.Somma(QDate(2026, 12, 31), QDate(2027, 1, 1))->importo, 698.5);
     EXPECT_EQ(db.Somma(QDate(2027, 1, 2), QDate(2026, 1, 1)), (Totali{0, 0})); // inverted
 }
@@ -99,8 +105,6 @@ TEST_F(DatabaseTest, IlPrimoPassoCreaLaRigaIPassiDopoSommano)
     EXPECT_EQ(db.AggiungiScatti(d7, 1, 1).Errore().numero, DatabaseScatti::ErroreNonAperto);
     EXPECT_EQ(db.Somma(d7, d7).Errore().numero, DatabaseScatti::ErroreNonAperto);
     EXPECT_EQ(db.GiorniDelMese(d7).Errore().numero, DatabaseScatti::ErroreNonAperto);
-    ASSERT_TRUE(db.Apri(Percorso()));
-    EXPECT_EQ(db.TrovaGiorno(d7), (Totali{3, 317.5}));
 }
 
 TEST_F(DatabaseTest, ImpostareUnGiorno)
@@ -152,26 +156,18 @@ TEST_F(DatabaseTest, IGiorniDelMeseEIlSuoAzzeramentoLascianoIVicini)
     EXPECT_EQ(marzo->keys(), QList<QDate>{QDate(2028, 3, 1)});
 }
 
-TEST_F(DatabaseTest, UnSecondoUtenteNonLoApre)
+// While the panel holds the file, no second program opens it, not even to
+// read; the panel goes on counting as if nothing happened.
+TEST_F(DatabaseTest, UnFileTenutoNonSiApreUnaSecondaVolta)
 {
     ASSERT_TRUE(db.AggiungiScatti(d7, 1, 127));
     DatabaseScatti altro;
+    EXPECT_EQ(altro.ApriInLettura(Percorso()).Errore().numero, DatabaseScatti::ErroreInUso);
     EXPECT_NE(altro.Apri(Percorso()).Errore().numero, 0);
+    EXPECT_TRUE(db.AggiungiScatti(d7, 1, 127));
+    EXPECT_EQ(db.TrovaGiorno(d7), (Totali{2, 254}));
     db.Chiudi();
     EXPECT_TRUE(altro.Apri(Percorso()));
-}
-
-TEST_F(FileTest, ByteCasualiNonSonoToccati)
-{
-    QByteArray casuale(8192, 0);
-    std::mt19937 g(1);
-    for (char& c : casuale)
-        c = char(g());
-    Scrivi(casuale);
-    DatabaseScatti db;
-    // The store's own answer for a file that is not a database.
-    EXPECT_EQ(db.Apri(Percorso()).Errore().numero, SQLITE_NOTADB);
-    EXPECT_EQ(Leggi(), casuale);
 }
 
 TEST_F(DatabaseTest, ValoriEDateNonValideNonToccanoNulla)
@@ -202,10 +198,6 @@ TEST_F(DatabaseTest, ValoriEDateNonValideNonToccanoNulla)
     EXPECT_EQ(db.TrovaGiorno(QDate()).Errore().numero, DatabaseScatti::ErroreValoreNonValido);
     EXPECT_EQ(db.AzzeraMese(QDate()).Errore().numero, DatabaseScatti::ErroreValoreNonValido);
     EXPECT_EQ(db.GiorniDelMese(QDate()).Errore().numero, DatabaseScatti::ErroreValoreNonValido);
-    const auto vuoto = db.TrovaGiorno(d7.addDays(1));
-    ASSERT_TRUE(vuoto);
-    EXPECT_FALSE(vuoto->has_value());
-    EXPECT_EQ(db.Somma(d7, d7), (Totali{4, 508}));
 }
 
 TEST_F(DatabaseTest, ScattiOltreI32BitSonoRifiutatiNonTroncati)
@@ -220,17 +212,12 @@ TEST_F(DatabaseTest, ScattiOltreI32BitSonoRifiutatiNonTroncati)
     ASSERT_TRUE(db.AggiungiScatti(d7.addDays(1), 1, 1));
     const auto troppi = db.Somma(d7, d7.addDays(1));
     EXPECT_EQ(db.Somma(d7, d7)->scatti, massimo);
-    EXPECT_FALSE(troppi);
     EXPECT_EQ(troppi.Errore().numero, DatabaseScatti::ErroreTotaleFuoriLimite);
 }
 
 TEST_F(FileTest, UnaChiaveCheNonEUnGiornoVieneSaltata)
 {
-    {
-        DatabaseScatti db;
-        ASSERT_TRUE(db.Apri(Percorso()));
-        ASSERT_TRUE(db.AggiungiScatti(QDate(2026, 12, 5), 5, 635));
-    }
+    Prepara({{QDate(2026, 12, 5), {5, 635}}});
     EseguiSql(Percorso(), "INSERT INTO Scatti VALUES ('2026-12-1x', 1, 1), ('2026-12-32', 1, 1), "
                           "('2026-12-06 ', 1, 1), ('2026-12-00', 1, 1), ('2026-12-09', 9, 9)");
     DatabaseScatti db;
@@ -259,14 +246,25 @@ TEST_F(FileTest, UnPassoConfermatoSopravviveAllaMorteDelProgramma)
     EXPECT_EQ(testata.at(19), 2);
 }
 
-TEST_F(FileTest, UnFileVuotoRiceveLaTabella)
+// A missing file is created only by the panel's own open, and only in a
+// folder that exists; random bytes get the store's own answer for a file that
+// is not a database, and stay untouched; an empty file receives the table.
+TEST_F(FileTest, UnFileMancanteCasualeOVuoto)
 {
-    Scrivi({});
     DatabaseScatti db;
+    EXPECT_NE(db.ApriInLettura(Percorso()).Errore().numero, 0);
+    EXPECT_TRUE(FileNellaCartella().isEmpty());
+    EXPECT_NE(db.Apri(tmp.filePath("manca/Velatrix.001")).Errore().numero, 0);
+    QByteArray casuale(8192, 0);
+    std::mt19937 g(1);
+    for (char& c : casuale)
+        c = char(g());
+    Scrivi(casuale);
+    EXPECT_EQ(db.Apri(Percorso()).Errore().numero, SQLITE_NOTADB);
+    EXPECT_EQ(Leggi(), casuale);
+    Scrivi({});
     ASSERT_TRUE(db.Apri(Percorso()));
     EXPECT_TRUE(db.AggiungiScatti(d7, 1, 127));
-    DatabaseScatti mancante;
-    EXPECT_NE(mancante.Apri(tmp.filePath("manca/Velatrix.001")).Errore().numero, 0);
 }
 
 // SQLite files that are not pulse databases, each left byte for byte as it
@@ -317,37 +315,44 @@ TEST_F(FileTest, SoloUnaTabellaScattiValidaVieneUsata)
     }
 }
 
-// A foreign file in WAL mode whose log was never folded back: opening it
-// must neither fold the log into the file nor remove the log.
-TEST_F(FileTest, UnDatabaseConIlSuoLogRestaComEra)
+// A foreign file in write-ahead mode, its log left beside it or folded back:
+// refused, it is neither folded nor given a log, and its folder stays as found.
+TEST_F(FileTest, UnDatabaseInModalitaWalRifiutatoRestaComEra)
 {
     const QString percorso = Percorso();
-    sqlite3* altro = nullptr;
-    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(altro,
-                           "PRAGMA journal_mode=WAL; CREATE TABLE Clienti (Nome TEXT); "
-                           "PRAGMA wal_checkpoint(TRUNCATE); INSERT INTO Clienti VALUES ('Rossi')",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_db_config(altro, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    sqlite3_close(altro);
-    QFile::remove(percorso + "-shm");
-    const QByteArray prima = Leggi(), walPrima = LeggiFile(percorso + "-wal");
-    ASSERT_FALSE(walPrima.isEmpty());
+    for (const bool conLog : {false, true}) {
+        SCOPED_TRACE(conLog);
+        for (const char* accanto : {"", "-wal", "-shm"})
+            QFile::remove(percorso + accanto);
+        sqlite3* altro = nullptr;
+        ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(altro,
+                               "PRAGMA journal_mode=WAL; CREATE TABLE Clienti (Nome TEXT); "
+                               "PRAGMA wal_checkpoint(TRUNCATE); INSERT INTO Clienti VALUES ('Rossi')",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_db_config(altro, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, int(conLog), nullptr);
+        sqlite3_close(altro);
+        QFile::remove(percorso + "-shm");
+        const QByteArray prima = Leggi(), walPrima = LeggiFile(percorso + "-wal");
+        const QStringList filePrima = FileNellaCartella();
+        ASSERT_EQ(filePrima.size(), conLog ? 2 : 1);
+        ASSERT_EQ(prima.at(18), 2); // write-ahead mode
 
-    DatabaseScatti db;
-    EXPECT_EQ(db.Apri(percorso).Errore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
-    EXPECT_EQ(Leggi(), prima);
-    EXPECT_EQ(LeggiFile(percorso + "-wal"), walPrima);
+        DatabaseScatti db;
+        EXPECT_EQ(db.Apri(percorso).Errore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
+        EXPECT_EQ(FileNellaCartella(), filePrima);
+        EXPECT_FALSE(db.ApriInLettura(percorso));
+        EXPECT_EQ(FileNellaCartella(), filePrima);
+        EXPECT_EQ(Leggi(), prima);
+        EXPECT_EQ(LeggiFile(percorso + "-wal"), walPrima);
+    }
 }
 
 TEST_F(FileTest, UnDatabaseDanneggiatoNonVieneScritto)
 {
     const QString percorso = Percorso();
-    {
-        DatabaseScatti db;
-        ASSERT_TRUE(db.Apri(percorso));
-    }
+    Prepara();
     EseguiSql(percorso, "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 1999) "
                         "INSERT INTO Scatti SELECT date('2026-12-07', '-' || i || ' days'), 1, 127 FROM n");
     // Garble a page in the middle of the table's tree, leaving the schema intact.
@@ -369,12 +374,10 @@ TEST_F(FileTest, UnDatabaseDanneggiatoNonVieneScritto)
 TEST_F(FileTest, UnIndiceInDisaccordoConLaTabellaVieneRifiutato)
 {
     const QString percorso = Percorso();
-    {
-        DatabaseScatti db;
-        ASSERT_TRUE(db.Apri(percorso));
-        for (int i = 0; i < 50; ++i)
-            ASSERT_TRUE(db.AggiungiScatti(d7.addDays(-i), i + 1, 127.0 * (i + 1)));
-    }
+    QMap<QDate, Totali> giorni;
+    for (int i = 0; i < 50; ++i)
+        giorni[d7.addDays(-i)] = {i + 1, 127.0 * (i + 1)};
+    Prepara(giorni);
     // The index keeps the entries of one column while the schema says another.
     EseguiSql(percorso, "CREATE INDEX PerScatti ON Scatti(NumeroScatti); PRAGMA writable_schema=ON; "
                         "UPDATE sqlite_schema SET sql = 'CREATE INDEX PerScatti ON Scatti(Importo)' "
@@ -429,12 +432,7 @@ TEST_F(FileTest, AprireELeggereNonCambiaIlFile)
 {
     const QString percorso = Percorso();
     const qint32 massimo = std::numeric_limits<qint32>::max();
-    {
-        DatabaseScatti db;
-        ASSERT_TRUE(db.Apri(percorso));
-        ASSERT_TRUE(db.ImpostaGiorno(d7, {}, {massimo, 100}));
-        ASSERT_TRUE(db.ImpostaGiorno(d7.addDays(1), {}, {massimo, 100}));
-    }
+    Prepara({{d7, {massimo, 100}}, {d7.addDays(1), {massimo, 100}}});
     EseguiSql(percorso, "PRAGMA journal_mode=DELETE");
     const QByteArray prima = Leggi();
     ASSERT_EQ(prima.at(18), 1); // rollback journal
@@ -472,58 +470,24 @@ TEST_F(FileTest, UnPassoNelFileRimossoVieneRifiutato)
 TEST_F(FileTest, InLetturaLeggeSenzaToccareNullaERifiutaOgniScrittura)
 {
     const QString percorso = Percorso();
-    {
-        DatabaseScatti db;
-        ASSERT_TRUE(db.Apri(percorso));
-        ASSERT_TRUE(db.AggiungiScatti(d7, 3, 381));
-        ASSERT_TRUE(db.AggiungiScatti(d7.addDays(1), 1, 63.5));
-    }
+    Prepara({{d7, {3, 381}}, {d7.addDays(1), {1, 63.5}}});
     const QByteArray prima = LeggiFile(percorso);
     const QStringList filePrima = FileNellaCartella();
 
     DatabaseScatti db;
-    {
-        const auto aperto = db.ApriInLettura(percorso);
-        ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
-    }
+    const auto aperto = db.ApriInLettura(percorso);
+    ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
     EXPECT_EQ(db.Somma(d7, d7.addDays(1)), (Totali{4, 444.5}));
     const auto giorni = db.Giorni(d7, d7.addDays(5));
     ASSERT_TRUE(giorni);
     EXPECT_EQ(giorni->size(), 2);
-    const auto scritto = db.AggiungiScatti(d7, 1, 1);
-    EXPECT_FALSE(scritto);
-    EXPECT_EQ(scritto.Errore().numero, DatabaseScatti::ErroreSoloLettura);
+    EXPECT_EQ(db.AggiungiScatti(d7, 1, 1).Errore().numero, DatabaseScatti::ErroreSoloLettura);
     EXPECT_FALSE(db.ImpostaGiorno(d7, {3, 381}, {0, 0}));
     EXPECT_FALSE(db.AzzeraMese(d7));
     db.Chiudi();
 
     EXPECT_EQ(LeggiFile(percorso), prima);
     EXPECT_EQ(FileNellaCartella(), filePrima);
-}
-
-TEST_F(FileTest, InLetturaNonCreaUnFileMancante)
-{
-    DatabaseScatti db;
-    const auto aperto = db.ApriInLettura(Percorso());
-    EXPECT_FALSE(aperto);
-    EXPECT_NE(aperto.Errore().numero, 0);
-    EXPECT_TRUE(FileNellaCartella().isEmpty());
-}
-
-TEST_F(FileTest, InLetturaUnPannelloCheLoTieneLoRifiutaEResta)
-{
-    const QString percorso = Percorso();
-    DatabaseScatti pannello;
-    ASSERT_TRUE(pannello.Apri(percorso));
-    ASSERT_TRUE(pannello.AggiungiScatti(d7, 1, 127));
-
-    DatabaseScatti lettore;
-    const auto aperto = lettore.ApriInLettura(percorso);
-    EXPECT_FALSE(aperto);
-    EXPECT_EQ(aperto.Errore().numero, DatabaseScatti::ErroreInUso);
-    // The panel goes on counting as if nothing happened.
-    EXPECT_TRUE(pannello.AggiungiScatti(d7, 1, 127));
-    EXPECT_EQ(pannello.TrovaGiorno(d7), (Totali{2, 254}));
 }
 
 TEST_F(FileTest, InLetturaDopoUnaMorteImprovvisaLeggeAncheIlRegistro)
@@ -536,10 +500,8 @@ TEST_F(FileTest, InLetturaDopoUnaMorteImprovvisaLeggeAncheIlRegistro)
     const QStringList filePrima = FileNellaCartella();
 
     DatabaseScatti db;
-    {
-        const auto aperto = db.ApriInLettura(percorso);
-        ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
-    }
+    const auto aperto = db.ApriInLettura(percorso);
+    ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
     EXPECT_EQ(db.TrovaGiorno(d7), (Totali{2, 254}));
     db.Chiudi();
     EXPECT_EQ(LeggiFile(percorso), prima);
@@ -563,23 +525,6 @@ TEST_F(FileTest, InLetturaDopoUnaMorteImprovvisaSuUnDiscoInSolaLettura)
     EXPECT_EQ(db.TrovaGiorno(d7), (Totali{2, 254}));
     db.Chiudi();
     ASSERT_TRUE(disco.SoloLettura(false));
-}
-
-// A file in write-ahead mode that is refused: its folder stays as it was
-// found, without the log the store would leave beside it.
-TEST_F(FileTest, RifiutatoInModalitaWalNonLasciaNullaAccanto)
-{
-    const QString percorso = Percorso();
-    EseguiSql(percorso, "PRAGMA journal_mode=WAL; CREATE TABLE Altro (x); INSERT INTO Altro VALUES (1)");
-    const QStringList prima = FileNellaCartella();
-    ASSERT_EQ(prima, QStringList{"Velatrix.001"});
-    ASSERT_EQ(Leggi().at(18), 2); // write-ahead mode
-
-    DatabaseScatti db;
-    EXPECT_EQ(db.Apri(percorso).Errore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
-    EXPECT_EQ(FileNellaCartella(), prima);
-    EXPECT_FALSE(db.ApriInLettura(percorso));
-    EXPECT_EQ(FileNellaCartella(), prima);
 }
 
 } // namespace

@@ -54,18 +54,15 @@ TEST(TotaliBolletta, StimaAFinePeriodo)
     EXPECT_FALSE(StimaBolletta(inizio, fine, QDate(2027, 1, 1), 3, 381, 20));
     EXPECT_FALSE(StimaBolletta(inizio, fine, QDate(2026, 11, 30), 3, 381, 20));
     EXPECT_FALSE(StimaBolletta(fine, inizio, QDate(2026, 12, 10), 3, 381, 20));
-}
 
-TEST(TotaliBolletta, StimaSulTempoTrascorso)
-{
-    const QDate inizio(2026, 12, 1), fine(2026, 12, 31);
+    // With the time of day: the part of today gone counts.
     const auto alle = [&](QDate oggi, QTime ora, double netto) {
         return *StimaBolletta(inizio, fine, oggi, 10, netto, 20, ParteDelGiorno(ora));
     };
     // Noon of the 11th: ten days and a half at 1.000 lire a day.
-    const TotaliBolletta meta = alle(QDate(2026, 12, 11), QTime(12, 0), 10500);
-    EXPECT_DOUBLE_EQ(meta.netto, 31000);
-    EXPECT_DOUBLE_EQ(meta.mediaImporto, 1000) << "the rate per day the estimate stands on";
+    const TotaliBolletta mezzogiorno = alle(QDate(2026, 12, 11), QTime(12, 0), 10500);
+    EXPECT_DOUBLE_EQ(mezzogiorno.netto, 31000);
+    EXPECT_DOUBLE_EQ(mezzogiorno.mediaImporto, 1000) << "the rate per day the estimate stands on";
     // Midnight changes nothing with no new call: a minute before and after
     // it differ by that minute's share only, never by a day's.
     const double prima = alle(QDate(2026, 12, 1), QTime(23, 59), 3000).netto;
