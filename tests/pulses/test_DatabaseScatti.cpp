@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <limits>
@@ -51,32 +52,32 @@ void MuoreDopoIPassi(const QString& percorso, std::initializer_list<Totali> pass
 
 class FileTest : public ::testing::Test {
 protected:
-    QString Percorso() const { return tmp.filePath("Velatrix.001"); }
     QByteArray Scrivi(const QByteArray& contenuto)
     {
-        QFile f(Percorso());
+        QFile f(percorso);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(contenuto);
         return contenuto;
     }
-    QByteArray Leggi() const { return LeggiFile(Percorso()); }
+    QByteArray Leggi() const { return LeggiFile(percorso); }
     // The file as the panel leaves it, closed cleanly after writing these days.
     void Prepara(const QMap<QDate, Totali>& giorni = {})
     {
         DatabaseScatti db;
-        ASSERT_TRUE(db.Apri(Percorso()));
+        ASSERT_TRUE(db.Apri(percorso));
         for (auto [giorno, t] : giorni.asKeyValueRange())
             ASSERT_TRUE(db.ImpostaGiorno(giorno, {}, t));
     }
     QStringList FileNellaCartella() const { return QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
     QTemporaryDir tmp;
+    const QString percorso = tmp.filePath("Velatrix.001");
 };
 
 class DatabaseTest : public FileTest {
 protected:
     void SetUp() override
     {
-        const auto aperto = db.Apri(Percorso());
+        const auto aperto = db.Apri(percorso);
         ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
     }
     DatabaseScatti db;
@@ -162,12 +163,12 @@ TEST_F(DatabaseTest, UnFileTenutoNonSiApreUnaSecondaVolta)
 {
     ASSERT_TRUE(db.AggiungiScatti(d7, 1, 127));
     DatabaseScatti altro;
-    EXPECT_EQ(altro.ApriInLettura(Percorso()).Errore().numero, DatabaseScatti::ErroreInUso);
-    EXPECT_NE(altro.Apri(Percorso()).Errore().numero, 0);
+    EXPECT_EQ(altro.ApriInLettura(percorso).Errore().numero, DatabaseScatti::ErroreInUso);
+    EXPECT_NE(altro.Apri(percorso).Errore().numero, 0);
     EXPECT_TRUE(db.AggiungiScatti(d7, 1, 127));
     EXPECT_EQ(db.TrovaGiorno(d7), (Totali{2, 254}));
     db.Chiudi();
-    EXPECT_TRUE(altro.Apri(Percorso()));
+    EXPECT_TRUE(altro.Apri(percorso));
 }
 
 TEST_F(DatabaseTest, ValoriEDateNonValideNonToccanoNulla)
@@ -218,10 +219,10 @@ TEST_F(DatabaseTest, ScattiOltreI32BitSonoRifiutatiNonTroncati)
 TEST_F(FileTest, UnaChiaveCheNonEUnGiornoVieneSaltata)
 {
     Prepara({{QDate(2026, 12, 5), {5, 635}}});
-    EseguiSql(Percorso(), "INSERT INTO Scatti VALUES ('2026-12-1x', 1, 1), ('2026-12-32', 1, 1), "
-                          "('2026-12-06 ', 1, 1), ('2026-12-00', 1, 1), ('2026-12-09', 9, 9)");
+    EseguiSql(percorso, "INSERT INTO Scatti VALUES ('2026-12-1x', 1, 1), ('2026-12-32', 1, 1), "
+                        "('2026-12-06 ', 1, 1), ('2026-12-00', 1, 1), ('2026-12-09', 9, 9)");
     DatabaseScatti db;
-    ASSERT_TRUE(db.Apri(Percorso()));
+    ASSERT_TRUE(db.Apri(percorso));
     const auto dicembre = db.GiorniDelMese(QDate(2026, 12, 1));
     ASSERT_TRUE(dicembre);
     EXPECT_EQ(dicembre->keys(), (QList<QDate>{QDate(2026, 12, 5), QDate(2026, 12, 9)}));
@@ -231,7 +232,6 @@ TEST_F(FileTest, UnaChiaveCheNonEUnGiornoVieneSaltata)
 // there at the next start, and the dead run's lock does not keep it out.
 TEST_F(FileTest, UnPassoConfermatoSopravviveAllaMorteDelProgramma)
 {
-    const QString percorso = Percorso();
     ASSERT_NO_FATAL_FAILURE(MuoreDopoIPassi(percorso, {{2, 254}, {1, 63.5}}));
     DatabaseScatti db;
     const auto aperto = db.Apri(percorso);
@@ -252,7 +252,7 @@ TEST_F(FileTest, UnPassoConfermatoSopravviveAllaMorteDelProgramma)
 TEST_F(FileTest, UnFileMancanteCasualeOVuoto)
 {
     DatabaseScatti db;
-    EXPECT_NE(db.ApriInLettura(Percorso()).Errore().numero, 0);
+    EXPECT_NE(db.ApriInLettura(percorso).Errore().numero, 0);
     EXPECT_TRUE(FileNellaCartella().isEmpty());
     EXPECT_NE(db.Apri(tmp.filePath("manca/Velatrix.001")).Errore().numero, 0);
     QByteArray casuale(8192, 0);
@@ -260,10 +260,10 @@ TEST_F(FileTest, UnFileMancanteCasualeOVuoto)
     for (char& c : casuale)
         c = char(g());
     Scrivi(casuale);
-    EXPECT_EQ(db.Apri(Percorso()).Errore().numero, SQLITE_NOTADB);
+    EXPECT_EQ(db.Apri(percorso).Errore().numero, SQLITE_NOTADB);
     EXPECT_EQ(Leggi(), casuale);
     Scrivi({});
-    ASSERT_TRUE(db.Apri(Percorso()));
+    ASSERT_TRUE(db.Apri(percorso));
     EXPECT_TRUE(db.AggiungiScatti(d7, 1, 127));
 }
 
@@ -294,18 +294,18 @@ TEST_F(FileTest, SoloUnaTabellaScattiValidaVieneUsata)
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.schema);
-        QFile::remove(Percorso());
-        EseguiSql(Percorso(), "PRAGMA user_version = 7");
-        EseguiSql(Percorso(), c.schema);
+        QFile::remove(percorso);
+        EseguiSql(percorso, "PRAGMA user_version = 7");
+        EseguiSql(percorso, c.schema);
         const QByteArray prima = Leggi();
 
         DatabaseScatti db;
-        const auto aperto = db.Apri(Percorso());
+        const auto aperto = db.Apri(percorso);
         EXPECT_EQ(bool(aperto), c.valido);
         if (!c.valido) {
             EXPECT_EQ(aperto.Errore().numero, DatabaseScatti::ErroreNonDatabaseScatti);
             EXPECT_EQ(Leggi(), prima);
-            EXPECT_FALSE(QFile::exists(Percorso() + "-wal"));
+            EXPECT_FALSE(QFile::exists(percorso + "-wal"));
             continue;
         }
         EXPECT_TRUE(db.AggiungiScatti(d7, 2, 254));
@@ -319,7 +319,6 @@ TEST_F(FileTest, SoloUnaTabellaScattiValidaVieneUsata)
 // refused, it is neither folded nor given a log, and its folder stays as found.
 TEST_F(FileTest, UnDatabaseInModalitaWalRifiutatoRestaComEra)
 {
-    const QString percorso = Percorso();
     for (const bool conLog : {false, true}) {
         SCOPED_TRACE(conLog);
         for (const char* accanto : {"", "-wal", "-shm"})
@@ -351,7 +350,6 @@ TEST_F(FileTest, UnDatabaseInModalitaWalRifiutatoRestaComEra)
 
 TEST_F(FileTest, UnDatabaseDanneggiatoNonVieneScritto)
 {
-    const QString percorso = Percorso();
     Prepara();
     EseguiSql(percorso, "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 1999) "
                         "INSERT INTO Scatti SELECT date('2026-12-07', '-' || i || ' days'), 1, 127 FROM n");
@@ -373,7 +371,6 @@ TEST_F(FileTest, UnDatabaseDanneggiatoNonVieneScritto)
 // file must be refused all the same, before anything is written into it.
 TEST_F(FileTest, UnIndiceInDisaccordoConLaTabellaVieneRifiutato)
 {
-    const QString percorso = Percorso();
     QMap<QDate, Totali> giorni;
     for (int i = 0; i < 50; ++i)
         giorni[d7.addDays(-i)] = {i + 1, 127.0 * (i + 1)};
@@ -405,7 +402,7 @@ TEST_F(FileTest, UnIndiceInDisaccordoConLaTabellaVieneRifiutato)
 // cleanly is sealed; touching it while held leaves it unsealed.
 TEST_F(FileTest, UnFileToccatoMentreETenutoNonVieneSigillato)
 {
-    const QString percorso = Percorso(), sigillo = percorso + "-verificato";
+    const QString sigillo = percorso + "-verificato";
     {
         DatabaseScatti db;
         ASSERT_TRUE(db.Apri(percorso));
@@ -430,7 +427,6 @@ TEST_F(FileTest, UnFileToccatoMentreETenutoNonVieneSigillato)
 // before the first write.
 TEST_F(FileTest, AprireELeggereNonCambiaIlFile)
 {
-    const QString percorso = Percorso();
     const qint32 massimo = std::numeric_limits<qint32>::max();
     Prepara({{d7, {massimo, 100}}, {d7.addDays(1), {massimo, 100}}});
     EseguiSql(percorso, "PRAGMA journal_mode=DELETE");
@@ -451,16 +447,16 @@ TEST_F(FileTest, AprireELeggereNonCambiaIlFile)
 TEST_F(FileTest, UnPassoNelFileRimossoVieneRifiutato)
 {
     QDir(tmp.path()).mkdir("dati");
-    const QString percorso = tmp.filePath("dati/Velatrix.001");
+    const QString spostabile = tmp.filePath("dati/Velatrix.001");
     DatabaseScatti db;
-    ASSERT_TRUE(db.Apri(percorso));
+    ASSERT_TRUE(db.Apri(spostabile));
     ASSERT_TRUE(db.AggiungiScatti(d7, 2, 254));
     ASSERT_TRUE(QDir(tmp.path()).rename("dati", "vecchi"));
     EXPECT_EQ(db.AggiungiScatti(d7, 1, 127).Errore().numero, DatabaseScatti::ErroreFileSostituito);
     // A new file in its place is not the one opened either.
     QDir(tmp.path()).mkdir("dati");
     DatabaseScatti nuovo;
-    ASSERT_TRUE(nuovo.Apri(percorso));
+    ASSERT_TRUE(nuovo.Apri(spostabile));
     nuovo.Chiudi();
     EXPECT_EQ(db.AggiungiScatti(d7, 1, 127).Errore().numero, DatabaseScatti::ErroreFileSostituito);
     // Reading what is open is still fine.
@@ -469,9 +465,8 @@ TEST_F(FileTest, UnPassoNelFileRimossoVieneRifiutato)
 
 TEST_F(FileTest, InLetturaLeggeSenzaToccareNullaERifiutaOgniScrittura)
 {
-    const QString percorso = Percorso();
     Prepara({{d7, {3, 381}}, {d7.addDays(1), {1, 63.5}}});
-    const QByteArray prima = LeggiFile(percorso);
+    const QByteArray prima = Leggi();
     const QStringList filePrima = FileNellaCartella();
 
     DatabaseScatti db;
@@ -486,45 +481,37 @@ TEST_F(FileTest, InLetturaLeggeSenzaToccareNullaERifiutaOgniScrittura)
     EXPECT_FALSE(db.AzzeraMese(d7));
     db.Chiudi();
 
-    EXPECT_EQ(LeggiFile(percorso), prima);
+    EXPECT_EQ(Leggi(), prima);
     EXPECT_EQ(FileNellaCartella(), filePrima);
 }
 
+// A program that died leaves its steps in the log: a read-only open reads
+// them and adds nothing beside the file, also on a read-only disk, as a copy
+// of the folder might be.
 TEST_F(FileTest, InLetturaDopoUnaMorteImprovvisaLeggeAncheIlRegistro)
 {
-    const QString percorso = Percorso();
-    ASSERT_NO_FATAL_FAILURE(MuoreDopoIPassi(percorso, {{2, 254}}));
-    QFile::remove(percorso + "-shm");
-    const QByteArray prima = LeggiFile(percorso);
-    const QByteArray walPrima = LeggiFile(percorso + "-wal");
-    const QStringList filePrima = FileNellaCartella();
-
-    DatabaseScatti db;
-    const auto aperto = db.ApriInLettura(percorso);
-    ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
-    EXPECT_EQ(db.TrovaGiorno(d7), (Totali{2, 254}));
-    db.Chiudi();
-    EXPECT_EQ(LeggiFile(percorso), prima);
-    EXPECT_EQ(LeggiFile(percorso + "-wal"), walPrima);
-    EXPECT_EQ(FileNellaCartella(), filePrima) << "no index file added beside it";
-}
-
-// The same leftovers on a read-only disk, as a copy of the folder might be.
-TEST_F(FileTest, InLetturaDopoUnaMorteImprovvisaSuUnDiscoInSolaLettura)
-{
     DiscoPiccolo disco(tmp.filePath("ro"), 1024);
-    if (!disco.Pronto())
-        GTEST_SKIP() << "needs root to mount a small tmpfs";
-    const QString percorso = tmp.filePath("ro/Velatrix.001");
-    ASSERT_NO_FATAL_FAILURE(MuoreDopoIPassi(percorso, {{2, 254}}));
-    ASSERT_TRUE(disco.SoloLettura(true));
+    for (const QString& file : {percorso, tmp.filePath("ro/Velatrix.001")}) {
+        SCOPED_TRACE(file.toStdString());
+        const bool suDisco = file != percorso;
+        if (suDisco && !disco.Pronto())
+            GTEST_SKIP() << "needs root to mount a small tmpfs";
+        ASSERT_NO_FATAL_FAILURE(MuoreDopoIPassi(file, {{2, 254}}));
+        ASSERT_TRUE(!suDisco || disco.SoloLettura(true));
+        const QByteArray prima = LeggiFile(file), walPrima = LeggiFile(file + "-wal");
+        const QStringList filePrima = QDir(QFileInfo(file).path()).entryList(QDir::Files | QDir::Hidden);
 
-    DatabaseScatti db;
-    const auto aperto = db.ApriInLettura(percorso);
-    ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
-    EXPECT_EQ(db.TrovaGiorno(d7), (Totali{2, 254}));
-    db.Chiudi();
-    ASSERT_TRUE(disco.SoloLettura(false));
+        DatabaseScatti db;
+        const auto aperto = db.ApriInLettura(file);
+        ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
+        EXPECT_EQ(db.TrovaGiorno(d7), (Totali{2, 254}));
+        db.Chiudi();
+        EXPECT_EQ(LeggiFile(file), prima);
+        EXPECT_EQ(LeggiFile(file + "-wal"), walPrima);
+        EXPECT_EQ(QDir(QFileInfo(file).path()).entryList(QDir::Files | QDir::Hidden), filePrima)
+            << "no index file added beside it";
+        ASSERT_TRUE(!suDisco || disco.SoloLettura(false));
+    }
 }
 
 } // namespace
