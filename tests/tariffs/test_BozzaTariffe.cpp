@@ -244,7 +244,6 @@ TEST(TestiTariffe, RigheDelCostoDelloScatto)
 {
     ModelloTariffe m;
     EXPECT_EQ(TestoCosto1(m), "Scatto = L. 127 + IVA (20%)");
-    EXPECT_EQ(TestoCosto2(m), "Scatto aggiuntivo a inizio chiamata.");
     m.RidTrf = true;
     EXPECT_EQ(TestoCosto1(m), "Scatto = L. 127 + IVA (20%), riduzione 50% dopo 1 scatto.");
     m.LimRid = 3;

@@ -90,7 +90,6 @@ TEST_F(FinestreTariffe, IlVisualizzatoreMostraIlModelloPredefinito)
     EXPECT_TRUE(v->Legenda[2]->isHidden());
     EXPECT_EQ(SfondoDi(v->ColoreTariffa[0]), ColoreDaLong(8454143));
     EXPECT_EQ(SfondoDi(v->Feriali[2]), ColoreDaLong(16744576));
-    EXPECT_EQ(v->V_Costo1->text(), "Scatto = L. 127 + IVA (20%)");
     EXPECT_EQ(v->V_Costo2->text(), "Scatto aggiuntivo a inizio chiamata.");
 
     v->VisualizzaDataOraTariffa();
