@@ -408,9 +408,7 @@ TEST_F(FinestreBolletta, StimaEGraficoSeguonoIlPeriodo)
     EXPECT_EQ(w->TotaleStima->text(), "8.015 ");
     EXPECT_EQ(w->MediaImportoBolletta->text(), "74,2 ") << "the period's own average stays over all its days";
 
-    const SerieBolletta& s = w->Grafico->Serie();
-    ASSERT_EQ(s.barre.size(), 31);
-    EXPECT_EQ(s.oggi, 6);
+    EXPECT_EQ(w->Grafico->Serie().barre.size(), 31);
 
     // The end moved before today: no estimate, and the chart follows.
     w->EseguiDialogo = Picker(5);
