@@ -215,7 +215,6 @@ TEST(SerieBolletta, EtichetteDeiGiorni)
                       .remove(QRegularExpression("(20)?26")))
             << l.name().toStdString() << " " << f.toStdString();
     }
-    EXPECT_EQ(FormatoGiornoMese(QLocale(QLocale::Italian, QLocale::Italy)), "dd/MM");
 
     EXPECT_EQ(PassoEtichette(31, 40, 2000), 1);
     EXPECT_EQ(PassoEtichette(31, 40, 600), 7);
