@@ -23,13 +23,20 @@ QByteArray LeggiFile(const QString& percorso)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// The file as another program leaves it after running sql on it.
-void EseguiSql(const QString& percorso, const char* sql)
+// The file as another program leaves it after running sql on it; the answer's
+// last value.
+std::string EseguiSql(const QString& percorso, const char* sql)
 {
+    std::string valore;
+    const auto leggi = [](void* v, int, char** riga, char**) {
+        *static_cast<std::string*>(v) = riga[0] ? riga[0] : "";
+        return 0;
+    };
     sqlite3* altro = nullptr;
-    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(altro, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(altro);
+    EXPECT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(altro, sql, leggi, &valore, nullptr), SQLITE_OK) << sqlite3_errmsg(altro);
     sqlite3_close(altro);
+    return valore;
 }
 
 // A program that commits these steps on d7 and dies without closing the file.
@@ -379,14 +386,7 @@ TEST_F(FileTest, UnIndiceInDisaccordoConLaTabellaVieneRifiutato)
     EseguiSql(percorso, "CREATE INDEX PerScatti ON Scatti(NumeroScatti); PRAGMA writable_schema=ON; "
                         "UPDATE sqlite_schema SET sql = 'CREATE INDEX PerScatti ON Scatti(Importo)' "
                         "WHERE name = 'PerScatti'");
-    sqlite3* altro = nullptr;
-    ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
-    sqlite3_stmt* controllo = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(altro, "PRAGMA quick_check", -1, &controllo, nullptr), SQLITE_OK);
-    ASSERT_EQ(sqlite3_step(controllo), SQLITE_ROW);
-    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(controllo, 0)), "ok");
-    sqlite3_finalize(controllo);
-    sqlite3_close(altro);
+    EXPECT_EQ(EseguiSql(percorso, "PRAGMA quick_check"), "ok");
     const QByteArray prima = Leggi();
 
     // Closed cleanly before the change, yet checked in full again: the seal

@@ -451,11 +451,7 @@ TEST_F(FinestreBolletta, GraficoLeggibileEntroLoSchermo)
     EXPECT_EQ(ultimo, n - 1);
     // Painting a long, a one-day and an empty period does not fail.
     w->Grafico->repaint();
-    SerieBolletta uno;
-    uno.giorni = {Oggi};
-    uno.barre = uno.cumulato = {0};
-    uno.oggi = uno.fineCumulato = 0;
-    w->Grafico->Mostra(uno);
+    w->Grafico->Mostra(SerieDelRapporto(*CreaRapporto({}, Oggi, Oggi, Oggi, 20)));
     w->Grafico->repaint();
     w->Grafico->Mostra({});
     w->Grafico->repaint();

@@ -47,10 +47,10 @@ protected:
         archivio = std::make_unique<ArchivioImpostazioni>(percorso);
     }
 
-    std::unique_ptr<Tariffe> Viewer(bool* vietata)
+    std::unique_ptr<Tariffe> Viewer()
     {
         return std::make_unique<Tariffe>(
-            imp, *archivio, messaggi, [vietata] { return *vietata; }, [this] { return adesso; });
+            imp, *archivio, messaggi, [this] { return vietata; }, [this] { return adesso; });
     }
 
     QTemporaryDir dir;
@@ -58,13 +58,13 @@ protected:
     Impostazioni imp;
     std::unique_ptr<ArchivioImpostazioni> archivio;
     UtenteFinto messaggi;
+    bool vietata = false;                               // a call is up: the editor may not open
     QDateTime adesso{QDate(2026, 12, 7), QTime(10, 0)}; // a Monday
 };
 
 TEST_F(FinestreTariffe, IlVisualizzatoreMostraIlModelloPredefinito)
 {
-    bool vietata = false;
-    auto v = Viewer(&vietata);
+    auto v = Viewer();
     EXPECT_EQ(v->windowTitle(), "Tariffe");
     EXPECT_EQ(v->P_Modifica->text().remove('&'), "Modifica...");
     EXPECT_EQ(v->P_Chiudi->text().remove('&'), "Chiudi");
@@ -108,8 +108,7 @@ TEST_F(FinestreTariffe, ConCinqueFasceLUltimoOrarioRipeteIlPrimo)
     imp.Tariffe.MaxFsc = 5;
     for (int i = 1; i <= 5; ++i)
         imp.Tariffe.fascia(i) = {QStringLiteral("%1.00").arg(i * 4), 1, 2, 1};
-    bool vietata = false;
-    auto v = Viewer(&vietata);
+    auto v = Viewer();
     EXPECT_EQ(v->Orario[5]->text(), "4.00");
     EXPECT_FALSE(v->Festivi[4]->isHidden());
     EXPECT_EQ(v->Sabato[4]->text(), "Ridotta");
@@ -121,8 +120,8 @@ TEST_F(FinestreTariffe, ModificaRifiutataDuranteUnaConnessione)
 {
     for (const bool vietataAllApertura : {true, false}) {
         SCOPED_TRACE(vietataAllApertura);
-        bool vietata = vietataAllApertura;
-        auto v = Viewer(&vietata);
+        vietata = vietataAllApertura;
+        auto v = Viewer();
         int aperture = 0;
         v->MostraEditor = [&](ModificaTariffe&) { ++aperture; };
         vietata = true;
@@ -139,8 +138,7 @@ TEST_F(FinestreTariffe, ModificaRifiutataDuranteUnaConnessione)
 
 TEST_F(FinestreTariffe, OkSalvaCampiNonLasciatiEAggiornaIlVisualizzatore)
 {
-    bool vietata = false;
-    auto v = Viewer(&vietata);
+    auto v = Viewer();
     int aggiornamenti = 0;
     v->AggiornaImporto = [&] { ++aggiornamenti; };
     v->MostraEditor = [](ModificaTariffe& e) {
@@ -354,14 +352,13 @@ TEST_F(FinestreTariffe, InvioConfermaEscAnnullaInOgniFinestra)
         }
 
     // The viewer: Return presses "Chiudi", and so do Esc and Alt+C; Alt+M opens the editor.
-    bool vietata = false;
     const std::tuple<Qt::Key, Qt::KeyboardModifier, int> comandi[] = {{Qt::Key_Return, Qt::NoModifier, 0},
                                                                       {Qt::Key_Escape, Qt::NoModifier, 0},
                                                                       {Qt::Key_C, Qt::AltModifier, 0},
                                                                       {Qt::Key_M, Qt::AltModifier, 1}};
     for (const auto& [chiave, modificatore, editor] : comandi) {
         SCOPED_TRACE(QKeySequence(chiave | modificatore).toString().toStdString());
-        auto v = Viewer(&vietata);
+        auto v = Viewer();
         int aperture = 0;
         v->MostraEditor = [&](ModificaTariffe&) { ++aperture; };
         Attiva(*v);
