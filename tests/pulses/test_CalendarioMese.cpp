@@ -57,28 +57,20 @@ TEST(TotaliMese, SoloIGiorniDelMeseEMedieSuTuttiIGiorni)
                               {QDate(2027, 2, 1), {10, 1270}},
                               {QDate(2027, 2, 28), {4, 1234.5}},
                               {QDate(2027, 3, 1), {7, 889}}};
-    const TotaliMese t = SommaMese(febbraio, righe);
-    EXPECT_DOUBLE_EQ(t.importo, 2504.5);
-    const TestiMese testi = TestiDelMese(t);
+    const TestiMese testi = TestiDelMese(SommaMese(febbraio, righe));
     EXPECT_EQ(testi.scatti, "14  ");
     EXPECT_EQ(testi.importo, "2.505  ");
     EXPECT_EQ(testi.mediaScatti, "0,5  ");   // 14 / 28
     EXPECT_EQ(testi.mediaImporto, "89,4  "); // 2504.5 / 28
 
     const TestiMese vuoto = TestiDelMese(SommaMese(febbraio, {}));
-    EXPECT_EQ(vuoto.scatti, "0  ");
     EXPECT_EQ(vuoto.mediaImporto, "0,0  ");
-    EXPECT_EQ(TestiDelGiorno({}).scatti, "0  ");
     EXPECT_EQ(TestiDelGiorno({1200, 152400}).importo, "152.400  ");
-    EXPECT_EQ(TestoGiorno(QDate(2027, 2, 5), true), "( 5 )");
-    EXPECT_EQ(TestoGiorno(QDate(2027, 2, 5), false), "5");
 }
 
 TEST(ScambioScatti, TestoEsattoNeiDueSensi)
 {
     const QLocale it(QLocale::Italian, QLocale::Italy);
-    EXPECT_EQ(TestoScambioScatti({120, 15240}, it), "120/15240");
-    EXPECT_EQ(TestoScambioScatti({3, 1234.5}, it), "3/1234,5");
     for (const Totali t : {Totali{0, 0}, Totali{9999, 9999999}, Totali{1, 0.1}, Totali{7, 1.0 / 3}})
         EXPECT_EQ(LeggiScambioScatti(TestoScambioScatti(t, it), it), t) << t.importo;
     EXPECT_EQ(LeggiScambioScatti("7,6/abc", it), (Totali{8, 0}));
