@@ -23,9 +23,9 @@ QByteArray LeggiFile(const QString& percorso)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// The file as another program leaves it after running sql on it; the answer's
-// last value.
-std::string EseguiSql(const QString& percorso, const char* sql)
+// The file as another program leaves it after running sql on it, its
+// write-ahead log left beside it if asked; the answer's last value.
+std::string EseguiSql(const QString& percorso, const char* sql, bool lasciaIlLog = false)
 {
     std::string valore;
     const auto leggi = [](void* v, int, char** riga, char**) {
@@ -35,6 +35,7 @@ std::string EseguiSql(const QString& percorso, const char* sql)
     sqlite3* altro = nullptr;
     EXPECT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
     EXPECT_EQ(sqlite3_exec(altro, sql, leggi, &valore, nullptr), SQLITE_OK) << sqlite3_errmsg(altro);
+    sqlite3_db_config(altro, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, int(lasciaIlLog), nullptr);
     sqlite3_close(altro);
     return valore;
 }
@@ -330,15 +331,10 @@ TEST_F(FileTest, UnDatabaseInModalitaWalRifiutatoRestaComEra)
         SCOPED_TRACE(conLog);
         for (const char* accanto : {"", "-wal", "-shm"})
             QFile::remove(percorso + accanto);
-        sqlite3* altro = nullptr;
-        ASSERT_EQ(sqlite3_open(percorso.toUtf8().constData(), &altro), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(altro,
-                               "PRAGMA journal_mode=WAL; CREATE TABLE Clienti (Nome TEXT); "
-                               "PRAGMA wal_checkpoint(TRUNCATE); INSERT INTO Clienti VALUES ('Rossi')",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_db_config(altro, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, int(conLog), nullptr);
-        sqlite3_close(altro);
+        EseguiSql(percorso,
+                  "PRAGMA journal_mode=WAL; CREATE TABLE Clienti (Nome TEXT); "
+                  "PRAGMA wal_checkpoint(TRUNCATE); INSERT INTO Clienti VALUES ('Rossi')",
+                  conLog);
         QFile::remove(percorso + "-shm");
         const QByteArray prima = Leggi(), walPrima = LeggiFile(percorso + "-wal");
         const QStringList filePrima = FileNellaCartella();

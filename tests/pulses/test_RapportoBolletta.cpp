@@ -40,13 +40,11 @@ TEST(RapportoBolletta, PeriodoVuotoInvertitoEFuoriLimite)
     const auto vuoto = CreaRapporto({}, Inizio, Inizio, Inizio, 20);
     ASSERT_TRUE(vuoto);
     EXPECT_EQ(vuoto->giorni.size(), 1);
-    EXPECT_EQ(vuoto->totali.totale, 0);
     EXPECT_EQ(vuoto->stima->totale, 0);
 
     const auto invertito = CreaRapporto(Righe(), Fine, Inizio, QDate(2026, 12, 4), 20);
     ASSERT_TRUE(invertito);
     EXPECT_TRUE(invertito->giorni.isEmpty());
-    EXPECT_EQ(invertito->totali.mediaScatti, 0);
     EXPECT_FALSE(invertito->stima);
     EXPECT_EQ(SerieDelRapporto(*invertito).fineCumulato, -1);
     EXPECT_EQ(RapportoCsv(*invertito), "voce,dal,al,scatti,netto,iva,totale\n"
