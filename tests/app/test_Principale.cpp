@@ -195,8 +195,6 @@ TEST_F(PrincipaleBolletta, UnGiornoCorrettoArrivaAlPannelloAllaChiusura)
     ASSERT_FALSE(m->ConteggioAttivo());
     w->ScegliTipo(TipoImporto::Importo);
     w->ScegliPeriodo(PeriodoImporto::Giorno);
-    EXPECT_EQ(w->Importo->text(), "Lire  254 ");
-
     QTimer::singleShot(0, w, [&] {
         // Bolletta has no meta-object of its own, which findChild<Bolletta*> needs in Qt 6.8.
         Bolletta* b = nullptr;
