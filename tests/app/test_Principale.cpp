@@ -99,11 +99,8 @@ TEST_F(PrincipaleTest, TastiEVociDelMenuDuranteIlConteggio)
     for (Qt::Key f : {Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F1})
         Tasto(f);
     Tasto(Qt::Key_I, Qt::ControlModifier);
-    EXPECT_EQ(aperte["Bolletta"], 1);
-    EXPECT_EQ(aperte["Log"], 1);
-    EXPECT_EQ(aperte["Opzioni"], 1);
-    EXPECT_EQ(aperte["Guida"], 1);
-    EXPECT_EQ(aperte["Info"], 1);
+    EXPECT_EQ(aperte, (std::map<std::string, int>{
+                          {"Tariffe", 1}, {"Bolletta", 1}, {"Log", 1}, {"Opzioni", 1}, {"Guida", 1}, {"Info", 1}}));
 }
 
 TEST_F(PrincipaleTest, OgniVoceDelMenuApreLaSuaFinestra)

@@ -85,7 +85,6 @@ protected:
         return e;
     }
 
-    // Every file under the home, with its content.
     QMap<QString, QByteArray> Contenuto() const
     {
         QMap<QString, QByteArray> tutto;
