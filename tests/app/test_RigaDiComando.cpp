@@ -106,8 +106,7 @@ protected:
         DatabaseScatti db;
         ASSERT_TRUE(db.Apri(Dati() + "/Velatrix.001"));
         ASSERT_TRUE(db.AggiungiScatti(QDate(2025, 3, 1), 3, 381));
-        ASSERT_TRUE(db.AggiungiScatti(QDate(2025, 3, 15), 12, 1524));
-        ASSERT_TRUE(db.AggiungiScatti(QDate(2025, 3, 15), 1, 63.5));
+        ASSERT_TRUE(db.AggiungiScatti(QDate(2025, 3, 15), 13, 1587.5));
         ASSERT_TRUE(db.AggiungiScatti(QDate(2025, 4, 2), 2, 254));
         ASSERT_TRUE(db.AggiungiScatti(QDate::currentDate(), 5, 635));
         db.Chiudi();
