@@ -226,14 +226,7 @@ TEST_F(FinestreBolletta, UnGiornoOltreIlLimiteDelCampoNonSiAzzeraConUnOKSenzaMod
     Riga(tre, 12000, 1524000);
     auto w = Apri();
     ClicCella(w->SceltaGiorni->GrigliaGiorni, 0, 3);
-    w->EseguiDialogo = [](QDialog& d) {
-        auto& e = dynamic_cast<ModificaScatti&>(d);
-        e.show();
-        e.M_NumeroScatti->setFocus();
-        e.M_Importo->setFocus();
-        QTest::keyClick(e.M_Importo, Qt::Key_Return);
-        return e.result();
-    };
+    w->EseguiDialogo = Editor({}, {}, true);
     w->P_ModificaScatti_Click();
     EXPECT_EQ(std::get<QString>(ValoreScambio), "12000/1524000");
     EXPECT_EQ(db.TrovaGiorno(tre), (Totali{12000, 1524000}));

@@ -38,7 +38,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        percorso = dir.filePath("Velatrix.conf");
         archivio = std::make_unique<ArchivioImpostazioni>(percorso);
         // A stored starting point, so that what a save changes shows.
         ASSERT_TRUE(ScriviTariffe(*archivio, imp, nullptr));
@@ -54,7 +53,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    QString percorso;
+    const QString percorso = dir.filePath("Velatrix.conf");
     Impostazioni imp;
     std::unique_ptr<ArchivioImpostazioni> archivio;
     UtenteFinto messaggi;
