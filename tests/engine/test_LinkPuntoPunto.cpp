@@ -486,10 +486,6 @@ TEST(NelloSpazioDiRete, PassiDiUnTun)
     const QString radiceSys = tmp.filePath("sys/class/net");
     LinkPuntoPunto link(radiceSys, tmp.filePath("run"), "/proc");
 
-    QString nome = "avanzo";
-    EXPECT_EQ(link.CercaConnessione(&nome), 0u) << "a fresh namespace has only loopback";
-    EXPECT_TRUE(nome.isEmpty());
-
     // The demo's tun is named as a call.
     link.InterfacceNominate({"tun7"});
     TunReale tun;
@@ -497,6 +493,7 @@ TEST(NelloSpazioDiRete, PassiDiUnTun)
         std::printf("%scannot create a tun device: %s\n", spazio::Salta, std::strerror(errno));
         GTEST_SKIP();
     }
+    QString nome;
     const quint32 prima = link.CercaConnessione(&nome);
     ASSERT_NE(prima, 0u);
     EXPECT_EQ(nome, "tun7");
