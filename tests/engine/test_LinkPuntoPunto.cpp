@@ -267,7 +267,6 @@ TEST_F(LinkFinto, NomeDellaVoceDaPppd)
         {"linkname file left by a dead pppd",
          {{"run/ppp-vecchio.pid", "99\nppp0\n"}, {"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", chiamata}},
          "provider"},
-        {"peers file given to call", {{"run/ppp0.pid", "321\n"}, {"proc/321/cmdline", chiamata}}, "provider"},
         {"ipparam before call",
          {{"run/ppp0.pid", "321"}, {"proc/321/cmdline", Argomenti({"pppd", "call", "isp", "ipparam", "ufficio"})}},
          "ufficio"},
