@@ -52,7 +52,6 @@ protected:
     {
         ASSERT_TRUE(tmp.isValid());
         QDir(tmp.path()).mkpath("run");
-        QDir(tmp.path()).mkpath("proc");
     }
     QString Run() const { return tmp.filePath("run"); }
     QString Proc() const { return tmp.filePath("proc"); }
@@ -296,7 +295,6 @@ TEST_F(LinkFinto, NomeDellaVoceDaPppd)
         SCOPED_TRACE(c.caso);
         QDir(Run()).removeRecursively();
         QDir(Proc()).removeRecursively();
-        QDir().mkpath(Run());
         for (const auto& [percorso, dati] : c.file)
             Scrivi(percorso, dati);
         elenco.interfacce = {Ppp(5, 0)};

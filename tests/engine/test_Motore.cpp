@@ -26,7 +26,6 @@ TEST_F(MotoreTest, ScattoAggiuntivoERiduzione)
         double importo;
         Led led;
     } casi[] = {
-        {"extra pulse at the start", true, -1, 0, 100, 2, 254, Led::Rosso},
         {"reduced after one pulse", true, 0, 1, 220, 3, 254 + 63.5, Led::Blu},
         {"220 s elapsed: not yet over a limit of 300 s", false, 1, 300, 220, 2, 254, Led::Rosso},
         {"440 s: reduced from here on", false, 1, 300, 440, 3, 254 + 63.5, Led::Blu},
