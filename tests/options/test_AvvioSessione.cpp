@@ -8,12 +8,6 @@
 
 namespace {
 
-QString Leggi(const QString& percorso)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
 TEST(AvvioSessione, ScriveERimuoveLaVoceEDiceSeCE)
 {
     QTemporaryDir tmp;
@@ -23,7 +17,9 @@ TEST(AvvioSessione, ScriveERimuoveLaVoceEDiceSeCE)
     QString motivo;
     ASSERT_TRUE(avvio.Imposta(true, &motivo)) << motivo.toStdString();
     EXPECT_TRUE(avvio.Attivo());
-    const QString testo = Leggi(voce);
+    QFile f(voce);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString testo = QString::fromUtf8(f.readAll());
     EXPECT_TRUE(testo.startsWith("[Desktop Entry]\n"));
     EXPECT_TRUE(testo.contains("\nType=Application\n"));
     EXPECT_TRUE(testo.contains("\nExec=/opt/vx/velatrix --data-dir /home/u/dati\n")) << testo.toStdString();
