@@ -55,10 +55,7 @@ TEST(FiltroLog, UnTestoGiaNormalizzatoNonSiRilegge)
 {
     // In a month-first locale the day-first text must keep its meaning.
     LocaleProva inglese(QLocale(QLocale::English, QLocale::UnitedStates));
-    LimitiFiltro l;
-    l.ImpostaCampo(CampoLog::DataInizio);
-    l.ImpostaTesto(0, "12/31/1997");
-    l.ControllaValori();
+    LimitiFiltro l = Limiti(CampoLog::DataInizio, "12/31/1997", "");
     EXPECT_EQ(l.Testo(0), "31/12/1997");
     l.ControllaValori();
     EXPECT_EQ(l.Testo(0), "31/12/1997");
