@@ -11,7 +11,6 @@
 #include <QSettings>
 #include <QTest>
 #include <limits>
-#include <random>
 
 namespace {
 
@@ -54,7 +53,6 @@ TEST_F(AvvioTest, UnSecondoAvvioLasciaFareAlPannello)
     w->hide();
     EXPECT_EQ(AvvioRifiutato(Argomenti()), 0);
     EXPECT_EQ(utente.avvisi, QStringList{"Velatrix è già in esecuzione."});
-    // The running panel comes forward as soon as it gets to the request.
     EXPECT_TRUE(QTest::qWaitFor([&] { return w->isVisible(); }, 5000));
 
     utente.avvisi.clear();
@@ -74,14 +72,10 @@ TEST_F(AvvioTest, UnSecondoAvvioLasciaFareAlPannello)
 TEST_F(AvvioTest, UnDatabaseInutilizzabileFermaLAvvioSenzaToccarlo)
 {
     const QString percorso = Dati() + "/Velatrix.001";
-    const auto casuale = [&] {
-        QByteArray byte(4096, 0);
-        std::mt19937 g(7);
-        for (char& c : byte)
-            c = char(g());
+    const auto rovinato = [&] {
         QFile f(percorso);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(byte);
+        f.write(QByteArray(4096, 'x'));
     };
     const auto oltre32Bit = [&] {
         const QDate oggi = QDate::currentDate();
@@ -91,7 +85,7 @@ TEST_F(AvvioTest, UnDatabaseInutilizzabileFermaLAvvioSenzaToccarlo)
             ASSERT_TRUE(db.ImpostaGiorno(d, {}, {std::numeric_limits<qint32>::max(), 1}));
     };
     const std::pair<std::function<void()>, const char*> casi[] = {
-        {casuale, "^Errore \\d+\\. Impossibile continuare\\.$"},
+        {rovinato, "^Errore \\d+\\. Impossibile continuare\\.$"},
         {oltre32Bit, "^Errore 9004\\. Impossibile continuare\\.$"},
     };
     for (const auto& [prepara, avviso] : casi) {

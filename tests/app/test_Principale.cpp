@@ -99,11 +99,8 @@ TEST_F(PrincipaleTest, TastiEVociDelMenuDuranteIlConteggio)
     for (Qt::Key f : {Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F1})
         Tasto(f);
     Tasto(Qt::Key_I, Qt::ControlModifier);
-    EXPECT_EQ(aperte["Bolletta"], 1);
-    EXPECT_EQ(aperte["Log"], 1);
-    EXPECT_EQ(aperte["Opzioni"], 1);
-    EXPECT_EQ(aperte["Guida"], 1);
-    EXPECT_EQ(aperte["Info"], 1);
+    EXPECT_EQ(aperte, (std::map<std::string, int>{
+                          {"Tariffe", 1}, {"Bolletta", 1}, {"Log", 1}, {"Opzioni", 1}, {"Guida", 1}, {"Info", 1}}));
 }
 
 TEST_F(PrincipaleTest, OgniVoceDelMenuApreLaSuaFinestra)
@@ -195,8 +192,6 @@ TEST_F(PrincipaleBolletta, UnGiornoCorrettoArrivaAlPannelloAllaChiusura)
     ASSERT_FALSE(m->ConteggioAttivo());
     w->ScegliTipo(TipoImporto::Importo);
     w->ScegliPeriodo(PeriodoImporto::Giorno);
-    EXPECT_EQ(w->Importo->text(), "Lire  254 ");
-
     QTimer::singleShot(0, w, [&] {
         // Bolletta has no meta-object of its own, which findChild<Bolletta*> needs in Qt 6.8.
         Bolletta* b = nullptr;

@@ -28,6 +28,7 @@ protected:
         disco = std::make_unique<DiscoPiccolo>(tmp.filePath("disco"), 512);
         if (!disco->Pronto())
             GTEST_SKIP() << "needs root to mount a small tmpfs";
+        Prepara(false);
     }
     // Data and, when asked, settings on the small disk; the program started.
     void Prepara(bool impostazioniSulDisco)
@@ -53,10 +54,6 @@ protected:
         ASSERT_EQ(m->TotaliDelPeriodo(PeriodoImporto::Giorno).scatti, 5);
         ASSERT_FALSE(m->InAttesa().Vuoto()) << "the full disk took the pulses";
     }
-    int Esci(bool chiedi)
-    {
-        return CodiceDiUscita([&] { w->Esci(chiedi); });
-    }
     // Free the disk and start again: everything is there, once.
     void ControllaTuttoUnaVolta()
     {
@@ -79,10 +76,9 @@ protected:
 
 TEST_F(RecuperoApp, DiscoPienoRispostaNoConservaTutto)
 {
-    Prepara(false);
     ContaSuDiscoPieno();
     utente.risposte = {true, true, false}; // stop and exit; retry once; then exit anyway
-    EXPECT_EQ(Esci(true), 0);
+    EXPECT_EQ(CodiceDiUscita([this] { w->Esci(); }), 0);
     ASSERT_EQ(utente.domande.size(), 3);
     EXPECT_EQ(utente.domande[1], utente.domande[2]);
     EXPECT_TRUE(utente.domande[1].startsWith("Non è stato possibile registrare 3 scatti (Lire 381) e 1 connessione."))
@@ -94,7 +90,6 @@ TEST_F(RecuperoApp, DiscoPienoRispostaNoConservaTutto)
 
 TEST_F(RecuperoApp, DiscoPienoUnSegnaleSenzaDomandeConservaTutto)
 {
-    Prepara(false);
     ContaSuDiscoPieno();
     // SIGTERM, SIGHUP: the count ends as if the line dropped.
     EXPECT_EQ(CodiceDiUscita([this] { app->Interrompi(); }), 0);
@@ -104,25 +99,23 @@ TEST_F(RecuperoApp, DiscoPienoUnSegnaleSenzaDomandeConservaTutto)
 
 TEST_F(RecuperoApp, DiscoPienoUnSegnaleADomandaApertaEsceEConserva)
 {
-    Prepara(false);
     ContaSuDiscoPieno();
     // The signal comes while the retry question is open; the answer that
     // would retry never arrives.
     utente.durante = [this] { utente.durante = [this] { app->Interrompi(); }; };
     utente.risposte = {true, true, true};
-    EXPECT_EQ(Esci(true), 0);
+    EXPECT_EQ(CodiceDiUscita([this] { w->Esci(); }), 0);
     EXPECT_EQ(utente.domande.size(), 2);
     ControllaTuttoUnaVolta();
 }
 
 TEST_F(RecuperoApp, RiprovareQuandoIlDiscoTornaScriveTutto)
 {
-    Prepara(false);
     ContaSuDiscoPieno();
     // The disk frees up while the retry question is open.
     utente.durante = [this] { utente.durante = [this] { disco->Libera(); }; };
     utente.risposte = {true, true};
-    EXPECT_EQ(Esci(true), 0);
+    EXPECT_EQ(CodiceDiUscita([this] { w->Esci(); }), 0);
     EXPECT_EQ(utente.domande.size(), 2);
     EXPECT_FALSE(QFile::exists(tmp.filePath("conf/") + NomeRecupero));
     EXPECT_FALSE(QFile::exists(Dati() + "/" + NomeRecupero));
@@ -131,10 +124,10 @@ TEST_F(RecuperoApp, RiprovareQuandoIlDiscoTornaScriveTutto)
 
 TEST_F(RecuperoApp, AncheLeImpostazioniSulDiscoPienoDannoIlCodice3)
 {
-    Prepara(true);
+    Prepara(true); // started again, its settings now on the small disk too
     ContaSuDiscoPieno();
     utente.risposte = {true, false};
-    EXPECT_EQ(Esci(true), UscitaPerdita);
+    EXPECT_EQ(CodiceDiUscita([this] { w->Esci(); }), UscitaPerdita);
     ASSERT_EQ(utente.avvisi.size(), 2);
     EXPECT_TRUE(utente.avvisi[0].startsWith("Impossibile conservare")) << utente.avvisi[0].toStdString();
     EXPECT_TRUE(utente.avvisi[1].startsWith("Impossibile salvare le impostazioni"));
@@ -143,7 +136,6 @@ TEST_F(RecuperoApp, AncheLeImpostazioniSulDiscoPienoDannoIlCodice3)
 
 TEST_F(RecuperoApp, UnFileNonValidoVaDaParteConUnSoloMessaggioEUnoDiUnAltraCartellaAspetta)
 {
-    Prepara(false);
     Pendenti assurdo;
     assurdo.scatti[orologio.muro.date()] = {2147483647, 1e308};
     ASSERT_TRUE(ScriviRecupero(Dati() + "/" + NomeRecupero, assurdo, Dati(), nullptr));
@@ -163,7 +155,6 @@ TEST_F(RecuperoApp, UnFileNonValidoVaDaParteConUnSoloMessaggioEUnoDiUnAltraCarte
 
 TEST_F(RecuperoApp, UnAvvioFinitoDuranteLUnioneNonContaDueVolte)
 {
-    Prepara(false);
     Pendenti p;
     p.scatti[orologio.muro.date()] = {6, 762};
     p.log = {{orologio.muro.addSecs(-3600), 1200, 6, 762, {}}}; // 20 minutes, 6 pulses
@@ -186,7 +177,6 @@ TEST_F(RecuperoApp, UnAvvioFinitoDuranteLUnioneNonContaDueVolte)
 // the exit goes on and keeps what waits.
 TEST_F(RecuperoApp, SigtermConLaDomandaSulloSchermo)
 {
-    Prepara(false);
     MessaggiQt schermo;
     Avvia(&schermo);
     ContaSuDiscoPieno();
@@ -210,7 +200,7 @@ TEST_F(RecuperoApp, SigtermConLaDomandaSulloSchermo)
         }
     });
     guarda.start(20);
-    const int codice = Esci(true);
+    const int codice = CodiceDiUscita([this] { w->Esci(); });
     guarda.stop();
     EXPECT_EQ(codice, 0);
     ASSERT_EQ(viste.size(), 2);
