@@ -10,7 +10,6 @@
 #include "engine/TerminatoreChiamata.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -42,28 +41,15 @@ protected:
         ASSERT_TRUE(nm->Registra());
         cliente = std::make_unique<NetworkManagerDBus>(bus.Connetti(QStringLiteral("cliente")));
 
-        // pppd as NetworkManager starts it: its ipparam is a D-Bus path.
-        QDir(tmp.path()).mkpath(QStringLiteral("run"));
-        QDir(tmp.path()).mkpath(QStringLiteral("proc/321"));
-        Scrivi(QStringLiteral("run/ppp0.pid"), "321\n");
-        Scrivi(QStringLiteral("proc/321/cmdline"),
-               QByteArray("/usr/sbin/pppd") + '\0' + "ipparam" + '\0' + "/org/freedesktop/NetworkManager/PPP/3" + '\0');
         link = std::make_unique<LinkPuntoPunto>(elenco, tmp.filePath(QStringLiteral("run")),
                                                 tmp.filePath(QStringLiteral("proc")));
-        link->ImpostaGestoreRete(cliente.get());
         rilevamento = std::make_unique<Rilevamento>(imp, *motore, *link, vista, suoni, orologio);
     }
-    void Scrivi(const QString& relativo, const QByteArray& dati)
+    // A ppp unit up with its address.
+    void Collega()
     {
-        QFile f(tmp.filePath(relativo));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(dati);
-    }
-    // A ppp unit up with its address; a new identity is a new link.
-    void Collega(quint64 identita)
-    {
-        elenco.interfacce = {{QStringLiteral("ppp0"), 5, IFF_POINTOPOINT | IFF_UP | IFF_RUNNING, ARPHRD_PPP, true,
-                              false, identita, false}};
+        elenco.interfacce = {
+            {QStringLiteral("ppp0"), 5, IFF_POINTOPOINT | IFF_UP | IFF_RUNNING, ARPHRD_PPP, true, false, 100, false}};
     }
     // One second of the panel: both timers, then whatever the bus brought.
     void Tick()
@@ -107,33 +93,10 @@ TEST_F(NetworkManagerSulBus, IlNomeEQuelloDellaConnessioneAttiva)
     EXPECT_FALSE(chiamato);
 }
 
-// How often the link asks, and what it does with a late answer, is pinned
-// with a stand-in manager (LinkFinto.IlNomeDiNetworkManager...).
-TEST_F(NetworkManagerSulBus, IlPannelloContaSubitoEIlNomeArrivaNelRecord)
-{
-    nm->connessioni = {{QStringLiteral("ppp0"), QStringLiteral("Casa ADSL")}};
-    nm->trattieni = true;
-    Collega(100);
-    Tick();
-    ASSERT_TRUE(motore->ConteggioAttivo());
-    EXPECT_EQ(motore->NomeConnessione(), "ppp0"); // the interface stands in
-    nm->Rilascia();
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            Tick();
-            return motore->NomeConnessione() == "Casa ADSL";
-        },
-        5000));
-    elenco.interfacce.clear();
-    Tick();
-    ASSERT_EQ(log->NumeroRecord(), 1);
-    EXPECT_EQ(log->LeggiRecord(1)->Connessione.trimmed(), "Casa ADSL");
-}
-
 TEST_F(NetworkManagerSulBus, IlTettoChiudeConNetworkManagerOColComando)
 {
     TerminatoreChiamata chiusura(imp, *rilevamento, *link, cliente.get());
-    Collega(100);
+    Collega();
     Tick();
     ASSERT_TRUE(motore->ConteggioAttivo());
     const auto chiudi = [&] {
@@ -189,7 +152,7 @@ TEST_F(NetworkManagerSulBus, AllAllarmeLaChiamataFinisceEIlRecordSiScrive)
     imp.Msg[1] = true;
     imp.MsV[1] = 100;
     nm->connessioni = {{QStringLiteral("ppp0"), QStringLiteral("Casa ADSL")}};
-    Collega(100);
+    Collega();
     Tick(); // the first pulse passes the limit
     // The alarm is shown once the outcome is in; the link is followed, so
     // detection, not the controller, ends the count.

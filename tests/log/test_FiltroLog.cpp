@@ -2,7 +2,6 @@
 #include "SupportoLog.h"
 #include "log/FiltroLog.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -55,10 +54,7 @@ TEST(FiltroLog, UnTestoGiaNormalizzatoNonSiRilegge)
 {
     // In a month-first locale the day-first text must keep its meaning.
     LocaleProva inglese(QLocale(QLocale::English, QLocale::UnitedStates));
-    LimitiFiltro l;
-    l.ImpostaCampo(CampoLog::DataInizio);
-    l.ImpostaTesto(0, "12/31/1997");
-    l.ControllaValori();
+    LimitiFiltro l = Limiti(CampoLog::DataInizio, "12/31/1997", "");
     EXPECT_EQ(l.Testo(0), "31/12/1997");
     l.ControllaValori();
     EXPECT_EQ(l.Testo(0), "31/12/1997");
@@ -120,22 +116,6 @@ TEST(FiltroLog, OgniCampoAiSuoiLimitiInclusi)
     guasto.Inizio = QDateTime();
     EXPECT_FALSE(Limiti(CampoLog::DataInizio, "", "31/12/2099").Corrisponde(guasto));
     EXPECT_FALSE(Limiti(CampoLog::OraFine, "0.00.00", "").Corrisponde(guasto));
-}
-
-TEST(FiltroLog, EseguitoSulLogIntero)
-{
-    QTemporaryDir tmp;
-    const QString log = tmp.filePath("Velatrix.003");
-    const QString t03 = tmp.filePath("Velatrix.T03");
-    ScriviLog(log, 10);
-    const EsitoFiltroLog e = EseguiFiltroLog(log, t03, Limiti(CampoLog::Scatti, "3", "7"));
-    EXPECT_EQ(e.letti, 10);
-    EXPECT_EQ(e.tenuti, 5);
-    EXPECT_TRUE(e.errore.isEmpty());
-    FileLog copia(t03);
-    ASSERT_EQ(copia.NumeroRecord(), 5);
-    EXPECT_EQ(copia.LeggiRecord(1)->Scatti, 3);
-    EXPECT_EQ(copia.LeggiRecord(5)->Scatti, 7);
 }
 
 // Matching on the stored bytes agrees with matching the decoded record, for

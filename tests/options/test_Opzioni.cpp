@@ -2,12 +2,15 @@
 #include "Finti.h"
 #include "common/BarraScatto.h"
 #include "common/Colori.h"
+#include "options/AvvioSessione.h"
 #include "options/Opzioni.h"
 #include "settings/ArchivioImpostazioni.h"
 #include "settings/CaricaImpostazioni.h"
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -40,6 +43,20 @@ QMap<QString, QString> TestiOpzioni(const Impostazioni& imp)
 
 QColor Palette(QWidget* w, QPalette::ColorRole ruolo) { return w->palette().color(ruolo); }
 
+QString Leggi(const QString& percorso)
+{
+    QFile f(percorso);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+void Scrivi(const QString& percorso, const QByteArray& testo)
+{
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(percorso).path()));
+    QFile f(percorso);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(testo);
+}
+
 class OpzioniTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -66,6 +83,7 @@ protected:
             return colore;
         };
         dialogo->ScegliFile = [this] { return file; };
+        dialogo->ImpostaAvvioSessione(AvvioSessione(voce, {"/usr/bin/velatrix"}));
         dialogo->show();
         dialogo->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(dialogo.get()));
@@ -99,8 +117,17 @@ protected:
         colore = c;
         Clic(d.P_Colore);
     }
+    // Opens the dialog, clicks the autostart box, then the button.
+    Opzioni& CambiaAvvioE(QPushButton* Opzioni::*pulsante)
+    {
+        Opzioni& d = Apri();
+        Clic(d.M_AvvioSessione);
+        Clic(d.*pulsante);
+        return d;
+    }
 
     QTemporaryDir tmp;
+    QString voce = tmp.filePath("autostart/velatrix.desktop");
     QString percorso;
     Impostazioni imp;
     std::unique_ptr<ArchivioImpostazioni> archivio;
@@ -150,7 +177,6 @@ TEST_F(OpzioniTest, OkSenzaModificheRiscriveGliStessiValoriEIColoriComeNumeri)
     imp.Clr = {}; // "None": the designed colours are shown
     ScriviOpzioni(*archivio, imp, nullptr);
     const QMap<QString, QString> prima = TestiOpzioni(imp);
-    EXPECT_EQ(prima.value("Clr002"), "None");
 
     Opzioni& d = Apri();
     Clic(d.P_Salva);
@@ -400,6 +426,56 @@ TEST_F(OpzioniTest, UnSalvataggioFallitoSiDiceELasciaMemoriaEArchivioConcordi)
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(Salvato("TopWin"), "0");
     EXPECT_FALSE(imp.TopWin);
+}
+
+TEST_F(OpzioniTest, LaCasellaMostraIlFileEOkLoScriveOLoToglie)
+{
+    Opzioni& d = Apri();
+    EXPECT_EQ(d.M_AvvioSessione->text(), "Avvia all'accesso");
+    EXPECT_FALSE(d.M_AvvioSessione->isChecked());
+    CambiaAvvioE(&Opzioni::P_Annulla);
+    EXPECT_FALSE(QFile::exists(voce));
+
+    EXPECT_EQ(CambiaAvvioE(&Opzioni::P_Salva).result(), QDialog::Accepted);
+    EXPECT_TRUE(Leggi(voce).contains("Exec=/usr/bin/velatrix\n"));
+    // Nothing else remembers the choice.
+    EXPECT_FALSE(ArchivioImpostazioni(tmp.filePath("Velatrix.conf")).Chiavi().join(',').contains("Avv"));
+
+    EXPECT_TRUE(Apri().M_AvvioSessione->isChecked());
+    CambiaAvvioE(&Opzioni::P_Salva);
+    EXPECT_FALSE(QFile::exists(voce));
+    EXPECT_TRUE(utente.avvisi.isEmpty()) << utente.avvisi.join('|').toStdString();
+}
+
+// An entry the desktop switched off, or one starting another program, is off
+// for the box; OK with the box checked writes the entry anew, OK with it off
+// removes it, so the desktop starts nothing.
+TEST_F(OpzioniTest, UnaVoceSpentaOAltruiNonConta)
+{
+    const QByteArray buona = AvvioSessione::Testo({"/usr/bin/velatrix"});
+    const QByteArray altrui = AvvioSessione::Testo({"/opt/vecchio/velatrix"});
+    for (const QByteArray& testo :
+         {buona + "Hidden=true\n", QByteArray(buona).replace("enabled=true", "enabled=false"), altrui}) {
+        Scrivi(voce, testo);
+        Opzioni& d = Apri();
+        EXPECT_FALSE(d.M_AvvioSessione->isChecked()) << testo.toStdString();
+        Clic(d.M_AvvioSessione);
+        Clic(d.P_Salva);
+        EXPECT_EQ(Leggi(voce).toUtf8(), buona);
+    }
+    Scrivi(voce, altrui);
+    Clic(Apri().P_Salva);
+    EXPECT_FALSE(QFile::exists(voce));
+}
+
+TEST_F(OpzioniTest, UnaVoceCheNonSiPuoScrivereSiDiceMaLeImpostazioniRestano)
+{
+    Scrivi(tmp.filePath("autostart"), {}); // a file where the folder should be
+    EXPECT_EQ(CambiaAvvioE(&Opzioni::P_Salva).result(), QDialog::Accepted);
+    ASSERT_EQ(utente.avvisi.size(), 1);
+    EXPECT_TRUE(utente.avvisi.first().contains("velatrix.desktop"));
+    EXPECT_TRUE(QFile::exists(tmp.filePath("Velatrix.conf")));
+    EXPECT_FALSE(AvvioSessione(voce, {"/usr/bin/velatrix"}).Attivo());
 }
 
 } // namespace

@@ -90,6 +90,10 @@ TEST_F(Caricamento, OgniTestoLettoSecondoLaSuaForma)
         {"SPSTr2", "72,5", "72.5"},
         {"CstSct", "12,7", "127"}, // a whole-number key holds no fraction
         {"CstSct", "abc", "127"},
+        // Grouped, listed or followed by a word: no locale's number.
+        {"MsV001", "1.234,5", "0"},
+        {"SPSTr1", "1,2,3", "220"},
+        {"MsV002", "72,5 lire", "0"},
         {"SPSTr1", "abc", "220"},
         {"LftTwp", "abc", "None"},
         {"Clr002", "-5", "None"},
@@ -110,14 +114,9 @@ TEST_F(Caricamento, OgniTestoLettoSecondoLaSuaForma)
         {"TrfFs4", "99999999999999999999999", "2147483647"},
     };
     for (const auto& c : casi) {
-        const QString chiave = QString::fromLatin1(c.chiave);
-        Impostazioni imp = CaricaDa({{chiave, QString::fromUtf8(c.testo)}});
-        QString letto = QStringLiteral("assente");
-        for (const VoceImpostazione& v : TabellaImpostazioni)
-            for (int i = v.primo; i <= v.ultimo; ++i)
-                if (NomeChiave(v, i) == chiave)
-                    letto = TestoValore(v, CampoDi(v, imp, i));
-        EXPECT_EQ(letto.toStdString(), c.letto) << c.chiave << "=" << c.testo;
+        const QString chiave = QString::fromLatin1(c.chiave) + "=";
+        const QStringList letto = Valori(CaricaDa({{chiave.chopped(1), QString::fromUtf8(c.testo)}})).filter(chiave);
+        EXPECT_EQ(letto, QStringList(chiave + QString::fromUtf8(c.letto))) << c.chiave << "=" << c.testo;
     }
 }
 
@@ -144,11 +143,7 @@ TEST_F(Caricamento, IlTempoSiMostraSoloPerLaConnessione)
 
 TEST_F(Caricamento, UnaCorrezioneNonRiscriveLArchivio)
 {
-    {
-        ArchivioImpostazioni a(percorso);
-        a.Scrivi("IntRfr", "0");
-        ASSERT_TRUE(a.Salva(nullptr));
-    }
+    ScriviFile(percorso, "[Settings]\nIntRfr=0\n");
     ArchivioImpostazioni a(percorso);
     EXPECT_EQ(Carica(a).IntRfr, 1000);
     EXPECT_FALSE(a.InSospeso());

@@ -36,28 +36,6 @@ protected:
     }
 };
 
-TEST_F(LocaleImpostazioni, UnFileScrittoInItalianoSiLeggeUgualeOvunque)
-{
-    {
-        LocaleDelProcesso sotto(Italiano);
-        ArchivioImpostazioni a(percorso);
-        Impostazioni imp = CaricaImpostazioni(a, Oggi, QLocale(), true, nullptr);
-        imp.DatIPB = QDate(2026, 12, 1);
-        imp.DatFPB = QDate(2027, 1, 31);
-        imp.MsV[1] = 72.5;
-        imp.MsV[2] = -1234.25;
-        imp.Tariffe.tariffa(1).SecondiPerScatto = 5.25f;
-        ASSERT_TRUE(ScriviPrimoAvvio(a, imp, -45.5, 8100.5, ColoriProgettati, nullptr));
-        ASSERT_TRUE(ScriviTariffe(a, imp, nullptr));
-    }
-    const QStringList italiano = Valori(CaricaSotto(Italiano));
-    EXPECT_TRUE(italiano.contains("DatIPB=2026-12-01"));
-    EXPECT_TRUE(italiano.contains("MsV001=72.5"));
-    EXPECT_TRUE(italiano.contains("SPSTr1=5.25"));
-    for (const QLocale& l : {Inglese, QLocale::c(), Tedesco})
-        EXPECT_EQ(Valori(CaricaSotto(l)), italiano) << l.name().toStdString();
-}
-
 TEST_F(LocaleImpostazioni, LeDateDellaVersionePrecedenteNellOrdineCheIlFileDice)
 {
     const std::tuple<const char*, const char*, const char*> casi[] = {
@@ -130,15 +108,6 @@ TEST_F(LocaleImpostazioni, CioCheOgniLocaleScrivevaSiLeggeUgualeSottoOgniLocale)
     FileDellaVersionePrecedente({{"DatIPB", "15 novembre 2026"}, {"DatFPB", "2026 Dez. 14"}});
     EXPECT_EQ(CaricaSotto(Inglese).DatIPB, inizio);
     EXPECT_EQ(CaricaSotto(QLocale::c()).DatFPB, fine);
-}
-
-TEST_F(LocaleImpostazioni, UnNumeroIllegibileInOgniFormaPrendeIlPredefinito)
-{
-    FileDellaVersionePrecedente({{"MsV001", "1.234,5"}, {"SPSTr1", "1,2,3"}, {"MsV002", "72,5 lire"}});
-    const Impostazioni imp = CaricaSotto(Inglese);
-    EXPECT_EQ(imp.MsV[1], 0);
-    EXPECT_EQ(imp.Tariffe.tariffa(1).SecondiPerScatto, 220.0f);
-    EXPECT_EQ(imp.MsV[2], 0);
 }
 
 } // namespace
