@@ -30,7 +30,7 @@ void PrezzaScatto_Conteggio(benchmark::State& stato)
     qint32 scatti = 0;
     bool riduzione = false;
     for (auto _ : stato) {
-        const PassoScatto p = PrezzaScatto(m, scatti == 0, scatti, float(scatti) * 220, riduzione);
+        PassoScatto p = PrezzaScatto(m, scatti == 0, scatti, float(scatti) * 220, riduzione);
         scatti = (scatti + p.scatti) % 100000;
         riduzione = p.riduzioneAttiva;
         benchmark::DoNotOptimize(p.importo);
