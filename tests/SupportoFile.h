@@ -1,19 +1,37 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Stand-ins for a read-only folder and a full disk, shared by the tests that
-// write files.
+// Stand-ins for a read-only folder and a full disk, and whole-file reads and
+// writes, shared by the tests that write files.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
+
+// The whole file, or nothing when it cannot be read.
+inline QByteArray Contenuto(const QString& percorso)
+{
+    QFile f(percorso);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Writes dati in full as the file's content, making its folder if need be.
+inline void ScriviFile(const QString& percorso, const QByteArray& dati)
+{
+    QDir().mkpath(QFileInfo(percorso).absolutePath());
+    QFile f(percorso);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(dati), dati.size());
+}
 
 // Permissions mean nothing to root: the read-only cases run as nobody, who is
 // still in root's group, so their modes give the group what others get.

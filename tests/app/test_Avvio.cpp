@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BancoApplicazione.h"
+#include "SupportoFile.h"
 #include "pulses/DatabaseScatti.h"
 #include "settings/ArchivioImpostazioni.h"
 
@@ -17,11 +18,6 @@ namespace {
 class AvvioTest : public BancoApplicazione {
 protected:
     void SetUp() override {} // each test starts the program itself
-    static QByteArray Contenuto(const QString& percorso)
-    {
-        QFile f(percorso);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 };
 
 TEST_F(AvvioTest, PrimoAvvioInAltoAlCentroEScriveLeImpostazioniUnSecondoNo)

@@ -16,7 +16,7 @@ QByteArray Leggi(const QString& percorso)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<assente>");
 }
 
-QStringList Contenuto(const QString& cartella)
+QStringList Voci(const QString& cartella)
 {
     return QDir(cartella).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
@@ -42,7 +42,7 @@ TEST(FileIntero, SostituisceIlFileTenendoneIPermessiOLoLasciaComEra)
         ASSERT_TRUE(f.Scrivi("tre"));
     }
     EXPECT_EQ(Leggi(percorso), "due\n");
-    EXPECT_EQ(Contenuto(tmp.path()), QStringList{"a.txt"});
+    EXPECT_EQ(Voci(tmp.path()), QStringList{"a.txt"});
 
     // A folder that is not there: the reason names the file.
     EXPECT_FALSE(FileIntero::ScriviTutto(tmp.filePath("manca/b.txt"), "x", &motivo));
@@ -80,7 +80,7 @@ TEST(FileIntero, SuUnDiscoPienoFallisceELasciaIlVecchioFile)
         EXPECT_FALSE(FileIntero::ScriviTutto(percorso, QByteArray(dimensione, 'x'), &motivo)) << dimensione;
         EXPECT_FALSE(motivo.isEmpty());
         EXPECT_EQ(Leggi(percorso), "vecchio");
-        EXPECT_EQ(Contenuto(tmp.filePath("disco")), (QStringList{".riempimento", "a.txt"}));
+        EXPECT_EQ(Voci(tmp.filePath("disco")), (QStringList{".riempimento", "a.txt"}));
     }
     disco.Libera();
     ASSERT_TRUE(FileIntero::ScriviTutto(percorso, QByteArray(5000, 'x'), nullptr));

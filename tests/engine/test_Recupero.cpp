@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "SupportoFile.h"
 #include "engine/Recupero.h"
 #include "log/FileLog.h"
 #include "pulses/DatabaseScatti.h"
@@ -30,25 +31,12 @@ Pendenti Esempio()
     return p;
 }
 
-QByteArray Leggi(const QString& percorso)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void Scrivi(const QString& percorso, const QByteArray& dati)
-{
-    QFile f(percorso);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(dati);
-}
-
 class RecuperoTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(QDir(tmp.path()).mkdir("dati")); }
     QString Dati() const { return tmp.filePath("dati"); }
     QString File() const { return tmp.filePath("dati/" + NomeRecupero); }
-    LetturaRecupero Leggi(const QString& percorso) const { return LeggiRecupero(percorso, Dati(), Oggi); }
+    LetturaRecupero Contenuto(const QString& percorso) const { return LeggiRecupero(percorso, Dati(), Oggi); }
     QTemporaryDir tmp;
 };
 
@@ -56,13 +44,13 @@ protected:
 
 TEST_F(RecuperoTest, IlFileDiceCosaEDiChiEritornaUguale)
 {
-    EXPECT_EQ(Leggi(File()).esito, EsitoLettura::Assente);
+    EXPECT_EQ(Contenuto(File()).esito, EsitoLettura::Assente);
     QString motivo;
     ASSERT_TRUE(ScriviRecupero(File(), Esempio(), Dati(), &motivo)) << motivo.toStdString();
     EXPECT_EQ(QFileInfo(File()).permissions() & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
-    const QByteArray primo = ::Leggi(File());
+    const QByteArray primo = ::Contenuto(File());
     EXPECT_TRUE(primo.startsWith("Velatrix recupero 2\nid ")) << primo.constData();
-    LetturaRecupero l = Leggi(File());
+    LetturaRecupero l = Contenuto(File());
     ASSERT_EQ(l.esito, EsitoLettura::Valido) << l.motivo.toStdString();
     EXPECT_EQ(l.file.voci.scatti, Esempio().scatti);
     ASSERT_EQ(l.file.voci.log.size(), 3u);
@@ -70,7 +58,7 @@ TEST_F(RecuperoTest, IlFileDiceCosaEDiChiEritornaUguale)
     EXPECT_DOUBLE_EQ(l.file.voci.log[0].Importo, 1397.5);
     // Each write is a file of its own.
     ASSERT_TRUE(ScriviRecupero(File(), Esempio(), Dati(), &motivo));
-    EXPECT_NE(Leggi(File()).file.id, l.file.id);
+    EXPECT_NE(Contenuto(File()).file.id, l.file.id);
 
     // The same folder by another path is the same folder; another folder's
     // file is left for that folder.
@@ -81,7 +69,7 @@ TEST_F(RecuperoTest, IlFileDiceCosaEDiChiEritornaUguale)
 TEST_F(RecuperoTest, UnaRigaImpossibileRifiutaTuttoIlFile)
 {
     ASSERT_TRUE(ScriviRecupero(File(), Esempio(), Dati(), nullptr));
-    const QByteArray buono = ::Leggi(File());
+    const QByteArray buono = ::Contenuto(File());
     const char* righe[] = {
         "S 2026-13-01 1 1\n",   // no day
         "S 2026-12-08 1 127\n", // tomorrow is still fine...
@@ -100,8 +88,8 @@ TEST_F(RecuperoTest, UnaRigaImpossibileRifiutaTuttoIlFile)
         "S 2026-12-05 1 127", // no line end
     };
     for (size_t i = 0; i < std::size(righe); ++i) {
-        Scrivi(File(), buono + righe[i]);
-        const LetturaRecupero l = Leggi(File());
+        ScriviFile(File(), buono + righe[i]);
+        const LetturaRecupero l = Contenuto(File());
         const bool atteso = i == 1;
         EXPECT_EQ(l.esito, atteso ? EsitoLettura::Valido : EsitoLettura::Rifiutato) << righe[i];
         if (!atteso) {
@@ -113,7 +101,7 @@ TEST_F(RecuperoTest, UnaRigaImpossibileRifiutaTuttoIlFile)
         Pendenti p;
         p.log = {r};
         ASSERT_TRUE(ScriviRecupero(File(), p, Dati(), nullptr));
-        EXPECT_EQ(Leggi(File()).esito, EsitoLettura::Rifiutato) << r.Scatti << ' ' << r.Durata;
+        EXPECT_EQ(Contenuto(File()).esito, EsitoLettura::Rifiutato) << r.Scatti << ' ' << r.Durata;
     }
 }
 
@@ -121,31 +109,31 @@ TEST_F(RecuperoTest, SoloUnFileNormaleDellUtenteEDiDimensioneSensata)
 {
     ASSERT_TRUE(ScriviRecupero(tmp.filePath("altrove"), Esempio(), Dati(), nullptr));
     ASSERT_TRUE(QFile::link(tmp.filePath("altrove"), File()));
-    EXPECT_EQ(Leggi(File()).esito, EsitoLettura::Rifiutato) << "a link is never followed";
+    EXPECT_EQ(Contenuto(File()).esito, EsitoLettura::Rifiutato) << "a link is never followed";
     // Writing replaces the link, never what it leads to.
-    const QByteArray altrove = ::Leggi(tmp.filePath("altrove"));
+    const QByteArray altrove = ::Contenuto(tmp.filePath("altrove"));
     ASSERT_TRUE(ScriviRecupero(File(), Pendenti{}, Dati(), nullptr));
-    EXPECT_EQ(::Leggi(tmp.filePath("altrove")), altrove);
+    EXPECT_EQ(::Contenuto(tmp.filePath("altrove")), altrove);
     EXPECT_FALSE(QFileInfo(File()).isSymLink());
 
     ASSERT_TRUE(QFile::remove(File()));
     ASSERT_EQ(::mkfifo(QFile::encodeName(File()).constData(), 0600), 0);
-    EXPECT_EQ(Leggi(File()).esito, EsitoLettura::Rifiutato) << "a FIFO neither hangs nor counts";
+    EXPECT_EQ(Contenuto(File()).esito, EsitoLettura::Rifiutato) << "a FIFO neither hangs nor counts";
     ASSERT_TRUE(QFile::remove(File()));
 
-    Scrivi(File(), ::Leggi(tmp.filePath("altrove")) + QByteArray(DimensioneMassimaRecupero, '\n'));
-    const LetturaRecupero grande = Leggi(File());
+    ScriviFile(File(), ::Contenuto(tmp.filePath("altrove")) + QByteArray(DimensioneMassimaRecupero, '\n'));
+    const LetturaRecupero grande = Contenuto(File());
     EXPECT_EQ(grande.esito, EsitoLettura::Rifiutato);
     EXPECT_TRUE(grande.motivo.contains("troppo grande")) << grande.motivo.toStdString();
 }
 
 TEST_F(RecuperoTest, MessoDaParteSenzaSovrascrivereUnoPrecedente)
 {
-    Scrivi(File(), "primo");
+    ScriviFile(File(), "primo");
     EXPECT_EQ(MettiDaParte(File()), File() + ".rifiutato");
-    Scrivi(File(), "secondo");
+    ScriviFile(File(), "secondo");
     EXPECT_EQ(MettiDaParte(File()), File() + ".rifiutato-2");
-    EXPECT_EQ(::Leggi(File() + ".rifiutato"), "primo");
+    EXPECT_EQ(::Contenuto(File() + ".rifiutato"), "primo");
     EXPECT_FALSE(QFile::exists(File()));
 }
 
@@ -154,7 +142,7 @@ TEST_F(RecuperoTest, MessoDaParteSenzaSovrascrivereUnoPrecedente)
 TEST_F(RecuperoTest, LUnioneInterrottaAOgniPassoContaOgniVoceUnaVolta)
 {
     ASSERT_TRUE(ScriviRecupero(File(), Esempio(), Dati(), nullptr));
-    const FileRecupero file = Leggi(File()).file;
+    const FileRecupero file = Contenuto(File()).file;
     const int passi = 2 + int(file.voci.log.size());
     for (int fine = 0; fine <= passi; ++fine) {
         const QString db = tmp.filePath(QStringLiteral("Velatrix%1.001").arg(fine));
@@ -185,7 +173,7 @@ TEST_F(RecuperoTest, LUnioneInterrottaAOgniPassoContaOgniVoceUnaVolta)
 TEST_F(RecuperoTest, UnaSommaOltreIl32BitNonAggiungeNulla)
 {
     ASSERT_TRUE(ScriviRecupero(File(), Esempio(), Dati(), nullptr));
-    const FileRecupero file = Leggi(File()).file;
+    const FileRecupero file = Contenuto(File()).file;
     DatabaseScatti d;
     ASSERT_TRUE(d.Apri(tmp.filePath("Velatrix.001")));
     ASSERT_TRUE(d.AggiungiScatti(Oggi.addDays(-1), 2147483647 - 1, 0));
@@ -202,7 +190,7 @@ TEST_F(RecuperoTest, UnaSommaOltreIl32BitNonAggiungeNulla)
 TEST_F(RecuperoTest, FileDanneggiatiACasoNonDannoMaiValoriAssurdi)
 {
     ASSERT_TRUE(ScriviRecupero(File(), Esempio(), Dati(), nullptr));
-    const QByteArray buono = ::Leggi(File());
+    const QByteArray buono = ::Contenuto(File());
     QRandomGenerator caso(21);
     const QByteArray pezzi[] = {"nan", "inf", "-1", "1e308", "2147483647", "9999999999", "0x10",
                                 " ",   "\n",  "S",  "L",     "2026-02-30", "\0",         "ÿ"};
@@ -218,8 +206,8 @@ TEST_F(RecuperoTest, FileDanneggiatiACasoNonDannoMaiValoriAssurdi)
             case 3: dati += dati.mid(dati.indexOf("\nS") + 1, 40); break;
             }
         }
-        Scrivi(File(), dati);
-        const LetturaRecupero l = Leggi(File());
+        ScriviFile(File(), dati);
+        const LetturaRecupero l = Contenuto(File());
         if (l.esito == EsitoLettura::Rifiutato) {
             ++rifiutati;
             EXPECT_TRUE(l.file.voci.Vuoto());

@@ -34,19 +34,6 @@ inline void ScriviLog(const QString& percorso, int quanti)
     ScriviCopia(percorso, r);
 }
 
-inline void ScriviFile(const QString& percorso, const QByteArray& dati)
-{
-    QFile f(percorso);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(dati), dati.size());
-}
-
-inline QByteArray Contenuto(const QString& percorso)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 class UtenteFinto : public Interlocutore {
 public:
     bool Domanda(const QString& t) override { return Registra("Domanda", t), risposta; }

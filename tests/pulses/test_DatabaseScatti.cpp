@@ -17,12 +17,6 @@ namespace {
 
 const QDate d7(2026, 12, 7);
 
-QByteArray LeggiFile(const QString& percorso)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The file as another program leaves it after running sql on it, its
 // write-ahead log left beside it if asked; the answer's last value.
 std::string EseguiSql(const QString& percorso, const char* sql, bool lasciaIlLog = false)
@@ -67,7 +61,7 @@ protected:
         f.write(contenuto);
         return contenuto;
     }
-    QByteArray Leggi() const { return LeggiFile(percorso); }
+    QByteArray Leggi() const { return Contenuto(percorso); }
     // The file as the panel leaves it, closed cleanly after writing these days.
     void Prepara(const QMap<QDate, Totali>& giorni = {})
     {
@@ -336,7 +330,7 @@ TEST_F(FileTest, UnDatabaseInModalitaWalRifiutatoRestaComEra)
                   "PRAGMA wal_checkpoint(TRUNCATE); INSERT INTO Clienti VALUES ('Rossi')",
                   conLog);
         QFile::remove(percorso + "-shm");
-        const QByteArray prima = Leggi(), walPrima = LeggiFile(percorso + "-wal");
+        const QByteArray prima = Leggi(), walPrima = Contenuto(percorso + "-wal");
         const QStringList filePrima = FileNellaCartella();
         ASSERT_EQ(filePrima.size(), conLog ? 2 : 1);
         ASSERT_EQ(prima.at(18), 2); // write-ahead mode
@@ -347,7 +341,7 @@ TEST_F(FileTest, UnDatabaseInModalitaWalRifiutatoRestaComEra)
         EXPECT_FALSE(db.ApriInLettura(percorso));
         EXPECT_EQ(FileNellaCartella(), filePrima);
         EXPECT_EQ(Leggi(), prima);
-        EXPECT_EQ(LeggiFile(percorso + "-wal"), walPrima);
+        EXPECT_EQ(Contenuto(percorso + "-wal"), walPrima);
     }
 }
 
@@ -494,7 +488,7 @@ TEST_F(FileTest, InLetturaDopoUnaMorteImprovvisaLeggeAncheIlRegistro)
             GTEST_SKIP() << "needs root to mount a small tmpfs";
         ASSERT_NO_FATAL_FAILURE(MuoreDopoIPassi(file, {{2, 254}}));
         ASSERT_TRUE(!suDisco || disco.SoloLettura(true));
-        const QByteArray prima = LeggiFile(file), walPrima = LeggiFile(file + "-wal");
+        const QByteArray prima = Contenuto(file), walPrima = Contenuto(file + "-wal");
         const QStringList filePrima = QDir(QFileInfo(file).path()).entryList(QDir::Files | QDir::Hidden);
 
         DatabaseScatti db;
@@ -502,8 +496,8 @@ TEST_F(FileTest, InLetturaDopoUnaMorteImprovvisaLeggeAncheIlRegistro)
         ASSERT_TRUE(aperto) << aperto.Errore().testo.toStdString();
         EXPECT_EQ(db.TrovaGiorno(d7), (Totali{2, 254}));
         db.Chiudi();
-        EXPECT_EQ(LeggiFile(file), prima);
-        EXPECT_EQ(LeggiFile(file + "-wal"), walPrima);
+        EXPECT_EQ(Contenuto(file), prima);
+        EXPECT_EQ(Contenuto(file + "-wal"), walPrima);
         EXPECT_EQ(QDir(QFileInfo(file).path()).entryList(QDir::Files | QDir::Hidden), filePrima)
             << "no index file added beside it";
         ASSERT_TRUE(!suDisco || disco.SoloLettura(false));

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "SupportoFile.h"
 #include "settings/CaricaImpostazioni.h"
 #include "settings/ValoriImpostazioni.h"
 
@@ -10,20 +11,6 @@
 #include <gtest/gtest.h>
 
 inline const QDate Oggi(2026, 5, 14);
-
-inline QByteArray Contenuto(const QString& percorso)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline void ScriviFile(const QString& percorso, const QByteArray& dati)
-{
-    QDir().mkpath(QFileInfo(percorso).absolutePath());
-    QFile f(percorso);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(dati), dati.size());
-}
 
 // Every key's text as loaded, so two loads can be compared whole.
 inline QStringList Valori(Impostazioni imp)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Finti.h"
+#include "SupportoFile.h"
 #include "common/Colori.h"
 #include "settings/ArchivioImpostazioni.h"
 #include "settings/CaricaImpostazioni.h"
@@ -25,12 +26,6 @@ namespace {
 QColor SfondoDi(QWidget* w)
 {
     return w->palette().color(qobject_cast<QLineEdit*>(w) ? QPalette::Base : QPalette::Window);
-}
-
-QByteArray Contenuto(const QString& percorso)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 class FinestreTariffe : public ::testing::Test {
