@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "Ripristino.h"
 #include "app/IstanzaUnica.h"
 #include "app/ServizioLocale.h"
 #include "settings/Impostazioni.h"
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -151,14 +151,6 @@ TEST(NomeServizio, UnoPerCartellaNellaCartellaDiEsecuzione)
 
 namespace {
 
-// Puts an environment variable back as it was at the end of the scope.
-auto Rimetti(const char* nome)
-{
-    return qScopeGuard([nome, prima = qgetenv(nome), cEra = qEnvironmentVariableIsSet(nome)] {
-        cEra ? qputenv(nome, prima) : qunsetenv(nome);
-    });
-}
-
 // A Unix socket bound to nome, not yet listening; -1 when it cannot be.
 int Lega(const QString& nome)
 {
@@ -190,8 +182,8 @@ TEST(CartellaEsecuzione, MaiInUnaCartellaCheAltriPossonoScrivere)
     if (RunUserValida())
         GTEST_SKIP() << "/run/user/<uid> exists here and comes first";
     QTemporaryDir tmp;
-    const auto tempPrima = Rimetti("TMPDIR");
-    const auto runtimePrima = Rimetti("XDG_RUNTIME_DIR");
+    const VariabileProva tempPrima("TMPDIR");
+    const VariabileProva runtimePrima("XDG_RUNTIME_DIR");
     qputenv("TMPDIR", tmp.path().toUtf8());
     QDir().mkpath(tmp.filePath("aperta"));
     QFile::setPermissions(tmp.filePath("aperta"), QFile::Permissions(0x7777));

@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "Ripristino.h"
 #include "common/FusoOrario.h"
 
 #include <QByteArray>
-#include <QScopeGuard>
 #include <gtest/gtest.h>
 
 TEST(FusoOrario, SoloQuandoTzNonEImpostato)
 {
-    const auto rimetti = qScopeGuard([prima = qgetenv("TZ"), cEra = qEnvironmentVariableIsSet("TZ")] {
-        cEra ? qputenv("TZ", prima) : qunsetenv("TZ");
-    });
+    const VariabileProva tz("TZ");
 
     qunsetenv("TZ");
     FissaFusoOrario();

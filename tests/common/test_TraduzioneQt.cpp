@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "Ripristino.h"
 #include "common/TraduzioneQt.h"
 
 #include <QCoreApplication>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QTranslator>
 #include <gtest/gtest.h>
 
@@ -15,8 +15,7 @@ TEST(TraduzioneQt, PulsantiInItalianoConQualsiasiLocale)
 {
     for (const QLocale& l :
          {QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c(), QLocale(QLocale::German, QLocale::Germany)}) {
-        const auto rimetti = qScopeGuard([prima = QLocale()] { QLocale::setDefault(prima); });
-        QLocale::setDefault(l); // the user's
+        const LocaleProva utente(l);
         QObject proprietario;
         QTranslator* t = InstallaTraduzioneQt(&proprietario);
         ASSERT_NE(t, nullptr) << "Qt's Italian translation is not installed";

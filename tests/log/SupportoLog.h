@@ -3,6 +3,7 @@
 // Shared by the log tests: a log written from records, a user who answers
 // from a script, a locale and a time zone for a while, and records a damaged
 // log may hold.
+#include "Ripristino.h"
 #include "SupportoFile.h"
 #include "common/Interlocutore.h"
 #include "log/FileLog.h"
@@ -47,35 +48,6 @@ public:
 
 private:
     void Registra(const char* tipo, const QString& t) { detti << QString::fromLatin1(tipo) + QStringLiteral(": ") + t; }
-};
-
-// Runs with another default locale, put back at the end.
-struct LocaleProva {
-    explicit LocaleProva(const QLocale& l) { QLocale::setDefault(l); }
-    ~LocaleProva() { QLocale::setDefault(prima); }
-    const QLocale prima;
-};
-
-// Runs with another time zone, put back at the end.
-class FusoOrarioProva {
-public:
-    explicit FusoOrarioProva(const char* zona) : prima_(qgetenv("TZ")), impostato_(qEnvironmentVariableIsSet("TZ"))
-    {
-        qputenv("TZ", zona);
-        ::tzset();
-    }
-    ~FusoOrarioProva()
-    {
-        if (impostato_)
-            qputenv("TZ", prima_);
-        else
-            qunsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    QByteArray prima_;
-    bool impostato_;
 };
 
 // 74 bytes of a record a damaged or odd log may hold: mostly plausible

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "Ripristino.h"
 #include "SupportoImpostazioni.h"
 
 #include <charconv>
@@ -12,17 +13,11 @@ const QLocale Italiano(QLocale::Italian, QLocale::Italy);
 const QLocale Inglese(QLocale::English, QLocale::UnitedStates);
 const QLocale Tedesco(QLocale::German, QLocale::Germany);
 
-// The process locale for one block, as a changed LANG would set it.
-struct LocaleDelProcesso {
-    explicit LocaleDelProcesso(const QLocale& l) { QLocale::setDefault(l); }
-    ~LocaleDelProcesso() { QLocale::setDefault(Italiano); }
-};
-
 class LocaleImpostazioni : public ConArchivio {
 protected:
     Impostazioni CaricaSotto(const QLocale& l)
     {
-        LocaleDelProcesso sotto(l);
+        LocaleProva sotto(l);
         ArchivioImpostazioni a(percorso);
         return CaricaImpostazioni(a, Oggi, QLocale(), true, nullptr);
     }
